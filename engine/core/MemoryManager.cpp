@@ -1,0 +1,1 @@
+int pellavo_memory_placeholder;
