@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace math {
 
@@ -92,4 +94,84 @@ struct Vec4 {
 };
 inline Vec4 operator*(float s, const Vec4& v) { return v * s; }
 
+// A plane's value: a normal and a distance word. Planes (the camera's frustum) start from
+// the normal (0, 1, 0) and distance 0 before their owner sets them.
+struct Plane {
+  Vec3 normal{0.0f, 1.0f, 0.0f};
+  float d = 0.0f;
+};
+static_assert(sizeof(Plane) == 16);
+
+// An angle in degrees that turns towards a target at a speed in degrees per second,
+// taking the shorter way round. Angle 0 points up the screen (negative y).
+struct Rotator {
+  float current = 0.0f;
+  float target = 0.0f;
+  float speed = 0.0f;
+  bool snap = true;  // land on the target once it is closer than speed
+
+  Rotator() = default;
+  Rotator(float speed_, float angle) : current(angle), target(angle), speed(speed_), snap(true) {}
+
+  void Update(float dt);
+  // (-sin a, -cos a) of the current angle.
+  Vec2 GetDirection() const;
+};
+
+// A plain 4 x 4 value.
+struct Matrix {
+  float m[16] = {};
+
+  void Set(const Matrix& other) {
+    Matrix copy = other;
+    *this = copy;
+  }
+};
+
+// A curve through points, one segment per segmentTime seconds.
+struct Curve {
+  enum Mode : int { kLinear = 0, kHermite = 1, kCatmullRom = 2 };
+
+  int mode = kLinear;
+  std::vector<Vec3> points;
+  float segmentTime = 1.0f;  // seconds per segment
+
+  // The point at t seconds; (0, 0, 0) with no points or a negative t.
+  Vec3 Evaluate(float t) const;
+};
+
+// The normalised cross product of a reference axis and v: the axis is z (x), or y when v
+// lies almost along it.
+Vec3 PerpendicularFromZ(const Vec3& v);
+Vec3 PerpendicularFromX(const Vec3& v);
+
+// A 256-entry lookup table built from keys {value, width}: sorted by value, each key ramps
+// linearly to the next key's value over width x 256 entries, one after the other from
+// entry 0; the entries after the last segment hold the last key's value. Scripts know it
+// as "FloatRamp".
+class Ramp {
+ public:
+  static constexpr int kTableSize = 256;
+  struct Key {
+    float value;
+    float width;  // fraction of the table, within [0, 1]
+  };
+
+  void AddValue(float value, float width);
+  void Recalc();
+  // Entry x x 256 (truncated, clamped to 0..255) for x a fraction in [0, 1].
+  float GetValue(float x) const;
+
+  const std::vector<Key>& Keys() const { return keys_; }
+
+ private:
+  std::vector<Key> keys_;
+  float table_[kTableSize] = {};  // all zero until the first Recalc
+};
+
 }  // namespace math
+
+// Steps the run of digits at the end of a file name up or down by one, keeping at least
+// as many digits: "shot004.bmp" up gives "shot005.bmp", "level10" down gives "level09".
+// False (and out unchanged) when the name ends in no digits or the number would go below 0.
+bool StepNumberedFileName(const std::string& path, std::string& out, bool up);
