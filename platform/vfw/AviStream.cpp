@@ -1,0 +1,110 @@
+#include "platform/vfw/AviStream.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace vfw {
+
+namespace {
+constexpr int kMaxSide = 4096;
+}  // namespace
+
+std::int32_t AviStream::Open(const char* path, AviStream** out) {
+  *out = nullptr;
+  if (!path || !*path) return AVIERR_BADPARAM;
+  struct stat st {};
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return AVIERR_FILEOPEN;
+
+  AviStream* stream = new AviStream;
+  // Only the AVI demuxer and only local files: a file must not be able to make FFmpeg
+  // open other files or network addresses (as playlist formats would). The "file:"
+  // prefix keeps a ":" in the name from being read as a protocol.
+  const AVInputFormat* avi = av_find_input_format("avi");
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  std::string url = std::string("file:") + path;
+  int result = avformat_open_input(&stream->format_, url.c_str(), avi, &options);
+  av_dict_free(&options);
+  if (result < 0) {
+    delete stream;
+    return result == AVERROR(ENOENT) || result == AVERROR(EACCES) ? AVIERR_FILEOPEN
+                                                                   : AVIERR_BADFORMAT;
+  }
+  if (avformat_find_stream_info(stream->format_, nullptr) < 0) {
+    delete stream;
+    return AVIERR_BADFORMAT;
+  }
+
+  const AVCodec* codec = nullptr;
+  int index = av_find_best_stream(stream->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  if (index < 0) {
+    delete stream;
+    return index == AVERROR_DECODER_NOT_FOUND ? AVIERR_NOCOMPRESSOR : AVIERR_NODATA;
+  }
+  stream->streamIndex_ = index;
+  stream->codec_ = codec;
+  AVStream* video = stream->format_->streams[index];
+
+  // The frame count: the header's, else the duration in frames, else the index's.
+  std::int64_t length = video->nb_frames;
+  if (length <= 0 && video->duration != AV_NOPTS_VALUE) length = video->duration;
+  if (length <= 0) length = avformat_index_get_entries_count(video);
+  const AVCodecParameters* par = video->codecpar;
+  // Movies are made for an 800 x 600 screen; a frame size far beyond that comes from a
+  // damaged or hostile header and would only make the decoder ask for huge buffers.
+  if (par->width <= 0 || par->height <= 0 || par->width > kMaxSide || par->height > kMaxSide ||
+      video->time_base.num <= 0 || video->time_base.den <= 0) {
+    delete stream;
+    return AVIERR_BADFORMAT;
+  }
+  // A stream without frames has no frame time; the movie code divides by the count.
+  if (length <= 0) {
+    delete stream;
+    return AVIERR_NODATA;
+  }
+  stream->firstTimestamp_ = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
+
+  AVISTREAMINFOA& info = stream->info_;
+  info.fccType = streamtypeVIDEO;
+  info.fccHandler = par->codec_tag;
+  info.dwScale = static_cast<std::uint32_t>(video->time_base.num);
+  info.dwRate = static_cast<std::uint32_t>(video->time_base.den);
+  info.dwStart = 0;
+  info.dwLength = static_cast<std::uint32_t>(
+      std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+  info.rcFrame = {0, 0, par->width, par->height};
+  if (const AVDictionaryEntry* title = av_dict_get(video->metadata, "title", nullptr, 0)) {
+    std::strncpy(info.szName, title->value, sizeof info.szName - 1);
+  }
+
+  *out = stream;
+  return AVIERR_OK;
+}
+
+AviStream::~AviStream() { avformat_close_input(&format_); }
+
+std::uint32_t AviStream::Release() {
+  std::uint32_t left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+AVStream* AviStream::Stream() const { return format_->streams[streamIndex_]; }
+
+std::int32_t AviStream::SampleToTime(std::int32_t sample) const {
+  if (sample < 0) return -1;
+  std::int64_t scaled = std::int64_t(sample) * info_.dwScale * 1000;
+  std::int64_t ms = (scaled + info_.dwRate / 2) / info_.dwRate;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(ms, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace vfw
