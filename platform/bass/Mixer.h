@@ -21,8 +21,10 @@ struct OutputStats {
 // Threads: the BASS_ calls (any thread; the engine uses its main thread) keep the
 // handle tables and post commands (play, stop, volume, position, pause) to a queue; the
 // audio thread takes the queue at the start of each mix and reports ended channels back
-// through atomics. Loading and decoding happen on the caller's thread; the audio thread
-// never allocates. Releasing a sample or a music waits for a mix in progress to end.
+// through atomics. When no device pulls (none opened, held by a test, or unplugged) the
+// caller applies its commands at once instead. Loading and decoding happen on the
+// caller's thread; the audio thread never allocates. Releasing a sample or a music waits
+// for a mix in progress to end.
 class Mixer final : public Backend {
  public:
   static constexpr int kDefaultRate = 44100;
@@ -58,7 +60,8 @@ class Mixer final : public Backend {
   // initialised. Deterministic while the device is held or there is no device.
   void Render(int16_t* out, int frames);
   // Applies the posted commands now (waiting for a mix in progress): every mix that
-  // starts afterwards sees them.
+  // starts afterwards sees them, and no mix from before is still running. Only the
+  // device path needs it; Render and a held device see every command at once.
   void Flush();
   OutputStats DeviceOutput() const;
   void ResetDeviceOutput();
