@@ -412,6 +412,19 @@ TEST_F(MixerTest, CallsFailWithTheirErrorCodes) {
   EXPECT_FALSE(BASS_Init(-2, kRate, 0, nullptr, nullptr));
 }
 
+TEST_F(MixerTest, WithoutAnOutputDeviceTheMixerStillRuns) {
+  ASSERT_TRUE(BASS_Free());
+  ASSERT_TRUE(BASS_Init(0, 22050, 0, nullptr, nullptr));  // "no sound"
+  EXPECT_FALSE(bass::DefaultMixer().HasDevice());
+  EXPECT_EQ(bass::DefaultMixer().MixRate(), 22050);
+  const HSAMPLE sample = Load(ConstantWav(4000, 1024));  // 44100 Hz, converted at load
+  const HCHANNEL channel = PlayNew(sample);
+  const std::vector<int16_t> out = Render(1024);
+  EXPECT_NEAR(Peak(out, -1, 16), 4000, 60);  // the resampler rings a little at the edges
+  EXPECT_EQ(Peak(out, -1, 530), 0);  // 1024 frames at 44100 Hz are 512 at 22050 Hz
+  EXPECT_EQ(BASS_ChannelIsActive(channel), BASS_ACTIVE_STOPPED);
+}
+
 // The device path: SDL's audio thread (the dummy driver in tests) pulls the mix.
 TEST_F(MixerTest, TheDeviceCallbackMixesAndThePauseSilencesIt) {
   bass::Mixer& mixer = bass::DefaultMixer();
