@@ -1,4 +1,4 @@
-// The arrow cursor and cursor visibility.
+// The arrow cursor, cursor visibility and the system icons.
 
 #include <SDL2/SDL.h>
 
@@ -20,6 +20,8 @@ namespace {
 
 struct CursorState {
   HICON__ arrow{nullptr, true};
+  HICON__ applicationIcon{nullptr, true};
+  HICON__ logoIcon{nullptr, true};
   HCURSOR current = nullptr;
   bool shown = true;
   std::vector<HCURSOR> made;  // handles of MakeCursorHandle, still live
@@ -51,6 +53,16 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   return &State().arrow;
 }
 
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+  if (IS_INTRESOURCE(name)) {
+    const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+    if (id == IDI_APPLICATION_ID) return &State().applicationIcon;
+    if (id == IDI_WINLOGO_ID) return &State().logoIcon;
+  }
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return nullptr;
+}
+
 HCURSOR SetCursor(HCURSOR cursor) {
   CursorState& state = State();
   const HCURSOR previous = state.current;
@@ -68,7 +80,9 @@ BOOL DestroyCursor(HCURSOR cursor) {
     return FALSE;
   }
   CursorState& state = State();
-  if (cursor == &state.arrow) return TRUE;
+  if (cursor == &state.arrow || cursor == &state.applicationIcon || cursor == &state.logoIcon) {
+    return TRUE;  // shared: never freed
+  }
   auto found = std::find(state.made.begin(), state.made.end(), cursor);
   if (found == state.made.end()) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -19,10 +19,12 @@ bool IsHeadlessDriver(const char* name) {
 }  // namespace
 
 bool EnsureVideo() {
-  if (VideoReady()) return true;
   // The close button asks the window procedure (WM_CLOSE); SDL must not turn the close
-  // of the last window into a quit request of its own.
-  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // of the last window into a quit request of its own. (Read when a window closes, so
+  // this holds even when another layer started video first.)
+  static const bool hinted = SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  (void)hinted;
+  if (VideoReady()) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     SetLastErrorFromSdl();
     return false;

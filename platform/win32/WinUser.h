@@ -128,8 +128,9 @@ inline constexpr UINT SWP_NOCOPYBITS = 0x0100;
 inline HWND const HWND_TOP = nullptr;
 
 // Registers a window class (the procedure and the name; nothing is drawn from the rest).
-// Fails with ERROR_CLASS_ALREADY_EXISTS for a name that is registered, and with
-// ERROR_INVALID_PARAMETER for a wrong cbSize, no procedure or no name.
+// cbSize is sizeof(WNDCLASSEXA), or 48, the size of the Win32 form. Fails with
+// ERROR_CLASS_ALREADY_EXISTS for a name that is registered, and with
+// ERROR_INVALID_PARAMETER for another cbSize, no procedure or no name.
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 
@@ -228,6 +229,13 @@ inline constexpr uintptr_t IDC_ARROW_ID = 32512;
 
 // IDC_ARROW only (any instance); the same shared handle each time.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+// The system icons a window class names. The window manager draws the window's icon, so
+// these are placeholders: one shared handle for each, never freed.
+inline constexpr uintptr_t IDI_APPLICATION_ID = 32512;
+inline constexpr uintptr_t IDI_WINLOGO_ID = 32517;
+#define IDI_APPLICATION MAKEINTRESOURCEA(IDI_APPLICATION_ID)
+#define IDI_WINLOGO MAKEINTRESOURCEA(IDI_WINLOGO_ID)
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);  // previous cursor
 // Frees a cursor made from an SDL cursor; shared system cursors stay (TRUE either way).
 BOOL DestroyCursor(HCURSOR cursor);

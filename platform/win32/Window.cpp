@@ -158,7 +158,11 @@ RECT Window::Rect() const {
 using plat::Window;
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
-  if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXA) || !windowClass->lpfnWndProc ||
+  // 48 is the size of the Win32 form, which a caller may have written as a number.
+  constexpr UINT kWin32FormSize = 48;
+  if (!windowClass ||
+      (windowClass->cbSize != sizeof(WNDCLASSEXA) && windowClass->cbSize != kWin32FormSize) ||
+      !windowClass->lpfnWndProc ||
       !windowClass->lpszClassName || !*windowClass->lpszClassName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -80,6 +80,16 @@ TEST_F(WindowLayerTest, ClassAndCreationFailuresSetTheLastError) {
   EXPECT_EQ(RegisterClassExA(&again), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
 
+  // The size of the Win32 form is accepted as well; any other is refused.
+  WNDCLASSEXA other = again;
+  other.lpszClassName = "Pellavo Other Class";
+  other.cbSize = 47;
+  EXPECT_EQ(RegisterClassExA(&other), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  other.cbSize = 48;
+  EXPECT_NE(RegisterClassExA(&other), 0);
+  EXPECT_TRUE(UnregisterClassA("Pellavo Other Class", nullptr));
+
   EXPECT_EQ(CreateWindowExA(0, "No Such Class", "x", kWindowedStyle, 0, 0, 10, 10, nullptr,
                             nullptr, nullptr, nullptr),
             nullptr);
@@ -369,6 +379,10 @@ TEST_F(WindowLayerTest, ArrowCursorIsSharedAndSurvivesDestroy) {
   EXPECT_EQ(SetCursor(before), arrow);
   EXPECT_TRUE(DestroyCursor(arrow));
   EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), arrow);
+  // The icons a window class names exist and stay.
+  EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), nullptr);
+  EXPECT_NE(LoadIconA(nullptr, IDI_WINLOGO), LoadIconA(nullptr, IDI_APPLICATION));
+  EXPECT_TRUE(DestroyCursor(LoadIconA(nullptr, IDI_WINLOGO)));
 
   // A cursor made from an SDL cursor is freed once; a second destroy is refused.
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 8, 8, 32, SDL_PIXELFORMAT_RGBA32);
