@@ -67,8 +67,8 @@ struct MSG {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  DWORD time;  // milliseconds since the window layer started
-  POINT pt;    // cursor position in screen coordinates when the message was queued
+  DWORD time;  // milliseconds on SDL's clock when the message was queued
+  POINT pt;    // not kept by this layer: always (0, 0)
 };
 typedef MSG* LPMSG;
 

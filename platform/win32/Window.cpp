@@ -137,6 +137,12 @@ bool Window::Place(int x, int y, int width, int height, bool move, bool size) {
   return true;
 }
 
+bool Window::BeginDestroy() {
+  if (destroying_) return false;
+  destroying_ = true;
+  return true;
+}
+
 RECT Window::Rect() const {
   RECT rect{0, 0, 0, 0};
   if (!sdl) return rect;
@@ -238,10 +244,8 @@ BOOL DestroyWindow(HWND handle) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
+  if (!window->BeginDestroy()) return TRUE;
   window->Call(WM_DESTROY, 0, 0);
-  // The procedure may have destroyed it already.
-  window = Window::FromHandle(handle);
-  if (!window) return TRUE;
   plat::MessageQueue::Instance().PurgeWindow(handle);
   delete window;
   return TRUE;

@@ -49,12 +49,17 @@ class Window : public HWND__ {
   // Outer rectangle in screen coordinates (the client area: there is no frame).
   RECT Rect() const;
 
+  // Marks the window as being destroyed; false when it already was (a procedure that
+  // destroys its window again from WM_DESTROY must not recurse).
+  bool BeginDestroy();
+
  private:
   std::string className_;
   WNDPROC procedure_;
   DWORD style_;
   DWORD exStyle_;
   bool minimized_ = false;
+  bool destroying_ = false;
 };
 
 }  // namespace plat

@@ -109,6 +109,32 @@ TEST_F(WindowLayerTest, ClassAndCreationFailuresSetTheLastError) {
   EXPECT_EQ(CountReceived(WM_DESTROY), 1);
 }
 
+int g_destroyCalls = 0;
+
+LRESULT DestroyingProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    ++g_destroyCalls;
+    DestroyWindow(hwnd);  // again, from inside its own destruction
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(WindowLayerTest, DefaultCloseDestroysOnceEvenWhenTheProcedureDestroysAgain) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = DestroyingProcedure;
+  windowClass.lpszClassName = "Pellavo Destroying Class";
+  ASSERT_NE(RegisterClassExA(&windowClass), 0);
+  HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", kWindowedStyle, 0, 0, 64, 64,
+                                nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_destroyCalls = 0;
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(g_destroyCalls, 1);
+  UnregisterClassA(windowClass.lpszClassName, nullptr);
+}
+
 TEST_F(WindowLayerTest, CloseButtonIsSentAndAPostedCloseIsTaken) {
   HWND window = MakeWindow();
   ASSERT_NE(window, nullptr);
