@@ -93,7 +93,15 @@ bool Archive::LoadArchive(const std::string& fileName) {
   // Entries of an archive loaded earlier still read from its stream: take their bytes now,
   // before that stream is replaced.
   if (stream_) {
-    CacheAllEntries();
+    if (!CacheAllEntries()) {
+      // Entries that could not be read must not be read later from the new file, at
+      // offsets that mean nothing there.
+      std::vector<std::string> unreadable;
+      for (const auto& item : entries_) {
+        if (!item.second->cached) unreadable.push_back(item.second->name);
+      }
+      for (const std::string& name : unreadable) delete entries_.Remove(name);
+    }
     CloseStream();
   }
   fileName_ = fileName;

@@ -2,6 +2,7 @@
 
 #include <luabind/open.hpp>
 
+#include <cstring>
 #include <lua.hpp>
 
 #include "engine/core/Log.h"
@@ -168,6 +169,11 @@ float GetGlobalFloat(LuaState* state, const std::string& tableName, const std::s
 }
 
 LuaState* CreateLuaState() {
+  // Errors that cannot go through a state's "_ALERT" (a script replaced or broke it) are
+  // logged all the same.
+  LuaState::SetFallbackErrorSink([](const char* message) {
+    LogScriptText(message, std::strlen(message));
+  });
   LuaState* state = LuaState::Create(true, false);
   if (!state) return nullptr;
   try {

@@ -32,7 +32,8 @@ class LuaState {
   // a lua_State that was not made by Create.
   static LuaState* CastState(lua_State* L);
 
-  // Where errors go in a state without a "_ALERT" function (null restores standard error).
+  // Where errors go in a state without a working "_ALERT" function (null restores standard
+  // error). The engine's script helpers point it at the log.
   static void SetFallbackErrorSink(ErrorSink sink);
 
   lua_State* GetCState() const { return L_; }

@@ -1,5 +1,7 @@
 #include "platform/luaplus/LuaStateOutFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -254,7 +256,9 @@ bool LuaStateOutFile::Print(const std::string& text) {
 
 bool LuaStateOutFile::Close() {
   if (!file_) return false;
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
+  // On the disk before it is closed: a caller that renames the file into place next must
+  // not end up with an empty file after a power cut.
+  if (std::fflush(file_) != 0 || std::ferror(file_) || fsync(fileno(file_)) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
   return !failed_;

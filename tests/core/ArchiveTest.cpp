@@ -380,6 +380,18 @@ TEST_F(ArchiveTest, SavingALoadedArchiveKeepsEveryEntry) {
   EXPECT_EQ(Load(reloaded, "a/three.txt"), "three");
 }
 
+TEST_F(ArchiveTest, ASecondLoadKeepsTheEntriesOfTheFirst) {
+  const std::string big = TextBytes(30000, 8);
+  std::string first = BuildArchive({{"a/big.txt", big}, {"a/same.txt", "first"}});
+  std::string second = BuildArchive({{"b/other.txt", "other"}, {"a/same.txt", "second"}});
+  vfs::Archive archive;
+  ASSERT_TRUE(archive.LoadArchive(first));
+  ASSERT_TRUE(archive.LoadArchive(second));
+  EXPECT_EQ(Load(archive, "a/big.txt"), big);
+  EXPECT_EQ(Load(archive, "a/same.txt"), "first");
+  EXPECT_EQ(Load(archive, "b/other.txt"), "other");
+}
+
 TEST_F(ArchiveTest, AddFileAndFileExistsUseTheNameAsGiven) {
   std::string dir = testenv::MakeTempDir("add");
   testenv::WriteFile(dir + "/f.txt", "f");
