@@ -47,6 +47,31 @@ bool Inflate(const uint8_t* source, uint32_t sourceSize, uint8_t* target, uint32
   return result == Z_OK && produced == targetSize;
 }
 
+// Inflates storedSize bytes read from the stream's position in pieces, so that a large
+// entry needs no second buffer for its compressed bytes. Succeeds only when the zlib
+// stream ends having produced exactly targetSize bytes.
+bool InflateFrom(FILE* stream, uint32_t storedSize, uint8_t* target, uint32_t targetSize) {
+  constexpr uint32_t kPiece = 64 * 1024;
+  std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kPiece]);
+  z_stream inflater = {};
+  if (!piece || inflateInit(&inflater) != Z_OK) return false;
+  inflater.next_out = target;
+  inflater.avail_out = targetSize;
+  uint32_t remaining = storedSize;
+  int result = Z_OK;
+  while (remaining > 0 && result == Z_OK) {
+    uint32_t count = remaining < kPiece ? remaining : kPiece;
+    if (std::fread(piece.get(), 1, count, stream) != count) break;
+    remaining -= count;
+    inflater.next_in = piece.get();
+    inflater.avail_in = count;
+    result = inflate(&inflater, Z_NO_FLUSH);
+  }
+  const bool ok = result == Z_STREAM_END && inflater.total_out == targetSize;
+  inflateEnd(&inflater);
+  return ok;
+}
+
 bool RecordIsSound(const ArchiveEntry& entry, uint64_t dataEnd) {
   if (entry.flags != ArchiveEntry::kCompressed && entry.flags != ArchiveEntry::kRaw) return false;
   if (entry.offset < Archive::kHeaderSize) return false;
@@ -174,9 +199,8 @@ bool Archive::ReadEntry(ArchiveEntry& entry, uint8_t* target) {
   bool ok = false;
   if (stream_ && RecordIsSound(entry, dataEnd_)) {
     if (entry.flags == ArchiveEntry::kCompressed) {
-      std::unique_ptr<uint8_t[]> stored(NewBytes(entry.storedSize));
-      ok = stored && ReadAt(stream_, entry.offset, stored.get(), entry.storedSize) &&
-           Inflate(stored.get(), entry.storedSize, target, entry.rawSize);
+      ok = fseeko(stream_, static_cast<off_t>(entry.offset), SEEK_SET) == 0 &&
+           InflateFrom(stream_, entry.storedSize, target, entry.rawSize);
     } else {
       ok = ReadAt(stream_, entry.offset, target, entry.rawSize);
     }
