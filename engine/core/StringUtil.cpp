@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/core/StrMan.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -141,4 +143,14 @@ void TrimPathToLastDir(std::string& path) {
   } else {
     path = dir.substr(previous + 1) + "/" + file;
   }
+}
+
+WString JoinLocalizedStrings(const std::string& key1, const std::string& key2, bool withSpace) {
+  const lang::StrMan& strings = lang::StrMan::Instance();
+  WString first = strings.GetString(key1);
+  WString second = strings.GetString(key2);
+  if (first.empty()) first = ToWide(key1);
+  if (second.empty()) second = ToWide(key2);
+  if (withSpace) first += u' ';
+  return first + second;
 }

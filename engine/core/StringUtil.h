@@ -19,6 +19,9 @@ std::string IntToGroupedString(long long value, char separator, int groupSize);
 std::string NumberToString(long long value, bool grouped);
 // Whole seconds as minutes and seconds: 65.9 gives " 1:05", 600 gives "10:00".
 std::string SecondsToClock(float seconds);
+// The language texts of two keys joined, with a space between them when withSpace; a key
+// without a text stands for itself.
+WString JoinLocalizedStrings(const std::string& key1, const std::string& key2, bool withSpace);
 // Keeps the last folder and the file name: "a/b/c/d.png" becomes "c/d.png", "c\d.png"
 // becomes "c/d.png"; a bare file name is left unchanged.
 void TrimPathToLastDir(std::string& path);

@@ -1,0 +1,146 @@
+#include "engine/core/WriteLua.h"
+
+#include <cstdarg>
+
+#include "engine/core/Log.h"
+
+namespace {
+
+// Formats into a string of whatever length the text needs: a long string value must
+// never be cut, or the file would lose its closing quote and stop parsing.
+std::string FormatV(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  char small[512];
+  int length = std::vsnprintf(small, sizeof small, format, copy);
+  va_end(copy);
+  if (length < 0) return std::string();
+  if (static_cast<size_t>(length) < sizeof small) return std::string(small, static_cast<size_t>(length));
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  return text;
+}
+
+}  // namespace
+
+WriteLua::~WriteLua() {
+  if (stream_) std::fclose(stream_);
+}
+
+bool WriteLua::Open(const std::string& fileName) {
+  if (stream_) {
+    LOG_LINE(MSG_WARNING) << "WriteLua file already open: unable to open at " << fileName;
+    return false;
+  }
+  stream_ = std::fopen(fileName.c_str(), "w");
+  if (!stream_) {
+    LOG_LINE(MSG_WARNING) << "Unable to open WriteLua file at " << fileName;
+    return false;
+  }
+  return true;
+}
+
+std::string WriteLua::Indent() const { return std::string(static_cast<size_t>(level_) * 3, ' '); }
+
+void WriteLua::Write(const std::string& text) {
+  if (stream_) std::fwrite(text.data(), 1, text.size(), stream_);
+}
+
+void WriteLua::BeginTable(const std::string& name) {
+  if (!stream_) return;
+  if (!name.empty()) Write(Indent() + name + " = \n");
+  Write(Indent() + "{ \n");
+  ++level_;
+}
+
+void WriteLua::EndTable(bool comma) {
+  if (!stream_) return;
+  if (level_ > 0) --level_;
+  Write(Indent() + (comma ? "}, \n" : "}\n"));
+}
+
+void WriteLua::WriteString(const std::string& name, const std::string& value) {
+  if (!stream_) return;
+  Write(Indent() + name + " = \"" + Escape(value) + "\",\n");
+}
+
+void WriteLua::WriteWString(const std::string& name, const WString& value) {
+  WriteString(name, ToNarrow(value));
+}
+
+void WriteLua::WriteInt(const std::string& name, int value) {
+  if (!stream_) return;
+  Write(Indent() + name + Format(" = %i,\n", value));
+}
+
+void WriteLua::WriteFloat(const std::string& name, float value) {
+  if (!stream_) return;
+  Write(Indent() + name + Format(" = %f,\n", static_cast<double>(value)));
+}
+
+void WriteLua::WriteVector2(const std::string& name, const math::Vec2& value) {
+  if (!stream_) return;
+  Write(Indent() + name +
+        Format(" = { %f, %f },\n", static_cast<double>(value.x), static_cast<double>(value.y)));
+}
+
+void WriteLua::WriteVector4(const std::string& name, const math::Vec4& value) {
+  if (!stream_) return;
+  Write(Indent() + name +
+        Format(" = { %f, %f, %f, %f },\n", static_cast<double>(value.x), static_cast<double>(value.y),
+               static_cast<double>(value.z), static_cast<double>(value.w)));
+}
+
+void WriteLua::Printf(const char* format, ...) {
+  if (!stream_) return;
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  Write(text);
+}
+
+void WriteLua::PrintLine(const char* format, ...) {
+  if (!stream_) return;
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  Write(Indent() + text + "\n");
+}
+
+std::string WriteLua::Escape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char ch : text) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += '/'; break;  // Windows paths are kept with forward slashes
+      // Control characters are escaped too: raw, a newline would end the string in the
+      // middle of the line and the file would no longer load.
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\%03u", c);
+          out += escaped;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}

@@ -1,0 +1,101 @@
+#include "tools/arctool/ArcTool.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "engine/core/Archive.h"
+#include "engine/core/VFS.h"
+
+namespace arctool {
+
+namespace fs = std::filesystem;
+
+std::string EntryKey(const std::string& relativePath) {
+  std::string key = relativePath;
+  std::replace(key.begin(), key.end(), '\\', '/');
+  vfs::VFS::NormalizePath(key);
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+bool PackFolder(const std::string& folder, const std::string& archivePath, std::string& error) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    error = "not a folder: " + folder;
+    return false;
+  }
+  // Sorted paths make the error for a clash name the same file on every machine.
+  std::vector<fs::path> files;
+  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (!name.empty() && name[0] == '.') {
+      if (it->is_directory()) it.disable_recursion_pending();
+      continue;
+    }
+    if (name == "CMakeLists.txt" || !it->is_regular_file()) continue;
+    files.push_back(it->path());
+  }
+  if (ec) {
+    error = "cannot read " + folder + ": " + ec.message();
+    return false;
+  }
+  std::sort(files.begin(), files.end());
+
+  vfs::Archive archive;
+  std::map<std::string, std::string> owners;  // key -> relative path
+  for (const fs::path& file : files) {
+    std::string relative = fs::relative(file, folder).generic_string();
+    std::string key = EntryKey(relative);
+    auto [owner, inserted] = owners.emplace(key, relative);
+    if (!inserted) {
+      error = relative + " and " + owner->second + " share the archive key " + key;
+      return false;
+    }
+    if (!archive.AddFile(file.string(), key)) {
+      error = "cannot add " + relative + " as " + key;
+      return false;
+    }
+  }
+  if (!archive.SaveArchive(archivePath)) {
+    error = "cannot write " + archivePath;
+    return false;
+  }
+  return true;
+}
+
+bool ListArchive(const std::string& archivePath, std::ostream& out, std::string& error) {
+  vfs::Archive archive;
+  if (!archive.LoadArchive(archivePath)) {
+    error = "cannot load " + archivePath;
+    return false;
+  }
+  for (const auto& item : archive.Entries()) {
+    const vfs::ArchiveEntry& entry = *item.second;
+    out << (entry.flags == vfs::ArchiveEntry::kCompressed ? "zlib" : "raw ") << ' ' << entry.rawSize
+        << ' ' << entry.storedSize << ' ' << entry.name << '\n';
+  }
+  return true;
+}
+
+bool ExtractEntry(const std::string& archivePath, const std::string& name, std::ostream& out,
+                  std::string& error) {
+  vfs::Archive archive;
+  if (!archive.LoadArchive(archivePath)) {
+    error = "cannot load " + archivePath;
+    return false;
+  }
+  std::string key = name;
+  vfs::VFS::NormalizePath(key);
+  vfs::File file;
+  if (!archive.GetFile(vfs::VFS::HashKey(key), file)) {
+    error = "no entry " + key + " in " + archivePath;
+    return false;
+  }
+  out.write(file.Chars(), file.size);
+  return static_cast<bool>(out);
+}
+
+}  // namespace arctool
