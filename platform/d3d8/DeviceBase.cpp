@@ -228,7 +228,7 @@ HRESULT DeviceBase::CreateImageSurface(uint32_t width, uint32_t height, D3DFORMA
                                        IDirect3DSurface8** surface) {
   if (!surface) return D3DERR_INVALIDCALL;
   *surface = nullptr;
-  if (width == 0 || height == 0 || width > 65536 || height > 65536 ||
+  if (width == 0 || height == 0 || width > 16384 || height > 16384 ||
       !IsStorableFormat(format)) {
     return D3DERR_INVALIDCALL;
   }

@@ -29,8 +29,26 @@ struct Header {
   D3DFORMAT format = D3DFMT_UNKNOWN;  // D3DFMT_UNKNOWN: decided from the decoded image
 };
 
+// SDL2_image's PNG reader ignores short reads, so that libpng, reading on past the end of
+// a truncated file, can loop on stale chunk bytes for ever. The chunk framing is checked
+// first: every chunk lies inside the data, up to the IEND chunk.
+bool PngChunksComplete(const uint8_t* d, size_t size) {
+  uint64_t pos = 8;
+  while (pos + 12 <= size) {
+    const uint64_t length = BigEndian32(d + pos);
+    if (length > 0x7FFFFFFF) return false;
+    const uint64_t end = pos + 12 + length;
+    if (end > size) return false;
+    if (std::memcmp(d + pos + 4, "IEND", 4) == 0) return true;
+    pos = end;
+  }
+  return false;
+}
+
 bool ReadPngHeader(const uint8_t* d, size_t size, Header* h) {
-  if (size < 33 || std::memcmp(d + 12, "IHDR", 4) != 0) return false;
+  if (size < 33 || std::memcmp(d + 12, "IHDR", 4) != 0 || !PngChunksComplete(d, size)) {
+    return false;
+  }
   h->width = BigEndian32(d + 16);
   h->height = BigEndian32(d + 20);
   const uint8_t colourType = d[25];

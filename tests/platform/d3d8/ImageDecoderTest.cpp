@@ -345,6 +345,9 @@ TEST_F(ImageDecoderTest, TruncatedCorruptAndForeignDataIsRefused) {
   const Bytes png = SavedBySdlImage(8, 8, std::vector<uint32_t>(64, 0xFF808080), false);
   Bytes hugePng = png;
   hugePng[16] = 0x7F;  // width 0x7F000008 in the header
+  // Signature and header, then a chunk whose announced data is not there.
+  Bytes pngInsideChunk = png.substr(0, 33);
+  pngInsideChunk += Bytes("\x00\x00\x00\x09pHYs\x00\x00", 10);
   Bytes dxt1WithMips = Dds(8, 8, 0x4, D3DFMT_DXT1, 0, 0, 0, 0, 0, Bytes(32 + 8, '\0'), 3);
   Bytes partialCube = Dds(2, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bytes(96, '\0'), 0, 0x0E00);
   Bytes dx10 = Dds(4, 4, 0x4, MAKEFOURCC('D', 'X', '1', '0'), 0, 0, 0, 0, 0, Bytes(64, '\0'));
@@ -362,6 +365,7 @@ TEST_F(ImageDecoderTest, TruncatedCorruptAndForeignDataIsRefused) {
       {"DDS with a DX10 header", dx10},
       {"PNG cut in half", png.substr(0, png.size() / 2)},
       {"PNG claiming a huge size", hugePng},
+      {"PNG ending inside a chunk", pngInsideChunk},
       {"TGA without its pixels", tgaShort},
       {"BMP without its pixels", bmpShort},
       {"text", Bytes("this is not an image at all, only some words")},
