@@ -141,7 +141,7 @@ HRESULT RecordingDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t fl
   if (rects) r.rects.assign(rects, rects + count);
   if (!Failing(r.call, &r.result)) {
     const bool depth = PresentParameters().EnableAutoDepthStencil != 0;
-    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth) {
+    if ((count > 0 && !rects) || ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth)) {
       r.result = D3DERR_INVALIDCALL;
     } else {
       r.result = D3D_OK;
