@@ -14,7 +14,12 @@ namespace testenv {
 void SetProcessDir(const std::string& dir);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELLAVO_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(PELLAVO_ADDRESS_SANITIZER)
 // SDL and EGL unload Mesa's driver at exit, which LeakSanitizer then reports as leaks in
 // an unknown module; keeping the modules loaded makes the reports point at real code.
 // (Loading them costs a few tenths of a second, so only sanitizer builds do it.)
