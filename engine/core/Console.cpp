@@ -66,6 +66,12 @@ void Console::LogSink(const char* text) {
 }
 
 void Console::Init(const std::string& fileName) {
+  // A console first used before the input devices existed (a log line or a close request
+  // early in the start) joins the keyboard now, or its key bindings would never run.
+  if (!keyboard) {
+    keyboard = input::GetDevices().keyboard;
+    if (keyboard) keyboard->AddListener(this);
+  }
   if (state) LuaState::Destroy(state);
   state = script::CreateLuaState();
   if (!script::LoadScript(state, fileName)) {
@@ -90,7 +96,8 @@ void Console::LoadBackground() {}
 void Console::SetFont() {}
 
 void Console::Shutdown() {
-  // The background is owned here; it is made by LoadBackground once images exist.
+  // The background belongs to the console: once LoadBackground makes one, it is deleted
+  // here.
   background = nullptr;
   if (state) {
     LuaState::Destroy(state);

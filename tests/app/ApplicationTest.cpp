@@ -16,6 +16,7 @@
 #include "platform/bass/RecordingBackend.h"
 #include "platform/luaplus/LuaObject.h"
 #include "platform/luaplus/LuaState.h"
+#include "platform/win32/KernelApi.h"
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/SingleInstance.h"
 #include "tests/app/AppTestSupport.h"
@@ -326,6 +327,50 @@ TEST_F(AppTest, AFramesMouseEventsComeBeforeItsKeyboardEvents) {
   }
   EXPECT_LT(lastMouse, firstKey);
   EXPECT_EQ(recorder.calls.front(), "MouseButtonPressed 1");
+}
+
+// A covered window is repainted while no frames run, when it is windowed.
+TEST_F(AppTest, PaintRendersTheStateOnlyWhileInactiveAndWindowed) {
+  TestApp& app = MakeApp();
+  gameflow::GameFlowManager::Instance().EnterState(&state_);
+  struct Case {
+    bool paused;
+    bool fullscreen;
+    int renders;
+  };
+  for (const Case& c : {Case{false, false, 0}, Case{true, false, 1}, Case{true, true, 0}}) {
+    app.paused = c.paused;
+    app.fullscreen = c.fullscreen;
+    state_.renders = 0;
+    source_->Post(app.window, WM_PAINT);
+    EXPECT_TRUE(app.PumpMessage());
+    EXPECT_EQ(state_.renders, c.renders) << c.paused << c.fullscreen;
+  }
+}
+
+// Alt+Tab: the system key is not dispatched, and the switch is logged.
+TEST_F(AppTest, AltTabIsLoggedAndNotDispatched) {
+  TestApp& app = MakeApp();
+  EnterStateAndSettle();
+  source_->Key(0x0F, true);  // Tab
+  Steps(1);
+  LogCapture log;
+  source_->Post(app.window, WM_SYSKEYDOWN, VK_MENU, KF_ALTDOWN_BIT);
+  EXPECT_FALSE(app.PumpMessage());
+  EXPECT_TRUE(log.Contains("Minimizing screen due to fullscreen ALT-TAB  [MSG_COMMENT]"));
+  source_->Post(app.window, WM_SYSKEYUP, VK_MENU, KF_ALTDOWN_BIT);
+  EXPECT_FALSE(app.PumpMessage());
+}
+
+TEST(WindowsError, IsLoggedWithItsNumber) {
+  LogCapture log;
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  ShowWindowsError();
+  EXPECT_TRUE(log.Contains("Windows Error: 2  [MSG_ERROR]"));
+  log.Clear();
+  SetLastError(0x7FFFFFF0u);  // no text: nothing is shown
+  ShowWindowsError();
+  EXPECT_FALSE(log.Contains("Windows Error"));
 }
 
 TEST_F(AppTest, ASecondInstanceDoesNotStart) {

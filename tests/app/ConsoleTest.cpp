@@ -248,6 +248,30 @@ TEST_F(ConsoleTest, ShiftInsertPastesTheClipboard) {
   plat::MessageQueue::Instance().Reset();
 }
 
+// Key bindings run from the keyboard's dispatch, also for a console made before the
+// input devices existed.
+TEST_F(ConsoleTest, AConsoleMadeBeforeTheDevicesHearsTheKeyboardOnceStarted) {
+  ASSERT_TRUE(plat::EnsureVideo());
+  plat::MessageQueue::Instance().Reset();
+  plat::ScriptedEventSource source;
+  console_.reset();
+  input::GetDevices().Shutdown();
+  console_ = std::make_unique<TypingConsole>();
+  ASSERT_TRUE(input::GetDevices().Init(nullptr));
+  console_->Init("scripts/console.lua");
+  console_->BindKey(kEscape, "escapes = (escapes or 0) + 1");
+
+  source.Key(static_cast<uint8_t>(kEscape), true);
+  source.Key(static_cast<uint8_t>(kEscape), false);
+  input::GetDevices().keyboard->Update(false, 0.016f, 1.0f);
+  EXPECT_EQ(Global("escapes"), 1.0);
+
+  console_.reset();
+  EXPECT_EQ(input::GetDevices().keyboard->ListenerCount(), 0u);
+  input::GetDevices().Shutdown();
+  plat::MessageQueue::Instance().Reset();
+}
+
 // Destroyed, the console stops receiving the log.
 TEST_F(ConsoleTest, ADestroyedConsoleLeavesTheLog) {
   console_.reset();
