@@ -184,6 +184,14 @@ class Graphics {
   virtual void RestoreResources();
   virtual bool ResetDevice(uint32_t width, uint32_t height, bool fullscreen) = 0;
 
+  // The window's client area changed size (a restore or a resize of the window). The
+  // logical resolution stays 800 x 600: only the presentation, which fits the back buffer
+  // into the client area, reads this size.
+  void SetClientSize(uint32_t clientWidthPixels, uint32_t clientHeightPixels) {
+    clientWidth = clientWidthPixels;
+    clientHeight = clientHeightPixels;
+  }
+
   // Releases, deletes and forgets the renderer; nothing when there is none.
   static void SHUTDOWN();
 
@@ -207,6 +215,9 @@ class Graphics {
   int32_t cardClass = 3;
   std::vector<ImageCache*> caches;
   std::vector<AviImage*> movies;
+  // The last client size the window reported (0 x 0 until it reports one).
+  uint32_t clientWidth = 0;
+  uint32_t clientHeight = 0;
 };
 
 // The renderer, or null before it is created and after SHUTDOWN.
@@ -221,6 +232,10 @@ extern int32_t g_offsetY;
 extern float g_heightOverWidth;  // 0.75 at start
 extern float g_widthOverHeight;  // 1.3333334 at start
 extern bool g_pixelSnapping;     // false; nothing in the system turns it on
+// The desktop is wide (width / height above 1.5 and width above 800): a full-screen
+// request then runs as a desktop-sized window with a 960 x 600 back buffer. Set by the
+// application at start; read by the application's mode switches and by the renderer.
+extern bool g_wideScreen;
 }  // namespace screen
 
 // Packs four [0, 1] floats into 0xAARRGGBB by truncation (no clamping: values wrap).

@@ -1,0 +1,104 @@
+#include "engine/app/Application.h"
+
+#include "engine/app/Input.h"
+#include "engine/app/Keyboard.h"
+#include "engine/core/ConfigFile.h"
+#include "engine/core/Log.h"
+#include "engine/core/Timer.h"
+#include "engine/core/VFS.h"
+#include "platform/win32/Time.h"
+
+namespace {
+
+constexpr uint32_t kKeyLeftAlt = 0x38;
+constexpr uint32_t kKeyRightAlt = 0xB8;
+
+bool AltHeld() {
+  const input::Keyboard* keyboard = input::GetDevices().keyboard;
+  return keyboard && (keyboard->IsDown(kKeyLeftAlt) || keyboard->IsDown(kKeyRightAlt));
+}
+
+}  // namespace
+
+Application::Application(const std::string& settingsPath, const std::string& logPath) {
+  Log& log = Log::Instance();
+  log.Open(logPath.c_str());
+  log.showPrefix = true;
+  log.flushEachLine = true;
+  LOG_LINE(MSG_INIT) << "Logfile created";
+  config::ConfigFile& settings = config::ConfigFile::Instance();
+  settings.Load(settingsPath);
+  name = settings.GetString("AppName", "Application 1.0");
+  vfs::VFS::Instance();
+  active = true;
+}
+
+Application::~Application() { ShutdownServices(); }
+
+bool Application::OnAppEvent(uint32_t code, uintptr_t a, intptr_t b) {
+  switch (code) {
+    case APP_FOCUS_GAINED:
+    case APP_MAXIMISED:
+      paused = false;
+      break;
+    case APP_FOCUS_LOST:
+    case APP_MINIMISED:
+      paused = true;
+      break;
+    case APP_QUIT:
+      quitting = true;
+      break;
+    default:
+      // A plain restore or resize (APP_RESIZED) resumes nothing.
+      break;
+  }
+  return true;
+}
+
+bool Application::Step() {
+  PumpMessage();
+  if (fullscreen && AltHeld()) {
+    // Alt held in full screen (the start of an Alt-Tab): no frame runs, only the input is
+    // read so that the release is seen. The clock goes on, and the input gets its real
+    // frame time and total time: with a time of 0 a button released here would compare
+    // with the last release of the running game and count as a double click.
+    UpdateTimer();
+    const FrameTimer& timer = FrameTimer::Instance();
+    input::GetDevices().Update(false, timer.GetDelta(), timer.GetTime());
+    Sleep(10);
+    return !quitting;
+  }
+  if (!quitting) {
+    UpdateTimer();
+    if (!paused) {
+      Frame();
+      Sleep(1);
+    } else {
+      Sleep(100);
+    }
+  }
+  return !quitting;
+}
+
+// Every resource is reloaded by the resource manager, which takes this call over when it
+// is built; until then there is nothing to reload.
+void Application::ReloadResources() {}
+
+vfs::VFS& Application::GetVFS() { return vfs::VFS::Instance(); }
+
+// Audio ("Audio manager shutdown") and the resource manager ("Resource manager shutdown")
+// are stopped here, by the services' start-up and shutdown code; nothing is stopped yet.
+void Application::ShutdownServices() {}
+
+void Application::UpdateTimer() { FrameTimer::Instance().Update(); }
+
+void Application::SetFullscreenMode(bool on) {
+  if (on != fullscreen) {
+    if (on) {
+      SetFullscreen(width, height);
+    } else {
+      SetWindowed(width, height);
+    }
+  }
+  fullscreen = on;
+}

@@ -1,0 +1,229 @@
+#include "engine/core/Console.h"
+
+#include <algorithm>
+
+#include "engine/app/Input.h"
+#include "engine/app/Keyboard.h"
+#include "engine/core/ConfigFile.h"
+#include "engine/core/Log.h"
+#include "engine/core/Script.h"
+#include "platform/luaplus/LuaState.h"
+
+namespace console {
+
+namespace {
+
+constexpr uint32_t kKeyBackspace = 0x0E;
+constexpr uint32_t kKeyEnter = 0x1C;
+constexpr uint32_t kKeyGrave = 0x29;
+constexpr uint32_t kKeyLeftShift = 0x2A;
+constexpr uint32_t kKeyRightShift = 0x36;
+constexpr uint32_t kKeyNumLock = 0x45;
+constexpr uint32_t kKeyUp = 0xC8;
+constexpr uint32_t kKeyLeft = 0xCB;
+constexpr uint32_t kKeyRight = 0xCD;
+constexpr uint32_t kKeyDown = 0xD0;
+constexpr uint32_t kKeyInsert = 0xD2;
+
+// The consoles that exist, oldest first; the newest receives the log's texts. Never
+// destroyed: the process-wide console goes at exit, after which this must still be there.
+std::vector<Console*>& Consoles() {
+  static std::vector<Console*>* consoles = new std::vector<Console*>;
+  return *consoles;
+}
+// The log's callback before the first console took it over.
+Log::Callback g_callbackBeforeConsoles = nullptr;
+
+}  // namespace
+
+Console& GetConsole() {
+  static Console instance;
+  return instance;
+}
+
+Console::Console() {
+  Log& log = Log::Instance();
+  std::lock_guard<std::recursive_mutex> lock(log.LineMutex());
+  if (Consoles().empty()) g_callbackBeforeConsoles = log.callback;
+  Consoles().push_back(this);
+  log.callback = &Console::LogSink;
+}
+
+Console::~Console() {
+  Log& log = Log::Instance();
+  {
+    std::lock_guard<std::recursive_mutex> lock(log.LineMutex());
+    std::vector<Console*>& consoles = Consoles();
+    consoles.erase(std::remove(consoles.begin(), consoles.end(), this), consoles.end());
+    if (consoles.empty() && log.callback == &Console::LogSink) log.callback = g_callbackBeforeConsoles;
+  }
+  Shutdown();
+}
+
+void Console::LogSink(const char* text) {
+  if (!text || Consoles().empty()) return;
+  Consoles().back()->Print(text);
+}
+
+void Console::Init(const std::string& fileName) {
+  // A console first used before the input devices existed (a log line or a close request
+  // early in the start) joins the keyboard now, or its key bindings would never run.
+  if (!keyboard) {
+    keyboard = input::GetDevices().keyboard;
+    if (keyboard) keyboard->AddListener(this);
+  }
+  if (state) LuaState::Destroy(state);
+  state = script::CreateLuaState();
+  if (!script::LoadScript(state, fileName)) {
+    LOG_LINE(MSG_WARNING) << "Unable to open Console file " << fileName;
+  }
+  LoadBackground();
+  textHeight = script::GetGlobalFloat(state, "Console", "TextHeight", textHeight);
+  promptPos = script::GetGlobalFloat(state, "Console", "PromptPos", promptPos);
+  backgroundHeight = script::GetGlobalFloat(state, "Console", "BackgroundHeight", backgroundHeight);
+  RegisterConsole(state);
+  config::RegisterConfigFile(state);
+  SetFont();
+}
+
+// The background picture "ui_img/blue.png" comes from the renderer's image loading, which
+// the console takes up together with its font; until then the console has no background.
+void Console::LoadBackground() {}
+
+// The font "ConsoleFont" (face "times new roman", width 10, height 14, weight 500,
+// charset 129, line spacing 2) comes from the font manager; until the console is wired to
+// it, font stays null.
+void Console::SetFont() {}
+
+void Console::Shutdown() {
+  // The background belongs to the console: once LoadBackground makes one, it is deleted
+  // here.
+  background = nullptr;
+  if (state) {
+    LuaState::Destroy(state);
+    state = nullptr;
+  }
+}
+
+void Console::Do(const std::string& script) {
+  if (!state || script.empty()) return;
+  state->DoString(script.c_str());
+  Print(script);
+}
+
+void Console::Print(const std::string& text) {
+  if (text.empty()) return;
+  std::string line = text;
+  if (line.back() == '\n') line.pop_back();
+  std::lock_guard<std::mutex> lock(linesMutex);
+  lines.push_back(std::move(line));
+  if (lines.size() > kMaxLines) lines.erase(lines.begin(), lines.end() - kMaxLines);
+}
+
+std::vector<std::string> Console::GetLines() const {
+  std::lock_guard<std::mutex> lock(linesMutex);
+  return lines;
+}
+
+void Console::BindKey(int32_t key, const std::string& script) {
+  for (KeyBinding& binding : bindings) {
+    if (binding.key == key) {
+      binding.script = script;
+      return;
+    }
+  }
+  bindings.push_back(KeyBinding{key, script});
+}
+
+// Drawing needs the console's font and background (see SetFont and LoadBackground): the
+// background quad over the top backgroundHeight of the play area, the lines stacked
+// upward from textHeight, and the command line at promptPos. Until the font exists there
+// is nothing to draw with.
+void Console::Render() {
+  if (!open || !font) return;
+}
+
+bool Console::ShiftHeld() const {
+  // Looked up now rather than kept: the devices may have been made again since.
+  const input::Keyboard* device = input::GetDevices().keyboard;
+  return device && (device->IsDown(kKeyLeftShift) || device->IsDown(kKeyRightShift));
+}
+
+uint16_t Console::CharacterOf(uint32_t code) const {
+  uint16_t chars[2] = {0, 0};
+  input::ScanCodeToAscii(code, chars);
+  return chars[0];
+}
+
+void Console::KeyPressed(const input::KeyEvent* event) {
+  if (!event) return;
+  const bool shift = ShiftHeld();
+  const uint32_t code = event->code;
+
+  // By index: a bound script may bind keys itself.
+  for (size_t i = 0; i < bindings.size(); ++i) {
+    if (static_cast<uint32_t>(bindings[i].key) != code) continue;
+    if (!state || bindings[i].script.empty()) continue;
+    const std::string script = bindings[i].script;
+    state->DoString(script.c_str());
+    Print(script);
+  }
+
+  if (!open) {
+    if (code == kKeyGrave || code == kKeyNumLock) open = true;
+    return;
+  }
+
+  switch (code) {
+    case kKeyBackspace:
+      if (!input.empty()) input.pop_back();
+      break;
+    case kKeyEnter: {
+      const std::string command = input;
+      input.clear();
+      Print(command);
+      Do(command);
+      history.push_back(command);
+      // Bounded: a long session must not grow the history without end.
+      if (history.size() > kMaxHistory) history.erase(history.begin(), history.end() - kMaxHistory);
+      historyIndex = static_cast<uint32_t>(history.size());
+      break;
+    }
+    case kKeyGrave:
+    case kKeyNumLock:
+      open = false;
+      break;
+    case kKeyLeftShift:
+    case kKeyRightShift:
+    case kKeyLeft:
+    case kKeyRight:
+      break;
+    case kKeyUp:
+      if (historyIndex > 0) {
+        --historyIndex;
+        input = history[historyIndex];
+      }
+      break;
+    case kKeyDown:
+      if (historyIndex + 1 < history.size()) {
+        ++historyIndex;
+        input = history[historyIndex];
+      }
+      break;
+    case kKeyInsert:
+      if (shift) {
+        std::string clipboard;
+        const input::Keyboard* device = input::GetDevices().keyboard;
+        if (device && device->GetClipboardText(clipboard)) input += clipboard;
+      }
+      break;
+    default: {
+      // Printable ASCII only: DEL (0x7F) and everything above it are not typed.
+      const uint16_t character = CharacterOf(code);
+      if (character >= 0x20 && character <= 0x7E) input += static_cast<char>(character);
+      break;
+    }
+  }
+}
+
+}  // namespace console
