@@ -100,6 +100,22 @@ TEST_F(GlRenderTest, TextureModulatedByTheVertexColour) {
   EXPECT_TRUE(ColorNear(shot.At(115, 115), 0xFF808080));
 }
 
+// A composite is an image like any other: it draws.
+TEST_F(GlRenderTest, CompositeImagesDraw) {
+  ASSERT_TRUE(Start());
+  std::unique_ptr<Image> red = Load("gl/layer_red.png", PngFile(2, 2, Pixels(4, 0xFFFF0000)));
+  std::unique_ptr<Image> blue = Load("gl/layer_blue.png", PngFile(2, 2, Pixels(4, 0xFF0000FF)));
+  const std::vector<CompositeLayer> layers = {{red.get(), 0, 0}, {blue.get(), 2, 0}};
+  std::unique_ptr<Image> composite(graphics_->CreateComposite(4, 2, 0, layers));
+  ASSERT_NE(composite, nullptr);
+  BeginFrame(0xFF000000);
+  DrawQuad(10, 10, 14, 12, 0xFFFFFFFF, composite.get());
+  const Bitmap shot = EndFrameWithScreenshot();
+  // Blended in at 255 / 256 and drawn with its alpha of 254 over black.
+  EXPECT_TRUE(ColorNear(shot.At(10, 10), 0xFFFC0000, 2));
+  EXPECT_TRUE(ColorNear(shot.At(13, 11), 0xFF0000FC, 2));
+}
+
 // Every image kind decoded through the resource manager and drawn texel for pixel.
 TEST_F(GlRenderTest, ImageFilesOfEveryKind) {
   ASSERT_TRUE(Start());

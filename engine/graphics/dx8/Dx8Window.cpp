@@ -73,14 +73,6 @@ uint32_t DesktopBitsPerPixel() {
 
 bool NetworkEnabled() { return (GetSystemMetrics(SM_NETWORK) & 1) != 0; }
 
-bool ClientSize(HWND window, int* width, int* height) {
-  RECT client{};
-  if (!GetClientRect(window, &client)) return false;
-  *width = client.right - client.left;
-  *height = client.bottom - client.top;
-  return *width > 0 && *height > 0;
-}
-
 void ShowFatalMessage(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }

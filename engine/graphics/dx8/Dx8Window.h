@@ -19,8 +19,6 @@ void ShowGameWindow(HWND window);
 uint32_t DesktopBitsPerPixel();
 // The lowest bit of the network system metric.
 bool NetworkEnabled();
-// The client area's size; false when the window has none.
-bool ClientSize(HWND window, int* width, int* height);
 void ShowFatalMessage(const char* text, const char* caption);
 
 }  // namespace dx8
