@@ -37,6 +37,7 @@ Dx8Graphics::~Dx8Graphics() {
 
 bool Dx8Graphics::Init() {
   LOG_LINE(MSG_INIT) << "Initializing D3D8";
+  Release();  // a second start replaces the first one's objects instead of leaking them
   direct3d_ = Direct3DCreate8(D3D_SDK_VERSION);
   if (!direct3d_) {
     LOG_LINE(MSG_FATAL) << "Unable to co-initialise D3D.. ";
