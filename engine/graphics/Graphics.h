@@ -211,6 +211,9 @@ class Graphics {
   int32_t storedOffsetY = 0;
   std::string screenshotName;
   bool screenshotHalfSize = false;
+  // Frames that failed to write the pending screenshot; a request that keeps failing is
+  // dropped after a few tries instead of being retried every frame.
+  uint32_t screenshotAttempts = 0;
   HWND window = nullptr;
   int32_t cardClass = 3;
   std::vector<ImageCache*> caches;
@@ -237,6 +240,14 @@ extern bool g_pixelSnapping;     // false; nothing in the system turns it on
 // application at start; read by the application's mode switches and by the renderer.
 extern bool g_wideScreen;
 }  // namespace screen
+
+// Maps a point of the window's client area (the coordinates of mouse messages) to the
+// play area: fraction gets x and y as fractions of the 800 x 600 play area, each clamped
+// to [0, 1]. It goes through the same transform that placed the back buffer in the window
+// at the last Present (uniform scale, centred, black bars) and then through the play
+// area's offsets in the back buffer, so the cursor meets what is shown whatever the
+// desktop's shape. Returns false when the point lies outside the play area (on a bar).
+bool WindowToPlayArea(float windowX, float windowY, math::Vec2& fraction);
 
 // Packs four [0, 1] floats into 0xAARRGGBB by truncation (no clamping: values wrap).
 uint32_t PackColor(float r, float g, float b, float a);
