@@ -311,7 +311,16 @@ void GlDevice::ApplyPipelineState(bool hasTexture[2]) {
       texture->Upload();
       glBindTexture(GL_TEXTURE_2D, texture->Name());
       const GLuint sampler = context_->Sampler(stage);
-      SetSampler(sampler, state_.stageStates[stage]);
+      const uint32_t* states = state_.stageStates[stage];
+      const std::array<uint32_t, 7> key = {
+          states[D3DTSS_MAGFILTER], states[D3DTSS_MINFILTER],   states[D3DTSS_MIPFILTER],
+          states[D3DTSS_ADDRESSU],  states[D3DTSS_ADDRESSV],    states[D3DTSS_BORDERCOLOR],
+          states[D3DTSS_MIPMAPLODBIAS]};
+      if (!samplerKeysValid_[stage] || samplerKeys_[stage] != key) {
+        SetSampler(sampler, states);
+        samplerKeys_[stage] = key;
+        samplerKeysValid_[stage] = true;
+      }
       glBindSampler(stage, sampler);
       hasTexture[stage] = true;
     } else {

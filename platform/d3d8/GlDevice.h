@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -69,6 +70,10 @@ class GlDevice final : public DeviceBase {
   void BlitLetterboxed(uint32_t drawFramebuffer, int width, int height);
 
   std::shared_ptr<GlContext> context_;
+  // The stage states each stage's sampler object was last set from: Mesa rebuilds its
+  // sampler state on every parameter call, so parameters are set only when they change.
+  std::array<std::array<uint32_t, 7>, 2> samplerKeys_{};
+  std::array<bool, 2> samplerKeysValid_{};
   SDL_Window* window_;
   bool madeFullscreen_ = false;
   PresentTransform lastTransform_;
