@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 #include "engine/app/GameApp.h"
@@ -196,10 +195,10 @@ void GameRMS::Load() {
   loaded_ = true;
   std::vector<uint8_t> bytes(kRecordSize);
   const size_t got = std::fread(bytes.data(), 1, kRecordSize, file);
-  auto read = std::make_unique<Record>();  // a record is too large for the stack
-  const bool complete = DecodeRecord(bytes.data(), got, *read);
-  if (complete && read->version == GetVersion() && read->magic == GetMagic()) {
-    record_ = *read;
+  // A whole record is read straight into place: a record of another version is replaced
+  // by a fresh one below anyway, and a short file is not decoded at all.
+  const bool complete = DecodeRecord(bytes.data(), got, record_);
+  if (complete && record_.version == GetVersion() && record_.magic == GetMagic()) {
     LoadExtra(file);
     std::fclose(file);
     return;
