@@ -20,6 +20,16 @@
 
 namespace {
 
+const std::string& FuzzFolder();
+
+// The folder and what the store leaves in it go when the run ends.
+void RemoveFuzzFolder() {
+  for (const char* name : {"/seed.rms", "/kx_fuzz.rms", "/kx_fuzz.rms.bak", "/kx_fuzz.rms.tmp"}) {
+    std::remove((FuzzFolder() + name).c_str());
+  }
+  rmdir(FuzzFolder().c_str());
+}
+
 const std::string& FuzzFolder() {
   static const std::string folder = [] {
     char pattern[] = "/tmp/pellavo_rms_fuzzXXXXXX";
@@ -27,6 +37,8 @@ const std::string& FuzzFolder() {
     if (!made) std::abort();
     return std::string(made);
   }();
+  static const bool cleanup = std::atexit(RemoveFuzzFolder) == 0;
+  (void)cleanup;
   return folder;
 }
 
