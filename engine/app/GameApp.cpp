@@ -1,6 +1,7 @@
 #include "engine/app/GameApp.h"
 
 #include "engine/app/GameFlowManager.h"
+#include "engine/app/GameRMS.h"
 #include "engine/app/GameState.h"
 #include "engine/core/Log.h"
 #include "engine/graphics/Graphics.h"
@@ -43,6 +44,15 @@ GameApp::GameApp(HINSTANCE moduleInstance, const std::string& className, const s
   } else {
     LOG_LINE(MSG_COMMENT) << "Regular screen Detected !";
   }
+}
+
+GameApp::~GameApp() {
+  delete rms;
+  rms = nullptr;
+}
+
+void GameApp::SaveProfile() {
+  if (rms && rms->IsLoaded()) rms->Save();
 }
 
 bool GameApp::OnAppEvent(uint32_t code, uintptr_t a, intptr_t b) {

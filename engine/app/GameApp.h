@@ -20,7 +20,8 @@ class GameApp : public Win32Application {
   // 800), which full screen then uses.
   GameApp(HINSTANCE instance, const std::string& className, const std::string& settingsPath,
           const std::string& logPath);
-  ~GameApp() override = default;
+  // Destroys the profile store.
+  ~GameApp() override;
 
   // Focus gained: audio output resumes, OnActivate, then the current state's OnResume.
   // Focus lost: audio output pauses, OnDeactivate, then the current state's OnPause.
@@ -54,9 +55,13 @@ class GameApp : public Win32Application {
   virtual void InitSystems() = 0;
   virtual GameRMS* CreateRMS() = 0;
   virtual void LoadConfig(const std::string& file) = 0;
-  // Saves the profile file; the driver calls it after the main loop. The profile store
-  // fills it in; until then there is nothing to save.
-  virtual void SaveProfile() {}
+  // Saves the profile file through the profile store; the driver calls it after the main
+  // loop. Nothing is written when there is no store or it was never loaded (its record is
+  // then not the player's).
+  virtual void SaveProfile();
+
+  // The profile store (owned), made by CreateRMS during start-up; null until then.
+  GameRMS* rms = nullptr;
 };
 
 // The process-wide application pointer: the one application object, set by the driver.
