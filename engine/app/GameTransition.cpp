@@ -38,11 +38,9 @@ void GameTransition::Tick(float dt) {
   if (animation.remaining >= 0.0f) return;
   // The hold starts counting in the frame in which the animation ends.
   hold.Update(dt);
-  if (hold.remaining < 0.0f) {
-    // A copy: the script may start another transition, which retires this one.
-    const std::string toRun = script;
-    console::GetConsole().Do(toRun);
-  }
+  // The script may start another transition; the manager keeps this phase alive until
+  // its tick is over.
+  if (hold.remaining < 0.0f) console::GetConsole().Do(script);
 }
 
 // --- Fade ---

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include "engine/app/Audio.h"
 #include "engine/app/Input.h"
@@ -14,6 +13,7 @@
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/ScriptedEventSource.h"
 #include "platform/win32/SdlVideo.h"
+#include "platform/win32/Time.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/GameFlowTestSupport.h"
 #include "tests/core/LogCapture.h"
@@ -229,6 +229,24 @@ TEST_F(GameFlowTest, AFrameRendersByTheApplicationsMode) {
   Frames(1);
   EXPECT_EQ(title_->renders, 0);
   flow_.application = nullptr;
+}
+
+// A frame that fails to draw (a lost device) waits 100 ms before the next.
+TEST_F(GameFlowTest, AFailedRenderWaitsATenthOfASecond) {
+  class FailingState : public TraceState {
+   public:
+    using TraceState::TraceState;
+    bool Render() override { return false; }
+  };
+  win32::FakeSleeper sleeper;
+  FailingState failing(&trace_);
+  flow_.EnterState(&failing);
+  flow_.Render();
+  EXPECT_EQ(sleeper.Calls(), std::vector<uint32_t>{100});
+  sleeper.Clear();
+  flow_.EnterState(title_);
+  flow_.Render();
+  EXPECT_TRUE(sleeper.Calls().empty());
 }
 
 TEST(GameFlowActive, ActiveMoreThanThreeTenthsOfASecondAfterTheFocusReturns) {
