@@ -18,8 +18,8 @@ GameFlowManager& GameFlowManager::Instance() {
 
 GameFlowManager::GameFlowManager() : transitions(*this) {}
 
-// The transitions go first (the member order would have the states outlive them anyway);
-// the states are deleted by their map.
+// Members go in reverse order: the delayed scripts, the transitions, then the states
+// (deleted by their map).
 GameFlowManager::~GameFlowManager() = default;
 
 bool GameFlowManager::IsActive() const { return IsActiveAt(FrameTimer::Instance().GetTime()); }
