@@ -1,0 +1,122 @@
+// The game flow manager's script functions and class, run in the console's Lua state on
+// the process-wide manager.
+
+#include <luabind/luabind.hpp>
+
+#include <gtest/gtest.h>
+
+#include <typeinfo>
+
+#include "engine/app/GameFlowManager.h"
+#include "tests/app/GameFlowTestSupport.h"
+#include "tests/core/LogCapture.h"
+
+namespace flowtest {
+namespace {
+
+using gameflow::GameFlowManager;
+
+class GameFlowScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartConsole();
+    ASSERT_TRUE(gameflow::RegisterGameFlowManager(console::GetConsole().GetState()));
+    flow_.AddTransitionState("menu", new TraceState(&trace_));
+    flow_.AddTransitionState("shop", new TraceState(&trace_));
+  }
+  void TearDown() override {
+    flow_.Shutdown();
+    flow_.delayed.clear();
+    flow_.transitions.outgoing.reset();
+    flow_.transitions.incoming.reset();
+    flow_.focusTime = 0.0f;
+  }
+  void Frame() {
+    time_ += 0.1f;
+    flow_.Tick(0.1f, time_);
+  }
+  // Runs the text and expects it to succeed (a failure reaches the log).
+  void Run(const std::string& text) {
+    EXPECT_EQ(console::GetConsole().GetState()->DoString(text.c_str()), 0) << text;
+  }
+
+  GameFlowManager& flow_ = GameFlowManager::Instance();
+  std::vector<std::string> trace_;
+  float time_ = 1.0f;
+};
+
+TEST_F(GameFlowScriptTest, ScriptsSwitchStatesAndDelayScripts) {
+  Run("before = GetCurrentState() .. ',' .. GetLastState()");
+  EXPECT_EQ(StringGlobal("before"), "unknown,unknown");
+
+  Run("JumpState('menu')");
+  EXPECT_EQ(flow_.pendingState, flow_.states.Find("menu"));
+  Frame();
+  Run("GoState('SHOP', 0.15)");
+  EXPECT_FLOAT_EQ(flow_.pendingDelay, 0.15f);
+  Run("DelayScript('delayed = GetCurrentState()', 0)");
+  ASSERT_EQ(flow_.delayed.size(), 1u);
+  Frame();  // the delayed script runs; the pending delay waits
+  EXPECT_EQ(StringGlobal("delayed"), "menu");
+  Frame();
+  EXPECT_EQ(flow_.current->name, "menu");
+  Frame();
+  Run("now = GetCurrentState() .. ',' .. GetLastState()");
+  EXPECT_EQ(StringGlobal("now"), "shop,menu");
+  EXPECT_EQ(trace_, (std::vector<std::string>{"enter menu", "exit menu", "enter shop"}));
+
+  LogCapture log;
+  Run("JumpState('nowhere')");
+  EXPECT_TRUE(log.Contains("Unable to go to state nowhere  [MSG_FATAL]"));
+  Frame();
+  EXPECT_EQ(flow_.GetCurrentStateName(), "shop");
+}
+
+TEST_F(GameFlowScriptTest, SetTransitionEffectStartsATransitionToTheTarget) {
+  Run("SetTransitionEffect('FADE', 'menu', 'covered = 1')");
+  ASSERT_NE(flow_.transitions.outgoing, nullptr);
+  EXPECT_NE(dynamic_cast<GameTransitionFade*>(flow_.transitions.outgoing.get()), nullptr);
+  EXPECT_EQ(flow_.transitions.outgoing->script, "covered = 1");
+  EXPECT_EQ(flow_.transitions.targetState, "menu");
+
+  Run("SetTransitionEffect('', '', '')");
+  ASSERT_NE(flow_.transitions.outgoing, nullptr);
+  EXPECT_EQ(flow_.transitions.outgoing->name, "");
+  EXPECT_EQ(flow_.transitions.targetState, "");
+}
+
+// The script of a covering phase may start the next transition: it replaces the phase that
+// runs the script, whose target is then dropped.
+TEST_F(GameFlowScriptTest, ATransitionStartedFromTheEndingScriptTakesOver) {
+  flow_.EnterState(flow_.states.Find("shop"));
+  const std::string chain = "SetTransitionEffect('iris', 'shop', '')";
+  Run("SetTransitionEffect('roll', 'menu', \"" + chain + "\")");
+  for (int i = 0; i < 20 && flow_.transitions.outgoing &&
+                  dynamic_cast<GameTransitionRoll*>(flow_.transitions.outgoing.get());
+       ++i) {
+    Frame();
+  }
+  ASSERT_NE(flow_.transitions.outgoing, nullptr);
+  EXPECT_NE(dynamic_cast<GameTransitionIris*>(flow_.transitions.outgoing.get()), nullptr);
+  EXPECT_FLOAT_EQ(flow_.transitions.outgoing->Progress(), 0.0f);
+  EXPECT_EQ(flow_.transitions.targetState, "shop");
+  EXPECT_EQ(flow_.pendingState, nullptr);
+  EXPECT_EQ(flow_.GetCurrentStateName(), "shop");
+  EXPECT_EQ(console::GetConsole().GetLines().back(), chain);  // echoed intact
+}
+
+TEST_F(GameFlowScriptTest, TheClassAnswersIsActive) {
+  Run("assert(GameFlowManager ~= nil)");
+  lua_State* L = console::GetConsole().GetState()->GetCState();
+  luabind::globals(L)["flow"] = &flow_;
+  flow_.focusTime = -100.0f;
+  Run("active = flow:IsActive()");
+  EXPECT_TRUE(Global("active").GetBoolean());
+  flow_.focusTime = 1e9f;
+  Run("active = flow:IsActive()");
+  EXPECT_FALSE(Global("active").GetBoolean());
+  luabind::globals(L)["flow"] = luabind::object();
+}
+
+}  // namespace
+}  // namespace flowtest
