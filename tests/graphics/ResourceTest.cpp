@@ -69,7 +69,8 @@ TEST_F(ResourceTest, NameRules) {
       {"png", "Unable to find the file-type of image file png"},
       {"ab.png_", "Unable to find the file-type of image file ab.png_"},
       {"anim.gif", nullptr},
-      {"movie.avi", nullptr},
+      // A movie: the name is tried as a movie file, which is not there.
+      {"movie.avi", "Unable to find AVI movie.avi"},
       // Accepted as image names, but no loader reads them.
       {"old.ddc", "Unable to find loader function for resource old.ddc"},
       {"old.TEX", "Unable to find loader function for resource old.TEX"},

@@ -61,11 +61,15 @@ class Dx8Graphics final : public Graphics {
   // an extension that is no image (silently) or a file that cannot be loaded.
   Image* LoadImage(const std::string& fileName) override;
   Image* LoadImageFromMemory(const void* bytes, uint32_t size) override;
-  // Movies, dynamic images and fonts come with their own classes; until then these make
-  // nothing and return null.
+  // A Dx8DynamicImage of that size and depth, loaded; returned (the caller's) even when
+  // its texture could not be made.
   DynamicImage* CreateDynamicImage(uint32_t width, uint32_t height, uint32_t bitsPerPixel) override;
+  // Fonts come with their own classes; until then this makes nothing and returns null.
   Font* CreateFont(const std::string& fontName) override;
+  // A Dx8AviImage, loaded, appended to the movie list and returned whatever the load
+  // gave; it lives until DestroyMovie.
   AviImage* LoadMovie(const std::string& fileName) override;
+  // Deletes a movie of the list and removes it; nothing for null or any other movie.
   void DestroyMovie(AviImage* movie) override;
   ImageCache* CreateCache(uint32_t width, uint32_t height, uint32_t bitsPerPixel) override;
   // An A8R8G8B8 image of the given size with every layer blended in, in list order, at its

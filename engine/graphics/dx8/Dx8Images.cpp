@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "engine/core/Log.h"
-#include "engine/graphics/AviImage.h"
 #include "engine/graphics/Image.h"
+#include "engine/graphics/dx8/Dx8AviImage.h"
+#include "engine/graphics/dx8/Dx8DynamicImage.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
 #include "engine/graphics/dx8/Dx8ImageCache.h"
 #include "engine/graphics/dx8/Dx8Surface.h"
@@ -28,10 +29,16 @@ Image* Dx8Graphics::LoadImage(const std::string& fileName) {
   static const char* const kImageExtensions[] = {"tga", "bmp", "jpg", "png", "dds", "ddc", "tex"};
   const bool isImage = std::any_of(std::begin(kImageExtensions), std::end(kImageExtensions),
                                    [&](const char* e) { return extension == e; });
-  // "avi" names are movies, which come with the movie images; any other extension is no
-  // image at all.
-  if (!isImage) return nullptr;
-  Image* image = new Image;
+  // An "avi" name is a movie. It is the caller's, not the renderer's: it stays out of the
+  // movie list, so a device reset does not reach its texture and DestroyMovie ignores it.
+  Image* image = nullptr;
+  if (isImage) {
+    image = new Image;
+  } else if (extension == "avi") {
+    image = new Dx8AviImage;
+  } else {
+    return nullptr;  // no image at all
+  }
   if (image->Load(fileName)) return image;
   delete image;
   return nullptr;
@@ -47,11 +54,26 @@ Image* Dx8Graphics::LoadImageFromMemory(const void* bytes, uint32_t size) {
   return image;
 }
 
-DynamicImage* Dx8Graphics::CreateDynamicImage(uint32_t, uint32_t, uint32_t) { return nullptr; }
+DynamicImage* Dx8Graphics::CreateDynamicImage(uint32_t imageWidth, uint32_t imageHeight,
+                                               uint32_t bitsPerPixel) {
+  // Returned whether or not its texture could be made; without one it binds nothing.
+  auto* image = new Dx8DynamicImage(static_cast<uint16_t>(imageWidth),
+                                    static_cast<uint16_t>(imageHeight),
+                                    static_cast<uint16_t>(bitsPerPixel));
+  image->Load("");
+  return image;
+}
 
 Font* Dx8Graphics::CreateFont(const std::string&) { return nullptr; }
 
-AviImage* Dx8Graphics::LoadMovie(const std::string&) { return nullptr; }
+AviImage* Dx8Graphics::LoadMovie(const std::string& fileName) {
+  // Kept whatever the load gives: a movie that did not open draws nothing and does not
+  // advance, and its owner releases it with DestroyMovie like any other.
+  AviImage* movie = new Dx8AviImage;
+  movie->Load(fileName);
+  movies.push_back(movie);
+  return movie;
+}
 
 void Dx8Graphics::DestroyMovie(AviImage* movie) {
   if (!movie) return;
