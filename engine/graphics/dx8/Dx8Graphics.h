@@ -61,9 +61,10 @@ class Dx8Graphics final : public Graphics {
   // an extension that is no image (silently) or a file that cannot be loaded.
   Image* LoadImage(const std::string& fileName) override;
   Image* LoadImageFromMemory(const void* bytes, uint32_t size) override;
-  // Movies, dynamic images and fonts come with their own classes; until then these make
-  // nothing and return null.
+  // Movies and dynamic images come with their own classes; until then these make nothing
+  // and return null.
   DynamicImage* CreateDynamicImage(uint32_t width, uint32_t height, uint32_t bitsPerPixel) override;
+  // A new, empty TrueType font (DX8Font) of that name; Resize makes it usable.
   Font* CreateFont(const std::string& fontName) override;
   AviImage* LoadMovie(const std::string& fileName) override;
   void DestroyMovie(AviImage* movie) override;

@@ -7,6 +7,7 @@
 #include "engine/core/Log.h"
 #include "engine/graphics/AviImage.h"
 #include "engine/graphics/Image.h"
+#include "engine/graphics/dx8/DX8Font.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
 #include "engine/graphics/dx8/Dx8ImageCache.h"
 #include "engine/graphics/dx8/Dx8Surface.h"
@@ -49,7 +50,7 @@ Image* Dx8Graphics::LoadImageFromMemory(const void* bytes, uint32_t size) {
 
 DynamicImage* Dx8Graphics::CreateDynamicImage(uint32_t, uint32_t, uint32_t) { return nullptr; }
 
-Font* Dx8Graphics::CreateFont(const std::string&) { return nullptr; }
+Font* Dx8Graphics::CreateFont(const std::string& fontName) { return new DX8Font(fontName); }
 
 AviImage* Dx8Graphics::LoadMovie(const std::string&) { return nullptr; }
 
