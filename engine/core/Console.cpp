@@ -7,6 +7,10 @@
 #include "engine/core/ConfigFile.h"
 #include "engine/core/Log.h"
 #include "engine/core/Script.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/Graphics.h"
+#include "engine/graphics/Image.h"
 #include "platform/luaplus/LuaState.h"
 
 namespace console {
@@ -24,6 +28,15 @@ constexpr uint32_t kKeyLeft = 0xCB;
 constexpr uint32_t kKeyRight = 0xCD;
 constexpr uint32_t kKeyDown = 0xD0;
 constexpr uint32_t kKeyInsert = 0xD2;
+
+constexpr const char* kBackgroundImage = "ui_img/blue.png";
+constexpr const char* kFontName = "ConsoleFont";
+constexpr const char* kFontFace = "times new roman";
+constexpr int kFontWidth = 10;
+constexpr int kFontHeight = 14;
+constexpr int kFontWeight = 500;
+constexpr int kFontCharset = 129;
+constexpr int kFontLineSpacing = 2;
 
 // The consoles that exist, oldest first; the newest receives the log's texts. Never
 // destroyed: the process-wide console goes at exit, after which this must still be there.
@@ -86,18 +99,26 @@ void Console::Init(const std::string& fileName) {
   SetFont();
 }
 
-// The background picture "ui_img/blue.png" comes from the renderer's image loading, which
-// the console takes up together with its font; until then the console has no background.
-void Console::LoadBackground() {}
+void Console::LoadBackground() {
+  delete background;
+  background = nullptr;
+  if (Graphics* graphics = GetGraphics()) background = graphics->LoadImage(kBackgroundImage);
+}
 
-// The font "ConsoleFont" (face "times new roman", width 10, height 14, weight 500,
-// charset 129, line spacing 2) comes from the font manager; until the console is wired to
-// it, font stays null.
-void Console::SetFont() {}
+void Console::SetFont() {
+  FontManager& fonts = FontManager::Get();
+  font = fonts.FindFont(kFontName);
+  if (font) {
+    font->Resize(kFontFace, kFontWidth, kFontHeight, kFontWeight, kFontCharset);
+  } else {
+    font = fonts.CreateFont(kFontName, kFontFace, kFontWidth, kFontHeight, kFontWeight,
+                            kFontCharset);
+  }
+  if (font) font->lineSpacing = kFontLineSpacing;
+}
 
 void Console::Shutdown() {
-  // The background belongs to the console: once LoadBackground makes one, it is deleted
-  // here.
+  delete background;
   background = nullptr;
   if (state) {
     LuaState::Destroy(state);
@@ -135,12 +156,38 @@ void Console::BindKey(int32_t key, const std::string& script) {
   bindings.push_back(KeyBinding{key, script});
 }
 
-// Drawing needs the console's font and background (see SetFont and LoadBackground): the
-// background quad over the top backgroundHeight of the play area, the lines stacked
-// upward from textHeight, and the command line at promptPos. Until the font exists there
-// is nothing to draw with.
 void Console::Render() {
-  if (!open || !font) return;
+  if (!open) return;
+  Graphics* graphics = GetGraphics();
+  if (!graphics) return;
+
+  if (background) {
+    background->Update();
+    graphics->SetTexture(0, background);
+    ScreenVertex quad[6];
+    BuildScreenQuad({0.0f, 0.0f}, {1.0f, backgroundHeight}, {0.0f, 0.0f}, {1.0f, 1.0f},
+                    0xFFFFFFFF, quad);
+    graphics->SetRenderState(RS_SrcBlend, BF_SrcAlpha);
+    graphics->SetRenderState(RS_DestBlend, BF_InvSrcAlpha);
+    graphics->DrawArray(quad, 6, PT_Triangles);
+  }
+  if (!font) return;
+
+  // The newest line ends at textHeight; older lines stack upward while they fit.
+  const std::vector<std::string> shown = GetLines();
+  float y = textHeight;
+  for (auto line = shown.rbegin(); line != shown.rend() && y > 0.0f; ++line) {
+    math::Vec2 position(0.0f, 0.0f);
+    math::Vec2 size(0.0f, 0.0f);
+    font->GetTextSize(*line, {1.0f, 0.0f}, position, size, 16);
+    y -= size.y;
+    font->DrawText(*line, {0.02f, y}, {1.0f, 1.0f}, 16, 0xFFFFFFFF, 0);
+  }
+
+  // The command line is the player's text: queued as it is, so a "%" shows as typed.
+  FontManager& fonts = FontManager::Get();
+  fonts.PrintFont(font, {0.01f, promptPos}, input);
+  fonts.RenderText();
 }
 
 bool Console::ShiftHeld() const {

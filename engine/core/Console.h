@@ -54,7 +54,9 @@ class Console : public input::KeyboardListener {
   void Print(const std::string& text);
   // Replaces the script of the key's binding, else appends a binding.
   void BindKey(int32_t key, const std::string& script);
-  // Draws the console when it is open.
+  // Draws the console when it is open: the background over the top backgroundHeight of
+  // the play area, the lines stacked upward from textHeight (the newest lowest), and the
+  // command line at promptPos, which is queued as it is and flushed with the text queue.
   void Render();
 
   // Key bindings first (always); then, closed, the console key (grave or NumLock) opens
@@ -71,9 +73,9 @@ class Console : public input::KeyboardListener {
   // The log's callback: hands each text the log writes to the instance's Print.
   static void LogSink(const char* text);
 
-  Font* font = nullptr;
+  Font* font = nullptr;  // "ConsoleFont", the font manager's
   bool open = false;
-  Image* background = nullptr;
+  Image* background = nullptr;  // "ui_img/blue.png", the console's own
   float promptPos = 0.4f;
   float backgroundHeight = 0.45f;
   float textHeight = 0.35f;

@@ -64,7 +64,7 @@ class Dx8Graphics final : public Graphics {
   // A Dx8DynamicImage of that size and depth, loaded; returned (the caller's) even when
   // its texture could not be made.
   DynamicImage* CreateDynamicImage(uint32_t width, uint32_t height, uint32_t bitsPerPixel) override;
-  // Fonts come with their own classes; until then this makes nothing and returns null.
+  // A new, empty TrueType font (DX8Font) of that name; Resize makes it usable.
   Font* CreateFont(const std::string& fontName) override;
   // A Dx8AviImage, loaded, appended to the movie list and returned whatever the load
   // gave; it lives until DestroyMovie.

@@ -8,6 +8,7 @@
 #include "engine/graphics/Image.h"
 #include "engine/graphics/dx8/Dx8AviImage.h"
 #include "engine/graphics/dx8/Dx8DynamicImage.h"
+#include "engine/graphics/dx8/DX8Font.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
 #include "engine/graphics/dx8/Dx8ImageCache.h"
 #include "engine/graphics/dx8/Dx8Surface.h"
@@ -64,7 +65,7 @@ DynamicImage* Dx8Graphics::CreateDynamicImage(uint32_t imageWidth, uint32_t imag
   return image;
 }
 
-Font* Dx8Graphics::CreateFont(const std::string&) { return nullptr; }
+Font* Dx8Graphics::CreateFont(const std::string& fontName) { return new DX8Font(fontName); }
 
 AviImage* Dx8Graphics::LoadMovie(const std::string& fileName) {
   // Kept whatever the load gives: a movie that did not open draws nothing and does not

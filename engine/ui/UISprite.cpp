@@ -1,0 +1,126 @@
+#include "engine/ui/UISprite.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/core/Log.h"
+#include "engine/graphics/Graphics.h"
+#include "engine/graphics/Image.h"
+
+namespace ui {
+
+namespace {
+
+constexpr float kPixelWidth = 0.00125f;          // one pixel of the 800-pixel play area
+constexpr float kPixelHeight = 0.0016666667f;    // one pixel of the 600-pixel play area
+
+}  // namespace
+
+UISprite::~UISprite() { Invalidate(); }
+
+UISprite::UISprite(UISprite&& other) noexcept { *this = std::move(other); }
+
+UISprite& UISprite::operator=(UISprite&& other) noexcept {
+  if (this == &other) return *this;
+  Invalidate();
+  image = std::exchange(other.image, nullptr);
+  additive = other.additive;
+  uv1 = other.uv1;
+  uv2 = other.uv2;
+  position = other.position;
+  size = other.size;
+  rotation = other.rotation;
+  color = other.color;
+  fileName = std::move(other.fileName);
+  orientation = other.orientation;
+  return *this;
+}
+
+bool UISprite::Init(const std::string& imageName, const math::Vec2& uvTopLeft,
+                    const math::Vec2& uvBottomRight, bool isAdditive) {
+  LoadImage(imageName);
+  size = GetImageSize();
+  uv1 = uvTopLeft;
+  uv2 = uvBottomRight;
+  additive = isAdditive;
+  return true;
+}
+
+void UISprite::LoadImage(const std::string& imageName) {
+  Invalidate();
+  fileName = imageName;
+  if (imageName.empty()) return;
+  Graphics* graphics = GetGraphics();
+  image = graphics ? graphics->LoadImage(imageName) : nullptr;
+  if (!image) LOG_LINE(MSG_ERROR) << "Unable to load image " << imageName << " into the UI sprite";
+}
+
+void UISprite::Invalidate() {
+  delete image;
+  image = nullptr;
+}
+
+math::Vec2 UISprite::GetImageSize() const {
+  if (!image) return math::Vec2(0.0f, 0.0f);
+  return math::Vec2(static_cast<float>(image->width) * kPixelWidth,
+                    static_cast<float>(image->height) * kPixelHeight);
+}
+
+void UISprite::SetTransform(const math::Vec2& newPosition, const math::Vec2& newSize,
+                            float newRotation, float, uint32_t newColor) {
+  position = newPosition;
+  size = newSize;
+  rotation = newRotation;
+  color = newColor;
+}
+
+bool UISprite::Render() {
+  Graphics* graphics = GetGraphics();
+  if (!image || !graphics) return false;
+  ScreenVertex vertices[kQuadVertices];
+  BuildQuad(vertices);
+  graphics->SetTexture(0, image);
+  if (additive) {
+    graphics->SetRenderState(RS_SrcBlend, BF_SrcAlpha);
+    graphics->SetRenderState(RS_DestBlend, BF_One);
+  }
+  graphics->DrawArray(vertices, kQuadVertices, PT_Triangles);
+  if (additive) graphics->SetRenderState(RS_DestBlend, BF_InvSrcAlpha);
+  return true;
+}
+
+uint32_t UISprite::BuildQuad(ScreenVertex* vertices) const {
+  BuildOrientedQuad(static_cast<uint32_t>(orientation), position, size, uv1, uv2, color, vertices);
+  return kQuadVertices;
+}
+
+uint32_t UISprite::BuildClippedQuad(ScreenVertex* vertices, const math::Vec2& clipMin,
+                                    const math::Vec2& clipMax) const {
+  // Cutting a turned quad would cut the wrong sides of its texture.
+  if (orientation != 0) return BuildQuad(vertices);
+
+  const math::Vec2 end = position + size;
+  const float left = std::clamp(position.x, clipMin.x, clipMax.x);
+  const float right = std::clamp(end.x, clipMin.x, clipMax.x);
+  const float top = std::clamp(position.y, clipMin.y, clipMax.y);
+  const float bottom = std::clamp(end.y, clipMin.y, clipMax.y);
+  // The texture coordinate at a point of the quad, in proportion along each axis.
+  const auto u = [&](float x) {
+    return size.x != 0.0f ? uv1.x + (x - position.x) / size.x * (uv2.x - uv1.x) : uv1.x;
+  };
+  const auto v = [&](float y) {
+    return size.y != 0.0f ? uv1.y + (y - position.y) / size.y * (uv2.y - uv1.y) : uv1.y;
+  };
+  const float cutWidth = std::max(0.0f, right - left);
+  const float cutHeight = std::max(0.0f, bottom - top);
+  BuildScreenQuad({left, top}, {cutWidth, cutHeight}, {u(left), v(top)},
+                  {u(left + cutWidth), v(top + cutHeight)}, color, vertices);
+  return kQuadVertices;
+}
+
+uint32_t UISprite::BuildRotatedQuad(ScreenVertex* vertices, float angleDegrees) const {
+  ::BuildRotatedQuad(position + size * 0.5f, size, angleDegrees, uv1, uv2, color, vertices);
+  return kQuadVertices;
+}
+
+}  // namespace ui
