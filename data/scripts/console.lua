@@ -19,7 +19,9 @@ Console =
 
 -- Screens made from data alone: each is a name, a panel file (the screen's background
 -- scene is the panel's name with ".lua" in place of ".ui") and the scripts run when it is
--- entered and left.
+-- entered and left. They are made when the first screen is entered, after the game has
+-- made its own states, so a state the game makes itself keeps its name (the game flow
+-- refuses the second one): take a screen out of this list once the game makes it.
 DataScreens =
 {
    { Name = "menu", Panel = "ui/menu.ui", Enter = "OnEnterMainMenu()", Exit = "OnExitMainMenu()" },
@@ -31,7 +33,7 @@ ScreenshotCount = 0
 local dataScreensMade = false
 
 -- Registers the data screens with the game flow; only the first call does anything. It
--- runs once the game flow has its camera (the screens take it when they are made).
+-- runs once the game flow has its camera, which the screens take when they are made.
 function MakeDataScreens()
    if dataScreensMade then
       return
@@ -59,8 +61,8 @@ function ReloadGame()
    LOG("Game scripts ready, language " .. Language)
 end
 
+-- The game's panels will be set up here; the data screens come with the first screen.
 function OnInitUI()
-   MakeDataScreens()
 end
 
 function GoToState(name)
