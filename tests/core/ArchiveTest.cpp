@@ -171,6 +171,29 @@ TEST_F(ArchiveTest, PackerRefusesTwoFilesWithOneKey) {
   EXPECT_NE(error.find("ui/x.lua"), std::string::npos) << error;
 }
 
+TEST_F(ArchiveTest, PackerJoinsFoldersAndRefusesAKeyTwoFoldersShare) {
+  std::string sources = testenv::MakeTempDir("sources");
+  std::string generated = testenv::MakeTempDir("generated");
+  testenv::WriteFile(sources + "/scripts/console.lua", "x = 1\n");
+  testenv::WriteFile(generated + "/fonts/BigFont.lua", "Offset = 0\n");
+  testenv::WriteFile(generated + "/.stamp", "");
+  std::string path = testenv::MakeTempDir("out") + "/kx.arc";
+  std::string error;
+  ASSERT_TRUE(arctool::PackFolders({sources, generated}, path, error)) << error;
+  std::ostringstream listing;
+  ASSERT_TRUE(arctool::ListArchive(path, listing, error)) << error;
+  EXPECT_NE(listing.str().find("scripts/console.lua"), std::string::npos) << listing.str();
+  EXPECT_NE(listing.str().find("fonts/bigfont.lua"), std::string::npos) << listing.str();
+  EXPECT_EQ(listing.str().find("stamp"), std::string::npos) << listing.str();
+
+  // A generated file may not hide a source of the same key, whatever its case.
+  testenv::WriteFile(generated + "/Scripts/Console.LUA", "x = 2\n");
+  EXPECT_FALSE(arctool::PackFolders({sources, generated}, path, error));
+  EXPECT_NE(error.find("scripts/console.lua"), std::string::npos) << error;
+  EXPECT_NE(error.find(generated), std::string::npos) << error;
+  EXPECT_FALSE(arctool::PackFolders({sources, sources + "/none"}, path, error));
+}
+
 TEST_F(ArchiveTest, LookupKeysFindEntriesWhateverTheFolderAndCase) {
   vfs::VFS& fs = vfs::VFS::Instance();
   fs.AddArchive(BuildArchive({{"scripts/console.lua", "console"}, {"blue.png", "blue"}}));

@@ -21,41 +21,54 @@ std::string EntryKey(const std::string& relativePath) {
   return key;
 }
 
-bool PackFolder(const std::string& folder, const std::string& archivePath, std::string& error) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) {
-    error = "not a folder: " + folder;
-    return false;
-  }
-  // Sorted paths make the error for a clash name the same file on every machine.
-  std::vector<fs::path> files;
-  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (!name.empty() && name[0] == '.') {
-      if (it->is_directory()) it.disable_recursion_pending();
-      continue;
-    }
-    if (name == "CMakeLists.txt" || !it->is_regular_file()) continue;
-    files.push_back(it->path());
-  }
-  if (ec) {
-    error = "cannot read " + folder + ": " + ec.message();
-    return false;
-  }
-  std::sort(files.begin(), files.end());
-
-  vfs::Archive archive;
-  std::map<std::string, std::string> owners;  // key -> relative path
-  for (const fs::path& file : files) {
-    std::string relative = fs::relative(file, folder).generic_string();
-    std::string key = EntryKey(relative);
-    auto [owner, inserted] = owners.emplace(key, relative);
-    if (!inserted) {
-      error = relative + " and " + owner->second + " share the archive key " + key;
+bool PackFolders(const std::vector<std::string>& folders, const std::string& archivePath,
+                 std::string& error) {
+  // Every file with its key and the path that names it in an error (the folder and the
+  // path relative to it); sorted paths make a clash name the same file on every machine.
+  struct Source {
+    fs::path file;
+    std::string shown;
+    std::string key;
+  };
+  std::vector<Source> sources;
+  for (const std::string& folder : folders) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+      error = "not a folder: " + folder;
       return false;
     }
-    if (!archive.AddFile(file.string(), key)) {
-      error = "cannot add " + relative + " as " + key;
+    std::vector<fs::path> files;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string name = it->path().filename().string();
+      if (!name.empty() && name[0] == '.') {
+        if (it->is_directory()) it.disable_recursion_pending();
+        continue;
+      }
+      if (name == "CMakeLists.txt" || !it->is_regular_file()) continue;
+      files.push_back(it->path());
+    }
+    if (ec) {
+      error = "cannot read " + folder + ": " + ec.message();
+      return false;
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+      std::string relative = fs::relative(file, folder).generic_string();
+      std::string shown = folders.size() > 1 ? (fs::path(folder) / relative).generic_string() : relative;
+      sources.push_back({file, shown, EntryKey(relative)});
+    }
+  }
+
+  vfs::Archive archive;
+  std::map<std::string, std::string> owners;  // key -> the path shown for it
+  for (const Source& source : sources) {
+    auto [owner, inserted] = owners.emplace(source.key, source.shown);
+    if (!inserted) {
+      error = source.shown + " and " + owner->second + " share the archive key " + source.key;
+      return false;
+    }
+    if (!archive.AddFile(source.file.string(), source.key)) {
+      error = "cannot add " + source.shown + " as " + source.key;
       return false;
     }
   }
@@ -64,6 +77,10 @@ bool PackFolder(const std::string& folder, const std::string& archivePath, std::
     return false;
   }
   return true;
+}
+
+bool PackFolder(const std::string& folder, const std::string& archivePath, std::string& error) {
+  return PackFolders({folder}, archivePath, error);
 }
 
 bool ListArchive(const std::string& archivePath, std::ostream& out, std::string& error) {

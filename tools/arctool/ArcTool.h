@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 // The archive packer's commands, built on vfs::Archive.
 namespace arctool {
@@ -11,6 +12,11 @@ namespace arctool {
 // lower-case, joined by "/". Two files with the same key are an error. On failure error
 // says why.
 bool PackFolder(const std::string& folder, const std::string& archivePath, std::string& error);
+
+// The same over several folders packed into one archive (the data sources and the files
+// the build generates): a key that two folders both hold is an error too.
+bool PackFolders(const std::vector<std::string>& folders, const std::string& archivePath,
+                 std::string& error);
 
 // One line per entry: flags (raw or zlib), raw size, stored size, name.
 bool ListArchive(const std::string& archivePath, std::ostream& out, std::string& error);

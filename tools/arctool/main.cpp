@@ -1,10 +1,11 @@
-// arctool: packs a folder into a data archive, lists an archive, extracts one entry.
+// arctool: packs folders into a data archive, lists an archive, extracts one entry.
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "engine/core/Log.h"
 #include "tools/arctool/ArcTool.h"
@@ -15,7 +16,7 @@ void PrintLogLine(const char* text) { std::fputs(text, stderr); }
 
 int Usage() {
   std::fputs(
-      "usage: arctool pack FOLDER ARCHIVE      pack every file of FOLDER under its lookup key\n"
+      "usage: arctool pack FOLDER... ARCHIVE   pack every file of the FOLDERs under its lookup key\n"
       "       arctool list ARCHIVE             list the entries\n"
       "       arctool extract ARCHIVE NAME [OUT]  write one entry to OUT (or standard output)\n",
       stderr);
@@ -31,8 +32,9 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   std::string error;
   bool ok = false;
-  if (command == "pack" && argc == 4) {
-    ok = arctool::PackFolder(argv[2], argv[3], error);
+  if (command == "pack" && argc >= 4) {
+    std::vector<std::string> folders(argv + 2, argv + argc - 1);
+    ok = arctool::PackFolders(folders, argv[argc - 1], error);
   } else if (command == "list" && argc == 3) {
     ok = arctool::ListArchive(argv[2], std::cout, error);
   } else if (command == "extract" && (argc == 4 || argc == 5)) {
