@@ -420,9 +420,11 @@ bool UIWidget::MouseDrop(const math::Vec2& start, const math::Vec2& end, UIWidge
 bool UIWidget::MouseDrag(const math::Vec2& start, const math::Vec2& point) {
   if (!IsActiveAndVisible()) return false;
   if (canDrag && (IsInside(start) || manager->GetDragTarget() == this)) {
-    SetPositionRelativeToParent(point - size * 0.1f);
+    // The manager keeps the position the drag began at, for a drop that nothing takes;
+    // so it learns of the drag before the widget moves.
     manager->SetFocus(this);
     manager->SetDragTarget(this);
+    SetPositionRelativeToParent(point - size * 0.1f);
     return true;
   }
   if (!manager->GetDragTarget()) manager->SetFocus(this);
