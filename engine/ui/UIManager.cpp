@@ -297,8 +297,9 @@ void UIManager::Render() {
   }
   if (dragTarget_) dragTarget_->Render(true);
   if (cursorShown) {
-    if (!cursorTried_) {
-      cursorTried_ = true;
+    // Loaded at the first draw that shows it, when the renderer surely exists; a missing
+    // file is tried (and logged) once, as the sprite keeps the name it was given.
+    if (cursor.fileName.empty()) {
       cursor.Init(kCursorImage, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
     }
     cursor.SetTransform(mousePosition + cursorOffset, cursorSize, 0.0f, 1.0f, 0xFFFFFFFF);

@@ -170,7 +170,9 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   bool uiShown = true;
   // Draw the cursor image; the application clears it at the end of start-up.
   bool cursorShown = true;
-  UISprite cursor;  // loaded from kCursorImage at the first draw that needs it
+  // Loaded from kCursorImage at the first draw that shows it (LoadImage("") makes the
+  // next such draw load it again).
+  UISprite cursor;
   math::Vec2 mousePosition{0.0f, 0.0f};
   math::Vec2 cursorSize{0.02f, 0.02f};
   math::Vec2 cursorOffset{0.0f, 0.0f};
@@ -199,7 +201,6 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   UIText* editText_ = nullptr;
   std::vector<UIWidget*> panels_;  // owned
   std::map<std::string, WidgetMaker> makers_;
-  bool cursorTried_ = false;
   // Depth of the running input, tick and render passes, and the widgets to delete when
   // the outermost one ends.
   int passDepth_ = 0;

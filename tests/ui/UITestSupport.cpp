@@ -101,6 +101,7 @@ void UITest::TearDown() {
   ui_.uiShown = true;
   ui_.cursorShown = true;
   ui_.language.clear();
+  ui_.cursor.LoadImage("");  // the next test's renderer loads it again
   ui::UIText::ReplacementTable().clear();
   ui::GetSpriteSet().Clear();
   lang::StrMan::Instance().Clear();
