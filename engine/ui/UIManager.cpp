@@ -205,7 +205,12 @@ bool UIManager::SavePanel(UIWidget* panel, const std::string& file) {
 void UIManager::RefreshActive() {
   std::vector<std::pair<UIWidget*, std::string>> visiblePanels;
   for (UIWidget* panel : panels_) {
-    if (panel->visible) visiblePanels.emplace_back(panel, panel->GetSourceFile());
+    // A panel built in code has no file to come back from: it stays as it is rather than
+    // being deleted for good.
+    const std::string& file = panel->GetSourceFile();
+    if (panel->visible && !file.empty() && file != kCodeBuiltSource) {
+      visiblePanels.emplace_back(panel, file);
+    }
   }
   for (const auto& [panel, file] : visiblePanels) DropPanel(panel, true);
   for (const auto& [panel, file] : visiblePanels) AddPanel(file);

@@ -38,6 +38,8 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   using WidgetMaker = UIWidget* (*)(UIWidget* parent);
 
   static constexpr const char* kCursorImage = "Cursor.png";
+  // The source file of a widget made in code (UIWidget::Create).
+  static constexpr const char* kCodeBuiltSource = "unknown";
   static constexpr uint32_t kKeyTab = 0x0F;
   static constexpr uint32_t kKeyUp = 0xC8;
   static constexpr uint32_t kKeyDown = 0xD0;
@@ -84,7 +86,8 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   // Writes the panel as a .ui file that AddPanel reads back; false when the file cannot
   // be written or there is no panel.
   bool SavePanel(UIWidget* panel, const std::string& file);
-  // Drops every visible panel and loads each again from its file, in panel order.
+  // Drops every visible panel loaded from a file and loads each again from it, in panel
+  // order; panels built in code stay.
   void RefreshActive();
   // Texts look their keys up again (after a language file was loaded), panels in order.
   void RefreshText();

@@ -124,7 +124,7 @@ bool UIWidget::Create(const std::string& widgetName, const math::Vec2& relativeP
   text.SetFont(manager->defaultFont);
   SetWideText(WString());
   active = true;
-  sourceFile = "unknown";
+  sourceFile = UIManager::kCodeBuiltSource;
   return true;
 }
 

@@ -453,6 +453,23 @@ TEST_F(UIManagerTest, DroppingAPanelClearsEveryPointerIntoIt) {
   EXPECT_TRUE(ui_.GetPanels().empty());
 }
 
+TEST_F(UIManagerTest, RefreshActiveReloadsVisibleFilePanelsAndKeepsTheRest) {
+  Load("ui/hud.ui", "Panel = { Name = 'hud', Text = 'old' }");
+  UIWidget* hidden = Load("ui/map.ui", "Panel = { Name = 'map' }");
+  hidden->SetIsVisible(false);
+  auto* built = new UIWidget(nullptr, "");
+  built->Create("built", {0, 0}, {1, 1});
+  ui_.AttachPanel(built);
+  Write("ui/hud.ui", "Panel = { Name = 'hud', Text = 'new' }");
+
+  ui_.RefreshActive();
+  ASSERT_NE(ui_.GetPanel("hud"), nullptr);
+  EXPECT_EQ(ui_.GetPanel("hud")->GetText(), "new");
+  EXPECT_EQ(ui_.GetPanel("map"), hidden);
+  EXPECT_EQ(ui_.GetPanel("built"), built);  // nothing to reload it from: it stays
+  EXPECT_EQ(ui_.GetPanels().back(), ui_.GetPanel("hud"));
+}
+
 TEST_F(UIManagerTest, AScriptMayDropThePanelWhoseWidgetRunsIt) {
   Load("ui/dialog.ui",
        ButtonPanel("dialog", 0.4f,
