@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
 #include "engine/graphics/Image.h"
 
@@ -18,6 +19,7 @@ bool SpriteSet::AddSprite(const std::string& name, const std::string& imageFile,
                           float frameDuration, float borderX, float borderY, bool flipU,
                           bool flipV, float clipX, float clipY, const std::string& sourceFile) {
   if (Find(name)) return false;
+  MEMORY_OWNER("SpriteSet::AddSprite");
   Sprite* sprite = new Sprite;
   sprite->name = name;
   sprite->imageFile = imageFile;

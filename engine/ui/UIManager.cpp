@@ -8,6 +8,7 @@
 #include "engine/app/Mouse.h"
 #include "engine/core/Console.h"
 #include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/FontManager.h"
@@ -101,6 +102,7 @@ UIWidget* UIManager::CreateWidget(UIWidget* parent, const LuaObject& table) {
     LOG_LINE(MSG_WARNING) << "Unknown widget type " << typeName << ", widget skipped";
     return nullptr;
   }
+  MEMORY_OWNER("UIManager::CreateWidget");
   UIWidget* widget = maker->second(parent);
   if (!widget->Load(table)) {
     delete widget;

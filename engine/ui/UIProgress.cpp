@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
 #include "engine/core/WriteLua.h"
 
@@ -98,7 +99,9 @@ bool UIProgress::Render(bool forced) {
 }
 
 UIWidget* UIProgress::GetClone() {
-  UIProgress* clone = new UIProgress(parent, "Clone_" + std::to_string(s_cloneCounter++));
+  const std::string cloneName = NextCloneName();
+  MEMORY_OWNER("UIProgress::GetClone");
+  UIProgress* clone = new UIProgress(parent, cloneName);
   CopyInto(clone);
   clone->horizontal = horizontal;
   clone->value = value;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
 #include "engine/core/WriteLua.h"
 
@@ -68,7 +69,9 @@ bool UISlider::MouseHeld(const math::Vec2& point, int button) {
 }
 
 UISlider* UISlider::MakeClone() {
-  return new UISlider(parent, "Clone_" + std::to_string(s_cloneCounter++));
+  const std::string cloneName = NextCloneName();
+  MEMORY_OWNER("UISlider::GetClone");
+  return new UISlider(parent, cloneName);
 }
 
 UIWidget* UISlider::GetClone() {
@@ -100,7 +103,9 @@ math::Vec2 UIVerSlider::IconPosition() const {
 }
 
 UISlider* UIVerSlider::MakeClone() {
-  return new UIVerSlider(parent, "Clone_" + std::to_string(s_cloneCounter++));
+  const std::string cloneName = NextCloneName();
+  MEMORY_OWNER("UIVerSlider::GetClone");
+  return new UIVerSlider(parent, cloneName);
 }
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
 #include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
 #include "engine/core/StrMan.h"
 #include "engine/core/SwearFilter.h"
 #include "engine/graphics/Font.h"
@@ -377,6 +378,7 @@ bool UIText::Render() {
   }
   if (editable && GetUIMan().GetEditText() == this) {
     if (!caretImage) {
+      MEMORY_OWNER("UIText::Render");
       caretImage = std::make_unique<UISprite>();
       caretImage->Init(kCaretImage, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
     }

@@ -8,6 +8,7 @@
 #include "engine/core/Console.h"
 #include "engine/core/CRC32.h"
 #include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/Graphics.h"
@@ -481,10 +482,14 @@ void UIWidget::RefreshText() {
 }
 
 UIWidget* UIWidget::GetClone() {
-  UIWidget* clone = new UIWidget(parent, "Clone_" + std::to_string(s_cloneCounter++));
+  const std::string cloneName = NextCloneName();
+  MEMORY_OWNER("UIWidget::GetClone");
+  UIWidget* clone = new UIWidget(parent, cloneName);
   CopyInto(clone);
   return clone;
 }
+
+std::string UIWidget::NextCloneName() { return "Clone_" + std::to_string(s_cloneCounter++); }
 
 void UIWidget::CopyInto(UIWidget* clone) const {
   clone->manager = manager;

@@ -301,6 +301,8 @@ class UIWidget {
   // Unless forced, a hidden widget and the one being dragged (drawn by the manager on top
   // of everything) are not drawn in their place.
   bool SkipsDraw(bool forced) const;
+  // "Clone_<n>" from the process-wide clone counter.
+  static std::string NextCloneName();
   // Copies what a clone takes from its source into a new widget of the same kind.
   void CopyInto(UIWidget* clone) const;
   // Offers a mouse operation to the children in order; true at the first that takes it.
