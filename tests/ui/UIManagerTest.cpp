@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/StrMan.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Image.h"
+#include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
 #include "tests/core/LogCapture.h"
@@ -468,6 +470,35 @@ TEST_F(UIManagerTest, RefreshActiveReloadsVisibleFilePanelsAndKeepsTheRest) {
   EXPECT_EQ(ui_.GetPanel("map"), hidden);
   EXPECT_EQ(ui_.GetPanel("built"), built);  // nothing to reload it from: it stays
   EXPECT_EQ(ui_.GetPanels().back(), ui_.GetPanel("hud"));
+}
+
+TEST_F(UIManagerTest, LanguageChangesReachEveryPanelAndTicksRunFromTheFront) {
+  UIWidget* first = Load("ui/first.ui",
+                         "Panel = { Name = 'first', Text = 'GREETING', MouseOff = 'img/flag_###.png' }");
+  UIWidget* last = Load("ui/last.ui", "Panel = { Name = 'last', MouseOff = 'img/last.png' }");
+  lang::StrMan::Instance().Insert("GREETING", new WString(u"Hello"));
+  ui_.RefreshText();
+  EXPECT_EQ(first->GetText(), "Hello");
+
+  ui_.SetLanguageName("Finnish");
+  ui_.ReloadImages();
+  EXPECT_EQ(first->images[0].image->name, "img/flag_Finnish.png");
+  EXPECT_EQ(first->images[0].fileName, "img/flag_###.png");
+
+  // Panels tick from the last (the front) to the first.
+  std::vector<std::string> order;
+  struct Recorder : UIMover {
+    Recorder(UIWidget* w, std::vector<std::string>* o) : UIMover(w, -1.0f, 0.0f, true), order(o) {}
+    void OnFinish() override {
+      order->push_back(widget->GetName());
+      UIMover::OnFinish();
+    }
+    std::vector<std::string>* order;
+  };
+  first->AddMover(new Recorder(first, &order));
+  last->AddMover(new Recorder(last, &order));
+  ui_.Tick(0.01f);
+  EXPECT_EQ(order, (std::vector<std::string>{"last", "first"}));
 }
 
 TEST_F(UIManagerTest, AScriptMayDropThePanelWhoseWidgetRunsIt) {
