@@ -1,11 +1,15 @@
 #include "engine/ui/UISprite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "engine/core/Log.h"
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/Image.h"
+#include "engine/ui/Sprite.h"
+#include "engine/ui/SpriteSet.h"
+#include "engine/ui/UIManager.h"
 
 namespace ui {
 
@@ -13,6 +17,7 @@ namespace {
 
 constexpr float kPixelWidth = 0.00125f;          // one pixel of the 800-pixel play area
 constexpr float kPixelHeight = 0.0016666667f;    // one pixel of the 600-pixel play area
+constexpr const char* kLanguageMark = "###";
 
 }  // namespace
 
@@ -24,6 +29,7 @@ UISprite& UISprite::operator=(UISprite&& other) noexcept {
   if (this == &other) return *this;
   Invalidate();
   image = std::exchange(other.image, nullptr);
+  strip = std::exchange(other.strip, nullptr);
   additive = other.additive;
   uv1 = other.uv1;
   uv2 = other.uv2;
@@ -32,7 +38,12 @@ UISprite& UISprite::operator=(UISprite&& other) noexcept {
   rotation = other.rotation;
   color = other.color;
   fileName = std::move(other.fileName);
+  time = other.time;
   orientation = other.orientation;
+  paused = other.paused;
+  looping = other.looping;
+  loops = other.loops;
+  localised = other.localised;
   return *this;
 }
 
@@ -43,27 +54,57 @@ bool UISprite::Init(const std::string& imageName, const math::Vec2& uvTopLeft,
   uv1 = uvTopLeft;
   uv2 = uvBottomRight;
   additive = isAdditive;
+  Animate(0.0f);
   return true;
 }
 
 void UISprite::LoadImage(const std::string& imageName) {
-  Invalidate();
+  if (IsLoaded()) Invalidate();
   fileName = imageName;
   if (imageName.empty()) return;
+
+  std::string name = imageName;
+  const size_t mark = name.find(kLanguageMark);
+  localised = mark != std::string::npos;
+  if (localised) name.replace(mark, 3, GetUIMan().language);
+  if (Sprite* found = GetSpriteSet().Find(name)) {
+    found->EnsureImage();
+    strip = found;
+    image = found->image;
+    time = 0.0f;
+    orientation = 0;
+    loops = 0;
+    return;
+  }
   Graphics* graphics = GetGraphics();
-  image = graphics ? graphics->LoadImage(imageName) : nullptr;
-  if (!image) LOG_LINE(MSG_ERROR) << "Unable to load image " << imageName << " into the UI sprite";
+  image = graphics ? graphics->LoadImage(name) : nullptr;
+  if (!image) LOG_LINE(MSG_ERROR) << "Unable to load image " << name << " into the UI sprite";
 }
 
 void UISprite::Invalidate() {
-  delete image;
+  if (!strip) delete image;
+  strip = nullptr;
   image = nullptr;
 }
 
+bool UISprite::IsLoaded() const { return image != nullptr || strip != nullptr; }
+
+void UISprite::ReloadIfLocalised() {
+  if (localised) LoadImage(fileName);
+}
+
 math::Vec2 UISprite::GetImageSize() const {
+  if (strip) return strip->GetFrameSize();
   if (!image) return math::Vec2(0.0f, 0.0f);
   return math::Vec2(static_cast<float>(image->width) * kPixelWidth,
                     static_cast<float>(image->height) * kPixelHeight);
+}
+
+math::Vec2 UISprite::GetRectSize() const {
+  const Image* picture = strip ? strip->image : image;
+  if (!picture) return math::Vec2(0.0f, 0.0f);
+  return math::Vec2(std::fabs(uv2.x - uv1.x) * static_cast<float>(picture->width) * kPixelWidth,
+                    std::fabs(uv2.y - uv1.y) * static_cast<float>(picture->height) * kPixelHeight);
 }
 
 void UISprite::SetTransform(const math::Vec2& newPosition, const math::Vec2& newSize,
@@ -74,11 +115,15 @@ void UISprite::SetTransform(const math::Vec2& newPosition, const math::Vec2& new
   color = newColor;
 }
 
-bool UISprite::Render() {
+bool UISprite::Animate(float dt) {
+  if (!strip) return false;
+  strip->GetFrameUV(time, uv1, uv2);
+  return strip->Advance(loops, time, paused ? 0.0f : dt, looping);
+}
+
+bool UISprite::Draw(const ScreenVertex* vertices) {
   Graphics* graphics = GetGraphics();
-  if (!image || !graphics) return false;
-  ScreenVertex vertices[kQuadVertices];
-  BuildQuad(vertices);
+  if (!graphics) return false;
   graphics->SetTexture(0, image);
   if (additive) {
     graphics->SetRenderState(RS_SrcBlend, BF_SrcAlpha);
@@ -87,6 +132,32 @@ bool UISprite::Render() {
   graphics->DrawArray(vertices, kQuadVertices, PT_Triangles);
   if (additive) graphics->SetRenderState(RS_DestBlend, BF_InvSrcAlpha);
   return true;
+}
+
+bool UISprite::Render() {
+  if (!image) return false;
+  ScreenVertex vertices[kQuadVertices];
+  BuildQuad(vertices);
+  return Draw(vertices);
+}
+
+bool UISprite::RenderRotated() {
+  if (!image) return false;
+  ScreenVertex vertices[kQuadVertices];
+  BuildRotatedQuad(vertices, rotation);
+  return Draw(vertices);
+}
+
+bool UISprite::RenderClipped(const math::Vec2& clipMin, const math::Vec2& clipMax) {
+  if (!image) return false;
+  const float extent = std::max(size.x, size.y);
+  if (position.x > clipMax.x || position.y > clipMax.y || position.x + extent < clipMin.x ||
+      position.y + extent < clipMin.y) {
+    return false;
+  }
+  ScreenVertex vertices[kQuadVertices];
+  BuildClippedQuad(vertices, clipMin, clipMax);
+  return Draw(vertices);
 }
 
 uint32_t UISprite::BuildQuad(ScreenVertex* vertices) const {
