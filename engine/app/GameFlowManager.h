@@ -106,16 +106,15 @@ class GameFlowManager {
 
 // Registers the script functions "GoState", "JumpState", "GetCurrentState",
 // "GetLastState", "DelayScript" and "SetTransitionEffect" and the class "GameFlowManager"
-// (method "IsActive"); they work on the process-wide manager. False, with a log line,
-// when luabind refuses them.
+// (method "IsActive"), then "AddGameScreen" (RegisterAddGameScreen); they work on the
+// process-wide manager. False, with a log line, when luabind refuses them.
 bool RegisterGameFlowManager(LuaState* state);
 
-// GAP, filled with the screen state: registers the script function "AddGameScreen"(name,
-// panel file, enter script, exit script). It makes a screen state (GameScreen) with the
-// manager's camera, the panel file and the two scripts, registers it under the name with
-// AddTransitionState, and logs "Adding screen <name> from file <panel file>" at
-// MSG_COMMENT. It lives beside the screen state's own binding; nothing defines or calls
-// it before the screen state exists, and RegisterGameFlowManager should call it then.
+// Registers the script function "AddGameScreen"(name, panel file, enter script, exit
+// script). It makes a screen state (GameScreen) with the manager's camera, the panel file
+// and the two scripts, registers it under the name with AddTransitionState, and logs
+// "Adding screen <name> from file <panel file>" at MSG_COMMENT. A name that is taken logs
+// "Duplicating the same game name into the game flow manager: <name>" and builds nothing.
 bool RegisterAddGameScreen(LuaState* state);
 
 }  // namespace gameflow
