@@ -24,9 +24,12 @@
 #include "engine/core/Console.h"
 #include "engine/core/Log.h"
 #include "engine/graphics/Camera.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIProgress.h"
+#include "engine/ui/UIWidget.h"
 #include "platform/bass/RecordingBackend.h"
 #include "platform/win32/KernelApi.h"
 #include "platform/win32/MessageQueue.h"
@@ -124,12 +127,18 @@ class RecordingGraphics : public apptest::FakeGraphics {
     Note("renderer Present");
     return true;
   }
+  void ReleaseResources() override { Note("renderer ReleaseResources"); }
+  bool ResetDevice(uint32_t w, uint32_t h, bool full) override {
+    Note("renderer ResetDevice " + std::to_string(w) + "x" + std::to_string(h) + (full ? " fullscreen" : " windowed"));
+    return resetWorks;
+  }
   bool Release() override {
     Note("renderer Release with " + std::to_string(res::ResMan::Get().ResourceCount()) + " resources");
     return true;
   }
 
   bool initResult = true;
+  bool resetWorks = true;
   bool fullscreenWorks = true;
   bool windowedWorks = true;
 };
@@ -568,6 +577,52 @@ TEST_F(GraphicsFailureTest, NoDeviceAtAllShowsTheOpenGLBoxAndStopsTheStart) {
   EXPECT_TRUE(log.Contains("Message box \"Unable to init OpenGL\": We had a problem initializing OpenGL 3.3 through "
                            "Mesa. It looks like we won't be able to start the game. "));
   EXPECT_EQ(FindFrom(record_, "Input initializes", 0), std::string::npos);
+}
+
+// --- The device reset ---
+
+class RecordingFont : public Font {
+ public:
+  RecordingFont() : Font("ProbeFont") {}
+  void BindSheet() override {}
+  void DrawTextW(const WString&, const math::Vec2&, const math::Vec2&, uint32_t, uint32_t, uint32_t) override {}
+  void OnDeviceLost() override { Note("font lost"); }
+  bool Recreate() override {
+    Note("font recreated");
+    return true;
+  }
+};
+
+class RecordingPanel : public ui::UIWidget {
+ public:
+  RecordingPanel() : UIWidget(nullptr, "ProbePanel") {}
+  void ResetResources() override { Note("panel ResetResources"); }
+};
+
+TEST_F(StartupTest, ADeviceResetReleasesFontsAndTargetsFirstAndRestoresThemOnlyAfterASuccessfulReset) {
+  FontManager& fonts = FontManager::Get();
+  auto* font = new RecordingFont;
+  ASSERT_TRUE(fonts.AddFont(font));
+  fonts.defaultFont = font;
+  ui::GetUIMan().AttachPanel(new RecordingPanel);
+  ConfigApp app;
+  record_.clear();
+
+  app.fullscreen = true;
+  app.width = 1024;
+  app.height = 768;
+  app.ApplyDisplayMode();
+  EXPECT_EQ(record_, (std::vector<std::string>{"font lost", "renderer ReleaseResources",
+                                               "renderer ResetDevice 1024x768 fullscreen", "panel ResetResources",
+                                               "font recreated"}));
+
+  record_.clear();
+  graphics_->resetWorks = false;
+  app.ApplyDisplayMode();
+  EXPECT_EQ(record_, (std::vector<std::string>{"font lost", "renderer ReleaseResources",
+                                               "renderer ResetDevice 1024x768 fullscreen"}));
+  ui::GetUIMan().Shutdown();
+  fonts.Shutdown();
 }
 
 }  // namespace
