@@ -69,7 +69,8 @@ end
 struct RunResult {
   int status = -1;                // exit status; -1 when it did not exit normally
   double firstFrameMs = -1.0;     // from the start of the process to "E2E first frame"
-  double splashEndMs = -1.0;      // to "Font manager initialized" (right after the splash)
+  double splashStartMs = -1.0;    // to "Audio manager Init" (right before the splash pages)
+  double splashEndMs = -1.0;      // to "Font manager initialized" (right after them)
 };
 
 // Runs the program in `workDir` with its own save folder, headless, and times two log
@@ -116,8 +117,11 @@ RunResult RunProgram(const std::string& workDir, const std::string& dataHome) {
   for (;;) {
     const pid_t done = waitpid(child, &status, WNOHANG);
     const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    if (result.firstFrameMs < 0.0 || result.splashEndMs < 0.0) {
+    if (result.firstFrameMs < 0.0) {
       const std::string log = testenv::ReadFile(logPath);
+      if (result.splashStartMs < 0.0 && log.find("Audio manager Init") != std::string::npos) {
+        result.splashStartMs = elapsed;
+      }
       if (result.splashEndMs < 0.0 && log.find("Font manager initialized") != std::string::npos) {
         result.splashEndMs = elapsed;
       }
@@ -306,10 +310,13 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
   EXPECT_EQ(Find(again, "Unable to load RMS"), std::string::npos);
   EXPECT_EQ(testenv::ReadFile(saveFolder + "kx_hovrik.rms").size(), kProfileFileSize);
 
-  std::printf("Headless start to the first screen's first frame: %.0f ms and %.0f ms (splash pages over at "
-              "%.0f ms and %.0f ms: %.0f ms and %.0f ms after them)\n",
-              first.firstFrameMs, second.firstFrameMs, first.splashEndMs, second.splashEndMs,
-              first.firstFrameMs - first.splashEndMs, second.firstFrameMs - second.splashEndMs);
+  // The timings (README, Performance): the two splash pages take 10 s by design.
+  for (const RunResult* run : {&first, &second}) {
+    std::printf("Headless start to the first screen's first frame: %.0f ms (to the splash pages %.0f ms, "
+                "splash pages %.0f ms, from their end to the first frame %.0f ms)\n",
+                run->firstFrameMs, run->splashStartMs, run->splashEndMs - run->splashStartMs,
+                run->firstFrameMs - run->splashEndMs);
+  }
 }
 
 }  // namespace
