@@ -294,8 +294,9 @@ bool GameApp::SetDisplayMode() {
 
 void GameApp::OnLoadProgress(int32_t units) {
   loadedUnits += units;
+  // A game that sets no total (0) gets an empty bar rather than a division by zero.
   if (loadingBar) {
-    loadingBar->SetProgress(static_cast<float>(loadedUnits) / static_cast<float>(totalUnits));
+    loadingBar->SetProgress(totalUnits > 0 ? static_cast<float>(loadedUnits) / static_cast<float>(totalUnits) : 0.0f);
   }
   if (Graphics* graphics = GetGraphics()) {
     const bool filtering = graphics->filtering;
