@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "engine/core/Log.h"
+#include "platform/luaplus/LuaStateOutFile.h"
 
 namespace {
 
@@ -120,27 +121,11 @@ void WriteLua::PrintLine(const char* format, ...) {
 }
 
 std::string WriteLua::Escape(const std::string& text) {
+  // Windows paths are kept with forward slashes; control characters are escaped too: raw,
+  // a newline would end the string in the middle of the line and the file would no
+  // longer load.
   std::string out;
   out.reserve(text.size() + 8);
-  for (char ch : text) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += '/'; break;  // Windows paths are kept with forward slashes
-      // Control characters are escaped too: raw, a newline would end the string in the
-      // middle of the line and the file would no longer load.
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\%03u", c);
-          out += escaped;
-        } else {
-          out += ch;
-        }
-    }
-  }
+  AppendLuaEscaped(text, out, /*backslashAsSlash=*/true);
   return out;
 }

@@ -16,6 +16,7 @@
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "platform/luaplus/LuaStateOutFile.h"
 
 namespace ui {
 
@@ -52,24 +53,7 @@ math::Vec4 UnpackColor(uint32_t packed) {
 // Lua string of an event script), so texts and scripts are written with this instead.
 std::string ExactString(const std::string& text) {
   std::string out;
-  for (char ch : text) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\%03u", c);
-          out += escaped;
-        } else {
-          out += ch;
-        }
-    }
-  }
+  AppendLuaEscaped(text, out);
   return out;
 }
 

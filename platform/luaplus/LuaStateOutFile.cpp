@@ -12,6 +12,27 @@
 #include "platform/luaplus/LuaObject.h"
 #include "platform/luaplus/LuaState.h"
 
+void AppendLuaEscaped(std::string_view text, std::string& out, bool backslashAsSlash) {
+  for (char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += backslashAsSlash ? "/" : "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\%03u", c);  // three digits: never merges
+          out += escaped;
+        } else {
+          out += ch;
+        }
+    }
+  }
+}
+
 namespace {
 
 constexpr int kMaxDepth = 200;
@@ -56,24 +77,7 @@ void AppendNumber(double value, std::string& out) {
 
 void AppendQuoted(const char* text, size_t length, std::string& out) {
   out += '"';
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\%03u", c);  // three digits: never merges
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
+  AppendLuaEscaped(std::string_view(text, length), out);
   out += '"';
 }
 

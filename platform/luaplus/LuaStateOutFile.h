@@ -2,8 +2,15 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 class LuaObject;
+
+// Appends text as the inside of a Lua string literal that reads back as the same bytes:
+// quotes, backslashes and every control character are escaped (control characters as
+// three-digit \ddd, which never merges with a following digit). With backslashAsSlash a
+// backslash is written as "/" instead, for paths kept with forward slashes.
+void AppendLuaEscaped(std::string_view text, std::string& out, bool backslashAsSlash = false);
 
 // An output file for Lua text, in the shape of LuaPlus's LuaStateOutFile; values are
 // written into it with LuaState::DumpObject.

@@ -1,11 +1,12 @@
 #include "tools/contentgen/SoundMaker.h"
 
-#include <vorbis/vorbisenc.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "tools/oggenc/OggEncoder.h"
 
 namespace contentgen {
 
@@ -107,64 +108,7 @@ Samples MakeRollover() {
 }
 
 std::string EncodeOgg(const Samples& samples) {
-  vorbis_info info;
-  vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, 1, kSampleRate, 0.3f) != 0) {
-    vorbis_info_clear(&info);
-    return {};
-  }
-  vorbis_comment comment;
-  vorbis_comment_init(&comment);
-  vorbis_comment_add_tag(&comment, "ENCODER", "pellavo contentgen");
-  vorbis_dsp_state dsp;
-  vorbis_analysis_init(&dsp, &info);
-  vorbis_block block;
-  vorbis_block_init(&dsp, &block);
-  ogg_stream_state stream;
-  ogg_stream_init(&stream, 0x50454C4C);
-
-  std::string out;
-  ogg_page page;
-  auto appendPage = [&]() {
-    out.append(reinterpret_cast<const char*>(page.header), size_t(page.header_len));
-    out.append(reinterpret_cast<const char*>(page.body), size_t(page.body_len));
-  };
-  ogg_packet header, headerComment, headerCode;
-  vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-  ogg_stream_packetin(&stream, &header);
-  ogg_stream_packetin(&stream, &headerComment);
-  ogg_stream_packetin(&stream, &headerCode);
-  while (ogg_stream_flush(&stream, &page)) appendPage();
-
-  auto drain = [&]() {
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-      vorbis_analysis(&block, nullptr);
-      vorbis_bitrate_addblock(&block);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-        ogg_stream_packetin(&stream, &packet);
-        while (ogg_stream_pageout(&stream, &page)) appendPage();
-      }
-    }
-  };
-  for (size_t at = 0; at < samples.size();) {
-    const int count = int(std::min<size_t>(1024, samples.size() - at));
-    float** buffer = vorbis_analysis_buffer(&dsp, count);
-    std::memcpy(buffer[0], samples.data() + at, size_t(count) * sizeof(float));
-    vorbis_analysis_wrote(&dsp, count);
-    drain();
-    at += size_t(count);
-  }
-  vorbis_analysis_wrote(&dsp, 0);
-  drain();
-  while (ogg_stream_flush(&stream, &page)) appendPage();
-
-  ogg_stream_clear(&stream);
-  vorbis_block_clear(&block);
-  vorbis_dsp_clear(&dsp);
-  vorbis_comment_clear(&comment);
-  vorbis_info_clear(&info);
-  return out;
+  return oggenc::EncodeOgg(samples, 1, kSampleRate, 0.3f);
 }
 
 // ---- the menu module ----
