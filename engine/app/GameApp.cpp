@@ -23,6 +23,7 @@
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UIWidget.h"
 #include "platform/bass/Bass.h"
+#include "platform/luaplus/LuaStateOutFile.h"
 #include "platform/win32/KernelApi.h"
 #include "platform/win32/Time.h"
 
@@ -70,21 +71,6 @@ bool EqualsIgnoreCase(const std::string& a, const char* b) {
     }
   }
   return i == a.size() && b[i] == '\0';
-}
-
-// The text as the body of a single-quoted Lua string: a quote or a backslash in a
-// language name read from the profile or config.ini would otherwise cut the script short.
-std::string LuaQuoted(const std::string& text) {
-  std::string quoted;
-  for (char c : text) {
-    if (c == '\\' || c == '\'') quoted += '\\';
-    if (c == '\n') {
-      quoted += "\\n";
-      continue;
-    }
-    quoted += c;
-  }
-  return quoted;
 }
 
 // What the engine's script functions ask of the user interface, done by the UI manager.
@@ -245,7 +231,18 @@ bool GameApp::InitGraphics() {
   std::string language = rms ? rms->GetLanguage() : std::string();
   if (language.empty()) language = "english";
   console.Do("OnStartUp()");
-  console.Do("SetupLanguage('" + LuaQuoted(language) + "');");
+  // The name is escaped: a quote or a backslash in a name from the profile or config.ini
+  // would otherwise cut the script short. (The shared escaping is for double-quoted
+  // literals; this one is single-quoted, so its quotes are escaped here too.)
+  std::string escaped;
+  AppendLuaEscaped(language, escaped);
+  std::string setup = "SetupLanguage('";
+  for (char c : escaped) {
+    if (c == '\'') setup += '\\';
+    setup += c;
+  }
+  setup += "');";
+  console.Do(setup);
   LOG_LINE(MSG_INIT) << "Console initialized";
 
   SwearFilter::Instance().Load(kSwearFile);

@@ -537,6 +537,16 @@ class GraphicsFailureTest : public StartupTest {
   }
 };
 
+// A language name is handed to the console script as a Lua string: a quote in it (from
+// config.ini or the profile) reaches SetupLanguage whole instead of breaking the call.
+TEST_F(GraphicsFailureTest, ALanguageNameWithAQuoteReachesTheScriptWhole) {
+  ASSERT_TRUE(testenv::WriteFile("config.ini",
+                                 "Config = { SaveFile = \"quote\", Language = \"o'brien\\\\x\", ForceLang = true }\n"));
+  ConfigApp app;
+  EXPECT_TRUE(StartUp(app));
+  EXPECT_NE(FindFrom(record_, "SetupLanguage o'brien\\x  [MSG_SCRIPT]", 0), std::string::npos);
+}
+
 TEST_F(GraphicsFailureTest, ARendererThatDoesNotStartShowsWhereToLookAndStopsTheStart) {
   graphics_->initResult = false;
   LogCapture log;
