@@ -11,6 +11,7 @@
 #include "engine/core/ConfigFile.h"
 #include "engine/core/Console.h"
 #include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
 #include "engine/core/Random.h"
 #include "engine/core/Script.h"
 #include "engine/core/SwearFilter.h"
@@ -199,10 +200,15 @@ void GameApp::LoadConfig(const std::string& file) {
 }
 
 void GameApp::InitSystems() {
-  if (!script) script = new GameScript;
+  if (script) return;
+  MEMORY_OWNER("GameApp::InitSystems");
+  script = new GameScript;
 }
 
-GameRMS* GameApp::CreateRMS() { return new GameRMS; }
+GameRMS* GameApp::CreateRMS() {
+  MEMORY_OWNER("GameApp::CreateRMS");
+  return new GameRMS;
+}
 
 bool GameApp::InitGraphics() {
   Graphics* graphics = Dx8Graphics::Create();
@@ -252,6 +258,7 @@ bool GameApp::InitGraphics() {
 
   // Made already aimed: eye (0, 20, -20) at the origin, up the y axis, a 60 degree field
   // of view at 4:3, near 5, far 4000.
+  MEMORY_OWNER("GameApp::InitGraphics");
   camera = new camera::Camera(math::Vec3(0.0f, 20.0f, -20.0f), math::Vec3(0.0f, 0.0f, 0.0f),
                               math::Vec3(0.0f, 1.0f, 0.0f), 60.0f, 1.3333334f, math::Vec2(5.0f, 4000.0f));
   const math::Vec3 clear =

@@ -5,6 +5,7 @@
 
 #include "engine/app/AppMain.h"
 #include "engine/app/ProcessExit.h"
+#include "engine/core/MemoryManager.h"
 #include "game/shell/DataApp.h"
 
 namespace {
@@ -17,6 +18,7 @@ std::string MakeCaption() {
 
 GameApp* CreateApplication(HINSTANCE instance, const std::string& className, const std::string& settingsPath,
                            const std::string& logPath) {
+  MEMORY_OWNER("CreateApplication");
   return new DataApp(instance, className, settingsPath, logPath);
 }
 
