@@ -1,11 +1,14 @@
 #include "engine/app/Application.h"
 
+#include "engine/app/Audio.h"
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
 #include "engine/core/ConfigFile.h"
 #include "engine/core/Log.h"
 #include "engine/core/Timer.h"
 #include "engine/core/VFS.h"
+#include "engine/graphics/ResMan.h"
+#include "platform/bass/Bass.h"
 #include "platform/win32/Time.h"
 
 namespace {
@@ -80,15 +83,17 @@ bool Application::Step() {
   return !quitting;
 }
 
-// Every resource is reloaded by the resource manager, which takes this call over when it
-// is built; until then there is nothing to reload.
-void Application::ReloadResources() {}
+void Application::ReloadResources() { res::ResMan::Get().ReloadAll(); }
 
 vfs::VFS& Application::GetVFS() { return vfs::VFS::Instance(); }
 
-// Audio ("Audio manager shutdown") and the resource manager ("Resource manager shutdown")
-// are stopped here, by the services' start-up and shutdown code; nothing is stopped yet.
-void Application::ShutdownServices() {}
+void Application::ShutdownServices() {
+  audio::GetAudio();
+  BASS_Free();
+  LOG_LINE(MSG_INIT) << "Audio manager shutdown";
+  res::ResMan::Get().ReleaseAll();
+  LOG_LINE(MSG_INIT) << "Resource manager shutdown";
+}
 
 void Application::UpdateTimer() { FrameTimer::Instance().Update(); }
 

@@ -50,12 +50,15 @@ class Application {
   virtual bool Step();
   virtual void Quit() {}
   virtual void ApplyDisplayMode() {}
+  // The resource manager reloads every resource from its file.
   virtual void ReloadResources();
   virtual bool SetDisplayMode(uint32_t modeWidth, uint32_t modeHeight, uint32_t depth) = 0;
   virtual bool GetDesktopMode(uint32_t& modeWidth, uint32_t& modeHeight, uint32_t& depth) = 0;
   virtual void SetFullscreen(uint32_t modeWidth, uint32_t modeHeight) = 0;
   virtual void SetWindowed(uint32_t modeWidth, uint32_t modeHeight) = 0;
   virtual vfs::VFS& GetVFS();
+  // Frees the audio library ("Audio manager shutdown"), then releases every resource
+  // ("Resource manager shutdown"). Run by the destructor.
   virtual void ShutdownServices();
   // Updates the process-wide frame timer.
   virtual void UpdateTimer();

@@ -9,7 +9,9 @@
 #include "engine/core/Console.h"
 #include "engine/core/Log.h"
 #include "engine/core/Timer.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/Graphics.h"
+#include "engine/ui/UIManager.h"
 #include "platform/win32/KernelApi.h"
 #include "platform/win32/ShellApi.h"
 
@@ -131,8 +133,16 @@ void Win32Application::Quit() {
 void Win32Application::ApplyDisplayMode() {
   Graphics* graphics = GetGraphics();
   if (!graphics) return;
+  FontManager& fonts = FontManager::Get();
+  ui::UIManager* uiManager = ui::UIManager::Existing();
+  fonts.ReleaseFonts();
+  if (uiManager) uiManager->ShutdownFlash();
   graphics->ReleaseResources();
-  graphics->ResetDevice(width, height, fullscreen);
+  // A failed reset leaves the interface and the fonts without device resources until a
+  // later reset succeeds.
+  if (!graphics->ResetDevice(width, height, fullscreen)) return;
+  if (uiManager) uiManager->ResetResources();
+  fonts.RestoreFonts();
 }
 
 bool Win32Application::SetDisplayMode(uint32_t modeWidth, uint32_t modeHeight, uint32_t depth) {

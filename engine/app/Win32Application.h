@@ -28,6 +28,10 @@ class Win32Application : public Application {
   // Clears the window procedure's application, posts the quit message and raises the
   // quit event.
   void Quit() override;
+  // Resets the display device for the current width, height and mode: the fonts and the
+  // interface's movie driver let go of the device, the renderer releases its targets and
+  // movies and resets; only after a successful reset do the interface and the fonts make
+  // their device resources again.
   void ApplyDisplayMode() override;
   // True at once when the screen already has that size; otherwise asks for the mode.
   bool SetDisplayMode(uint32_t modeWidth, uint32_t modeHeight, uint32_t depth) override;

@@ -1,11 +1,31 @@
-// The program entry.
+// The program entry: runs the one application object through the engine's driver, then
+// stops the process-wide services in order before main returns.
 
-#include <cstdio>
+#include <string>
 
-#include "engine/core/Log.h"
+#include "engine/app/AppMain.h"
+#include "engine/app/ProcessExit.h"
+#include "engine/core/MemoryManager.h"
+#include "game/shell/DataApp.h"
+
+namespace {
+
+// "Pellavo : v1.07               (Built on Apr 18 2008 )". The caption is also the
+// window class name that the single-instance test looks for.
+std::string MakeCaption() {
+  return std::string("Pellavo") + " : " + "v1.07" + "               (Built on " + __DATE__ + " )";
+}
+
+GameApp* CreateApplication(HINSTANCE instance, const std::string& className, const std::string& settingsPath,
+                           const std::string& logPath) {
+  MEMORY_OWNER("CreateApplication");
+  return new DataApp(instance, className, settingsPath, logPath);
+}
+
+}  // namespace
 
 int main() {
-  std::printf("Pellavo v1.07\n");
-  LOG_LINE(MSG_INIT) << "Pellavo v1.07";
-  return 0;
+  const int status = RunApplication(MakeCaption(), CreateApplication);
+  ShutdownProcessObjects();
+  return status;
 }

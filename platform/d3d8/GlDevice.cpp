@@ -123,6 +123,33 @@ HRESULT GlDevice::Create(IDirect3D8* direct3d, uint32_t adapter, D3DDEVTYPE type
   return D3D_OK;
 }
 
+namespace {
+
+// Full screen over the desktop. Where no window manager acts on the request (a bare X
+// server, as under xvfb-run), the window would keep its size and place while SDL takes
+// the display's size for it, and only a part of the picture would show: so the window is
+// given the display's bounds itself first. Its windowed size and place are then handed
+// back to SDL, which keeps them for the return to windowed mode.
+void CoverDisplay(SDL_Window* window) {
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &w, &h);
+  SDL_Rect bounds;
+  const bool placed = SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &bounds) == 0;
+  if (placed) {
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+  }
+  SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (placed && w > 0 && h > 0) {
+    // While full screen, these only set what the window returns to.
+    SDL_SetWindowSize(window, w, h);
+    SDL_SetWindowPosition(window, x, y);
+  }
+}
+
+}  // namespace
+
 GlDevice::GlDevice(IDirect3D8* direct3d, uint32_t adapter, D3DDEVTYPE type,
                    const D3DCAPS8& caps, std::shared_ptr<GlContext> context)
     : DeviceBase(direct3d, adapter, type, caps),
@@ -149,7 +176,7 @@ HRESULT GlDevice::Configure(const D3DPRESENT_PARAMETERS& requested,
   // Full screen covers the desktop with the window; the desktop's mode stays.
   if (!requested.Windowed) {
     if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP)) {
-      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      CoverDisplay(window_);
       madeFullscreen_ = true;
     }
   } else if (madeFullscreen_) {

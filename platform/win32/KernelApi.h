@@ -75,6 +75,17 @@ inline constexpr DWORD MAKELANGID(WORD primary, WORD sub) {
   return static_cast<DWORD>((sub << 10) | primary);
 }
 
+using LANGID = WORD;
+inline constexpr WORD LANG_ENGLISH = 0x09;
+inline constexpr WORD PRIMARYLANGID(LANGID language) { return static_cast<WORD>(language & 0x3FF); }
+
+// The user's interface language as a language id (the primary language in the low 10
+// bits, SUBLANG_DEFAULT above): the language of the desktop's message locale, taken from
+// the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty ("de_DE.UTF-8" is
+// German). English when none is set or the locale is "C" or "POSIX"; LANG_NEUTRAL for a
+// language without an id here.
+LANGID GetUserDefaultUILanguage();
+
 // FORMAT_MESSAGE_FROM_SYSTEM only: the text of an error code (no trailing line break;
 // the language is ignored). With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a
 // char** that receives a block to free with LocalFree; otherwise the text is copied into

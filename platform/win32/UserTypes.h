@@ -49,12 +49,17 @@ typedef HDROP__* HDROP;
 struct HKL__;
 typedef HKL__* HKL;
 
+// Guarded like the Direct3D stand-in's RECT (the same layout), so that code using both
+// layers sees one definition.
+#ifndef PELLAVO_RECT_DEFINED
+#define PELLAVO_RECT_DEFINED
 struct RECT {
   LONG left;
   LONG top;
   LONG right;
   LONG bottom;
 };
+#endif
 
 struct POINT {
   LONG x;

@@ -1,0 +1,339 @@
+// The real program from the build, run headless twice on the packed data: splash pages,
+// loading panel and the first screen, then a quit through the game's own script function.
+//
+// How the run ends by itself: the test packs its own copy of kx.arc, whose
+// scripts/console.lua has a few lines added at its end (kTestScript). They wrap the menu's
+// enter script so that, once the menu is entered, the engine's delayed scripts log when
+// the first frame has been drawn, take a screenshot, add a profile when there is none, and
+// call "HardQuitGame()". Nothing in the program knows about the test; it only runs the
+// archive it finds in its working folder.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TestEnv.h"
+
+extern char** environ;
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELLAVO_E2E_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define PELLAVO_E2E_ASAN 1
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kBin = std::string(PELLAVO_BINARY_DIR) + "/bin";
+const std::string kProgram = kBin + "/pellavo";
+const std::string kArcTool = kBin + "/arctool";
+const std::string kGenerated = std::string(PELLAVO_BINARY_DIR) + "/content";
+const std::string kData = std::string(PELLAVO_SOURCE_DIR) + "/data";
+
+constexpr size_t kProfileFileSize = 285537;
+constexpr int kRunTimeoutSeconds = 90;
+
+const char kTestScript[] = R"lua(
+
+-- End-to-end test: once the menu is entered, log the first frame, take a screenshot, make
+-- sure a profile exists, and quit through the game's own function.
+local E2E_EnterMainMenu = OnEnterMainMenu
+function OnEnterMainMenu()
+   E2E_EnterMainMenu()
+   local rms = GetRMS()
+   LOG("E2E profiles at start: " .. rms:GetProfileC() .. " " .. rms:GetName())
+   DelayScript("LOG('E2E first frame')", 0)
+   DelayScript("TakeScreenshot('e2e_menu', false)", 0.5)
+   DelayScript("E2E_Finish()", 1.0)
+end
+
+function E2E_Finish()
+   local rms = GetRMS()
+   if rms:GetProfileC() == 0 then
+      rms:AddProfile("e2e player", "", "english")
+   end
+   HardQuitGame()
+end
+)lua";
+
+struct RunResult {
+  int status = -1;                // exit status; -1 when it did not exit normally
+  double firstFrameMs = -1.0;     // from the start of the process to "E2E first frame"
+  double splashStartMs = -1.0;    // to "Audio manager Init" (right before the splash pages)
+  double splashEndMs = -1.0;      // to "Font manager initialized" (right after them)
+};
+
+// Runs the program in `workDir` with its own save folder, headless, and times two log
+// lines as they appear in kv.log.
+RunResult RunProgram(const std::string& workDir, const std::string& dataHome) {
+  const std::string logPath = dataHome + "/Hovrik/kv.log";
+  std::error_code ec;
+  fs::remove(logPath, ec);
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name == "XDG_DATA_HOME" || name == "SDL_VIDEODRIVER" || name == "SDL_AUDIODRIVER" || name == "LANG" ||
+        name == "LC_ALL" || name == "LC_MESSAGES" || name == "LIBGL_ALWAYS_SOFTWARE" || name == "ASAN_OPTIONS") {
+      continue;
+    }
+    env.push_back(entry);
+  }
+#ifdef PELLAVO_E2E_ASAN
+  // Mesa's driver is unloaded at exit and LeakSanitizer then reports its blocks as leaks
+  // of an unknown module (the test programs keep the driver loaded for that reason; the
+  // game does not). Our own code's leaks are the unit tests' business; here the run must
+  // end cleanly, and every other error still fails it.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  env.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") + "detect_leaks=0");
+#endif
+  env.push_back("XDG_DATA_HOME=" + dataHome);
+  env.push_back("SDL_VIDEODRIVER=offscreen");
+  env.push_back("SDL_AUDIODRIVER=dummy");
+  env.push_back("LIBGL_ALWAYS_SOFTWARE=1");
+  // config.ini says Language "auto": the desktop's language decides on the first run.
+  env.push_back("LANG=de_DE.UTF-8");
+  std::vector<char*> envp;
+  for (std::string& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  RunResult result;
+  const Clock::time_point start = Clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(workDir.c_str()) != 0) _exit(126);
+    const int devnull = open("/dev/null", O_WRONLY);
+    if (devnull >= 0) dup2(devnull, 1);
+    char* argv[] = {const_cast<char*>("./pellavo"), nullptr};
+    execve(kProgram.c_str(), argv, envp.data());
+    _exit(127);
+  }
+  if (child < 0) return result;
+
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (result.firstFrameMs < 0.0) {
+      const std::string log = testenv::ReadFile(logPath);
+      if (result.splashStartMs < 0.0 && log.find("Audio manager Init") != std::string::npos) {
+        result.splashStartMs = elapsed;
+      }
+      if (result.splashEndMs < 0.0 && log.find("Font manager initialized") != std::string::npos) {
+        result.splashEndMs = elapsed;
+      }
+      if (result.firstFrameMs < 0.0 && log.find("E2E first frame") != std::string::npos) {
+        result.firstFrameMs = elapsed;
+      }
+    }
+    if (done == child) break;
+    if (elapsed > kRunTimeoutSeconds * 1000.0) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      ADD_FAILURE() << "the program did not end within " << kRunTimeoutSeconds << " s";
+      return result;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) ADD_FAILURE() << "the program ended on signal " << WTERMSIG(status);
+  return result;
+}
+
+// kv.log's lines without their source prefix.
+std::vector<std::string> LogLines(const std::string& path) {
+  std::vector<std::string> lines;
+  const std::string text = testenv::ReadFile(path);
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    const size_t prefix = line.find(")> ");
+    if (prefix != std::string::npos) line = line.substr(prefix + 3);
+    lines.push_back(line);
+    at = end + 1;
+  }
+  return lines;
+}
+
+size_t Find(const std::vector<std::string>& lines, const std::string& text, size_t from = 0) {
+  for (size_t i = from; i < lines.size(); ++i) {
+    if (lines[i].find(text) != std::string::npos) return i;
+  }
+  return std::string::npos;
+}
+
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+  size_t at = 0;
+  for (const std::string& text : expected) {
+    const size_t found = Find(lines, text, at);
+    if (found == std::string::npos) {
+      ADD_FAILURE() << "kv.log: \"" << text << "\" "
+                    << (Find(lines, text) == std::string::npos ? "is missing" : "comes too early");
+      return;
+    }
+    at = found + 1;
+  }
+}
+
+struct Picture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;  // 0xRRGGBB
+};
+
+// An uncompressed 24- or 32-bit BMP; empty when the file is anything else.
+Picture ReadBmp(const std::string& path) {
+  Picture picture;
+  const std::string bytes = testenv::ReadFile(path);
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return picture;
+  auto u32 = [&](size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+  };
+  const uint32_t offset = u32(10);
+  const int32_t width = int32_t(u32(18));
+  const int32_t height = int32_t(u32(22));
+  const uint32_t bpp = uint32_t(uint8_t(bytes[28])) | uint32_t(uint8_t(bytes[29])) << 8;
+  if (width <= 0 || height == 0 || (bpp != 24 && bpp != 32)) return picture;
+  const size_t rows = size_t(height < 0 ? -height : height);
+  const size_t stride = (size_t(width) * (bpp / 8) + 3) & ~size_t(3);
+  if (offset + stride * rows > bytes.size()) return picture;
+  picture.width = width;
+  picture.height = int32_t(rows);
+  for (size_t y = 0; y < rows; ++y) {
+    for (size_t x = 0; x < size_t(width); ++x) {
+      const size_t at = offset + y * stride + x * (bpp / 8);
+      picture.pixels.push_back(uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+                               uint32_t(uint8_t(bytes[at])));
+    }
+  }
+  return picture;
+}
+
+TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProfileAgain) {
+  ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
+  ASSERT_TRUE(fs::exists(kGenerated + "/.generated")) << "the build generates the content into " << kGenerated;
+
+  // The test's copy of the data, with the lines that end the run.
+  const std::string root = testenv::MakeTempDir("e2e");
+  const std::string data = root + "/data";
+  const std::string work = root + "/run";
+  const std::string dataHome = root + "/xdg";
+  fs::copy(kData, data, fs::copy_options::recursive);
+  fs::create_directories(work);
+  fs::create_directories(dataHome);
+  const std::string console = testenv::ReadFile(data + "/scripts/console.lua");
+  ASSERT_FALSE(console.empty());
+  ASSERT_TRUE(testenv::WriteFile(data + "/scripts/console.lua", console + kTestScript));
+  const std::string pack = kArcTool + " pack '" + data + "' '" + kGenerated + "' '" + work + "/kx.arc' > /dev/null";
+  ASSERT_EQ(std::system(pack.c_str()), 0) << pack;
+  fs::copy_file(kBin + "/config.ini", work + "/config.ini");
+
+  const std::string saveFolder = dataHome + "/Hovrik/";
+  const RunResult first = RunProgram(work, dataHome);
+  EXPECT_EQ(first.status, 0);
+
+  const std::vector<std::string> log = LogLines(saveFolder + "kv.log");
+  ExpectInOrder(log, {
+      "Logfile created  [MSG_INIT]",
+      "Trying to Load Config file " + saveFolder + "kv.lua  [MSG_INIT]",
+      "screen Detected !  [MSG_COMMENT]",
+      "LUA Script config.ini Loaded from config.ini  [MSG_INIT]",
+      "D3D8 Initialized successfully  [MSG_INIT]",
+      "Input initializes  [MSG_INIT]",
+      "Audio manager Init  [MSG_INIT]",
+      "Loaded texture distro/distro_splash.jpg",
+      "Loaded texture ui_img/hovrik_jollix_splash.jpg",
+      "Font manager initialized  [MSG_INIT]",
+      "LUA Script scripts/console.lua Loaded",
+      "Pellavo scripts started  [MSG_SCRIPT]",
+      "Console initialized  [MSG_INIT]",
+      "UI panel Loading loaded from file ui/loading.ui",
+      "Camera created  [MSG_INIT]",
+      // The desktop is German, and no language was stored yet.
+      "Game scripts ready, language german  [MSG_SCRIPT]",
+      "Adding screen menu from file ui/menu.ui  [MSG_COMMENT]",
+      "Entering game state menu  [MSG_COMMENT]",
+      "E2E profiles at start: 0 ",
+      "E2E first frame  [MSG_SCRIPT]",
+      "Server connection shutdown  [MSG_INIT]",
+      "Gameflow manager shutdown  [MSG_INIT]",
+      "Font manager shutdown  [MSG_INIT]",
+      "Console shutdown  [MSG_INIT]",
+      "UI shutdown  [MSG_INIT]",
+      "Graphics shutdown  [MSG_INIT]",
+      "Audio manager shutdown  [MSG_INIT]",
+      "Resource manager shutdown  [MSG_INIT]",
+      "Trying to save Config file " + saveFolder + "kv.lua  [MSG_INIT]",
+      "Config file saved  [MSG_INIT]",
+  });
+  EXPECT_EQ(Find(log, "[MSG_FATAL]"), std::string::npos);
+  EXPECT_EQ(Find(log, "Message box"), std::string::npos);
+  // The settings are saved last, while the log is still open.
+  EXPECT_EQ(log.empty() ? std::string() : log.back(), "Config file saved  [MSG_INIT]");
+
+  // The settings script was written back, the profile file is one whole record.
+  const std::string settings = testenv::ReadFile(saveFolder + "kv.lua");
+  EXPECT_NE(settings.find("Config"), std::string::npos);
+  EXPECT_NE(settings.find("ClearColor"), std::string::npos);
+  EXPECT_EQ(testenv::ReadFile(saveFolder + "kx_hovrik.rms").size(), kProfileFileSize);
+
+  // The screenshot of the first screen shows a picture, not a cleared buffer.
+  const Picture shot = ReadBmp(work + "/e2e_menu.bmp");
+  ASSERT_FALSE(shot.pixels.empty()) << "no readable e2e_menu.bmp";
+  EXPECT_EQ(shot.width, 800);
+  EXPECT_EQ(shot.height, 600);
+  std::set<uint32_t> colours(shot.pixels.begin(), shot.pixels.end());
+  EXPECT_GT(colours.size(), 100u);
+  std::vector<uint32_t> sorted = shot.pixels;
+  std::sort(sorted.begin(), sorted.end());
+  size_t longestRun = 0;
+  for (size_t i = 0, run = 0; i < sorted.size(); ++i) {
+    run = (i > 0 && sorted[i] == sorted[i - 1]) ? run + 1 : 1;
+    longestRun = std::max(longestRun, run);
+  }
+  // The menu's card, title and button cover about a fifth of the play area; the rest is
+  // the clear colour.
+  EXPECT_GT(shot.pixels.size() - longestRun, shot.pixels.size() / 10) << "the screenshot is nearly one colour";
+
+  // The second run finds the profile the first one wrote, and keeps its language.
+  const RunResult second = RunProgram(work, dataHome);
+  EXPECT_EQ(second.status, 0);
+  const std::vector<std::string> again = LogLines(saveFolder + "kv.log");
+  EXPECT_NE(Find(again, "E2E profiles at start: 1 e2e player  [MSG_SCRIPT]"), std::string::npos);
+  EXPECT_NE(Find(again, "Game scripts ready, language german  [MSG_SCRIPT]"), std::string::npos);
+  EXPECT_EQ(Find(again, "Unable to load RMS"), std::string::npos);
+  EXPECT_EQ(testenv::ReadFile(saveFolder + "kx_hovrik.rms").size(), kProfileFileSize);
+
+  // The timings (README, Performance): the two splash pages take 10 s by design.
+  for (const RunResult* run : {&first, &second}) {
+    std::printf("Headless start to the first screen's first frame: %.0f ms (to the splash pages %.0f ms, "
+                "splash pages %.0f ms, from their end to the first frame %.0f ms)\n",
+                run->firstFrameMs, run->splashStartMs, run->splashEndMs - run->splashStartMs,
+                run->firstFrameMs - run->splashEndMs);
+  }
+}
+
+}  // namespace
