@@ -141,6 +141,7 @@ TEST_F(ScreenTest, AFrameDrawsItsFifteenStepsInOrder) {
   console::Console& console = console::GetConsole();
   console.open = true;
   std::unique_ptr<Image> consoleBackground(renderer_.LoadImage("img/console.png"));
+  Image* const ownBackground = console.background;  // the console's own, given back below
   console.background = consoleBackground.get();
   StepFont font(&renderer_.steps);
   FontManager::Get().PrintFont(&font, math::Vec2(0.1f, 0.1f), "queued");
@@ -150,7 +151,7 @@ TEST_F(ScreenTest, AFrameDrawsItsFifteenStepsInOrder) {
   renderer_.steps.clear();
 
   EXPECT_TRUE(screen.Render());
-  console.background = nullptr;
+  console.background = ownBackground;
 
   const std::vector<std::string> expected = {
       "begin frame", "clear",                    // 1: the camera begins and clears
