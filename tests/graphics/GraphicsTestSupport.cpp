@@ -64,19 +64,6 @@ bool Bitmap::Load(const std::string& path) {
   return true;
 }
 
-::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int a = static_cast<int>((actual >> shift) & 0xFF);
-    const int e = static_cast<int>((expected >> shift) & 0xFF);
-    if (std::abs(a - e) > tolerance) {
-      char text[64];
-      std::snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
 void PixelQuad(float left, float top, float right, float bottom, uint32_t color,
                ScreenVertex out[6]) {
   const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;

@@ -11,6 +11,7 @@
 #include "engine/graphics/dx8/Dx8Graphics.h"
 #include "platform/d3d8/RecordingDirect3D.h"
 #include "tests/graphics/TestWindow.h"
+#include "tests/support/TestEnv.h"
 
 namespace gfxtest {
 
@@ -26,8 +27,7 @@ struct Bitmap {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// 0xAARRGGBB channels within a tolerance.
-::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 1);
+using testenv::ColorNear;
 
 // Puts every process-wide value of the renderer back to its start: no renderer, offsets
 // (0, 0), 4:3 ratios, no wide screen, no present transform, no resources.

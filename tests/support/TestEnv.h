@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <string>
 
 namespace testenv {
@@ -16,5 +19,8 @@ std::string MakeTempDir(const std::string& hint = "t");
 bool WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// 0xAARRGGBB channels within a tolerance.
+::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 1);
 
 }  // namespace testenv

@@ -131,17 +131,5 @@ IDirect3DTexture8* GlDeviceFixture::MakeTexture(uint32_t width, uint32_t height,
   return texture;
 }
 
-::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int a = static_cast<int>((actual >> shift) & 0xFF);
-    const int e = static_cast<int>((expected >> shift) & 0xFF);
-    if (std::abs(a - e) > tolerance) {
-      char text[64];
-      std::snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
 
 }  // namespace d3dtest

@@ -10,6 +10,7 @@
 
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/GlDevice.h"
+#include "tests/support/TestEnv.h"
 
 namespace d3dtest {
 
@@ -67,7 +68,6 @@ class GlDeviceFixture : public ::testing::Test {
   uint32_t backHeight_ = 0;
 };
 
-// 0xAARRGGBB channels within a tolerance.
-::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 1);
+using testenv::ColorNear;
 
 }  // namespace d3dtest
