@@ -16,6 +16,7 @@
 #include "engine/core/VFS.h"
 #include "platform/bass/Bass.h"
 #include "platform/bass/Mixer.h"
+#include "tests/platform/bass/MixerOutput.h"
 #include "tests/platform/bass/TestSounds.h"
 #include "tests/support/TestEnv.h"
 
@@ -23,13 +24,7 @@ namespace {
 
 constexpr int kRate = 44100;
 
-int PeakOfRender(int frames) {
-  std::vector<int16_t> out(size_t(frames) * 2);
-  bass::DefaultMixer().Render(out.data(), frames);
-  int peak = 0;
-  for (int16_t value : out) peak = std::max(peak, std::abs(int(value)));
-  return peak;
-}
+int PeakOfRender(int frames) { return testsounds::Peak(testsounds::Render(frames)); }
 
 class AudioMixerTest : public ::testing::Test {
  protected:

@@ -15,17 +15,12 @@
 #include "engine/core/VFS.h"
 #include "platform/bass/Bass.h"
 #include "platform/bass/Mixer.h"
+#include "tests/platform/bass/MixerOutput.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
-int PeakOfRender(int frames) {
-  std::vector<int16_t> out(size_t(frames) * 2);
-  bass::DefaultMixer().Render(out.data(), frames);
-  int peak = 0;
-  for (int16_t value : out) peak = std::max(peak, std::abs(int(value)));
-  return peak;
-}
+int PeakOfRender(int frames) { return testsounds::Peak(testsounds::Render(frames)); }
 
 class SoundBankTest : public ::testing::Test {
  protected:

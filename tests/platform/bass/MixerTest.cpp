@@ -10,35 +10,19 @@
 #include <vector>
 
 #include "platform/bass/Bass.h"
+#include "tests/platform/bass/MixerOutput.h"
 #include "tests/platform/bass/TestSounds.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
+using testsounds::AllZero;
 using testsounds::MakeWav16;
+using testsounds::Peak;
+using testsounds::Render;
 
 constexpr int kRate = 44100;
 constexpr uint32_t kModuleFlags = BASS_MUSIC_PRESCAN | BASS_MUSIC_RAMPS | BASS_MUSIC_LOOP;
-
-std::vector<int16_t> Render(int frames) {
-  std::vector<int16_t> out(size_t(frames) * 2, 12345);
-  bass::DefaultMixer().Render(out.data(), frames);
-  return out;
-}
-
-// The largest absolute sample of the given side (0 left, 1 right, -1 both), from a frame on.
-int Peak(const std::vector<int16_t>& pcm, int side = -1, size_t fromFrame = 0) {
-  int peak = 0;
-  for (size_t i = fromFrame * 2; i < pcm.size(); ++i) {
-    if (side >= 0 && int(i % 2) != side) continue;
-    peak = std::max(peak, std::abs(int(pcm[i])));
-  }
-  return peak;
-}
-
-bool AllZero(const std::vector<int16_t>& pcm) {
-  return std::all_of(pcm.begin(), pcm.end(), [](int16_t v) { return v == 0; });
-}
 
 // Stereo 44100 Hz, so that the mixer takes the frames as they are.
 std::string ConstantWav(int16_t value, int frames) {
