@@ -12,51 +12,21 @@
 #include "engine/graphics/Graphics.h"
 #include "platform/win32/ScriptedEventSource.h"
 #include "platform/win32/Time.h"
+#include "tests/graphics/FakeRenderer.h"
 
 namespace apptest {
 
 // A renderer that draws nothing and records what the application asks of it.
-class FakeGraphics : public Graphics {
+class FakeGraphics : public NullGraphics {
  public:
-  bool Init() override { return true; }
-  bool CreateDevice(uint32_t, uint32_t, bool, bool) override { return true; }
-  void RegisterImageTypes() override {}
   void DetectWidescreen(uint32_t& w, uint32_t& h) override {
     ++detectCalls;
     w = 960;
     h = 600;
   }
-  bool Release() override { return true; }
-  bool ReleaseDevice() override { return true; }
   bool SetResolution(uint32_t w, uint32_t h) override {
     ++setResolutionCalls;
     return Graphics::SetResolution(w, h);
-  }
-  bool BeginFrame() override { return true; }
-  void EndFrame() override {}
-  void Clear(uint32_t, float, uint32_t, bool, bool, bool) override {}
-  bool Present() override { return true; }
-  void ResetRenderStates() override {}
-  void SetDefaultTextureStages() override {}
-  void SetTextureStage(uint32_t, TextureStageKind, TextureStageValue) override {}
-  void SetRenderState(RenderState, uint32_t) override {}
-  void SetTexture(uint32_t, Image*) override {}
-  void SetTransform(TransformKind, const float[16]) override {}
-  void SetViewport(const Viewport&) override {}
-  void DrawArray(const ScreenVertex*, uint32_t, PrimitiveType) override {}
-  void DrawIndexedArray(const ScreenVertex*, uint32_t, const uint16_t*, uint32_t, PrimitiveType) override {}
-  void DrawIndexedArray2(const ScreenVertex2*, uint32_t, const uint16_t*, uint32_t, PrimitiveType) override {}
-  void DrawArray3D(const WorldVertex*, uint32_t, PrimitiveType) override {}
-  void DrawIndexedArray3D(const WorldVertex*, uint32_t, const uint16_t*, uint32_t, PrimitiveType) override {}
-  Image* LoadImage(const std::string&) override { return nullptr; }
-  Image* LoadImageFromMemory(const void*, uint32_t) override { return nullptr; }
-  DynamicImage* CreateDynamicImage(uint32_t, uint32_t, uint32_t) override { return nullptr; }
-  Font* CreateFont(const std::string&) override { return nullptr; }
-  AviImage* LoadMovie(const std::string&) override { return nullptr; }
-  void DestroyMovie(AviImage*) override {}
-  ImageCache* CreateCache(uint32_t, uint32_t, uint32_t) override { return nullptr; }
-  Image* CreateComposite(uint32_t, uint32_t, uint32_t, const std::vector<CompositeLayer>&) override {
-    return nullptr;
   }
   bool ResetDevice(uint32_t w, uint32_t h, bool full) override {
     resets.push_back({w, h, full});

@@ -6,10 +6,52 @@
 
 #include "engine/graphics/Graphics.h"
 
+// A renderer that draws nothing, loads nothing and answers every call with success.
+// The recording fakes of the tests derive from it and override what they watch.
+class NullGraphics : public Graphics {
+ public:
+  bool Init() override { return true; }
+  bool CreateDevice(uint32_t, uint32_t, bool, bool) override { return true; }
+  void RegisterImageTypes() override {}
+  void DetectWidescreen(uint32_t&, uint32_t&) override {}
+  bool Release() override { return true; }
+  bool ReleaseDevice() override { return true; }
+  bool BeginFrame() override { return true; }
+  void EndFrame() override {}
+  void Clear(uint32_t, float, uint32_t, bool, bool, bool) override {}
+  bool Present() override { return true; }
+  void ResetRenderStates() override {}
+  void SetDefaultTextureStages() override {}
+  void SetTextureStage(uint32_t, TextureStageKind, TextureStageValue) override {}
+  void SetRenderState(RenderState, uint32_t) override {}
+  void SetTexture(uint32_t, Image*) override {}
+  void SetTransform(TransformKind, const float[16]) override {}
+  void SetViewport(const Viewport&) override {}
+  void DrawArray(const ScreenVertex*, uint32_t, PrimitiveType) override {}
+  void DrawIndexedArray(const ScreenVertex*, uint32_t, const uint16_t*, uint32_t,
+                        PrimitiveType) override {}
+  void DrawIndexedArray2(const ScreenVertex2*, uint32_t, const uint16_t*, uint32_t,
+                         PrimitiveType) override {}
+  void DrawArray3D(const WorldVertex*, uint32_t, PrimitiveType) override {}
+  void DrawIndexedArray3D(const WorldVertex*, uint32_t, const uint16_t*, uint32_t,
+                          PrimitiveType) override {}
+  Image* LoadImage(const std::string&) override { return nullptr; }
+  Image* LoadImageFromMemory(const void*, uint32_t) override { return nullptr; }
+  DynamicImage* CreateDynamicImage(uint32_t, uint32_t, uint32_t) override { return nullptr; }
+  Font* CreateFont(const std::string&) override { return nullptr; }
+  AviImage* LoadMovie(const std::string&) override { return nullptr; }
+  void DestroyMovie(AviImage*) override {}
+  ImageCache* CreateCache(uint32_t, uint32_t, uint32_t) override { return nullptr; }
+  Image* CreateComposite(uint32_t, uint32_t, uint32_t, const std::vector<CompositeLayer>&) override {
+    return nullptr;
+  }
+  bool ResetDevice(uint32_t, uint32_t, bool) override { return true; }
+};
+
 // A renderer that draws nothing and records what it is asked: every call by name in
 // order, the vertices of each DrawArray, the render states, texture stages and
 // transforms. Installs itself as the process-wide renderer while it lives.
-class FakeRenderer : public Graphics {
+class FakeRenderer : public NullGraphics {
  public:
   struct Draw {
     std::vector<ScreenVertex> vertices;
@@ -34,11 +76,6 @@ class FakeRenderer : public Graphics {
   ~FakeRenderer() override { SetGraphics(previous_); }
 
   bool Init() override { return Note("Init"), true; }
-  bool CreateDevice(uint32_t, uint32_t, bool, bool) override { return true; }
-  void RegisterImageTypes() override {}
-  void DetectWidescreen(uint32_t&, uint32_t&) override {}
-  bool Release() override { return true; }
-  bool ReleaseDevice() override { return true; }
   bool BeginFrame() override { return Note("BeginFrame"), beginFrameResult; }
   void EndFrame() override { Note("EndFrame"); }
   void Clear(uint32_t color, float depth, uint32_t stencil, bool clearTarget, bool clearDepth,
@@ -76,24 +113,6 @@ class FakeRenderer : public Graphics {
     Note("DrawArray");
     draws.push_back({std::vector<ScreenVertex>(vertices, vertices + count), type});
   }
-  void DrawIndexedArray(const ScreenVertex*, uint32_t, const uint16_t*, uint32_t,
-                        PrimitiveType) override {}
-  void DrawIndexedArray2(const ScreenVertex2*, uint32_t, const uint16_t*, uint32_t,
-                         PrimitiveType) override {}
-  void DrawArray3D(const WorldVertex*, uint32_t, PrimitiveType) override {}
-  void DrawIndexedArray3D(const WorldVertex*, uint32_t, const uint16_t*, uint32_t,
-                          PrimitiveType) override {}
-  Image* LoadImage(const std::string&) override { return nullptr; }
-  Image* LoadImageFromMemory(const void*, uint32_t) override { return nullptr; }
-  DynamicImage* CreateDynamicImage(uint32_t, uint32_t, uint32_t) override { return nullptr; }
-  Font* CreateFont(const std::string&) override { return nullptr; }
-  AviImage* LoadMovie(const std::string&) override { return nullptr; }
-  void DestroyMovie(AviImage*) override {}
-  ImageCache* CreateCache(uint32_t, uint32_t, uint32_t) override { return nullptr; }
-  Image* CreateComposite(uint32_t, uint32_t, uint32_t, const std::vector<CompositeLayer>&) override {
-    return nullptr;
-  }
-  bool ResetDevice(uint32_t, uint32_t, bool) override { return true; }
 
   // All vertices drawn, in order, across every DrawArray.
   std::vector<ScreenVertex> AllVertices() const {
