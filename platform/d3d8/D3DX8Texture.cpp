@@ -161,12 +161,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void
   if (!device || !data || size == 0 || !texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
   DecodedImage image;
-  HRESULT hr;
-  try {
-    hr = DecodeImage(data, size, &image);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  HRESULT hr = DecodeImage(data, size, &image);
   if (FAILED(hr)) return hr;
   if (image.faces != 1) return D3DXERR_INVALIDDATA;  // cube maps have their own loader
   FillInfo(image, info);
@@ -252,12 +247,7 @@ HRESULT D3DXCreateCubeTextureFromFileInMemory(IDirect3DDevice8* device, const vo
   if (!device || !data || size == 0 || !texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
   DecodedImage image;
-  HRESULT hr;
-  try {
-    hr = DecodeImage(data, size, &image);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  HRESULT hr = DecodeImage(data, size, &image);
   if (FAILED(hr)) return hr;
   if (image.faces != 6) return D3DXERR_INVALIDDATA;
   IDirect3DCubeTexture8* made = nullptr;

@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <cstring>
+#include <new>
 
 #include "platform/d3d8/DdsReader.h"
 
@@ -201,9 +202,7 @@ D3DXIMAGE_FILEFORMAT FileFormatOf(Kind kind) {
   }
 }
 
-}  // namespace
-
-HRESULT DecodeImage(const void* data, size_t size, DecodedImage* image) {
+HRESULT Decode(const void* data, size_t size, DecodedImage* image) {
   if (!data || !image || size == 0 || size > 0x7FFFFFFF) return D3DXERR_INVALIDDATA;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   *image = DecodedImage();
@@ -252,6 +251,18 @@ HRESULT DecodeImage(const void* data, size_t size, DecodedImage* image) {
   }
   SDL_FreeSurface(argb);
   return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT DecodeImage(const void* data, size_t size, DecodedImage* image) {
+  try {
+    return Decode(data, size, image);
+  } catch (const std::bad_alloc&) {
+    // A header may claim a size that the memory cannot hold.
+    if (image) *image = DecodedImage();
+    return E_OUTOFMEMORY;
+  }
 }
 
 }  // namespace d3d8

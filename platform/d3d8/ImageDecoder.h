@@ -36,7 +36,8 @@ struct DecodedImage {
 };
 
 // D3D_OK, or D3DXERR_INVALIDDATA for data that is not a whole image of a known kind
-// (truncated, corrupt, too large, or of another kind). Never reads past data + size.
+// (truncated, corrupt, too large, or of another kind), or E_OUTOFMEMORY when the pixels
+// do not fit in memory. Never reads past data + size.
 HRESULT DecodeImage(const void* data, size_t size, DecodedImage* image);
 
 }  // namespace d3d8
