@@ -451,27 +451,21 @@ bool Mixer::Free() {
   return true;
 }
 
-bool Mixer::Start() {
+// Start and Pause: the mixer resumes or pauses the whole output at its next mix.
+bool Mixer::PostOutputCommand(bool resume) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
   if (!m.initialized) return Fail(BASS_ERROR_INIT);
   Command command;
-  command.kind = Command::Kind::kResume;
+  command.kind = resume ? Command::Kind::kResume : Command::Kind::kPause;
   m.Post(command);
   Succeed();
   return true;
 }
 
-bool Mixer::Pause() {
-  Impl& m = *impl_;
-  std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) return Fail(BASS_ERROR_INIT);
-  Command command;
-  command.kind = Command::Kind::kPause;
-  m.Post(command);
-  Succeed();
-  return true;
-}
+bool Mixer::Start() { return PostOutputCommand(true); }
+
+bool Mixer::Pause() { return PostOutputCommand(false); }
 
 HSAMPLE Mixer::SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length,
                           uint32_t max, uint32_t flags) {

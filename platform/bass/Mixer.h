@@ -70,6 +70,7 @@ class Mixer final : public Backend {
 
  private:
   struct Impl;
+  bool PostOutputCommand(bool resume);
   std::unique_ptr<Impl> impl_;
 };
 
