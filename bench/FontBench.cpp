@@ -14,14 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFrame.h"
 #include "engine/graphics/Font.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Image.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
-
-HWND CreateBenchWindow(int width, int height);
-void DestroyBenchWindow(HWND window);
 
 namespace {
 
@@ -113,17 +111,6 @@ Scene& GetScene() {
   return scene;
 }
 
-void BeginFrame(Graphics* graphics) {
-  graphics->BeginFrame();
-  graphics->Clear(0xFF203040, 0, 0, true, false, false);
-  graphics->ResetRenderStates();
-}
-
-void EndFrame(Graphics* graphics) {
-  graphics->EndFrame();
-  graphics->Present();
-}
-
 // Microseconds per line (or sprite): the frame's time spread over its 200 items.
 void SetPerItem(benchmark::State& state) {
   state.counters["us_per_item"] = benchmark::Counter(
@@ -139,10 +126,10 @@ void QueuedTextFrames(benchmark::State& state, Font* font) {
   Scene& scene = GetScene();
   FontManager& fonts = FontManager::Get();
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
     for (int i = 0; i < kLines; ++i) fonts.PrintFont(font, LinePosition(i), scene.lines[i]);
     fonts.RenderText();
-    EndFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetPerItem(state);
 }
@@ -151,8 +138,8 @@ void BM_EmptyFrame(benchmark::State& state) {
   Scene& scene = GetScene();
   if (!scene.ready) return state.SkipWithError("no OpenGL renderer or font");
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
-    EndFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetPerItem(state);
 }
@@ -176,13 +163,13 @@ void BM_PlainSprites(benchmark::State& state) {
   const math::Vec2 size(60 * 8 / 800.0f, kGlyphHeight / 600.0f);
   ScreenVertex quad[6];
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
     for (int i = 0; i < kLines; ++i) {
       scene.graphics->SetTexture(0, scene.sprite.get());
       BuildScreenQuad(LinePosition(i), size, {0, 0}, {1, 1}, 0xFFFFFFFF, quad);
       scene.graphics->DrawArray(quad, 6, PT_Triangles);
     }
-    EndFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetPerItem(state);
 }

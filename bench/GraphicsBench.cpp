@@ -12,12 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFrame.h"
 #include "engine/graphics/Image.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
-
-HWND CreateBenchWindow(int width, int height);
-void DestroyBenchWindow(HWND window);
 
 namespace {
 
@@ -80,17 +78,6 @@ Scene& GetScene() {
   return scene;
 }
 
-void BeginFrame(Graphics* graphics) {
-  graphics->BeginFrame();
-  graphics->Clear(0xFF203040, 0, 0, true, false, false);
-  graphics->ResetRenderStates();
-}
-
-void EndFrame(Graphics* graphics) {
-  graphics->EndFrame();
-  graphics->Present();
-}
-
 void SetFrameRate(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                              benchmark::Counter::kIsRate);
@@ -103,8 +90,8 @@ void BM_ClearAndPresent(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
-    EndFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetFrameRate(state);
 }
@@ -119,13 +106,13 @@ void BM_SpritesOneDrawEach(benchmark::State& state) {
   const math::Vec2 size(kSide / 800.0f, kSide / 600.0f);
   ScreenVertex quad[6];
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
     for (const math::Vec2& position : scene.positions) {
       scene.graphics->SetTexture(0, scene.sprite.get());
       BuildScreenQuad(position, size, {0, 0}, {1, 1}, 0xFFFFFFFF, quad);
       scene.graphics->DrawArray(quad, 6, PT_Triangles);
     }
-    EndFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetFrameRate(state);
 }
@@ -140,13 +127,13 @@ void BM_SpritesOneDrawInAll(benchmark::State& state) {
   const math::Vec2 size(kSide / 800.0f, kSide / 600.0f);
   std::vector<ScreenVertex> vertices(6 * kSprites);
   for (auto _ : state) {
-    BeginFrame(scene.graphics);
+    BeginBenchFrame(scene.graphics);
     for (int i = 0; i < kSprites; ++i) {
       BuildScreenQuad(scene.positions[i], size, {0, 0}, {1, 1}, 0xFFFFFFFF, &vertices[6 * i]);
     }
     scene.graphics->SetTexture(0, scene.sprite.get());
     scene.graphics->DrawArray(vertices.data(), static_cast<uint32_t>(vertices.size()), PT_Triangles);
-    EndFrame(scene.graphics);
+    EndBenchFrame(scene.graphics);
   }
   SetFrameRate(state);
 }
