@@ -84,10 +84,12 @@ int LuaState::DoString(const char* text) {
   return DoBuffer(text, std::strlen(text), text);
 }
 
-int LuaState::DoBuffer(const char* data, size_t size, const char* chunkName) {
-  int top = lua_gettop(L_);
+// A C++ exception that leaves a load or a call (a luabind binding throws one for a bad
+// argument) puts the stack back to `top` and is reported like a script error.
+template <typename Step>
+int LuaState::Guarded(int top, Step&& step) {
   try {
-    return RunLoaded(luaL_loadbuffer(L_, data, size, chunkName));
+    return step();
   } catch (const std::exception& e) {
     lua_settop(L_, top);
     ReportError(e.what());
@@ -98,18 +100,13 @@ int LuaState::DoBuffer(const char* data, size_t size, const char* chunkName) {
   return LUA_ERRRUN;
 }
 
+int LuaState::DoBuffer(const char* data, size_t size, const char* chunkName) {
+  return Guarded(lua_gettop(L_),
+                 [&] { return RunLoaded(luaL_loadbuffer(L_, data, size, chunkName)); });
+}
+
 int LuaState::DoFile(const char* fileName) {
-  int top = lua_gettop(L_);
-  try {
-    return RunLoaded(luaL_loadfile(L_, fileName));
-  } catch (const std::exception& e) {
-    lua_settop(L_, top);
-    ReportError(e.what());
-  } catch (...) {
-    lua_settop(L_, top);
-    ReportError("unknown C++ exception");
-  }
-  return LUA_ERRRUN;
+  return Guarded(lua_gettop(L_), [&] { return RunLoaded(luaL_loadfile(L_, fileName)); });
 }
 
 int LuaState::RunLoaded(int loadStatus) {
@@ -122,19 +119,11 @@ int LuaState::RunLoaded(int loadStatus) {
 }
 
 int LuaState::PCall(int nargs, int nresults) {
-  int base = lua_gettop(L_) - nargs - 1;
-  try {
+  return Guarded(lua_gettop(L_) - nargs - 1, [&] {
     int status = lua_pcall(L_, nargs, nresults, 0);
     if (status != LUA_OK) ReportTopError();
     return status;
-  } catch (const std::exception& e) {
-    lua_settop(L_, base);
-    ReportError(e.what());
-  } catch (...) {
-    lua_settop(L_, base);
-    ReportError("unknown C++ exception");
-  }
-  return LUA_ERRRUN;
+  });
 }
 
 void LuaState::ReportTopError() {

@@ -66,6 +66,8 @@ class LuaState {
   LuaState(const LuaState&) = delete;
   LuaState& operator=(const LuaState&) = delete;
 
+  template <typename Step>
+  int Guarded(int top, Step&& step);
   int RunLoaded(int loadStatus);
   void ReportTopError();
 
