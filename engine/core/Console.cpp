@@ -11,23 +11,12 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/Image.h"
+#include "platform/dinput/DInput.h"
 #include "platform/luaplus/LuaState.h"
 
 namespace console {
 
 namespace {
-
-constexpr uint32_t kKeyBackspace = 0x0E;
-constexpr uint32_t kKeyEnter = 0x1C;
-constexpr uint32_t kKeyGrave = 0x29;
-constexpr uint32_t kKeyLeftShift = 0x2A;
-constexpr uint32_t kKeyRightShift = 0x36;
-constexpr uint32_t kKeyNumLock = 0x45;
-constexpr uint32_t kKeyUp = 0xC8;
-constexpr uint32_t kKeyLeft = 0xCB;
-constexpr uint32_t kKeyRight = 0xCD;
-constexpr uint32_t kKeyDown = 0xD0;
-constexpr uint32_t kKeyInsert = 0xD2;
 
 constexpr const char* kBackgroundImage = "ui_img/blue.png";
 constexpr const char* kFontName = "ConsoleFont";
@@ -193,7 +182,7 @@ void Console::Render() {
 bool Console::ShiftHeld() const {
   // Looked up now rather than kept: the devices may have been made again since.
   const input::Keyboard* device = input::GetDevices().keyboard;
-  return device && (device->IsDown(kKeyLeftShift) || device->IsDown(kKeyRightShift));
+  return device && (device->IsDown(DIK_LSHIFT) || device->IsDown(DIK_RSHIFT));
 }
 
 uint16_t Console::CharacterOf(uint32_t code) const {
@@ -217,15 +206,15 @@ void Console::KeyPressed(const input::KeyEvent* event) {
   }
 
   if (!open) {
-    if (code == kKeyGrave || code == kKeyNumLock) open = true;
+    if (code == DIK_GRAVE || code == DIK_NUMLOCK) open = true;
     return;
   }
 
   switch (code) {
-    case kKeyBackspace:
+    case DIK_BACK:
       if (!input.empty()) input.pop_back();
       break;
-    case kKeyEnter: {
+    case DIK_RETURN: {
       const std::string command = input;
       input.clear();
       Print(command);
@@ -236,28 +225,28 @@ void Console::KeyPressed(const input::KeyEvent* event) {
       historyIndex = static_cast<uint32_t>(history.size());
       break;
     }
-    case kKeyGrave:
-    case kKeyNumLock:
+    case DIK_GRAVE:
+    case DIK_NUMLOCK:
       open = false;
       break;
-    case kKeyLeftShift:
-    case kKeyRightShift:
-    case kKeyLeft:
-    case kKeyRight:
+    case DIK_LSHIFT:
+    case DIK_RSHIFT:
+    case DIK_LEFT:
+    case DIK_RIGHT:
       break;
-    case kKeyUp:
+    case DIK_UP:
       if (historyIndex > 0) {
         --historyIndex;
         input = history[historyIndex];
       }
       break;
-    case kKeyDown:
+    case DIK_DOWN:
       if (historyIndex + 1 < history.size()) {
         ++historyIndex;
         input = history[historyIndex];
       }
       break;
-    case kKeyInsert:
+    case DIK_INSERT:
       if (shift) {
         std::string clipboard;
         const input::Keyboard* device = input::GetDevices().keyboard;

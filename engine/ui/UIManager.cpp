@@ -16,6 +16,7 @@
 #include "engine/ui/UISlider.h"
 #include "engine/ui/UIText.h"
 #include "engine/ui/UIWidget.h"
+#include "platform/dinput/DInput.h"
 
 namespace ui {
 
@@ -392,9 +393,9 @@ void UIManager::KeyReleased(const input::KeyEvent* event) {
   if (!uiShown || !event || !editText_ || !editText_->owner) return;
   int eventId;
   switch (event->code) {
-    case kKeyTab: eventId = UIWidget::EV_TabKey; break;
-    case kKeyUp: eventId = UIWidget::EV_UpKey; break;
-    case kKeyDown: eventId = UIWidget::EV_DownKey; break;
+    case DIK_TAB: eventId = UIWidget::EV_TabKey; break;
+    case DIK_UP: eventId = UIWidget::EV_UpKey; break;
+    case DIK_DOWN: eventId = UIWidget::EV_DownKey; break;
     default: return;
   }
   PassGuard pass(*this);

@@ -40,9 +40,6 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   static constexpr const char* kCursorImage = "Cursor.png";
   // The source file of a widget made in code (UIWidget::Create).
   static constexpr const char* kCodeBuiltSource = "unknown";
-  static constexpr uint32_t kKeyTab = 0x0F;
-  static constexpr uint32_t kKeyUp = 0xC8;
-  static constexpr uint32_t kKeyDown = 0xD0;
 
   // Registers with the input devices (when they exist) and knows the kinds "widget",
   // "progress", "slider" and "verslider".

@@ -16,6 +16,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UISprite.h"
 #include "engine/ui/UIWidget.h"
+#include "platform/dinput/DInput.h"
 
 namespace ui {
 
@@ -261,9 +262,9 @@ void UIText::OnKey(const input::KeyEvent* key) {
     return;
   }
   input::Keyboard* keyboard = input::GetDevices().keyboard;
-  const bool shift = keyboard && (keyboard->IsDown(kKeyLeftShift) || keyboard->IsDown(kKeyRightShift));
+  const bool shift = keyboard && (keyboard->IsDown(DIK_LSHIFT) || keyboard->IsDown(DIK_RSHIFT));
   const bool control =
-      keyboard && (keyboard->IsDown(kKeyLeftControl) || keyboard->IsDown(kKeyRightControl));
+      keyboard && (keyboard->IsDown(DIK_LCONTROL) || keyboard->IsDown(DIK_RCONTROL));
 
   // The caret and the selection end stay within the text: a stale index (the text was set
   // shorter from outside) would otherwise delete or insert past its end.
@@ -273,25 +274,25 @@ void UIText::OnKey(const input::KeyEvent* key) {
   const bool selection = caret != selectionEnd;
 
   const uint32_t code = key->code;
-  if (code != kKeyLeftShift && code != kKeyRightShift && code != kKeyLeftControl &&
-      code != kKeyRightControl) {
+  if (code != DIK_LSHIFT && code != DIK_RSHIFT && code != DIK_LCONTROL &&
+      code != DIK_RCONTROL) {
     audio::GetAudio().PlaySound("textbox_new_text");
   }
 
   switch (code) {
-    case kKeyRight:
+    case DIK_RIGHT:
       if (caret < length) selectionEnd = ++caret;
       break;
-    case kKeyLeft:
+    case DIK_LEFT:
       if (caret > 0) selectionEnd = --caret;
       break;
-    case kKeyHome:
+    case DIK_HOME:
       caret = selectionEnd = 0;
       break;
-    case kKeyEnd:
+    case DIK_END:
       caret = selectionEnd = length;
       break;
-    case kKeyBackspace:
+    case DIK_BACK:
       if (length > 0 && caret >= 1) {
         if (selection) {
           // The caret goes where the selection began, not one before the old caret.
@@ -304,7 +305,7 @@ void UIText::OnKey(const input::KeyEvent* key) {
         }
       }
       break;
-    case kKeyDelete:
+    case DIK_DELETE:
       if (selection) {
         DeleteSelection();
       } else if (caret < length) {
@@ -314,10 +315,10 @@ void UIText::OnKey(const input::KeyEvent* key) {
         ApplyEdit(text);
       }
       break;
-    case kKeyReturn:
+    case DIK_RETURN:
       if (owner) owner->FireEvent(UIWidget::EV_TextEnter);
       break;
-    case kKeyInsert:
+    case DIK_INSERT:
       if (shift) {
         std::string pasted;
         if (keyboard && keyboard->GetClipboardText(pasted)) {

@@ -25,19 +25,6 @@ class UISprite;
 // made the edited text takes keys, with a caret and a selection.
 class UIText {
  public:
-  // Key codes the editor reacts to (DirectInput).
-  static constexpr uint32_t kKeyBackspace = 0x0E;
-  static constexpr uint32_t kKeyReturn = 0x1C;
-  static constexpr uint32_t kKeyLeftControl = 0x1D;
-  static constexpr uint32_t kKeyLeftShift = 0x2A;
-  static constexpr uint32_t kKeyRightShift = 0x36;
-  static constexpr uint32_t kKeyRightControl = 0x9D;
-  static constexpr uint32_t kKeyHome = 0xC7;
-  static constexpr uint32_t kKeyLeft = 0xCB;
-  static constexpr uint32_t kKeyRight = 0xCD;
-  static constexpr uint32_t kKeyEnd = 0xCF;
-  static constexpr uint32_t kKeyInsert = 0xD2;
-  static constexpr uint32_t kKeyDelete = 0xD3;
   static constexpr int32_t kDefaultMaxInput = 64;
   static constexpr const char* kCaretImage = "ui_img/cursor.png";
 

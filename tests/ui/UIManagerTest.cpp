@@ -15,6 +15,7 @@
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "platform/dinput/DInput.h"
 #include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/UITestSupport.h"
@@ -300,7 +301,7 @@ TEST_F(UIManagerTest, KeysReachOnlyTheEditedTextWhichAReleaseChooses) {
                          " { Name = 'label', Pos = { 0.1, 0.3 }, Size = { 0.4, 0.05 } } } }");
   constexpr uint32_t kKeyA = 0x1E;
   Key(kKeyA);  // nothing is edited yet
-  Key(ui::UIManager::kKeyUp, false);
+  Key(DIK_UP, false);
   EXPECT_EQ(Global("up"), "");
 
   Release({0.2f, 0.12f});
@@ -310,9 +311,9 @@ TEST_F(UIManagerTest, KeysReachOnlyTheEditedTextWhichAReleaseChooses) {
   Key(kKeyA);
   Key(kKeyA);
   EXPECT_EQ(name->GetText(), "aa");
-  Key(ui::UIManager::kKeyUp, false);
+  Key(DIK_UP, false);
   EXPECT_EQ(Global("up"), "1");
-  Key(ui::UIManager::kKeyTab, false);
+  Key(DIK_TAB, false);
   EXPECT_EQ(ui_.GetEditText(), &panel->FindChild("town")->text);
   Key(kKeyA);
   EXPECT_EQ(panel->FindChild("town")->GetText(), "a");

@@ -13,6 +13,7 @@
 #include "engine/core/StrMan.h"
 #include "engine/graphics/Graphics.h"
 #include "engine/ui/UINumber.h"
+#include "platform/dinput/DInput.h"
 #include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/UITestSupport.h"
@@ -117,19 +118,19 @@ TEST_F(UITextTest, KeysEditTheTextAtTheCaret) {
   Type({kKeyA, kKeyB, kKeyC});
   EXPECT_EQ(Text(widget), "abc");
   EXPECT_EQ(t.caret, 3);
-  Type({UIText::kKeyLeft, UIText::kKeyLeft, kKeyD});
+  Type({DIK_LEFT, DIK_LEFT, kKeyD});
   EXPECT_EQ(Text(widget), "adbc");
-  Type({UIText::kKeyHome, UIText::kKeyDelete});
+  Type({DIK_HOME, DIK_DELETE});
   EXPECT_EQ(Text(widget), "dbc");
   EXPECT_EQ(t.caret, 0);
-  Type({UIText::kKeyEnd, UIText::kKeyBackspace});
+  Type({DIK_END, DIK_BACK});
   EXPECT_EQ(Text(widget), "db");
   EXPECT_EQ(t.caret, 2);
   EXPECT_EQ(ToNarrow(t.rawText), "db");
 
   // Backspace at the start changes nothing, also with everything selected.
   t.SelectAll();
-  Key(UIText::kKeyBackspace);
+  Key(DIK_BACK);
   EXPECT_EQ(Text(widget), "db");
   // Typing over a selection replaces it.
   t.SelectAll();
@@ -140,14 +141,14 @@ TEST_F(UITextTest, KeysEditTheTextAtTheCaret) {
   widget->SetText("abcde");
   t.caret = 1;
   t.selectionEnd = 3;
-  Key(UIText::kKeyBackspace);
+  Key(DIK_BACK);
   EXPECT_EQ(Text(widget), "ade");
   EXPECT_EQ(t.caret, 1);
   EXPECT_EQ(t.selectionEnd, 1);
 
   // A caret left beyond a text made shorter from outside is brought back to its end.
   t.caret = t.selectionEnd = 40;
-  Key(UIText::kKeyDelete);
+  Key(DIK_DELETE);
   Key(kKeyA);
   EXPECT_EQ(Text(widget), "adea");
 }
@@ -200,16 +201,16 @@ TEST_F(UITextTest, ReturnFiresTheEnterEventAndTabMovesToTheNextText) {
   panel->AddChild(town);
 
   ui_.SetEditWidget(name);
-  Key(UIText::kKeyReturn);
+  Key(DIK_RETURN);
   EXPECT_EQ(Global("entered"), "name");
-  Key(UIManager::kKeyTab, false);
+  Key(DIK_TAB, false);
   EXPECT_EQ(ui_.GetEditText(), &town->text);
   EXPECT_EQ(town->text.caret, 0);
   EXPECT_EQ(town->text.selectionEnd, 4);  // the whole text selected
 
   // A next that names no widget of the panel changes nothing.
   town->next = "nowhere";
-  Key(UIManager::kKeyTab, false);
+  Key(DIK_TAB, false);
   EXPECT_EQ(ui_.GetEditText(), &town->text);
 }
 
