@@ -12,6 +12,7 @@
 #include "engine/core/Archive.h"
 #include "engine/core/CRC32.h"
 #include "engine/core/Log.h"
+#include "engine/core/StringUtil.h"
 
 namespace vfs {
 
@@ -60,15 +61,7 @@ VFS::~VFS() = default;
 
 void VFS::RemoveArchives() { archives_.clear(); }
 
-void VFS::NormalizePath(std::string& path) {
-  size_t last = path.find_last_of("/\\");
-  if (last == std::string::npos) return;
-  std::string head = path.substr(0, last);
-  std::string tail = path.substr(last + 1);
-  size_t folderStart = head.find_last_of("/\\");
-  if (folderStart != std::string::npos) head = head.substr(folderStart + 1);
-  path = head + "/" + tail;
-}
+void VFS::NormalizePath(std::string& path) { TrimPathToLastDir(path); }
 
 uint32_t VFS::HashKey(const std::string& key) { return num::CRC32::Instance().Calc(key, true); }
 
