@@ -14,8 +14,8 @@ namespace arctool {
 namespace fs = std::filesystem;
 
 std::string EntryKey(const std::string& relativePath) {
+  // NormalizePath takes "\" and "/" alike as folder separators and joins with "/".
   std::string key = relativePath;
-  std::replace(key.begin(), key.end(), '\\', '/');
   vfs::VFS::NormalizePath(key);
   for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return key;
