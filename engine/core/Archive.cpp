@@ -236,25 +236,18 @@ bool Archive::GetFile(uint32_t hash, File& file) {
   // bytes added from the disk, or kept after a save closed the file, exist nowhere else.
   const bool rereadable = stream_ && entry->flags != ArchiveEntry::kUnsaved;
   const bool keep = entry->rawSize <= kCacheLimit || !rereadable;
+  if (keep && !entry->cached && !CacheEntry(*entry)) return false;
+  std::unique_ptr<uint8_t[]> bytes(NewBytes(entry->rawSize));
+  if (!bytes) return false;
+  // An entry not kept and not cached is read straight into the caller's buffer: the same
+  // bytes as caching, copying and dropping the cache, without the copy.
   if (entry->cached) {
-    std::unique_ptr<uint8_t[]> copy(NewBytes(entry->rawSize));
-    if (!copy) return false;
-    if (entry->rawSize) std::memcpy(copy.get(), entry->cached.get(), entry->rawSize);
-    file.data = std::move(copy);
+    if (entry->rawSize) std::memcpy(bytes.get(), entry->cached.get(), entry->rawSize);
     if (!keep) entry->cached.reset();
-  } else if (keep) {
-    if (!CacheEntry(*entry)) return false;
-    std::unique_ptr<uint8_t[]> copy(NewBytes(entry->rawSize));
-    if (!copy) return false;
-    if (entry->rawSize) std::memcpy(copy.get(), entry->cached.get(), entry->rawSize);
-    file.data = std::move(copy);
-  } else {
-    // Read straight into the caller's buffer: the same bytes as caching, copying and
-    // dropping the cache, without the copy.
-    std::unique_ptr<uint8_t[]> bytes(NewBytes(entry->rawSize));
-    if (!bytes || !ReadEntry(*entry, bytes.get())) return false;
-    file.data = std::move(bytes);
+  } else if (!ReadEntry(*entry, bytes.get())) {
+    return false;
   }
+  file.data = std::move(bytes);
   file.size = entry->rawSize;
   file.position = 0;
   return true;
