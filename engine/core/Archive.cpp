@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "engine/core/ByteOrder.h"
 #include "engine/core/Log.h"
 #include "engine/core/VFS.h"
 
@@ -17,18 +18,6 @@ namespace {
 // Deflate cannot expand data by more than this factor when inflating; a record that
 // claims more is damaged (and would otherwise make us allocate whatever it claims).
 constexpr uint64_t kMaxInflateRatio = 1032;
-
-uint32_t GetU32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-void PutU32(uint8_t* bytes, uint32_t value) {
-  bytes[0] = static_cast<uint8_t>(value);
-  bytes[1] = static_cast<uint8_t>(value >> 8);
-  bytes[2] = static_cast<uint8_t>(value >> 16);
-  bytes[3] = static_cast<uint8_t>(value >> 24);
-}
 
 uint8_t* NewBytes(uint64_t count) {
   if (count > 0xFFFFFFFFull) return nullptr;
@@ -84,20 +73,20 @@ bool RecordIsSound(const ArchiveEntry& entry, uint64_t dataEnd) {
 
 void ArchiveEntry::ToRecord(uint8_t* record) const {
   std::memcpy(record, name, kNameSize);
-  PutU32(record + 256, offset);
-  PutU32(record + 260, storedSize);
-  PutU32(record + 264, 0);  // the cache word: meaningless in a file
-  PutU32(record + 268, rawSize);
-  PutU32(record + 272, flags);
+  num::PutU32LE(record + 256, offset);
+  num::PutU32LE(record + 260, storedSize);
+  num::PutU32LE(record + 264, 0);  // the cache word: meaningless in a file
+  num::PutU32LE(record + 268, rawSize);
+  num::PutU32LE(record + 272, flags);
 }
 
 bool ArchiveEntry::FromRecord(const uint8_t* record) {
   if (!std::memchr(record, '\0', kNameSize)) return false;
   std::memcpy(name, record, kNameSize);
-  offset = GetU32(record + 256);
-  storedSize = GetU32(record + 260);
-  rawSize = GetU32(record + 268);
-  flags = GetU32(record + 272);
+  offset = num::GetU32LE(record + 256);
+  storedSize = num::GetU32LE(record + 260);
+  rawSize = num::GetU32LE(record + 268);
+  flags = num::GetU32LE(record + 272);
   cached.reset();
   return true;
 }
@@ -150,7 +139,7 @@ bool Archive::LoadArchive(const std::string& fileName) {
   uint8_t header[kHeaderSize];
   if (!ReadAt(stream, 0, header, kHeaderSize)) return fail(" : damaged file");
   uint32_t words[9];
-  for (int i = 0; i < 9; ++i) words[i] = GetU32(header + 4 * i);
+  for (int i = 0; i < 9; ++i) words[i] = num::GetU32LE(header + 4 * i);
   if (words[1] != kVersion) return fail(" : illegal version number");
   if (words[0] != kMagic) return fail(" : illegal magic number");
 
@@ -372,7 +361,7 @@ bool Archive::SaveArchive(const std::string& fileName) {
                              kHeaderSize,
                              static_cast<uint32_t>(offset - kHeaderSize),
                              static_cast<uint32_t>(totalRaw)};
-  for (int i = 0; i < 9; ++i) PutU32(header + 4 * i, words[i]);
+  for (int i = 0; i < 9; ++i) num::PutU32LE(header + 4 * i, words[i]);
   if (fseeko(stream, 0, SEEK_SET) != 0 || std::fwrite(header, 1, kHeaderSize, stream) != kHeaderSize) {
     return fail();
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/core/ByteOrder.h"
 #include "engine/core/Log.h"
 
 namespace lang {
@@ -11,11 +12,6 @@ namespace lang {
 namespace {
 
 constexpr uint32_t kMagic = 0x6C6F6362;  // "bcol"
-
-uint32_t GetU32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
 
 void PutU32(std::string& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -33,7 +29,7 @@ class RecordReader {
       position_ = size_;
       return false;
     }
-    value = GetU32(bytes_ + position_);
+    value = num::GetU32LE(bytes_ + position_);
     position_ += 4;
     return true;
   }
