@@ -196,13 +196,11 @@ void Console::KeyPressed(const input::KeyEvent* event) {
   const bool shift = ShiftHeld();
   const uint32_t code = event->code;
 
-  // By index: a bound script may bind keys itself.
+  // By index, and each script run from a copy: a bound script may bind keys itself.
   for (size_t i = 0; i < bindings.size(); ++i) {
     if (static_cast<uint32_t>(bindings[i].key) != code) continue;
-    if (!state || bindings[i].script.empty()) continue;
     const std::string script = bindings[i].script;
-    state->DoString(script.c_str());
-    Print(script);
+    Do(script);
   }
 
   if (!open) {
