@@ -75,7 +75,7 @@ void Log::Append(const char* text) {
   if (text) AppendBytes(text, std::strlen(text));
 }
 
-Log& Log::AppendString(const std::string& text) {
+Log& Log::AppendString(std::string_view text) {
   AppendBytes(text.data(), text.size());
   return *this;
 }
@@ -170,7 +170,7 @@ LogLineWriter& LogLineWriter::operator<<(const std::string& text) {
   return *this;
 }
 LogLineWriter& LogLineWriter::operator<<(std::string_view text) {
-  Log::Instance().AppendString(std::string(text));
+  Log::Instance().AppendString(text);
   return *this;
 }
 LogLineWriter& LogLineWriter::operator<<(int value) {

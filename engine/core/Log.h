@@ -36,7 +36,7 @@ class Log {
   void Open(const char* path);
   void BeginLine(int level, const char* sourceFile, int sourceLine);
   void Append(const char* text);
-  Log& AppendString(const std::string& text);
+  Log& AppendString(std::string_view text);
   Log& AppendInt(int value);
   void EndLine();
   void Flush();
