@@ -25,6 +25,21 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
+// The share of pixel (x, y) that a shape covers, from 4 x 4 samples spread over it.
+template <typename Inside>
+float Coverage(int x, int y, const Inside& inside) {
+  constexpr int kSamples = 4;
+  int hits = 0;
+  for (int sy = 0; sy < kSamples; ++sy) {
+    for (int sx = 0; sx < kSamples; ++sx) {
+      const float px = float(x) + (float(sx) + 0.5f) / kSamples;
+      const float py = float(y) + (float(sy) + 0.5f) / kSamples;
+      if (inside(px, py)) ++hits;
+    }
+  }
+  return float(hits) / (kSamples * kSamples);
+}
+
 }  // namespace
 
 Color Rgb(uint32_t rgb, float alpha) {
@@ -126,24 +141,14 @@ void Canvas::FillRect(int x0, int y0, int x1, int y1, const Paint& paint) {
 
 void Canvas::FillShape(int x0, int y0, int x1, int y1,
                        const std::function<bool(float, float)>& inside, const Paint& paint) {
-  constexpr int kSamples = 4;
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);
   x1 = std::min(x1, width_);
   y1 = std::min(y1, height_);
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
-      int hits = 0;
-      for (int sy = 0; sy < kSamples; ++sy) {
-        for (int sx = 0; sx < kSamples; ++sx) {
-          const float px = float(x) + (float(sx) + 0.5f) / kSamples;
-          const float py = float(y) + (float(sy) + 0.5f) / kSamples;
-          if (inside(px, py)) ++hits;
-        }
-      }
-      if (hits > 0) {
-        Blend(x, y, paint(float(x) + 0.5f, float(y) + 0.5f), float(hits) / (kSamples * kSamples));
-      }
+      const float coverage = Coverage(x, y, inside);
+      if (coverage > 0.0f) Blend(x, y, paint(float(x) + 0.5f, float(y) + 0.5f), coverage);
     }
   }
 }
@@ -213,7 +218,6 @@ void Canvas::Paste(const Canvas& other, int x, int y) {
 }
 
 Mask PolygonMask(int width, int height, const std::vector<std::pair<float, float>>& points) {
-  constexpr int kSamples = 4;
   Mask mask(width, height);
   auto inside = [&](float px, float py) {
     bool in = false;
@@ -225,15 +229,7 @@ Mask PolygonMask(int width, int height, const std::vector<std::pair<float, float
     return in;
   };
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      int hits = 0;
-      for (int sy = 0; sy < kSamples; ++sy) {
-        for (int sx = 0; sx < kSamples; ++sx) {
-          if (inside(float(x) + (float(sx) + 0.5f) / kSamples, float(y) + (float(sy) + 0.5f) / kSamples)) ++hits;
-        }
-      }
-      mask.Ref(x, y) = float(hits) / (kSamples * kSamples);
-    }
+    for (int x = 0; x < width; ++x) mask.Ref(x, y) = Coverage(x, y, inside);
   }
   return mask;
 }
