@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace contentgen {
 
@@ -90,18 +91,17 @@ int TextRaster::MeasureText(const std::string& utf8) const {
 }
 
 Mask TextRaster::RenderText(const std::string& utf8) const {
-  const std::u32string codes = DecodeUtf8(utf8);
+  std::vector<GlyphImage> glyphs;
   int width = 0;
   int right = 0;
-  for (char32_t code : codes) {
-    const GlyphImage glyph = Render(code);
+  for (char32_t code : DecodeUtf8(utf8)) {
+    const GlyphImage& glyph = glyphs.emplace_back(Render(code));
     right = std::max(right, width + glyph.left + glyph.ink.width);
     width += glyph.advance;
   }
   Mask mask(std::max(width, right), ascent_ + descent_);
   int pen = 0;
-  for (char32_t code : codes) {
-    const GlyphImage glyph = Render(code);
+  for (const GlyphImage& glyph : glyphs) {
     for (int y = 0; y < glyph.ink.height; ++y) {
       for (int x = 0; x < glyph.ink.width; ++x) {
         const int mx = pen + glyph.left + x;
