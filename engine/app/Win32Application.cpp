@@ -22,7 +22,6 @@ Win32Application* g_procApplication = nullptr;
 // The last cursor position over the client area, in client pixels.
 POINT g_cursorPixel{0, 0};
 
-constexpr uint32_t kKeyTab = 0x0F;
 constexpr UINT kMaxDroppedPath = 512;  // characters, with the terminator
 
 void ShowSystemCursor(bool show) {
@@ -238,7 +237,7 @@ bool Win32Application::PumpMessage() {
     case WM_SYSKEYDOWN:
       if (msg.wParam == VK_MENU && (msg.lParam & KF_ALTDOWN_BIT)) {
         const input::Keyboard* keyboard = input::GetDevices().keyboard;
-        if (keyboard && keyboard->IsDown(kKeyTab)) {
+        if (keyboard && keyboard->IsDown(DIK_TAB)) {
           LOG_LINE(MSG_COMMENT) << "Minimizing screen due to fullscreen ALT-TAB";
         }
         return false;
