@@ -42,7 +42,6 @@ Keyboard::Keyboard(IDirectInput8A* directInput, HWND window) : window_(window) {
     return;
   }
   device_->Acquire();
-  repeatInterval_ = 0.4f;
   ReleaseAll();
 }
 

@@ -81,7 +81,6 @@ class Keyboard {
   bool updating_ = false;
   float repeatInterval_ = 0.4f;
   HWND window_ = nullptr;
-  DIDEVICEOBJECTDATA events_[kBufferSize];
 };
 
 }  // namespace input
