@@ -1,5 +1,6 @@
 #include "engine/app/Win32Application.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/app/GameFlowManager.h"
@@ -265,13 +266,9 @@ void Win32Application::OnCursorMove(LPARAM lParam) {
   // A window without a client area (minimised) has no play area: the position stays.
   if (clientHeight <= 0 || areaWidth <= 0) return;
   const int32_t offset = (clientWidth - areaWidth) / 2;
-  float x = static_cast<float>(g_cursorPixel.x - offset) / static_cast<float>(areaWidth);
-  float y = static_cast<float>(g_cursorPixel.y) / static_cast<float>(clientHeight);
-  if (x < 0.0f) x = 0.0f;
-  if (x > 1.0f) x = 1.0f;
-  if (y < 0.0f) y = 0.0f;
-  if (y > 1.0f) y = 1.0f;
-  input::g_cursorPosition = math::Vec2{x, y};
+  const float x = static_cast<float>(g_cursorPixel.x - offset) / static_cast<float>(areaWidth);
+  const float y = static_cast<float>(g_cursorPixel.y) / static_cast<float>(clientHeight);
+  input::g_cursorPosition = math::Vec2{std::clamp(x, 0.0f, 1.0f), std::clamp(y, 0.0f, 1.0f)};
 }
 
 LRESULT Win32Application::WindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
