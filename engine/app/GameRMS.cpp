@@ -16,7 +16,6 @@ constexpr int32_t kOutsideRank = 100;
 constexpr float kResetVolume = 100.0f;
 constexpr size_t kLanguageLimit = GameRMS::kTextSize - 1;
 constexpr const char* kDefaultLocation = "english";
-constexpr const char* kDefaultCheatName = "let_me_play_on";
 
 static_assert(GameRMS::kLevelsOffset + GameRMS::kLevelCount * GameRMS::kLevelRecordSize ==
               GameRMS::kGameValuesOffset);
@@ -83,7 +82,7 @@ std::string ProfileFilePath() {
 
 std::string CheatName() {
   GameApp* app = GetApplication();
-  return app ? app->GetCheatName() : std::string(kDefaultCheatName);
+  return app ? app->GetCheatName() : std::string(GameApp::kDefaultCheatName);
 }
 
 }  // namespace
