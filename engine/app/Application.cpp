@@ -13,12 +13,9 @@
 
 namespace {
 
-constexpr uint32_t kKeyLeftAlt = 0x38;
-constexpr uint32_t kKeyRightAlt = 0xB8;
-
 bool AltHeld() {
   const input::Keyboard* keyboard = input::GetDevices().keyboard;
-  return keyboard && (keyboard->IsDown(kKeyLeftAlt) || keyboard->IsDown(kKeyRightAlt));
+  return keyboard && (keyboard->IsDown(DIK_LMENU) || keyboard->IsDown(DIK_RMENU));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "engine/app/GameApp.h"
 
-#include <cctype>
 #include <cmath>
+#include <strings.h>
 
 #include "engine/app/GameFlowManager.h"
 #include "engine/app/GameRMS.h"
@@ -64,14 +64,8 @@ uint32_t ClearColorChannel(float value) {
   return static_cast<uint32_t>(static_cast<int32_t>(scaled)) & 0xFFu;
 }
 
-bool EqualsIgnoreCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return i == a.size() && b[i] == '\0';
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
 // What the engine's script functions ask of the user interface, done by the UI manager.

@@ -45,6 +45,8 @@ class GameApp : public Win32Application {
   static constexpr const char* kSwearFile = "scripts/swear.lua";
   static constexpr const char* kLoadingPanel = "ui/loading.ui";
   static constexpr const char* kLoadingBar = "LoadingProgress";
+  // The cheat name GetCheatName gives unless the game names another.
+  static constexpr const char* kDefaultCheatName = "let_me_play_on";
 
   // Also tests the desktop for a wide screen (IsWideScreen), which full screen then uses,
   // and logs "Wide screen Detected !" or "Regular screen Detected !".
@@ -88,7 +90,7 @@ class GameApp : public Win32Application {
   virtual void OnDeactivate() {}
   virtual bool AllowFullscreen() { return true; }
   // The player name that marks a new profile as cheating.
-  virtual std::string GetCheatName() { return "let_me_play_on"; }
+  virtual std::string GetCheatName() { return kDefaultCheatName; }
   // Start-up steps (see Init).
   virtual bool InitGraphics();
   // Creates the "Script" object.

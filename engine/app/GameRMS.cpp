@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <strings.h>
 #include <utility>
 
 #include "engine/app/GameApp.h"
@@ -15,7 +16,6 @@ constexpr int32_t kOutsideRank = 100;
 constexpr float kResetVolume = 100.0f;
 constexpr size_t kLanguageLimit = GameRMS::kTextSize - 1;
 constexpr const char* kDefaultLocation = "english";
-constexpr const char* kDefaultCheatName = "let_me_play_on";
 
 static_assert(GameRMS::kLevelsOffset + GameRMS::kLevelCount * GameRMS::kLevelRecordSize ==
               GameRMS::kGameValuesOffset);
@@ -72,15 +72,7 @@ void CopyText(char (&field)[GameRMS::kTextSize + 1], const std::string& text, si
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
 std::string ProfileFilePath() {
@@ -90,7 +82,7 @@ std::string ProfileFilePath() {
 
 std::string CheatName() {
   GameApp* app = GetApplication();
-  return app ? app->GetCheatName() : std::string(kDefaultCheatName);
+  return app ? app->GetCheatName() : std::string(GameApp::kDefaultCheatName);
 }
 
 }  // namespace

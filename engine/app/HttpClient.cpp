@@ -8,8 +8,8 @@ namespace {
 
 constexpr const char* kAgent = "VARNOK";
 constexpr uint32_t kRequestFlags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE;  // 0x4400000
-constexpr const char* kAcceptHeader = "Accept: */*\r\n";
-constexpr uint32_t kAcceptHeaderLength = 13;
+constexpr char kAcceptHeader[] = "Accept: */*\r\n";
+constexpr uint32_t kAcceptHeaderLength = sizeof kAcceptHeader - 1;
 
 std::string HostKey(const std::string& host, int32_t port) { return host + ":" + std::to_string(port); }
 

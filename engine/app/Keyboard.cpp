@@ -42,7 +42,6 @@ Keyboard::Keyboard(IDirectInput8A* directInput, HWND window) : window_(window) {
     return;
   }
   device_->Acquire();
-  repeatInterval_ = 0.4f;
   ReleaseAll();
 }
 
@@ -112,7 +111,7 @@ bool Keyboard::Update(bool skip, float dt, float time) {
     Dispatch(listenerCount, [&key](KeyboardListener* listener) { listener->KeyDown(&key); });
     key.repeatTime += dt;
     // Backspace repeats faster, so that deleting a word does not drag.
-    const float threshold = repeatInterval_ * (code == kBackspace ? 0.4f : 1.0f);
+    const float threshold = repeatInterval_ * (code == DIK_BACK ? 0.4f : 1.0f);
     if (key.repeatTime > threshold) {
       key.repeatTime = 0.0f;
       Dispatch(listenerCount, [&key](KeyboardListener* listener) { listener->KeyRepeat(&key); });

@@ -28,7 +28,6 @@ class Keyboard {
  public:
   static constexpr uint32_t kKeyCount = 256;
   static constexpr uint32_t kBufferSize = 256;
-  static constexpr uint32_t kBackspace = 0x0E;
 
   // Set-up failures are logged and leave the device unacquired (updates then fail).
   Keyboard(IDirectInput8A* directInput, HWND window);
@@ -82,7 +81,6 @@ class Keyboard {
   bool updating_ = false;
   float repeatInterval_ = 0.4f;
   HWND window_ = nullptr;
-  DIDEVICEOBJECTDATA events_[kBufferSize];
 };
 
 }  // namespace input

@@ -147,19 +147,21 @@ void HardQuitGame() {
   app->Quit();
 }
 
-void FullScreenMode() {
+namespace {
+
+// Switches the display and keeps the choice in the profile store.
+void SwitchFullscreen(bool on) {
   GameApp* app = GetApplication();
   if (!app) return;
-  app->SetFullscreenMode(true);
-  if (GameRMS* rms = GetRMS()) rms->SetUseFullscreenEnabled(true);
+  app->SetFullscreenMode(on);
+  if (GameRMS* rms = GetRMS()) rms->SetUseFullscreenEnabled(on);
 }
 
-void WindowedMode() {
-  GameApp* app = GetApplication();
-  if (!app) return;
-  app->SetFullscreenMode(false);
-  if (GameRMS* rms = GetRMS()) rms->SetUseFullscreenEnabled(false);
-}
+}  // namespace
+
+void FullScreenMode() { SwitchFullscreen(true); }
+
+void WindowedMode() { SwitchFullscreen(false); }
 
 bool IsFullscreenMode() {
   const GameApp* app = GetApplication();

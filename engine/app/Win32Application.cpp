@@ -1,5 +1,6 @@
 #include "engine/app/Win32Application.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/app/GameFlowManager.h"
@@ -22,7 +23,6 @@ Win32Application* g_procApplication = nullptr;
 // The last cursor position over the client area, in client pixels.
 POINT g_cursorPixel{0, 0};
 
-constexpr uint32_t kKeyTab = 0x0F;
 constexpr UINT kMaxDroppedPath = 512;  // characters, with the terminator
 
 void ShowSystemCursor(bool show) {
@@ -238,7 +238,7 @@ bool Win32Application::PumpMessage() {
     case WM_SYSKEYDOWN:
       if (msg.wParam == VK_MENU && (msg.lParam & KF_ALTDOWN_BIT)) {
         const input::Keyboard* keyboard = input::GetDevices().keyboard;
-        if (keyboard && keyboard->IsDown(kKeyTab)) {
+        if (keyboard && keyboard->IsDown(DIK_TAB)) {
           LOG_LINE(MSG_COMMENT) << "Minimizing screen due to fullscreen ALT-TAB";
         }
         return false;
@@ -266,13 +266,9 @@ void Win32Application::OnCursorMove(LPARAM lParam) {
   // A window without a client area (minimised) has no play area: the position stays.
   if (clientHeight <= 0 || areaWidth <= 0) return;
   const int32_t offset = (clientWidth - areaWidth) / 2;
-  float x = static_cast<float>(g_cursorPixel.x - offset) / static_cast<float>(areaWidth);
-  float y = static_cast<float>(g_cursorPixel.y) / static_cast<float>(clientHeight);
-  if (x < 0.0f) x = 0.0f;
-  if (x > 1.0f) x = 1.0f;
-  if (y < 0.0f) y = 0.0f;
-  if (y > 1.0f) y = 1.0f;
-  input::g_cursorPosition = math::Vec2{x, y};
+  const float x = static_cast<float>(g_cursorPixel.x - offset) / static_cast<float>(areaWidth);
+  const float y = static_cast<float>(g_cursorPixel.y) / static_cast<float>(clientHeight);
+  input::g_cursorPosition = math::Vec2{std::clamp(x, 0.0f, 1.0f), std::clamp(y, 0.0f, 1.0f)};
 }
 
 LRESULT Win32Application::WindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
