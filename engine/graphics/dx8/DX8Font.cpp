@@ -100,8 +100,7 @@ void DX8Font::Resize(const std::string& faceName, int fontWidth, int fontHeight,
     }
   }
 
-  Dx8Graphics* graphics = Dx8Graphics::Current();
-  device = graphics ? graphics->Device() : nullptr;
+  device = Dx8Graphics::CurrentDevice();
   HRESULT hr = D3DERR_INVALIDCALL;
   if (device) {
     hr = device->CreateTexture(kSheetSize, kSheetSize, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,
