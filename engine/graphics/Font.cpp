@@ -61,17 +61,6 @@ void PutGlyphQuad(ScreenVertex* v, float x0, float y0, float x1, float y1, float
 
 }  // namespace
 
-void FontScreenSize(float& screenWidth, float& screenHeight) {
-  const Graphics* graphics = GetGraphics();
-  if (graphics && graphics->width && graphics->height) {
-    screenWidth = graphics->width;
-    screenHeight = graphics->height;
-  } else {
-    screenWidth = 800.0f;
-    screenHeight = 600.0f;
-  }
-}
-
 Font::Font(const std::string& fontName) : name(fontName) {}
 
 Font::~Font() = default;
@@ -106,7 +95,7 @@ void Font::GetTextSize(const std::string& text, const math::Vec2& box, math::Vec
 
 float Font::GetHeight() {
   float screenWidth, screenHeight;
-  FontScreenSize(screenWidth, screenHeight);
+  PlayAreaSize(screenWidth, screenHeight);
   return static_cast<float>(height) / screenHeight;
 }
 
@@ -230,7 +219,7 @@ void Font::DrawGlyphs(const math::Vec2& position, const math::Vec2& box, uint32_
   uint32_t other = altColour;
 
   float screenWidth, screenHeight;
-  FontScreenSize(screenWidth, screenHeight);
+  PlayAreaSize(screenWidth, screenHeight);
   const float px = screenWidth * position.x;
   const float py = screenHeight * position.y;
   const float bw = screenWidth * box.x;
@@ -334,7 +323,7 @@ void Font::GetTextSizeW(const WString& text, const math::Vec2& box, math::Vec2& 
                         math::Vec2& size, uint32_t flags) {
   if (text.empty()) return;
   float screenWidth, screenHeight;
-  FontScreenSize(screenWidth, screenHeight);
+  PlayAreaSize(screenWidth, screenHeight);
   float boxWidth = screenWidth * box.x;
   float boxHeight = screenHeight * box.y;
   if (boxWidth <= 1.0f) boxWidth = screenWidth;
@@ -353,7 +342,7 @@ void Font::LayoutAndDraw(const WString& text, const math::Vec2& position, const 
                          uint32_t flags, uint32_t colour, TextLine* lines, Glyph** glyphPointers) {
   if (box.x <= 0.00001f || text.empty()) return;
   float screenWidth, screenHeight;
-  FontScreenSize(screenWidth, screenHeight);
+  PlayAreaSize(screenWidth, screenHeight);
   int lineCount = 0;
   int characterCount = 0;
   LayoutText(text, screenWidth * box.x, screenHeight * box.y, lines, glyphPointers, lineCount,

@@ -148,7 +148,3 @@ class Font {
   void LayoutAndDraw(const WString& text, const math::Vec2& position, const math::Vec2& box,
                      uint32_t flags, uint32_t colour, TextLine* lines, Glyph** glyphPointers);
 };
-
-// The pixel size of the screen that fonts measure against: the renderer's resolution, or
-// 800 x 600 before a renderer exists.
-void FontScreenSize(float& screenWidth, float& screenHeight);

@@ -24,19 +24,6 @@ Graphics* g_graphics = nullptr;
 constexpr int kBorderVertexCapacity = 24;
 ScreenVertex g_borderVertices[kBorderVertexCapacity];
 
-// The play area in pixels. Before a renderer exists the builders still work, on the
-// 800 x 600 area every renderer sets.
-void PlayAreaSize(float* width, float* height) {
-  const Graphics* graphics = g_graphics;
-  if (graphics && graphics->width && graphics->height) {
-    *width = graphics->width;
-    *height = graphics->height;
-  } else {
-    *width = 800.0f;
-    *height = 600.0f;
-  }
-}
-
 ScreenVertex MakeVertex(float x, float y, uint32_t color, float u, float v) {
   return ScreenVertex{x, y, 0.0f, 1.0f, color, u, v};
 }
@@ -57,6 +44,17 @@ Graphics::~Graphics() = default;
 Graphics* GetGraphics() { return g_graphics; }
 
 void SetGraphics(Graphics* graphics) { g_graphics = graphics; }
+
+void PlayAreaSize(float& width, float& height) {
+  const Graphics* graphics = g_graphics;
+  if (graphics && graphics->width && graphics->height) {
+    width = graphics->width;
+    height = graphics->height;
+  } else {
+    width = 800.0f;
+    height = 600.0f;
+  }
+}
 
 void Graphics::SHUTDOWN() {
   if (!g_graphics) return;
@@ -144,7 +142,7 @@ uint32_t BuildScreenQuad(const math::Vec2& position, const math::Vec2& size,
                          const math::Vec2& uv0, const math::Vec2& uv1, uint32_t color,
                          ScreenVertex* out) {
   float W, H;
-  PlayAreaSize(&W, &H);
+  PlayAreaSize(W, H);
   float x0, y0, w, h;
   if (screen::g_pixelSnapping) {
     x0 = std::floor(W * position.x + 0.5f);
@@ -180,7 +178,7 @@ uint32_t BuildCornerQuad(const math::Vec2 corners[4], const math::Vec2* uvs,
   if (!uvs) uvs = kDefaultUvs;
   if (!colors) colors = kDefaultColors;
   float W, H;
-  PlayAreaSize(&W, &H);
+  PlayAreaSize(W, H);
   const float offX = static_cast<float>(screen::g_offsetX);
   const float offY = static_cast<float>(screen::g_offsetY);
   static const int kOrder[6] = {1, 0, 3, 2, 3, 0};
@@ -196,7 +194,7 @@ uint32_t BuildRotatedQuad(const math::Vec2& center, const math::Vec2& size, floa
                           const math::Vec2& uv0, const math::Vec2& uv1, uint32_t color,
                           ScreenVertex* out) {
   float W, H;
-  PlayAreaSize(&W, &H);
+  PlayAreaSize(W, H);
   const float a = angleDegrees * 0.01745f;
   const float s = std::sin(a);
   const float c = std::sin(a + 1.57079f);
@@ -244,7 +242,7 @@ uint32_t BuildOrientedQuad(uint32_t orientation, const math::Vec2& position, con
 uint32_t BuildRing(const math::Vec2& center, float radius, uint32_t innerColor,
                    uint32_t outerColor, ScreenVertex* out) {
   float W, H;
-  PlayAreaSize(&W, &H);
+  PlayAreaSize(W, H);
   const float offX = static_cast<float>(screen::g_offsetX);
   const float offY = static_cast<float>(screen::g_offsetY);
   const float cx = W * center.x;
@@ -272,7 +270,7 @@ bool WindowToPlayArea(float windowX, float windowY, math::Vec2& fraction) {
   if (!transform.Empty()) transform.WindowToBackBuffer(windowX, windowY, &bufferX, &bufferY);
 
   float W, H;
-  PlayAreaSize(&W, &H);
+  PlayAreaSize(W, H);
   // The play area's place in the back buffer, as BeginFrame sets it.
   float offX = 0, offY = 0;
   if (const Graphics* graphics = GetGraphics(); graphics && !graphics->windowed) {

@@ -227,6 +227,9 @@ class Graphics {
 Graphics* GetGraphics();
 // Set by the renderer factory.
 void SetGraphics(Graphics* graphics);
+// The play area in pixels: the renderer's resolution, or the 800 x 600 area every
+// renderer sets before one exists (quad builders and fonts work before the renderer).
+void PlayAreaSize(float& width, float& height);
 
 // Process-wide play-area state read by every quad builder.
 namespace screen {

@@ -19,10 +19,8 @@ constexpr float kMinimumRhw = 0.0001f;
 // Linear mip filtering of texture stage 0, set on the renderer's device (only the
 // Direct3D renderer has one).
 void SetMipFilter(bool linear) {
-  if (auto* renderer = dynamic_cast<Dx8Graphics*>(GetGraphics())) {
-    if (IDirect3DDevice8* device = renderer->Device()) {
-      device->SetTextureStageState(0, D3DTSS_MIPFILTER, linear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
-    }
+  if (IDirect3DDevice8* device = Dx8Graphics::CurrentDevice()) {
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, linear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
   }
 }
 

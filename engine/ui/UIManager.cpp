@@ -227,10 +227,10 @@ void UIManager::RefreshText() {
 }
 
 void UIManager::ReloadImages() {
-  const std::vector<UIWidget*> snapshot = panels_;
-  for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-    if (IsPanel(*it)) (*it)->ReloadImages();
-  }
+  OfferToPanels([](UIWidget* panel) {
+    panel->ReloadImages();
+    return false;
+  });
 }
 
 // --- Device reset and shutdown ---
@@ -284,10 +284,10 @@ void UIManager::ForgetTree(const UIWidget* root) {
 
 void UIManager::Tick(float dt) {
   PassGuard pass(*this);
-  const std::vector<UIWidget*> snapshot = panels_;
-  for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-    if (IsPanel(*it)) (*it)->Tick(dt);
-  }
+  OfferToPanels([dt](UIWidget* panel) {
+    panel->Tick(dt);
+    return false;
+  });
   if (dragTarget_) {
     FontManager::Get().Printf(math::Vec2(0.2f, 0.2f), "%.2f, %.2f", static_cast<double>(dragStart.x),
                               static_cast<double>(dragStart.y));

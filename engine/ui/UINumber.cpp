@@ -18,6 +18,11 @@ constexpr float kDefaultCoords[UINumber::kBoundaryCount] = {
 // Separator and colon are this share of a digit's width.
 constexpr float kNarrowGlyph = 0.3f;
 
+float GlyphWidth(int glyph, float digitWidth) {
+  const bool narrow = glyph == UINumber::kSeparator || glyph == UINumber::kColon;
+  return narrow ? digitWidth * kNarrowGlyph : digitWidth;
+}
+
 // Deletes what is left in the shared styles when the process ends.
 struct SharedNumbersCleanup {
   ~SharedNumbersCleanup() {
@@ -98,7 +103,7 @@ uint32_t UINumber::BuildVertices(int32_t value, bool separators, const math::Vec
   uint32_t written = 0;
   for (int i = 0; i < count; ++i) {
     const int g = glyphs[i];
-    const float width = (g == kSeparator || g == kColon) ? glyphSize.x * kNarrowGlyph : glyphSize.x;
+    const float width = GlyphWidth(g, glyphSize.x);
     written += BuildScreenQuad(pen, math::Vec2(width, glyphSize.y), math::Vec2(coords[g], 0.0f),
                                math::Vec2(coords[g + 1], 1.0f), 0xFFFFFFFF, vertices + written);
     pen.x += width;
@@ -120,10 +125,7 @@ math::Vec2 UINumber::GetExtent(int32_t value, float scale, bool separators) cons
   const int count = Glyphs(value, separators, glyphs);
   const math::Vec2 glyphSize = size * scale;
   float width = 0.0f;
-  for (int i = 0; i < count; ++i) {
-    const int g = glyphs[i];
-    width += (g == kSeparator || g == kColon) ? glyphSize.x * kNarrowGlyph : glyphSize.x;
-  }
+  for (int i = 0; i < count; ++i) width += GlyphWidth(glyphs[i], glyphSize.x);
   return math::Vec2(width, glyphSize.y);
 }
 

@@ -30,6 +30,9 @@ constexpr const char* kEventNames[UIWidget::EV_Count] = {
     "up_key",      "down_key",      "left_key",     "right_key",     "tab_key",
     "graph_risen", "graph_dropped"};
 
+// The Lua keys of the off, over and click images.
+constexpr const char* kStateImageKeys[] = {"MouseOff", "MouseOver", "MouseClick"};
+
 constexpr const char* kTypeNames[] = {"widget",   "progress", "slider", "verslider",
                                       "dropdown", "multiline", "checkbox", "flash",
                                       "movie",    "partsys",  "part2d"};
@@ -149,9 +152,8 @@ bool UIWidget::Load(const LuaObject& table) {
   SetCanEdit(script::GetBool(table, "CanEdit", false));
   SetText(script::GetString(table, "Text", ""));
 
-  const char* stateKeys[3] = {"MouseOff", "MouseOver", "MouseClick"};
   for (int i = 0; i < 3; ++i) {
-    const std::string file = script::GetString(table, stateKeys[i], "");
+    const std::string file = script::GetString(table, kStateImageKeys[i], "");
     if (!file.empty()) {
       images[i].Init(file, uv1, uv2, false);
       images[i].Animate(0.0f);
@@ -221,9 +223,8 @@ bool UIWidget::Save(WriteLua& writer) {
   if (disableClickSound) WriteBool(writer, "DisableClickSound", true);
   WriteColor(writer, "TextColor", text.color);
   writer.WriteString("Type", GetType());
-  const char* stateKeys[3] = {"MouseOff", "MouseOver", "MouseClick"};
   for (int i = 0; i < 3; ++i) {
-    if (images[i].IsLoaded()) writer.WriteString(stateKeys[i], images[i].fileName);
+    if (images[i].IsLoaded()) writer.WriteString(kStateImageKeys[i], images[i].fileName);
   }
   SaveExtra(writer);
   for (int id = 0; id < EV_Count; ++id) {

@@ -83,25 +83,23 @@ void DX8Font::Resize(const std::string& faceName, int fontWidth, int fontHeight,
 
   cell = glyphsheet::CellSide(fontHeight);
   const int perSide = glyphsheet::CellsPerSide(cell);
-  freeCells.reserve(static_cast<size_t>(perSide) * perSide);
-  for (int i = 0; i < perSide; ++i) {
-    for (int j = 0; j < perSide; ++j) {
-      auto glyph = std::make_unique<Glyph>();
-      glyph->lastUse = -1.0f;
-      glyph->cellX = cell * i;
-      glyph->cellY = cell * j;
-      glyph->cellW = fontWidth;
-      glyph->cellH = fontHeight;
-      glyph->u = static_cast<float>(glyph->cellX) / kSheetSize;
-      glyph->v = static_cast<float>(glyph->cellY) / kSheetSize;
-      glyph->du = static_cast<float>(fontWidth) / kSheetSize;
-      glyph->dv = static_cast<float>(fontHeight) / kSheetSize;
-      freeCells.push_back(std::move(glyph));
-    }
+  const int cellCount = perSide * perSide;
+  freeCells.reserve(static_cast<size_t>(cellCount));
+  // Free cells are handed out from the back of the list.
+  for (int k = cellCount - 1; k >= 0; --k) {
+    auto glyph = std::make_unique<Glyph>();
+    glyph->lastUse = -1.0f;
+    glyphsheet::CellOfAllocation(cell, perSide, k, glyph->cellX, glyph->cellY);
+    glyph->cellW = fontWidth;
+    glyph->cellH = fontHeight;
+    glyph->u = static_cast<float>(glyph->cellX) / kSheetSize;
+    glyph->v = static_cast<float>(glyph->cellY) / kSheetSize;
+    glyph->du = static_cast<float>(fontWidth) / kSheetSize;
+    glyph->dv = static_cast<float>(fontHeight) / kSheetSize;
+    freeCells.push_back(std::move(glyph));
   }
 
-  Dx8Graphics* graphics = Dx8Graphics::Current();
-  device = graphics ? graphics->Device() : nullptr;
+  device = Dx8Graphics::CurrentDevice();
   HRESULT hr = D3DERR_INVALIDCALL;
   if (device) {
     hr = device->CreateTexture(kSheetSize, kSheetSize, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/graphics/Font.h"
+#include "engine/graphics/GlyphSheet.h"
 
 class IDirect3DDevice8;
 class IDirect3DTexture8;
@@ -28,7 +29,7 @@ struct HFONT__;
 // cell and every glyph can always be staged.
 class DX8Font : public Font {
  public:
-  static constexpr int kSheetSize = 1024;
+  static constexpr int kSheetSize = glyphsheet::kSheetSize;
   // Eviction only takes glyphs that got their character longer ago than this.
   static constexpr float kMinimumAge = 0.01f;
 

@@ -10,11 +10,6 @@
 
 namespace {
 
-IDirect3DDevice8* CurrentDevice() {
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  return graphics ? graphics->Device() : nullptr;
-}
-
 // One row of the frame bitmap (B, G, R and an unused byte per pixel) in the texture's
 // format. The bitmap's fourth byte is not alpha: movies are opaque.
 void WriteRow(D3DFORMAT format, const uint8_t* source, uint8_t* target, uint32_t pixels) {
@@ -55,15 +50,14 @@ Dx8AviImage::Dx8AviImage(std::unique_ptr<MovieDecoder> decoder) : AviImage(std::
 Dx8AviImage::~Dx8AviImage() { DestroyTexture(); }
 
 bool Dx8AviImage::BindTexture(uint32_t stage) {
-  if (texture_) {
-    if (IDirect3DDevice8* device = CurrentDevice()) device->SetTexture(stage, texture_);
-  }
+  IDirect3DDevice8* device = Dx8Graphics::CurrentDevice();
+  if (texture_ && device) device->SetTexture(stage, texture_);
   return true;
 }
 
 bool Dx8AviImage::CreateTexture() {
   DestroyTexture();
-  if (FAILED(D3DXCreateTexture(CurrentDevice(), width, height, 1, D3DUSAGE_DYNAMIC,
+  if (FAILED(D3DXCreateTexture(Dx8Graphics::CurrentDevice(), width, height, 1, D3DUSAGE_DYNAMIC,
                                D3DFMT_R8G8B8, D3DPOOL_DEFAULT, &texture_))) {
     texture_ = nullptr;
     LOG_LINE(MSG_ERROR) << "Unable to create a " << width << " x " << height

@@ -6,15 +6,6 @@
 #include "engine/graphics/dx8/Dx8Graphics.h"
 #include "platform/d3d8/D3DX8.h"
 
-namespace {
-
-IDirect3DDevice8* CurrentDevice() {
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  return graphics ? graphics->Device() : nullptr;
-}
-
-}  // namespace
-
 Dx8DynamicImage::Dx8DynamicImage(uint16_t imageWidth, uint16_t imageHeight,
                                  uint16_t bitsPerPixel)
     : DynamicImage(imageWidth, imageHeight, bitsPerPixel) {}
@@ -37,15 +28,14 @@ void Dx8DynamicImage::ReleaseTexture() {
 }
 
 bool Dx8DynamicImage::BindTexture(uint32_t stage) {
-  if (texture_) {
-    if (IDirect3DDevice8* device = CurrentDevice()) device->SetTexture(stage, texture_);
-  }
+  IDirect3DDevice8* device = Dx8Graphics::CurrentDevice();
+  if (texture_ && device) device->SetTexture(stage, texture_);
   return true;
 }
 
 bool Dx8DynamicImage::CreateTexture() {
   ReleaseTexture();  // a second Load must not leave the first texture behind
-  if (FAILED(D3DXCreateTexture(CurrentDevice(), width, height, 1, D3DUSAGE_DYNAMIC,
+  if (FAILED(D3DXCreateTexture(Dx8Graphics::CurrentDevice(), width, height, 1, D3DUSAGE_DYNAMIC,
                                FormatOf(BitsPerPixel()), D3DPOOL_DEFAULT, &texture_))) {
     texture_ = nullptr;
     return false;

@@ -28,6 +28,11 @@ Graphics* Dx8Graphics::Create() {
 
 Dx8Graphics* Dx8Graphics::Current() { return dynamic_cast<Dx8Graphics*>(GetGraphics()); }
 
+IDirect3DDevice8* Dx8Graphics::CurrentDevice() {
+  const Dx8Graphics* graphics = Current();
+  return graphics ? graphics->Device() : nullptr;
+}
+
 Dx8Graphics::Dx8Graphics() = default;
 
 Dx8Graphics::~Dx8Graphics() {

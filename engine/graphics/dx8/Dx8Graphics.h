@@ -20,6 +20,8 @@ class Dx8Graphics final : public Graphics {
   static Graphics* Create();
   // The renderer as a Dx8Graphics, or null.
   static Dx8Graphics* Current();
+  // That renderer's device, or null without one.
+  static IDirect3DDevice8* CurrentDevice();
 
   Dx8Graphics();
   ~Dx8Graphics() override;

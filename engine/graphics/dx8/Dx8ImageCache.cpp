@@ -26,8 +26,7 @@ bool Dx8ImageCache::Create(uint32_t newWidth, uint32_t newHeight, uint32_t bitsP
   width_ = static_cast<int32_t>(newWidth);
   height_ = static_cast<int32_t>(newHeight);
   bitsPerPixel_ = bitsPerPixel;
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  IDirect3DDevice8* device = graphics ? graphics->Device() : nullptr;
+  IDirect3DDevice8* device = Dx8Graphics::CurrentDevice();
   D3DFORMAT format = FormatOf(bitsPerPixel);
   uint32_t w = newWidth, h = newHeight;
   if (FAILED(D3DXCheckTextureRequirements(device, &w, &h, nullptr, D3DUSAGE_RENDERTARGET, &format,
@@ -60,9 +59,9 @@ bool Dx8ImageCache::Create(uint32_t newWidth, uint32_t newHeight, uint32_t bitsP
 }
 
 void Dx8ImageCache::Clear(uint32_t color) {
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  if (!renderToSurface_ || !graphics || !graphics->Device()) return;
-  graphics->Device()->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0);
+  IDirect3DDevice8* device = Dx8Graphics::CurrentDevice();
+  if (!renderToSurface_ || !device) return;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0);
 }
 
 bool Dx8ImageCache::BeginRender() {
@@ -95,9 +94,7 @@ void Dx8ImageCache::EndRender() {
   if (!renderToSurface_ || !rendering_) return;
   renderToSurface_->EndScene();
   rendering_ = false;
-  if (const Dx8Graphics* graphics = Dx8Graphics::Current(); graphics && graphics->Device()) {
-    graphics->Device()->SetViewport(&savedViewport_);
-  }
+  if (IDirect3DDevice8* device = Dx8Graphics::CurrentDevice()) device->SetViewport(&savedViewport_);
   screen::g_offsetX = savedOffsetX_;
   screen::g_offsetY = savedOffsetY_;
 }
@@ -118,7 +115,7 @@ void Dx8ImageCache::Recreate() {
 }
 
 void Dx8ImageCache::SetTexture(uint32_t stage) {
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  if (!texture_ || !graphics || !graphics->Device()) return;
-  graphics->Device()->SetTexture(stage, texture_);
+  IDirect3DDevice8* device = Dx8Graphics::CurrentDevice();
+  if (!texture_ || !device) return;
+  device->SetTexture(stage, texture_);
 }

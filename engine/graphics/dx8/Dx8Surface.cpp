@@ -91,8 +91,7 @@ void Dx8Surface::Unload() {
 
 bool Dx8Surface::SetTexture(uint32_t stage) {
   if (state != res::ResourceState::TextureReady) return true;
-  const Dx8Graphics* graphics = Dx8Graphics::Current();
-  if (graphics && graphics->Device()) graphics->Device()->SetTexture(stage, Texture());
+  if (IDirect3DDevice8* device = Dx8Graphics::CurrentDevice()) device->SetTexture(stage, Texture());
   return true;
 }
 
