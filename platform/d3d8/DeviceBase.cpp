@@ -490,17 +490,22 @@ HRESULT DeviceBase::CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex,
   }
   // An index outside the vertices the caller named would read past its array.
   for (uint64_t i = 0; i < *indexCount; ++i) {
-    uint32_t index;
-    if (indexFormat == D3DFMT_INDEX16) {
-      uint16_t value;
-      std::memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
-      index = value;
-    } else {
-      std::memcpy(&index, static_cast<const uint8_t*>(indices) + i * 4, 4);
-    }
+    const uint32_t index = IndexAt(indices, indexFormat, i);
     if (index < minIndex || index >= end) return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
+}
+
+uint32_t DeviceBase::IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(indices);
+  if (indexFormat == D3DFMT_INDEX16) {
+    uint16_t value;
+    std::memcpy(&value, bytes + i * 2, 2);
+    return value;
+  }
+  uint32_t value;
+  std::memcpy(&value, bytes + i * 4, 4);
+  return value;
 }
 
 }  // namespace d3d8

@@ -114,6 +114,8 @@ class DeviceBase : public IDirect3DDevice8 {
   HRESULT CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t vertexCount,
                            uint32_t primitiveCount, const void* indices, D3DFORMAT indexFormat,
                            const void* vertices, uint32_t stride, uint64_t* indexCount) const;
+  // Index i of an array of D3DFMT_INDEX16 or D3DFMT_INDEX32 indices.
+  static uint32_t IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i);
   // Drops every bound texture and the render target (before the device goes away).
   void ReleaseBindings();
 

@@ -314,15 +314,7 @@ HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t 
       const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
       r.vertices.assign(bytes, bytes + (static_cast<uint64_t>(minIndex) + vertexCount) * stride);
       r.indices.resize(indexCount);
-      for (uint64_t i = 0; i < indexCount; ++i) {
-        if (indexFormat == D3DFMT_INDEX16) {
-          uint16_t value;
-          std::memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
-          r.indices[i] = value;
-        } else {
-          std::memcpy(&r.indices[i], static_cast<const uint8_t*>(indices) + i * 4, 4);
-        }
-      }
+      for (uint64_t i = 0; i < indexCount; ++i) r.indices[i] = IndexAt(indices, indexFormat, i);
       r.state = std::make_shared<DeviceState>(State());
     }
   }
