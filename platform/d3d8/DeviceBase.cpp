@@ -409,11 +409,13 @@ uint32_t DeviceBase::VertexSize(uint32_t fvf) {
   if (fvf & D3DFVF_DIFFUSE) size += 4;
   if (fvf & D3DFVF_SPECULAR) size += 4;
   const uint32_t sets = std::min<uint32_t>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
-  for (uint32_t i = 0; i < sets; ++i) {
-    static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
-    size += 4 * kFloats[(fvf >> (16 + 2 * i)) & 3];
-  }
+  for (uint32_t i = 0; i < sets; ++i) size += 4 * TexCoordFloats(fvf, i);
   return size;
+}
+
+uint32_t DeviceBase::TexCoordFloats(uint32_t fvf, uint32_t set) {
+  static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
+  return kFloats[(fvf >> (16 + 2 * set)) & 3];
 }
 
 bool DeviceBase::ValidParameters(const D3DPRESENT_PARAMETERS& parameters) {

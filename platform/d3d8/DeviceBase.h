@@ -84,6 +84,8 @@ class DeviceBase : public IDirect3DDevice8 {
   static uint64_t VertexCountFor(D3DPRIMITIVETYPE type, uint32_t primitiveCount);
   // The bytes of one vertex of a flexible vertex format (0 without a position).
   static uint32_t VertexSize(uint32_t fvf);
+  // The floats of texture coordinate set `set` of a flexible vertex format (1 to 4).
+  static uint32_t TexCoordFloats(uint32_t fvf, uint32_t set);
 
  protected:
   // direct3d may be null (a device made on its own by a test); a reference is taken.

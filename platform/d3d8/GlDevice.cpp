@@ -386,8 +386,7 @@ void GlDevice::BindVertices(const void* vertices, size_t bytes, uint32_t stride)
   for (uint32_t set = 0; set < 2; ++set) {
     const GLuint attribute = 2 + set;
     if (set < sets) {
-      static constexpr GLint kFloats[4] = {2, 3, 4, 1};
-      const GLint floats = kFloats[(fvf >> (16 + 2 * set)) & 3];
+      const GLint floats = static_cast<GLint>(DeviceBase::TexCoordFloats(fvf, set));
       glEnableVertexAttribArray(attribute);
       glVertexAttribPointer(attribute, std::min(floats, 2), GL_FLOAT, GL_FALSE, s, at(offset));
       offset += 4 * static_cast<size_t>(floats);
