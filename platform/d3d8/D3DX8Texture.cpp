@@ -54,10 +54,29 @@ std::vector<uint32_t> Crop(const std::vector<uint32_t>& pixels, uint32_t width, 
   return out;
 }
 
+RECT WholeSurface(const D3DSURFACE_DESC& desc) {
+  return RECT{0, 0, static_cast<int32_t>(desc.Width), static_cast<int32_t>(desc.Height)};
+}
+
 bool InsideSurface(const RECT& r, const D3DSURFACE_DESC& desc) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
          static_cast<uint32_t>(r.right) <= desc.Width &&
          static_cast<uint32_t>(r.bottom) <= desc.Height;
+}
+
+// The pixels of an area of a surface (which must lie inside it) as A8R8G8B8 values; may
+// throw std::bad_alloc.
+HRESULT ReadArea(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, const RECT& area,
+                 std::vector<uint32_t>* pixels) {
+  D3DLOCKED_RECT locked;
+  const HRESULT hr = surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  if (FAILED(hr)) return hr;
+  std::vector<uint32_t> whole(static_cast<size_t>(desc.Width) * desc.Height);
+  DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
+               static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, whole.data());
+  surface->UnlockRect();
+  *pixels = Crop(whole, desc.Width, area);
+  return D3D_OK;
 }
 
 // Writes A8R8G8B8 pixels of the level's size into a texture level of an uncompressed
@@ -279,30 +298,22 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* dst, const void*, const RE
   if (!dst || !src) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC srcDesc, dstDesc;
   if (FAILED(src->GetDesc(&srcDesc)) || FAILED(dst->GetDesc(&dstDesc))) return D3DERR_INVALIDCALL;
-  const RECT sr = srcRect ? *srcRect
-                          : RECT{0, 0, static_cast<int32_t>(srcDesc.Width),
-                                 static_cast<int32_t>(srcDesc.Height)};
-  const RECT dr = dstRect ? *dstRect
-                          : RECT{0, 0, static_cast<int32_t>(dstDesc.Width),
-                                 static_cast<int32_t>(dstDesc.Height)};
+  const RECT sr = srcRect ? *srcRect : WholeSurface(srcDesc);
+  const RECT dr = dstRect ? *dstRect : WholeSurface(dstDesc);
   if (!InsideSurface(sr, srcDesc) || !InsideSurface(dr, dstDesc) ||
       IsCompressedFormat(dstDesc.Format)) {
     return D3DERR_INVALIDCALL;
   }
   try {
-    D3DLOCKED_RECT locked;
-    HRESULT hr = src->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+    std::vector<uint32_t> pixels;
+    HRESULT hr = ReadArea(src, srcDesc, sr, &pixels);
     if (FAILED(hr)) return hr;
-    std::vector<uint32_t> whole(static_cast<size_t>(srcDesc.Width) * srcDesc.Height);
-    DecodePixels(srcDesc.Format, static_cast<const uint8_t*>(locked.pBits),
-                 static_cast<uint32_t>(locked.Pitch), srcDesc.Width, srcDesc.Height, whole.data());
-    src->UnlockRect();
-    std::vector<uint32_t> pixels = Crop(whole, srcDesc.Width, sr);
     ApplyColorKey(pixels, colorKey);
     const uint32_t dw = static_cast<uint32_t>(dr.right - dr.left);
     const uint32_t dh = static_cast<uint32_t>(dr.bottom - dr.top);
     pixels = ResampleArgb(pixels.data(), static_cast<uint32_t>(sr.right - sr.left),
                           static_cast<uint32_t>(sr.bottom - sr.top), dw, dh, filter);
+    D3DLOCKED_RECT locked;
     hr = dst->LockRect(&locked, &dr, 0);
     if (FAILED(hr)) return hr;
     EncodePixels(dstDesc.Format, pixels.data(), dw, dh, static_cast<uint8_t*>(locked.pBits),
@@ -319,19 +330,12 @@ HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format,
   if (format != D3DXIFF_BMP) return E_NOTIMPL;
   D3DSURFACE_DESC desc;
   if (FAILED(surface->GetDesc(&desc))) return D3DERR_INVALIDCALL;
-  const RECT r = srcRect ? *srcRect
-                         : RECT{0, 0, static_cast<int32_t>(desc.Width),
-                                static_cast<int32_t>(desc.Height)};
+  const RECT r = srcRect ? *srcRect : WholeSurface(desc);
   if (!InsideSurface(r, desc)) return D3DERR_INVALIDCALL;
   try {
-    D3DLOCKED_RECT locked;
-    const HRESULT hr = surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+    std::vector<uint32_t> pixels;
+    const HRESULT hr = ReadArea(surface, desc, r, &pixels);
     if (FAILED(hr)) return hr;
-    std::vector<uint32_t> whole(static_cast<size_t>(desc.Width) * desc.Height);
-    DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                 static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, whole.data());
-    surface->UnlockRect();
-    const std::vector<uint32_t> pixels = Crop(whole, desc.Width, r);
     const bool written = WriteBmpFile(path, pixels.data(), static_cast<uint32_t>(r.right - r.left),
                                       static_cast<uint32_t>(r.bottom - r.top),
                                       FormatHasAlpha(desc.Format));

@@ -409,11 +409,13 @@ uint32_t DeviceBase::VertexSize(uint32_t fvf) {
   if (fvf & D3DFVF_DIFFUSE) size += 4;
   if (fvf & D3DFVF_SPECULAR) size += 4;
   const uint32_t sets = std::min<uint32_t>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
-  for (uint32_t i = 0; i < sets; ++i) {
-    static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
-    size += 4 * kFloats[(fvf >> (16 + 2 * i)) & 3];
-  }
+  for (uint32_t i = 0; i < sets; ++i) size += 4 * TexCoordFloats(fvf, i);
   return size;
+}
+
+uint32_t DeviceBase::TexCoordFloats(uint32_t fvf, uint32_t set) {
+  static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
+  return kFloats[(fvf >> (16 + 2 * set)) & 3];
 }
 
 bool DeviceBase::ValidParameters(const D3DPRESENT_PARAMETERS& parameters) {
@@ -490,17 +492,22 @@ HRESULT DeviceBase::CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex,
   }
   // An index outside the vertices the caller named would read past its array.
   for (uint64_t i = 0; i < *indexCount; ++i) {
-    uint32_t index;
-    if (indexFormat == D3DFMT_INDEX16) {
-      uint16_t value;
-      std::memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
-      index = value;
-    } else {
-      std::memcpy(&index, static_cast<const uint8_t*>(indices) + i * 4, 4);
-    }
+    const uint32_t index = IndexAt(indices, indexFormat, i);
     if (index < minIndex || index >= end) return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
+}
+
+uint32_t DeviceBase::IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(indices);
+  if (indexFormat == D3DFMT_INDEX16) {
+    uint16_t value;
+    std::memcpy(&value, bytes + i * 2, 2);
+    return value;
+  }
+  uint32_t value;
+  std::memcpy(&value, bytes + i * 4, 4);
+  return value;
 }
 
 }  // namespace d3d8

@@ -84,6 +84,8 @@ class DeviceBase : public IDirect3DDevice8 {
   static uint64_t VertexCountFor(D3DPRIMITIVETYPE type, uint32_t primitiveCount);
   // The bytes of one vertex of a flexible vertex format (0 without a position).
   static uint32_t VertexSize(uint32_t fvf);
+  // The floats of texture coordinate set `set` of a flexible vertex format (1 to 4).
+  static uint32_t TexCoordFloats(uint32_t fvf, uint32_t set);
 
  protected:
   // direct3d may be null (a device made on its own by a test); a reference is taken.
@@ -114,6 +116,8 @@ class DeviceBase : public IDirect3DDevice8 {
   HRESULT CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t vertexCount,
                            uint32_t primitiveCount, const void* indices, D3DFORMAT indexFormat,
                            const void* vertices, uint32_t stride, uint64_t* indexCount) const;
+  // Index i of an array of D3DFMT_INDEX16 or D3DFMT_INDEX32 indices.
+  static uint32_t IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i);
   // Drops every bound texture and the render target (before the device goes away).
   void ReleaseBindings();
 

@@ -6,6 +6,7 @@
 #include "platform/d3d8/D3DX8Math.h"
 #include "platform/d3d8/DeviceBase.h"
 #include "platform/d3d8/GlHeaders.h"
+#include "platform/d3d8/PixelFormat.h"
 
 namespace d3d8 {
 
@@ -235,9 +236,9 @@ void FixedFunctionProgram::Use(const DeviceState& state, const bool hasTexture[2
   glUniform1iv(alphaArg1_, 2, alphaArg1);
   glUniform1iv(alphaArg2_, 2, alphaArg2);
 
-  const uint32_t factor = state.RenderState(D3DRS_TEXTUREFACTOR);
-  glUniform4f(factor_, ((factor >> 16) & 0xFF) / 255.0f, ((factor >> 8) & 0xFF) / 255.0f,
-              (factor & 0xFF) / 255.0f, (factor >> 24) / 255.0f);
+  GLfloat factor[4];
+  ArgbToFloats(state.RenderState(D3DRS_TEXTUREFACTOR), factor);
+  glUniform4fv(factor_, 1, factor);
   glUniform1i(alphaTest_, state.RenderState(D3DRS_ALPHATESTENABLE) ? 1 : 0);
   glUniform1i(alphaFunc_, static_cast<GLint>(state.RenderState(D3DRS_ALPHAFUNC)));
   glUniform1f(alphaRef_, static_cast<float>(state.RenderState(D3DRS_ALPHAREF) & 0xFF));

@@ -89,9 +89,8 @@ void SetSampler(GLuint sampler, const uint32_t* stage) {
   glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(stage[D3DTSS_ADDRESSU]));
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(stage[D3DTSS_ADDRESSV]));
-  const uint32_t border = stage[D3DTSS_BORDERCOLOR];
-  const GLfloat borderColor[4] = {((border >> 16) & 0xFF) / 255.0f, ((border >> 8) & 0xFF) / 255.0f,
-                                  (border & 0xFF) / 255.0f, (border >> 24) / 255.0f};
+  GLfloat borderColor[4];
+  ArgbToFloats(stage[D3DTSS_BORDERCOLOR], borderColor);
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, borderColor);
   float bias;
   std::memcpy(&bias, &stage[D3DTSS_MIPMAPLODBIAS], sizeof bias);
@@ -262,8 +261,9 @@ HRESULT GlDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, D3
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFF);
-  glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
-               (color & 0xFF) / 255.0f, (color >> 24) / 255.0f);
+  GLfloat rgba[4];
+  ArgbToFloats(color, rgba);
+  glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
   glClearDepth(std::clamp(z, 0.0f, 1.0f));
   glClearStencil(static_cast<GLint>(stencil & 0xFF));
   glEnable(GL_SCISSOR_TEST);
@@ -386,8 +386,7 @@ void GlDevice::BindVertices(const void* vertices, size_t bytes, uint32_t stride)
   for (uint32_t set = 0; set < 2; ++set) {
     const GLuint attribute = 2 + set;
     if (set < sets) {
-      static constexpr GLint kFloats[4] = {2, 3, 4, 1};
-      const GLint floats = kFloats[(fvf >> (16 + 2 * set)) & 3];
+      const GLint floats = static_cast<GLint>(DeviceBase::TexCoordFloats(fvf, set));
       glEnableVertexAttribArray(attribute);
       glVertexAttribPointer(attribute, std::min(floats, 2), GL_FLOAT, GL_FALSE, s, at(offset));
       offset += 4 * static_cast<size_t>(floats);

@@ -69,7 +69,13 @@ uint32_t DriverVersionNumber(const std::string& text) {
   return result;
 }
 
-D3DFORMAT FormatOfBits(int bits) { return bits == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8; }
+// SDL's description of a display mode as Direct3D's; an unknown refresh rate is 60 Hz.
+D3DDISPLAYMODE ModeOf(const SDL_DisplayMode& mode) {
+  const int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+  return D3DDISPLAYMODE{static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
+                        static_cast<uint32_t>(mode.refresh_rate > 0 ? mode.refresh_rate : 60),
+                        bits == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8};
+}
 
 bool IsDisplayFormat(D3DFORMAT format) {
   return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
@@ -119,9 +125,7 @@ HRESULT GlDirect3D8::EnumAdapterModes(uint32_t adapter, uint32_t mode, D3DDISPLA
   if (adapter != 0 || !out || SDL_GetDisplayMode(0, static_cast<int>(mode), &sdlMode) != 0) {
     return D3DERR_INVALIDCALL;
   }
-  *out = D3DDISPLAYMODE{static_cast<uint32_t>(sdlMode.w), static_cast<uint32_t>(sdlMode.h),
-                        static_cast<uint32_t>(sdlMode.refresh_rate > 0 ? sdlMode.refresh_rate : 60),
-                        FormatOfBits(static_cast<int>(SDL_BITSPERPIXEL(sdlMode.format)))};
+  *out = ModeOf(sdlMode);
   return D3D_OK;
 }
 
@@ -130,9 +134,7 @@ HRESULT GlDirect3D8::GetAdapterDisplayMode(uint32_t adapter, D3DDISPLAYMODE* mod
   if (adapter != 0 || !mode || SDL_GetDesktopDisplayMode(0, &sdlMode) != 0) {
     return D3DERR_INVALIDCALL;
   }
-  *mode = D3DDISPLAYMODE{static_cast<uint32_t>(sdlMode.w), static_cast<uint32_t>(sdlMode.h),
-                         static_cast<uint32_t>(sdlMode.refresh_rate > 0 ? sdlMode.refresh_rate : 60),
-                         FormatOfBits(static_cast<int>(SDL_BITSPERPIXEL(sdlMode.format)))};
+  *mode = ModeOf(sdlMode);
   return D3D_OK;
 }
 

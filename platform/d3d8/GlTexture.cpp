@@ -81,17 +81,13 @@ void GlTexture::Upload() {
     dirty_[level] = RECT{};
     SurfaceMemory& memory = Level(level);
     const D3DFORMAT format = memory.Format();
-    const uint8_t* src;
     if (IsCompressedFormat(format)) {
       // Whole blocks only.
       area.left &= ~3;
       area.top &= ~3;
-      src = memory.Bits() + static_cast<size_t>(area.top / 4) * memory.Pitch() +
-            FormatPitch(format, static_cast<uint32_t>(area.left));
-    } else {
-      src = memory.Bits() + static_cast<size_t>(area.top) * memory.Pitch() +
-            static_cast<size_t>(area.left) * BytesPerPixel(format);
     }
+    const uint8_t* src = memory.Bits() + memory.Offset(static_cast<uint32_t>(area.left),
+                                                       static_cast<uint32_t>(area.top));
     const uint32_t width = static_cast<uint32_t>(area.right - area.left);
     const uint32_t height = static_cast<uint32_t>(area.bottom - area.top);
     pixels.resize(static_cast<size_t>(width) * height);

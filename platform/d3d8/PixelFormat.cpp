@@ -248,6 +248,13 @@ D3DFORMAT ClosestStorableFormat(D3DFORMAT format) {
   return D3DFMT_A8R8G8B8;
 }
 
+void ArgbToFloats(uint32_t argb, float rgba[4]) {
+  rgba[0] = ((argb >> 16) & 0xFF) / 255.0f;
+  rgba[1] = ((argb >> 8) & 0xFF) / 255.0f;
+  rgba[2] = (argb & 0xFF) / 255.0f;
+  rgba[3] = (argb >> 24) / 255.0f;
+}
+
 void DecodePixels(D3DFORMAT format, const uint8_t* src, uint32_t pitch, uint32_t width,
                   uint32_t height, uint32_t* out) {
   if (IsCompressedFormat(format)) {

@@ -25,6 +25,9 @@ uint32_t FormatRows(D3DFORMAT format, uint32_t height);
 // D3DFMT_P8 become D3DFMT_A8R8G8B8).
 D3DFORMAT ClosestStorableFormat(D3DFORMAT format);
 
+// An A8R8G8B8 value as red, green, blue and alpha from 0 to 1 (GL's order).
+void ArgbToFloats(uint32_t argb, float rgba[4]);
+
 // width x height pixels of src (rows pitch bytes apart; block rows for DXT) into packed
 // A8R8G8B8 values. Formats without alpha give alpha 255; A8 gives black with that alpha.
 void DecodePixels(D3DFORMAT format, const uint8_t* src, uint32_t pitch, uint32_t width,

@@ -50,21 +50,7 @@ Texture* RecordingDevice::MakeTexture(uint32_t width, uint32_t height, uint32_t 
 }
 
 void RecordingDevice::FailCalls(DeviceCall call, HRESULT result, int count) {
-  if (count == 0) {
-    failures_.erase(call);
-  } else {
-    failures_[call] = Failure{result, count};
-  }
-}
-
-void RecordingDevice::ClearFailures() { failures_.clear(); }
-
-bool RecordingDevice::Failing(DeviceCall call, HRESULT* result) {
-  auto it = failures_.find(call);
-  if (it == failures_.end()) return false;
-  *result = it->second.result;
-  if (it->second.remaining > 0 && --it->second.remaining == 0) failures_.erase(it);
-  return true;
+  failures_.Set(call, result, count);
 }
 
 HRESULT RecordingDevice::Record(RecordedCall&& record) {
@@ -88,14 +74,14 @@ size_t RecordingDevice::CountOf(DeviceCall call) const {
 
 HRESULT RecordingDevice::TestCooperativeLevel() {
   RecordedCall r{DeviceCall::TestCooperativeLevel};
-  if (!Failing(r.call, &r.result)) r.result = D3D_OK;
+  if (!failures_.Take(r.call, &r.result)) r.result = D3D_OK;
   return Record(std::move(r));
 }
 
 HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
   RecordedCall r{DeviceCall::Reset};
   if (parameters) r.parameters = *parameters;
-  if (!Failing(r.call, &r.result)) {
+  if (!failures_.Take(r.call, &r.result)) {
     if (!parameters || !ValidParameters(*parameters)) {
       r.result = D3DERR_INVALIDCALL;
     } else {
@@ -112,7 +98,7 @@ HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
 
 HRESULT RecordingDevice::Present(const RECT*, const RECT*, HWND, const void*) {
   RecordedCall r{DeviceCall::Present};
-  if (!Failing(r.call, &r.result)) {
+  if (!failures_.Take(r.call, &r.result)) {
     r.result = D3D_OK;
     ++presents_;
   }
@@ -121,13 +107,13 @@ HRESULT RecordingDevice::Present(const RECT*, const RECT*, HWND, const void*) {
 
 HRESULT RecordingDevice::BeginScene() {
   RecordedCall r{DeviceCall::BeginScene};
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::BeginScene();
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::BeginScene();
   return Record(std::move(r));
 }
 
 HRESULT RecordingDevice::EndScene() {
   RecordedCall r{DeviceCall::EndScene};
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::EndScene();
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::EndScene();
   return Record(std::move(r));
 }
 
@@ -139,7 +125,7 @@ HRESULT RecordingDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t fl
   r.z = z;
   r.stencil = stencil;
   if (rects) r.rects.assign(rects, rects + count);
-  if (!Failing(r.call, &r.result)) {
+  if (!failures_.Take(r.call, &r.result)) {
     const bool depth = PresentParameters().EnableAutoDepthStencil != 0;
     if ((count > 0 && !rects) || ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth)) {
       r.result = D3DERR_INVALIDCALL;
@@ -169,7 +155,9 @@ HRESULT RecordingDevice::GetBackBuffer(uint32_t index, D3DBACKBUFFER_TYPE type,
                                        IDirect3DSurface8** backBuffer) {
   RecordedCall r{DeviceCall::GetBackBuffer};
   r.value = index;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::GetBackBuffer(index, type, backBuffer);
+  if (!failures_.Take(r.call, &r.result)) {
+    r.result = DeviceBase::GetBackBuffer(index, type, backBuffer);
+  }
   return Record(std::move(r));
 }
 
@@ -177,13 +165,15 @@ HRESULT RecordingDevice::SetRenderTarget(IDirect3DSurface8* target,
                                          IDirect3DSurface8* depthStencil) {
   RecordedCall r{DeviceCall::SetRenderTarget};
   r.surface = target;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetRenderTarget(target, depthStencil);
+  if (!failures_.Take(r.call, &r.result)) {
+    r.result = DeviceBase::SetRenderTarget(target, depthStencil);
+  }
   return Record(std::move(r));
 }
 
 HRESULT RecordingDevice::GetRenderTarget(IDirect3DSurface8** target) {
   RecordedCall r{DeviceCall::GetRenderTarget};
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::GetRenderTarget(target);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::GetRenderTarget(target);
   return Record(std::move(r));
 }
 
@@ -197,7 +187,7 @@ HRESULT RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t
   r.usage = usage;
   r.format = format;
   r.pool = pool;
-  if (Failing(r.call, &r.result)) {
+  if (failures_.Take(r.call, &r.result)) {
     if (texture) *texture = nullptr;
   } else {
     r.result = DeviceBase::CreateTexture(width, height, levels, usage, format, pool, texture);
@@ -214,7 +204,7 @@ HRESULT RecordingDevice::CreateCubeTexture(uint32_t edgeLength, uint32_t levels,
   r.usage = usage;
   r.format = format;
   r.pool = pool;
-  if (Failing(r.call, &r.result)) {
+  if (failures_.Take(r.call, &r.result)) {
     if (texture) *texture = nullptr;
   } else {
     r.result = DeviceBase::CreateCubeTexture(edgeLength, levels, usage, format, pool, texture);
@@ -228,7 +218,7 @@ HRESULT RecordingDevice::CreateImageSurface(uint32_t width, uint32_t height, D3D
   r.width = width;
   r.height = height;
   r.format = format;
-  if (Failing(r.call, &r.result)) {
+  if (failures_.Take(r.call, &r.result)) {
     if (surface) *surface = nullptr;
   } else {
     r.result = DeviceBase::CreateImageSurface(width, height, format, surface);
@@ -239,7 +229,7 @@ HRESULT RecordingDevice::CreateImageSurface(uint32_t width, uint32_t height, D3D
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* viewport) {
   RecordedCall r{DeviceCall::SetViewport};
   if (viewport) r.viewport = *viewport;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetViewport(viewport);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::SetViewport(viewport);
   return Record(std::move(r));
 }
 
@@ -247,7 +237,7 @@ HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATR
   RecordedCall r{DeviceCall::SetTransform};
   r.type = state;
   if (matrix) r.matrix = *matrix;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetTransform(state, matrix);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::SetTransform(state, matrix);
   return Record(std::move(r));
 }
 
@@ -255,7 +245,7 @@ HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE state, uint32_t value
   RecordedCall r{DeviceCall::SetRenderState};
   r.type = state;
   r.value = value;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetRenderState(state, value);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::SetRenderState(state, value);
   return Record(std::move(r));
 }
 
@@ -265,7 +255,9 @@ HRESULT RecordingDevice::SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTA
   r.stage = stage;
   r.type = type;
   r.value = value;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetTextureStageState(stage, type, value);
+  if (!failures_.Take(r.call, &r.result)) {
+    r.result = DeviceBase::SetTextureStageState(stage, type, value);
+  }
   return Record(std::move(r));
 }
 
@@ -273,14 +265,14 @@ HRESULT RecordingDevice::SetTexture(uint32_t stage, IDirect3DBaseTexture8* textu
   RecordedCall r{DeviceCall::SetTexture};
   r.stage = stage;
   r.texture = texture;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetTexture(stage, texture);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::SetTexture(stage, texture);
   return Record(std::move(r));
 }
 
 HRESULT RecordingDevice::SetVertexShader(uint32_t handle) {
   RecordedCall r{DeviceCall::SetVertexShader};
   r.value = handle;
-  if (!Failing(r.call, &r.result)) r.result = DeviceBase::SetVertexShader(handle);
+  if (!failures_.Take(r.call, &r.result)) r.result = DeviceBase::SetVertexShader(handle);
   return Record(std::move(r));
 }
 
@@ -290,7 +282,7 @@ HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primiti
   r.primitive = type;
   r.primitiveCount = primitiveCount;
   r.stride = stride;
-  if (!Failing(r.call, &r.result)) {
+  if (!failures_.Take(r.call, &r.result)) {
     uint64_t vertexCount = 0;
     r.result = CheckDraw(type, primitiveCount, vertices, stride, &vertexCount);
     if (SUCCEEDED(r.result) && vertexCount > 0) {
@@ -314,7 +306,7 @@ HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t 
   r.vertexCount = vertexCount;
   r.stride = stride;
   r.indexFormat = indexFormat;
-  if (!Failing(r.call, &r.result)) {
+  if (!failures_.Take(r.call, &r.result)) {
     uint64_t indexCount = 0;
     r.result = CheckIndexedDraw(type, minIndex, vertexCount, primitiveCount, indices,
                                 indexFormat, vertices, stride, &indexCount);
@@ -322,15 +314,7 @@ HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t 
       const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
       r.vertices.assign(bytes, bytes + (static_cast<uint64_t>(minIndex) + vertexCount) * stride);
       r.indices.resize(indexCount);
-      for (uint64_t i = 0; i < indexCount; ++i) {
-        if (indexFormat == D3DFMT_INDEX16) {
-          uint16_t value;
-          std::memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
-          r.indices[i] = value;
-        } else {
-          std::memcpy(&r.indices[i], static_cast<const uint8_t*>(indices) + i * 4, 4);
-        }
-      }
+      for (uint64_t i = 0; i < indexCount; ++i) r.indices[i] = IndexAt(indices, indexFormat, i);
       r.state = std::make_shared<DeviceState>(State());
     }
   }

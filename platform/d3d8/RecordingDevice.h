@@ -6,10 +6,10 @@
 // device-loss and reset paths can be played.
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/d3d8/CallFailures.h"
 #include "platform/d3d8/DeviceBase.h"
 
 namespace d3d8 {
@@ -104,7 +104,7 @@ class RecordingDevice final : public DeviceBase {
   // The next `count` calls of that kind (every one when count is negative) fail with
   // `result`, change nothing and are recorded with that result.
   void FailCalls(DeviceCall call, HRESULT result, int count = -1);
-  void ClearFailures();
+  void ClearFailures() { failures_.Clear(); }
 
   const std::vector<RecordedCall>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
@@ -153,17 +153,11 @@ class RecordingDevice final : public DeviceBase {
  private:
   ~RecordingDevice() override = default;
 
-  // Whether a scripted failure applies to this call (and uses it up).
-  bool Failing(DeviceCall call, HRESULT* result);
   // Records the call with its result and returns the result.
   HRESULT Record(RecordedCall&& record);
   HRESULT MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters);
 
-  struct Failure {
-    HRESULT result;
-    int remaining;  // negative: every call
-  };
-  std::map<DeviceCall, Failure> failures_;
+  CallFailures<DeviceCall> failures_;
   std::vector<RecordedCall> calls_;
   int presents_ = 0;
 };

@@ -29,19 +29,7 @@ uint32_t RecordingDirect3D::Release() {
 }
 
 void RecordingDirect3D::FailCalls(Direct3DCall call, HRESULT result, int count) {
-  if (count == 0) {
-    failures_.erase(call);
-  } else {
-    failures_[call] = Failure{result, count};
-  }
-}
-
-bool RecordingDirect3D::Failing(Direct3DCall call, HRESULT* result) {
-  auto it = failures_.find(call);
-  if (it == failures_.end()) return false;
-  *result = it->second.result;
-  if (it->second.remaining > 0 && --it->second.remaining == 0) failures_.erase(it);
-  return true;
+  failures_.Set(call, result, count);
 }
 
 HRESULT RecordingDirect3D::Record(Direct3DCall call, HRESULT result, uint32_t adapter,
@@ -53,7 +41,7 @@ HRESULT RecordingDirect3D::Record(Direct3DCall call, HRESULT result, uint32_t ad
 HRESULT RecordingDirect3D::GetAdapterIdentifier(uint32_t adapter, uint32_t,
                                                 D3DADAPTER_IDENTIFIER8* identifier) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::GetAdapterIdentifier, &hr)) {
+  if (!failures_.Take(Direct3DCall::GetAdapterIdentifier, &hr)) {
     hr = D3DERR_INVALIDCALL;
     if (adapter < adapters.size() && identifier) {
       *identifier = adapters[adapter].identifier;
@@ -71,7 +59,7 @@ uint32_t RecordingDirect3D::GetAdapterModeCount(uint32_t adapter) {
 HRESULT RecordingDirect3D::EnumAdapterModes(uint32_t adapter, uint32_t mode,
                                             D3DDISPLAYMODE* out) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::EnumAdapterModes, &hr)) {
+  if (!failures_.Take(Direct3DCall::EnumAdapterModes, &hr)) {
     hr = D3DERR_INVALIDCALL;
     if (adapter < adapters.size() && mode < adapters[adapter].modes.size() && out) {
       *out = adapters[adapter].modes[mode];
@@ -84,7 +72,7 @@ HRESULT RecordingDirect3D::EnumAdapterModes(uint32_t adapter, uint32_t mode,
 
 HRESULT RecordingDirect3D::GetAdapterDisplayMode(uint32_t adapter, D3DDISPLAYMODE* mode) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::GetAdapterDisplayMode, &hr)) {
+  if (!failures_.Take(Direct3DCall::GetAdapterDisplayMode, &hr)) {
     hr = D3DERR_INVALIDCALL;
     if (adapter < adapters.size() && mode) {
       *mode = adapters[adapter].displayMode;
@@ -98,7 +86,7 @@ HRESULT RecordingDirect3D::GetAdapterDisplayMode(uint32_t adapter, D3DDISPLAYMOD
 HRESULT RecordingDirect3D::CheckDeviceType(uint32_t adapter, D3DDEVTYPE type,
                                            D3DFORMAT displayFormat, D3DFORMAT, int32_t) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::CheckDeviceType, &hr)) {
+  if (!failures_.Take(Direct3DCall::CheckDeviceType, &hr)) {
     hr = D3DERR_NOTAVAILABLE;
     if (adapter >= adapters.size()) {
       hr = D3DERR_INVALIDCALL;
@@ -113,7 +101,7 @@ HRESULT RecordingDirect3D::CheckDeviceFormat(uint32_t adapter, D3DDEVTYPE type, 
                                              uint32_t usage, D3DRESOURCETYPE,
                                              D3DFORMAT checkFormat) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::CheckDeviceFormat, &hr)) {
+  if (!failures_.Take(Direct3DCall::CheckDeviceFormat, &hr)) {
     const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
     hr = adapter >= adapters.size() ? D3DERR_INVALIDCALL
          : IsStorableFormat(checkFormat) && !(renderTarget && IsCompressedFormat(checkFormat))
@@ -125,7 +113,7 @@ HRESULT RecordingDirect3D::CheckDeviceFormat(uint32_t adapter, D3DDEVTYPE type, 
 
 HRESULT RecordingDirect3D::GetDeviceCaps(uint32_t adapter, D3DDEVTYPE type, D3DCAPS8* caps) {
   HRESULT hr;
-  if (!Failing(Direct3DCall::GetDeviceCaps, &hr)) {
+  if (!failures_.Take(Direct3DCall::GetDeviceCaps, &hr)) {
     hr = D3DERR_INVALIDCALL;
     if (adapter < adapters.size() && caps) {
       *caps = adapters[adapter].caps;
@@ -143,7 +131,7 @@ HRESULT RecordingDirect3D::CreateDevice(uint32_t adapter, D3DDEVTYPE type, HWND 
                                         IDirect3DDevice8** device) {
   if (device) *device = nullptr;
   HRESULT hr;
-  if (!Failing(Direct3DCall::CreateDevice, &hr)) {
+  if (!failures_.Take(Direct3DCall::CreateDevice, &hr)) {
     hr = D3DERR_INVALIDCALL;
     if (adapter < adapters.size() && parameters && device) {
       D3DPRESENT_PARAMETERS pp = *parameters;

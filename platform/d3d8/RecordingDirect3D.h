@@ -5,10 +5,10 @@
 // cannot be made with hardware vertex processing, capabilities that cannot be read, ...).
 // Put it behind Direct3DCreate8 with d3d8::SetDirect3DFactory.
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/d3d8/CallFailures.h"
 #include "platform/d3d8/RecordingDevice.h"
 
 namespace d3d8 {
@@ -79,16 +79,11 @@ class RecordingDirect3D final : public IDirect3D8 {
 
  private:
   ~RecordingDirect3D() override = default;
-  bool Failing(Direct3DCall call, HRESULT* result);
   HRESULT Record(Direct3DCall call, HRESULT result, uint32_t adapter, D3DDEVTYPE type,
                  uint32_t flags, D3DFORMAT format);
 
-  struct Failure {
-    HRESULT result;
-    int remaining;
-  };
   uint32_t refs_ = 1;
-  std::map<Direct3DCall, Failure> failures_;
+  CallFailures<Direct3DCall> failures_;
   std::vector<RecordedDirect3DCall> calls_;
   RecordingDevice* lastDevice_ = nullptr;
 };

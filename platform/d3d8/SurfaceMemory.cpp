@@ -31,19 +31,20 @@ HRESULT SurfaceMemory::Lock(D3DLOCKED_RECT* locked, const RECT* rect, uint32_t f
     }
     area = *rect;
   }
-  size_t offset;
-  if (IsCompressedFormat(format_)) {
-    offset = static_cast<size_t>(area.top / 4) * pitch_ + FormatPitch(format_, area.left);
-  } else {
-    offset = static_cast<size_t>(area.top) * pitch_ +
-             static_cast<size_t>(area.left) * BytesPerPixel(format_);
-  }
   locked->Pitch = static_cast<int32_t>(pitch_);
-  locked->pBits = bytes_.data() + offset;
+  locked->pBits = bytes_.data() + Offset(static_cast<uint32_t>(area.left),
+                                         static_cast<uint32_t>(area.top));
   locked_ = true;
   lockedArea_ = area;
   lockFlags_ = flags;
   return D3D_OK;
+}
+
+size_t SurfaceMemory::Offset(uint32_t x, uint32_t y) const {
+  if (IsCompressedFormat(format_)) {
+    return static_cast<size_t>(y / 4) * pitch_ + FormatPitch(format_, x);
+  }
+  return static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * BytesPerPixel(format_);
 }
 
 HRESULT SurfaceMemory::Unlock() {

@@ -23,6 +23,9 @@ class SurfaceMemory {
   uint8_t* Bits() { return bytes_.data(); }
   const uint8_t* Bits() const { return bytes_.data(); }
   size_t Size() const { return bytes_.size(); }
+  // Where pixel (x, y) starts in Bits(); for DXT formats, the block holding it (x and y on
+  // block bounds).
+  size_t Offset(uint32_t x, uint32_t y) const;
 
   // rect null locks the whole surface. A rectangle must lie inside the surface and, for
   // DXT formats, on block bounds (or reach the surface's edge). A second lock before the
