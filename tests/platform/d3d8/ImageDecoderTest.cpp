@@ -6,7 +6,6 @@
 
 #include "platform/d3d8/CubeTexture.h"
 #include "platform/d3d8/D3DX8.h"
-#include "platform/d3d8/PixelFormat.h"
 #include "platform/d3d8/RecordingDevice.h"
 #include "tests/graphics/ImageFixtures.h"
 #include "tests/platform/d3d8/D3DTestSupport.h"
@@ -63,17 +62,7 @@ class ImageDecoderTest : public ::testing::Test {
   }
 
   // Level 0 of the loaded texture as A8R8G8B8 values.
-  std::vector<uint32_t> Pixels() {
-    D3DSURFACE_DESC desc;
-    texture_->GetLevelDesc(0, &desc);
-    std::vector<uint32_t> pixels(static_cast<size_t>(desc.Width) * desc.Height);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(texture_->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    d3d8::DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                       static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, pixels.data());
-    texture_->UnlockRect(0);
-    return pixels;
-  }
+  std::vector<uint32_t> Pixels() { return ReadTexture(texture_); }
 
   D3DFORMAT TextureFormat() {
     D3DSURFACE_DESC desc;
