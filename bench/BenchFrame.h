@@ -1,12 +1,10 @@
 #pragma once
 
-// What the drawing benchmarks share: their window (made in GraphicsBenchWindow.cpp, apart
-// from the Direct3D declarations) and the bracket around each measured frame.
+// What the drawing benchmarks share: their window (the graphics tests' hidden window) and
+// the bracket around each measured frame.
 
 #include "engine/graphics/Graphics.h"
-
-HWND CreateBenchWindow(int width, int height);
-void DestroyBenchWindow(HWND window);
+#include "tests/graphics/TestWindow.h"
 
 // A cleared frame with the default 2-D states, as a game state's frame starts.
 inline void BeginBenchFrame(Graphics* graphics) {

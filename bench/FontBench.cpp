@@ -87,7 +87,7 @@ Scene& GetScene() {
     std::ofstream("fonts/bench.tga", std::ios::binary) << GlyphSheetTga();
     std::ofstream("fonts/bench.lua") << BitmapFontLua();
 
-    s.window = CreateBenchWindow(800, 600);
+    s.window = gfxtest::CreateTestWindow(800, 600);
     s.graphics = Dx8Graphics::Create();
     s.graphics->window = s.window;
     if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
   scene.sprite.reset();
   res::ResMan::Get().ReleaseAll();
   Graphics::SHUTDOWN();
-  if (scene.window) DestroyBenchWindow(scene.window);
+  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
   if (!scene.folder.empty()) std::filesystem::remove_all(scene.folder);
   benchmark::Shutdown();
   return 0;

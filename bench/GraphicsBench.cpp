@@ -55,7 +55,7 @@ struct Scene {
 Scene& GetScene() {
   static Scene scene = [] {
     Scene s;
-    s.window = CreateBenchWindow(800, 600);
+    s.window = gfxtest::CreateTestWindow(800, 600);
     s.graphics = Dx8Graphics::Create();
     s.graphics->window = s.window;
     if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
   scene.sprite.reset();
   res::ResMan::Get().ReleaseAll();
   Graphics::SHUTDOWN();
-  if (scene.window) DestroyBenchWindow(scene.window);
+  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
   benchmark::Shutdown();
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
@@ -11,16 +12,6 @@
 namespace gfxtest {
 
 namespace {
-
-void Put16(std::string& b, uint32_t v) {
-  b.push_back(static_cast<char>(v & 0xFF));
-  b.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 std::string SavedBySdlImage(uint32_t width, uint32_t height, const Pixels& pixels, bool jpeg) {
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(
@@ -33,39 +24,29 @@ std::string SavedBySdlImage(uint32_t width, uint32_t height, const Pixels& pixel
   const int result =
       jpeg ? IMG_SaveJPG(surface, path.c_str(), 100) : IMG_SavePNG(surface, path.c_str());
   SDL_FreeSurface(surface);
+  EXPECT_EQ(result, 0) << IMG_GetError();
   return result == 0 ? testenv::ReadFile(path) : std::string();
-}
-
-std::string DdsHeader(uint32_t width, uint32_t height, uint32_t pixelFlags, uint32_t fourCC,
-                      uint32_t bits, uint32_t caps2) {
-  std::string d = "DDS ";
-  Put32(d, 124);
-  Put32(d, 0x1007);
-  Put32(d, height);
-  Put32(d, width);
-  Put32(d, 0);
-  Put32(d, 0);
-  Put32(d, 0);
-  for (int i = 0; i < 11; ++i) Put32(d, 0);
-  Put32(d, 32);
-  Put32(d, pixelFlags);
-  Put32(d, fourCC);
-  Put32(d, bits);
-  Put32(d, bits ? 0x00FF0000 : 0);
-  Put32(d, bits ? 0x0000FF00 : 0);
-  Put32(d, bits ? 0x000000FF : 0);
-  Put32(d, bits ? 0xFF000000 : 0);
-  Put32(d, 0x1000);
-  Put32(d, caps2);
-  Put32(d, 0);
-  Put32(d, 0);
-  Put32(d, 0);
-  return d;
 }
 
 constexpr uint32_t kRgbWithAlpha = 0x41;  // RGB | ALPHAPIXELS
 
+std::string Argb32Dds(uint32_t width, uint32_t height, const std::string& payload,
+                      uint32_t caps2 = 0) {
+  return DdsFile(width, height, kRgbWithAlpha, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF,
+                 0xFF000000, payload, 0, caps2);
+}
+
 }  // namespace
+
+void Put16(std::string& bytes, uint32_t value) {
+  bytes.push_back(static_cast<char>(value & 0xFF));
+  bytes.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void Put32(std::string& bytes, uint32_t value) {
+  Put16(bytes, value & 0xFFFF);
+  Put16(bytes, value >> 16);
+}
 
 std::string PngFile(uint32_t width, uint32_t height, const Pixels& pixels) {
   return SavedBySdlImage(width, height, pixels, false);
@@ -106,36 +87,72 @@ std::string Bmp24File(uint32_t width, uint32_t height, const Pixels& pixels) {
 }
 
 std::string Tga32File(uint32_t width, uint32_t height, const Pixels& pixels) {
-  std::string b(18, '\0');
-  b[2] = 2;  // uncompressed true colour
-  b[12] = static_cast<char>(width & 0xFF);
-  b[13] = static_cast<char>(width >> 8);
-  b[14] = static_cast<char>(height & 0xFF);
-  b[15] = static_cast<char>(height >> 8);
-  b[16] = 32;
-  b[17] = 0x28;  // top-left origin, 8 alpha bits
+  // Uncompressed true colour; top-left origin, 8 alpha bits.
+  std::string b =
+      TgaHeader(2, static_cast<uint16_t>(width), static_cast<uint16_t>(height), 32, 0x28);
   for (uint32_t p : pixels) Put32(b, p);  // B, G, R, A
   return b;
 }
 
+std::string TgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
+                      uint8_t descriptor) {
+  std::string b(18, '\0');
+  b[2] = static_cast<char>(type);
+  b[12] = static_cast<char>(width & 0xFF);
+  b[13] = static_cast<char>(width >> 8);
+  b[14] = static_cast<char>(height & 0xFF);
+  b[15] = static_cast<char>(height >> 8);
+  b[16] = static_cast<char>(depth);
+  b[17] = static_cast<char>(descriptor);
+  return b;
+}
+
+std::string DdsFile(uint32_t width, uint32_t height, uint32_t pixelFlags, uint32_t fourCC,
+                    uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
+                    const std::string& payload, uint32_t mipCount, uint32_t caps2) {
+  std::string d = "DDS ";
+  Put32(d, 124);
+  Put32(d, 0x1007 | (mipCount ? 0x20000 : 0));  // with MIPMAPCOUNT when a chain follows
+  Put32(d, height);
+  Put32(d, width);
+  Put32(d, 0);
+  Put32(d, 0);
+  Put32(d, mipCount);
+  for (int i = 0; i < 11; ++i) Put32(d, 0);
+  Put32(d, 32);
+  Put32(d, pixelFlags);
+  Put32(d, fourCC);
+  Put32(d, bits);
+  Put32(d, r);
+  Put32(d, g);
+  Put32(d, b);
+  Put32(d, a);
+  Put32(d, 0x1000);
+  Put32(d, caps2);
+  Put32(d, 0);
+  Put32(d, 0);
+  Put32(d, 0);
+  return d + payload;
+}
+
 std::string Dds32File(uint32_t width, uint32_t height, const Pixels& pixels) {
-  std::string d = DdsHeader(width, height, kRgbWithAlpha, 0, 32, 0);
-  for (uint32_t p : pixels) Put32(d, p);
-  return d;
+  std::string payload;
+  for (uint32_t p : pixels) Put32(payload, p);
+  return Argb32Dds(width, height, payload);
 }
 
 std::string CubeDdsFile(uint32_t edge, uint32_t color) {
-  std::string d = DdsHeader(edge, edge, kRgbWithAlpha, 0, 32, 0x200 | 0xFC00);
-  for (uint32_t i = 0; i < 6 * edge * edge; ++i) Put32(d, color);
-  return d;
+  std::string faces;
+  for (uint32_t i = 0; i < 6 * edge * edge; ++i) Put32(faces, color);
+  return Argb32Dds(edge, edge, faces, 0x200 | 0xFC00);
 }
 
 std::string Dxt1DdsFile(uint16_t color565) {
-  std::string d = DdsHeader(4, 4, 0x4, 0x31545844 /* "DXT1" */, 0, 0);
-  Put16(d, color565);
-  Put16(d, color565);
-  Put32(d, 0);
-  return d;
+  std::string block;
+  Put16(block, color565);
+  Put16(block, color565);
+  Put32(block, 0);
+  return DdsFile(4, 4, 0x4, 0x31545844 /* "DXT1" */, 0, 0, 0, 0, 0, block);
 }
 
 std::string WriteFixture(const std::string& name, const std::string& bytes) {

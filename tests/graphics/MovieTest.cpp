@@ -12,32 +12,17 @@
 #include "engine/core/MemoryManager.h"
 #include "engine/graphics/AviImage.h"
 #include "engine/graphics/dx8/Dx8AviImage.h"
-#include "platform/d3d8/PixelFormat.h"
 #include "tests/core/LogCapture.h"
 #include "tests/graphics/FakeMovieDecoder.h"
 #include "tests/graphics/GraphicsTestSupport.h"
+#include "tests/platform/d3d8/SurfacePixels.h"
 #include "tests/platform/vfw/AviWriter.h"
 #include "tests/support/TestEnv.h"
 
 namespace gfxtest {
 namespace {
 
-// Level 0 of a texture as 0xAARRGGBB values, rows top first.
-std::vector<uint32_t> ReadTexture(IDirect3DTexture8* texture, D3DSURFACE_DESC* descOut = nullptr) {
-  D3DSURFACE_DESC desc{};
-  texture->GetLevelDesc(0, &desc);
-  if (descOut) *descOut = desc;
-  std::vector<uint32_t> pixels(static_cast<size_t>(desc.Width) * desc.Height);
-  D3DLOCKED_RECT locked{};
-  if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-    ADD_FAILURE() << "lock failed";
-    return pixels;
-  }
-  d3d8::DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                     static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, pixels.data());
-  texture->UnlockRect(0);
-  return pixels;
-}
+using d3dtest::ReadTexture;
 
 // What the texture shows of the fake movie's frame n at (x, y).
 uint32_t FakeTexel(int32_t frame, int32_t x, int32_t y) {
@@ -230,7 +215,8 @@ TEST_F(MovieTest, FramesReachTheTextureTopRowFirstInItsFormat) {
   movie->Advance(0.23f);
   ASSERT_EQ(movie->currentFrame, 2);
   D3DSURFACE_DESC desc{};
-  const std::vector<uint32_t> texels = ReadTexture(movie->Texture(), &desc);
+  movie->Texture()->GetLevelDesc(0, &desc);
+  const std::vector<uint32_t> texels = ReadTexture(movie->Texture());
   EXPECT_EQ(desc.Format, D3DFMT_R8G8B8);
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 5; ++x) {

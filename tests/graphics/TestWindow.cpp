@@ -8,10 +8,6 @@ namespace gfxtest {
 
 namespace {
 
-LRESULT TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 const char kClassName[] = "PellavoGraphicsTest";
 
 }  // namespace
@@ -21,7 +17,7 @@ HWND CreateTestWindow(int width, int height) {
   if (!registered) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = TestWindowProc;
+    windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = kClassName;
     registered = RegisterClassExA(&windowClass) != 0;
   }

@@ -1,8 +1,5 @@
 #include "tests/platform/d3d8/D3DTestSupport.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "platform/d3d8/PixelFormat.h"
 
 namespace d3dtest {
@@ -64,24 +61,12 @@ void GlDeviceFixture::TearDown() {
 }
 
 std::vector<uint32_t> GlDeviceFixture::ReadBackBuffer() {
-  std::vector<uint32_t> pixels;
   IDirect3DSurface8* back = nullptr;
   if (FAILED(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
     ADD_FAILURE() << "GetBackBuffer";
-    return pixels;
+    return {};
   }
-  D3DSURFACE_DESC desc;
-  back->GetDesc(&desc);
-  D3DLOCKED_RECT locked;
-  if (SUCCEEDED(back->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-    pixels.resize(static_cast<size_t>(desc.Width) * desc.Height);
-    d3d8::DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                       static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height,
-                       pixels.data());
-    back->UnlockRect();
-  } else {
-    ADD_FAILURE() << "LockRect of the back buffer";
-  }
+  std::vector<uint32_t> pixels = ReadSurface(back);
   back->Release();
   return pixels;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/GlDevice.h"
+#include "tests/platform/d3d8/SurfacePixels.h"
 #include "tests/support/TestEnv.h"
 
 namespace d3dtest {

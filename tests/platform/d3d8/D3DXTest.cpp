@@ -6,7 +6,6 @@
 
 #include "platform/d3d8/D3DX8.h"
 #include "platform/d3d8/DxErr8.h"
-#include "platform/d3d8/PixelFormat.h"
 #include "platform/d3d8/RecordingDevice.h"
 #include "tests/platform/d3d8/D3DTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -16,18 +15,6 @@ namespace {
 
 uint32_t Pattern(uint32_t x, uint32_t y) {
   return 0xFF000000u | ((x * 4) << 16) | ((y * 4) << 8) | ((x + y) % 2 ? 200u : 100u);
-}
-
-std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface) {
-  D3DSURFACE_DESC desc;
-  surface->GetDesc(&desc);
-  std::vector<uint32_t> pixels(static_cast<size_t>(desc.Width) * desc.Height);
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  d3d8::DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                     static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, pixels.data());
-  surface->UnlockRect();
-  return pixels;
 }
 
 class ScreenshotTest : public GlDeviceFixture {

@@ -1,16 +1,13 @@
-// Texture creation from image files in memory. The fixtures are made here: PNG and JPEG
-// through SDL2_image's writers, TGA, BMP and DDS byte by byte.
-
-#include <SDL.h>
-#include <SDL_image.h>
+// Texture creation from image files in memory, made by the shared image fixtures: PNG and
+// JPEG through SDL2_image's writers, TGA, BMP and DDS byte by byte.
 
 #include <cstring>
 #include <string>
 
 #include "platform/d3d8/CubeTexture.h"
 #include "platform/d3d8/D3DX8.h"
-#include "platform/d3d8/PixelFormat.h"
 #include "platform/d3d8/RecordingDevice.h"
+#include "tests/graphics/ImageFixtures.h"
 #include "tests/platform/d3d8/D3DTestSupport.h"
 #include "tests/support/TestEnv.h"
 
@@ -18,103 +15,13 @@ namespace d3dtest {
 namespace {
 
 using Bytes = std::string;
-
-void Put16(Bytes& b, uint32_t v) {
-  b.push_back(static_cast<char>(v & 0xFF));
-  b.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Put32(Bytes& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-// An A8R8G8B8 SDL surface of the pixels, written by SDL2_image.
-Bytes SavedBySdlImage(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels,
-                      bool jpeg) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(width),
-                                                        static_cast<int>(height), 32,
-                                                        SDL_PIXELFORMAT_ARGB8888);
-  for (uint32_t y = 0; y < height; ++y) {
-    std::memcpy(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch,
-                pixels.data() + y * width, width * 4);
-  }
-  const std::string path = testenv::MakeTempDir("img") + (jpeg ? "/i.jpg" : "/i.png");
-  const int result = jpeg ? IMG_SaveJPG(surface, path.c_str(), 100) : IMG_SavePNG(surface, path.c_str());
-  SDL_FreeSurface(surface);
-  EXPECT_EQ(result, 0) << IMG_GetError();
-  return testenv::ReadFile(path);
-}
-
-// A 2 x 2 24-bit BMP: bottom-up rows of 6 bytes padded to 8.
-Bytes Bmp24(const uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight) {
-  Bytes b = "BM";
-  Put32(b, 54 + 16);
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, 2);
-  Put32(b, 2);
-  Put16(b, 1);
-  Put16(b, 24);
-  Put32(b, 0);
-  Put32(b, 16);
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, 0);
-  Put32(b, 0);
-  for (uint32_t row : {0, 1}) {
-    const uint32_t left = row == 0 ? bottomLeft : topLeft;
-    const uint32_t right = row == 0 ? bottomRight : topRight;
-    for (uint32_t p : {left, right}) {
-      b.push_back(static_cast<char>(p & 0xFF));
-      b.push_back(static_cast<char>((p >> 8) & 0xFF));
-      b.push_back(static_cast<char>((p >> 16) & 0xFF));
-    }
-    b.append(2, '\0');
-  }
-  return b;
-}
-
-Bytes TgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor) {
-  Bytes b(18, '\0');
-  b[2] = static_cast<char>(type);
-  b[12] = static_cast<char>(width & 0xFF);
-  b[13] = static_cast<char>(width >> 8);
-  b[14] = static_cast<char>(height & 0xFF);
-  b[15] = static_cast<char>(height >> 8);
-  b[16] = static_cast<char>(depth);
-  b[17] = static_cast<char>(descriptor);
-  return b;
-}
-
-// A DDS header followed by the payload.
-Bytes Dds(uint32_t width, uint32_t height, uint32_t pixelFlags, uint32_t fourCC, uint32_t bits,
-          uint32_t r, uint32_t g, uint32_t b, uint32_t a, const Bytes& payload,
-          uint32_t mipCount = 0, uint32_t caps2 = 0) {
-  Bytes d = "DDS ";
-  Put32(d, 124);
-  Put32(d, 0x1007 | (mipCount ? 0x20000 : 0));
-  Put32(d, height);
-  Put32(d, width);
-  Put32(d, 0);
-  Put32(d, 0);
-  Put32(d, mipCount);
-  for (int i = 0; i < 11; ++i) Put32(d, 0);
-  Put32(d, 32);
-  Put32(d, pixelFlags);
-  Put32(d, fourCC);
-  Put32(d, bits);
-  Put32(d, r);
-  Put32(d, g);
-  Put32(d, b);
-  Put32(d, a);
-  Put32(d, 0x1000);
-  Put32(d, caps2);
-  Put32(d, 0);
-  Put32(d, 0);
-  Put32(d, 0);
-  return d + payload;
-}
+using gfxtest::Bmp24File;
+using gfxtest::DdsFile;
+using gfxtest::JpgFile;
+using gfxtest::PngFile;
+using gfxtest::Put16;
+using gfxtest::Put32;
+using gfxtest::TgaHeader;
 
 Bytes Argb32(std::initializer_list<uint32_t> pixels) {
   Bytes b;
@@ -155,17 +62,7 @@ class ImageDecoderTest : public ::testing::Test {
   }
 
   // Level 0 of the loaded texture as A8R8G8B8 values.
-  std::vector<uint32_t> Pixels() {
-    D3DSURFACE_DESC desc;
-    texture_->GetLevelDesc(0, &desc);
-    std::vector<uint32_t> pixels(static_cast<size_t>(desc.Width) * desc.Height);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(texture_->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    d3d8::DecodePixels(desc.Format, static_cast<const uint8_t*>(locked.pBits),
-                       static_cast<uint32_t>(locked.Pitch), desc.Width, desc.Height, pixels.data());
-    texture_->UnlockRect(0);
-    return pixels;
-  }
+  std::vector<uint32_t> Pixels() { return ReadTexture(texture_); }
 
   D3DFORMAT TextureFormat() {
     D3DSURFACE_DESC desc;
@@ -182,7 +79,7 @@ TEST_F(ImageDecoderTest, PngKeepsItsOwnSizeAndAlpha) {
   const std::vector<uint32_t> pixels = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFF123456, 0xFFFFFFFF,
                                         0x40404040, 0xFF000000, 0xFF00FFFF, 0xFFFF00FF, 0x01020304,
                                         0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444, 0xFF555555};
-  ASSERT_EQ(Load(SavedBySdlImage(3, 5, pixels, false)), D3D_OK);
+  ASSERT_EQ(Load(PngFile(3, 5, pixels)), D3D_OK);
   EXPECT_EQ(info_.Width, 3u);  // no rounding to powers of two
   EXPECT_EQ(info_.Height, 5u);
   EXPECT_EQ(info_.Format, D3DFMT_A8R8G8B8);
@@ -195,7 +92,7 @@ TEST_F(ImageDecoderTest, JpegDecodesNearItsColours) {
   std::vector<uint32_t> pixels(16 * 8, 0xFF3060C0);
   for (uint32_t y = 0; y < 8; ++y)
     for (uint32_t x = 8; x < 16; ++x) pixels[y * 16 + x] = 0xFFE0E020;
-  ASSERT_EQ(Load(SavedBySdlImage(16, 8, pixels, true)), D3D_OK);
+  ASSERT_EQ(Load(JpgFile(16, 8, pixels)), D3D_OK);
   EXPECT_EQ(info_.Width, 16u);
   EXPECT_EQ(info_.Format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(info_.ImageFileFormat, D3DXIFF_JPG);
@@ -205,7 +102,7 @@ TEST_F(ImageDecoderTest, JpegDecodesNearItsColours) {
 }
 
 TEST_F(ImageDecoderTest, BmpRowsComeOutTopFirst) {
-  ASSERT_EQ(Load(Bmp24(0xFF112233, 0xFF445566, 0xFF778899, 0xFFAABBCC)), D3D_OK);
+  ASSERT_EQ(Load(Bmp24File(2, 2, {0xFF112233, 0xFF445566, 0xFF778899, 0xFFAABBCC})), D3D_OK);
   EXPECT_EQ(info_.Format, D3DFMT_R8G8B8);
   EXPECT_EQ(info_.ImageFileFormat, D3DXIFF_BMP);
   EXPECT_EQ(TextureFormat(), D3DFMT_R8G8B8);
@@ -254,21 +151,21 @@ TEST_F(ImageDecoderTest, DdsFormatsAreKeptOrDecoded) {
   dxt3Block.append(6, '\0');
   dxt3Block += dxt1Block;
   const Case cases[] = {
-      {"DXT1", Dds(4, 4, fourCC, D3DFMT_DXT1, 0, 0, 0, 0, 0, dxt1Block), D3DFMT_DXT1,
+      {"DXT1", DdsFile(4, 4, fourCC, D3DFMT_DXT1, 0, 0, 0, 0, 0, dxt1Block), D3DFMT_DXT1,
        {0xFFFF0000, 0xFF0000FF, 0xFFFF0000}},
-      {"DXT3", Dds(4, 4, fourCC, D3DFMT_DXT3, 0, 0, 0, 0, 0, dxt3Block), D3DFMT_DXT3,
+      {"DXT3", DdsFile(4, 4, fourCC, D3DFMT_DXT3, 0, 0, 0, 0, 0, dxt3Block), D3DFMT_DXT3,
        {0x00FF0000, 0xFF0000FF, 0x00FF0000}},
-      {"DXT5", Dds(4, 4, fourCC, D3DFMT_DXT5, 0, 0, 0, 0, 0, Dxt5Block()), D3DFMT_DXT5,
+      {"DXT5", DdsFile(4, 4, fourCC, D3DFMT_DXT5, 0, 0, 0, 0, 0, Dxt5Block()), D3DFMT_DXT5,
        {0xFFFF0000, 0x00FF0000, 0xFFFF0000}},
       {"A8R8G8B8",
-       Dds(2, 1, rgb | alphaPixels, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+       DdsFile(2, 1, rgb | alphaPixels, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
            Argb32({0x80112233, 0xFF445566})),
        D3DFMT_A8R8G8B8, {0x80112233, 0xFF445566}},
-      {"X8R8G8B8", Dds(2, 1, rgb, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0, Argb32({0x00112233, 0x7F445566})),
+      {"X8R8G8B8", DdsFile(2, 1, rgb, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0, Argb32({0x00112233, 0x7F445566})),
        D3DFMT_X8R8G8B8, {0xFF112233, 0xFF445566}},
       // Red and blue swapped: decoded by its masks.
       {"A8B8G8R8",
-       Dds(2, 1, rgb | alphaPixels, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000,
+       DdsFile(2, 1, rgb | alphaPixels, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000,
            Argb32({0x80332211, 0xFF665544})),
        D3DFMT_A8R8G8B8, {0x80112233, 0xFF445566}},
   };
@@ -286,7 +183,7 @@ TEST_F(ImageDecoderTest, DdsFormatsAreKeptOrDecoded) {
 TEST_F(ImageDecoderTest, DdsMipLevelsAndCubeMaps) {
   // 4 x 2 A8R8G8B8 with its chain 4x2, 2x1, 1x1.
   Bytes chain = Argb32({1, 2, 3, 4, 5, 6, 7, 8}) + Argb32({9, 10}) + Argb32({11});
-  const Bytes file = Dds(4, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, chain, 3);
+  const Bytes file = DdsFile(4, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, chain, 3);
   IDirect3DTexture8* texture = nullptr;
   ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(device_, file.data(), static_cast<uint32_t>(file.size()),
                                                 D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
@@ -306,7 +203,7 @@ TEST_F(ImageDecoderTest, DdsMipLevelsAndCubeMaps) {
   // A cube map: six 2 x 2 faces, face f filled with f + 1.
   Bytes faces;
   for (uint32_t f = 0; f < 6; ++f) faces += Argb32({f + 1, f + 1, f + 1, f + 1});
-  const Bytes cubeFile = Dds(2, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, faces, 0, 0xFE00);
+  const Bytes cubeFile = DdsFile(2, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, faces, 0, 0xFE00);
   IDirect3DCubeTexture8* cube = nullptr;
   ASSERT_EQ(D3DXCreateCubeTextureFromFileInMemory(device_, cubeFile.data(),
                                                   static_cast<uint32_t>(cubeFile.size()), &cube),
@@ -325,7 +222,7 @@ TEST_F(ImageDecoderTest, DdsMipLevelsAndCubeMaps) {
 }
 
 TEST_F(ImageDecoderTest, RequestedSizeStretchesTheImage) {
-  const Bytes file = Bmp24(0xFF112233, 0xFF445566, 0xFF778899, 0xFFAABBCC);
+  const Bytes file = Bmp24File(2, 2, {0xFF112233, 0xFF445566, 0xFF778899, 0xFFAABBCC});
   ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(device_, file.data(), static_cast<uint32_t>(file.size()),
                                                 4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                                 D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0, &info_,
@@ -341,18 +238,18 @@ TEST_F(ImageDecoderTest, RequestedSizeStretchesTheImage) {
 
 // Broken files fail with an error and make no texture.
 TEST_F(ImageDecoderTest, TruncatedCorruptAndForeignDataIsRefused) {
-  const Bytes dxt1 = Dds(8, 8, 0x4, D3DFMT_DXT1, 0, 0, 0, 0, 0, Bytes(32, '\0'));
-  const Bytes png = SavedBySdlImage(8, 8, std::vector<uint32_t>(64, 0xFF808080), false);
+  const Bytes dxt1 = DdsFile(8, 8, 0x4, D3DFMT_DXT1, 0, 0, 0, 0, 0, Bytes(32, '\0'));
+  const Bytes png = PngFile(8, 8, std::vector<uint32_t>(64, 0xFF808080));
   Bytes hugePng = png;
   hugePng[16] = 0x7F;  // width 0x7F000008 in the header
   // Signature and header, then a chunk whose announced data is not there.
   Bytes pngInsideChunk = png.substr(0, 33);
   pngInsideChunk += Bytes("\x00\x00\x00\x09pHYs\x00\x00", 10);
-  Bytes dxt1WithMips = Dds(8, 8, 0x4, D3DFMT_DXT1, 0, 0, 0, 0, 0, Bytes(32 + 8, '\0'), 3);
-  Bytes partialCube = Dds(2, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bytes(96, '\0'), 0, 0x0E00);
-  Bytes dx10 = Dds(4, 4, 0x4, MAKEFOURCC('D', 'X', '1', '0'), 0, 0, 0, 0, 0, Bytes(64, '\0'));
+  Bytes dxt1WithMips = DdsFile(8, 8, 0x4, D3DFMT_DXT1, 0, 0, 0, 0, 0, Bytes(32 + 8, '\0'), 3);
+  Bytes partialCube = DdsFile(2, 2, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bytes(96, '\0'), 0, 0x0E00);
+  Bytes dx10 = DdsFile(4, 4, 0x4, MAKEFOURCC('D', 'X', '1', '0'), 0, 0, 0, 0, 0, Bytes(64, '\0'));
   Bytes tgaShort = TgaHeader(2, 4, 4, 32, 0x08) + Bytes(20, '\0');
-  Bytes bmpShort = Bmp24(0, 0, 0, 0).substr(0, 60);
+  Bytes bmpShort = Bmp24File(2, 2, {0, 0, 0, 0}).substr(0, 60);
   struct Case {
     const char* name;
     Bytes file;
@@ -386,9 +283,9 @@ TEST_F(ImageDecoderTest, TruncatedCorruptAndForeignDataIsRefused) {
 
 TEST_F(ImageDecoderTest, FailedTextureCreationIsPassedOn) {
   device_->FailCalls(d3d8::DeviceCall::CreateTexture, D3DERR_OUTOFVIDEOMEMORY, 1);
-  EXPECT_EQ(Load(Bmp24(0, 0, 0, 0)), D3DERR_OUTOFVIDEOMEMORY);
+  EXPECT_EQ(Load(Bmp24File(2, 2, {0, 0, 0, 0})), D3DERR_OUTOFVIDEOMEMORY);
   EXPECT_EQ(texture_, nullptr);
-  EXPECT_EQ(Load(Bmp24(0, 0, 0, 0)), D3D_OK);
+  EXPECT_EQ(Load(Bmp24File(2, 2, {0, 0, 0, 0})), D3D_OK);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 namespace {
 
 using namespace vfw;
+using testenv::ColorNear;
 
 constexpr int kWidth = 32;
 constexpr int kHeight = 16;
@@ -67,18 +68,6 @@ const void* PixelsOf(const BITMAPINFOHEADER* frame) {
   return reinterpret_cast<const std::uint8_t*>(frame) + frame->biSize + frame->biClrUsed * 4;
 }
 
-::testing::AssertionResult Near(std::uint32_t actual, std::uint32_t expected, int tolerance) {
-  for (int shift : {16, 8, 0}) {
-    int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
-    if (std::abs(a - e) > tolerance) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%06X is not %06X", actual, expected);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
 void ExpectFrame(const BITMAPINFOHEADER* frame, int index, int tolerance) {
   ASSERT_NE(frame, nullptr) << "frame " << index;
   EXPECT_EQ(frame->biSize, 40u);
@@ -88,8 +77,9 @@ void ExpectFrame(const BITMAPINFOHEADER* frame, int index, int tolerance) {
   EXPECT_EQ(frame->biCompression, BI_RGB);
   const void* bits = PixelsOf(frame);
   for (int x : {1, 30}) {
-    EXPECT_TRUE(Near(PixelAt(frame, bits, x, 1), TopColour(index), tolerance)) << "frame " << index;
-    EXPECT_TRUE(Near(PixelAt(frame, bits, x, 14), BottomColour(index), tolerance))
+    EXPECT_TRUE(ColorNear(PixelAt(frame, bits, x, 1), TopColour(index), tolerance))
+        << "frame " << index;
+    EXPECT_TRUE(ColorNear(PixelAt(frame, bits, x, 14), BottomColour(index), tolerance))
         << "frame " << index;
   }
   // The fourth byte is opaque.
@@ -251,7 +241,7 @@ TEST_F(VfwTest, DrawDibCopiesAFrameIntoTheMemoryBitmap) {
             << x << "," << y;
       }
     }
-    EXPECT_TRUE(Near(PixelAt(&header, bits, 3, 2), TopColour(4), movie.tolerance));
+    EXPECT_TRUE(ColorNear(PixelAt(&header, bits, 3, 2), TopColour(4), movie.tolerance));
 
     EXPECT_EQ(AVIStreamGetFrameClose(decoder), AVIERR_OK);
     EXPECT_TRUE(DeleteObject(bitmap));
