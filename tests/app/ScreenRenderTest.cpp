@@ -27,12 +27,6 @@ constexpr float kFrameTime = 1.0f / 60.0f;
 // Frames of the covering phase until its progress is one half (0.4 s of its 0.8 s).
 constexpr int kHalfWayFrames = 24;
 
-std::string ScreenPanel(const std::string& name, const std::string& image) {
-  return "Panel = { Name = '" + name + "', Size = { 1, 1 }, Children = {\n"
-         "  { Name = '" + name + "_bg', Pos = { 0, 0 }, Size = { 1, 1 }, MouseOff = '" + image + "' },\n"
-         "} }\n";
-}
-
 class ScreenRenderTest : public GlGraphicsTest {
  protected:
   void SetUp() override {
@@ -50,17 +44,11 @@ class ScreenRenderTest : public GlGraphicsTest {
 
     WriteFixture("img/red.png", PngFile(16, 16, Pixels(16 * 16, kRed)));
     WriteFixture("img/blue.png", PngFile(16, 16, Pixels(16 * 16, kBlue)));
-    WriteFixture("ui/red.ui", ScreenPanel("red", "img/red.png"));
-    WriteFixture("ui/blue.ui", ScreenPanel("blue", "img/blue.png"));
+    WriteFixture("ui/red.ui", screentest::PanelFile("red", "img/red.png"));
+    WriteFixture("ui/blue.ui", screentest::PanelFile("blue", "img/blue.png"));
   }
   void TearDown() override {
-    flow_.Shutdown();
-    flow_.transitions.outgoing.reset();
-    flow_.transitions.incoming.reset();
-    flow_.camera = nullptr;
-    ui::GetUIMan().Shutdown();
-    ui::GetUIMan().camera = nullptr;
-    ui::GetUIMan().cursorShown = true;
+    screentest::ClearScreens();
     console::GetConsole().Shutdown();
     camera_.reset();
     GlGraphicsTest::TearDown();
