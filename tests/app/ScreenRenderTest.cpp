@@ -55,9 +55,6 @@ class ScreenRenderTest : public GlGraphicsTest {
     screentest::DetachApplication();
   }
 
-  void Run(const std::string& text) {
-    EXPECT_EQ(console::GetConsole().GetState()->DoString(text.c_str()), 0) << text;
-  }
   void Frames(int count) {
     for (int i = 0; i < count; ++i) {
       time_ += kFrameTime;
@@ -93,7 +90,7 @@ uint32_t Halved(uint32_t color) {
 }
 
 TEST_F(ScreenRenderTest, TwoScreensFromLuaSwitchThroughEachTransition) {
-  Run("AddGameScreen('red', 'ui/red.ui', 'entered = \"red\"', 'left = \"red\"')\n"
+  flowtest::RunScript("AddGameScreen('red', 'ui/red.ui', 'entered = \"red\"', 'left = \"red\"')\n"
       "AddGameScreen('blue', 'ui/blue.ui', 'entered = \"blue\"', 'left = \"blue\"')\n"
       "JumpState('red')");
   Frames(2);
@@ -127,7 +124,8 @@ TEST_F(ScreenRenderTest, TwoScreensFromLuaSwitchThroughEachTransition) {
     const uint32_t outgoing = from == "red" ? kRed : kBlue;
     const uint32_t incoming = from == "red" ? kBlue : kRed;
 
-    Run(std::string("SetTransitionEffect('") + c.kind + "', '" + to + "', 'covered = \"" + c.kind + "\"')");
+    flowtest::RunScript(std::string("SetTransitionEffect('") + c.kind + "', '" + to + "', 'covered = \"" + c.kind +
+                        "\"')");
     Frames(kHalfWayFrames - 1);
     const Bitmap half = FrameWithScreenshot(std::string("half_") + c.kind);
     ASSERT_EQ(half.width, 800);
