@@ -72,6 +72,19 @@ std::vector<std::string> InputRecorder::Starting(const std::string& prefix) cons
   return found;
 }
 
+ScriptedInput::ScriptedInput() { plat::MessageQueue::Instance().Reset(); }
+
+ScriptedInput::~ScriptedInput() {
+  input::GetDevices().Shutdown();
+  plat::MessageQueue::Instance().Reset();
+}
+
+bool ScriptedInput::StartDevices() {
+  if (!plat::EnsureVideo()) return false;
+  input::GetDevices().Shutdown();
+  return input::GetDevices().Init(nullptr);
+}
+
 void AppFixture::SetUp() {
   ASSERT_TRUE(plat::EnsureVideo());
   plat::MessageQueue::Instance().Reset();

@@ -130,6 +130,22 @@ class InputRecorder : public input::KeyboardListener, public input::MouseListene
   std::vector<std::string> calls;
 };
 
+// A clean message queue fed by a scripted event source, for input devices made without a
+// window. The devices are shut down and the queue is emptied again when it goes, also
+// after a failed assertion.
+class ScriptedInput {
+ public:
+  ScriptedInput();
+  ~ScriptedInput();
+  ScriptedInput(const ScriptedInput&) = delete;
+  ScriptedInput& operator=(const ScriptedInput&) = delete;
+
+  // Video and fresh input devices; false when either cannot be started.
+  bool StartDevices();
+
+  plat::ScriptedEventSource source;
+};
+
 // A clean message queue with a scripted source, a fake clock that Sleep advances, fresh
 // input devices and an idle game flow manager; the test's application is made on demand.
 class AppFixture : public ::testing::Test {

@@ -10,9 +10,8 @@
 #include "engine/core/Log.h"
 #include "platform/luaplus/LuaObject.h"
 #include "platform/luaplus/LuaState.h"
-#include "platform/win32/MessageQueue.h"
-#include "platform/win32/ScriptedEventSource.h"
 #include "platform/win32/SdlVideo.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
 
@@ -226,11 +225,8 @@ TEST_F(ConsoleTest, AFailingCommandIsReportedThroughTheLog) {
 }
 
 TEST_F(ConsoleTest, ShiftInsertPastesTheClipboard) {
-  ASSERT_TRUE(plat::EnsureVideo());
-  plat::MessageQueue::Instance().Reset();
-  plat::ScriptedEventSource source;
-  input::GetDevices().Shutdown();
-  ASSERT_TRUE(input::GetDevices().Init(nullptr));
+  apptest::ScriptedInput scripted;
+  ASSERT_TRUE(scripted.StartDevices());
   console_ = std::make_unique<TypingConsole>();  // registered with the new keyboard
   input::Keyboard* keyboard = input::GetDevices().keyboard;
   ASSERT_TRUE(keyboard->SetClipboardText(u"pasted"));
@@ -238,22 +234,19 @@ TEST_F(ConsoleTest, ShiftInsertPastesTheClipboard) {
   console_->Press(kGrave);
   console_->Press(kInsert);
   EXPECT_EQ(console_->GetInput(), "");
-  source.Key(static_cast<uint8_t>(kLeftShift), true);
+  scripted.source.Key(static_cast<uint8_t>(kLeftShift), true);
   keyboard->Update(false, 0.016f, 1.0f);
   console_->Press(kInsert);
   EXPECT_EQ(console_->GetInput(), "pasted");
 
   console_.reset();
-  input::GetDevices().Shutdown();
-  plat::MessageQueue::Instance().Reset();
 }
 
 // Key bindings run from the keyboard's dispatch, also for a console made before the
 // input devices existed.
 TEST_F(ConsoleTest, AConsoleMadeBeforeTheDevicesHearsTheKeyboardOnceStarted) {
+  apptest::ScriptedInput scripted;
   ASSERT_TRUE(plat::EnsureVideo());
-  plat::MessageQueue::Instance().Reset();
-  plat::ScriptedEventSource source;
   console_.reset();
   input::GetDevices().Shutdown();
   console_ = std::make_unique<TypingConsole>();
@@ -261,15 +254,13 @@ TEST_F(ConsoleTest, AConsoleMadeBeforeTheDevicesHearsTheKeyboardOnceStarted) {
   console_->Init("scripts/console.lua");
   console_->BindKey(kEscape, "escapes = (escapes or 0) + 1");
 
-  source.Key(static_cast<uint8_t>(kEscape), true);
-  source.Key(static_cast<uint8_t>(kEscape), false);
+  scripted.source.Key(static_cast<uint8_t>(kEscape), true);
+  scripted.source.Key(static_cast<uint8_t>(kEscape), false);
   input::GetDevices().keyboard->Update(false, 0.016f, 1.0f);
   EXPECT_EQ(Global("escapes"), 1.0);
 
   console_.reset();
   EXPECT_EQ(input::GetDevices().keyboard->ListenerCount(), 0u);
-  input::GetDevices().Shutdown();
-  plat::MessageQueue::Instance().Reset();
 }
 
 // Destroyed, the console stops receiving the log.

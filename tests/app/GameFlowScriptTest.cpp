@@ -35,10 +35,6 @@ class GameFlowScriptTest : public ::testing::Test {
     time_ += 0.1f;
     flow_.Tick(0.1f, time_);
   }
-  // Runs the text and expects it to succeed (a failure reaches the log).
-  void Run(const std::string& text) {
-    EXPECT_EQ(console::GetConsole().GetState()->DoString(text.c_str()), 0) << text;
-  }
 
   GameFlowManager& flow_ = GameFlowManager::Instance();
   std::vector<std::string> trace_;
@@ -46,40 +42,40 @@ class GameFlowScriptTest : public ::testing::Test {
 };
 
 TEST_F(GameFlowScriptTest, ScriptsSwitchStatesAndDelayScripts) {
-  Run("before = GetCurrentState() .. ',' .. GetLastState()");
+  RunScript("before = GetCurrentState() .. ',' .. GetLastState()");
   EXPECT_EQ(StringGlobal("before"), "unknown,unknown");
 
-  Run("JumpState('menu')");
+  RunScript("JumpState('menu')");
   EXPECT_EQ(flow_.pendingState, flow_.states.Find("menu"));
   Frame();
-  Run("GoState('SHOP', 0.15)");
+  RunScript("GoState('SHOP', 0.15)");
   EXPECT_FLOAT_EQ(flow_.pendingDelay, 0.15f);
-  Run("DelayScript('delayed = GetCurrentState()', 0)");
+  RunScript("DelayScript('delayed = GetCurrentState()', 0)");
   ASSERT_EQ(flow_.delayed.size(), 1u);
   Frame();  // the delayed script runs; the pending delay waits
   EXPECT_EQ(StringGlobal("delayed"), "menu");
   Frame();
   EXPECT_EQ(flow_.current->name, "menu");
   Frame();
-  Run("now = GetCurrentState() .. ',' .. GetLastState()");
+  RunScript("now = GetCurrentState() .. ',' .. GetLastState()");
   EXPECT_EQ(StringGlobal("now"), "shop,menu");
   EXPECT_EQ(trace_, (std::vector<std::string>{"enter menu", "exit menu", "enter shop"}));
 
   LogCapture log;
-  Run("JumpState('nowhere')");
+  RunScript("JumpState('nowhere')");
   EXPECT_TRUE(log.Contains("Unable to go to state nowhere  [MSG_FATAL]"));
   Frame();
   EXPECT_EQ(flow_.GetCurrentStateName(), "shop");
 }
 
 TEST_F(GameFlowScriptTest, SetTransitionEffectStartsATransitionToTheTarget) {
-  Run("SetTransitionEffect('FADE', 'menu', 'covered = 1')");
+  RunScript("SetTransitionEffect('FADE', 'menu', 'covered = 1')");
   ASSERT_NE(flow_.transitions.outgoing, nullptr);
   EXPECT_NE(dynamic_cast<GameTransitionFade*>(flow_.transitions.outgoing.get()), nullptr);
   EXPECT_EQ(flow_.transitions.outgoing->script, "covered = 1");
   EXPECT_EQ(flow_.transitions.targetState, "menu");
 
-  Run("SetTransitionEffect('', '', '')");
+  RunScript("SetTransitionEffect('', '', '')");
   ASSERT_NE(flow_.transitions.outgoing, nullptr);
   EXPECT_EQ(flow_.transitions.outgoing->name, "");
   EXPECT_EQ(flow_.transitions.targetState, "");
@@ -90,7 +86,7 @@ TEST_F(GameFlowScriptTest, SetTransitionEffectStartsATransitionToTheTarget) {
 TEST_F(GameFlowScriptTest, ATransitionStartedFromTheEndingScriptTakesOver) {
   flow_.EnterState(flow_.states.Find("shop"));
   const std::string chain = "SetTransitionEffect('iris', 'shop', '')";
-  Run("SetTransitionEffect('roll', 'menu', \"" + chain + "\")");
+  RunScript("SetTransitionEffect('roll', 'menu', \"" + chain + "\")");
   for (int i = 0; i < 20 && flow_.transitions.outgoing &&
                   dynamic_cast<GameTransitionRoll*>(flow_.transitions.outgoing.get());
        ++i) {
@@ -106,14 +102,14 @@ TEST_F(GameFlowScriptTest, ATransitionStartedFromTheEndingScriptTakesOver) {
 }
 
 TEST_F(GameFlowScriptTest, TheClassAnswersIsActive) {
-  Run("assert(GameFlowManager ~= nil)");
+  RunScript("assert(GameFlowManager ~= nil)");
   lua_State* L = console::GetConsole().GetState()->GetCState();
   luabind::globals(L)["flow"] = &flow_;
   flow_.focusTime = -100.0f;
-  Run("active = flow:IsActive()");
+  RunScript("active = flow:IsActive()");
   EXPECT_TRUE(Global("active").GetBoolean());
   flow_.focusTime = 1e9f;
-  Run("active = flow:IsActive()");
+  RunScript("active = flow:IsActive()");
   EXPECT_FALSE(Global("active").GetBoolean());
   luabind::globals(L)["flow"] = luabind::object();
 }

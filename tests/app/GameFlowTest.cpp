@@ -10,8 +10,6 @@
 #include "engine/app/Audio.h"
 #include "engine/app/Input.h"
 #include "platform/bass/RecordingBackend.h"
-#include "platform/win32/MessageQueue.h"
-#include "platform/win32/ScriptedEventSource.h"
 #include "platform/win32/SdlVideo.h"
 #include "platform/win32/Time.h"
 #include "tests/app/AppTestSupport.h"
@@ -260,37 +258,30 @@ TEST(GameFlowActive, ActiveMoreThanThreeTenthsOfASecondAfterTheFocusReturns) {
 // Keys pressed in the first 0.3 s after the focus returns produce no events, not even
 // later; no device is read while a transition runs.
 TEST_F(GameFlowTest, InputIsDroppedUntilTheFocusHasSettledAndIgnoredDuringATransition) {
-  ASSERT_TRUE(plat::EnsureVideo());
-  plat::MessageQueue::Instance().Reset();
-  plat::ScriptedEventSource source;
-  input::GetDevices().Shutdown();
-  ASSERT_TRUE(input::GetDevices().Init(nullptr));
-  {
-    apptest::InputRecorder recorder;
-    flow_.focusTime = 20.0f;
-    const float dt = 1.0f / 60.0f;
+  apptest::ScriptedInput scripted;
+  ASSERT_TRUE(scripted.StartDevices());
+  apptest::InputRecorder recorder;
+  flow_.focusTime = 20.0f;
+  const float dt = 1.0f / 60.0f;
 
-    source.Key(0x1E, true);
-    source.Key(0x1E, false);
-    flow_.Tick(dt, 20.29f);
-    EXPECT_TRUE(recorder.Starting("Key").empty());
+  scripted.source.Key(0x1E, true);
+  scripted.source.Key(0x1E, false);
+  flow_.Tick(dt, 20.29f);
+  EXPECT_TRUE(recorder.Starting("Key").empty());
 
-    source.Key(0x30, true);
-    flow_.Tick(dt, 20.31f);
-    EXPECT_EQ(recorder.Starting("KeyPressed"), std::vector<std::string>{"KeyPressed 30"});
-    EXPECT_TRUE(recorder.Starting("KeyReleased").empty());
+  scripted.source.Key(0x30, true);
+  flow_.Tick(dt, 20.31f);
+  EXPECT_EQ(recorder.Starting("KeyPressed"), std::vector<std::string>{"KeyPressed 30"});
+  EXPECT_TRUE(recorder.Starting("KeyReleased").empty());
 
-    recorder.calls.clear();
-    flow_.transitions.StartTransition("fade", "", "");
-    source.Key(0x30, false);
-    const int ticks = title_->ticks;
-    flow_.Tick(dt, 21.0f);
-    EXPECT_TRUE(recorder.calls.empty());
-    EXPECT_EQ(title_->ticks, ticks);
-    EXPECT_EQ(title_->transitionTicks, 1);
-  }
-  input::GetDevices().Shutdown();
-  plat::MessageQueue::Instance().Reset();
+  recorder.calls.clear();
+  flow_.transitions.StartTransition("fade", "", "");
+  scripted.source.Key(0x30, false);
+  const int ticks = title_->ticks;
+  flow_.Tick(dt, 21.0f);
+  EXPECT_TRUE(recorder.calls.empty());
+  EXPECT_EQ(title_->ticks, ticks);
+  EXPECT_EQ(title_->transitionTicks, 1);
 }
 
 // --- The base state ---

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,6 +60,12 @@ class TraceState : public GameState {
 inline void StartConsole() {
   testenv::WriteFile("scripts/console.lua", "Console = {}\n");
   console::GetConsole().Init("scripts/console.lua");
+}
+
+// Runs the text in the console's state and expects it to succeed (a failure reaches the
+// log).
+inline void RunScript(const std::string& text) {
+  EXPECT_EQ(console::GetConsole().GetState()->DoString(text.c_str()), 0) << text;
 }
 
 inline LuaObject Global(const char* name) { return console::GetConsole().GetState()->GetGlobal(name); }

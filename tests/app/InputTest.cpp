@@ -8,9 +8,7 @@
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
 #include "engine/app/Mouse.h"
-#include "platform/win32/MessageQueue.h"
 #include "platform/win32/ScriptedEventSource.h"
-#include "platform/win32/SdlVideo.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace apptest {
@@ -23,22 +21,12 @@ constexpr uint8_t kLeftShift = 0x2A;
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(plat::EnsureVideo());
-    plat::MessageQueue::Instance().Reset();
-    source_ = std::make_unique<plat::ScriptedEventSource>();
-    input::GetDevices().Shutdown();
-    ASSERT_TRUE(input::GetDevices().Init(nullptr));
+    ASSERT_TRUE(scripted_.StartDevices());
     keyboard_ = input::GetDevices().keyboard;
     mouse_ = input::GetDevices().mouse;
     ASSERT_NE(keyboard_, nullptr);
     ASSERT_NE(mouse_, nullptr);
   }
-  void TearDown() override {
-    input::GetDevices().Shutdown();
-    source_.reset();
-    plat::MessageQueue::Instance().Reset();
-  }
-
   // One frame of input at 60 frames a second.
   void Frame(bool skip = false) {
     time_ += kDt;
@@ -50,7 +38,7 @@ class InputTest : public ::testing::Test {
   }
 
   static constexpr float kDt = 1.0f / 60.0f;
-  std::unique_ptr<plat::ScriptedEventSource> source_;
+  ScriptedInput scripted_;
   input::Keyboard* keyboard_ = nullptr;
   input::Mouse* mouse_ = nullptr;
   float time_ = 10.0f;
@@ -64,9 +52,9 @@ TEST_F(InputTest, HeldKeysRepeatBackspaceFasterThanOthers) {
   for (const Case& c : {Case{kBackspace, 6}, Case{kKeyA, 2}}) {
     SCOPED_TRACE(static_cast<int>(c.code));
     InputRecorder recorder;
-    source_->Key(c.code, true);
+    scripted_.source.Key(c.code, true);
     for (int frame = 0; frame < 60; ++frame) Frame();
-    source_->Key(c.code, false);
+    scripted_.source.Key(c.code, false);
     Frame();
     EXPECT_EQ(recorder.Starting("KeyRepeat").size(), c.repeats);
     EXPECT_EQ(recorder.Starting("KeyDown").size(), 60u);
@@ -77,8 +65,8 @@ TEST_F(InputTest, HeldKeysRepeatBackspaceFasterThanOthers) {
 
 TEST_F(InputTest, KeyPressedAndReleasedBetweenUpdatesGivesBothAndNoKeyDown) {
   InputRecorder recorder;
-  source_->Key(kKeyA, true);
-  source_->Key(kKeyA, false);
+  scripted_.source.Key(kKeyA, true);
+  scripted_.source.Key(kKeyA, false);
   Frame();
   EXPECT_EQ(recorder.calls, (std::vector<std::string>{"KeyPressed 1e", "KeyReleased 1e"}));
   EXPECT_FALSE(keyboard_->GetKey(kKeyA)->down);
@@ -88,9 +76,9 @@ TEST_F(InputTest, KeyPressedAndReleasedBetweenUpdatesGivesBothAndNoKeyDown) {
 
 TEST_F(InputTest, ASkippedUpdateDropsTheBufferedKeys) {
   InputRecorder recorder;
-  source_->Key(kKeyA, true);
-  source_->Key(kKeyA, false);
-  source_->Key(kBackspace, true);
+  scripted_.source.Key(kKeyA, true);
+  scripted_.source.Key(kKeyA, false);
+  scripted_.source.Key(kBackspace, true);
   Frame(true);
   Frame();
   Frame();
@@ -101,8 +89,8 @@ TEST_F(InputTest, ASkippedUpdateDropsTheBufferedKeys) {
 
 TEST_F(InputTest, ReleaseAllForgetsHeldKeysAndButtonsWithoutEvents) {
   InputRecorder recorder;
-  source_->Key(kKeyA, true);
-  source_->Button(0, true);
+  scripted_.source.Key(kKeyA, true);
+  scripted_.source.Button(0, true);
   Frame();
   recorder.calls.clear();
   input::GetDevices().ReleaseAll();
@@ -129,10 +117,10 @@ TEST_F(InputTest, DoubleClickWithinThreeTenthsOfTheLastRelease) {
     mouse_ = input::GetDevices().mouse;
     InputRecorder recorder;
     for (int i = 0; i < 3; ++i) {
-      source_->Button(0, true);
+      scripted_.source.Button(0, true);
       MouseAt(c.releases[i] - 0.1f);
       recorder.calls.clear();
-      source_->Button(0, false);
+      scripted_.source.Button(0, false);
       MouseAt(c.releases[i]);
       if (c.doubleClicks[i]) {
         EXPECT_EQ(recorder.Starting("MouseDoubleClick"), std::vector<std::string>{"MouseDoubleClick 0"});
@@ -148,11 +136,11 @@ TEST_F(InputTest, DoubleClickWithinThreeTenthsOfTheLastRelease) {
 TEST_F(InputTest, APressStartsADragThatItsReleaseEnds) {
   InputRecorder recorder;
   input::g_cursorPosition = math::Vec2{0.25f, 0.5f};
-  source_->Motion(3, 0);
+  scripted_.source.Motion(3, 0);
   Frame();
   recorder.calls.clear();
 
-  source_->Button(0, true);
+  scripted_.source.Button(0, true);
   Frame();
   EXPECT_EQ(recorder.Starting("MouseButton"),
             (std::vector<std::string>{"MouseButtonPressed 0", "MouseButtonDown 0",
@@ -162,12 +150,12 @@ TEST_F(InputTest, APressStartsADragThatItsReleaseEnds) {
 
   recorder.calls.clear();
   input::g_cursorPosition = math::Vec2{0.75f, 0.5f};
-  source_->Motion(10, 0);
+  scripted_.source.Motion(10, 0);
   Frame();
   EXPECT_EQ(recorder.calls, (std::vector<std::string>{"MouseMoved", "MouseDragged", "MouseButtonDown 0"}));
 
   recorder.calls.clear();
-  source_->Button(0, false);
+  scripted_.source.Button(0, false);
   Frame();
   EXPECT_EQ(recorder.calls, (std::vector<std::string>{"MouseButtonReleased 0", "MouseDragEnd"}));
   EXPECT_FALSE(mouse_->dragging);
@@ -175,7 +163,7 @@ TEST_F(InputTest, APressStartsADragThatItsReleaseEnds) {
 
 TEST_F(InputTest, AHeldButtonRepeatsEveryTenthOfASecond) {
   InputRecorder recorder;
-  source_->Button(2, true);
+  scripted_.source.Button(2, true);
   for (int frame = 0; frame < 60; ++frame) Frame();
   // The first repeat comes with the press (the countdown starts at 0), then every 0.1 s.
   const size_t repeats = recorder.Starting("MouseButtonRepeat").size();
@@ -186,7 +174,7 @@ TEST_F(InputTest, AHeldButtonRepeatsEveryTenthOfASecond) {
 
 TEST_F(InputTest, HoverComesEveryUpdateOnceTheMouseIsStill) {
   InputRecorder recorder;
-  source_->Motion(1, 1);
+  scripted_.source.Motion(1, 1);
   mouse_->Update(false, 0.15f, 1.0f);
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"MouseMoved"});
   recorder.calls.clear();
@@ -197,7 +185,7 @@ TEST_F(InputTest, HoverComesEveryUpdateOnceTheMouseIsStill) {
   EXPECT_EQ(recorder.Count("MouseHover"), 3u);
   // Moving again starts over.
   recorder.calls.clear();
-  source_->Motion(-1, 0);
+  scripted_.source.Motion(-1, 0);
   mouse_->Update(false, dt, 1.75f);
   mouse_->Update(false, dt, 1.9f);
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"MouseMoved"});
@@ -205,7 +193,7 @@ TEST_F(InputTest, HoverComesEveryUpdateOnceTheMouseIsStill) {
 
 TEST_F(InputTest, WheelReportsTheDeviceDelta) {
   InputRecorder recorder;
-  source_->Wheel(-240);
+  scripted_.source.Wheel(-240);
   Frame();
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"MouseWheel -240"});
 }
@@ -233,9 +221,9 @@ TEST_F(InputTest, ListenersDestroyedDuringDispatchAreSkipped) {
     destroyer.victims[1] = &later;
 
     if (keys) {
-      source_->Key(kKeyA, true);
+      scripted_.source.Key(kKeyA, true);
     } else {
-      source_->Button(0, true);
+      scripted_.source.Button(0, true);
     }
     Frame();
     EXPECT_EQ(earlier, nullptr);
@@ -243,12 +231,12 @@ TEST_F(InputTest, ListenersDestroyedDuringDispatchAreSkipped) {
     if (keys) {
       EXPECT_EQ(last.Starting("Key"), (std::vector<std::string>{"KeyPressed 1e", "KeyDown 1e"}));
       EXPECT_EQ(keyboard_->ListenerCount(), 2u);
-      source_->Key(kKeyA, false);
+      scripted_.source.Key(kKeyA, false);
     } else {
       EXPECT_EQ(last.Starting("MouseButtonPressed"), std::vector<std::string>{"MouseButtonPressed 0"});
       EXPECT_EQ(last.Count("MouseButtonDown 0"), 1u);
       EXPECT_EQ(mouse_->ListenerCount(), 2u);
-      source_->Button(0, false);
+      scripted_.source.Button(0, false);
     }
     // Later updates go on with the listeners that are left.
     Frame();
@@ -272,7 +260,7 @@ TEST_F(InputTest, MouseListenersReuseFreedEntries) {
   ASSERT_EQ(mouse_->Listeners().size(), 3u);
   EXPECT_EQ(mouse_->Listeners()[0], nullptr);
 
-  source_->Button(0, true);
+  scripted_.source.Button(0, true);
   Frame();
   ASSERT_NE(maker.made, nullptr);
   EXPECT_EQ(mouse_->Listeners()[0], static_cast<input::MouseListener*>(maker.made.get()));
@@ -284,8 +272,8 @@ TEST_F(InputTest, MouseListenersReuseFreedEntries) {
 TEST_F(InputTest, DisabledListenersHearNothing) {
   InputRecorder recorder;
   recorder.input::KeyboardListener::enabled = false;
-  source_->Key(kKeyA, true);
-  source_->Button(0, true);
+  scripted_.source.Key(kKeyA, true);
+  scripted_.source.Button(0, true);
   Frame();
   EXPECT_TRUE(recorder.Starting("Key").empty());
   EXPECT_FALSE(recorder.Starting("Mouse").empty());
@@ -295,7 +283,7 @@ TEST_F(InputTest, KeysTranslateWithTheShiftState) {
   input::KeyEvent key;
   key.code = kKeyA;
   EXPECT_EQ(key.ToAscii(), 'a');
-  source_->Key(kLeftShift, true);
+  scripted_.source.Key(kLeftShift, true);
   Frame();
   EXPECT_EQ(key.ToAscii(), 'A');
   uint16_t chars[2] = {0, 0};

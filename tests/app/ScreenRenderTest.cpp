@@ -27,12 +27,6 @@ constexpr float kFrameTime = 1.0f / 60.0f;
 // Frames of the covering phase until its progress is one half (0.4 s of its 0.8 s).
 constexpr int kHalfWayFrames = 24;
 
-std::string ScreenPanel(const std::string& name, const std::string& image) {
-  return "Panel = { Name = '" + name + "', Size = { 1, 1 }, Children = {\n"
-         "  { Name = '" + name + "_bg', Pos = { 0, 0 }, Size = { 1, 1 }, MouseOff = '" + image + "' },\n"
-         "} }\n";
-}
-
 class ScreenRenderTest : public GlGraphicsTest {
  protected:
   void SetUp() override {
@@ -50,26 +44,17 @@ class ScreenRenderTest : public GlGraphicsTest {
 
     WriteFixture("img/red.png", PngFile(16, 16, Pixels(16 * 16, kRed)));
     WriteFixture("img/blue.png", PngFile(16, 16, Pixels(16 * 16, kBlue)));
-    WriteFixture("ui/red.ui", ScreenPanel("red", "img/red.png"));
-    WriteFixture("ui/blue.ui", ScreenPanel("blue", "img/blue.png"));
+    WriteFixture("ui/red.ui", screentest::PanelFile("red", "img/red.png"));
+    WriteFixture("ui/blue.ui", screentest::PanelFile("blue", "img/blue.png"));
   }
   void TearDown() override {
-    flow_.Shutdown();
-    flow_.transitions.outgoing.reset();
-    flow_.transitions.incoming.reset();
-    flow_.camera = nullptr;
-    ui::GetUIMan().Shutdown();
-    ui::GetUIMan().camera = nullptr;
-    ui::GetUIMan().cursorShown = true;
+    screentest::ClearScreens();
     console::GetConsole().Shutdown();
     camera_.reset();
     GlGraphicsTest::TearDown();
     screentest::DetachApplication();
   }
 
-  void Run(const std::string& text) {
-    EXPECT_EQ(console::GetConsole().GetState()->DoString(text.c_str()), 0) << text;
-  }
   void Frames(int count) {
     for (int i = 0; i < count; ++i) {
       time_ += kFrameTime;
@@ -105,7 +90,7 @@ uint32_t Halved(uint32_t color) {
 }
 
 TEST_F(ScreenRenderTest, TwoScreensFromLuaSwitchThroughEachTransition) {
-  Run("AddGameScreen('red', 'ui/red.ui', 'entered = \"red\"', 'left = \"red\"')\n"
+  flowtest::RunScript("AddGameScreen('red', 'ui/red.ui', 'entered = \"red\"', 'left = \"red\"')\n"
       "AddGameScreen('blue', 'ui/blue.ui', 'entered = \"blue\"', 'left = \"blue\"')\n"
       "JumpState('red')");
   Frames(2);
@@ -139,7 +124,8 @@ TEST_F(ScreenRenderTest, TwoScreensFromLuaSwitchThroughEachTransition) {
     const uint32_t outgoing = from == "red" ? kRed : kBlue;
     const uint32_t incoming = from == "red" ? kBlue : kRed;
 
-    Run(std::string("SetTransitionEffect('") + c.kind + "', '" + to + "', 'covered = \"" + c.kind + "\"')");
+    flowtest::RunScript(std::string("SetTransitionEffect('") + c.kind + "', '" + to + "', 'covered = \"" + c.kind +
+                        "\"')");
     Frames(kHalfWayFrames - 1);
     const Bitmap half = FrameWithScreenshot(std::string("half_") + c.kind);
     ASSERT_EQ(half.width, 800);

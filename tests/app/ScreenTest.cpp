@@ -98,12 +98,6 @@ class HookedScreen : public GameScreen {
   std::vector<std::string>* steps_;
 };
 
-std::string PanelFile(const std::string& name, const std::string& image) {
-  return "Panel = { Name = '" + name + "', Size = { 1, 1 }, Children = {\n"
-         "  { Name = '" + name + "_bg', Pos = { 0, 0 }, Size = { 1, 1 }, MouseOff = '" + image + "' },\n"
-         "} }\n";
-}
-
 class ScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -114,13 +108,7 @@ class ScreenTest : public ::testing::Test {
                                                math::Vec2(1.0f, 100.0f));
   }
   void TearDown() override {
-    flow_.Shutdown();
-    flow_.transitions.outgoing.reset();
-    flow_.transitions.incoming.reset();
-    flow_.camera = nullptr;
-    ui_.Shutdown();
-    ui_.camera = nullptr;
-    ui_.cursorShown = true;
+    screentest::ClearScreens();
     console::GetConsole().open = false;
     FontManager::Get().Shutdown();
     console::GetConsole().Shutdown();
@@ -133,7 +121,7 @@ class ScreenTest : public ::testing::Test {
 };
 
 TEST_F(ScreenTest, AFrameDrawsItsFifteenStepsInOrder) {
-  testenv::WriteFile("ui/order.ui", PanelFile("order", "img/panel.png"));
+  testenv::WriteFile("ui/order.ui", screentest::PanelFile("order", "img/panel.png"));
   HookedScreen screen(camera_.get(), "ui/order.ui", &renderer_.steps);
   screen.OnEnter();
 
@@ -214,7 +202,7 @@ TEST_F(ScreenTest, AScreenWithoutACameraStillDrawsItsFrameClearedToBlack) {
 
 TEST_F(ScreenTest, EnteringShowsThePanelsRunsTheEnterScriptAndLeavingUndoesIt) {
   ASSERT_TRUE(screentest::StartInputDevices());
-  testenv::WriteFile("ui/shop.ui", PanelFile("shop", "img/shop.png"));
+  testenv::WriteFile("ui/shop.ui", screentest::PanelFile("shop", "img/shop.png"));
 
   LogCapture log;
   // The panel file's name is looked up without regard to case; the scene's is lower-cased.
@@ -305,7 +293,7 @@ TEST_F(ScreenTest, ScriptsAreSkippedWhileTheConsoleHasNoLuaState) {
 }
 
 TEST_F(ScreenTest, APanelTheUserInterfaceDroppedIsNotTouchedAgain) {
-  testenv::WriteFile("ui/drop.ui", PanelFile("drop", "img/drop.png"));
+  testenv::WriteFile("ui/drop.ui", screentest::PanelFile("drop", "img/drop.png"));
   GameScreen screen(camera_.get(), "ui/drop.ui", "", "");
   ASSERT_EQ(screen.panels.size(), 1u);
   ASSERT_TRUE(ui_.DropPanel(screen.panels[0], true));
@@ -315,7 +303,7 @@ TEST_F(ScreenTest, APanelTheUserInterfaceDroppedIsNotTouchedAgain) {
 
 TEST_F(ScreenTest, AddGameScreenMakesAScreenWithTheManagersCameraAndRefusesATakenName) {
   ASSERT_TRUE(gameflow::RegisterGameFlowManager(console::GetConsole().GetState()));
-  testenv::WriteFile("ui/map.ui", PanelFile("map", "img/map.png"));
+  testenv::WriteFile("ui/map.ui", screentest::PanelFile("map", "img/map.png"));
   flow_.camera = camera_.get();
 
   LogCapture log;

@@ -6,6 +6,7 @@
 #include "engine/app/GameFlowManager.h"
 #include "engine/app/Input.h"
 #include "engine/app/Mouse.h"
+#include "engine/ui/UIManager.h"
 #include "platform/win32/SdlVideo.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -42,6 +43,24 @@ bool IsMouseListener(const input::MouseListener* listener) {
   if (!mouse) return false;
   const auto& listeners = mouse->Listeners();
   return std::find(listeners.begin(), listeners.end(), listener) != listeners.end();
+}
+
+std::string PanelFile(const std::string& name, const std::string& image) {
+  return "Panel = { Name = '" + name + "', Size = { 1, 1 }, Children = {\n"
+         "  { Name = '" + name + "_bg', Pos = { 0, 0 }, Size = { 1, 1 }, MouseOff = '" + image + "' },\n"
+         "} }\n";
+}
+
+void ClearScreens() {
+  gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+  flow.Shutdown();
+  flow.transitions.outgoing.reset();
+  flow.transitions.incoming.reset();
+  flow.camera = nullptr;
+  ui::UIManager& manager = ui::GetUIMan();
+  manager.Shutdown();
+  manager.camera = nullptr;
+  manager.cursorShown = true;
 }
 
 }  // namespace screentest

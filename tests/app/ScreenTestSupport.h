@@ -4,6 +4,8 @@
 // headers and the Direct3D headers (the camera's) both declare RECT, so these live in a
 // file of their own.
 
+#include <string>
+
 namespace input {
 class MouseListener;
 }
@@ -20,5 +22,12 @@ bool StartInputDevices();
 void StopInputDevices();
 // The listener is registered with the mouse device.
 bool IsMouseListener(const input::MouseListener* listener);
+
+// The text of a panel file: a full-screen panel whose one full-size child shows the image.
+std::string PanelFile(const std::string& name, const std::string& image);
+
+// Leaves the game flow manager and the UI manager without states, transitions, camera or
+// panels, and the cursor shown again.
+void ClearScreens();
 
 }  // namespace screentest

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/app/RecordOrder.h"
 #include "tests/support/TestEnv.h"
 
 extern char** environ;
@@ -41,6 +42,8 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using recordtest::ExpectInOrder;
+using recordtest::FindFrom;
 using Clock = std::chrono::steady_clock;
 
 const std::string kBin = std::string(PELLAVO_BINARY_DIR) + "/bin";
@@ -177,26 +180,6 @@ std::vector<std::string> LogLines(const std::string& path) {
   return lines;
 }
 
-size_t Find(const std::vector<std::string>& lines, const std::string& text, size_t from = 0) {
-  for (size_t i = from; i < lines.size(); ++i) {
-    if (lines[i].find(text) != std::string::npos) return i;
-  }
-  return std::string::npos;
-}
-
-void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
-  size_t at = 0;
-  for (const std::string& text : expected) {
-    const size_t found = Find(lines, text, at);
-    if (found == std::string::npos) {
-      ADD_FAILURE() << "kv.log: \"" << text << "\" "
-                    << (Find(lines, text) == std::string::npos ? "is missing" : "comes too early");
-      return;
-    }
-    at = found + 1;
-  }
-}
-
 struct Picture {
   int32_t width = 0;
   int32_t height = 0;
@@ -289,8 +272,8 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
       "Trying to save Config file " + saveFolder + "kv.lua  [MSG_INIT]",
       "Config file saved  [MSG_INIT]",
   });
-  EXPECT_EQ(Find(log, "[MSG_FATAL]"), std::string::npos);
-  EXPECT_EQ(Find(log, "Message box"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "Message box"), std::string::npos);
   // The settings are saved last, while the log is still open.
   EXPECT_EQ(log.empty() ? std::string() : log.back(), "Config file saved  [MSG_INIT]");
 
@@ -322,9 +305,9 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
   const RunResult second = RunProgram(work, dataHome);
   EXPECT_EQ(second.status, 0);
   const std::vector<std::string> again = LogLines(saveFolder + "kv.log");
-  EXPECT_NE(Find(again, "E2E profiles at start: 1 e2e player  [MSG_SCRIPT]"), std::string::npos);
-  EXPECT_NE(Find(again, "Game scripts ready, language german  [MSG_SCRIPT]"), std::string::npos);
-  EXPECT_EQ(Find(again, "Unable to load RMS"), std::string::npos);
+  EXPECT_NE(FindFrom(again, "E2E profiles at start: 1 e2e player  [MSG_SCRIPT]"), std::string::npos);
+  EXPECT_NE(FindFrom(again, "Game scripts ready, language german  [MSG_SCRIPT]"), std::string::npos);
+  EXPECT_EQ(FindFrom(again, "Unable to load RMS"), std::string::npos);
   EXPECT_EQ(testenv::ReadFile(saveFolder + "kx_hovrik.rms").size(), kProfileFileSize);
 
   // The timings (README, Performance): the two splash pages take 10 s by design.
