@@ -23,8 +23,9 @@ constexpr size_t kCommandReserve = 256;
 
 // Raises target to value; never lowers it. Both threads mark plays as ended, and an
 // older play that ends late must not undo the mark of a newer one.
-void StoreMax(std::atomic<uint32_t>& target, uint32_t value) {
-  uint32_t current = target.load(std::memory_order_relaxed);
+template <typename T>
+void StoreMax(std::atomic<T>& target, T value) {
+  T current = target.load(std::memory_order_relaxed);
   while (current < value &&
          !target.compare_exchange_weak(current, value, std::memory_order_release,
                                        std::memory_order_relaxed)) {
@@ -217,8 +218,7 @@ struct Mixer::Impl {
         Link(voice);
         break;
       case Command::Kind::kStop:
-        Unlink(voice);
-        StoreMax(voice->doneSerial, voice->mixSerial);
+        Finish(voice);
         break;
       case Command::Kind::kGain:
         voice->left = command.left;
@@ -338,9 +338,7 @@ struct Mixer::Impl {
     }
     impl.outFrames.fetch_add(uint64_t(frames));
     impl.outLoudFrames.fetch_add(loud);
-    int seen = impl.outPeak.load();
-    while (seen < peak && !impl.outPeak.compare_exchange_weak(seen, peak)) {
-    }
+    StoreMax(impl.outPeak, peak);
   }
 
   // Releases everything once no device pulls any more.
