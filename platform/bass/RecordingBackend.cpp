@@ -4,6 +4,16 @@
 #include <utility>
 
 namespace bass {
+namespace {
+
+// What a load names: the bytes of a memory load, or the path of a file load.
+std::string LoadedData(bool mem, const void* file, uint64_t offset, uint32_t length) {
+  if (!file) return std::string();
+  const char* text = static_cast<const char*>(file);
+  return mem ? std::string(text + offset, length) : std::string(text);
+}
+
+}  // namespace
 
 std::string RecordingBackend::Call::ToString() const {
   std::string text = function + "(";
@@ -102,10 +112,7 @@ bool RecordingBackend::Pause() {
 HSAMPLE RecordingBackend::SampleLoad(bool mem, const void* file, uint64_t offset,
                                      uint32_t length, uint32_t max, uint32_t flags) {
   Call& call = Record("BASS_SampleLoad", {mem, int64_t(offset), length, max, flags});
-  if (file) {
-    call.data = mem ? std::string(static_cast<const char*>(file) + offset, length)
-                    : std::string(static_cast<const char*>(file));
-  }
+  call.data = LoadedData(mem, file, offset, length);
   if (TakeFailure(call)) return 0;
   if (!initialized_) return Failed(call, BASS_ERROR_INIT);
   if (!file || (mem && length == 0) || max < 1 || max > 65535) {
@@ -166,10 +173,7 @@ HCHANNEL RecordingBackend::SampleGetChannel(HSAMPLE handle, bool onlynew) {
 HMUSIC RecordingBackend::MusicLoad(bool mem, const void* file, uint64_t offset, uint32_t length,
                                    uint32_t flags, uint32_t freq) {
   Call& call = Record("BASS_MusicLoad", {mem, int64_t(offset), length, flags, freq});
-  if (file) {
-    call.data = mem ? std::string(static_cast<const char*>(file) + offset, length)
-                    : std::string(static_cast<const char*>(file));
-  }
+  call.data = LoadedData(mem, file, offset, length);
   if (TakeFailure(call)) return 0;
   if (!initialized_) return Failed(call, BASS_ERROR_INIT);
   if (!file || (mem && length == 0)) return Failed(call, BASS_ERROR_ILLPARAM);
