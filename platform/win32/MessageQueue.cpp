@@ -209,8 +209,7 @@ void MessageQueue::NoteDropTaken(HDROP drop) {
 bool MessageQueue::Peek(MSG* out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
   Drain();
   DeliverSent();
-  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!PassesFilter(*it, window, filterMin, filterMax)) continue;
+  if (auto it = FindPosted(window, filterMin, filterMax); it != posted_.end()) {
     const MSG msg = *it;
     if (remove) {
       posted_.erase(it);
@@ -219,26 +218,27 @@ bool MessageQueue::Peek(MSG* out, HWND window, UINT filterMin, UINT filterMax, b
     if (out) *out = msg;
     return true;
   }
-  // WM_QUIT is a thread message that waits behind every posted one.
-  const bool quitPasses = (!window || window == reinterpret_cast<HWND>(-1)) &&
-                          ((filterMin == 0 && filterMax == 0) ||
-                           (WM_QUIT >= filterMin && WM_QUIT <= filterMax));
-  if (quitPending_ && quitPasses) {
-    if (remove) quitPending_ = false;
-    if (out) *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode_), 0, TicksMs(), {0, 0}};
-    return true;
-  }
-  return false;
+  // WM_QUIT is a thread message (no window) that waits behind every posted one.
+  if (!quitPending_) return false;
+  const MSG quit{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode_), 0, TicksMs(), {0, 0}};
+  if (!PassesFilter(quit, window, filterMin, filterMax)) return false;
+  if (remove) quitPending_ = false;
+  if (out) *out = quit;
+  return true;
 }
 
 bool MessageQueue::Take(MSG* out, HWND window, UINT filterMin, UINT filterMax) {
-  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!PassesFilter(*it, window, filterMin, filterMax)) continue;
-    if (out) *out = *it;
-    posted_.erase(it);
-    return true;
-  }
-  return false;
+  const auto it = FindPosted(window, filterMin, filterMax);
+  if (it == posted_.end()) return false;
+  if (out) *out = *it;
+  posted_.erase(it);
+  return true;
+}
+
+std::deque<MSG>::iterator MessageQueue::FindPosted(HWND window, UINT filterMin, UINT filterMax) {
+  return std::find_if(posted_.begin(), posted_.end(), [&](const MSG& msg) {
+    return PassesFilter(msg, window, filterMin, filterMax);
+  });
 }
 
 void MessageQueue::PurgeWindow(HWND window) {

@@ -75,6 +75,8 @@ class MessageQueue {
   void NoteActivation(HWND window, WPARAM wParam);
   void DeliverSent();
   void NoteDropTaken(HDROP drop);
+  // The first posted message that passes the filter, or the end.
+  std::deque<MSG>::iterator FindPosted(HWND window, UINT filterMin, UINT filterMax);
   void PostSystemKey(const InputEvent& event);
 
   EventSource* source_ = nullptr;
