@@ -108,16 +108,22 @@ void MessageQueue::Quit(int exitCode) {
   exitCode_ = exitCode;
 }
 
+template <typename Tell>
+void MessageQueue::ForEachSink(Tell tell) {
+  // Copy: a sink may unregister itself (or another) when it loses its device; one that is
+  // gone is not told any more.
+  const std::vector<InputSink*> sinks = sinks_;
+  for (InputSink* sink : sinks) {
+    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) tell(*sink);
+  }
+}
+
 void MessageQueue::NoteActivation(HWND window, WPARAM wParam) {
   const bool active = LOWORD(wParam) != WA_INACTIVE;
   if (active) activeWindow_ = window;
   if (active == focused_) return;
   focused_ = active;
-  // Copy: a sink may unregister itself when it loses its device.
-  const std::vector<InputSink*> sinks = sinks_;
-  for (InputSink* sink : sinks) {
-    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) sink->OnFocusChange(active);
-  }
+  ForEachSink([active](InputSink& sink) { sink.OnFocusChange(active); });
 }
 
 HWND MessageQueue::ActiveWindow() const {
@@ -155,10 +161,7 @@ void MessageQueue::PostInput(const InputEvent& event) {
       break;
   }
   const uint32_t sequence = ++sequence_;
-  const std::vector<InputSink*> sinks = sinks_;
-  for (InputSink* sink : sinks) {
-    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) sink->OnInput(copy, sequence);
-  }
+  ForEachSink([&copy, sequence](InputSink& sink) { sink.OnInput(copy, sequence); });
 }
 
 // Win32 reports keys pressed while Alt is held, and Alt itself, as system keys.
