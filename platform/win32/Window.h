@@ -21,6 +21,9 @@ class Window : public HWND__ {
   // The live window behind a handle; null for null, a destroyed window or a handle of
   // another kind. Never dereferences the handle.
   static Window* FromHandle(HWND handle);
+  // The same, with the last error set to ERROR_INVALID_WINDOW_HANDLE when there is none:
+  // the common start of a user32 call on a window.
+  static Window* FromHandleOrFail(HWND handle);
   static Window* FromSdlId(uint32_t windowId);
   // The first live window of a class (names compare without regard to case).
   static Window* FindByClass(const std::string& className);
