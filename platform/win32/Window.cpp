@@ -83,11 +83,14 @@ Window* Window::FromSdlId(uint32_t windowId) {
 }
 
 Window* Window::FindByClass(const std::string& className) {
-  const std::string folded = Folded(className);
   for (Window* window : LiveWindows()) {
-    if (Folded(window->className_) == folded) return window;
+    if (window->HasClass(className)) return window;
   }
   return nullptr;
+}
+
+bool Window::HasClass(const std::string& className) const {
+  return SDL_strcasecmp(className_.c_str(), className.c_str()) == 0;
 }
 
 const std::vector<Window*>& Window::All() { return LiveWindows(); }

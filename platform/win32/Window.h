@@ -29,7 +29,8 @@ class Window : public HWND__ {
   static Window* FindByClass(const std::string& className);
   static const std::vector<Window*>& All();
 
-  const std::string& ClassName() const { return className_; }
+  // Whether the window is of the class (names compare without regard to case).
+  bool HasClass(const std::string& className) const;
   LRESULT Call(UINT message, WPARAM wParam, LPARAM lParam);
 
   DWORD Style() const;
