@@ -389,12 +389,9 @@ BOOL GetWindowRect(HWND handle, RECT* rect) {
 }
 
 BOOL GetClientRect(HWND handle, RECT* rect) {
-  Window* window = Window::FromHandle(handle);
-  if (!window || !rect) {
-    SetLastError(window ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const RECT outer = window->Rect();
+  // The client area is the whole window (there is no frame), at the origin.
+  RECT outer;
+  if (!GetWindowRect(handle, rect ? &outer : nullptr)) return FALSE;
   *rect = RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top};
   return TRUE;
 }
