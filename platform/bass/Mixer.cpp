@@ -23,8 +23,9 @@ constexpr size_t kCommandReserve = 256;
 
 // Raises target to value; never lowers it. Both threads mark plays as ended, and an
 // older play that ends late must not undo the mark of a newer one.
-void StoreMax(std::atomic<uint32_t>& target, uint32_t value) {
-  uint32_t current = target.load(std::memory_order_relaxed);
+template <typename T>
+void StoreMax(std::atomic<T>& target, T value) {
+  T current = target.load(std::memory_order_relaxed);
   while (current < value &&
          !target.compare_exchange_weak(current, value, std::memory_order_release,
                                        std::memory_order_relaxed)) {
@@ -150,6 +151,18 @@ struct Mixer::Impl {
     return nullptr;
   }
 
+  // The channel or music of a BASS_Channel call (apiLock held); null, with the error
+  // set, when the mixer is not initialised or the handle names nothing.
+  Voice* ChannelOfCall(uint32_t handle) {
+    if (!initialized) {
+      Fail(BASS_ERROR_INIT);
+      return nullptr;
+    }
+    Voice* voice = FindChannel(handle);
+    if (!voice) Fail(BASS_ERROR_HANDLE);
+    return voice;
+  }
+
   // Whether SDL's audio thread takes the queue: not without a device, while a test holds
   // it, or once the device is gone (unplugged).
   bool DevicePulls() const {
@@ -217,8 +230,7 @@ struct Mixer::Impl {
         Link(voice);
         break;
       case Command::Kind::kStop:
-        Unlink(voice);
-        StoreMax(voice->doneSerial, voice->mixSerial);
+        Finish(voice);
         break;
       case Command::Kind::kGain:
         voice->left = command.left;
@@ -338,9 +350,7 @@ struct Mixer::Impl {
     }
     impl.outFrames.fetch_add(uint64_t(frames));
     impl.outLoudFrames.fetch_add(loud);
-    int seen = impl.outPeak.load();
-    while (seen < peak && !impl.outPeak.compare_exchange_weak(seen, peak)) {
-    }
+    StoreMax(impl.outPeak, peak);
   }
 
   // Releases everything once no device pulls any more.
@@ -629,9 +639,8 @@ bool Mixer::MusicFree(HMUSIC handle) {
 bool Mixer::ChannelPlay(uint32_t handle, bool restart) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) return Fail(BASS_ERROR_INIT);
-  Voice* voice = m.FindChannel(handle);
-  if (!voice) return Fail(BASS_ERROR_HANDLE);
+  Voice* voice = m.ChannelOfCall(handle);
+  if (!voice) return false;
   Command command;
   command.kind = Command::Kind::kPlay;
   command.voice = voice;
@@ -645,9 +654,8 @@ bool Mixer::ChannelPlay(uint32_t handle, bool restart) {
 bool Mixer::ChannelStop(uint32_t handle) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) return Fail(BASS_ERROR_INIT);
-  Voice* voice = m.FindChannel(handle);
-  if (!voice) return Fail(BASS_ERROR_HANDLE);
+  Voice* voice = m.ChannelOfCall(handle);
+  if (!voice) return false;
   StoreMax(voice->doneSerial, voice->playSerial);  // stopped from now on, for every caller
   Command command;
   command.kind = Command::Kind::kStop;
@@ -660,15 +668,8 @@ bool Mixer::ChannelStop(uint32_t handle) {
 uint32_t Mixer::ChannelIsActive(uint32_t handle) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) {
-    Fail(BASS_ERROR_INIT);
-    return BASS_ACTIVE_STOPPED;
-  }
-  Voice* voice = m.FindChannel(handle);
-  if (!voice) {
-    Fail(BASS_ERROR_HANDLE);
-    return BASS_ACTIVE_STOPPED;
-  }
+  Voice* voice = m.ChannelOfCall(handle);
+  if (!voice) return BASS_ACTIVE_STOPPED;
   Succeed();
   return voice->IsPlaying() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
 }
@@ -676,9 +677,8 @@ uint32_t Mixer::ChannelIsActive(uint32_t handle) {
 bool Mixer::ChannelSetAttributes(uint32_t handle, int freq, int volume, int pan) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) return Fail(BASS_ERROR_INIT);
-  Voice* voice = m.FindChannel(handle);
-  if (!voice) return Fail(BASS_ERROR_HANDLE);
+  Voice* voice = m.ChannelOfCall(handle);
+  if (!voice) return false;
   if (freq != BASS_KEEP_FREQUENCY && freq != 0) return Fail(BASS_ERROR_NOTAVAIL);
   voice->volume = std::clamp(volume, 0, 100);
   if (pan != BASS_KEEP_PAN) voice->pan = std::clamp(pan, -100, 100);
@@ -694,9 +694,8 @@ bool Mixer::ChannelSetAttributes(uint32_t handle, int freq, int volume, int pan)
 bool Mixer::ChannelSetPosition(uint32_t handle, uint64_t pos) {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.apiLock);
-  if (!m.initialized) return Fail(BASS_ERROR_INIT);
-  Voice* voice = m.FindChannel(handle);
-  if (!voice) return Fail(BASS_ERROR_HANDLE);
+  Voice* voice = m.ChannelOfCall(handle);
+  if (!voice) return false;
   Command command;
   command.voice = voice;
   const uint64_t frame = pos / 4;

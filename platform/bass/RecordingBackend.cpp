@@ -4,6 +4,16 @@
 #include <utility>
 
 namespace bass {
+namespace {
+
+// What a load names: the bytes of a memory load, or the path of a file load.
+std::string LoadedData(bool mem, const void* file, uint64_t offset, uint32_t length) {
+  if (!file) return std::string();
+  const char* text = static_cast<const char*>(file);
+  return mem ? std::string(text + offset, length) : std::string(text);
+}
+
+}  // namespace
 
 std::string RecordingBackend::Call::ToString() const {
   std::string text = function + "(";
@@ -44,6 +54,17 @@ bool RecordingBackend::Failed(Call& call, int code) {
 RecordingBackend::ChannelState* RecordingBackend::FindChannel(uint32_t handle) {
   auto it = channels_.find(handle);
   return it == channels_.end() ? nullptr : &it->second;
+}
+
+RecordingBackend::ChannelState* RecordingBackend::ChannelOfCall(Call& call, uint32_t handle) {
+  if (TakeFailure(call)) return nullptr;
+  if (!initialized_) {
+    Failed(call, BASS_ERROR_INIT);
+    return nullptr;
+  }
+  ChannelState* state = FindChannel(handle);
+  if (!state) Failed(call, BASS_ERROR_HANDLE);
+  return state;
 }
 
 const RecordingBackend::ChannelState* RecordingBackend::Channel(uint32_t handle) const {
@@ -91,10 +112,7 @@ bool RecordingBackend::Pause() {
 HSAMPLE RecordingBackend::SampleLoad(bool mem, const void* file, uint64_t offset,
                                      uint32_t length, uint32_t max, uint32_t flags) {
   Call& call = Record("BASS_SampleLoad", {mem, int64_t(offset), length, max, flags});
-  if (file) {
-    call.data = mem ? std::string(static_cast<const char*>(file) + offset, length)
-                    : std::string(static_cast<const char*>(file));
-  }
+  call.data = LoadedData(mem, file, offset, length);
   if (TakeFailure(call)) return 0;
   if (!initialized_) return Failed(call, BASS_ERROR_INIT);
   if (!file || (mem && length == 0) || max < 1 || max > 65535) {
@@ -155,10 +173,7 @@ HCHANNEL RecordingBackend::SampleGetChannel(HSAMPLE handle, bool onlynew) {
 HMUSIC RecordingBackend::MusicLoad(bool mem, const void* file, uint64_t offset, uint32_t length,
                                    uint32_t flags, uint32_t freq) {
   Call& call = Record("BASS_MusicLoad", {mem, int64_t(offset), length, flags, freq});
-  if (file) {
-    call.data = mem ? std::string(static_cast<const char*>(file) + offset, length)
-                    : std::string(static_cast<const char*>(file));
-  }
+  call.data = LoadedData(mem, file, offset, length);
   if (TakeFailure(call)) return 0;
   if (!initialized_) return Failed(call, BASS_ERROR_INIT);
   if (!file || (mem && length == 0)) return Failed(call, BASS_ERROR_ILLPARAM);
@@ -181,10 +196,8 @@ bool RecordingBackend::MusicFree(HMUSIC handle) {
 
 bool RecordingBackend::ChannelPlay(uint32_t handle, bool restart) {
   Call& call = Record("BASS_ChannelPlay", {handle, restart});
-  if (TakeFailure(call)) return false;
-  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
-  ChannelState* state = FindChannel(handle);
-  if (!state) return Failed(call, BASS_ERROR_HANDLE);
+  ChannelState* state = ChannelOfCall(call, handle);
+  if (!state) return false;
   state->active = BASS_ACTIVE_PLAYING;
   if (restart) state->position = 0;
   return Done(call, 1);
@@ -192,36 +205,24 @@ bool RecordingBackend::ChannelPlay(uint32_t handle, bool restart) {
 
 bool RecordingBackend::ChannelStop(uint32_t handle) {
   Call& call = Record("BASS_ChannelStop", {handle});
-  if (TakeFailure(call)) return false;
-  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
-  ChannelState* state = FindChannel(handle);
-  if (!state) return Failed(call, BASS_ERROR_HANDLE);
+  ChannelState* state = ChannelOfCall(call, handle);
+  if (!state) return false;
   state->active = BASS_ACTIVE_STOPPED;
   return Done(call, 1);
 }
 
 uint32_t RecordingBackend::ChannelIsActive(uint32_t handle) {
   Call& call = Record("BASS_ChannelIsActive", {handle});
-  if (TakeFailure(call)) return BASS_ACTIVE_STOPPED;
-  if (!initialized_) {
-    Failed(call, BASS_ERROR_INIT);
-    return BASS_ACTIVE_STOPPED;
-  }
-  const ChannelState* state = FindChannel(handle);
-  if (!state) {
-    Failed(call, BASS_ERROR_HANDLE);
-    return BASS_ACTIVE_STOPPED;
-  }
+  const ChannelState* state = ChannelOfCall(call, handle);
+  if (!state) return BASS_ACTIVE_STOPPED;
   Done(call, state->active);
   return state->active;
 }
 
 bool RecordingBackend::ChannelSetAttributes(uint32_t handle, int freq, int volume, int pan) {
   Call& call = Record("BASS_ChannelSetAttributes", {handle, freq, volume, pan});
-  if (TakeFailure(call)) return false;
-  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
-  ChannelState* state = FindChannel(handle);
-  if (!state) return Failed(call, BASS_ERROR_HANDLE);
+  ChannelState* state = ChannelOfCall(call, handle);
+  if (!state) return false;
   if (freq != BASS_KEEP_FREQUENCY && freq != 0) return Failed(call, BASS_ERROR_NOTAVAIL);
   state->volume = std::clamp(volume, 0, 100);
   if (pan != BASS_KEEP_PAN) state->pan = std::clamp(pan, -100, 100);
@@ -230,10 +231,8 @@ bool RecordingBackend::ChannelSetAttributes(uint32_t handle, int freq, int volum
 
 bool RecordingBackend::ChannelSetPosition(uint32_t handle, uint64_t pos) {
   Call& call = Record("BASS_ChannelSetPosition", {handle, int64_t(pos)});
-  if (TakeFailure(call)) return false;
-  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
-  ChannelState* state = FindChannel(handle);
-  if (!state) return Failed(call, BASS_ERROR_HANDLE);
+  ChannelState* state = ChannelOfCall(call, handle);
+  if (!state) return false;
   state->position = pos;
   return Done(call, 1);
 }

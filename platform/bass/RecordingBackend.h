@@ -112,6 +112,9 @@ class RecordingBackend final : public Backend {
   bool Done(Call& call, int64_t result);  // success: records the result
   bool Failed(Call& call, int code);      // failure: records 0
   ChannelState* FindChannel(uint32_t handle);
+  // The channel or music a BASS_Channel call names; null, with the call failed, when a
+  // failure rule takes the call, nothing is initialised or the handle names nothing.
+  ChannelState* ChannelOfCall(Call& call, uint32_t handle);
   uint32_t NewHandle() { return nextHandle_++; }
 
   std::vector<Call> calls_;

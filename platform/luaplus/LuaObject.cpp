@@ -67,15 +67,7 @@ LuaObject::LuaObject(const LuaObject& other) {
   }
 }
 
-LuaObject::LuaObject(LuaObject&& other) noexcept {
-  if (!other.state_) return;
-  LuaState* state = other.state_;
-  int ref = other.ref_;
-  other.Detach();
-  other.ref_ = LUA_NOREF;
-  ref_ = ref;
-  Attach(state);
-}
+LuaObject::LuaObject(LuaObject&& other) noexcept { TakeOver(other); }
 
 LuaObject& LuaObject::operator=(const LuaObject& other) {
   if (this == &other) return *this;
@@ -87,13 +79,7 @@ LuaObject& LuaObject::operator=(const LuaObject& other) {
 LuaObject& LuaObject::operator=(LuaObject&& other) noexcept {
   if (this == &other) return *this;
   Reset();
-  if (!other.state_) return *this;
-  LuaState* state = other.state_;
-  int ref = other.ref_;
-  other.Detach();
-  other.ref_ = LUA_NOREF;
-  ref_ = ref;
-  Attach(state);
+  TakeOver(other);
   return *this;
 }
 
@@ -102,8 +88,16 @@ LuaObject::~LuaObject() { Reset(); }
 void LuaObject::Reset() {
   if (!state_) return;
   luaL_unref(state_->GetCState(), LUA_REGISTRYINDEX, ref_);
-  ref_ = LUA_NOREF;
   Detach();
+}
+
+void LuaObject::TakeOver(LuaObject& other) {
+  if (!other.state_) return;
+  LuaState* state = other.state_;
+  const int ref = other.ref_;
+  other.Detach();
+  ref_ = ref;
+  Attach(state);
 }
 
 void LuaObject::Attach(LuaState* state) {
@@ -124,6 +118,7 @@ void LuaObject::Detach() {
   if (next_) next_->prev_ = prev_;
   prev_ = next_ = nullptr;
   state_ = nullptr;
+  ref_ = LUA_NOREF;
 }
 
 lua_State* LuaObject::PushValue() const {

@@ -98,7 +98,10 @@ class LuaObject {
   friend class LuaState;
 
   void Attach(LuaState* state);
+  // Leaves the state's list and forgets the state and the reference (without releasing it).
   void Detach();
+  // Moves other's reference into this empty object; other is left empty.
+  void TakeOver(LuaObject& other);
   // Pushes the value and returns the Lua state, or null (nothing pushed) when empty.
   lua_State* PushValue() const;
   // Pushes the value when it is a table and returns the Lua state; else null, nothing

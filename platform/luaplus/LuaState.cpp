@@ -43,11 +43,7 @@ LuaState* LuaState::Create(bool initStandardLibrary, bool /*multithreaded*/) {
 void LuaState::Destroy(LuaState* state) {
   if (!state) return;
   // Objects that outlive the state become empty instead of pointing into a closed one.
-  while (state->objects_) {
-    LuaObject* object = state->objects_;
-    object->Detach();
-    object->ref_ = LUA_NOREF;
-  }
+  while (state->objects_) state->objects_->Detach();
   try {
     lua_close(state->L_);
   } catch (...) {

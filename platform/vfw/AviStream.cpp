@@ -25,6 +25,16 @@ std::int32_t AviStream::Open(const char* path, AviStream** out) {
   if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return AVIERR_FILEOPEN;
 
   AviStream* stream = new AviStream;
+  const std::int32_t result = stream->Load(path);
+  if (result != AVIERR_OK) {
+    delete stream;
+    return result;
+  }
+  *out = stream;
+  return AVIERR_OK;
+}
+
+std::int32_t AviStream::Load(const char* path) {
   // Only the AVI demuxer and only local files: a file must not be able to make FFmpeg
   // open other files or network addresses (as playlist formats would). The "file:"
   // prefix keeps a ":" in the name from being read as a protocol.
@@ -32,27 +42,20 @@ std::int32_t AviStream::Open(const char* path, AviStream** out) {
   AVDictionary* options = nullptr;
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   std::string url = std::string("file:") + path;
-  int result = avformat_open_input(&stream->format_, url.c_str(), avi, &options);
+  int result = avformat_open_input(&format_, url.c_str(), avi, &options);
   av_dict_free(&options);
   if (result < 0) {
-    delete stream;
     return result == AVERROR(ENOENT) || result == AVERROR(EACCES) ? AVIERR_FILEOPEN
                                                                    : AVIERR_BADFORMAT;
   }
-  if (avformat_find_stream_info(stream->format_, nullptr) < 0) {
-    delete stream;
-    return AVIERR_BADFORMAT;
-  }
+  if (avformat_find_stream_info(format_, nullptr) < 0) return AVIERR_BADFORMAT;
 
   const AVCodec* codec = nullptr;
-  int index = av_find_best_stream(stream->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-  if (index < 0) {
-    delete stream;
-    return index == AVERROR_DECODER_NOT_FOUND ? AVIERR_NOCOMPRESSOR : AVIERR_NODATA;
-  }
-  stream->streamIndex_ = index;
-  stream->codec_ = codec;
-  AVStream* video = stream->format_->streams[index];
+  int index = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  if (index < 0) return index == AVERROR_DECODER_NOT_FOUND ? AVIERR_NOCOMPRESSOR : AVIERR_NODATA;
+  streamIndex_ = index;
+  codec_ = codec;
+  AVStream* video = format_->streams[index];
 
   // The frame count: the header's, else the duration in frames, else the index's.
   std::int64_t length = video->nb_frames;
@@ -63,30 +66,23 @@ std::int32_t AviStream::Open(const char* path, AviStream** out) {
   // damaged or hostile header and would only make the decoder ask for huge buffers.
   if (par->width <= 0 || par->height <= 0 || par->width > kMaxSide || par->height > kMaxSide ||
       video->time_base.num <= 0 || video->time_base.den <= 0) {
-    delete stream;
     return AVIERR_BADFORMAT;
   }
   // A stream without frames has no frame time; the movie code divides by the count.
-  if (length <= 0) {
-    delete stream;
-    return AVIERR_NODATA;
-  }
-  stream->firstTimestamp_ = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
+  if (length <= 0) return AVIERR_NODATA;
+  firstTimestamp_ = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
 
-  AVISTREAMINFOA& info = stream->info_;
-  info.fccType = streamtypeVIDEO;
-  info.fccHandler = par->codec_tag;
-  info.dwScale = static_cast<std::uint32_t>(video->time_base.num);
-  info.dwRate = static_cast<std::uint32_t>(video->time_base.den);
-  info.dwStart = 0;
-  info.dwLength = static_cast<std::uint32_t>(
+  info_.fccType = streamtypeVIDEO;
+  info_.fccHandler = par->codec_tag;
+  info_.dwScale = static_cast<std::uint32_t>(video->time_base.num);
+  info_.dwRate = static_cast<std::uint32_t>(video->time_base.den);
+  info_.dwStart = 0;
+  info_.dwLength = static_cast<std::uint32_t>(
       std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
-  info.rcFrame = {0, 0, par->width, par->height};
+  info_.rcFrame = {0, 0, par->width, par->height};
   if (const AVDictionaryEntry* title = av_dict_get(video->metadata, "title", nullptr, 0)) {
-    std::strncpy(info.szName, title->value, sizeof info.szName - 1);
+    std::strncpy(info_.szName, title->value, sizeof info_.szName - 1);
   }
-
-  *out = stream;
   return AVIERR_OK;
 }
 

@@ -40,6 +40,8 @@ class AviStream {
  private:
   AviStream() = default;
   ~AviStream();
+  // Opens the demuxer and reads the video stream's header; an AVIERR code.
+  std::int32_t Load(const char* path);
 
   std::uint32_t references_ = 1;
   AVFormatContext* format_ = nullptr;

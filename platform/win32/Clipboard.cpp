@@ -23,6 +23,12 @@ ClipboardState& State() {
   return state;
 }
 
+// Whether the clipboard is open; sets the error of a call made while it is not.
+bool CheckOpen(const ClipboardState& state) {
+  if (!state.open) SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+  return state.open;
+}
+
 bool IsTextFormat(UINT format) {
   return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
 }
@@ -54,10 +60,7 @@ BOOL OpenClipboard(HWND owner) {
 
 BOOL CloseClipboard() {
   ClipboardState& state = State();
-  if (!state.open) {
-    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-    return FALSE;
-  }
+  if (!CheckOpen(state)) return FALSE;
   state.open = false;
   FreeHandedOut(state);
   return TRUE;
@@ -65,10 +68,7 @@ BOOL CloseClipboard() {
 
 BOOL EmptyClipboard() {
   ClipboardState& state = State();
-  if (!state.open) {
-    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-    return FALSE;
-  }
+  if (!CheckOpen(state)) return FALSE;
   FreeHandedOut(state);
   SDL_SetClipboardText("");
   return TRUE;
@@ -80,10 +80,7 @@ BOOL IsClipboardFormatAvailable(UINT format) {
 
 HANDLE GetClipboardData(UINT format) {
   ClipboardState& state = State();
-  if (!state.open) {
-    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-    return nullptr;
-  }
+  if (!CheckOpen(state)) return nullptr;
   if (!IsTextFormat(format) || !SDL_HasClipboardText()) return nullptr;
   char* raw = SDL_GetClipboardText();
   const std::string text = raw ? raw : "";
@@ -101,10 +98,7 @@ HANDLE GetClipboardData(UINT format) {
 
 HANDLE SetClipboardData(UINT format, HANDLE data) {
   ClipboardState& state = State();
-  if (!state.open) {
-    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-    return nullptr;
-  }
+  if (!CheckOpen(state)) return nullptr;
   if (!IsTextFormat(format) || !data) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;

@@ -9,19 +9,18 @@
 #include "platform/win32/SdlVideo.h"
 #include "platform/win32/WinUser.h"
 
-// A cursor: an SDL cursor (made when video is up) and whether it is the shared system
-// arrow, which is never freed.
+// A cursor or icon: an SDL cursor (made when video is up).
 struct HICON__ {
   SDL_Cursor* sdl = nullptr;
-  bool shared = false;
 };
 
 namespace {
 
 struct CursorState {
-  HICON__ arrow{nullptr, true};
-  HICON__ applicationIcon{nullptr, true};
-  HICON__ logoIcon{nullptr, true};
+  // The shared system handles, never freed.
+  HICON__ arrow;
+  HICON__ applicationIcon;
+  HICON__ logoIcon;
   HCURSOR current = nullptr;
   bool shown = true;
   std::vector<HCURSOR> made;  // handles of MakeCursorHandle, still live

@@ -47,6 +47,15 @@ class InputSink {
   ~InputSink() = default;
 };
 
+// Two values (coordinates, or a width and a height) packed into a message's lParam the
+// way GET_X_LPARAM and GET_Y_LPARAM read them back: each clamped to signed 16 bits.
+inline LPARAM PackSigned16(int low, int high) {
+  auto clamp16 = [](int value) {
+    return static_cast<WORD>(static_cast<int16_t>(value < -32768 ? -32768 : value > 32767 ? 32767 : value));
+  };
+  return MAKELPARAM(clamp16(low), clamp16(high));
+}
+
 class EventSource {
  public:
   virtual ~EventSource() = default;

@@ -28,6 +28,19 @@ struct FilterEntry {
   std::vector<std::string> patterns;
 };
 
+// The parts of text between separators (empty ones included).
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(separator, start);
+    if (end == std::string::npos) end = text.size();
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
 // The description and pattern pairs of a filter text (pairs of NUL-terminated texts,
 // ending with an empty one).
 std::vector<FilterEntry> ParseFilter(LPCSTR filter) {
@@ -40,16 +53,11 @@ std::vector<FilterEntry> ParseFilter(LPCSTR filter) {
     at += entry.description.size() + 1;
     const std::string patterns = at;
     at += patterns.size() + 1;
-    size_t start = 0;
-    while (start <= patterns.size()) {
-      size_t end = patterns.find(';', start);
-      if (end == std::string::npos) end = patterns.size();
-      std::string pattern = patterns.substr(start, end - start);
+    for (std::string& pattern : Split(patterns, ';')) {
       // "*.*" is every file on the dialog's home system; here it would only match names
       // with a dot.
       if (pattern == "*.*") pattern = "*";
       if (!pattern.empty()) entry.patterns.push_back(pattern);
-      start = end + 1;
     }
     if (entry.patterns.empty()) entry.patterns.push_back("*");
     entries.push_back(std::move(entry));
@@ -82,17 +90,10 @@ std::string StartFolder(const OPENFILENAMEA& record) {
 // The full path of a program found on PATH, or "" when there is none.
 std::string FindProgram(const char* name) {
   const char* path = std::getenv("PATH");
-  const std::string folders = path && *path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    size_t end = folders.find(':', start);
-    if (end == std::string::npos) end = folders.size();
-    const std::string folder = folders.substr(start, end - start);
-    if (!folder.empty()) {
-      const std::string candidate = folder + "/" + name;
-      if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    start = end + 1;
+  for (const std::string& folder : Split(path && *path ? path : "/usr/bin:/bin", ':')) {
+    if (folder.empty()) continue;
+    const std::string candidate = folder + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
   }
   return "";
 }

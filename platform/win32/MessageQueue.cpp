@@ -108,16 +108,22 @@ void MessageQueue::Quit(int exitCode) {
   exitCode_ = exitCode;
 }
 
+template <typename Tell>
+void MessageQueue::ForEachSink(Tell tell) {
+  // Copy: a sink may unregister itself (or another) when it loses its device; one that is
+  // gone is not told any more.
+  const std::vector<InputSink*> sinks = sinks_;
+  for (InputSink* sink : sinks) {
+    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) tell(*sink);
+  }
+}
+
 void MessageQueue::NoteActivation(HWND window, WPARAM wParam) {
   const bool active = LOWORD(wParam) != WA_INACTIVE;
   if (active) activeWindow_ = window;
   if (active == focused_) return;
   focused_ = active;
-  // Copy: a sink may unregister itself when it loses its device.
-  const std::vector<InputSink*> sinks = sinks_;
-  for (InputSink* sink : sinks) {
-    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) sink->OnFocusChange(active);
-  }
+  ForEachSink([active](InputSink& sink) { sink.OnFocusChange(active); });
 }
 
 HWND MessageQueue::ActiveWindow() const {
@@ -155,10 +161,7 @@ void MessageQueue::PostInput(const InputEvent& event) {
       break;
   }
   const uint32_t sequence = ++sequence_;
-  const std::vector<InputSink*> sinks = sinks_;
-  for (InputSink* sink : sinks) {
-    if (std::find(sinks_.begin(), sinks_.end(), sink) != sinks_.end()) sink->OnInput(copy, sequence);
-  }
+  ForEachSink([&copy, sequence](InputSink& sink) { sink.OnInput(copy, sequence); });
 }
 
 // Win32 reports keys pressed while Alt is held, and Alt itself, as system keys.
@@ -209,8 +212,7 @@ void MessageQueue::NoteDropTaken(HDROP drop) {
 bool MessageQueue::Peek(MSG* out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
   Drain();
   DeliverSent();
-  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!PassesFilter(*it, window, filterMin, filterMax)) continue;
+  if (auto it = FindPosted(window, filterMin, filterMax); it != posted_.end()) {
     const MSG msg = *it;
     if (remove) {
       posted_.erase(it);
@@ -219,26 +221,27 @@ bool MessageQueue::Peek(MSG* out, HWND window, UINT filterMin, UINT filterMax, b
     if (out) *out = msg;
     return true;
   }
-  // WM_QUIT is a thread message that waits behind every posted one.
-  const bool quitPasses = (!window || window == reinterpret_cast<HWND>(-1)) &&
-                          ((filterMin == 0 && filterMax == 0) ||
-                           (WM_QUIT >= filterMin && WM_QUIT <= filterMax));
-  if (quitPending_ && quitPasses) {
-    if (remove) quitPending_ = false;
-    if (out) *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode_), 0, TicksMs(), {0, 0}};
-    return true;
-  }
-  return false;
+  // WM_QUIT is a thread message (no window) that waits behind every posted one.
+  if (!quitPending_) return false;
+  const MSG quit{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode_), 0, TicksMs(), {0, 0}};
+  if (!PassesFilter(quit, window, filterMin, filterMax)) return false;
+  if (remove) quitPending_ = false;
+  if (out) *out = quit;
+  return true;
 }
 
 bool MessageQueue::Take(MSG* out, HWND window, UINT filterMin, UINT filterMax) {
-  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!PassesFilter(*it, window, filterMin, filterMax)) continue;
-    if (out) *out = *it;
-    posted_.erase(it);
-    return true;
-  }
-  return false;
+  const auto it = FindPosted(window, filterMin, filterMax);
+  if (it == posted_.end()) return false;
+  if (out) *out = *it;
+  posted_.erase(it);
+  return true;
+}
+
+std::deque<MSG>::iterator MessageQueue::FindPosted(HWND window, UINT filterMin, UINT filterMax) {
+  return std::find_if(posted_.begin(), posted_.end(), [&](const MSG& msg) {
+    return PassesFilter(msg, window, filterMin, filterMax);
+  });
 }
 
 void MessageQueue::PurgeWindow(HWND window) {

@@ -75,7 +75,12 @@ class MessageQueue {
   void NoteActivation(HWND window, WPARAM wParam);
   void DeliverSent();
   void NoteDropTaken(HDROP drop);
+  // The first posted message that passes the filter, or the end.
+  std::deque<MSG>::iterator FindPosted(HWND window, UINT filterMin, UINT filterMax);
   void PostSystemKey(const InputEvent& event);
+  // Calls tell(sink) for each registered sink that is still registered when its turn comes.
+  template <typename Tell>
+  void ForEachSink(Tell tell);
 
   EventSource* source_ = nullptr;
   std::unique_ptr<EventSource> sdlSource_;

@@ -17,11 +17,8 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
 
 LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg || !msg->hwnd) return 0;
-  Window* window = Window::FromHandle(msg->hwnd);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* window = Window::FromHandleOrFail(msg->hwnd);
+  if (!window) return 0;
   const LRESULT result = window->Call(msg->message, msg->wParam, msg->lParam);
   // The drop's handler has run: its handle is no longer needed.
   if (msg->message == WM_DROPFILES) {

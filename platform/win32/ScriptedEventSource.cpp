@@ -1,7 +1,5 @@
 #include "platform/win32/ScriptedEventSource.h"
 
-#include <algorithm>
-
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/WinUser.h"
 
@@ -35,9 +33,7 @@ void ScriptedEventSource::Activate(HWND window, bool active) {
 }
 
 void ScriptedEventSource::CursorAt(HWND window, int x, int y) {
-  const WORD packedX = static_cast<WORD>(static_cast<int16_t>(std::clamp(x, -32768, 32767)));
-  const WORD packedY = static_cast<WORD>(static_cast<int16_t>(std::clamp(y, -32768, 32767)));
-  Post(window, WM_MOUSEMOVE, 0, MAKELPARAM(packedX, packedY));
+  Post(window, WM_MOUSEMOVE, 0, PackSigned16(x, y));
 }
 
 void ScriptedEventSource::Drop(HWND window, std::vector<std::string> files) {

@@ -2,7 +2,6 @@
 
 #include <SDL2/SDL.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "platform/win32/MessageQueue.h"
@@ -18,14 +17,10 @@ constexpr WPARAM kMkLeftButton = 0x0001;
 constexpr WPARAM kMkRightButton = 0x0002;
 constexpr WPARAM kMkMiddleButton = 0x0010;
 
-WORD Clamp16(int value) {
-  return static_cast<WORD>(static_cast<int16_t>(std::clamp(value, -32768, 32767)));
-}
-
 LPARAM ClientSize(const Window& window) {
   int width = 0, height = 0;
   SDL_GetWindowSize(window.sdl, &width, &height);
-  return MAKELPARAM(Clamp16(width), Clamp16(height));
+  return PackSigned16(width, height);
 }
 
 // SDL numbers buttons left 1, middle 2, right 3, then the side buttons; DirectInput and
@@ -90,7 +85,7 @@ void SdlEventSource::Translate(MessageQueue& queue, SDL_Event& event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
           const bool maximized = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MAXIMIZED) != 0;
           queue.Post(window, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                     MAKELPARAM(Clamp16(event.window.data1), Clamp16(event.window.data2)), time);
+                     PackSigned16(event.window.data1, event.window.data2), time);
           break;
         }
         case SDL_WINDOWEVENT_EXPOSED:
@@ -112,7 +107,7 @@ void SdlEventSource::Translate(MessageQueue& queue, SDL_Event& event) {
         if (event.motion.state & SDL_BUTTON_RMASK) keys |= kMkRightButton;
         if (event.motion.state & SDL_BUTTON_MMASK) keys |= kMkMiddleButton;
         queue.Post(window, WM_MOUSEMOVE, keys,
-                   MAKELPARAM(Clamp16(event.motion.x), Clamp16(event.motion.y)), time);
+                   PackSigned16(event.motion.x, event.motion.y), time);
       }
       if (event.motion.xrel != 0 || event.motion.yrel != 0) {
         InputEvent input;

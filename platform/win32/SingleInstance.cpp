@@ -289,7 +289,7 @@ RemoteWindow* FindRemote(HWND window) {
 // from the taskbar and to the front.
 void ApplyRequest(const std::string& className, SingleInstance::Request request) {
   for (Window* window : Window::All()) {
-    if (SDL_strcasecmp(window->ClassName().c_str(), className.c_str()) != 0) continue;
+    if (!window->HasClass(className)) continue;
     if (request == SingleInstance::Request::Restore) {
       SDL_RestoreWindow(window->sdl);
       window->SetMinimized(false);
@@ -350,10 +350,7 @@ void ServeInstanceRequests() {
   for (auto& [path, instance] : Registry().held) {
     bool iconic = false;
     for (Window* window : Window::All()) {
-      if (SDL_strcasecmp(window->ClassName().c_str(), instance.className.c_str()) == 0 &&
-          window->IsMinimized()) {
-        iconic = true;
-      }
+      if (window->HasClass(instance.className) && window->IsMinimized()) iconic = true;
     }
     instance.lock->SetIconic(iconic);
     instance.lock->ServeRequests();

@@ -68,6 +68,12 @@ Window* Window::FromHandle(HWND handle) {
   return nullptr;
 }
 
+Window* Window::FromHandleOrFail(HWND handle) {
+  Window* window = FromHandle(handle);
+  if (!window) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return window;
+}
+
 Window* Window::FromSdlId(uint32_t windowId) {
   if (!windowId) return nullptr;
   for (Window* window : LiveWindows()) {
@@ -77,11 +83,14 @@ Window* Window::FromSdlId(uint32_t windowId) {
 }
 
 Window* Window::FindByClass(const std::string& className) {
-  const std::string folded = Folded(className);
   for (Window* window : LiveWindows()) {
-    if (Folded(window->className_) == folded) return window;
+    if (window->HasClass(className)) return window;
   }
   return nullptr;
+}
+
+bool Window::HasClass(const std::string& className) const {
+  return SDL_strcasecmp(className_.c_str(), className.c_str()) == 0;
 }
 
 const std::vector<Window*>& Window::All() { return LiveWindows(); }
@@ -239,11 +248,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 }
 
 BOOL DestroyWindow(HWND handle) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return FALSE;
   if (!window->BeginDestroy()) return TRUE;
   window->Call(WM_DESTROY, 0, 0);
   plat::MessageQueue::Instance().PurgeWindow(handle);
@@ -301,11 +307,8 @@ BOOL ShowWindow(HWND handle, int command) {
 }
 
 BOOL UpdateWindow(HWND handle) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return FALSE;
   MSG paint;
   if (plat::MessageQueue::Instance().Take(&paint, handle, WM_PAINT, WM_PAINT)) {
     window->Call(WM_PAINT, paint.wParam, paint.lParam);
@@ -334,11 +337,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 }
 
 LONG GetWindowLongA(HWND handle, int index) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return 0;
   switch (index) {
     case GWL_STYLE: return static_cast<LONG>(window->Style());
     case GWL_EXSTYLE: return static_cast<LONG>(window->ExStyle());
@@ -347,11 +347,8 @@ LONG GetWindowLongA(HWND handle, int index) {
 }
 
 LONG SetWindowLongA(HWND handle, int index, LONG value) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return 0;
   // A previous value of 0 is a success too: the caller tells them apart by the last error.
   SetLastError(ERROR_SUCCESS);
   switch (index) {
@@ -373,11 +370,8 @@ LONG SetWindowLongA(HWND handle, int index, LONG value) {
 }
 
 BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return FALSE;
   if (!window->Place(x, y, cx, cy, !(flags & SWP_NOMOVE), !(flags & SWP_NOSIZE))) return FALSE;
   if (flags & SWP_SHOWWINDOW) window->SetVisible(true);
   if (flags & SWP_HIDEWINDOW) window->SetVisible(false);
@@ -395,12 +389,9 @@ BOOL GetWindowRect(HWND handle, RECT* rect) {
 }
 
 BOOL GetClientRect(HWND handle, RECT* rect) {
-  Window* window = Window::FromHandle(handle);
-  if (!window || !rect) {
-    SetLastError(window ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const RECT outer = window->Rect();
+  // The client area is the whole window (there is no frame), at the origin.
+  RECT outer;
+  if (!GetWindowRect(handle, rect ? &outer : nullptr)) return FALSE;
   *rect = RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top};
   return TRUE;
 }
@@ -423,10 +414,7 @@ LRESULT DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window* window = Window::FromHandle(handle);
-  if (!window) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* window = Window::FromHandleOrFail(handle);
+  if (!window) return 0;
   return window->Call(message, wParam, lParam);
 }

@@ -21,12 +21,16 @@ class Window : public HWND__ {
   // The live window behind a handle; null for null, a destroyed window or a handle of
   // another kind. Never dereferences the handle.
   static Window* FromHandle(HWND handle);
+  // The same, with the last error set to ERROR_INVALID_WINDOW_HANDLE when there is none:
+  // the common start of a user32 call on a window.
+  static Window* FromHandleOrFail(HWND handle);
   static Window* FromSdlId(uint32_t windowId);
   // The first live window of a class (names compare without regard to case).
   static Window* FindByClass(const std::string& className);
   static const std::vector<Window*>& All();
 
-  const std::string& ClassName() const { return className_; }
+  // Whether the window is of the class (names compare without regard to case).
+  bool HasClass(const std::string& className) const;
   LRESULT Call(UINT message, WPARAM wParam, LPARAM lParam);
 
   DWORD Style() const;

@@ -20,9 +20,7 @@ constexpr int kMaxPollMs = 250;
 HttpTransfer::HttpTransfer() { multi_ = curl_multi_init(); }
 
 HttpTransfer::~HttpTransfer() {
-  Detach();
-  if (easy_) curl_easy_cleanup(easy_);
-  if (headerList_) curl_slist_free_all(headerList_);
+  ReleaseEasy();
   if (multi_) curl_multi_cleanup(multi_);
 }
 
@@ -33,16 +31,21 @@ void HttpTransfer::Detach() {
   }
 }
 
+void HttpTransfer::ReleaseEasy() {
+  Detach();
+  if (easy_) curl_easy_cleanup(easy_);
+  if (headerList_) curl_slist_free_all(headerList_);
+  easy_ = nullptr;
+  headerList_ = nullptr;
+}
+
 void HttpTransfer::Touch() { lastActivity_ = std::chrono::steady_clock::now(); }
 
 bool HttpTransfer::Send(const Settings& settings) {
   if (!multi_ || cancelled_) return false;
 
   // A second send starts over with a fresh handle.
-  Detach();
-  if (easy_) curl_easy_cleanup(easy_);
-  if (headerList_) curl_slist_free_all(headerList_);
-  headerList_ = nullptr;
+  ReleaseEasy();
   easy_ = curl_easy_init();
   if (!easy_) return false;
 

@@ -51,6 +51,8 @@ class HttpTransfer {
   bool Wait();
   void Finish(int code);
   void Detach();
+  // Detaches and frees the easy handle and its header list.
+  void ReleaseEasy();
   void Touch();
 
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
