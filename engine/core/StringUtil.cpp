@@ -145,6 +145,13 @@ void TrimPathToLastDir(std::string& path) {
   }
 }
 
+std::string ToLowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 WString JoinLocalizedStrings(const std::string& key1, const std::string& key2, bool withSpace) {
   const lang::StrMan& strings = lang::StrMan::Instance();
   WString first = strings.GetString(key1);

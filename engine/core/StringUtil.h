@@ -25,3 +25,6 @@ WString JoinLocalizedStrings(const std::string& key1, const std::string& key2, b
 // Keeps the last folder and the file name: "a/b/c/d.png" becomes "c/d.png", "c\d.png"
 // becomes "c/d.png"; a bare file name is left unchanged.
 void TrimPathToLastDir(std::string& path);
+// ASCII letters lowered, every other byte kept (names, extensions and keywords compare
+// without regard to case).
+std::string ToLowerCase(std::string text);

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <new>
 
@@ -17,11 +16,6 @@
 namespace vfs {
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -138,13 +132,13 @@ bool VFS::LoadFile(const std::string& name, File& file) {
 std::string GetExtension(const std::string& path) {
   size_t dot = path.rfind('.');
   if (dot == std::string::npos) return "";
-  return Lower(path.substr(dot + 1, 3));
+  return ToLowerCase(path.substr(dot + 1, 3));
 }
 
 std::string StripExtension(const std::string& path) {
   size_t dot = path.rfind('.');
   if (dot == std::string::npos) return "";
-  return Lower(path.substr(0, dot));
+  return ToLowerCase(path.substr(0, dot));
 }
 
 std::string GetBaseName(const std::string& path) {

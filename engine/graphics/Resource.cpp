@@ -1,20 +1,13 @@
 #include "engine/graphics/Resource.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "engine/core/Log.h"
+#include "engine/core/StringUtil.h"
 
 namespace res {
 
 namespace {
-
-std::string Lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 }  // namespace
 
@@ -42,9 +35,9 @@ void Resource::Load() {
 }
 
 bool Resource::Init(const std::string& resourceName) {
-  name = Lowered(resourceName);
+  name = ToLowerCase(resourceName);
   path = resourceName;
-  extension = Lowered(ExtensionOf(resourceName));
+  extension = ToLowerCase(ExtensionOf(resourceName));
   if (path.empty()) {
     LOG_LINE(MSG_WARNING) << "Unable to find resource " << name;
     return false;

@@ -1,7 +1,6 @@
 #include "engine/ui/UIManager.h"
 
 #include <algorithm>
-#include <cctype>
 #include <strings.h>
 
 #include "engine/app/Keyboard.h"
@@ -10,6 +9,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/MemoryManager.h"
 #include "engine/core/Script.h"
+#include "engine/core/StringUtil.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/ui/UIProgress.h"
@@ -23,11 +23,6 @@ namespace ui {
 namespace {
 
 UIManager* g_liveManager = nullptr;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // True when the widget is root or lies below it.
 bool InTree(const UIWidget* widget, const UIWidget* root) {
@@ -86,16 +81,16 @@ UIManager::~UIManager() {
 // --- Panels ---
 
 void UIManager::RegisterWidgetType(const std::string& typeName, WidgetMaker maker) {
-  if (maker) makers_[Lower(typeName)] = maker;
+  if (maker) makers_[ToLowerCase(typeName)] = maker;
 }
 
 bool UIManager::IsWidgetTypeKnown(const std::string& typeName) const {
-  return makers_.count(Lower(typeName)) > 0;
+  return makers_.count(ToLowerCase(typeName)) > 0;
 }
 
 UIWidget* UIManager::CreateWidget(UIWidget* parent, const LuaObject& table) {
   if (!table.IsTable()) return nullptr;
-  const std::string typeName = Lower(script::GetString(table, "Type", "Widget"));
+  const std::string typeName = ToLowerCase(script::GetString(table, "Type", "Widget"));
   auto maker = makers_.find(typeName);
   if (maker == makers_.end()) {
     // Kinds join the factory as they are built; a layout that names one not known yet

@@ -1,7 +1,6 @@
 #include "engine/ui/UIText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "engine/app/Audio.h"
@@ -10,6 +9,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/MemoryManager.h"
 #include "engine/core/StrMan.h"
+#include "engine/core/StringUtil.h"
 #include "engine/core/SwearFilter.h"
 #include "engine/graphics/Font.h"
 #include "engine/graphics/FontManager.h"
@@ -28,11 +28,6 @@ constexpr uint32_t kExpandTabs = 0x40;
 
 // Characters the edited texts refuse (they have meanings in scripts and in the font).
 constexpr const char* kRefusedCharacters = "!#$%^&*()[]<>\\{}|";
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 }  // namespace
 
@@ -60,13 +55,13 @@ void UIText::SetFont(const std::string& name) {
 std::string UIText::GetFont() const { return font ? font->GetName() : "unknown"; }
 
 void UIText::SetHJust(const std::string& text) {
-  const std::string word = Lower(text);
+  const std::string word = ToLowerCase(text);
   hJust = word == "left" ? kLeft : word == "right" ? kRight : kCentre;
   Justify();
 }
 
 void UIText::SetVJust(const std::string& text) {
-  const std::string word = Lower(text);
+  const std::string word = ToLowerCase(text);
   vJust = word == "top" ? kTop : word == "bottom" ? kBottom : kCentre;
   Justify();
 }

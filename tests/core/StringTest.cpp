@@ -120,6 +120,10 @@ TEST(StringFormatTest, NumbersClocksAndPaths) {
     TrimPathToLastDir(path);
     EXPECT_EQ(path, p.out) << p.in;
   }
+
+  // Only ASCII letters are lowered: UTF-8 bytes of other letters pass unchanged.
+  EXPECT_EQ(ToLowerCase("UI_Img/Blue.PNG"), "ui_img/blue.png");
+  EXPECT_EQ(ToLowerCase("\xC3\x84rger @Z[`"), "\xC3\x84rger @z[`");
 }
 
 }  // namespace

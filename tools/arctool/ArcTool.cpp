@@ -1,12 +1,12 @@
 #include "tools/arctool/ArcTool.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <vector>
 
 #include "engine/core/Archive.h"
+#include "engine/core/StringUtil.h"
 #include "engine/core/VFS.h"
 
 namespace arctool {
@@ -17,8 +17,7 @@ std::string EntryKey(const std::string& relativePath) {
   // NormalizePath takes "\" and "/" alike as folder separators and joins with "/".
   std::string key = relativePath;
   vfs::VFS::NormalizePath(key);
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return key;
+  return ToLowerCase(key);
 }
 
 bool PackFolders(const std::vector<std::string>& folders, const std::string& archivePath,

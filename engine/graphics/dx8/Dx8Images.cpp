@@ -1,10 +1,10 @@
 // Images, render targets, composites and screenshots of the Direct3D 8 renderer.
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "engine/core/Log.h"
+#include "engine/core/StringUtil.h"
 #include "engine/graphics/Image.h"
 #include "engine/graphics/dx8/Dx8AviImage.h"
 #include "engine/graphics/dx8/Dx8DynamicImage.h"
@@ -24,9 +24,7 @@ Image* Dx8Graphics::LoadImage(const std::string& fileName) {
     LOG_LINE(MSG_WARNING) << "Unable to find the file-type of image file " << fileName;
     return nullptr;
   }
-  std::string extension = fileName.substr(n - 3);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = ToLowerCase(fileName.substr(n - 3));
   static const char* const kImageExtensions[] = {"tga", "bmp", "jpg", "png", "dds", "ddc", "tex"};
   const bool isImage = std::any_of(std::begin(kImageExtensions), std::end(kImageExtensions),
                                    [&](const char* e) { return extension == e; });
