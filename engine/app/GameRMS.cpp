@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/app/GameApp.h"
+#include "engine/core/ByteOrder.h"
 #include "engine/core/Log.h"
 
 namespace {
@@ -26,30 +27,21 @@ static_assert(GameRMS::kProfilesOffset + GameRMS::kMaxProfiles * GameRMS::kProfi
               GameRMS::kRecordSize);
 
 // Little-endian field writers and readers on the file image.
-void PutU32(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-  at[2] = static_cast<uint8_t>(value >> 16);
-  at[3] = static_cast<uint8_t>(value >> 24);
-}
+using num::GetU32LE;
+using num::PutU32LE;
 
 void PutF32(uint8_t* at, float value) {
   uint32_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
-  PutU32(at, bits);
+  PutU32LE(at, bits);
 }
 
 // The text fills the field from its start; the rest of the field stays zero. A text of
 // the full field width has no terminator in the file.
 void PutText(uint8_t* at, const char* text) { std::memcpy(at, text, strnlen(text, GameRMS::kTextSize)); }
 
-uint32_t GetU32(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-         static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
-
 float GetF32(const uint8_t* at) {
-  const uint32_t bits = GetU32(at);
+  const uint32_t bits = GetU32LE(at);
   float value = 0.0f;
   std::memcpy(&value, &bits, sizeof value);
   return value;
@@ -96,16 +88,16 @@ GameRMS::GameRMS(std::string path) : path_(std::move(path)) {}
 std::vector<uint8_t> GameRMS::EncodeRecord(const Record& record) {
   std::vector<uint8_t> bytes(kRecordSize, 0);
   uint8_t* out = bytes.data();
-  PutU32(out + kMagicOffset, record.magic);
-  PutU32(out + kVersionOffset, record.version);
+  PutU32LE(out + kMagicOffset, record.magic);
+  PutU32LE(out + kVersionOffset, record.version);
   std::memcpy(out + kReservedOffset, record.reserved, sizeof record.reserved);
   out[kFullscreenOffset] = record.fullscreen ? 1 : 0;
   out[kReserved2Offset] = record.reserved2;
   PutF32(out + kSoundVolumeOffset, record.soundVolume);
   PutF32(out + kMusicVolumeOffset, record.musicVolume);
   PutText(out + kLanguageOffset, record.language);
-  PutU32(out + kProfileCountOffset, record.profileCount);
-  PutU32(out + kCurrentProfileOffset, static_cast<uint32_t>(record.currentProfile));
+  PutU32LE(out + kProfileCountOffset, record.profileCount);
+  PutU32LE(out + kCurrentProfileOffset, static_cast<uint32_t>(record.currentProfile));
   for (int32_t p = 0; p < kMaxProfiles; ++p) {
     const ProfileRecord& profile = record.profiles[p];
     uint8_t* at = out + kProfilesOffset + static_cast<size_t>(p) * kProfileSize;
@@ -114,15 +106,15 @@ std::vector<uint8_t> GameRMS::EncodeRecord(const Record& record) {
     PutText(at + kLocationOffset, profile.location);
     for (int32_t i = 0; i < kLevelCount; ++i) {
       uint8_t* level = at + kLevelsOffset + static_cast<size_t>(i) * kLevelRecordSize;
-      PutU32(level, profile.levels[i].state);
-      PutU32(level + 4, profile.levels[i].score);
-      PutU32(level + 8, profile.levels[i].rank);
+      PutU32LE(level, profile.levels[i].state);
+      PutU32LE(level + 4, profile.levels[i].score);
+      PutU32LE(level + 8, profile.levels[i].rank);
     }
     for (int32_t i = 0; i < kGameValueCount; ++i) {
-      PutU32(at + kGameValuesOffset + static_cast<size_t>(i) * 4, static_cast<uint32_t>(profile.values[i]));
+      PutU32LE(at + kGameValuesOffset + static_cast<size_t>(i) * 4, static_cast<uint32_t>(profile.values[i]));
     }
     for (int32_t i = 0; i < kTrophyCount; ++i) {
-      PutU32(at + kTrophiesOffset + static_cast<size_t>(i) * 4, static_cast<uint32_t>(profile.trophies[i]));
+      PutU32LE(at + kTrophiesOffset + static_cast<size_t>(i) * 4, static_cast<uint32_t>(profile.trophies[i]));
     }
     at[kCheatingOffset] = profile.cheating ? 1 : 0;
   }
@@ -131,8 +123,8 @@ std::vector<uint8_t> GameRMS::EncodeRecord(const Record& record) {
 
 bool GameRMS::DecodeRecord(const uint8_t* data, size_t size, Record& record) {
   if (!data || size < kRecordSize) return false;
-  record.magic = GetU32(data + kMagicOffset);
-  record.version = GetU32(data + kVersionOffset);
+  record.magic = GetU32LE(data + kMagicOffset);
+  record.version = GetU32LE(data + kVersionOffset);
   std::memcpy(record.reserved, data + kReservedOffset, sizeof record.reserved);
   record.fullscreen = data[kFullscreenOffset] != 0;
   record.reserved2 = data[kReserved2Offset];
@@ -140,8 +132,8 @@ bool GameRMS::DecodeRecord(const uint8_t* data, size_t size, Record& record) {
   record.musicVolume = SafeVolume(GetF32(data + kMusicVolumeOffset));
   GetText(data + kLanguageOffset, record.language);
   // The count and the current index select profiles: keep both inside the record.
-  record.profileCount = std::min<uint32_t>(GetU32(data + kProfileCountOffset), kMaxProfiles);
-  const int32_t current = static_cast<int32_t>(GetU32(data + kCurrentProfileOffset));
+  record.profileCount = std::min<uint32_t>(GetU32LE(data + kProfileCountOffset), kMaxProfiles);
+  const int32_t current = static_cast<int32_t>(GetU32LE(data + kCurrentProfileOffset));
   const int32_t count = static_cast<int32_t>(record.profileCount);
   if (count == 0) {
     record.currentProfile = 0;  // a fresh record's value
@@ -156,15 +148,15 @@ bool GameRMS::DecodeRecord(const uint8_t* data, size_t size, Record& record) {
     GetText(at + kLocationOffset, profile.location);
     for (int32_t i = 0; i < kLevelCount; ++i) {
       const uint8_t* level = at + kLevelsOffset + static_cast<size_t>(i) * kLevelRecordSize;
-      profile.levels[i].state = GetU32(level);
-      profile.levels[i].score = GetU32(level + 4);
-      profile.levels[i].rank = GetU32(level + 8);
+      profile.levels[i].state = GetU32LE(level);
+      profile.levels[i].score = GetU32LE(level + 4);
+      profile.levels[i].rank = GetU32LE(level + 8);
     }
     for (int32_t i = 0; i < kGameValueCount; ++i) {
-      profile.values[i] = static_cast<int32_t>(GetU32(at + kGameValuesOffset + static_cast<size_t>(i) * 4));
+      profile.values[i] = static_cast<int32_t>(GetU32LE(at + kGameValuesOffset + static_cast<size_t>(i) * 4));
     }
     for (int32_t i = 0; i < kTrophyCount; ++i) {
-      profile.trophies[i] = static_cast<int32_t>(GetU32(at + kTrophiesOffset + static_cast<size_t>(i) * 4));
+      profile.trophies[i] = static_cast<int32_t>(GetU32LE(at + kTrophiesOffset + static_cast<size_t>(i) * 4));
     }
     profile.cheating = at[kCheatingOffset] != 0;
   }
@@ -196,8 +188,8 @@ void GameRMS::Load() {
     return;
   }
   std::fclose(file);
-  if (complete || got < 8 || GetU32(bytes.data() + kMagicOffset) != GetMagic() ||
-      GetU32(bytes.data() + kVersionOffset) != GetVersion()) {
+  if (complete || got < 8 || GetU32LE(bytes.data() + kMagicOffset) != GetMagic() ||
+      GetU32LE(bytes.data() + kVersionOffset) != GetVersion()) {
     LOG_LINE(MSG_ERROR) << "Unable to load RMS.. invalid version# or Magic#";
   } else {
     // A file that ends inside the record would leave the rest undefined.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/ByteOrder.h"
 #include "engine/core/Log.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
@@ -15,17 +16,12 @@ constexpr uint32_t kDdsCaps2Offset = 0x70;      // the header's second capabilit
 constexpr uint32_t kDdsCubeMapBit = 0x200;
 constexpr uint32_t kDdsHeaderEnd = 4 + 124;     // magic and header
 
-uint32_t ReadU32(const uint8_t* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
 // A cube map is a DDS file whose header says so. The header is only read when the file
 // holds all of it.
 bool IsCubeMapDds(const uint8_t* bytes, uint32_t size) {
   if (!bytes || size < kDdsHeaderEnd) return false;
-  return ReadU32(bytes) == kDdsMagic && (ReadU32(bytes + kDdsCaps2Offset) & kDdsCubeMapBit) != 0;
+  return num::GetU32LE(bytes) == kDdsMagic &&
+         (num::GetU32LE(bytes + kDdsCaps2Offset) & kDdsCubeMapBit) != 0;
 }
 
 float Clamp01(float value) { return std::clamp(value, 0.0f, 1.0f); }
