@@ -13,6 +13,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
+#include "platform/dinput/DInput.h"
 
 DataApp::DataApp(HINSTANCE moduleInstance, const std::string& className, const std::string& settingsPath,
                  const std::string& logPath)
@@ -71,9 +72,9 @@ void DataApp::InitFonts() {
 void DataApp::BindKeys() {
   console::Console& console = console::GetConsole();
   console.Do("ReloadGame()");
-  console.BindKey(kKeyEscape, "QuitGame()");
-  console.BindKey(kKeyF3, "CaptureAutoScreenshot()");
-  console.BindKey(kKeyF4, "CaptureMiniScreenshot()");
+  console.BindKey(DIK_ESCAPE, "QuitGame()");
+  console.BindKey(DIK_F3, "CaptureAutoScreenshot()");
+  console.BindKey(DIK_F4, "CaptureMiniScreenshot()");
 }
 
 void DataApp::OnCreateStates() {

@@ -32,9 +32,6 @@ class DataApp : public GameApp {
   static constexpr float kSplashFadeOut = 1.0f;
   static constexpr const char* kBitmapFonts[5] = {"BigFont", "GameFont", "MediumFont", "SmallFont",
                                                   "TinyFont"};
-  static constexpr uint32_t kKeyEscape = 0x01;
-  static constexpr uint32_t kKeyF3 = 0x3D;
-  static constexpr uint32_t kKeyF4 = 0x3E;
 
   DataApp(HINSTANCE instance, const std::string& className, const std::string& settingsPath,
           const std::string& logPath);
