@@ -23,47 +23,6 @@ void ResetProcessState() {
   d3d8::CurrentPresentTransformStorage() = d3d8::PresentTransform{};
 }
 
-namespace {
-
-uint32_t ReadLe(const std::string& bytes, size_t offset, int size) {
-  uint32_t value = 0;
-  for (int i = 0; i < size; ++i) {
-    value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + i])) << (8 * i);
-  }
-  return value;
-}
-
-}  // namespace
-
-bool Bitmap::Load(const std::string& path) {
-  const std::string bytes = testenv::ReadFile(path);
-  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
-  const uint32_t dataOffset = ReadLe(bytes, 10, 4);
-  const int32_t w = static_cast<int32_t>(ReadLe(bytes, 18, 4));
-  const int32_t h = static_cast<int32_t>(ReadLe(bytes, 22, 4));
-  bitsPerPixel = static_cast<int>(ReadLe(bytes, 28, 2));
-  if (w <= 0 || h == 0 || (bitsPerPixel != 24 && bitsPerPixel != 32)) return false;
-  width = w;
-  height = h < 0 ? -h : h;
-  const size_t bytesPerPixel = static_cast<size_t>(bitsPerPixel / 8);
-  const size_t pitch = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~size_t{3};
-  if (bytes.size() < dataOffset + pitch * height) return false;
-  pixels.assign(static_cast<size_t>(width) * height, 0);
-  for (int y = 0; y < height; ++y) {
-    const int fileRow = h > 0 ? height - 1 - y : y;
-    const size_t row = dataOffset + pitch * fileRow;
-    for (int x = 0; x < width; ++x) {
-      const size_t p = row + bytesPerPixel * x;
-      const uint32_t b = static_cast<uint8_t>(bytes[p]);
-      const uint32_t g = static_cast<uint8_t>(bytes[p + 1]);
-      const uint32_t r = static_cast<uint8_t>(bytes[p + 2]);
-      const uint32_t a = bitsPerPixel == 32 ? static_cast<uint8_t>(bytes[p + 3]) : 0xFF;
-      pixels[static_cast<size_t>(y) * width + x] = (a << 24) | (r << 16) | (g << 8) | b;
-    }
-  }
-  return true;
-}
-
 void PixelQuad(float left, float top, float right, float bottom, uint32_t color,
                ScreenVertex out[6]) {
   const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;

@@ -15,18 +15,7 @@
 
 namespace gfxtest {
 
-// A BMP file as the screenshot writer makes it (24 or 32 bits, rows bottom-up), read into
-// 0xAARRGGBB values, rows top first (alpha 0xFF for 24-bit files).
-struct Bitmap {
-  int width = 0;
-  int height = 0;
-  int bitsPerPixel = 0;
-  std::vector<uint32_t> pixels;
-
-  bool Load(const std::string& path);
-  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
+using testenv::Bitmap;
 using testenv::ColorNear;
 
 // Puts every process-wide value of the renderer back to its start: no renderer, offsets

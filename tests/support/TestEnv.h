@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testenv {
 
@@ -19,6 +20,18 @@ std::string MakeTempDir(const std::string& hint = "t");
 bool WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// A BMP file as the screenshot writer makes it (24 or 32 bits, rows bottom-up), read into
+// 0xAARRGGBB values, rows top first (alpha 0xFF for 24-bit files).
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  std::vector<uint32_t> pixels;
+
+  bool Load(const std::string& path);
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
 
 // 0xAARRGGBB channels within a tolerance.
 ::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 1);
