@@ -35,8 +35,8 @@
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/SdlVideo.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/RecordOrder.h"
 #include "tests/core/LogCapture.h"
+#include "tests/support/RecordOrder.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

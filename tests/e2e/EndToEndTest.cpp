@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/app/RecordOrder.h"
+#include "tests/support/RecordOrder.h"
 #include "tests/support/TestEnv.h"
 
 extern char** environ;
