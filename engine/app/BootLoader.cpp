@@ -93,20 +93,13 @@ void BootLoader::Render() {
   Graphics* graphics = GetGraphics();
   if (!graphics) return;
 
-  const bool filtering = graphics->filtering;
-  graphics->SetFiltering(true);
-  graphics->ResetRenderStates();
-  graphics->Clear(0, 1.0f, 0, true, true, true);
   // A lost device begins no frame; the page's timers go on and a later frame draws.
-  if (graphics->BeginFrame()) {
+  DrawStandaloneFrame(*graphics, 0, [&] {
     ui::UISprite& sprite = pages[static_cast<size_t>(current)]->sprite;
     sprite.SetTransform(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), 0.0f, 1.0f,
                         PackColor(1.0f, 1.0f, 1.0f, brightness));
     sprite.Render();
-    graphics->EndFrame();
-    graphics->Present();
-  }
-  graphics->SetFiltering(filtering);
+  });
 }
 
 void BootLoader::SkipPage() {

@@ -296,18 +296,11 @@ void GameApp::OnLoadProgress(int32_t units) {
   if (loadingBar) {
     loadingBar->SetProgress(totalUnits > 0 ? static_cast<float>(loadedUnits) / static_cast<float>(totalUnits) : 0.0f);
   }
+  // A lost device begins no frame; the bar has moved all the same.
   if (Graphics* graphics = GetGraphics()) {
-    const bool filtering = graphics->filtering;
-    graphics->SetFiltering(true);
-    graphics->ResetRenderStates();
-    graphics->Clear(0xFFFFFFFFu, 1.0f, 0, true, true, true);
-    // A lost device begins no frame; the bar has moved all the same.
-    if (graphics->BeginFrame()) {
+    DrawStandaloneFrame(*graphics, 0xFFFFFFFFu, [this] {
       if (loadingPanel) loadingPanel->Render(true);
-      graphics->EndFrame();
-      graphics->Present();
-    }
-    graphics->SetFiltering(filtering);
+    });
   }
   PumpMessage();
 }

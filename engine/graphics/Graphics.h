@@ -231,6 +231,24 @@ void SetGraphics(Graphics* graphics);
 // renderer sets before one exists (quad builders and fonts work before the renderer).
 void PlayAreaSize(float& width, float& height);
 
+// A frame drawn outside the game flow's frames (the loading bar, the splash pages):
+// filtering on, the default 2-D states, the whole target cleared to clearColor, draw()
+// between the frame's begin and end, then presented; the filtering is put back after. A
+// lost device begins no frame, and draw() is not called.
+template <typename Draw>
+void DrawStandaloneFrame(Graphics& graphics, uint32_t clearColor, Draw&& draw) {
+  const bool filtering = graphics.filtering;
+  graphics.SetFiltering(true);
+  graphics.ResetRenderStates();
+  graphics.Clear(clearColor, 1.0f, 0, true, true, true);
+  if (graphics.BeginFrame()) {
+    draw();
+    graphics.EndFrame();
+    graphics.Present();
+  }
+  graphics.SetFiltering(filtering);
+}
+
 // Process-wide play-area state read by every quad builder.
 namespace screen {
 extern int32_t g_offsetX;
