@@ -75,7 +75,7 @@ void Console::Init(const std::string& fileName) {
     if (keyboard) keyboard->AddListener(this);
   }
   if (state) LuaState::Destroy(state);
-  state = script::CreateLuaState();
+  state = script::CreateLuaState(script::StateUse::Resident);
   if (!script::LoadScript(state, fileName)) {
     LOG_LINE(MSG_WARNING) << "Unable to open Console file " << fileName;
   }

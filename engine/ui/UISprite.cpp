@@ -121,10 +121,14 @@ bool UISprite::Animate(float dt) {
   return strip->Advance(loops, time, paused ? 0.0f : dt, looping);
 }
 
+void UISprite::BindTexture() const {
+  if (Graphics* graphics = GetGraphics()) graphics->SetTexture(0, image);
+}
+
 bool UISprite::Draw(const ScreenVertex* vertices) {
   Graphics* graphics = GetGraphics();
   if (!graphics) return false;
-  graphics->SetTexture(0, image);
+  BindTexture();
   if (additive) {
     graphics->SetRenderState(RS_SrcBlend, BF_SrcAlpha);
     graphics->SetRenderState(RS_DestBlend, BF_One);

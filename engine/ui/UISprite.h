@@ -60,6 +60,10 @@ class UISprite {
   // on by dt (by 0 while paused); the strip's Advance result. Without a strip: false.
   bool Animate(float dt);
 
+  // Binds the sprite's picture (its own image, or the strip's) to texture stage 0, for
+  // callers that draw their own vertices with it (particles, animated characters).
+  void BindTexture() const;
+
   // Draws the sprite with its colour and texture rectangle; false, drawing nothing,
   // without a picture. Additive sprites add to what is below them.
   bool Render();
