@@ -95,6 +95,18 @@ swf::file_stream* MemoryFiles::Open(const char* path) {
   return MakeMemoryStream(it->second);
 }
 
+swf::smart_ptr<swf::movie_def_impl> LoadMovie(const Bytes& bytes, const std::string& name) {
+  std::unique_ptr<MemoryFiles> own;
+  MemoryFiles* files = MemoryFiles::Active();
+  if (!files) {
+    own = std::make_unique<MemoryFiles>();
+    files = own.get();
+  }
+  files->Add(name, bytes);
+  swf::movie_definition_sub* m = swf::create_movie(name.c_str());
+  return Adopt(static_cast<swf::movie_def_impl*>(m));
+}
+
 // ---- log ------------------------------------------------------------------------------
 
 SwfLogCapture::SwfLogCapture() : previous_(swf::get_log_callback()), outer_(active_) {

@@ -13,6 +13,7 @@
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/ref_counted.h"
+#include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/render/render_handler.h"
 #include "engine/swf/sound/sound_handler.h"
 
@@ -37,6 +38,7 @@ class MemoryFiles {
   // How often the opener was asked for the name (found or not).
   int OpenCount(const std::string& name) const;
   const std::vector<std::string>& Opened() const { return opened_; }
+  static MemoryFiles* Active() { return active_; }
 
  private:
   static swf::file_stream* Open(const char* path);
@@ -154,5 +156,17 @@ class RecordingSoundHandler : public swf::sound_handler {
  private:
   swf::sound_handler* previous_;
 };
+
+// Takes over the reference that the player's create functions return.
+template <class T>
+swf::smart_ptr<T> Adopt(T* object) {
+  swf::smart_ptr<T> held(object);
+  if (object) object->drop_ref();
+  return held;
+}
+
+// Reads the bytes as the movie file of that name with create_movie, served by the active
+// MemoryFiles (or one made for the call). Null when create_movie refuses.
+swf::smart_ptr<swf::movie_def_impl> LoadMovie(const Bytes& bytes, const std::string& name = "test.swf");
 
 }  // namespace swftest
