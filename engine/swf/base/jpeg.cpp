@@ -106,7 +106,7 @@ class jpeg_input_impl : public jpeg_input {
 
   bool read_tables() {
     if (setjmp(m_errors.m_jump)) return fail();
-    jpeg_read_header(&m_info, FALSE);
+    m_image_header_read = jpeg_read_header(&m_info, FALSE) == JPEG_HEADER_OK;
     return true;
   }
 
@@ -117,7 +117,11 @@ class jpeg_input_impl : public jpeg_input {
 
   bool start_image() override {
     if (setjmp(m_errors.m_jump)) return fail();
-    if (jpeg_read_header(&m_info, TRUE) != JPEG_HEADER_OK) {
+    // The first header read (when the input was made) may already have reached the image
+    // of a stream that carries its own tables.
+    bool header_read = m_image_header_read;
+    m_image_header_read = false;
+    if (!header_read && jpeg_read_header(&m_info, TRUE) != JPEG_HEADER_OK) {
       jpeg_abort_decompress(&m_info);
       report_jpeg_error();
       return false;
@@ -157,6 +161,7 @@ class jpeg_input_impl : public jpeg_input {
 
  private:
   bool fail() {
+    m_image_header_read = false;
     report_jpeg_error();
     jpeg_abort_decompress(&m_info);
     m_started = false;
@@ -167,6 +172,7 @@ class jpeg_input_impl : public jpeg_input {
   error_manager m_errors;
   rw_source m_source;
   bool m_started = false;
+  bool m_image_header_read = false;
 };
 
 // Reads every row of the started image; false when one fails.
