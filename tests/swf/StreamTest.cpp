@@ -113,7 +113,7 @@ TEST(SwfStream, HugeLengthsNeverSeekBackwards) {
   EXPECT_GE(r.in.get_position(), 6);
 }
 
-TEST(SwfStream, TheFileEndIsASticky) {
+TEST(SwfStream, TheFileEndIsSticky) {
   Reader r({1});
   EXPECT_EQ(r.in.read_u16(), 1);
   EXPECT_TRUE(r.in.has_error());
