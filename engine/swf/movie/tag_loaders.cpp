@@ -234,8 +234,9 @@ bool is_sibling_file_name(const char* url) {
 }
 
 // The importing movie's folder (with its separator), or "" for a movie of the working
-// folder or a sprite.
+// folder.
 string folder_of(movie_definition_sub* m) {
+  if (sprite_definition* sprite = dynamic_cast<sprite_definition*>(m)) m = sprite->get_movie_definition();
   movie_def_impl* movie = dynamic_cast<movie_def_impl*>(m);
   if (!movie) return string();
   const string& url = movie->get_url();
@@ -271,7 +272,9 @@ void import_loader(stream* in, int tag_type, movie_definition_sub* m) {
     return;
   }
   // The imported resources point back to their movie: keep it alive with this one.
-  if (movie_def_impl* movie = dynamic_cast<movie_def_impl*>(m)) movie->add_import_source(source_movie.get_ptr());
+  movie_definition_sub* owner = m;
+  if (sprite_definition* sprite = dynamic_cast<sprite_definition*>(m)) owner = sprite->get_movie_definition();
+  if (movie_def_impl* movie = dynamic_cast<movie_def_impl*>(owner)) movie->add_import_source(source_movie.get_ptr());
   for (int i = 0; i < count && !in->has_error(); ++i) {
     int id = in->read_u16();
     char* symbol_name = in->read_string();
