@@ -96,6 +96,24 @@ TEST(SwfWriter, PlaceObject2FlagsAndClipEventWidths) {
   EXPECT_EQ(v6.size(), v5.size() + 6);
 }
 
+TEST(SwfWriter, ShapeRecordsByteForByte) {
+  Bytes tag = swfw::DefineShape(swfw::kDefineShape, 1, swfw::RectangleShape(400, 300, {200, 40, 40, 255}));
+  EXPECT_EQ(tag, (Bytes{0x9B, 0x00, 0x01, 0x00,                              // header, id
+                        0x50, 0x00, 0xC8, 0x00, 0x09, 0x60,                  // bounds
+                        0x01, 0x00, 200, 40, 40, 0x00,                       // one solid fill, no lines
+                        0x10, 0x14, 0x1E, 0x06, 0x43, 0x85, 0x2C, 0xE0, 0x9C, 0x38, 0x6D, 0x40, 0x00}));
+  // 300 styles take the extended count: fills from DefineShape2 on, lines always.
+  swfw::Shape crowded;
+  crowded.fills.resize(300);
+  crowded.lines.resize(300);
+  Bytes three = swfw::DefineShape(swfw::kDefineShape3, 2, crowded);
+  EXPECT_EQ(Bytes(three.begin() + 9, three.begin() + 12), (Bytes{0xFF, 0x2C, 0x01}));
+  swfw::Shape lines_only;
+  lines_only.lines.resize(300);
+  Bytes one = swfw::DefineShape(swfw::kDefineShape, 3, lines_only);
+  EXPECT_EQ(Bytes(one.begin() + 9, one.begin() + 13), (Bytes{0x00, 0xFF, 0x2C, 0x01}));
+}
+
 TEST(SwfWriter, ActionsResolveLabelsAndPushItems) {
   Bytes loop = swfw::Actions().Label("top").Op("Play").Jump("top").Build();
   EXPECT_EQ(loop, (Bytes{0x06, 0x99, 0x02, 0x00, 0xFA, 0xFF, 0x00}));

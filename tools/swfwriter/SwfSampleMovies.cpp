@@ -182,6 +182,190 @@ Bytes ImportMovie() {
   return movie.Build();
 }
 
+Bytes ShapeMovie() {
+  Movie movie;
+  movie.version = 6;
+  LosslessImage image;
+  image.format = 5;
+  image.width = 2;
+  image.height = 2;
+  image.pixels = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}};
+  movie.Add(DefineBitsLossless(9, image, true));
+
+  Shape styled = RectangleShape(2000, 1000, {10, 200, 30, 255});
+  FillStyle linear;
+  linear.type = 0x10;
+  linear.gradient = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}};
+  FillStyle radial = linear;
+  radial.type = 0x12;
+  radial.matrix.hasScale = true;
+  radial.matrix.scaleX = radial.matrix.scaleY = 0.05;
+  FillStyle bitmap;
+  bitmap.type = 0x41;
+  bitmap.bitmapId = 9;
+  bitmap.matrix.hasScale = true;
+  bitmap.matrix.scaleX = bitmap.matrix.scaleY = 20.0;
+  styled.fills.push_back(linear);
+  styled.fills.push_back(radial);
+  styled.fills.push_back(bitmap);
+  styled.lines.push_back({40, {0, 0, 0, 255}});
+  ShapeRecord curveStart = ShapeRecord::Move(-500, 300);
+  curveStart.fill0 = 2;
+  curveStart.fill1 = 0;
+  curveStart.line = 1;
+  styled.records.push_back(curveStart);
+  styled.records.push_back(ShapeRecord::Curve(400, -400, 400, 400));
+  styled.records.push_back(ShapeRecord::Line(-800, 0));
+  ShapeRecord fresh;
+  fresh.kind = ShapeRecord::kStyleChange;
+  fresh.newStyles = true;
+  fresh.fills = {radial, bitmap};
+  fresh.lines = {{20, {255, 255, 0, 255}}};
+  fresh.fill1 = 1;
+  fresh.line = 1;
+  styled.records.push_back(fresh);
+  styled.records.push_back(ShapeRecord::Line(300, 300));
+  movie.Add(DefineShape(kDefineShape, 1, RectangleShape(400, 300, {200, 40, 40, 255})));
+  movie.Add(DefineShape(kDefineShape2, 2, styled));
+  movie.Add(DefineShape(kDefineShape3, 3, styled));
+  Shape crowded = RectangleShape(100, 100, {1, 2, 3, 255});
+  for (int i = 0; i < 300; ++i) {
+    FillStyle f;
+    f.color = {static_cast<uint8_t>(i), 0, 0, 255};
+    crowded.fills.push_back(f);
+    crowded.lines.push_back({static_cast<uint16_t>(i), {}});
+  }
+  movie.Add(DefineShape(kDefineShape3, 4, crowded));
+
+  MorphShape morph;
+  morph.startBounds = {0, 100, 0, 100};
+  morph.endBounds = {0, 400, 0, 200};
+  FillStyle red;
+  red.color = {255, 0, 0, 255};
+  FillStyle blue;
+  blue.color = {0, 0, 255, 64};
+  morph.fills.push_back({red, blue});
+  morph.fills.push_back({linear, radial});
+  morph.lines.push_back({{20, {0, 0, 0, 255}}, {60, {255, 255, 255, 255}}});
+  ShapeRecord morphStart = ShapeRecord::Move(0, 0);
+  morphStart.fill0 = 1;
+  morphStart.line = 1;
+  morph.startShape.records = {morphStart, ShapeRecord::Line(100, 0), ShapeRecord::Curve(0, 50, 0, 50),
+                              ShapeRecord::Line(-100, 0), ShapeRecord::Line(0, -100)};
+  morph.endShape.records = {ShapeRecord::Move(0, 0), ShapeRecord::Line(400, 0), ShapeRecord::Curve(50, 100, -50, 100),
+                            ShapeRecord::Line(-400, 0), ShapeRecord::Line(0, -200)};
+  movie.Add(DefineMorphShape(5, morph));
+
+  PlaceObject2Record place;
+  place.depth = 1;
+  place.characterId = 5;
+  place.ratio = 16384;
+  place.clipDepth = 3;
+  movie.Add(PlaceObject2(place, 6));
+  movie.Add(PlaceObject(2, 2, Matrix::Translate(100, 100)));
+  movie.ShowFrame();
+  movie.End();
+  return movie.Build(true);
+}
+
+Bytes TextMovie() {
+  Movie movie;
+  movie.version = 6;
+  movie.Add(DefineFont(1, {GlyphBox(0, -700, 500, 0), GlyphBox(50, -600, 450, 100)}));
+  Font font;
+  font.name = "Box";
+  font.codes = {'A', 'B', 0x20AC};
+  font.glyphs = {GlyphBox(0, -700, 500, 0), GlyphBox(0, -700, 600, 0), GlyphBox(100, -500, 400, 0)};
+  FontLayout layout;
+  layout.advances = {550, 650, 500};
+  layout.bounds = {{0, 500, -700, 0}, {0, 600, -700, 0}, {100, 400, -500, 0}};
+  layout.kerning = {{'A', 'B', -40}};
+  font.layout = layout;
+  movie.Add(DefineFont2(2, font));
+  Font narrow = font;
+  narrow.wideCodes = false;
+  narrow.wideOffsets = true;
+  narrow.codes = {'a', 'b', 'c'};
+  narrow.layout.reset();
+  movie.Add(DefineFont2(3, narrow));
+  Font info;
+  info.name = "Old";
+  info.wideCodes = false;
+  info.codes = {'x', 'y'};
+  movie.Add(DefineFontInfo(1, info));
+
+  Text text;
+  text.bounds = {0, 2000, -300, 100};
+  TextRecord first;
+  first.fontId = 2;
+  first.color = Color{0, 0, 0, 255};
+  first.x = 20;
+  first.y = 240;
+  first.height = 240;
+  first.glyphs = {{0, 130}, {1, 150}, {2, 120}};
+  TextRecord second;
+  second.color = Color{255, 0, 0, 255};
+  second.y = 500;
+  second.glyphs = {{1, 150}};
+  text.records = {first, second};
+  movie.Add(DefineText(kDefineText, 4, text));
+  movie.Add(DefineText(kDefineText2, 5, text));
+
+  EditText edit;
+  edit.bounds = {0, 4000, 0, 600};
+  edit.wordWrap = edit.multiline = edit.border = true;
+  edit.font = {{2, 240}};
+  edit.color = Color{20, 40, 60, 255};
+  edit.maxLength = 100;
+  edit.layout = EditText::Layout{1, 40, 40, 20, 10};
+  edit.variableName = "score";
+  edit.initialText = "ABâ¬";
+  movie.Add(DefineEditText(6, edit));
+  movie.Add(PlaceObject(4, 1, Matrix::Translate(0, 0)));
+  PlaceObject2Record field;
+  field.depth = 2;
+  field.characterId = 6;
+  field.name = "scoreField";
+  movie.Add(PlaceObject2(field, 6));
+  movie.ShowFrame();
+  movie.End();
+  return movie.Build();
+}
+
+Bytes ButtonMovie() {
+  Movie movie;
+  movie.version = 6;
+  movie.Add(DefineShape(kDefineShape, 1, RectangleShape(600, 200, {90, 90, 200, 255})));
+  std::vector<int16_t> click(200);
+  for (size_t i = 0; i < click.size(); ++i) click[i] = static_cast<int16_t>(i % 20 < 10 ? 8000 : -8000);
+  movie.Add(DefineSound(2, {3, 2, true, false}, static_cast<uint32_t>(click.size()), PcmBytes(click)));
+  ButtonRecord up;
+  up.up = true;
+  up.hitTest = true;
+  ButtonRecord over = up;
+  over.up = false;
+  over.over = over.down = true;
+  over.layer = 2;
+  over.cxform.hasAdd = true;
+  over.cxform.add[0] = 60;
+  movie.Add(DefineButton(3, {up, over}, Actions().Op("Play").Build()));
+  movie.Add(DefineButton2(4, true, {up, over},
+                          {{0x0008, Actions().Push({Actions::Str("pressed")}).Op("Trace").Build()},
+                           {0x0001, Actions().Op("Stop").Build()}}));
+  SoundInfo once;
+  once.noMultiple = true;
+  movie.Add(DefineButtonSound(4, {{0, {}}, {2, once}, {2, {}}, {0, {}}}));
+  movie.Add(PlaceObject(3, 1, Matrix::Translate(100, 100)));
+  PlaceObject2Record place;
+  place.depth = 2;
+  place.characterId = 4;
+  place.matrix = Matrix::Translate(100, 500);
+  movie.Add(PlaceObject2(place, 6));
+  movie.ShowFrame();
+  movie.End();
+  return movie.Build();
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, Bytes>> SampleMovies() {
@@ -195,6 +379,9 @@ std::vector<std::pair<std::string, Bytes>> SampleMovies() {
       {"sounds.swf", SoundMovie()},
       {"actions.swf", ActionsMovie()},
       {"imports.swf", ImportMovie()},
+      {"shapes_cws.swf", ShapeMovie()},
+      {"text.swf", TextMovie()},
+      {"buttons.swf", ButtonMovie()},
   };
 }
 

@@ -514,9 +514,7 @@ Bytes EncodeAdpcm(const std::vector<int16_t>& samples, bool stereo, int codeBits
   return w.Take();
 }
 
-Bytes StartSound(uint16_t id, const SoundInfo& info) {
-  BitWriter w;
-  w.U16(id);
+void WriteSoundInfo(BitWriter& w, const SoundInfo& info) {
   w.WriteUB(0, 2);
   w.WriteUB(info.stop, 1);
   w.WriteUB(info.noMultiple, 1);
@@ -535,109 +533,13 @@ Bytes StartSound(uint16_t id, const SoundInfo& info) {
       w.U16(levels.second);
     }
   }
-  return Tag(kStartSound, w.Take());
 }
 
-// ---- shapes ---------------------------------------------------------------------------
-
-namespace {
-
-void WriteStyleCount(BitWriter& w, size_t count, int type) {
-  if (count >= 255 && type != kDefineShape) {
-    w.U8(0xFF);
-    w.U16(static_cast<uint16_t>(count));
-  } else {
-    w.U8(static_cast<uint8_t>(count));
-  }
-}
-
-void WriteColor(BitWriter& w, const Color& c, int type) {
-  if (type == kDefineShape3) {
-    WriteRGBA(w, c);
-  } else {
-    WriteRGB(w, c);
-  }
-}
-
-}  // namespace
-
-Bytes DefineShape(int type, uint16_t id, const Shape& shape) {
+Bytes StartSound(uint16_t id, const SoundInfo& info) {
   BitWriter w;
   w.U16(id);
-  WriteRect(w, shape.bounds);
-  WriteStyleCount(w, shape.fills.size(), type);
-  for (const FillStyle& f : shape.fills) {
-    w.U8(static_cast<uint8_t>(f.type));
-    if (f.type == 0x00) {
-      WriteColor(w, f.color, type);
-    } else if (f.type == 0x10 || f.type == 0x12) {
-      WriteMatrix(w, f.matrix);
-      w.U8(static_cast<uint8_t>(f.gradient.size()));
-      for (const auto& [ratio, color] : f.gradient) {
-        w.U8(ratio);
-        WriteColor(w, color, type);
-      }
-    } else {
-      w.U16(f.bitmapId);
-      WriteMatrix(w, f.matrix);
-    }
-  }
-  WriteStyleCount(w, shape.lines.size(), type);
-  for (const LineStyle& l : shape.lines) {
-    w.U16(l.width);
-    WriteColor(w, l.color, type);
-  }
-  int fillBits = BitWriter::BitsForUnsigned(static_cast<uint32_t>(shape.fills.size()));
-  int lineBits = BitWriter::BitsForUnsigned(static_cast<uint32_t>(shape.lines.size()));
-  w.WriteUB(static_cast<uint32_t>(fillBits), 4);
-  w.WriteUB(static_cast<uint32_t>(lineBits), 4);
-  // Style change: move to, fill 0, fill 1, line.
-  w.WriteUB(0, 1);
-  uint32_t flags = 0x01;  // move
-  if (fillBits && shape.fill0) flags |= 0x02;
-  if (fillBits && shape.fill1) flags |= 0x04;
-  if (lineBits && shape.line) flags |= 0x08;
-  w.WriteUB(flags, 5);
-  int moveBits = std::max(1, BitWriter::BitsForSigned({shape.moveX, shape.moveY}));
-  w.WriteUB(static_cast<uint32_t>(moveBits), 5);
-  w.WriteSB(shape.moveX, moveBits);
-  w.WriteSB(shape.moveY, moveBits);
-  if (flags & 0x02) w.WriteUB(static_cast<uint32_t>(shape.fill0), fillBits);
-  if (flags & 0x04) w.WriteUB(static_cast<uint32_t>(shape.fill1), fillBits);
-  if (flags & 0x08) w.WriteUB(static_cast<uint32_t>(shape.line), lineBits);
-  for (const ShapeEdge& e : shape.edges) {
-    w.WriteUB(1, 1);  // edge record
-    if (e.curved) {
-      w.WriteUB(0, 1);
-      int bits = std::max(2, BitWriter::BitsForSigned({e.dx, e.dy, e.anchorDx, e.anchorDy}));
-      w.WriteUB(static_cast<uint32_t>(bits - 2), 4);
-      w.WriteSB(e.dx, bits);
-      w.WriteSB(e.dy, bits);
-      w.WriteSB(e.anchorDx, bits);
-      w.WriteSB(e.anchorDy, bits);
-    } else {
-      w.WriteUB(1, 1);
-      int bits = std::max(2, BitWriter::BitsForSigned({e.dx, e.dy}));
-      w.WriteUB(static_cast<uint32_t>(bits - 2), 4);
-      w.WriteUB(1, 1);  // general line
-      w.WriteSB(e.dx, bits);
-      w.WriteSB(e.dy, bits);
-    }
-  }
-  w.WriteUB(0, 6);  // end of shape
-  return Tag(type, w.Take());
-}
-
-Shape RectangleShape(int32_t width, int32_t height, const Color& color) {
-  Shape s;
-  s.bounds = {0, width, 0, height};
-  FillStyle fill;
-  fill.color = color;
-  s.fills.push_back(fill);
-  s.fill0 = 0;
-  s.fill1 = 1;
-  s.edges = {{false, width, 0}, {false, 0, height}, {false, -width, 0}, {false, 0, -height}};
-  return s;
+  WriteSoundInfo(w, info);
+  return Tag(kStartSound, w.Take());
 }
 
 // ---- actions --------------------------------------------------------------------------

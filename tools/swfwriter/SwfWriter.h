@@ -208,9 +208,12 @@ struct SoundInfo {
   std::optional<uint16_t> loops;
   std::vector<std::pair<uint32_t, std::pair<uint16_t, uint16_t>>> envelope;
 };
+void WriteSoundInfo(BitWriter& w, const SoundInfo& info);
 Bytes StartSound(uint16_t id, const SoundInfo& info);
 
-// Shapes: a rectangle with one style of each kind, for movies that need something to show.
+// Shapes. Records are written in order: style changes (move, fill and line indices, new
+// style arrays) and straight or curved edges (deltas). Straight edges along an axis take
+// the short vertical or horizontal form.
 struct FillStyle {
   int type = 0x00;  // 0x00 solid, 0x10 linear, 0x12 radial, 0x40-0x43 bitmap
   Color color;
@@ -222,22 +225,145 @@ struct LineStyle {
   uint16_t width = 20;
   Color color;
 };
-struct ShapeEdge {
-  bool curved = false;
-  int32_t dx = 0, dy = 0;          // straight: delta; curved: control delta
+struct ShapeRecord {
+  enum Kind { kStyleChange, kStraight, kCurve };
+  Kind kind = kStraight;
+  std::optional<std::pair<int32_t, int32_t>> moveTo;
+  std::optional<int> fill0, fill1, line;
+  bool newStyles = false;
+  std::vector<FillStyle> fills;  // with newStyles
+  std::vector<LineStyle> lines;  // with newStyles
+  int32_t dx = 0, dy = 0;              // straight: delta; curved: control delta
   int32_t anchorDx = 0, anchorDy = 0;  // curved: anchor delta
+  static ShapeRecord Move(int32_t x, int32_t y) {
+    ShapeRecord r;
+    r.kind = kStyleChange;
+    r.moveTo = {x, y};
+    return r;
+  }
+  static ShapeRecord Line(int32_t dx, int32_t dy) {
+    ShapeRecord r;
+    r.dx = dx;
+    r.dy = dy;
+    return r;
+  }
+  static ShapeRecord Curve(int32_t cx, int32_t cy, int32_t ax, int32_t ay) {
+    ShapeRecord r;
+    r.kind = kCurve;
+    r.dx = cx, r.dy = cy, r.anchorDx = ax, r.anchorDy = ay;
+    return r;
+  }
 };
 struct Shape {
   Rect bounds;
   std::vector<FillStyle> fills;
   std::vector<LineStyle> lines;
-  int32_t moveX = 0, moveY = 0;
-  int fill0 = 0, fill1 = 1, line = 0;
-  std::vector<ShapeEdge> edges;
+  std::vector<ShapeRecord> records;
+  // Index widths; by default the fewest bits that hold the style counts (glyphs, which
+  // have no styles, take fill bits 1).
+  std::optional<int> fillBits, lineBits;
 };
-// type 2, 22 or 32; style counts of 255 and more use the extended count (22 and 32).
+// The style arrays of a shape tag (fill counts of 255 and more take the extended count,
+// which type 2 does not have; line counts always may).
+void WriteFillStyles(BitWriter& w, int type, const std::vector<FillStyle>& fills);
+void WriteLineStyles(BitWriter& w, int type, const std::vector<LineStyle>& lines);
+// Index widths, records and the end record; with styles, the bounds and style arrays first.
+void WriteShape(BitWriter& w, int type, const Shape& shape, bool withStyles);
+// type 2, 22 or 32.
 Bytes DefineShape(int type, uint16_t id, const Shape& shape);
+// A width x height rectangle at the origin, filled on its fill-1 side.
 Shape RectangleShape(int32_t width, int32_t height, const Color& color);
+// A glyph outline: a box in font units (1024 to the em), no styles.
+Shape GlyphBox(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// Morph shapes (46): start and end styles pair up; start and end records are two shapes.
+struct MorphFill {
+  FillStyle start, end;
+};
+struct MorphLine {
+  LineStyle start, end;
+};
+struct MorphShape {
+  Rect startBounds, endBounds;
+  std::vector<MorphFill> fills;
+  std::vector<MorphLine> lines;
+  Shape startShape, endShape;  // records only
+  std::optional<uint32_t> endEdgesOffsetOverride;
+};
+Bytes DefineMorphShape(uint16_t id, const MorphShape& morph);
+
+// Fonts and texts.
+struct FontLayout {
+  int16_t ascent = 800, descent = 224, leading = 0;
+  std::vector<int16_t> advances;  // one per glyph
+  std::vector<Rect> bounds;       // one per glyph
+  struct Kerning {
+    uint16_t left, right;
+    int16_t adjustment;
+  };
+  std::vector<Kerning> kerning;
+};
+struct Font {
+  std::string name = "Test";
+  bool wideOffsets = false, wideCodes = true, italic = false, bold = false, smallText = false;
+  bool shiftJis = false, ansi = false;
+  std::vector<Shape> glyphs;
+  std::vector<uint16_t> codes;  // one per glyph
+  std::optional<FontLayout> layout;
+};
+Bytes DefineFont(uint16_t id, const std::vector<Shape>& glyphs);
+Bytes DefineFont2(uint16_t id, const Font& font);
+Bytes DefineFontInfo(uint16_t fontId, const Font& font);
+struct TextRecord {
+  std::optional<uint16_t> fontId;
+  std::optional<Color> color;
+  std::optional<int16_t> x, y;
+  uint16_t height = 240;  // written with a font
+  std::vector<std::pair<uint32_t, int32_t>> glyphs;  // index, advance
+};
+struct Text {
+  Rect bounds;
+  Matrix matrix;
+  std::vector<TextRecord> records;
+};
+// type 11 (colours RGB) or 33 (RGBA).
+Bytes DefineText(int type, uint16_t id, const Text& text);
+struct EditText {
+  Rect bounds;
+  bool wordWrap = false, multiline = false, password = false, readOnly = false, autoSize = false;
+  bool noSelect = false, border = false, html = false, useOutlines = false;
+  std::optional<std::pair<uint16_t, uint16_t>> font;  // id, height
+  std::optional<Color> color;
+  std::optional<uint16_t> maxLength;
+  struct Layout {
+    uint8_t align = 0;
+    uint16_t leftMargin = 0, rightMargin = 0;
+    int16_t indent = 0, leading = 0;
+  };
+  std::optional<Layout> layout;
+  std::string variableName;
+  std::optional<std::string> initialText;
+};
+Bytes DefineEditText(uint16_t id, const EditText& edit);
+
+// Buttons.
+struct ButtonRecord {
+  bool hitTest = false, down = false, over = false, up = true;
+  uint16_t characterId = 1;
+  uint16_t layer = 1;
+  Matrix matrix;
+  CXForm cxform;  // DefineButton2 only
+};
+struct ButtonCondAction {
+  uint16_t conditions = 8;
+  Bytes actions;  // an action block ending in 0
+};
+// DefineButton (7): the actions of its one release condition.
+Bytes DefineButton(uint16_t id, const std::vector<ButtonRecord>& records, const Bytes& actions);
+Bytes DefineButton2(uint16_t id, bool trackAsMenu, const std::vector<ButtonRecord>& records,
+                    const std::vector<ButtonCondAction>& actions);
+// Four entries (roll-out, roll-over, press, release): sound id 0 for none.
+Bytes DefineButtonSound(uint16_t buttonId, const std::vector<std::pair<uint16_t, SoundInfo>>& entries);
 
 // ---- actions ------------------------------------------------------------------------
 
