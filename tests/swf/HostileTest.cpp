@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 
 #include "engine/swf/base/limits.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -185,6 +186,23 @@ TEST(SwfHostile, CommandsBeyondTheFrameLimitAreDropped) {
   auto m = swftest::LoadMovie(movie.Build());
   ASSERT_TRUE(m);
   EXPECT_EQ(log.Count("command dropped"), 1u);
+}
+
+// A handler that runs out of memory when asked for a sound.
+class StarvedSoundHandler : public swftest::RecordingSoundHandler {
+ public:
+  int create_sound(void*, int, int, format_type, int, bool) override { throw std::bad_alloc(); }
+};
+
+TEST(SwfHostile, RunningOutOfMemoryRefusesTheMovie) {
+  StarvedSoundHandler sound;
+  swftest::SwfLogCapture log;
+  auto m = swftest::LoadMovie(OneFrame({swfw::DefineSound(1, {}, 2, swfw::PcmBytes({1, 2}))}), "big.swf");
+  EXPECT_FALSE(m);
+  EXPECT_EQ(log.Count("error: out of memory reading 'big.swf'; can't create movie.\n"), 1u);
+  // The next movie loads as usual.
+  swftest::RecordingSoundHandler working;
+  EXPECT_TRUE(swftest::LoadMovie(OneFrame({}), "small.swf"));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace swf {
 // Event sounds go through one handler installed process-wide.
 class sound_handler {
  public:
-  enum format_type {
+  enum format_type : int {
     FORMAT_RAW = 0,
     FORMAT_ADPCM = 1,
     FORMAT_MP3 = 2,
