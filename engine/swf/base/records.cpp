@@ -151,34 +151,31 @@ rgba cxform::transform(const rgba& in) const {
   return rgba(channel(0, in.m_r), channel(1, in.m_g), channel(2, in.m_b), channel(3, in.m_a));
 }
 
-void cxform::read_rgb(stream* in) {
+namespace {
+
+// The shared layout of both colour transform records: flags, a bit count, then the
+// multipliers and add terms of the given number of channels.
+void read_cxform_channels(stream* in, cxform* cx, int channels, float alpha_add_when_added) {
   in->align();
   bool has_add = in->read_uint(1) != 0;
   bool has_mult = in->read_uint(1) != 0;
   int bits = static_cast<int>(in->read_uint(4));
-  set_identity();
+  cx->set_identity();
   if (has_mult) {
-    for (int i = 0; i < 3; ++i) m_[i][0] = static_cast<float>(in->read_sint(bits)) / 255.0f;
+    for (int i = 0; i < channels; ++i) cx->m_[i][0] = static_cast<float>(in->read_sint(bits)) / 255.0f;
   }
   if (has_add) {
-    for (int i = 0; i < 3; ++i) m_[i][1] = static_cast<float>(in->read_sint(bits));
-    m_[3][1] = 1.0f;
+    for (int i = 0; i < channels; ++i) cx->m_[i][1] = static_cast<float>(in->read_sint(bits));
+    if (channels == 3) cx->m_[3][1] = alpha_add_when_added;
   }
 }
 
-void cxform::read_rgba(stream* in) {
-  in->align();
-  bool has_add = in->read_uint(1) != 0;
-  bool has_mult = in->read_uint(1) != 0;
-  int bits = static_cast<int>(in->read_uint(4));
-  set_identity();
-  if (has_mult) {
-    for (int i = 0; i < 4; ++i) m_[i][0] = static_cast<float>(in->read_sint(bits)) / 255.0f;
-  }
-  if (has_add) {
-    for (int i = 0; i < 4; ++i) m_[i][1] = static_cast<float>(in->read_sint(bits));
-  }
-}
+}  // namespace
+
+// A colour transform without alpha that has add terms gets an alpha add term of 1.0.
+void cxform::read_rgb(stream* in) { read_cxform_channels(in, this, 3, 1.0f); }
+
+void cxform::read_rgba(stream* in) { read_cxform_channels(in, this, 4, 0.0f); }
 
 bool cxform::operator==(const cxform& other) const { return std::memcmp(m_, other.m_, sizeof(m_)) == 0; }
 

@@ -205,14 +205,22 @@ void frame_label_loader(stream* in, int tag_type, movie_definition_sub* m) {
   delete[] n;
 }
 
+namespace {
+
+// One entry of an export or import list: an id and a symbol. False at the end of the tag.
+bool read_symbol(stream* in, int* id, string* symbol) {
+  *id = in->read_u16();
+  in->read_string(symbol);
+  return !in->has_error();
+}
+
+}  // namespace
+
 void export_loader(stream* in, int tag_type, movie_definition_sub* m) {
   int count = in->read_u16();
-  for (int i = 0; i < count && !in->has_error(); ++i) {
-    int id = in->read_u16();
-    char* symbol_name = in->read_string();
-    string symbol(symbol_name);
-    delete[] symbol_name;
-    if (in->has_error()) break;
+  int id = 0;
+  string symbol;
+  for (int i = 0; i < count && read_symbol(in, &id, &symbol); ++i) {
     if (font* f = m->get_font(id)) {
       m->export_resource(symbol, f);
     } else if (character_def* ch = m->get_character_def(id)) {
@@ -275,12 +283,9 @@ void import_loader(stream* in, int tag_type, movie_definition_sub* m) {
   movie_definition_sub* owner = m;
   if (sprite_definition* sprite = dynamic_cast<sprite_definition*>(m)) owner = sprite->get_movie_definition();
   if (movie_def_impl* movie = dynamic_cast<movie_def_impl*>(owner)) movie->add_import_source(source_movie.get_ptr());
-  for (int i = 0; i < count && !in->has_error(); ++i) {
-    int id = in->read_u16();
-    char* symbol_name = in->read_string();
-    string symbol(symbol_name);
-    delete[] symbol_name;
-    if (in->has_error()) break;
+  int id = 0;
+  string symbol;
+  for (int i = 0; i < count && read_symbol(in, &id, &symbol); ++i) {
     resource* res = source_movie->get_exported_resource(symbol);
     if (!res) {
       log_error("import error: resource '%s' is not exported from movie '%s'\n", symbol.c_str(), url.c_str());
