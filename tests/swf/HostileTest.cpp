@@ -67,6 +67,21 @@ struct HostileCase {
   const char* expected_line;  // a line the load must log ("" for none in particular)
 };
 
+// A small JPEG whose frame header claims the given size.
+Bytes JpegClaiming(int width, int height) {
+  Bytes j = swfw::EncodeJpeg(8, 8, std::vector<swfw::Color>(64));
+  for (size_t i = 0; i + 8 < j.size(); ++i) {
+    if (j[i] == 0xFF && j[i + 1] == 0xC0) {  // frame header: precision, height, width
+      j[i + 5] = static_cast<uint8_t>(height >> 8);
+      j[i + 6] = static_cast<uint8_t>(height);
+      j[i + 7] = static_cast<uint8_t>(width >> 8);
+      j[i + 8] = static_cast<uint8_t>(width);
+      break;
+    }
+  }
+  return j;
+}
+
 TEST(SwfHostile, Table) {
   Bytes bomb_data = swfw::ZlibCompress(Bytes(size_t(8) << 20, 0));
   swfw::Movie lying_header;
@@ -87,19 +102,13 @@ TEST(SwfHostile, Table) {
       {"bitmap 65535 x 65535",
        OneFrame({swfw::DefineBitsLosslessRaw(1, true, 5, 65535, 65535, swfw::ZlibCompress(Bytes(64, 1)))}),
        "too large"},
-      {"jpeg 8192 x 8192",
-       OneFrame({swfw::DefineBitsJPEG2(1, [] {
-         Bytes j = swfw::EncodeJpeg(8, 8, std::vector<swfw::Color>(64));
-         for (size_t i = 0; i + 8 < j.size(); ++i) {
-           if (j[i] == 0xFF && j[i + 1] == 0xC0) {  // frame header: height and width
-             j[i + 5] = j[i + 7] = 0x20;
-             j[i + 6] = j[i + 8] = 0x00;
-             break;
-           }
-         }
-         return j;
-       }())}),
-       "too large"},
+      {"jpeg 8192 x 8192", OneFrame({swfw::DefineBitsJPEG2(1, JpegClaiming(8192, 8192))}), "too large"},
+      {"jpeg budget, charged before decoding",
+       OneFrame({swfw::DefineBitsJPEG2(1, JpegClaiming(4000, 4000)), swfw::DefineBitsJPEG2(2, JpegClaiming(4000, 4000)),
+                 swfw::DefineBitsJPEG2(3, JpegClaiming(4000, 4000)), swfw::DefineBitsJPEG2(4, JpegClaiming(4000, 4000)),
+                 swfw::DefineBitsJPEG3(5, JpegClaiming(4000, 4000), {}),
+                 swfw::DefineBitsJPEG2(6, JpegClaiming(4000, 4000))}),
+       "bytes of decoded bitmaps and sounds"},
       {"lossless zip bomb into a small bitmap",
        OneFrame({swfw::DefineBitsLosslessRaw(1, true, 5, 16, 16, bomb_data)}), ""},
       {"lossless budget",

@@ -197,9 +197,13 @@ jpeg_input* jpeg_input::create(file_stream* source) {
   return input;
 }
 
-image_rgb* read_jpeg(jpeg_input* input) {
+image_rgb* read_jpeg(jpeg_input* input, const jpeg_size_check& allow) {
   if (!input || !input->start_image()) return nullptr;
   int width = input->get_width(), height = input->get_height();
+  if (allow && !allow(width, height)) {
+    input->finish_image();
+    return nullptr;
+  }
   image_rgb* image = create_image_rgb(width, height);
   if (!image) {
     input->finish_image();
@@ -216,15 +220,19 @@ image_rgb* read_jpeg(jpeg_input* input) {
   return image;
 }
 
-image_rgb* read_jpeg(file_stream* source) {
+image_rgb* read_jpeg(file_stream* source, const jpeg_size_check& allow) {
   std::unique_ptr<jpeg_input> input(jpeg_input::create(source));
-  return read_jpeg(input.get());
+  return read_jpeg(input.get(), allow);
 }
 
-image_rgba* read_jpeg_with_alpha(file_stream* source) {
+image_rgba* read_jpeg_with_alpha(file_stream* source, const jpeg_size_check& allow) {
   std::unique_ptr<jpeg_input> input(jpeg_input::create(source));
   if (!input || !input->start_image()) return nullptr;
   int width = input->get_width(), height = input->get_height();
+  if (allow && !allow(width, height)) {
+    input->finish_image();
+    return nullptr;
+  }
   image_rgba* image = create_image_rgba(width, height);
   if (!image) {
     input->finish_image();

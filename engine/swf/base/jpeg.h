@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace swf {
 
@@ -25,9 +26,14 @@ class jpeg_input {
   virtual bool read_scanline(uint8_t* rgb_row) = 0;
 };
 
-// Decode one image; null (with a log line) on a broken or oversized image.
-image_rgb* read_jpeg(jpeg_input* input);
-image_rgb* read_jpeg(file_stream* source);
-image_rgba* read_jpeg_with_alpha(file_stream* source);
+// Asked with the image's size once its header is read, before anything is decoded: false
+// skips the image (the caller's budget of decoded bytes).
+using jpeg_size_check = std::function<bool(int width, int height)>;
+
+// Decode one image; null (with a log line) on a broken or oversized image, or when the
+// size check refuses it.
+image_rgb* read_jpeg(jpeg_input* input, const jpeg_size_check& allow = {});
+image_rgb* read_jpeg(file_stream* source, const jpeg_size_check& allow = {});
+image_rgba* read_jpeg_with_alpha(file_stream* source, const jpeg_size_check& allow = {});
 
 }  // namespace swf

@@ -32,6 +32,14 @@ void add_rgba_bitmap(movie_definition_sub* m, int character_id, std::unique_ptr<
   m->add_bitmap_character(character_id, new bitmap_character(render::create_bitmap_rgba(im.get())));
 }
 
+// Charges an RGB image of the size against the movie's budget before it is decoded.
+jpeg_size_check rgb_budget(movie_definition_sub* m) {
+  return [m](int width, int height) {
+    size_t pitch = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
+    return m->charge_decoded_bytes(pitch * static_cast<size_t>(height));
+  };
+}
+
 }  // namespace
 
 int inflate_wrapper(file_stream* in, void* buffer, int buffer_bytes) {
@@ -84,8 +92,8 @@ void define_bits_jpeg_loader(stream* in, int tag_type, movie_definition_sub* m) 
     return;
   }
   j_in->discard_partial_buffer();
-  std::unique_ptr<image_rgb> im(read_jpeg(j_in));
-  if (!im || !m->charge_decoded_bytes(im->byte_size())) return;
+  std::unique_ptr<image_rgb> im(read_jpeg(j_in, rgb_budget(m)));
+  if (!im) return;
   add_rgb_bitmap(m, character_id, std::move(im));
 }
 
@@ -95,8 +103,8 @@ void define_bits_jpeg2_loader(stream* in, int tag_type, movie_definition_sub* m)
     add_empty_bitmap(m, character_id);
     return;
   }
-  std::unique_ptr<image_rgb> im(read_jpeg(in->get_tag_view()));
-  if (!im || !m->charge_decoded_bytes(im->byte_size())) return;
+  std::unique_ptr<image_rgb> im(read_jpeg(in->get_tag_view(), rgb_budget(m)));
+  if (!im) return;
   add_rgb_bitmap(m, character_id, std::move(im));
 }
 
@@ -114,11 +122,13 @@ void define_bits_jpeg3_loader(stream* in, int tag_type, movie_definition_sub* m)
   }
   // The JPEG reads as a block of its own, so its reader cannot run into the alpha data.
   std::unique_ptr<image_rgba> im;
-  if (in->open_block(static_cast<int>(jpeg_size))) im.reset(read_jpeg_with_alpha(in->get_tag_view()));
+  // The image and its alpha plane are charged before anything is decoded.
+  auto budget = [m](int width, int height) {
+    return m->charge_decoded_bytes(static_cast<size_t>(width) * static_cast<size_t>(height) * 5);
+  };
+  if (in->open_block(static_cast<int>(jpeg_size))) im.reset(read_jpeg_with_alpha(in->get_tag_view(), budget));
   in->close_tag();
-  if (!im || !m->charge_decoded_bytes(im->byte_size() + static_cast<size_t>(im->m_width) * im->m_height)) {
-    return;
-  }
+  if (!im) return;
   size_t pixels = static_cast<size_t>(im->m_width) * im->m_height;
   std::vector<uint8_t> alpha(pixels, 255);
   inflate_wrapper(in->get_tag_view(), alpha.data(), static_cast<int>(pixels));
