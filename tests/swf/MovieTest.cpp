@@ -236,4 +236,30 @@ TEST(SwfMovie, ExportsAndImports) {
   swf::clear_library();
 }
 
+// Collects the URLs an import visit reports.
+class UrlList : public swf::import_visitor {
+ public:
+  void visit(const char* url) override { urls.push_back(url); }
+  std::vector<std::string> urls;
+};
+
+TEST(SwfMovie, PendingImportsAreVisitedOnceAndResolvedFromTheSource) {
+  swftest::SwfLogCapture log;
+  auto source = LoadMovie(SampleNamed("sprites.swf"), "lib.swf");
+  swfw::Movie empty;
+  empty.ShowFrame().End();
+  auto m = LoadMovie(empty.Build(), "main.swf");
+  ASSERT_TRUE(source && m);
+  m->add_import("lib.swf", 7, "Spinner");
+  m->add_import("other.swf", 8, "x");
+  m->add_import("lib.swf", 9, "missing");
+  UrlList visitor;
+  m->visit_imported_movies(&visitor);
+  EXPECT_EQ(visitor.urls, (std::vector<std::string>{"lib.swf", "other.swf"}));
+  m->resolve_import("lib.swf", source.get_ptr());
+  EXPECT_EQ(m->get_character_def(7), source->get_character_def(2));
+  EXPECT_EQ(m->get_import_count(), 1);
+  EXPECT_EQ(log.Count("import error: resource 'missing' is not exported from movie 'lib.swf'\n"), 1u);
+}
+
 }  // namespace
