@@ -16,6 +16,7 @@
 namespace {
 
 using swftest::Bytes;
+using swftest::Concat;
 
 Bytes OneFrame(const std::vector<Bytes>& tags, int version = 6) {
   swfw::Movie movie;
@@ -23,12 +24,6 @@ Bytes OneFrame(const std::vector<Bytes>& tags, int version = 6) {
   for (const Bytes& tag : tags) movie.Add(tag);
   movie.ShowFrame().End();
   return movie.Build();
-}
-
-Bytes Concat(const std::vector<Bytes>& parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
 }
 
 // Sprites nested `depth` deep, the innermost holding a label.

@@ -14,6 +14,7 @@
 namespace {
 
 using swftest::Bytes;
+using swftest::Concat;
 using swftest::LoadMovie;
 
 // What a definition holds, as text: header values and, per frame, its command kinds.
@@ -195,6 +196,21 @@ TEST(SwfMovie, SpritesKeepTheirOwnFramesAndLabels) {
   EXPECT_EQ(m->get_init_actions(0)->size(), 1);
   EXPECT_EQ(m->get_exported_resource(swf::string("spinner")), sprite);
   EXPECT_TRUE(log.lines.empty()) << log.All();
+}
+
+TEST(SwfMovie, ASpriteLabelGivenTwiceMovesToTheLaterFrame) {
+  swftest::SwfLogCapture log;
+  Bytes inner = Concat({swfw::FrameLabel("loop"), swfw::Tag(1, {}), swfw::FrameLabel("LOOP"), swfw::Tag(1, {}),
+                        swfw::Tag(0, {})});
+  swfw::Movie movie;
+  movie.Add(swfw::DefineSprite(1, 2, inner)).ShowFrame().End();
+  auto m = LoadMovie(movie.Build());
+  auto* sprite = dynamic_cast<swf::sprite_definition*>(m->get_character_def(1));
+  ASSERT_NE(sprite, nullptr);
+  int frame = -1;
+  EXPECT_TRUE(sprite->get_labeled_frame("Loop", &frame));
+  EXPECT_EQ(frame, 1);
+  EXPECT_EQ(log.Count("add_frame_name(1, 'LOOP') -- frame name already assigned to frame 0; overriding\n"), 1u);
 }
 
 TEST(SwfMovie, TagsThatMayNotStandInASpriteAreRefused) {

@@ -21,6 +21,13 @@ namespace swftest {
 
 using Bytes = std::vector<uint8_t>;
 
+// The parts one after another (tags into a body, say).
+inline Bytes Concat(const std::vector<Bytes>& parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
 // A file_stream over a copy of the bytes (read, seek, tell, eof; writes append).
 swf::file_stream* MakeMemoryStream(const Bytes& bytes);
 
