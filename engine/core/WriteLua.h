@@ -31,6 +31,9 @@ class WriteLua {
   // the file cannot be created.
   bool Open(const std::string& fileName);
   bool IsOpen() const { return stream_ != nullptr; }
+  // Flushes and closes the file; false when it was not open or any write failed (a full
+  // disk), so that a writer going through a temporary file keeps the old one.
+  bool Close();
 
   // With a name: "<name> = " on a line; then "{ " on a line; one level deeper.
   void BeginTable(const std::string& name);
