@@ -263,8 +263,9 @@ uint32_t BuildLineQuad(const math::Vec2& from, const math::Vec2& to, float halfW
   const ScreenVertex toLeft = vertex(to + side, toColor, uv0.x, uv1.y);
   const ScreenVertex toMid = vertex(to, toColor, uMid, uv1.y);
   const ScreenVertex toRight = vertex(to - side, toColor, uv1.x, uv1.y);
-  const ScreenVertex band[12] = {fromLeft, toLeft, fromMid, toLeft, toMid, fromMid,
-                                 fromMid, toMid, fromRight, toMid, toRight, fromRight};
+  // Wound as the other quad builders wind theirs, so that no cull mode drops a half.
+  const ScreenVertex band[12] = {fromMid,   toMid,   fromLeft, toMid,   toLeft, fromLeft,
+                                 fromRight, toRight, fromMid,  toRight, toMid,  fromMid};
   std::copy(band, band + 12, out);
   return 12;
 }

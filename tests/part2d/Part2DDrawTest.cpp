@@ -140,18 +140,20 @@ TEST(BuildLineQuadTest, BandsAcrossHorizontalVerticalAndZeroLengthSegments) {
                             math::Vec2(0.9f, 0.8f), out),
               12u);
     SCOPED_TRACE(c.name);
-    // Vertex 0 is the left edge at from, vertex 10 the right edge at to.
-    EXPECT_NEAR(out[0].x, c.fromLeftX, 1e-3f);
-    EXPECT_NEAR(out[0].y, c.fromLeftY, 1e-3f);
-    EXPECT_NEAR(out[10].x, c.toRightX, 1e-3f);
-    EXPECT_NEAR(out[10].y, c.toRightY, 1e-3f);
-    EXPECT_EQ(out[0].color, 0xFF112233u);
-    EXPECT_EQ(out[10].color, 0xFF445566u);
-    EXPECT_FLOAT_EQ(out[0].u, 0.1f);
-    EXPECT_FLOAT_EQ(out[0].v, 0.2f);
-    EXPECT_FLOAT_EQ(out[10].u, 0.9f);
-    EXPECT_FLOAT_EQ(out[10].v, 0.8f);
-    EXPECT_FLOAT_EQ(out[2].u, 0.5f);  // the centre line
+    // Vertex 2 is the left edge at from, vertex 7 the right edge at to, vertex 0 the
+    // centre line at from.
+    EXPECT_NEAR(out[2].x, c.fromLeftX, 1e-3f);
+    EXPECT_NEAR(out[2].y, c.fromLeftY, 1e-3f);
+    EXPECT_NEAR(out[7].x, c.toRightX, 1e-3f);
+    EXPECT_NEAR(out[7].y, c.toRightY, 1e-3f);
+    EXPECT_EQ(out[2].color, 0xFF112233u);
+    EXPECT_EQ(out[7].color, 0xFF445566u);
+    EXPECT_FLOAT_EQ(out[2].u, 0.1f);
+    EXPECT_FLOAT_EQ(out[2].v, 0.2f);
+    EXPECT_FLOAT_EQ(out[7].u, 0.9f);
+    EXPECT_FLOAT_EQ(out[7].v, 0.8f);
+    EXPECT_FLOAT_EQ(out[0].u, 0.5f);
+    EXPECT_NEAR(out[0].x, 0.5f * (c.fromLeftX + out[6].x), 1e-3f);  // midway across
     for (const ScreenVertex& v : out) {
       EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
       EXPECT_EQ(v.rhw, 1.0f);
