@@ -44,23 +44,26 @@ void Play(part2d::Part2D& system) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Files go to a folder of the process's own; the working folder stays as libFuzzer
+  // left it, since it names its corpus by relative paths.
   static const std::string folder = [] {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("fuzz_p2d_" + std::to_string(::getpid()));
     std::filesystem::create_directories(path);
-    std::filesystem::current_path(path);
-    return path.string();
+    return path.string() + "/";
   }();
-  if (FILE* file = std::fopen("input.p2d", "wb")) {
+  const std::string input = folder + "input.p2d";
+  const std::string saved = folder + "saved.p2d";
+  if (FILE* file = std::fopen(input.c_str(), "wb")) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
   }
   part2d::Part2D system;
-  if (!system.Load("input.p2d")) return 0;
+  if (!system.Load(input)) return 0;
   Play(system);
-  if (!system.Save("saved.p2d")) return 0;
+  if (!system.Save(saved)) return 0;
   part2d::Part2D again;
-  if (!again.Load("saved.p2d")) std::abort();  // what we write we must read back
+  if (!again.Load(saved)) std::abort();  // what we write we must read back
   if (again.GroupC() != system.GroupC()) std::abort();
   Play(again);
   return 0;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "engine/core/MemoryManager.h"
+#include "engine/graphics/DrawQueue.h"
 #include "engine/graphics/Graphics.h"
 #include "tests/part2d/Part2DTestSupport.h"
 
@@ -80,6 +82,30 @@ TEST_F(Part2DTest, AParticleAtHalfLifeTakesTheMiddleColourAndSizeLessTheOffset) 
   EXPECT_NEAR(maxY, 0.65f * 600, 1e-3f);
   EXPECT_NEAR(minX, 0.3f * 800, 1e-3f);
   EXPECT_NEAR(maxX, 0.5f * 800, 1e-3f);
+}
+
+TEST_F(Part2DTest, DebugDrawingQueuesEachForcesShapesAtTheOriginLessTheOffset) {
+  PartGroup* group = MakeGroup(2);
+  group->RenderDebug = true;
+  for (const char* type : {"steer", "path", "sphereex", "killplane", "linear", "attractor"}) {
+    group->CreateForce(type);
+  }
+  group->SpawnParticle(math::Vec2(0.5f, 0.5f));
+  system_.origin = math::Vec2(0.5f, 0.5f);
+  dd::Manager::Instance().Render2D();  // an empty queue to start from
+  ASSERT_TRUE(group->Render(math::Vec2(0.1f, 0.1f)));
+  renderer_.draws.clear();
+  dd::Manager::Instance().Render2D();
+  std::map<uint32_t, int> byColour;
+  for (const ScreenVertex& v : renderer_.AllVertices()) ++byColour[v.color];
+  EXPECT_GT(byColour[0x50FF0000u], 0);  // the sphere
+  EXPECT_GT(byColour[0xFFFFFFFFu], 0);  // the kill plane and the attractor
+  EXPECT_EQ(byColour[0xFFFF0000u], 6);  // the linear force's arrow: shaft and two barbs
+  for (const FakeRenderer::Draw& draw : renderer_.draws) {
+    if (draw.vertices.empty() || draw.vertices[0].color != 0xFFFF0000u) continue;
+    EXPECT_NEAR(draw.vertices[0].x, 0.4f * 800, 1.0f);  // from the origin less the offset
+    EXPECT_NEAR(draw.vertices[0].y, 0.4f * 600, 1.0f);
+  }
 }
 
 // A renderer that only counts, so that the drawing path itself can be watched for
