@@ -1,7 +1,9 @@
 #pragma once
 
-// What the drawing benchmarks share: their window (the graphics tests' hidden window) and
-// the bracket around each measured frame.
+// What the drawing benchmarks share: their window (the graphics tests' hidden window), the
+// bracket around each measured frame and the frame-rate counter.
+
+#include <benchmark/benchmark.h>
 
 #include "engine/graphics/Graphics.h"
 #include "tests/graphics/TestWindow.h"
@@ -16,4 +18,10 @@ inline void BeginBenchFrame(Graphics* graphics) {
 inline void EndBenchFrame(Graphics* graphics) {
   graphics->EndFrame();
   graphics->Present();
+}
+
+// Reports the run's frames per second as the counter "fps".
+inline void SetFrameRate(benchmark::State& state) {
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                             benchmark::Counter::kIsRate);
 }

@@ -78,11 +78,6 @@ Scene& GetScene() {
   return scene;
 }
 
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-}
-
 void BM_ClearAndPresent(benchmark::State& state) {
   Scene& scene = GetScene();
   if (!scene.ready) {

@@ -94,11 +94,6 @@ std::unique_ptr<part2d::Part2D> MakeSystem(int count) {
   return system;
 }
 
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-}
-
 void BM_ParticleFrame(benchmark::State& state) {
   Scene& scene = GetScene();
   if (!scene.ready) return state.SkipWithError("no OpenGL renderer");
