@@ -50,6 +50,9 @@ class WriteLua {
   // The indentation, the formatted text and a newline.
   void PrintLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+  // The text of a float as the writers put it: "%f", and for values that "%f" would write
+  // as names Lua does not know, "0/0" (NaN), "1/0" and "-1/0" (infinities).
+  static std::string Number(float value);
   // The text of a string value between its quotes.
   static std::string Escape(const std::string& text);
 

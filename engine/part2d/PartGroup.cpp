@@ -403,7 +403,9 @@ void PartGroup::Save(WriteLua& writer) const {
   if (!colorKeys.empty()) {
     writer.BeginTable("Color");
     for (const math::Vec4& key : colorKeys) {
-      writer.PrintLine("{ %f, %f, %f, %f }, ", key.x, key.y, key.z, key.w);
+      writer.PrintLine("{ %s, %s, %s, %s }, ", WriteLua::Number(key.x).c_str(),
+                       WriteLua::Number(key.y).c_str(), WriteLua::Number(key.z).c_str(),
+                       WriteLua::Number(key.w).c_str());
     }
     writer.EndTable(true);
   }
