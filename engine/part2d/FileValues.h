@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,20 @@ inline int32_t ReadClampedInt(const LuaObject& table, const std::string& key, in
   const LuaObject field = script::GetField(table, key);
   if (!field.IsNumber()) return defaultValue;
   return math::ToClampedInt(field.GetNumber() * scale, defaultValue);
+}
+
+// A number key of a .p2d table; NaN and infinities give the default, so that no value of
+// a file turns a particle's motion or its vertices into NaN.
+inline float ReadFloat(const LuaObject& table, const std::string& key, float defaultValue) {
+  const float value = script::GetFloat(table, key, defaultValue);
+  return std::isfinite(value) ? value : defaultValue;
+}
+
+// A two-number key of a .p2d table; the default unless both numbers are finite.
+inline math::Vec2 ReadVec2(const LuaObject& table, const std::string& key,
+                           const math::Vec2& defaultValue) {
+  const math::Vec2 value = script::GetVec2(table, key, defaultValue);
+  return std::isfinite(value.x) && std::isfinite(value.y) ? value : defaultValue;
 }
 
 }  // namespace part2d

@@ -7,6 +7,7 @@
 #include "engine/core/StringUtil.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/DrawQueue.h"
+#include "engine/part2d/FileValues.h"
 #include "engine/part2d/Part2D.h"
 
 namespace part2d {
@@ -39,9 +40,9 @@ P2DForce* CloneOf(const Force& force) {
 // --- Steer ---
 
 bool P2DForceSteer::Load(const LuaObject& table) {
-  SteeringForce = script::GetFloat(table, "SteeringForce", 1.0f);
-  MaxSpeed = script::GetFloat(table, "MaxSpeed", 1.0f);
-  Destination = script::GetVec2(table, "Destination", math::Vec2(0.0f, 0.0f));
+  SteeringForce = ReadFloat(table, "SteeringForce", 1.0f);
+  MaxSpeed = ReadFloat(table, "MaxSpeed", 1.0f);
+  Destination = ReadVec2(table, "Destination", math::Vec2(0.0f, 0.0f));
   return true;
 }
 
@@ -72,10 +73,10 @@ void P2DForceSteer::Save(WriteLua& writer) const {
 // --- Path ---
 
 bool P2DForcePath::Load(const LuaObject& table) {
-  Speed = script::GetFloat(table, "Speed", 1.0f);
-  Amplitude = script::GetFloat(table, "Amplitude", 1.0f);
+  Speed = ReadFloat(table, "Speed", 1.0f);
+  Amplitude = ReadFloat(table, "Amplitude", 1.0f);
   ClosePath = script::GetBool(table, "ClosePath", false);
-  MinSpeed = script::GetFloat(table, "MinSpeed", 0.0f);
+  MinSpeed = ReadFloat(table, "MinSpeed", 0.0f);
   return true;
 }
 
@@ -118,10 +119,10 @@ int32_t P2DForceSphereEx::ParseAction(const std::string& text) {
 }
 
 bool P2DForceSphereEx::Load(const LuaObject& table) {
-  Offset = script::GetVec2(table, "Offset", math::Vec2(0.0f, 0.0f));
-  Magnitude = script::GetFloat(table, "Magnitude", 0.1f);
+  Offset = ReadVec2(table, "Offset", math::Vec2(0.0f, 0.0f));
+  Magnitude = ReadFloat(table, "Magnitude", 0.1f);
   radiusSq = Magnitude * Magnitude;
-  BounceForce = script::GetFloat(table, "BounceForce", 0.9f);
+  BounceForce = ReadFloat(table, "BounceForce", 0.9f);
   Action = ParseAction(script::GetString(table, "Action", "Move"));
   return true;
 }
@@ -178,7 +179,7 @@ void P2DForceSphereEx::Save(WriteLua& writer) const {
 // --- KillPlane ---
 
 bool P2DForceKillPlane::Load(const LuaObject& table) {
-  Height = script::GetFloat(table, "Height", 0.0f);
+  Height = ReadFloat(table, "Height", 0.0f);
   return true;
 }
 
@@ -206,7 +207,7 @@ void P2DForceKillPlane::Save(WriteLua& writer) const {
 // --- Linear ---
 
 bool P2DForceLinear::Load(const LuaObject& table) {
-  Force = script::GetVec2(table, "Force", math::Vec2(0.0f, -0.98f));
+  Force = ReadVec2(table, "Force", math::Vec2(0.0f, -0.98f));
   return true;
 }
 
@@ -244,9 +245,9 @@ int32_t P2DForceAttractor::ParseType(const std::string& text, int32_t current) {
 }
 
 bool P2DForceAttractor::Load(const LuaObject& table) {
-  Offset = script::GetVec2(table, "Offset", math::Vec2(0.0f, 0.0f));
+  Offset = ReadVec2(table, "Offset", math::Vec2(0.0f, 0.0f));
   Type = ParseType(script::GetString(table, "AttractorType", "Constant"), Type);
-  Magnitude = script::GetFloat(table, "Magnitude", 1.0f);
+  Magnitude = ReadFloat(table, "Magnitude", 1.0f);
   return true;
 }
 

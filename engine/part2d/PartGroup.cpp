@@ -25,6 +25,9 @@ constexpr uint32_t kParticleVertices = 12;
 ScreenVertex g_batch[kBatchVertices];
 uint32_t g_batchCount = 0;
 
+// Beyond this many screens from the origin a particle is not drawn.
+constexpr float kFarAway = 1.0e6f;
+
 const math::Vec2 kFullUv1(0.01f, 0.01f);
 const math::Vec2 kFullUv2(0.99f, 0.99f);
 
@@ -211,11 +214,19 @@ bool PartGroup::Render(const math::Vec2& offset) {
         (particle.dir * size.y + particle.dir * (StretchSpeed * particle.speed)) * 0.5f;
     const int32_t index = std::clamp(static_cast<int32_t>(t * 256.0f), 0, kColorEntries - 1);
     const uint32_t color = colors[index];
+    // A particle thrown far off the screen by huge forces or speeds (or pushed to NaN) is
+    // not drawn, so that no NaN or infinity reaches a vertex.
+    if (!(std::fabs(centre.x) < kFarAway && std::fabs(centre.y) < kFarAway &&
+          std::fabs(half.x) < kFarAway && std::fabs(half.y) < kFarAway &&
+          std::fabs(size.x) < kFarAway)) {
+      continue;
+    }
+    const math::Vec2 from = centre - half, to = centre + half;
     math::Vec2 uv1 = kFullUv1;
     math::Vec2 uv2 = kFullUv2;
     if (strip) strip->GetFrameUV(particle.animTime, uv1, uv2);
-    g_batchCount += BuildLineQuad(centre - half, centre + half, size.x * 0.5f, color, color, uv1,
-                                  uv2, g_batch + g_batchCount);
+    g_batchCount += BuildLineQuad(from, to, size.x * 0.5f, color, color, uv1, uv2,
+                                  g_batch + g_batchCount);
     if (g_batchCount + 6 >= kBatchVertices) DrawBatch();
   }
   DrawBatch();
@@ -335,17 +346,17 @@ bool PartGroup::Load(const LuaObject& table) {
     LockRect = script::GetBool(table, "LockRect", false);
     LockSize = script::GetBool(table, "LockSize", false);
     RenderDebug = script::GetBool(table, "RenderDebug", false);
-    FuzzyBirth = script::GetVec2(table, "FuzzyBirth", math::Vec2(0.0f, 0.0f));
-    SizeFromMin = script::GetVec2(table, "SizeFromMin", math::Vec2(0.0f, 0.0f));
-    SizeFromMax = script::GetVec2(table, "SizeFromMax", math::Vec2(0.0f, 0.0f));
-    SizeToMin = script::GetVec2(table, "SizeToMin", math::Vec2(0.1f, 0.01f));
-    SizeToMax = script::GetVec2(table, "SizeToMax", math::Vec2(0.1f, 0.01f));
-    Lifespan = script::GetVec2(table, "Lifespan", math::Vec2(0.4f, 1.0f));
-    MinSpeed = script::GetVec2(table, "MinSpeed", math::Vec2(0.0f, 0.0f));
-    MaxSpeed = script::GetVec2(table, "MaxSpeed", math::Vec2(0.1f, 0.01f));
-    MinSpeedMag = script::GetFloat(table, "MinSpeedMag", -1.0f);
-    StretchSpeed = script::GetFloat(table, "StretchSpeed", 0.0f);
-    GenRate = script::GetFloat(table, "GenRate", 0.016666668f);
+    FuzzyBirth = ReadVec2(table, "FuzzyBirth", math::Vec2(0.0f, 0.0f));
+    SizeFromMin = ReadVec2(table, "SizeFromMin", math::Vec2(0.0f, 0.0f));
+    SizeFromMax = ReadVec2(table, "SizeFromMax", math::Vec2(0.0f, 0.0f));
+    SizeToMin = ReadVec2(table, "SizeToMin", math::Vec2(0.1f, 0.01f));
+    SizeToMax = ReadVec2(table, "SizeToMax", math::Vec2(0.1f, 0.01f));
+    Lifespan = ReadVec2(table, "Lifespan", math::Vec2(0.4f, 1.0f));
+    MinSpeed = ReadVec2(table, "MinSpeed", math::Vec2(0.0f, 0.0f));
+    MaxSpeed = ReadVec2(table, "MaxSpeed", math::Vec2(0.1f, 0.01f));
+    MinSpeedMag = ReadFloat(table, "MinSpeedMag", -1.0f);
+    StretchSpeed = ReadFloat(table, "StretchSpeed", 0.0f);
+    GenRate = ReadFloat(table, "GenRate", 0.016666668f);
     IsSecondary = script::GetBool(table, "IsSecondary", false);
     TriggerIndex = ReadClampedInt(table, "TriggerIndex", -1);
     Image = script::GetString(table, "Image", "");

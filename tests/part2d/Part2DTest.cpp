@@ -411,6 +411,33 @@ Part2D = {
   EXPECT_EQ(g->liveCount, 0);
 }
 
+TEST_F(Part2DTest, NumbersThatAreNotFiniteReadAsTheDefaultsAndFarParticlesAreNotDrawn) {
+  Write("nan.p2d", R"(
+Part2D = { { Image = "dot.png", FuzzyBirth = { 0/0, 0.1 }, GenRate = 1/0, Lifespan = { 1, -1/0 },
+  Forces = { { Type = "steer", SteeringForce = 0/0, Destination = { 1/0, 0 } } } } }
+)");
+  ASSERT_TRUE(system_.Load("nan.p2d"));
+  PartGroup* g = system_.GetGroup(0);
+  EXPECT_EQ(g->FuzzyBirth, math::Vec2(0, 0));
+  EXPECT_FLOAT_EQ(g->GenRate, 0.016666668f);
+  EXPECT_EQ(g->Lifespan, math::Vec2(0.4f, 1.0f));
+  const auto* steer = dynamic_cast<const part2d::P2DForceSteer*>(g->forces[0]);
+  ASSERT_NE(steer, nullptr);
+  EXPECT_EQ(steer->SteeringForce, 1.0f);
+  EXPECT_EQ(steer->Destination, math::Vec2(0, 0));
+  // Thrown far away or pushed to NaN by a force: skipped in drawing.
+  g->forces.clear();
+  Particle* far = g->SpawnParticle(math::Vec2(0.5f, 0.5f));
+  Particle* lost = g->SpawnParticle(math::Vec2(0.5f, 0.5f));
+  g->SpawnParticle(math::Vec2(0.5f, 0.5f));
+  far->pos = math::Vec2(3e38f, 0.0f);
+  lost->pos.y = std::nanf("");
+  ASSERT_TRUE(g->Render(math::Vec2(0, 0)));
+  ASSERT_EQ(renderer_.draws.size(), 1u);
+  EXPECT_EQ(renderer_.draws[0].vertices.size(), 12u);
+  delete steer;
+}
+
 TEST_F(Part2DTest, AFileAddsAtMost64GroupsWithOneWarning) {
   std::string text = "Part2D = {\n";
   for (int i = 0; i < 70; ++i) text += "  { MaxC = 1 },\n";
