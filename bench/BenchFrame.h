@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "engine/graphics/Graphics.h"
 #include "tests/graphics/TestWindow.h"
 
@@ -24,4 +26,18 @@ inline void EndBenchFrame(Graphics* graphics) {
 inline void SetFrameRate(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                              benchmark::Counter::kIsRate);
+}
+
+// The 18-byte header of an uncompressed 32-bit TGA stored top row first; the caller
+// appends width x height pixels as blue, green, red, alpha bytes.
+inline std::string Tga32Header(int width, int height) {
+  std::string bytes(18, '\0');
+  bytes[2] = 2;
+  bytes[12] = static_cast<char>(width);
+  bytes[13] = static_cast<char>(width >> 8);
+  bytes[14] = static_cast<char>(height);
+  bytes[15] = static_cast<char>(height >> 8);
+  bytes[16] = 32;
+  bytes[17] = 0x28;
+  return bytes;
 }

@@ -28,12 +28,7 @@ constexpr const char* kImage = "bench_dot.tga";
 
 // A 16 x 16 TGA: a white dot whose alpha falls off to the rim.
 void WriteDotImage() {
-  std::string bytes(18, '\0');
-  bytes[2] = 2;
-  bytes[12] = kSide;
-  bytes[14] = kSide;
-  bytes[16] = 32;
-  bytes[17] = 0x28;
+  std::string bytes = Tga32Header(kSide, kSide);
   for (int y = 0; y < kSide; ++y) {
     for (int x = 0; x < kSide; ++x) {
       const float dx = x - 7.5f, dy = y - 7.5f;
