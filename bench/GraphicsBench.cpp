@@ -24,12 +24,7 @@ constexpr int kSide = 32;
 
 // A 32 x 32 TGA in memory: a round, soft-edged sprite (alpha falls off to the rim).
 std::string SpriteTga() {
-  std::string bytes(18, '\0');
-  bytes[2] = 2;
-  bytes[12] = kSide;
-  bytes[14] = kSide;
-  bytes[16] = 32;
-  bytes[17] = 0x28;
+  std::string bytes = Tga32Header(kSide, kSide);
   for (int y = 0; y < kSide; ++y) {
     for (int x = 0; x < kSide; ++x) {
       const float dx = x - 15.5f, dy = y - 15.5f;
@@ -76,11 +71,6 @@ Scene& GetScene() {
     return s;
   }();
   return scene;
-}
-
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
 }
 
 void BM_ClearAndPresent(benchmark::State& state) {

@@ -14,6 +14,7 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "engine/ui/UISprite.h"
 #include "engine/ui/UIText.h"
 #include "engine/ui/UIWidget.h"
 #include "platform/dinput/DInput.h"
@@ -66,6 +67,7 @@ UIManager* UIManager::Existing() { return g_liveManager; }
 
 UIManager::UIManager() {
   g_liveManager = this;
+  SetImageLanguage(&language);
   RegisterWidgetType("widget", &Make<UIWidget>);
   RegisterWidgetType("progress", &Make<UIProgress>);
   RegisterWidgetType("slider", &Make<UISlider>);
@@ -76,6 +78,7 @@ UIManager::~UIManager() {
   Shutdown();
   DeleteDiscarded();
   g_liveManager = nullptr;
+  SetImageLanguage(nullptr);
 }
 
 // --- Panels ---

@@ -9,7 +9,6 @@
 #include "engine/graphics/Image.h"
 #include "engine/ui/Sprite.h"
 #include "engine/ui/SpriteSet.h"
-#include "engine/ui/UIManager.h"
 
 namespace ui {
 
@@ -19,7 +18,11 @@ constexpr float kPixelWidth = 0.00125f;          // one pixel of the 800-pixel p
 constexpr float kPixelHeight = 0.0016666667f;    // one pixel of the 600-pixel play area
 constexpr const char* kLanguageMark = "###";
 
+const std::string* g_imageLanguage = nullptr;
+
 }  // namespace
+
+void SetImageLanguage(const std::string* language) { g_imageLanguage = language; }
 
 UISprite::~UISprite() { Invalidate(); }
 
@@ -66,7 +69,7 @@ void UISprite::LoadImage(const std::string& imageName) {
   std::string name = imageName;
   const size_t mark = name.find(kLanguageMark);
   localised = mark != std::string::npos;
-  if (localised) name.replace(mark, 3, GetUIMan().language);
+  if (localised) name.replace(mark, 3, g_imageLanguage ? *g_imageLanguage : std::string());
   if (Sprite* found = GetSpriteSet().Find(name)) {
     found->EnsureImage();
     strip = found;
@@ -121,14 +124,18 @@ bool UISprite::Animate(float dt) {
   return strip->Advance(loops, time, paused ? 0.0f : dt, looping);
 }
 
-void UISprite::BindTexture() const {
-  if (Graphics* graphics = GetGraphics()) graphics->SetTexture(0, image);
+bool UISprite::BindTexture() const {
+  Image* picture = strip ? strip->image : image;
+  Graphics* graphics = GetGraphics();
+  if (!picture || !graphics) return false;
+  graphics->SetTexture(0, picture);
+  return true;
 }
 
 bool UISprite::Draw(const ScreenVertex* vertices) {
   Graphics* graphics = GetGraphics();
   if (!graphics) return false;
-  BindTexture();
+  graphics->SetTexture(0, image);
   if (additive) {
     graphics->SetRenderState(RS_SrcBlend, BF_SrcAlpha);
     graphics->SetRenderState(RS_DestBlend, BF_One);

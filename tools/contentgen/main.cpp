@@ -35,7 +35,7 @@ bool PrepareFolder(const std::string& outDir) {
   std::error_code ec;
   fs::create_directories(outDir, ec);
   for (const auto& entry : fs::directory_iterator(outDir, ec)) fs::remove_all(entry.path(), ec);
-  for (const char* folder : {"distro", "ui_img", "fonts", "sounds"}) {
+  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects"}) {
     fs::create_directories(fs::path(outDir) / folder, ec);
   }
   return !ec || Fail("cannot prepare " + outDir + ": " + ec.message());
