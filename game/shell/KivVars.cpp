@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <ctime>
+#include <iterator>
 #include <limits>
+#include <string_view>
 
 #include "engine/core/Log.h"
 #include "engine/core/Script.h"

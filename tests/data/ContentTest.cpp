@@ -390,6 +390,12 @@ std::vector<float> DecodeOgg(const std::string& bytes, long* rate) {
   return samples;
 }
 
+float PeakOf(const std::vector<float>& samples) {
+  float peak = 0.0f;
+  for (float s : samples) peak = std::max(peak, std::fabs(s));
+  return peak;
+}
+
 TEST_F(ContentTest, SoundsDecodeAndAreShortAndAudible) {
   for (const char* name : {"sounds/screen_shift.ogg", "sounds/block_select.ogg", "sounds/button_press.ogg",
                            "sounds/button_rollover.ogg"}) {
@@ -399,8 +405,7 @@ TEST_F(ContentTest, SoundsDecodeAndAreShortAndAudible) {
     const double seconds = double(samples.size()) / double(rate);
     EXPECT_GT(seconds, 0.02) << name;
     EXPECT_LT(seconds, 1.0) << name;
-    float peak = 0.0f;
-    for (float s : samples) peak = std::max(peak, std::fabs(s));
+    const float peak = PeakOf(samples);
     EXPECT_GT(peak, 0.2f) << name;
     EXPECT_LE(peak, 1.0f) << name;
   }
@@ -438,14 +443,11 @@ TEST_F(ContentTest, ThemesLoopCleanlyAndStingsLastAFewSeconds) {
     // Exactly whole rows of the tune (a row is a whole number of 882-sample ticks): no
     // padding that would leave a gap each time round.
     EXPECT_EQ(samples.size() % 882, 0u) << name;
-    float peak = 0.0f;
-    std::vector<float> steps;
-    for (size_t i = 0; i < samples.size(); ++i) {
-      peak = std::max(peak, std::fabs(samples[i]));
-      if (i > 0) steps.push_back(std::fabs(samples[i] - samples[i - 1]));
-    }
+    const float peak = PeakOf(samples);
     EXPECT_GT(peak, 0.3f) << name;
     EXPECT_LE(peak, 1.0f) << name;
+    std::vector<float> steps;
+    for (size_t i = 1; i < samples.size(); ++i) steps.push_back(std::fabs(samples[i] - samples[i - 1]));
     std::sort(steps.begin(), steps.end());
     const float usualStep = steps[steps.size() * 99 / 100];
     const float seam = std::fabs(samples.front() - samples.back());
@@ -459,9 +461,7 @@ TEST_F(ContentTest, ThemesLoopCleanlyAndStingsLastAFewSeconds) {
     const double seconds = double(samples.size()) / double(rate);
     EXPECT_GT(seconds, 1.0) << name;
     EXPECT_LT(seconds, 6.0) << name;
-    float peak = 0.0f;
-    for (float s : samples) peak = std::max(peak, std::fabs(s));
-    EXPECT_GT(peak, 0.3f) << name;
+    EXPECT_GT(PeakOf(samples), 0.3f) << name;
     EXPECT_LT(std::fabs(samples.back()), 0.01f) << name;
   }
 }
