@@ -26,6 +26,7 @@ class UIRenderTest : public GlGraphicsTest {
     ui::UIManager& manager = ui::GetUIMan();
     manager.Shutdown();
     manager.cursor.LoadImage("");
+    manager.cursorTried = false;
     FontManager::Get().Shutdown();
     FontManager::Get().defaultFont = nullptr;
     GlGraphicsTest::TearDown();

@@ -102,7 +102,7 @@ TEST_F(UIScriptTest, ScriptsDriveWidgetsAndTheManager) {
       "title:SetClickLMBEvent('clicked = \"title\"')\n"
       "title:SetReleaseLMBEvent('released = 1')\n"
       "title:SetIsVisible(false)\n"
-      "hidden = not title:GetIsVisible() and not title:GetIsActive()\n"
+      "hidden = not title:GetIsVisible() and title:GetIsActive()\n"  // the active flag alone
       "title:SetIsVisible(true)\n"
       "local bar = panel:GetProgressByName('loading')\n"
       "bar:SetProgress(1.5)\n"

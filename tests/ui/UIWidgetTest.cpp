@@ -318,7 +318,6 @@ TEST_F(UIWidgetTest, ATexturedQuadPlacesFreeCornersAndWeighsItsEdgesInPerspectiv
   EXPECT_NE(ui::GetSpriteSet().Find("sparkle")->image, nullptr);
 
   LogCapture log;
-  ui_.SetLanguageName("English");
   quad.LoadImage("missing_###.png");
   EXPECT_TRUE(log.Contains("Unable to load image missing_English.png into the TrSprite"));
   EXPECT_FALSE(quad.IsLoaded());
