@@ -134,7 +134,7 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_FLOAT_EQ(script::GetGlobalFloat(state, "Console", "BackgroundHeight", 0), 0.45f);
   ASSERT_EQ(state->DoString(R"(
       Calls = {}
-      local function Note(...)
+      function Note(...)
         local parts = {}
         for i = 1, select("#", ...) do parts[#parts + 1] = tostring(select(i, ...)) end
         Calls[#Calls + 1] = table.concat(parts, " ")
@@ -169,6 +169,23 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_EQ(run("QuitGame()"), "HardQuitGame");
   // Once the game has its own music player, the menu leaves the music to it.
   EXPECT_EQ(run("GetMusic = function() end OnEnterMainMenu()"), "");
+  // With the interface up, the card fades in and its button slides into place.
+  ASSERT_EQ(state->DoString(R"(
+      local function Widget(name)
+        return {
+          SetColor = function(self, ...) Note(name .. ":SetColor", ...) end,
+          SetPosition = function(self, p) Note(name .. ":SetPosition", p.x, p.y) end,
+          GetWidgetByName = function(self, child) return Widget(child) end,
+        }
+      end
+      function Vec2(x, y) return { x = x, y = y } end
+      function GetUIMan() return { GetWidget = function(self, name) return Widget(name) end } end
+      function AddUIXFade(w, delay, time, alphas) Note("AddUIXFade", delay, time, alphas.x, alphas.y) end
+      function AddUIPan(w, delay, time, to) Note("AddUIPan", delay, time, to.x, to.y) end
+  )"), 0);
+  EXPECT_EQ(run("OnEnterMainMenu()"),
+            "MenuCard:SetColor 1 1 1 0\nAddUIXFade 0 0.4 0 1\nQuitButton:SetPosition 0.08 0.4\n"
+            "AddUIPan 0.15 0.35 0.08 0.32");
   LuaState::Destroy(state);
 }
 
