@@ -31,6 +31,9 @@ class WriteLua {
   // the file cannot be created.
   bool Open(const std::string& fileName);
   bool IsOpen() const { return stream_ != nullptr; }
+  // Flushes and closes the file; false when nothing was open or a write failed (a full
+  // disk), so that a caller never takes a cut file for a whole one.
+  bool Close();
 
   // With a name: "<name> = " on a line; then "{ " on a line; one level deeper.
   void BeginTable(const std::string& name);

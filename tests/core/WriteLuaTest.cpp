@@ -85,6 +85,22 @@ TEST(WriteLuaTest, LevelNeverDropsBelowZeroAndClosedWriterWritesNothing) {
   EXPECT_EQ(testenv::ReadFile(path), "}\n}, \nx = 1,\n");
 }
 
+TEST(WriteLuaTest, CloseReportsAFailedWriteAndAllowsANewFile) {
+  WriteLua writer;
+  EXPECT_FALSE(writer.Close());  // nothing open
+  // The device that is always full takes the open but fails the flush.
+  ASSERT_TRUE(writer.Open("/dev/full"));
+  writer.BeginTable("Blocks");
+  writer.EndTable(false);
+  EXPECT_FALSE(writer.Close());
+  EXPECT_FALSE(writer.IsOpen());
+  const std::string path = TempPath("after.lua");
+  ASSERT_TRUE(writer.Open(path));
+  writer.WriteInt("x", 1);
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(testenv::ReadFile(path), "x = 1,\n");
+}
+
 TEST(WriteLuaTest, OpenRefusesASecondFileAndMissingFolders) {
   LogCapture log;
   std::string first = TempPath("a.lua");
