@@ -51,6 +51,11 @@ class WellSFX {
   virtual void Render();
   // Drawn by the board before its blocks.
   virtual void RenderBelowBlocks() {}
+  // Hooks that the game's manager fills: its layer over the board, its set-up right after
+  // construction, and a counter change it hands on to the board.
+  virtual void RenderOverlay() {}
+  virtual void Init() {}
+  virtual void AdjustCounter(int32_t delta) {}
 
   // The manager owns the set from now on.
   WellSFXSet* AddSet(WellSFXSet* set);
