@@ -14,8 +14,6 @@
 #include <vector>
 
 #include "bench/BenchFrame.h"
-#include "engine/graphics/ResMan.h"
-#include "engine/graphics/dx8/Dx8Graphics.h"
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UISprite.h"
 #include "engine/well/GameWell.h"
@@ -58,7 +56,7 @@ class FrameBorder : public well::WellBorder {
 };
 
 struct Scene {
-  HWND window = nullptr;
+  BenchRenderer renderer;
   Graphics* graphics = nullptr;
   std::unique_ptr<BenchWell> board;
   std::unique_ptr<FrameBorder> border;
@@ -102,12 +100,8 @@ void MakeImages() {
 Scene& GetScene() {
   static Scene scene = [] {
     Scene s;
-    s.window = gfxtest::CreateTestWindow(800, 600);
-    s.graphics = Dx8Graphics::Create();
-    s.graphics->window = s.window;
-    if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
-      return s;
-    }
+    if (!OpenBenchRenderer(s.renderer)) return s;
+    s.graphics = s.renderer.graphics;
     MakeImages();
     const math::Vec2 cell(32.0f / 800.0f, 32.0f / 600.0f);
     s.board = std::make_unique<BenchWell>();
@@ -148,52 +142,31 @@ Scene& GetScene() {
   return scene;
 }
 
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-}
-
 void BM_BoardTickAndRender(benchmark::State& state) {
   Scene& scene = GetScene();
-  if (!scene.ready) {
-    state.SkipWithError("no OpenGL renderer");
-    return;
-  }
-  for (auto _ : state) {
-    BeginBenchFrame(scene.graphics);
+  RunBenchFrames(state, scene.graphics, scene.ready, [&scene] {
     scene.board->Tick(1.0f / 60.0f);
     scene.border->Render();
     scene.board->Render();
-    EndBenchFrame(scene.graphics);
-  }
+  });
   state.counters["quads"] = static_cast<double>(scene.sprites.size());
-  SetFrameRate(state);
 }
 BENCHMARK(BM_BoardTickAndRender)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlainSpriteDraws(benchmark::State& state) {
   Scene& scene = GetScene();
-  if (!scene.ready) {
-    state.SkipWithError("no OpenGL renderer");
-    return;
-  }
-  for (auto _ : state) {
-    BeginBenchFrame(scene.graphics);
+  RunBenchFrames(state, scene.graphics, scene.ready, [&scene] {
     for (const auto& sprite : scene.sprites) sprite->Render();
-    EndBenchFrame(scene.graphics);
-  }
+  });
   state.counters["quads"] = static_cast<double>(scene.sprites.size());
-  SetFrameRate(state);
 }
 BENCHMARK(BM_PlainSpriteDraws)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Headless by default, on Mesa's software renderer, as the tests run; the images go to
-  // a folder of their own.
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  UseHeadlessDefaults();
+  // The images go to a folder of their own.
   char folder[] = "/tmp/pellavo_bench_wellXXXXXX";
   if (!mkdtemp(folder) || chdir(folder) != 0) return 1;
   benchmark::Initialize(&argc, argv);
@@ -203,9 +176,7 @@ int main(int argc, char** argv) {
   scene.border.reset();
   scene.board.reset();
   ui::GetSpriteSet().Clear();
-  res::ResMan::Get().ReleaseAll();
-  Graphics::SHUTDOWN();
-  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
+  CloseBenchRenderer(scene.renderer);
   benchmark::Shutdown();
   return 0;
 }
