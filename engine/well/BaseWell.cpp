@@ -68,7 +68,7 @@ int32_t BaseWell::CellIndex(int32_t x, int32_t y) const {
 
 bool BaseWell::CanPlace(int32_t x, int32_t y, int32_t w, int32_t h) {
   // All four edges: a rectangle reaching left of or above the grid does not fit either.
-  if (x < 0 || y < 0 || w < 1 || h < 1) return false;
+  if (x < 0 || y < 0) return false;
   if (int64_t{x} + w > width_ || int64_t{y} + h > height_) return false;
   for (int32_t cx = x; cx < x + w; ++cx) {
     for (int32_t cy = y; cy < y + h; ++cy) {
