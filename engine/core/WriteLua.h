@@ -52,6 +52,8 @@ class WriteLua {
 
   // The text of a string value between its quotes.
   static std::string Escape(const std::string& text);
+  // A number as "%f"; not-a-number and the infinities as divisions that give them back.
+  static std::string Number(float value);
 
   int Level() const { return level_; }
 

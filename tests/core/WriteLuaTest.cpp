@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,31 @@ TEST(WriteLuaTest, LevelNeverDropsBelowZeroAndClosedWriterWritesNothing) {
     writer.WriteInt("x", 1);
   }
   EXPECT_EQ(testenv::ReadFile(path), "}\n}, \nx = 1,\n");
+}
+
+TEST(WriteLuaTest, NumbersThatAreNotFiniteReadBackAsTheSameValues) {
+  EXPECT_EQ(WriteLua::Number(0.5f), "0.500000");
+  EXPECT_EQ(WriteLua::Number(std::nanf("")), "0/0");
+  EXPECT_EQ(WriteLua::Number(INFINITY), "1/0");
+  EXPECT_EQ(WriteLua::Number(-INFINITY), "-1/0");
+  const std::string path = TempPath("odd.lua");
+  {
+    WriteLua writer;
+    ASSERT_TRUE(writer.Open(path));
+    writer.BeginTable("Odd");
+    writer.WriteFloat("A", std::nanf(""));
+    writer.WriteVector2("B", {INFINITY, -INFINITY});
+    writer.WriteVector4("C", {1, std::nanf(""), 0, -INFINITY});
+    writer.EndTable(false);
+  }
+  LuaState* state = script::CreateLuaState();
+  ASSERT_TRUE(script::LoadScript(state, path));
+  const LuaObject odd = script::GetGlobal(state, "Odd");
+  EXPECT_TRUE(std::isnan(script::GetFloat(odd, "A", 0.0f)));
+  EXPECT_EQ(script::GetVec2(odd, "B", {}).x, INFINITY);
+  EXPECT_EQ(script::GetVec2(odd, "B", {}).y, -INFINITY);
+  EXPECT_TRUE(std::isnan(script::GetVec4(odd, "C", {}).y));
+  LuaState::Destroy(state);
 }
 
 TEST(WriteLuaTest, CloseReportsAFailedWriteAndAllowsANewFile) {
