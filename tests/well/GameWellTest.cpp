@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/SpriteBatch.h"
 #include "engine/well/WellDecoration.h"
 #include "engine/well/WellEffect.h"
 #include "engine/well/WellSFX.h"
@@ -379,6 +380,37 @@ TEST_F(WellTest, DecorationsAreFoundTopmostFirstByTheirTurnedBox) {
   EXPECT_TRUE(board_->DeleteDecoration(math::Vec2(0.12f, 0.12f)));
   EXPECT_EQ(board_->GetDecorations()[0]->imageName, "moss");
   EXPECT_FALSE(board_->DeleteDecoration(math::Vec2(0.9f, 0.9f)));
+}
+
+TEST_F(WellTest, ABlockIsDrawnWholeInsideTheClipAndCutAcrossIt) {
+  MakeBoard();
+  TestBlock* block = board_->Put("normal", 0, 0);  // 0.1 to 0.12 on both axes
+  const math::Vec2 pos = block->GetScreenPos();
+  struct Case {
+    math::Vec2 clipMax;
+    float right;  // the quad's right edge in pixels
+  };
+  const Case cases[] = {
+      {math::Vec2(1.0f, 1.0f), 0.12f * 800.0f},  // wholly inside: drawn whole
+      {math::Vec2(0.11f, 1.0f), 0.11f * 800.0f},  // cut at the clip's right edge
+  };
+  for (const Case& c : cases) {
+    for (bool batched : {false, true}) {
+      SCOPED_TRACE(std::to_string(c.clipMax.x) + (batched ? " batched" : ""));
+      renderer_.draws.clear();
+      if (batched) {
+        SpriteBatch batch;
+        block->RenderToBatchClipped(batch, false, math::Vec2(0.0f, 0.0f), c.clipMax);
+        batch.Render(math::Vec2(0.0f, 0.0f), false);
+      } else {
+        block->RenderClipped(pos, math::Vec2(0.0f, 0.0f), c.clipMax);
+      }
+      ASSERT_EQ(renderer_.draws.size(), 1u);
+      float right = 0.0f;
+      for (const ScreenVertex& v : renderer_.draws[0].vertices) right = std::max(right, v.x);
+      EXPECT_NEAR(right, c.right, 1.0f);
+    }
+  }
 }
 
 class OrderEffect : public well::WellEffect {
