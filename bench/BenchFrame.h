@@ -1,14 +1,48 @@
 #pragma once
 
-// What the drawing benchmarks share: their window (the graphics tests' hidden window), the
-// bracket around each measured frame and the frame-rate counter.
+// What the drawing benchmarks share: their window (the graphics tests' hidden window) and
+// renderer, the bracket around each measured frame, the frame-rate counter and a TGA header
+// for the images they make.
 
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
 
 #include <string>
 
 #include "engine/graphics/Graphics.h"
+#include "engine/graphics/ResMan.h"
+#include "engine/graphics/dx8/Dx8Graphics.h"
 #include "tests/graphics/TestWindow.h"
+
+// Headless by default, on Mesa's software renderer, as the tests run; the environment may
+// say otherwise.
+inline void UseHeadlessDefaults() {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+}
+
+// The benchmark's window and an 800 x 600 OpenGL renderer on it.
+struct BenchRenderer {
+  HWND window = nullptr;
+  Graphics* graphics = nullptr;
+};
+
+// False when either cannot be made (no OpenGL).
+inline bool OpenBenchRenderer(BenchRenderer& renderer) {
+  renderer.window = gfxtest::CreateTestWindow(800, 600);
+  renderer.graphics = Dx8Graphics::Create();
+  renderer.graphics->window = renderer.window;
+  return renderer.window && renderer.graphics->Init() &&
+         renderer.graphics->CreateDevice(800, 600, false, false);
+}
+
+// Releases the resources, the renderer and the window; the benchmark's own images go first.
+inline void CloseBenchRenderer(BenchRenderer& renderer) {
+  res::ResMan::Get().ReleaseAll();
+  Graphics::SHUTDOWN();
+  if (renderer.window) gfxtest::DestroyTestWindow(renderer.window);
+  renderer = BenchRenderer();
+}
 
 // A cleared frame with the default 2-D states, as a game state's frame starts.
 inline void BeginBenchFrame(Graphics* graphics) {
@@ -40,4 +74,20 @@ inline std::string Tga32Header(int width, int height) {
   bytes[16] = 32;
   bytes[17] = 0x28;
   return bytes;
+}
+
+// Measures frames that draw: each iteration is one cleared frame with draw() inside it.
+// Skips the benchmark when there is no renderer.
+template <typename Draw>
+void RunBenchFrames(benchmark::State& state, Graphics* graphics, bool ready, Draw draw) {
+  if (!ready) {
+    state.SkipWithError("no OpenGL renderer");
+    return;
+  }
+  for (auto _ : state) {
+    BeginBenchFrame(graphics);
+    draw();
+    EndBenchFrame(graphics);
+  }
+  SetFrameRate(state);
 }

@@ -14,8 +14,6 @@
 
 #include "bench/BenchFrame.h"
 #include "engine/graphics/Image.h"
-#include "engine/graphics/ResMan.h"
-#include "engine/graphics/dx8/Dx8Graphics.h"
 
 namespace {
 
@@ -40,7 +38,7 @@ std::string SpriteTga() {
 }
 
 struct Scene {
-  HWND window = nullptr;
+  BenchRenderer renderer;
   Graphics* graphics = nullptr;
   std::unique_ptr<Image> sprite;
   std::vector<math::Vec2> positions;
@@ -50,12 +48,8 @@ struct Scene {
 Scene& GetScene() {
   static Scene scene = [] {
     Scene s;
-    s.window = gfxtest::CreateTestWindow(800, 600);
-    s.graphics = Dx8Graphics::Create();
-    s.graphics->window = s.window;
-    if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
-      return s;
-    }
+    if (!OpenBenchRenderer(s.renderer)) return s;
+    s.graphics = s.renderer.graphics;
     s.graphics->SetFiltering(true);
     const std::string tga = SpriteTga();
     s.sprite.reset(s.graphics->LoadImageFromMemory(tga.data(), static_cast<uint32_t>(tga.size())));
@@ -132,16 +126,12 @@ BENCHMARK(BM_SpritesOneDrawInAll)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Headless by default, on Mesa's software renderer, as the tests run.
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  UseHeadlessDefaults();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   Scene& scene = GetScene();
   scene.sprite.reset();
-  res::ResMan::Get().ReleaseAll();
-  Graphics::SHUTDOWN();
-  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
+  CloseBenchRenderer(scene.renderer);
   benchmark::Shutdown();
   return 0;
 }
