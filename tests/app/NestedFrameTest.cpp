@@ -30,7 +30,7 @@
 #include "tests/app/ScreenTestSupport.h"
 #include "tests/core/LogCapture.h"
 #include "tests/graphics/FakeRenderer.h"
-#include "tests/platform/wininet/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnv.h"
 
 namespace apptest {
