@@ -51,6 +51,15 @@ bool WriteLua::Open(const std::string& fileName) {
   return true;
 }
 
+bool WriteLua::Close() {
+  if (!stream_) return false;
+  bool ok = std::ferror(stream_) == 0;
+  ok = std::fclose(stream_) == 0 && ok;
+  stream_ = nullptr;
+  level_ = 0;
+  return ok;
+}
+
 std::string WriteLua::Indent() const { return std::string(static_cast<size_t>(level_) * 3, ' '); }
 
 void WriteLua::Write(const std::string& text) {

@@ -31,6 +31,9 @@ class WriteLua {
   // the file cannot be created.
   bool Open(const std::string& fileName);
   bool IsOpen() const { return stream_ != nullptr; }
+  // Closes the file; false when it was not open or a write or the close failed (a file
+  // written through a temporary name is renamed into place only after a true Close).
+  bool Close();
 
   // With a name: "<name> = " on a line; then "{ " on a line; one level deeper.
   void BeginTable(const std::string& name);
