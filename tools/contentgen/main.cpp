@@ -13,6 +13,7 @@
 
 #include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/Pictures.h"
+#include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
 
 namespace {
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
   }
   const std::string outDir = argv[1];
   const contentgen::FontFiles fonts{argv[2], argv[3]};
-  const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) && MakeFonts(fonts, outDir) &&
+  const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
+                  (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) && MakeFonts(fonts, outDir) &&
                   MakeSounds(outDir) && WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
 }
