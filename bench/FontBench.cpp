@@ -194,11 +194,7 @@ BENCHMARK(BM_BitmapFontLayoutOnly)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Headless by default, on Mesa's software renderer, as the tests run.
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RunBenchmarksHeadless(argc, argv);
   Scene& scene = GetScene();
   FontManager::Get().Shutdown();
   scene.sprite.reset();

@@ -78,11 +78,6 @@ Scene& GetScene() {
   return scene;
 }
 
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-}
-
 void BM_ClearAndPresent(benchmark::State& state) {
   Scene& scene = GetScene();
   if (!scene.ready) {
@@ -142,11 +137,7 @@ BENCHMARK(BM_SpritesOneDrawInAll)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Headless by default, on Mesa's software renderer, as the tests run.
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RunBenchmarksHeadless(argc, argv);
   Scene& scene = GetScene();
   scene.sprite.reset();
   res::ResMan::Get().ReleaseAll();

@@ -117,11 +117,6 @@ Stage& GetStage() {
   return stage;
 }
 
-void SetFrameRate(benchmark::State& state) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-}
-
 void BM_SceneFrame(benchmark::State& state) {
   Stage& stage = GetStage();
   if (!stage.ready) {
@@ -157,11 +152,7 @@ BENCHMARK(BM_SameQuadsAsSprites)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Headless by default, on Mesa's software renderer, as the tests run.
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RunBenchmarksHeadless(argc, argv);
   Stage& stage = GetStage();
   stage.scene.reset();
   stage.sprites.clear();

@@ -19,7 +19,6 @@ namespace background {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
-constexpr uint32_t kRed = 0xFFFF0000;
 constexpr float kParalaxStep = 0.05f;
 constexpr float kMinParalax = 0.01f;
 constexpr float kMaxParalax = 2.0f;
@@ -29,7 +28,6 @@ constexpr float kWheelScale = 0.033333335f;
 const math::Vec2 kHelpPosition(0.01f, 0.1f);
 const math::Vec2 kBrushHelpPosition(0.01f, 0.5f);
 const math::Vec2 kCursorReach(0.00625f, 0.0083333f);
-const math::Vec2 kWaypointReach(0.00375f, 0.005f);
 
 // DirectInput key codes of the editor.
 enum Key : uint32_t {
@@ -408,13 +406,14 @@ void SplineBrush::Render() {
   dd::Manager& draw = dd::Manager::Instance();
   draw.AddPath(&nodes, 0.01f, kWhite, true, view);
   const math::Vec2 at = position - view;
-  draw.AddRect(at - kCursorReach, at + kCursorReach, kRed);
+  draw.AddRect(at - kCursorReach, at + kCursorReach, BGScene::kMarkerColor);
 }
 
 // --- Waypoint brush ---
 
 void WayPointBrush::Render() {
-  dd::Manager::Instance().AddRect(position - kWaypointReach, position + kWaypointReach, kRed);
+  const math::Vec2& reach = BGScene::kWaypointReach;
+  dd::Manager::Instance().AddRect(position - reach, position + reach, BGScene::kMarkerColor);
 }
 
 void WayPointBrush::Click(const math::Vec2& point) {

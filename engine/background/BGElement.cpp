@@ -17,7 +17,6 @@ namespace background {
 
 namespace {
 
-constexpr uint32_t kRed = 0xFFFF0000;
 constexpr float kRotDecalSpeed = 300.0f;
 constexpr float kBobReach = 0.1f;
 constexpr float kUVScrollSpeed = 2.0f;
@@ -35,7 +34,7 @@ math::Vec2 BGElement::Center(const math::Vec2& view) const {
 
 void BGElement::RenderDebug(const math::Vec2& view) {
   const math::Vec2 centre = Center(view);
-  dd::Manager::Instance().AddRect(centre - halfExtent, centre + halfExtent, kRed);
+  dd::Manager::Instance().AddRect(centre - halfExtent, centre + halfExtent, BGScene::kMarkerColor);
 }
 
 void BGElement::Load(const LuaObject& table) {

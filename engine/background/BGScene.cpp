@@ -22,12 +22,9 @@ namespace background {
 
 namespace {
 
-constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kPathColor = 0x64FFFFFF;
 constexpr float kPathWord = 0.01f;
 constexpr float kVisibleMargin = 0.05f;
-// A waypoint is hit, and drawn, 3 x 3 pixels around its position.
-const math::Vec2 kWaypointReach(0.00375f, 0.005f);
 constexpr float kPixelWidth = 0.00125f;
 constexpr float kPixelHeight = 0.0016666667f;
 constexpr float kPlayWidth = 800.0f;
@@ -477,7 +474,7 @@ void BGScene::RenderDebug() {
   }
   for (const auto& waypoint : waypoints) {
     const math::Vec2 at = waypoint->Pos - view;
-    draw.AddRect(at - kWaypointReach, at + kWaypointReach, kRed);
+    draw.AddRect(at - kWaypointReach, at + kWaypointReach, kMarkerColor);
     if (waypoint->ID >= 0) fonts.Printf(at, "WP_%i", waypoint->ID);
   }
 }

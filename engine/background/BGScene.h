@@ -56,6 +56,10 @@ class BGScene {
   static constexpr int32_t kMaxAutoWaypoint = 254;
   // A path is hit within this distance of its curve.
   static constexpr float kPathPickRadius = 0.0125f;
+  // Outlines, waypoint markers and the spline brush's cursor.
+  static constexpr uint32_t kMarkerColor = 0xFFFF0000;
+  // A waypoint is hit, and drawn, this far around its position on each axis (3 x 3 pixels).
+  static constexpr math::Vec2 kWaypointReach{0.00375f, 0.005f};
   // DirectInput code of the key that attaches and detaches the editor.
   static constexpr uint32_t kEditorKey = 60;
 

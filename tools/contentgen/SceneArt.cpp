@@ -23,41 +23,25 @@ const Color kGold = Rgb(0xF6C85F);
 const Color kRed = Rgb(0xD9443F);
 const Color kCream = Rgb(0xF6EFE4);
 
-Color WithAlphaOf(Color color, float alpha) {
-  color.a = alpha;
-  return color;
-}
-
-// A soft blob whose alpha falls from `alpha` at the centre to 0 at the radius.
-void SoftBlob(Canvas& c, float cx, float cy, float radius, const Color& color, float alpha) {
-  c.FillRect(int(cx - radius), int(cy - radius), int(cx + radius) + 1, int(cy + radius) + 1,
-             [=](float x, float y) {
-               const float d = std::hypot(x - cx, y - cy) / radius;
-               Color out = color;
-               out.a = d >= 1.0f ? 0.0f : alpha * (1.0f - d * d) * (1.0f - d * d);
-               return out;
-             });
-}
-
 bool MakeCloud(const std::string& file) {
   Canvas c(160, 80);
-  SoftBlob(c, 50, 48, 34, kWhite, 0.9f);
-  SoftBlob(c, 82, 36, 40, kWhite, 0.95f);
-  SoftBlob(c, 116, 48, 32, kWhite, 0.9f);
-  SoftBlob(c, 80, 54, 44, Rgb(0xF3C4E0), 0.35f);
+  Glow(c, 50, 48, 34, kWhite, 0.9f);
+  Glow(c, 82, 36, 40, kWhite, 0.95f);
+  Glow(c, 116, 48, 32, kWhite, 0.9f);
+  Glow(c, 80, 54, 44, Rgb(0xF3C4E0), 0.35f);
   return c.SavePng(file);
 }
 
 bool MakeLantern(const std::string& file) {
   Canvas c(48, 80);
   c.FillRect(23, 0, 25, 14, Solid(kPlum));                       // the string
-  SoftBlob(c, 24, 46, 24, kGold, 0.45f);                        // its glow
+  Glow(c, 24, 46, 24, kGold, 0.45f);                        // its glow
   c.FillRect(16, 12, 32, 17, Solid(kGold));                     // the top cap
   c.FillEllipse(24, 44, 17, 26, 0.0f, [](float x, float y) {   // the paper
     const float ribs = 0.5f + 0.5f * std::cos((y - 18.0f) * kPi / 6.0f);
     return Mix(Rgb(0xFF9A6A), kRed, 0.35f + 0.4f * ribs * std::fabs(x - 24.0f) / 17.0f);
   });
-  SoftBlob(c, 24, 42, 10, Rgb(0xFFF2B0), 0.8f);                 // the flame behind the paper
+  Glow(c, 24, 42, 10, Rgb(0xFFF2B0), 0.8f);                 // the flame behind the paper
   c.FillRect(17, 69, 31, 73, Solid(kGold));                     // the bottom cap
   c.FillRect(22, 73, 26, 80, Solid(kRed));                      // the tassel
   return c.SavePng(file);
@@ -82,7 +66,7 @@ bool MakeLightStrip(const std::string& file) {
 bool MakeBirdBody(const std::string& file) {
   Canvas c(40, 56);
   c.FillEllipse(20, 28, 17, 27, 0.0f, [](float x, float y) { return Mix(kDeepTeal, kTeal, x / 40.0f); });
-  c.FillEllipse(27, 32, 8, 18, 0.0f, Solid(WithAlphaOf(kCream, 0.85f)));
+  c.FillEllipse(27, 32, 8, 18, 0.0f, Solid(WithAlpha(kCream, 0.85f)));
   return c.SavePng(file);
 }
 
