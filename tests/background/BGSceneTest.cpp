@@ -171,6 +171,35 @@ TEST_F(BGSceneTest, APanDecalLeavingOnTheRightComesBackOnTheLeftAtItsStartHeight
   EXPECT_NEAR(falling.front[0]->Pos.y, -0.1f, 1e-5f) << "mainly vertical: back in at the top";
 }
 
+TEST_F(BGSceneTest, DecalKindsMoveTheirPictureAsTheyShould) {
+  BGScene scene;
+  LoadScene(scene,
+            "{ Background = {\n"
+            "  { Type = 'rotdecal', Pos = { 0.1, 0.1 }, Dir = { 0.1, 0.2 }, Rotation = 10, SpriteImg = 'r.png' },\n"
+            "  { Type = 'bobdecal', Pos = { 0.3, 0.3 }, Dir = { 0, 1 }, Sort = 1, SpriteImg = 'b.png' },\n"
+            "  { Type = 'uvdecal', Pos = { 0.5, 0.5 }, Dir = { 0.25, 0 }, Sort = 2, SpriteImg = 'u.png' } } }");
+  auto& rot = dynamic_cast<background::BGDecal&>(*scene.front[0]);
+  auto& bob = dynamic_cast<background::BGDecal&>(*scene.front[1]);
+  auto& uv = dynamic_cast<background::BGDecal&>(*scene.front[2]);
+  bob.phase = 0.0f;
+  uv.phase = 0.0f;
+  scene.Update(0.5f);
+  EXPECT_NEAR(rot.Rotation, 10.0f + 0.3f * 0.5f * 300.0f, 1e-3f);
+  EXPECT_FLOAT_EQ(bob.phase, 0.5f);
+  ClearDraws();
+  scene.RenderForeground();
+  ASSERT_EQ(DrawCount(), 3u);
+  // The bobbing decal is drawn sin(0.5) x 0.1 lower: its top edge at (0.3 + 0.0479) x 600.
+  float top = 1e9f;
+  for (const auto& v : renderer_.draws[1].vertices) top = std::min(top, v.y);
+  EXPECT_NEAR(top, (0.3f + std::sin(0.5f) * 0.1f) * 600.0f, 0.05f);
+  // The scrolling decal's texture moved by Dir x 2 x 0.5 for the draw, and back after it.
+  float minU = 1e9f;
+  for (const auto& v : renderer_.draws[2].vertices) minU = std::min(minU, v.u);
+  EXPECT_NEAR(minU, 0.25f, 1e-5f);
+  EXPECT_FLOAT_EQ(uv.sprite.uv1.x, 0.0f);
+}
+
 TEST_F(BGSceneTest, ElementsOutsideTheViewAndItsMarginAreNeitherUpdatedNorDrawn) {
   // Each decal is 0.1 square, its half-extent 0.05.
   struct Case {
