@@ -3,7 +3,9 @@
 #include "engine/background/BGEditor.h"
 #include "engine/background/BGElement.h"
 #include "engine/background/BGScene.h"
+#include "engine/core/Timer.h"
 #include "engine/graphics/FontManager.h"
+#include "platform/win32/Time.h"
 #include "tests/background/BGTestSupport.h"
 #include "tests/support/TestEnv.h"
 
@@ -206,6 +208,26 @@ TEST_F(BGEditorTest, KeysRunTheGameScripts) {
   EXPECT_EQ(Global("Ran"),
             "EditDecalBG EditBackgroundBG EditPartBG EditBipedBG ShowBgEditor LoadBGImg SaveBackgroundFile "
             "LoadBackgroundFile BgEditScrollEnvDown BgEditScrollEnvUp ");
+}
+
+TEST_F(BGEditorTest, HeldInsertAndDeleteChangeTheDecalsAlphaWithTheFrameTime) {
+  win32::FakeClock clock;
+  FrameTimer& timer = FrameTimer::Instance();
+  for (int i = 0; i < 3; ++i) {
+    clock.AdvanceSeconds(0.05);
+    timer.Update();
+  }
+  const float step = 0.2f * timer.GetDelta();
+  ASSERT_GT(step, 0.0f);
+  Editor().AddDecal("ui_img/leaf.png");
+  auto* decal = dynamic_cast<background::BGDecal*>(Held()->element);
+  scene_.KeyHeld(211);  // Delete
+  scene_.KeyHeld(211);
+  EXPECT_NEAR(decal->Alpha, 1.0f - 2.0f * step, 1e-6f);
+  scene_.KeyHeld(210);  // Insert
+  EXPECT_NEAR(Held()->alpha, 1.0f - step, 1e-6f);
+  for (int i = 0; i < 1000; ++i) scene_.KeyHeld(210);
+  EXPECT_FLOAT_EQ(decal->Alpha, 1.0f) << "held within [0, 1]";
 }
 
 TEST_F(BGEditorTest, HelpTextsFollowTheSwitches) {
