@@ -73,5 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     again.Load(kSavedFile);
     Frame(again, 0.1f);
   }
+  // The recording renderer keeps every call: forget this input's.
+  renderer.calls.clear();
+  renderer.draws.clear();
+  renderer.textures.clear();
+  renderer.renderStates.clear();
+  renderer.stages.clear();
+  renderer.transforms.clear();
   return 0;
 }
