@@ -88,6 +88,9 @@ TEST_F(BGSceneTest, SaveAndLoadKeepEveryKindOfContent) {
   ASSERT_NE(biped, nullptr) << "bipeds are read back";
   EXPECT_EQ(biped->animation, "hopper");
   EXPECT_NEAR(biped->Size.x, 0.1f, 1e-6f) << "the animation's box";
+  copy.Update(0.0f);
+  EXPECT_NEAR(biped->biped->position.x, 0.65f, 1e-6f) << "on the middle of the bottom edge";
+  EXPECT_NEAR(biped->biped->position.y, 0.7f, 1e-6f);
   ASSERT_EQ(copy.paths.size(), 1u);
   EXPECT_EQ(copy.paths[0]->ID, 4);
   ASSERT_EQ(copy.paths[0]->nodes.GetNodeCount(), 3);
