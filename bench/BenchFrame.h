@@ -1,13 +1,51 @@
 #pragma once
 
 // What the drawing benchmarks share: their window (the graphics tests' hidden window) and
-// the bracket around each measured frame.
+// renderer, the bracket around each measured frame, the frame-rate counter and a TGA header
+// for the images they make.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <string>
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include "engine/graphics/Graphics.h"
+#include "engine/graphics/ResMan.h"
+#include "engine/graphics/dx8/Dx8Graphics.h"
 #include "tests/graphics/TestWindow.h"
+
+// Headless by default, on Mesa's software renderer, as the tests run; the environment may
+// say otherwise.
+inline void UseHeadlessDefaults() {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+}
+
+// The benchmark's window and an 800 x 600 OpenGL renderer on it.
+struct BenchRenderer {
+  HWND window = nullptr;
+  Graphics* graphics = nullptr;
+};
+
+// False when either cannot be made (no OpenGL).
+inline bool OpenBenchRenderer(BenchRenderer& renderer) {
+  renderer.window = gfxtest::CreateTestWindow(800, 600);
+  renderer.graphics = Dx8Graphics::Create();
+  renderer.graphics->window = renderer.window;
+  return renderer.window && renderer.graphics->Init() &&
+         renderer.graphics->CreateDevice(800, 600, false, false);
+}
+
+// Releases the resources, the renderer and the window; the benchmark's own images go first.
+inline void CloseBenchRenderer(BenchRenderer& renderer) {
+  res::ResMan::Get().ReleaseAll();
+  Graphics::SHUTDOWN();
+  if (renderer.window) gfxtest::DestroyTestWindow(renderer.window);
+  renderer = BenchRenderer();
+}
 
 // A cleared frame with the default 2-D states, as a game state's frame starts.
 inline void BeginBenchFrame(Graphics* graphics) {
@@ -21,17 +59,46 @@ inline void EndBenchFrame(Graphics* graphics) {
   graphics->Present();
 }
 
-// The frames a second of a benchmark whose iterations are frames.
+// Reports the run's frames per second as the counter "fps".
 inline void SetFrameRate(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                              benchmark::Counter::kIsRate);
 }
 
+// The 18-byte header of an uncompressed 32-bit TGA stored top row first; the caller
+// appends width x height pixels as blue, green, red, alpha bytes.
+inline std::string Tga32Header(int width, int height) {
+  std::string bytes(18, '\0');
+  bytes[2] = 2;
+  bytes[12] = static_cast<char>(width);
+  bytes[13] = static_cast<char>(width >> 8);
+  bytes[14] = static_cast<char>(height);
+  bytes[15] = static_cast<char>(height >> 8);
+  bytes[16] = 32;
+  bytes[17] = 0x28;
+  return bytes;
+}
+
+// Measures frames that draw: each iteration is one cleared frame with draw() inside it.
+// Skips the benchmark when there is no renderer.
+template <typename Draw>
+void RunBenchFrames(benchmark::State& state, Graphics* graphics, bool ready, Draw draw) {
+  if (!ready) {
+    state.SkipWithError("no OpenGL renderer");
+    return;
+  }
+  for (auto _ : state) {
+    BeginBenchFrame(graphics);
+    draw();
+    EndBenchFrame(graphics);
+  }
+  SetFrameRate(state);
+}
+
 // Runs the benchmarks of the program, headless by default on Mesa's software renderer as
 // the tests run.
 inline void RunBenchmarksHeadless(int& argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  UseHeadlessDefaults();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
 }

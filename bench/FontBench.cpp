@@ -18,8 +18,6 @@
 #include "engine/graphics/Font.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Image.h"
-#include "engine/graphics/ResMan.h"
-#include "engine/graphics/dx8/Dx8Graphics.h"
 
 namespace {
 
@@ -65,7 +63,7 @@ std::string BitmapFontLua() {
 }
 
 struct Scene {
-  HWND window = nullptr;
+  BenchRenderer renderer;
   Graphics* graphics = nullptr;
   Font* bitmapFont = nullptr;
   Font* trueTypeFont = nullptr;
@@ -87,12 +85,8 @@ Scene& GetScene() {
     std::ofstream("fonts/bench.tga", std::ios::binary) << GlyphSheetTga();
     std::ofstream("fonts/bench.lua") << BitmapFontLua();
 
-    s.window = gfxtest::CreateTestWindow(800, 600);
-    s.graphics = Dx8Graphics::Create();
-    s.graphics->window = s.window;
-    if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
-      return s;
-    }
+    if (!OpenBenchRenderer(s.renderer)) return s;
+    s.graphics = s.renderer.graphics;
     FontManager& fonts = FontManager::Get();
     s.bitmapFont = fonts.InitBitmapFont("Bench", "fonts/bench.lua");
     s.trueTypeFont = fonts.CreateFont("BenchTT", "DejaVu Sans", 0, 12, 500, 0);
@@ -198,9 +192,7 @@ int main(int argc, char** argv) {
   Scene& scene = GetScene();
   FontManager::Get().Shutdown();
   scene.sprite.reset();
-  res::ResMan::Get().ReleaseAll();
-  Graphics::SHUTDOWN();
-  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
+  CloseBenchRenderer(scene.renderer);
   if (!scene.folder.empty()) std::filesystem::remove_all(scene.folder);
   benchmark::Shutdown();
   return 0;

@@ -14,8 +14,6 @@
 
 #include "bench/BenchFrame.h"
 #include "engine/graphics/Image.h"
-#include "engine/graphics/ResMan.h"
-#include "engine/graphics/dx8/Dx8Graphics.h"
 
 namespace {
 
@@ -24,12 +22,7 @@ constexpr int kSide = 32;
 
 // A 32 x 32 TGA in memory: a round, soft-edged sprite (alpha falls off to the rim).
 std::string SpriteTga() {
-  std::string bytes(18, '\0');
-  bytes[2] = 2;
-  bytes[12] = kSide;
-  bytes[14] = kSide;
-  bytes[16] = 32;
-  bytes[17] = 0x28;
+  std::string bytes = Tga32Header(kSide, kSide);
   for (int y = 0; y < kSide; ++y) {
     for (int x = 0; x < kSide; ++x) {
       const float dx = x - 15.5f, dy = y - 15.5f;
@@ -45,7 +38,7 @@ std::string SpriteTga() {
 }
 
 struct Scene {
-  HWND window = nullptr;
+  BenchRenderer renderer;
   Graphics* graphics = nullptr;
   std::unique_ptr<Image> sprite;
   std::vector<math::Vec2> positions;
@@ -55,12 +48,8 @@ struct Scene {
 Scene& GetScene() {
   static Scene scene = [] {
     Scene s;
-    s.window = gfxtest::CreateTestWindow(800, 600);
-    s.graphics = Dx8Graphics::Create();
-    s.graphics->window = s.window;
-    if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) {
-      return s;
-    }
+    if (!OpenBenchRenderer(s.renderer)) return s;
+    s.graphics = s.renderer.graphics;
     s.graphics->SetFiltering(true);
     const std::string tga = SpriteTga();
     s.sprite.reset(s.graphics->LoadImageFromMemory(tga.data(), static_cast<uint32_t>(tga.size())));
@@ -140,9 +129,7 @@ int main(int argc, char** argv) {
   RunBenchmarksHeadless(argc, argv);
   Scene& scene = GetScene();
   scene.sprite.reset();
-  res::ResMan::Get().ReleaseAll();
-  Graphics::SHUTDOWN();
-  if (scene.window) gfxtest::DestroyTestWindow(scene.window);
+  CloseBenchRenderer(scene.renderer);
   benchmark::Shutdown();
   return 0;
 }

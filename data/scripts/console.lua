@@ -71,7 +71,26 @@ function GoToState(name)
    GoState(name, 0)
 end
 
+-- The menu's card fades in and its button slides up into place.
+local function AnimateMenuCard()
+   if GetUIMan == nil then
+      return
+   end
+   local card = GetUIMan():GetWidget("MenuCard")
+   if card == nil then
+      return
+   end
+   card:SetColor(1, 1, 1, 0)
+   AddUIXFade(card, 0, 0.4, Vec2(0, 1), "")
+   local quit = card:GetWidgetByName("QuitButton")
+   if quit ~= nil then
+      quit:SetPosition(Vec2(0.08, 0.4))
+      AddUIPan(quit, 0.15, 0.35, Vec2(0.08, 0.32), "")
+   end
+end
+
 function OnEnterMainMenu()
+   AnimateMenuCard()
    -- The game's music player, once it exists, plays its own themes.
    if GetMusic == nil and GetAudio ~= nil then
       GetAudio():PlaySegment("menu")

@@ -58,13 +58,11 @@ bool Application::OnAppEvent(uint32_t code, uintptr_t a, intptr_t b) {
 bool Application::Step() {
   PumpMessage();
   if (fullscreen && AltHeld()) {
-    // Alt held in full screen (the start of an Alt-Tab): no frame runs, only the input is
-    // read so that the release is seen. The clock goes on, and the input gets its real
-    // frame time and total time: with a time of 0 a button released here would compare
+    // Alt held in full screen (the start of an Alt-Tab): no frame runs and no game time
+    // passes, only the input is read so that the release is seen. The input gets the frame
+    // clock's time as it stands: with a time of 0 a button released here would compare
     // with the last release of the running game and count as a double click.
-    UpdateTimer();
-    const FrameTimer& timer = FrameTimer::Instance();
-    input::GetDevices().Update(false, timer.GetDelta(), timer.GetTime());
+    input::GetDevices().Update(false, 0.0f, FrameTimer::Instance().GetTime());
     Sleep(10);
     return !quitting;
   }

@@ -147,6 +147,8 @@ bool GameApp::Init() {
 
   started = true;
   ui::GetUIMan().cursorShown = false;
+  // Particle widgets draw their systems from here on: nothing else turns the switch on.
+  ui::GetUIMan().particlesShown = true;
   num::CSRand(timeGetTime());
   console::GetConsole().Do("ReloadGame()");
   BindKeys();

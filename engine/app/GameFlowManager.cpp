@@ -62,7 +62,10 @@ void GameFlowManager::Tick(float dt, float t) {
 
   if (pendingState) {
     pendingDelay -= dt;
-    if (pendingDelay < 0.0f) EnterState(pendingState);
+    // A frame run from an enter or exit script (ForceRedraw, a request's wait) leaves the
+    // switch to the frames after the running change: taking it here would leave or enter a
+    // state in the middle of that change.
+    if (pendingDelay < 0.0f && !changing_) EnterState(pendingState);
   }
 }
 
@@ -92,15 +95,28 @@ void GameFlowManager::EnterState(GameState* state) {
     LOG_LINE(MSG_WARNING) << "Trying to enter an invalid state into game flow manager";
     return;
   }
+  // Asked for by code run inside a change (from an enter or exit script): taken once that
+  // change is over, so that no state is left or entered twice and the last state stays
+  // the one that was left.
+  if (changing_) {
+    deferred_ = state;
+    return;
+  }
+  changing_ = true;
   if (current) current->OnExit();
   last = current;
   current = state;
   pendingState = nullptr;
   state->OnEnter();
+  changing_ = false;
   // Entering may have taken long (loading); two updates let the smoothed frame time
   // settle on the next frame instead of carrying the load time into it.
   FrameTimer::Instance().Update();
   FrameTimer::Instance().Update();
+  if (GameState* next = deferred_) {
+    deferred_ = nullptr;
+    EnterState(next);
+  }
 }
 
 void GameFlowManager::GoState(const std::string& name, float delay) {
@@ -143,6 +159,7 @@ void GameFlowManager::Shutdown() {
   // them afterwards (GetLastStateName, a late tick).
   last = nullptr;
   pendingState = nullptr;
+  deferred_ = nullptr;
   states.Clear();
 }
 

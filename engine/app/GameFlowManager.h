@@ -32,6 +32,11 @@ struct DelayedScript {
 // read at all; then the render; then at most one delayed script that is due (a frame in
 // which one runs ends there); otherwise, once a pending state's delay has run out, the
 // switch to it. Without a current state a frame only counts the pending state down.
+//
+// Scripts may run whole frames inside a frame (ForceRedraw, a score request's wait) from
+// any tick or callback that runs a script. Such a frame is an ordinary frame, except that
+// while a state is being left or entered it takes no pending state: a change is never
+// entered again while it runs, and a state asked for meanwhile is taken after it.
 class GameFlowManager {
  public:
   static constexpr float kFocusSettleTime = 0.3f;
@@ -52,7 +57,8 @@ class GameFlowManager {
   // The message pump calls it too, to repaint an inactive window.
   void Render();
   // Leaves the current state (when there is one) and enters state at once; the pending
-  // state is dropped. Null is refused with a warning.
+  // state is dropped. Null is refused with a warning. Called while a change runs (from an
+  // enter or exit script), the state is entered once that change is over.
   void EnterState(GameState* state);
   // Makes the named state pending, to be entered once delay seconds have run out (delay 0:
   // at the end of the next frame in which no delayed script runs); it replaces any pending
@@ -102,6 +108,11 @@ class GameFlowManager {
   // Lowers the delays up to the first script that is due, removes that one and runs it.
   // True when a script ran (the frame then ends).
   bool RunDelayedScript(float dt);
+
+  // Set while EnterState leaves and enters states. Frames run from their scripts take no
+  // pending state then, and an EnterState asked for meanwhile waits in deferred_.
+  bool changing_ = false;
+  GameState* deferred_ = nullptr;
 };
 
 // Registers the script functions "GoState", "JumpState", "GetCurrentState",

@@ -53,8 +53,8 @@ void TransitionManager::StartTransition(const std::string& name, const std::stri
   }
 
   // A transition started from the script of the outgoing phase replaces the phase that is
-  // still running that script: it is kept until the tick is over instead of being freed
-  // under it.
+  // still running that script: it is kept until the outermost tick is over instead of
+  // being freed under it.
   if (outgoing) retired_.push_back(std::move(outgoing));
   if (incoming) retired_.push_back(std::move(incoming));
 
@@ -66,20 +66,26 @@ void TransitionManager::StartTransition(const std::string& name, const std::stri
 }
 
 void TransitionManager::Tick(float dt) {
+  // A phase's script may run whole frames (ForceRedraw, a request's wait), each with a
+  // tick of its own: such a tick may end the very phase whose script is running, or a
+  // phase that a tick further out is running. Finished and replaced phases are retired,
+  // and freed only when the outermost tick returns.
+  ++tickDepth_;
   if (outgoing) {
     GameTransition* phase = outgoing.get();
     phase->Tick(dt);
-    // Its script started another transition: that one takes over, with its own target.
+    // Its script started another transition: that one takes over, with its own target. A
+    // frame run by the script may also have ended it already (and gone to the target).
     if (outgoing.get() == phase && phase->IsFinished()) {
-      outgoing.reset();
+      retired_.push_back(std::move(outgoing));
       if (!targetState.empty()) flow_.GoState(targetState, 0.0f);
     }
   } else if (incoming) {
     GameTransition* phase = incoming.get();
     phase->Tick(dt);
-    if (incoming.get() == phase && phase->IsFinished()) incoming.reset();
+    if (incoming.get() == phase && phase->IsFinished()) retired_.push_back(std::move(incoming));
   }
-  retired_.clear();
+  if (--tickDepth_ == 0) retired_.clear();
 }
 
 void TransitionManager::Render() {

@@ -39,7 +39,8 @@ class TransitionManager : public StringMap<TransitionEntry> {
   void StartTransition(const std::string& name, const std::string& target, const std::string& script);
   // Advances the outgoing phase; when it has finished it is destroyed and, with a target,
   // the flow manager goes to the target (delay 0). Without an outgoing phase, advances the
-  // incoming one and destroys it when it has finished.
+  // incoming one and destroys it when it has finished. Phases go when the outermost tick
+  // returns: a phase's script may run frames, and so ticks, of its own.
   void Tick(float dt);
   // The outgoing phase, else the incoming one; nothing when none runs.
   void Render();
@@ -52,9 +53,11 @@ class TransitionManager : public StringMap<TransitionEntry> {
 
  private:
   GameFlowManager& flow_;
-  // Phases replaced while one of them was running its script; freed at the end of the
-  // tick, once nothing of theirs runs any more.
+  // Phases that finished or were replaced; freed when the outermost tick returns, once no
+  // script of theirs runs any more.
   std::vector<std::unique_ptr<GameTransition>> retired_;
+  // Ticks running: more than one while a phase's script runs frames of its own.
+  int tickDepth_ = 0;
 };
 
 }  // namespace gameflow

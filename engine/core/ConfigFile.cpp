@@ -45,7 +45,7 @@ bool ConfigFile::Load(const std::string& fileName) {
   LOG_LINE(MSG_INIT) << "Trying to Load Config file " << fileName;
   if (state_) LuaState::Destroy(state_);
   fileName_ = fileName;
-  state_ = script::CreateLuaState();
+  state_ = script::CreateLuaState(script::StateUse::Resident);
   if (!state_) {
     LOG_LINE(MSG_ERROR) << "Unable to create a Lua state for " << fileName;
     return true;

@@ -75,7 +75,7 @@ void Console::Init(const std::string& fileName) {
     if (keyboard) keyboard->AddListener(this);
   }
   if (state) LuaState::Destroy(state);
-  state = script::CreateLuaState();
+  state = script::CreateLuaState(script::StateUse::Resident);
   if (!script::LoadScript(state, fileName)) {
     LOG_LINE(MSG_WARNING) << "Unable to open Console file " << fileName;
   }
@@ -117,8 +117,11 @@ void Console::Shutdown() {
 
 void Console::Do(const std::string& script) {
   if (!state || script.empty()) return;
-  state->DoString(script.c_str());
-  Print(script);
+  // Run from a copy: the text may belong to an object that the script itself replaces or
+  // frees (a transition's phase, a widget), and it is echoed after the script has run.
+  const std::string text = script;
+  state->DoString(text.c_str());
+  Print(text);
 }
 
 void Console::Print(const std::string& text) {

@@ -4,6 +4,8 @@ namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
 
+int32_t g_fixedToday = -1;
+
 // The calendar fields of a day number: its UTC date (ten seconds into the day).
 struct tm DayParts(int32_t day) {
   time_t time = static_cast<time_t>(day * kSecondsPerDay + 10);
@@ -24,7 +26,9 @@ int32_t GetDayNumber(time_t time) {
   return static_cast<int32_t>((static_cast<int64_t>(time) + offset) / kSecondsPerDay);
 }
 
-int32_t GetToday() { return GetDayNumber(time(nullptr)); }
+int32_t GetToday() { return g_fixedToday >= 0 ? g_fixedToday : GetDayNumber(time(nullptr)); }
+
+void SetTodayForTests(int32_t day) { g_fixedToday = day; }
 
 int32_t GetWeekStart(int32_t day, bool sundayFirst) {
   int weekday = DayParts(day).tm_wday;  // 0 = Sunday

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,15 @@ class Ramp {
   std::vector<Key> keys_;
   float table_[kTableSize] = {};  // all zero until the first Recalc
 };
+
+// A number from a data file as an integer: truncated toward zero, clamped to the range of
+// int32_t first (a cast of a value beyond it is undefined), and fallback when NaN.
+inline int32_t ToClampedInt(double value, int32_t fallback) {
+  if (std::isnan(value)) return fallback;
+  if (value >= 2147483647.0) return 2147483647;
+  if (value <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(value);
+}
 
 }  // namespace math
 

@@ -168,13 +168,15 @@ float GetGlobalFloat(LuaState* state, const std::string& tableName, const std::s
   return GetFloat(GetGlobal(state, tableName), key, defaultValue);
 }
 
-LuaState* CreateLuaState() {
+LuaState* CreateLuaState(StateUse use) {
   // Errors that cannot go through a state's "_ALERT" (a script replaced or broke it) are
   // logged all the same.
   LuaState::SetFallbackErrorSink([](const char* message) {
     LogScriptText(message, std::strlen(message));
   });
-  LuaState* state = LuaState::Create(true, false);
+  LuaState* state = use == StateUse::Data
+                        ? LuaState::CreateBounded(kDataStateMemoryLimit, kDataStateInstructionLimit)
+                        : LuaState::Create(true, false);
   if (!state) return nullptr;
   try {
     luabind::open(state->GetCState());

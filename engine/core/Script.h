@@ -47,12 +47,23 @@ math::Vec4 ToVec4(const LuaObject& object, const math::Vec4& defaultValue);
 float GetGlobalFloat(LuaState* state, const std::string& tableName, const std::string& key,
                      float defaultValue);
 
+// Data files are Lua programs from outside: a throw-away state that reads one stops with a
+// script error once its code has run this many instructions or holds this much memory.
+// Both lie far above what any real data file needs.
+constexpr unsigned long long kDataStateInstructionLimit = 20'000'000;
+constexpr size_t kDataStateMemoryLimit = 64u << 20;
+
+enum class StateUse {
+  Data,      // a throw-away state that reads data files, under the limits above
+  Resident,  // the console's and the configuration's states, which live as long as the game
+};
+
 // A new state with the standard libraries and luabind opened, and the global functions
 // "LOG", "_ALERT" and "print" (each writes its arguments, separated by tabs, as one
 // MSG_SCRIPT log line) and "dofile" (runs a file read through the file system). Because
 // "_ALERT" is the log printer, every error of a chunk run in the state reaches the log.
 // The caller destroys the state with LuaState::Destroy.
-LuaState* CreateLuaState();
+LuaState* CreateLuaState(StateUse use = StateUse::Data);
 
 // Reads the file through vfs::VFS::LoadFile and runs it; false (with a log line) when the
 // name is empty, the file is missing, or Lua reports an error.

@@ -1,5 +1,6 @@
 #include "engine/core/WriteLua.h"
 
+#include <cmath>
 #include <cstdarg>
 
 #include "engine/core/Log.h"
@@ -53,7 +54,7 @@ bool WriteLua::Open(const std::string& fileName) {
 
 bool WriteLua::Close() {
   if (!stream_) return false;
-  bool ok = std::ferror(stream_) == 0;
+  bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_);
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
   level_ = 0;
@@ -93,22 +94,28 @@ void WriteLua::WriteInt(const std::string& name, int value) {
   Write(Indent() + name + Format(" = %i,\n", value));
 }
 
+std::string WriteLua::Number(float value) {
+  // "%f" would write "nan" or "inf", which Lua reads as names: the file would no longer
+  // load. The expressions read back as the same values.
+  if (std::isnan(value)) return "0/0";
+  if (std::isinf(value)) return value > 0 ? "1/0" : "-1/0";
+  return Format("%f", static_cast<double>(value));
+}
+
 void WriteLua::WriteFloat(const std::string& name, float value) {
   if (!stream_) return;
-  Write(Indent() + name + Format(" = %f,\n", static_cast<double>(value)));
+  Write(Indent() + name + " = " + Number(value) + ",\n");
 }
 
 void WriteLua::WriteVector2(const std::string& name, const math::Vec2& value) {
   if (!stream_) return;
-  Write(Indent() + name +
-        Format(" = { %f, %f },\n", static_cast<double>(value.x), static_cast<double>(value.y)));
+  Write(Indent() + name + " = { " + Number(value.x) + ", " + Number(value.y) + " },\n");
 }
 
 void WriteLua::WriteVector4(const std::string& name, const math::Vec4& value) {
   if (!stream_) return;
-  Write(Indent() + name +
-        Format(" = { %f, %f, %f, %f },\n", static_cast<double>(value.x), static_cast<double>(value.y),
-               static_cast<double>(value.z), static_cast<double>(value.w)));
+  Write(Indent() + name + " = { " + Number(value.x) + ", " + Number(value.y) + ", " +
+        Number(value.z) + ", " + Number(value.w) + " },\n");
 }
 
 void WriteLua::Printf(const char* format, ...) {

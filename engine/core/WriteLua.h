@@ -31,8 +31,8 @@ class WriteLua {
   // the file cannot be created.
   bool Open(const std::string& fileName);
   bool IsOpen() const { return stream_ != nullptr; }
-  // Closes the file; false when it was not open or a write or the close failed (a file
-  // written through a temporary name is renamed into place only after a true Close).
+  // Flushes and closes the file; false when it was not open or any write failed (a full
+  // disk), so that a writer going through a temporary file keeps the old one.
   bool Close();
 
   // With a name: "<name> = " on a line; then "{ " on a line; one level deeper.
@@ -50,6 +50,9 @@ class WriteLua {
   // The indentation, the formatted text and a newline.
   void PrintLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+  // The text of a float as the writers put it: "%f", and for values that "%f" would write
+  // as names Lua does not know, "0/0" (NaN), "1/0" and "-1/0" (infinities).
+  static std::string Number(float value);
   // The text of a string value between its quotes.
   static std::string Escape(const std::string& text);
 

@@ -114,6 +114,9 @@ void Font::LayoutText(const WString& text, float boxWidth, float, TextLine* line
   for (int i = 0; i < count; ++i) {
     const char16_t c = text[static_cast<size_t>(i)];
     Glyph* control = ControlGlyph(c);
+    // The pound sign switches colours only in a font that has it; elsewhere it is a
+    // character the font lacks, like any other.
+    if (control && c == kColourSwitch && !GetGlyph(c)) control = nullptr;
     glyphPointers[i] = control ? control : GetGlyph(c);
   }
   UpdateGlyphs(true);
@@ -331,9 +334,9 @@ void Font::GetTextSizeW(const WString& text, const math::Vec2& box, math::Vec2& 
   int lineCount = 0;
   int characterCount = 0;
   LayoutText(text, boxWidth, boxHeight, g_measureLines, g_measureGlyphs, lineCount, characterCount);
-  // The box that was laid out in, also for the alignment flags.
-  DrawGlyphs(position, {boxWidth / screenWidth, boxHeight / screenHeight}, 0xFFFFFFFF,
-             g_measureLines, g_measureGlyphs, lineCount, characterCount, flags, false);
+  // Laid out in the widened box, aligned in the caller's.
+  DrawGlyphs(position, box, 0xFFFFFFFF, g_measureLines, g_measureGlyphs, lineCount,
+             characterCount, flags, false);
   position = math::Vec2(minX / screenWidth, minY / screenHeight);
   size = math::Vec2((maxX - minX) / screenWidth, (maxY - minY) / screenHeight);
 }

@@ -45,11 +45,11 @@ static_assert(sizeof(TextLine) == 24);
 // Every piece of text on screen goes through a Font. Positions and box sizes are
 // fractions of the renderer's screen; inside a font everything is whole pixels.
 //
-// Control characters understood by every font, with or without glyphs of its own for
-// them (they are never drawn and never take a glyph cell): newline; tab (stops every 30
-// pixels from the line's start, in the layout and in the drawing alike); "$", an invisible
-// point where a line may break; and the pound sign U+00A3, which switches between the
-// drawing colour and the font's alternate colour.
+// Control characters, never drawn: newline, tab (stops every 30 pixels from the line's
+// start, in the layout and in the drawing alike) and "$", an invisible point where a line
+// may break, in every font, with or without glyphs of their own; and the pound sign
+// U+00A3, which switches between the drawing colour and the font's alternate colour in a
+// font that has a glyph for it (a font without one skips it like any character it lacks).
 class Font {
  public:
   // Text flags of DrawTextW, GetTextSizeW and DrawGlyphs. Bit 0 is tested before bit 1,

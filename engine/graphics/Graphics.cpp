@@ -239,6 +239,37 @@ uint32_t BuildOrientedQuad(uint32_t orientation, const math::Vec2& position, con
   return BuildCornerQuad(corners, uvs, colors, out);
 }
 
+uint32_t BuildLineQuad(const math::Vec2& from, const math::Vec2& to, float halfWidth,
+                       uint32_t fromColor, uint32_t toColor, const math::Vec2& uv0,
+                       const math::Vec2& uv1, ScreenVertex* out) {
+  float W, H;
+  PlayAreaSize(W, H);
+  const math::Vec2 along = to - from;
+  float length = along.Magnitude();
+  if (length <= 0.0f) length = 1.0f;
+  const math::Vec2 dir = along / length;
+  // Across the segment; the vertical part is stretched by the aspect so that the band is
+  // as wide in pixels whichever way it runs.
+  const math::Vec2 side(-dir.y * halfWidth, dir.x * halfWidth * screen::g_widthOverHeight);
+  const float offX = static_cast<float>(screen::g_offsetX);
+  const float offY = static_cast<float>(screen::g_offsetY);
+  const float uMid = 0.5f * (uv0.x + uv1.x);
+  auto vertex = [&](const math::Vec2& p, uint32_t color, float u, float v) {
+    return MakeVertex(W * p.x + offX, H * p.y + offY, color, u, v);
+  };
+  const ScreenVertex fromLeft = vertex(from + side, fromColor, uv0.x, uv0.y);
+  const ScreenVertex fromMid = vertex(from, fromColor, uMid, uv0.y);
+  const ScreenVertex fromRight = vertex(from - side, fromColor, uv1.x, uv0.y);
+  const ScreenVertex toLeft = vertex(to + side, toColor, uv0.x, uv1.y);
+  const ScreenVertex toMid = vertex(to, toColor, uMid, uv1.y);
+  const ScreenVertex toRight = vertex(to - side, toColor, uv1.x, uv1.y);
+  // Wound as the other quad builders wind theirs, so that no cull mode drops a half.
+  const ScreenVertex band[12] = {fromMid,   toMid,   fromLeft, toMid,   toLeft, fromLeft,
+                                 fromRight, toRight, fromMid,  toRight, toMid,  fromMid};
+  std::copy(band, band + 12, out);
+  return 12;
+}
+
 uint32_t BuildRing(const math::Vec2& center, float radius, uint32_t innerColor,
                    uint32_t outerColor, ScreenVertex* out) {
   float W, H;

@@ -286,6 +286,15 @@ uint32_t BuildRotatedQuad(const math::Vec2& center, const math::Vec2& size, floa
 uint32_t BuildOrientedQuad(uint32_t orientation, const math::Vec2& position, const math::Vec2& size,
                            const math::Vec2& uv0, const math::Vec2& uv1, uint32_t color,
                            ScreenVertex* out);
+// A textured band of the given half-width across the segment from..to (play-area
+// fractions): 12 vertices, four triangles, the band split along its centre line so that
+// the colours run from fromColor to toColor along it. The texture rectangle uv0..uv1
+// covers the band, u across it and v along it (v0 at from). The half-width is measured
+// in pixels of the play area's width on both axes. A segment of no length keeps its
+// direction zero (no division by zero) and gives a band of no area. Returns 12.
+uint32_t BuildLineQuad(const math::Vec2& from, const math::Vec2& to, float halfWidth,
+                       uint32_t fromColor, uint32_t toColor, const math::Vec2& uv0,
+                       const math::Vec2& uv1, ScreenVertex* out);
 // A filled disc of 16 triangles; returns 48.
 uint32_t BuildRing(const math::Vec2& center, float radius, uint32_t innerColor,
                    uint32_t outerColor, ScreenVertex* out);

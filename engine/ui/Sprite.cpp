@@ -20,6 +20,8 @@ bool Sprite::EnsureImage() {
 float Sprite::Length() const { return static_cast<float>(frameCount) * frameDuration; }
 
 bool Sprite::Advance(int32_t& loops, float& time, float dt, bool looping) const {
+  // A strip without frame time stays on its first frame and never comes to an end.
+  if (!(frameDuration > 0.0f)) return true;
   const float length = Length();
   if (looping) {
     time += dt;

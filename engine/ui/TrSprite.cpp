@@ -103,6 +103,10 @@ void TrSprite::OffsetY(float dy) {
   for (math::Vec2& corner : corners) corner.y += dy;
 }
 
+void TrSprite::SetColour(uint32_t colour) {
+  for (uint32_t& corner : colours) corner = colour;
+}
+
 bool TrSprite::Render() {
   const float rhw[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   return Draw(rhw);

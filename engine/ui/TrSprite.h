@@ -40,6 +40,8 @@ class TrSprite {
   void SetCorners(const math::Vec2& topLeft, const math::Vec2& topRight,
                   const math::Vec2& bottomRight, const math::Vec2& bottomLeft);
   void OffsetY(float dy);
+  // One colour (0xAARRGGBB) in all four corners.
+  void SetColour(uint32_t colour);
 
   // Two triangles (bottom-left, top-left, top-right) and (top-right, bottom-right,
   // bottom-left); false, drawing nothing, when hidden or without a picture.

@@ -12,8 +12,18 @@
 #include "engine/core/StringUtil.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/swf/FlashDriver.h"
+#include "engine/ui/UICalendar.h"
+#include "engine/ui/UICheckBox.h"
+#include "engine/ui/UIDropDown.h"
+#include "engine/ui/UIFlashWidget.h"
+#include "engine/ui/UIGraph.h"
+#include "engine/ui/UIMovieWidget.h"
+#include "engine/ui/UIMultiLine.h"
+#include "engine/ui/UIPolyLine.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "engine/ui/UISprite.h"
 #include "engine/ui/UIText.h"
 #include "engine/ui/UIWidget.h"
 #include "platform/dinput/DInput.h"
@@ -66,16 +76,26 @@ UIManager* UIManager::Existing() { return g_liveManager; }
 
 UIManager::UIManager() {
   g_liveManager = this;
+  SetImageLanguage(&language);
   RegisterWidgetType("widget", &Make<UIWidget>);
   RegisterWidgetType("progress", &Make<UIProgress>);
   RegisterWidgetType("slider", &Make<UISlider>);
   RegisterWidgetType("verslider", &Make<UIVerSlider>);
+  RegisterWidgetType("dropdown", &Make<UIDropDown>);
+  RegisterWidgetType("checkbox", &Make<UICheckBox>);
+  RegisterWidgetType("flash", &Make<UIFlashWidget>);
+  RegisterWidgetType("multiline", &Make<UIMultiLine>);
+  RegisterWidgetType("graph", &Make<UIGraph>);
+  RegisterWidgetType("polyline", &Make<UIPolyLine>);
+  RegisterWidgetType("movie", &Make<UIMovieWidget>);
+  RegisterWidgetType("calendar", &Make<UICalendar>);
 }
 
 UIManager::~UIManager() {
   Shutdown();
   DeleteDiscarded();
   g_liveManager = nullptr;
+  SetImageLanguage(nullptr);
 }
 
 // --- Panels ---
@@ -91,15 +111,10 @@ bool UIManager::IsWidgetTypeKnown(const std::string& typeName) const {
 UIWidget* UIManager::CreateWidget(UIWidget* parent, const LuaObject& table) {
   if (!table.IsTable()) return nullptr;
   const std::string typeName = ToLowerCase(script::GetString(table, "Type", "Widget"));
+  // Any other name builds a plain widget, with its children.
   auto maker = makers_.find(typeName);
-  if (maker == makers_.end()) {
-    // Kinds join the factory as they are built; a layout that names one not known yet
-    // loses that widget rather than showing a plain one in its place.
-    LOG_LINE(MSG_WARNING) << "Unknown widget type " << typeName << ", widget skipped";
-    return nullptr;
-  }
   MEMORY_OWNER("UIManager::CreateWidget");
-  UIWidget* widget = maker->second(parent);
+  UIWidget* widget = maker != makers_.end() ? maker->second(parent) : new UIWidget(parent, "");
   if (!widget->Load(table)) {
     delete widget;
     return nullptr;
@@ -238,6 +253,17 @@ void UIManager::ResetResources() {
   }
 }
 
+void UIManager::InitFlash() {
+  if (flashDriver_) return;
+  MEMORY_OWNER("UIManager::InitFlash");
+  flashDriver_ = new flash::FlashDriver;
+}
+
+void UIManager::ShutdownFlash() {
+  delete flashDriver_;
+  flashDriver_ = nullptr;
+}
+
 void UIManager::Shutdown() {
   DropAllPanels();
   ShutdownFlash();
@@ -301,8 +327,9 @@ void UIManager::Render() {
   if (dragTarget_) dragTarget_->Render(true);
   if (cursorShown) {
     // Loaded at the first draw that shows it, when the renderer surely exists; a missing
-    // file is tried (and logged) once, as the sprite keeps the name it was given.
-    if (cursor.fileName.empty()) {
+    // file is tried (and logged) once.
+    if (!cursorTried) {
+      cursorTried = true;
       cursor.Init(kCursorImage, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
     }
     cursor.SetTransform(mousePosition + cursorOffset, cursorSize, 0.0f, 1.0f, 0xFFFFFFFF);

@@ -13,6 +13,9 @@ class LuaState;
 namespace camera {
 class AbstractCamera;
 }
+namespace flash {
+class FlashDriver;
+}
 
 namespace ui {
 
@@ -41,8 +44,10 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   // The source file of a widget made in code (UIWidget::Create).
   static constexpr const char* kCodeBuiltSource = "unknown";
 
-  // Registers with the input devices (when they exist) and knows the kinds "widget",
-  // "progress", "slider" and "verslider".
+  // Registers with the input devices (when they exist) and knows every kind of the
+  // library: "widget", "slider", "verslider", "progress", "dropdown", "checkbox", "flash",
+  // "multiline", "graph", "polyline", "movie" and "calendar" (the particle widget joins
+  // from its own library, RegisterWidgetType).
   UIManager();
   // Shutdown: every panel and widget is deleted.
   ~UIManager() override;
@@ -56,8 +61,8 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   // a log line when the file cannot be run or defines no "Panel" table.
   UIWidget* AddPanel(const std::string& file);
   // One widget from a widget entry: the kind named by "Type" (default "Widget", any
-  // capitalisation), loaded from the entry. Null when the value is no table, when the
-  // kind is unknown (logged; the widget is skipped) or when its Load fails.
+  // capitalisation), loaded from the entry; a kind the factory does not know makes a
+  // plain widget. Null when the value is no table or when its Load fails.
   UIWidget* CreateWidget(UIWidget* parent, const LuaObject& table);
   // Files a maker under a type name (compared lower-cased); a later maker of a name
   // replaces the earlier one.
@@ -90,17 +95,19 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   void RefreshText();
   // Images named with "###" load the current language's files, last panel first.
   void ReloadImages();
-  // The language name that replaces "###" in image names (empty at start).
+  // The language name that replaces "###" in image names ("English" at start).
   void SetLanguageName(const std::string& name) { language = name; }
   void SetLanguage(const std::string& name) { language = name; }
 
   // --- Device reset and shutdown ---
   // After a display-device reset: InitFlash, then every panel's ResetResources.
   void ResetResources();
-  // The SWF movie driver arrives with the SWF player; until then there is none to make or
-  // delete and both do nothing.
-  void InitFlash() {}
-  void ShutdownFlash() {}
+  // Makes and starts the SWF driver when there is none (every SWF widget does at its
+  // construction).
+  void InitFlash();
+  // Deletes the SWF driver, if any.
+  void ShutdownFlash();
+  flash::FlashDriver* GetFlashDriver() const { return flashDriver_; }
   // Drops every panel, then the SWF driver. Run once at application shutdown.
   void Shutdown();
 
@@ -170,19 +177,22 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   bool uiShown = true;
   // Draw the cursor image; the application clears it at the end of start-up.
   bool cursorShown = true;
-  // Loaded from kCursorImage at the first draw that shows it (LoadImage("") makes the
-  // next such draw load it again).
+  // Loaded from kCursorImage at the first draw that shows it (clearing cursorTried makes
+  // the next such draw load it again).
   UISprite cursor;
+  bool cursorTried = false;
   math::Vec2 mousePosition{0.0f, 0.0f};
   math::Vec2 cursorSize{0.02f, 0.02f};
   math::Vec2 cursorOffset{0.0f, 0.0f};
   // The drag target's absolute position when the drag began.
   math::Vec2 dragStart{0.0f, 0.0f};
   std::string defaultFont = "SmallFont";
-  std::string language;
+  static constexpr const char* kDefaultLanguage = "English";
+  std::string language = kDefaultLanguage;
   // The camera the user interface draws with (not owned); a screen state stores its own.
   camera::AbstractCamera* camera = nullptr;
-  // Particle widgets draw their systems only while it is set; nothing here sets it.
+  // Particle widgets draw their systems only while it is set; the application sets it
+  // when its start-up is through.
   bool particlesShown = false;
   bool forceLeftAlign = false;
 
@@ -199,6 +209,7 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
   UIWidget* openDropDown_ = nullptr;
   UIWidget* dragTarget_ = nullptr;
   UIText* editText_ = nullptr;
+  flash::FlashDriver* flashDriver_ = nullptr;  // owned
   std::vector<UIWidget*> panels_;  // owned
   std::map<std::string, WidgetMaker> makers_;
   // Depth of the running input, tick and render passes, and the widgets to delete when
@@ -212,7 +223,8 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
 UIManager& GetUIMan();
 
 // Registers the Lua classes of the user interface in a state: "Widget", "ProgressWidget",
-// "SliderWidget", "UIManager" and the global "GetUIMan". False (and a log line) when luabind
+// "SliderWidget", "MultiLineWidget", "GraphWidget", the mover functions, "UIManager" and
+// the global "GetUIMan" (the particle widget's "Part2DWidget" joins from its own library). False (and a log line) when luabind
 // refuses. Scripts pass and get positions and sizes as "Vec2", which the engine's script
 // functions register.
 bool RegisterUIClasses(LuaState* state);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/core/Math.h"
 #include "engine/core/Timer.h"
 
 namespace ui {
@@ -44,4 +45,93 @@ class UIMover {
   bool skipFinish = false;
   bool instant = false;
   bool done = false;
+};
+
+// Moves the widget from start to end (positions relative to its parent) over the run
+// time, and leaves it exactly at end.
+class UIMove : public UIMover {
+ public:
+  UIMove(ui::UIWidget* widget, float delay, float runTime, const math::Vec2& from,
+         const math::Vec2& to);
+  void Apply(float dt) override;
+  void OnFinish() override;
+
+  // Script functions: a pan from where the widget stands now (relative to its parent, the
+  // position SetPosition takes) to the target; a move between the first two and the last
+  // two components of fromTo. Nothing for a null widget.
+  static void AddUIPan(ui::UIWidget* widget, float delay, float time, const math::Vec2& target,
+                       const std::string& script);
+  static void AddUIMove(ui::UIWidget* widget, float delay, float time, const math::Vec4& fromTo,
+                        const std::string& script);
+
+  math::Vec2 start;
+  math::Vec2 end;
+};
+
+// Sways the widget about a centre (relative to its parent) on each axis: amplitude x
+// sin(elapsed / period x 6.28318 + phase). It has no end of its own: it runs until the
+// widget's ClearMovers ends it, with the widget back at its centre, or DeleteMovers
+// deletes it. Movers queued behind it wait until then. An axis whose period is 0 stays at
+// its centre.
+class UISine : public UIMover {
+ public:
+  UISine(ui::UIWidget* widget, const math::Vec2& centre, const math::Vec2& amplitude,
+         const math::Vec2& period, const math::Vec2& phase);
+  void Update(float dt) override;
+  void Apply(float dt) override;
+  void OnFinish() override;
+
+  // Script function: the centre is where the widget stands now; each wave is (amplitude,
+  // period, time offset), the phase being offset / period x 6.28318.
+  static void AddUISine(ui::UIWidget* widget, const math::Vec3& xWave, const math::Vec3& yWave);
+
+  math::Vec2 centre;
+  math::Vec2 amplitude;
+  math::Vec2 period;
+  math::Vec2 phase;
+  float elapsed = 0.0f;
+};
+
+// Blends the widget's colour from one colour to another (channels in [0, 1]).
+class UIXFade : public UIMover {
+ public:
+  UIXFade(ui::UIWidget* widget, float delay, float runTime, const math::Vec4& from,
+          const math::Vec4& to);
+  void Apply(float dt) override;
+  void OnFinish() override;
+
+  // Script function: red, green and blue stay the widget's present ones; alpha runs from
+  // alphas.x to alphas.y.
+  static void AddUIXFade(ui::UIWidget* widget, float delay, float time, const math::Vec2& alphas,
+                         const std::string& script);
+
+  math::Vec4 startColour;
+  math::Vec4 endColour;
+};
+
+// Loads the widget's off image from a file once its delay has run out.
+class UISetImage : public UIMover {
+ public:
+  UISetImage(ui::UIWidget* widget, float delay, const std::string& file);
+  void OnFinish() override;
+
+  static void AddSetImage(ui::UIWidget* widget, float time, const std::string& file,
+                          const std::string& script);
+
+  std::string imageFile;
+};
+
+// Runs a progress bar's value from one value to another.
+class UIMoveProgress : public UIMover {
+ public:
+  UIMoveProgress(ui::UIWidget* widget, float runTime, float from, float to);
+  void Apply(float dt) override;
+  void OnFinish() override;
+
+  // Script function: only for a progress bar; any other widget gets nothing.
+  static void AddMoveProg(ui::UIWidget* widget, float time, float from, float to,
+                          const std::string& script);
+
+  float from = 0.0f;
+  float to = 0.0f;
 };

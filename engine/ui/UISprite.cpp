@@ -9,7 +9,6 @@
 #include "engine/graphics/Image.h"
 #include "engine/ui/Sprite.h"
 #include "engine/ui/SpriteSet.h"
-#include "engine/ui/UIManager.h"
 
 namespace ui {
 
@@ -19,7 +18,11 @@ constexpr float kPixelWidth = 0.00125f;          // one pixel of the 800-pixel p
 constexpr float kPixelHeight = 0.0016666667f;    // one pixel of the 600-pixel play area
 constexpr const char* kLanguageMark = "###";
 
+const std::string* g_imageLanguage = nullptr;
+
 }  // namespace
+
+void SetImageLanguage(const std::string* language) { g_imageLanguage = language; }
 
 UISprite::~UISprite() { Invalidate(); }
 
@@ -58,15 +61,20 @@ bool UISprite::Init(const std::string& imageName, const math::Vec2& uvTopLeft,
   return true;
 }
 
-void UISprite::LoadImage(const std::string& imageName) {
+void UISprite::LoadImage(const std::string& requested) {
+  // A copy: the name may be this sprite's own fileName (a reload), cleared just below.
+  const std::string imageName = requested;
   if (IsLoaded()) Invalidate();
-  fileName = imageName;
+  // The name is kept only for a picture that loaded, so that clones and language changes
+  // do not try a missing file again.
+  fileName.clear();
+  localised = false;
   if (imageName.empty()) return;
 
   std::string name = imageName;
   const size_t mark = name.find(kLanguageMark);
-  localised = mark != std::string::npos;
-  if (localised) name.replace(mark, 3, GetUIMan().language);
+  const bool hasMark = mark != std::string::npos;
+  if (hasMark) name.replace(mark, 3, g_imageLanguage ? *g_imageLanguage : std::string());
   if (Sprite* found = GetSpriteSet().Find(name)) {
     found->EnsureImage();
     strip = found;
@@ -74,11 +82,16 @@ void UISprite::LoadImage(const std::string& imageName) {
     time = 0.0f;
     orientation = 0;
     loops = 0;
+  } else {
+    Graphics* graphics = GetGraphics();
+    image = graphics ? graphics->LoadImage(name) : nullptr;
+  }
+  if (!IsLoaded()) {
+    LOG_LINE(MSG_ERROR) << "Unable to load image " << name << " into the UI sprite";
     return;
   }
-  Graphics* graphics = GetGraphics();
-  image = graphics ? graphics->LoadImage(name) : nullptr;
-  if (!image) LOG_LINE(MSG_ERROR) << "Unable to load image " << name << " into the UI sprite";
+  fileName = imageName;
+  localised = hasMark;
 }
 
 void UISprite::Invalidate() {
@@ -119,6 +132,14 @@ bool UISprite::Animate(float dt) {
   if (!strip) return false;
   strip->GetFrameUV(time, uv1, uv2);
   return strip->Advance(loops, time, paused ? 0.0f : dt, looping);
+}
+
+bool UISprite::BindTexture() const {
+  Image* picture = strip ? strip->image : image;
+  Graphics* graphics = GetGraphics();
+  if (!picture || !graphics) return false;
+  graphics->SetTexture(0, picture);
+  return true;
 }
 
 bool UISprite::Draw(const ScreenVertex* vertices) {

@@ -60,6 +60,10 @@ class UISprite {
   // on by dt (by 0 while paused); the strip's Advance result. Without a strip: false.
   bool Animate(float dt);
 
+  // Binds the sprite's image (a strip's own image for a strip) to texture stage 0; false
+  // without a picture or a renderer.
+  bool BindTexture() const;
+
   // Draws the sprite with its colour and texture rectangle; false, drawing nothing,
   // without a picture. Additive sprites add to what is below them.
   bool Render();
@@ -102,5 +106,10 @@ class UISprite {
  private:
   bool Draw(const ScreenVertex* vertices);
 };
+
+// The name that "###" in image names stands for. The UI manager owns it and points the
+// sprites at it while it lives, so that the sprites (and the particle systems drawn through
+// them) need no manager; without one "###" stands for nothing.
+void SetImageLanguage(const std::string* language);
 
 }  // namespace ui

@@ -186,8 +186,9 @@ class UIWidget {
   bool GetCanEdit() const { return text.IsEditable(); }
   void SetBlockAllEvents(bool flag) { blockAll = flag; }
   bool GetIsVisible() const { return visible; }
+  // The active flag alone.
+  bool GetIsActive() const { return active; }
   // Active and visible together: only such a widget takes input.
-  bool GetIsActive() const { return active && visible; }
   bool IsActiveAndVisible() const { return active && visible; }
 
   // --- Text ---

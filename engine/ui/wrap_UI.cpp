@@ -1,5 +1,6 @@
 // Lua binding of the user interface: the widget classes ("Widget", "ProgressWidget",
-// "SliderWidget"), the class "UIManager" and the global "GetUIMan".
+// "SliderWidget", "MultiLineWidget", "GraphWidget"), the mover functions, the class
+// "UIManager" and the global "GetUIMan".
 //
 // luabind files a class under its C++ type; the global name only reaches the class table.
 // Several widget kinds share the script name "SliderWidget": each registers its own C++
@@ -11,7 +12,14 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "engine/ui/UICheckBox.h"
+#include "engine/ui/UIDropDown.h"
+#include "engine/ui/UIFlashWidget.h"
+#include "engine/ui/UIGraph.h"
 #include "engine/ui/UIManager.h"
+#include "engine/ui/UIMovieWidget.h"
+#include "engine/ui/UIMover.h"
+#include "engine/ui/UIMultiLine.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
 #include "engine/ui/UIWidget.h"
@@ -146,6 +154,105 @@ void RegisterSlider(lua_State* L) {
   ];
 }
 
+void RegisterDropDown(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIDropDown, UIWidget>("SliderWidget")
+      .def("GetSelected", &UIDropDown::GetSelected)
+      .def("GetSelectedText", &UIDropDown::GetSelectedText)
+      .def("GetOriginalSelectedText", &UIDropDown::GetOriginalSelectedText)
+      .def("SetCurrentOptionFromText", &UIDropDown::SetCurrentOptionFromText)
+      .def("SetCurrentOption", &UIDropDown::SetCurrentOption)
+      .def("IsOpen", &UIDropDown::IsOpen)
+      .def("SetOpen", &UIDropDown::SetOpen)
+      .def("AddOption", &UIDropDown::AddOption)
+      .def("Clear", &UIDropDown::Clear)
+  ];
+}
+
+void RegisterCheckBox(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UICheckBox, UIWidget>("SliderWidget")
+      .def("IsChecked", &UICheckBox::IsChecked)
+      .def("SetChecked", &UICheckBox::SetChecked)
+  ];
+}
+
+void RegisterMultiLine(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIMultiLine, UIWidget>("MultiLineWidget")
+      .def("ScrollUp", &UIMultiLine::ScrollUp)
+      .def("ScrollDown", &UIMultiLine::ScrollDown)
+  ];
+}
+
+void RegisterFlash(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIFlashWidget, UIWidget>("SliderWidget")
+      .def("SetFlashClip", &UIFlashWidget::SetFlashClip)
+      .def("Reset", &UIFlashWidget::Reset)
+      .def("SetLoop", &UIFlashWidget::SetLoop)
+      .def("IsLooping", &UIFlashWidget::IsLooping)
+      .def("PauseClip", &UIFlashWidget::PauseClip)
+      .def("IsPaused", &UIFlashWidget::IsPaused)
+  ];
+}
+
+void RegisterMovie(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIMovieWidget, UIWidget>("SliderWidget")
+      .def("SetClip", &UIMovieWidget::SetClip)
+      .def("Reset", &UIMovieWidget::Reset)
+      .def("SetLoop", &UIMovieWidget::SetLoop)
+      .def("IsLooping", &UIMovieWidget::IsLooping)
+      .def("PauseClip", &UIMovieWidget::PauseClip)
+      .def("IsPaused", &UIMovieWidget::IsPaused)
+  ];
+}
+
+void RegisterGraph(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIGraph, UIWidget>("GraphWidget")
+      .def("SetGraphFillImage", &UIGraph::SetGraphFillImage)
+      .def("SetGraphFillColor", &UIGraph::SetGraphFillColor)
+      .def("RiseGraph", &UIGraph::RiseGraph)
+      .def("DropGraph", &UIGraph::DropGraph)
+  ];
+}
+
+// The finish script may be left out.
+void AddUIPanBare(UIWidget* widget, float delay, float time, const math::Vec2& target) {
+  UIMove::AddUIPan(widget, delay, time, target, "");
+}
+void AddUIMoveBare(UIWidget* widget, float delay, float time, const math::Vec4& fromTo) {
+  UIMove::AddUIMove(widget, delay, time, fromTo, "");
+}
+void AddUIXFadeBare(UIWidget* widget, float delay, float time, const math::Vec2& alphas) {
+  UIXFade::AddUIXFade(widget, delay, time, alphas, "");
+}
+void AddMoveProgBare(UIWidget* widget, float time, float from, float to) {
+  UIMoveProgress::AddMoveProg(widget, time, from, to, "");
+}
+void AddSetImageBare(UIWidget* widget, float time, const std::string& file) {
+  UISetImage::AddSetImage(widget, time, file, "");
+}
+
+void RegisterMovers(lua_State* L) {
+  using luabind::def;
+  luabind::module(L)[
+    def("AddUIPan", &UIMove::AddUIPan),
+    def("AddUIPan", &AddUIPanBare),
+    def("AddUIMove", &UIMove::AddUIMove),
+    def("AddUIMove", &AddUIMoveBare),
+    def("AddUISine", &UISine::AddUISine),
+    def("AddUIXFade", &UIXFade::AddUIXFade),
+    def("AddUIXFade", &AddUIXFadeBare),
+    def("UIMoveProgress", &UIMoveProgress::AddMoveProg),
+    def("UIMoveProgress", &AddMoveProgBare),
+    def("UISetImage", &UISetImage::AddSetImage),
+    def("UISetImage", &AddSetImageBare)
+  ];
+}
+
 void RegisterManager(lua_State* L) {
   luabind::module(L)[
     luabind::class_<UIManager>("UIManager")
@@ -176,12 +283,19 @@ bool RegisterUIClasses(LuaState* state) {
   if (!state) return false;
   lua_State* L = state->GetCState();
   try {
-    // The library's classes first, "Widget" before the kinds that derive from it; the
-    // kinds built later join here in the order drop-down, check box, multi-line, SWF
-    // movie, movie, particle, graph, followed by the mover functions.
+    // The library's classes first, "Widget" before the kinds that derive from it, then
+    // the mover functions. The particle widget's class comes from its own library
+    // (RegisterPart2DWidget), with the particle classes it hands out.
     RegisterWidget(L);
     RegisterProgress(L);
     RegisterSlider(L);
+    RegisterDropDown(L);
+    RegisterCheckBox(L);
+    RegisterMultiLine(L);
+    RegisterFlash(L);
+    RegisterMovie(L);
+    RegisterGraph(L);
+    RegisterMovers(L);
     RegisterManager(L);
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the UI classes: " << e.what();

@@ -13,6 +13,8 @@
 #include "engine/core/Log.h"
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
+#include "game/shell/Music.h"
+#include "game/shell/Shell.h"
 #include "platform/dinput/DInput.h"
 
 DataApp::DataApp(HINSTANCE moduleInstance, const std::string& className, const std::string& settingsPath,
@@ -52,6 +54,7 @@ void DataApp::InitAudio() {
     audio.SetSFXVolume(static_cast<int>(rms->GetSoundVolume()));
   }
   LOG_LINE(MSG_INIT) << "Audio manager Init";
+  KivMusic::Instance().Init();
 
   BootLoader splash(true);
   splash.skipEndsPage = true;
@@ -60,6 +63,12 @@ void DataApp::InitAudio() {
     splash.Tick();
     splash.Render();
   }
+}
+
+bool DataApp::Frame() {
+  GameApp::Frame();
+  KivMusic::Instance().Update();
+  return true;
 }
 
 void DataApp::InitFonts() {
@@ -78,6 +87,7 @@ void DataApp::BindKeys() {
 }
 
 void DataApp::OnCreateStates() {
+  RegisterShellScripts(console::GetConsole().GetState());
   gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
   flow.application = this;
   flow.camera = camera;

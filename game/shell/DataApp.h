@@ -7,17 +7,19 @@
 // The application the program runs until the game's own application object exists: it
 // fills the engine's hooks with the least the engine needs to run the game's data.
 //   - archive: "kx.arc" from the working folder, else from the program's folder;
-//   - audio: the sound bank "sounds/soundbank.lua" at the profile's volumes, then the two
-//     splash pages ("distro/distro_splash.jpg", "ui_img/hovrik_jollix_splash.jpg"; each
+//   - audio: the sound bank "sounds/soundbank.lua" at the profile's volumes, the game's
+//     music (its main theme plays from here on), then the two splash pages ("distro/distro_splash.jpg", "ui_img/hovrik_jollix_splash.jpg"; each
 //     fades in over 2 s, holds 2 s and fades out over 1 s; a key or a button cuts a page);
 //   - fonts: the default TrueType font "times new roman" (6 x 12) and the five bitmap
 //     fonts "BigFont", "GameFont", "MediumFont", "SmallFont" and "TinyFont";
 //   - keys: "ReloadGame()", then Escape runs "QuitGame()", F3 "CaptureAutoScreenshot()"
 //     and F4 "CaptureMiniScreenshot()" (functions of scripts/console.lua);
-//   - states: the game flow gets the application and the camera, "OnInitUI()" runs, the
+//   - states: the game's script classes are registered, the game flow gets the
+//     application and the camera, "OnInitUI()" runs, the
 //     loading bar fills, and "GoToState('menu')" makes the screens that console.lua
 //     describes in data and enters the menu;
-//   - profile file: "kx_" + the save name + ".rms".
+//   - profile file: "kx_" + the save name + ".rms";
+//   - each frame: the game flow's tick, then the music's update.
 //
 // The game's application replaces it by deriving from GameApp itself and being the one
 // the program entry's factory makes; nothing in the engine names this class.
@@ -39,6 +41,9 @@ class DataApp : public GameApp {
   // GameApp's start-up, then the system's pointer is shown: this application has no
   // cursor images of its own, and the UI manager's cursor is off once start-up is done.
   bool Init() override;
+
+  // GameApp's frame (the game flow's tick), then the music keeps going.
+  bool Frame() override;
 
   void InitFonts() override;
   void InitAudio() override;

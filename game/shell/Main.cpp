@@ -1,5 +1,6 @@
 // The program entry: runs the one application object through the engine's driver, then
-// stops the process-wide services in order before main returns.
+// stops the process-wide services in order before main returns: the game shell's
+// objects first, while the audio manager and the log still exist, then the engine's.
 
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "engine/app/ProcessExit.h"
 #include "engine/core/MemoryManager.h"
 #include "game/shell/DataApp.h"
+#include "game/shell/Shell.h"
 
 namespace {
 
@@ -26,6 +28,7 @@ GameApp* CreateApplication(HINSTANCE instance, const std::string& className, con
 
 int main() {
   const int status = RunApplication(MakeCaption(), CreateApplication);
+  ShutdownShellObjects();
   ShutdownProcessObjects();
   return status;
 }

@@ -1,6 +1,7 @@
 #include "platform/luaplus/LuaState.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <lua.hpp>
@@ -26,18 +27,80 @@ int Panic(lua_State* L) {
   return 0;
 }
 
+// How often, in virtual-machine instructions, a bounded state counts what it has run.
+constexpr int kInstructionHookStep = 1000;
+
 }  // namespace
+
+struct LuaState::Bounds {
+  size_t memoryLimit = 0;
+  size_t memoryUsed = 0;
+  unsigned long long instructionLimit = 0;
+  unsigned long long instructionsRun = 0;
+};
+
+namespace {
+
+void* BoundedAlloc(void* ud, void* block, size_t oldSize, size_t newSize) {
+  auto* bounds = static_cast<LuaState::Bounds*>(ud);
+  // Lua passes the type of a new object instead of its old size when block is null.
+  size_t held = block ? oldSize : 0;
+  if (newSize == 0) {
+    std::free(block);
+    bounds->memoryUsed -= held;
+    return nullptr;
+  }
+  if (newSize > held && newSize - held > bounds->memoryLimit - bounds->memoryUsed) return nullptr;
+  void* grown = std::realloc(block, newSize);
+  if (!grown) return nullptr;
+  bounds->memoryUsed = bounds->memoryUsed - held + newSize;
+  return grown;
+}
+
+void CountInstructions(lua_State* L, lua_Debug*) {
+  LuaState* state = LuaState::CastState(L);
+  if (!state) return;
+  if (state->CountInstructions(kInstructionHookStep)) return;
+  luaL_error(L, "instruction limit reached: the script ran too long and was stopped");
+}
+
+}  // namespace
+
+LuaState* LuaState::Attach(lua_State* L, bool initStandardLibrary, Bounds* bounds) {
+  lua_atpanic(L, Panic);
+  LuaState* state = new LuaState();
+  state->L_ = L;
+  state->bounds_ = bounds;
+  lua_pushlightuserdata(L, state);
+  lua_rawsetp(L, LUA_REGISTRYINDEX, &kStateKey);
+  if (initStandardLibrary) luaL_openlibs(L);
+  if (bounds) lua_sethook(L, ::CountInstructions, LUA_MASKCOUNT, kInstructionHookStep);
+  return state;
+}
 
 LuaState* LuaState::Create(bool initStandardLibrary, bool /*multithreaded*/) {
   lua_State* L = luaL_newstate();
   if (!L) return nullptr;
-  lua_atpanic(L, Panic);
-  if (initStandardLibrary) luaL_openlibs(L);
-  LuaState* state = new LuaState();
-  state->L_ = L;
-  lua_pushlightuserdata(L, state);
-  lua_rawsetp(L, LUA_REGISTRYINDEX, &kStateKey);
-  return state;
+  return Attach(L, initStandardLibrary, nullptr);
+}
+
+LuaState* LuaState::CreateBounded(size_t memoryLimit, unsigned long long instructionLimit,
+                                  bool initStandardLibrary) {
+  auto* bounds = new Bounds();
+  bounds->memoryLimit = memoryLimit;
+  bounds->instructionLimit = instructionLimit;
+  lua_State* L = lua_newstate(BoundedAlloc, bounds);
+  if (!L) {
+    delete bounds;
+    return nullptr;
+  }
+  return Attach(L, initStandardLibrary, bounds);
+}
+
+bool LuaState::CountInstructions(unsigned long long count) {
+  if (!bounds_) return true;
+  bounds_->instructionsRun += count;
+  return bounds_->instructionsRun <= bounds_->instructionLimit;
 }
 
 void LuaState::Destroy(LuaState* state) {
@@ -49,6 +112,7 @@ void LuaState::Destroy(LuaState* state) {
   } catch (...) {
     // A finaliser of a bound class threw: the state is gone either way.
   }
+  delete state->bounds_;
   delete state;
 }
 

@@ -26,6 +26,13 @@ class LuaState {
   // A new state; initStandardLibrary opens Lua's standard libraries. The second flag is
   // LuaPlus's multithreading switch and is ignored: states are used on one thread.
   static LuaState* Create(bool initStandardLibrary = true, bool multithreaded = false);
+  // A state whose allocations stop at memoryLimit bytes (an allocation beyond it fails as
+  // out of memory) and whose code raises an error once it has executed about
+  // instructionLimit virtual-machine instructions; the error repeats for any later code,
+  // so a state that hit its limit runs nothing more. For states that run data files from
+  // outside, which must not hang or exhaust the process.
+  static LuaState* CreateBounded(size_t memoryLimit, unsigned long long instructionLimit,
+                                 bool initStandardLibrary = true);
   static void Destroy(LuaState* state);
 
   // The LuaState that owns a Lua thread of it (the main thread or a coroutine); null for
@@ -58,6 +65,12 @@ class LuaState {
   // Reports a message as a failed chunk would (through "_ALERT" or the fallback sink).
   void ReportError(const char* message);
 
+  // Adds count to the instructions a bounded state has run; false once it is past its
+  // limit. Always true for a state without bounds.
+  bool CountInstructions(unsigned long long count);
+
+  struct Bounds;
+
  private:
   friend class LuaObject;
 
@@ -71,6 +84,9 @@ class LuaState {
   int RunLoaded(int loadStatus);
   void ReportTopError();
 
+  static LuaState* Attach(lua_State* L, bool initStandardLibrary, Bounds* bounds);
+
   lua_State* L_ = nullptr;
   LuaObject* objects_ = nullptr;  // intrusive list of live objects referring to this state
+  Bounds* bounds_ = nullptr;      // the limits of a bounded state; freed after the state
 };

@@ -170,8 +170,9 @@ TEST_F(AppTest, CursorMapsIntoTheCentredFourByThreeArea) {
   }
 }
 
-// Alt held in full screen stops frames; the input is still read, with the real times.
-TEST_F(AppTest, AltHeldInFullScreenStopsFramesButNotTheInput) {
+// Alt held in full screen stops frames and game time; the input is still read, at the
+// frame clock's time.
+TEST_F(AppTest, AltHeldInFullScreenStopsFramesAndTimeButNotTheInput) {
   TestApp& app = MakeApp();
   EnterStateAndSettle();
   InputRecorder recorder;
@@ -188,10 +189,14 @@ TEST_F(AppTest, AltHeldInFullScreenStopsFramesButNotTheInput) {
   source_->Key(kLeftAlt, true);
   Steps(1);  // the frame that reads Alt
   const int frames = app.frames;
+  const float time = FrameTimer::Instance().GetTime();
+  const uint32_t frameCount = FrameTimer::Instance().GetFrameCount();
   sleeper_->Clear();
   Steps(10);
   EXPECT_EQ(app.frames, frames);
   EXPECT_EQ(CountOf(sleeper_->Calls(), 10), 10u);
+  EXPECT_EQ(FrameTimer::Instance().GetTime(), time);
+  EXPECT_EQ(FrameTimer::Instance().GetFrameCount(), frameCount);
 
   // A click while Alt is held is read, and its release is no double click.
   source_->Button(0, true);

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <typeinfo>
+#include <vector>
 
 #include "engine/app/GameFlowManager.h"
 #include "tests/app/GameFlowTestSupport.h"
@@ -99,6 +102,54 @@ TEST_F(GameFlowScriptTest, ATransitionStartedFromTheEndingScriptTakesOver) {
   EXPECT_EQ(flow_.pendingState, nullptr);
   EXPECT_EQ(flow_.GetCurrentStateName(), "shop");
   EXPECT_EQ(console::GetConsole().GetLines().back(), chain);  // echoed intact
+}
+
+// A fade that notes its name each time its tick has returned, so that a phase freed while
+// its own tick was still running shows up (as garbage, or under the sanitizer).
+std::vector<std::string> g_probeNames;
+class ProbePhase : public GameTransitionFade {
+ public:
+  using GameTransitionFade::GameTransitionFade;
+  static GameTransition* Create(const std::string& name) { return new ProbePhase(name); }
+  void Tick(float dt) override {
+    GameTransitionFade::Tick(dt);
+    g_probeNames.push_back(name);
+  }
+};
+
+// Lua "NestedFrame"(): one whole frame of the game flow, as ForceRedraw runs one.
+int NestedFrame(lua_State*) {
+  GameFlowManager::Instance().Tick(0.1f, 100.0f);
+  return 0;
+}
+
+// A phase's script may run frames of its own, whose ticks end that very phase or replace
+// it: it lives on until the outermost tick returns, and its target is gone to once.
+TEST_F(GameFlowScriptTest, APhaseOutlivesTheFramesItsScriptRuns) {
+  flow_.transitions.RegisterTransition("probe", &ProbePhase::Create);
+  lua_register(console::GetConsole().GetState()->GetCState(), "NestedFrame", &NestedFrame);
+  flow_.EnterState(flow_.states.Find("shop"));
+  struct Case {
+    const char* what;
+    const char* script;
+    const char* current;
+  };
+  const Case cases[] = {
+      {"a frame that ends the phase", "NestedFrame()", "menu"},
+      {"a frame after the next transition started", "SetTransitionEffect('probe', 'shop', '') NestedFrame()", "shop"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    trace_.clear();
+    g_probeNames.clear();
+    RunScript(std::string("SetTransitionEffect('probe', 'menu', \"") + c.script + "\")");
+    for (int i = 0; i < 40 && flow_.transitions.IsRunning(); ++i) Frame();
+    EXPECT_FALSE(flow_.transitions.IsRunning());
+    EXPECT_EQ(flow_.GetCurrentStateName(), c.current);
+    EXPECT_EQ(std::count(trace_.begin(), trace_.end(), std::string("enter ") + c.current), 1);
+    ASSERT_FALSE(g_probeNames.empty());
+    for (const std::string& name : g_probeNames) EXPECT_EQ(name, "probe");
+  }
 }
 
 TEST_F(GameFlowScriptTest, TheClassAnswersIsActive) {

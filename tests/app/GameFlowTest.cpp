@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
 
 #include "engine/app/Audio.h"
 #include "engine/app/Input.h"
@@ -132,6 +134,28 @@ TEST_F(GameFlowTest, GoingToTheCurrentStateExitsAndEntersIt) {
   EXPECT_EQ(flow_.current, title_);
   EXPECT_EQ(flow_.last, title_);
   EXPECT_TRUE(title_->active);
+}
+
+// Code run while a state is left or entered (its scripts) may ask for another state at
+// once: it is entered after the running change, which is never entered twice.
+TEST_F(GameFlowTest, AStateEnteredWhileAChangeRunsIsEnteredAfterIt) {
+  auto* shop = new TraceState(&trace_);
+  auto* map = new TraceState(&trace_);
+  flow_.AddTransitionState("shop", shop);
+  flow_.AddTransitionState("map", map);
+  title_->onExit = [&] { flow_.EnterState(shop); };
+  flow_.EnterState(menu_);
+  EXPECT_EQ(trace_, (std::vector<std::string>{"exit title", "enter menu", "exit menu", "enter shop"}));
+  EXPECT_EQ(flow_.current, shop);
+  EXPECT_EQ(flow_.last, menu_);
+
+  trace_.clear();
+  shop->onExit = [&] { flow_.EnterState(nullptr); };
+  map->onEnter = [&] { flow_.EnterState(title_); };
+  flow_.EnterState(map);
+  EXPECT_EQ(trace_, (std::vector<std::string>{"exit shop", "enter map", "exit map", "enter title"}));
+  EXPECT_EQ(flow_.current, title_);
+  EXPECT_EQ(flow_.last, map);
 }
 
 TEST_F(GameFlowTest, WithoutACurrentStateAFrameOnlyCountsThePendingStateDown) {

@@ -26,10 +26,12 @@ class TraceState : public GameState {
 
   bool OnEnter() override {
     trace_->push_back("enter " + name);
+    if (onEnter) onEnter();
     return GameState::OnEnter();
   }
   bool OnExit() override {
     trace_->push_back("exit " + name);
+    if (onExit) onExit();
     return GameState::OnExit();
   }
   bool Tick(float dt) override {
@@ -44,6 +46,8 @@ class TraceState : public GameState {
     return true;
   }
 
+  std::function<void()> onEnter;
+  std::function<void()> onExit;
   std::function<void()> onTick;
   std::function<void()> onRender;
   int ticks = 0;

@@ -20,7 +20,7 @@
 #include "engine/core/Timer.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/LogCapture.h"
-#include "tests/platform/wininet/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

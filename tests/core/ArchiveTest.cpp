@@ -125,6 +125,7 @@ TEST_F(ArchiveTest, PackerRoundTripsAFolderUnderLookupKeys) {
   testenv::WriteFile(data + "/readme.txt", "");
   testenv::WriteFile(data + "/CMakeLists.txt", "build file");
   testenv::WriteFile(data + "/.hidden/secret.lua", "no");
+  testenv::WriteFile(data + "/dev.lua", "DEV_DATA = { EnableEditor = true }");
 
   std::string path = testenv::MakeTempDir("out") + "/kx.arc";
   std::string error;
@@ -138,6 +139,7 @@ TEST_F(ArchiveTest, PackerRoundTripsAFolderUnderLookupKeys) {
   }
   EXPECT_EQ(list.find("CMakeLists"), std::string::npos);
   EXPECT_EQ(list.find("secret"), std::string::npos);
+  EXPECT_EQ(list.find("dev.lua"), std::string::npos);
   EXPECT_NE(list.find("raw  20000 20000 sheets/hero.png"), std::string::npos) << list;
 
   vfs::VFS& fs = vfs::VFS::Instance();

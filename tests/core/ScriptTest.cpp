@@ -174,3 +174,38 @@ TEST_F(ScriptTest, EnsureGlobalTableCreatesOnlyMissingTables) {
 }
 
 }  // namespace
+
+// Data files run in bounded states: an endless or greedy file stops with a logged script
+// error, and the reader carries on; the console's resident state has no such bound.
+TEST_F(ScriptTest, DataStatesStopEndlessAndGreedyFiles) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"endless", "while true do end", "instruction limit reached"},
+      {"recursive", "local function f() return f() end f()", "instruction limit reached"},
+      {"greedy", "local t = {} for i = 1, 1e9 do t[i] = string.rep('x', 64) .. i end",
+       "not enough memory"},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    LuaState* state = script::CreateLuaState();
+    ASSERT_NE(state, nullptr);
+    EXPECT_FALSE(script::LoadScript(state, Write(std::string(c.name) + ".lua", c.text))) << c.name;
+    EXPECT_TRUE(log.Contains(c.logged)) << c.name << ": " << log.All();
+    LuaState::Destroy(state);
+  }
+
+  LuaState* state = script::CreateLuaState();
+  EXPECT_TRUE(script::LoadScript(state, Write("fine.lua",
+      "local t = {} for i = 1, 100000 do t[i] = i end Total = #t")));
+  EXPECT_EQ(state->GetGlobal("Total").GetInteger(), 100000);
+  LuaState::Destroy(state);
+
+  LuaState* resident = script::CreateLuaState(script::StateUse::Resident);
+  EXPECT_EQ(resident->DoString("local n = 0 for i = 1, 25000000 do n = n + 1 end Count = n"), 0);
+  EXPECT_EQ(resident->GetGlobal("Count").GetInteger(), 25000000);
+  LuaState::Destroy(resident);
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,47 @@ TEST(WriteLuaTest, LevelNeverDropsBelowZeroAndClosedWriterWritesNothing) {
   EXPECT_EQ(testenv::ReadFile(path), "}\n}, \nx = 1,\n");
 }
 
+TEST(WriteLuaTest, NumbersThatAreNotFiniteReadBackAsTheSameValues) {
+  EXPECT_EQ(WriteLua::Number(0.5f), "0.500000");
+  EXPECT_EQ(WriteLua::Number(std::nanf("")), "0/0");
+  EXPECT_EQ(WriteLua::Number(INFINITY), "1/0");
+  EXPECT_EQ(WriteLua::Number(-INFINITY), "-1/0");
+  const std::string path = TempPath("odd.lua");
+  {
+    WriteLua writer;
+    ASSERT_TRUE(writer.Open(path));
+    writer.BeginTable("Odd");
+    writer.WriteFloat("A", std::nanf(""));
+    writer.WriteVector2("B", {INFINITY, -INFINITY});
+    writer.WriteVector4("C", {1, std::nanf(""), 0, -INFINITY});
+    writer.EndTable(false);
+  }
+  LuaState* state = script::CreateLuaState();
+  ASSERT_TRUE(script::LoadScript(state, path));
+  const LuaObject odd = script::GetGlobal(state, "Odd");
+  EXPECT_TRUE(std::isnan(script::GetFloat(odd, "A", 0.0f)));
+  EXPECT_EQ(script::GetVec2(odd, "B", {}).x, INFINITY);
+  EXPECT_EQ(script::GetVec2(odd, "B", {}).y, -INFINITY);
+  EXPECT_TRUE(std::isnan(script::GetVec4(odd, "C", {}).y));
+  LuaState::Destroy(state);
+}
+
+TEST(WriteLuaTest, CloseReportsAFailedWriteAndAllowsANewFile) {
+  WriteLua writer;
+  EXPECT_FALSE(writer.Close());  // nothing open
+  // The device that is always full takes the open but fails the flush.
+  ASSERT_TRUE(writer.Open("/dev/full"));
+  writer.BeginTable("Blocks");
+  writer.EndTable(false);
+  EXPECT_FALSE(writer.Close());
+  EXPECT_FALSE(writer.IsOpen());
+  const std::string path = TempPath("after.lua");
+  ASSERT_TRUE(writer.Open(path));
+  writer.WriteInt("x", 1);
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(testenv::ReadFile(path), "x = 1,\n");
+}
+
 TEST(WriteLuaTest, OpenRefusesASecondFileAndMissingFolders) {
   LogCapture log;
   std::string first = TempPath("a.lua");
@@ -130,6 +173,33 @@ TEST(WriteLuaTest, AwkwardStringsReadBackUnchanged) {
   for (size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(script::GetString(data, "S" + std::to_string(i), "<missing>"), values[i]) << i;
   }
+  LuaState::Destroy(state);
+}
+
+// Numbers that "%f" would write as names: the file still loads and reads back to them.
+TEST(WriteLuaTest, NonFiniteNumbersReadBackAndWritingClosesCleanly) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  std::string path = TempPath("numbers.lua");
+  WriteLua writer;
+  ASSERT_TRUE(writer.Open(path));
+  writer.BeginTable("Data");
+  writer.WriteFloat("N", nan);
+  writer.WriteVector2("V", math::Vec2(inf, -inf));
+  writer.WriteVector4("C", math::Vec4(0.5f, nan, -inf, 1.0f));
+  writer.EndTable(false);
+  EXPECT_TRUE(writer.Close());
+  EXPECT_FALSE(writer.IsOpen());
+  EXPECT_FALSE(writer.Close());
+  LuaState* state = script::CreateLuaState();
+  ASSERT_TRUE(script::LoadScript(state, path));
+  LuaObject data = script::GetGlobal(state, "Data");
+  EXPECT_TRUE(std::isnan(script::GetFloat(data, "N", 0.0f)));
+  EXPECT_EQ(script::GetVec2(data, "V", math::Vec2()), math::Vec2(inf, -inf));
+  const math::Vec4 c = script::GetVec4(data, "C", math::Vec4());
+  EXPECT_EQ(c.x, 0.5f);
+  EXPECT_TRUE(std::isnan(c.y));
+  EXPECT_EQ(c.z, -inf);
   LuaState::Destroy(state);
 }
 

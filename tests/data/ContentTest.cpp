@@ -76,9 +76,14 @@ TEST_F(ContentTest, TheArchiveHoldsEveryFileStartUpReads) {
       "sounds/screen_shift.ogg", "sounds/block_select.ogg", "distro/distro_splash.jpg",
       "ui_img/hovrik_jollix_splash.jpg", "fonts/BigFont.lua", "fonts/GameFont.lua", "fonts/MediumFont.lua",
       "fonts/SmallFont.lua", "fonts/TinyFont.lua", "ui/loading.ui", "ui/menu.ui", "ui/menu.lua",
-      "ui_img/blue.png", "ui_img/fade_bg.png", "ui_img/cursor.png", "Cursor.png",
+      "ui_img/blue.png", "ui_img/fade_bg.png", "ui_img/cursor.png", "Cursor.png", "scripts/constants.lua",
+      "sounds/main_theme.ogg", "sounds/chinese_theme.ogg", "sounds/japanese_theme.ogg",
+      "sounds/southeast_theme.ogg", "sounds/celebration_theme.ogg", "sounds/popup_sting.ogg",
+      "sounds/victory_sting.ogg", "sounds/loss_sting.ogg", "sounds/trophy_sting.ogg",
   };
   for (const char* name : needed) EXPECT_TRUE(Exists(name)) << name;
+  // The developer switch is read from the disk only, never packed.
+  EXPECT_FALSE(Exists("dev.lua"));
 
   // config.ini is read from the working folder before the archive is mounted.
   const std::string config = testenv::ReadFile(kBin + "/config.ini");
@@ -92,6 +97,7 @@ TEST_F(ContentTest, EveryLuaSourceRunsAndDefinesTheTableItsReaderLooksFor) {
       {"scripts/swear.lua", "Swear"},    {"sounds/soundbank.lua", "SoundBank"},
       {"sounds/segments.lua", "AudioSegments"}, {"ui/loading.ui", "Panel"},
       {"ui/menu.ui", "Panel"},           {"ui/menu.lua", "BGScene"},
+      {"scripts/constants.lua", "KIV_CONSTANTS"},
   };
   std::set<std::string> seen;
   for (const auto& entry : fs::recursive_directory_iterator(kSources)) {
@@ -128,7 +134,7 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_FLOAT_EQ(script::GetGlobalFloat(state, "Console", "BackgroundHeight", 0), 0.45f);
   ASSERT_EQ(state->DoString(R"(
       Calls = {}
-      local function Note(...)
+      function Note(...)
         local parts = {}
         for i = 1, select("#", ...) do parts[#parts + 1] = tostring(select(i, ...)) end
         Calls[#Calls + 1] = table.concat(parts, " ")
@@ -163,6 +169,23 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_EQ(run("QuitGame()"), "HardQuitGame");
   // Once the game has its own music player, the menu leaves the music to it.
   EXPECT_EQ(run("GetMusic = function() end OnEnterMainMenu()"), "");
+  // With the interface up, the card fades in and its button slides into place.
+  ASSERT_EQ(state->DoString(R"(
+      local function Widget(name)
+        return {
+          SetColor = function(self, ...) Note(name .. ":SetColor", ...) end,
+          SetPosition = function(self, p) Note(name .. ":SetPosition", p.x, p.y) end,
+          GetWidgetByName = function(self, child) return Widget(child) end,
+        }
+      end
+      function Vec2(x, y) return { x = x, y = y } end
+      function GetUIMan() return { GetWidget = function(self, name) return Widget(name) end } end
+      function AddUIXFade(w, delay, time, alphas) Note("AddUIXFade", delay, time, alphas.x, alphas.y) end
+      function AddUIPan(w, delay, time, to) Note("AddUIPan", delay, time, to.x, to.y) end
+  )"), 0);
+  EXPECT_EQ(run("OnEnterMainMenu()"),
+            "MenuCard:SetColor 1 1 1 0\nAddUIXFade 0 0.4 0 1\nQuitButton:SetPosition 0.08 0.4\n"
+            "AddUIPan 0.15 0.35 0.08 0.32");
   LuaState::Destroy(state);
 }
 
@@ -407,6 +430,12 @@ std::vector<float> DecodeOgg(const std::string& bytes, long* rate) {
   return samples;
 }
 
+float PeakOf(const std::vector<float>& samples) {
+  float peak = 0.0f;
+  for (float s : samples) peak = std::max(peak, std::fabs(s));
+  return peak;
+}
+
 TEST_F(ContentTest, SoundsDecodeAndAreShortAndAudible) {
   for (const char* name : {"sounds/screen_shift.ogg", "sounds/block_select.ogg", "sounds/button_press.ogg",
                            "sounds/button_rollover.ogg"}) {
@@ -416,8 +445,7 @@ TEST_F(ContentTest, SoundsDecodeAndAreShortAndAudible) {
     const double seconds = double(samples.size()) / double(rate);
     EXPECT_GT(seconds, 0.02) << name;
     EXPECT_LT(seconds, 1.0) << name;
-    float peak = 0.0f;
-    for (float s : samples) peak = std::max(peak, std::fabs(s));
+    const float peak = PeakOf(samples);
     EXPECT_GT(peak, 0.2f) << name;
     EXPECT_LE(peak, 1.0f) << name;
   }
@@ -436,6 +464,46 @@ TEST_F(ContentTest, MenuMusicIsAFourChannelModuleThatPlays) {
   float peak = 0.0f;
   for (float s : left) peak = std::max(peak, std::fabs(s));
   EXPECT_GT(peak, 0.05f);
+}
+
+// The game's music: the five themes loop without a seam (the jump from the last sample
+// back to the first is no larger than the steps within the music, and nothing pads the
+// loop), the four stings last a few seconds and end in silence.
+TEST_F(ContentTest, ThemesLoopCleanlyAndStingsLastAFewSeconds) {
+  const char* const themes[] = {"main", "chinese", "japanese", "southeast", "celebration"};
+  for (const char* theme : themes) {
+    const std::string name = std::string("sounds/") + theme + "_theme.ogg";
+    long rate = 0;
+    const std::vector<float> samples = DecodeOgg(Load(name), &rate);
+    ASSERT_GT(samples.size(), 1000u) << name;
+    EXPECT_EQ(rate, 44100) << name;
+    const double seconds = double(samples.size()) / double(rate);
+    EXPECT_GT(seconds, 10.0) << name;
+    EXPECT_LT(seconds, 60.0) << name;
+    // Exactly whole rows of the tune (a row is a whole number of 882-sample ticks): no
+    // padding that would leave a gap each time round.
+    EXPECT_EQ(samples.size() % 882, 0u) << name;
+    const float peak = PeakOf(samples);
+    EXPECT_GT(peak, 0.3f) << name;
+    EXPECT_LE(peak, 1.0f) << name;
+    std::vector<float> steps;
+    for (size_t i = 1; i < samples.size(); ++i) steps.push_back(std::fabs(samples[i] - samples[i - 1]));
+    std::sort(steps.begin(), steps.end());
+    const float usualStep = steps[steps.size() * 99 / 100];
+    const float seam = std::fabs(samples.front() - samples.back());
+    EXPECT_LE(seam, usualStep) << name << ": a click where the loop starts again";
+  }
+  for (const char* sting : {"popup", "victory", "loss", "trophy"}) {
+    const std::string name = std::string("sounds/") + sting + "_sting.ogg";
+    long rate = 0;
+    const std::vector<float> samples = DecodeOgg(Load(name), &rate);
+    ASSERT_GT(samples.size(), 1000u) << name;
+    const double seconds = double(samples.size()) / double(rate);
+    EXPECT_GT(seconds, 1.0) << name;
+    EXPECT_LT(seconds, 6.0) << name;
+    EXPECT_GT(PeakOf(samples), 0.3f) << name;
+    EXPECT_LT(std::fabs(samples.back()), 0.01f) << name;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The real program from the build, run headless twice on the packed data: splash pages,
 // loading panel and the first screen, then a quit through the game's own script function.
+// A third run goes through two more screens by transitions whose end script runs a frame.
 //
 // How the run ends by itself: the test packs its own copy of kx.arc, whose
 // scripts/console.lua has a few lines added at its end (kTestScript). They wrap the menu's
@@ -180,28 +181,42 @@ std::vector<std::string> LogLines(const std::string& path) {
   return lines;
 }
 
-TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProfileAgain) {
+// A working folder with the test's own kx.arc, packed from a copy of the data whose
+// scripts/console.lua ends with the given lines, and the program's config.ini; and a save
+// folder of its own.
+struct TestRun {
+  std::string work;
+  std::string dataHome;
+};
+
+void PrepareRun(const std::string& consoleLines, TestRun& run) {
   ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
   ASSERT_TRUE(fs::exists(kGenerated + "/.generated")) << "the build generates the content into " << kGenerated;
-
-  // The test's copy of the data, with the lines that end the run.
   const std::string root = testenv::MakeTempDir("e2e");
   const std::string data = root + "/data";
-  const std::string work = root + "/run";
-  const std::string dataHome = root + "/xdg";
+  run.work = root + "/run";
+  run.dataHome = root + "/xdg";
   fs::copy(kData, data, fs::copy_options::recursive);
-  fs::create_directories(work);
-  fs::create_directories(dataHome);
+  fs::create_directories(run.work);
+  fs::create_directories(run.dataHome);
   const std::string console = testenv::ReadFile(data + "/scripts/console.lua");
   ASSERT_FALSE(console.empty());
-  ASSERT_TRUE(testenv::WriteFile(data + "/scripts/console.lua", console + kTestScript));
-  const std::string pack = kArcTool + " pack '" + data + "' '" + kGenerated + "' '" + work + "/kx.arc' > /dev/null";
+  ASSERT_TRUE(testenv::WriteFile(data + "/scripts/console.lua", console + consoleLines));
+  const std::string pack =
+      kArcTool + " pack '" + data + "' '" + kGenerated + "' '" + run.work + "/kx.arc' > /dev/null";
   ASSERT_EQ(std::system(pack.c_str()), 0) << pack;
-  fs::copy_file(kBin + "/config.ini", work + "/config.ini");
+  fs::copy_file(kBin + "/config.ini", run.work + "/config.ini");
   // The biped animations are read from the disk beside the program.
   for (const char* folder : {"anim", "bganim"}) {
-    fs::copy(kBin + "/" + folder, work + "/" + folder, fs::copy_options::recursive);
+    fs::copy(kBin + "/" + folder, run.work + "/" + folder, fs::copy_options::recursive);
   }
+}
+
+TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProfileAgain) {
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kTestScript, run));
+  const std::string& work = run.work;
+  const std::string& dataHome = run.dataHome;
 
   const std::string saveFolder = dataHome + "/Hovrik/";
   const RunResult first = RunProgram(work, dataHome);
@@ -296,6 +311,45 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
                 run->firstFrameMs, run->splashStartMs, run->splashEndMs - run->splashStartMs,
                 run->firstFrameMs - run->splashEndMs);
   }
+}
+
+// Screens whose transition runs a frame from its end script (ForceRedraw), as the game's
+// popups and summary do: two screens more from the menu's panel, each reached through a
+// fade whose end script redraws, then the game's own quit.
+const char kProbeScript[] = R"lua(
+
+local E2E_EnterMainMenu = OnEnterMainMenu
+function OnEnterMainMenu()
+   E2E_EnterMainMenu()
+   AddGameScreen("probe_one", "ui/menu.ui",
+                 "DelayScript([[SetTransitionEffect('fade', 'probe_two', 'ForceRedraw()')]], 0.1)", "")
+   AddGameScreen("probe_two", "ui/menu.ui", "DelayScript('HardQuitGame()', 0.1)", "")
+   DelayScript("SetTransitionEffect('fade', 'probe_one', 'ForceRedraw()')", 0.1)
+end
+)lua";
+
+TEST(EndToEnd, TransitionsWhoseEndScriptRunsAFrameEnterEachScreenOnce) {
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kProbeScript, run));
+  const RunResult result = RunProgram(run.work, run.dataHome);
+  EXPECT_EQ(result.status, 0);
+
+  const std::vector<std::string> log = LogLines(run.dataHome + "/Hovrik/kv.log");
+  ExpectInOrder(log, {
+      "Entering game state menu  [MSG_COMMENT]",
+      "Adding screen probe_one from file ui/menu.ui  [MSG_COMMENT]",
+      "Adding screen probe_two from file ui/menu.ui  [MSG_COMMENT]",
+      "Exiting game state menu  [MSG_COMMENT]",
+      "Entering game state probe_one  [MSG_COMMENT]",
+      "Exiting game state probe_one  [MSG_COMMENT]",
+      "Entering game state probe_two  [MSG_COMMENT]",
+      "Gameflow manager shutdown  [MSG_INIT]",
+  });
+  for (const char* state : {"menu", "probe_one", "probe_two"}) {
+    const std::string line = std::string("Entering game state ") + state + "  [MSG_COMMENT]";
+    EXPECT_EQ(std::count(log.begin(), log.end(), line), 1) << line;
+  }
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
 }
 
 }  // namespace

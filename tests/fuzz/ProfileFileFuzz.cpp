@@ -6,8 +6,6 @@
 // inputs reach the checks behind a good header); even, the rest of the input is the whole
 // file.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,30 +15,9 @@
 #include <vector>
 
 #include "engine/app/GameRMS.h"
+#include "tests/fuzz/FuzzFolder.h"
 
 namespace {
-
-const std::string& FuzzFolder();
-
-// The folder and what the store leaves in it go when the run ends.
-void RemoveFuzzFolder() {
-  for (const char* name : {"/seed.rms", "/kx_fuzz.rms", "/kx_fuzz.rms.bak", "/kx_fuzz.rms.tmp"}) {
-    std::remove((FuzzFolder() + name).c_str());
-  }
-  rmdir(FuzzFolder().c_str());
-}
-
-const std::string& FuzzFolder() {
-  static const std::string folder = [] {
-    char pattern[] = "/tmp/pellavo_rms_fuzzXXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) std::abort();
-    return std::string(made);
-  }();
-  static const bool cleanup = std::atexit(RemoveFuzzFolder) == 0;
-  (void)cleanup;
-  return folder;
-}
 
 const std::vector<uint8_t>& ValidImage() {
   static const std::vector<uint8_t> image = [] {

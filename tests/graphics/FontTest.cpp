@@ -126,8 +126,17 @@ TEST_F(BitmapFontTest, DollarIsAnInvisibleBreakPoint) {
 }
 
 TEST_F(BitmapFontTest, PoundSignSwitchesToTheAlternateColourAndBack) {
-  // The font has no glyph for U+00A3: the switch works all the same, and takes no room.
+  // Without a glyph for U+00A3 the sign is a missing character: skipped, no switch.
   std::vector<DrawnGlyph> glyphs = Draw("x\u00A3y\u00A3z");
+  ASSERT_EQ(glyphs.size(), 3u);
+  for (const DrawnGlyph& glyph : glyphs) EXPECT_EQ(glyph.colour, kInk);
+
+  // With one it switches, and takes no room.
+  auto pound = std::make_unique<Glyph>();
+  pound->code = 0xA3;
+  pound->width = 10;
+  font_->glyphs[0xA3] = std::move(pound);
+  glyphs = Draw("x\u00A3y\u00A3z");
   ASSERT_EQ(glyphs.size(), 3u);
   EXPECT_EQ(glyphs[0].colour, kInk);
   EXPECT_EQ(glyphs[1].colour, 0xFFFFFF00u);
@@ -277,6 +286,13 @@ TEST_F(BitmapFontTest, MeasuresWhatWouldBeDrawn) {
   position = {0, 0};
   font_->GetTextSize("ABC DEF", {0, 0}, position, size, 0);
   EXPECT_FLOAT_EQ(size.x * 800, 65);
+
+  // The text is laid out in the widened box but aligned in the caller's: right-aligned
+  // in a box of no width, it ends at the box's left edge.
+  position = {0.5f, 0.5f};
+  font_->GetTextSize("AB", {0, 0}, position, size, Font::kRightLines);
+  EXPECT_FLOAT_EQ(position.x * 800, 400 - 20);
+  EXPECT_FLOAT_EQ(size.x * 800, 20);
   EXPECT_FLOAT_EQ(font_->GetHeight(), 12 / 600.0f);
 }
 

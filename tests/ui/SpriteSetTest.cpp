@@ -25,7 +25,7 @@ class SpriteSetTest : public ::testing::Test {
  protected:
   void TearDown() override {
     ui::GetSpriteSet().Clear();
-    ui::GetUIMan().language.clear();
+    ui::GetUIMan().language = ui::UIManager::kDefaultLanguage;
   }
   // A strip of the 80 x 60 test image.
   Sprite* Strip(const std::string& name, int frames, float frameDuration) {
@@ -149,7 +149,7 @@ TEST_F(SpriteSetTest, TheClockLoopsToZeroOrStopsAtTheEndOnce) {
   EXPECT_FLOAT_EQ(time, 0.1f);
 }
 
-TEST_F(SpriteSetTest, AStripWithoutFrameTimeEndsAtOnceWhenPlayedOnce) {
+TEST_F(SpriteSetTest, AStripWithoutFrameTimeStaysOnItsFirstFrameAndNeverEnds) {
   testenv::WriteFile("img/still.lua",
                      "Sprites = {\n"
                      "  { Name = 'zero', ImageFile = 'a.png', SpriteC = 3, FrameTime = 0 },\n"
@@ -161,11 +161,13 @@ TEST_F(SpriteSetTest, AStripWithoutFrameTimeEndsAtOnceWhenPlayedOnce) {
     const Sprite* strip = set_.Find(name);
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->frameDuration, 0.0f);
-    int loops = 0;
-    float time = 0.0f;
-    EXPECT_FALSE(strip->Advance(loops, time, 0.0f, false));  // the end, reported once
-    EXPECT_TRUE(strip->Advance(loops, time, 0.0f, false));
-    EXPECT_EQ(loops, 1);
+    for (bool looping : {false, true}) {
+      int loops = 0;
+      float time = 0.0f;
+      for (int tick = 0; tick < 3; ++tick) EXPECT_TRUE(strip->Advance(loops, time, 0.1f, looping));
+      EXPECT_EQ(loops, 0);
+      EXPECT_EQ(time, 0.0f);
+    }
     math::Vec2 uv1, uv2, first1, first2;
     strip->GetFrameUV(123.0f, uv1, uv2);
     strip->GetFrameUVByIndex(0, first1, first2);
@@ -203,7 +205,7 @@ TEST_F(SpriteSetTest, ASpriteNamingAStripBorrowsItsImageAndPlaysIt) {
 }
 
 TEST_F(SpriteSetTest, LanguageNamesLoadTheLanguagesFileAndReloadOnChange) {
-  ui::GetUIMan().SetLanguageName("English");
+  // Before any SetLocale, "###" stands for the manager's own default, English.
   UISprite sprite;
   sprite.Init("img/title_###.png", {0, 0}, {1, 1}, false);
   ASSERT_NE(sprite.image, nullptr);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/core/StrMan.h"
@@ -42,7 +43,7 @@ Panel = {
         { Type = "Progress", Name = "bar", Pos = { 0.05, 0.3 }, Size = { 0.4, 0.05 },
           ProgressFull = "img/full.png", ProgressEmpty = "img/empty.png", Progress = 0.25,
           HorizProgress = true },
-        { Type = "gadget", Name = "mystery" },
+        { Type = "gadget", Name = "mystery", Children = { { Name = "inside" } } },
       },
     },
     { Type = "slider", Name = "volume", Pos = { 0.1, 0.7 }, Size = { 0.4, 0.05 },
@@ -85,9 +86,14 @@ TEST_F(UIManagerTest, APanelFileBuildsItsTreeThroughTheFactory) {
 
   UIWidget* box = menu->FindChild("BOX");
   ASSERT_NE(box, nullptr);
-  ASSERT_EQ(box->GetChildren().size(), 3u);  // the unknown kind is left out
-  EXPECT_TRUE(log.Contains("Unknown widget type gadget, widget skipped"));
-  EXPECT_TRUE(log.Contains("Unable to create child!"));
+  // A kind the factory does not know is a plain widget, silently, with its children.
+  ASSERT_EQ(box->GetChildren().size(), 4u);
+  UIWidget* mystery = box->FindChild("mystery");
+  ASSERT_NE(mystery, nullptr);
+  EXPECT_EQ(typeid(*mystery), typeid(UIWidget));
+  EXPECT_NE(mystery->FindChild("inside"), nullptr);
+  EXPECT_FALSE(log.Contains("mystery"));
+  EXPECT_FALSE(log.Contains("gadget"));
   EXPECT_EQ(box->GetChildren()[1]->GetName(), "Noname_widget" + std::to_string(noname));
   EXPECT_EQ(UIWidget::s_nonameCounter, noname + 1);
 

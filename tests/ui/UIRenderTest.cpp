@@ -1,14 +1,22 @@
-// A panel drawn by the real renderer (OpenGL, headless): an image button, a text, a
-// progress bar, a slider and the cursor, read back through a screenshot.
+// Panels drawn by the real renderer (OpenGL, headless), read back through a screenshot:
+// an image button, a text, a progress bar, a slider and the cursor; and a panel of the
+// other kinds (check box, open drop-down, multi-line text, risen graph, poly-line,
+// calendar on a fixed day and a movie widget on a tiny AVI made with FFmpeg).
 
 #include <gtest/gtest.h>
 
+#include "engine/core/DateUtil.h"
+#include "engine/graphics/AviImage.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/ui/UIDropDown.h"
+#include "engine/ui/UIGraph.h"
 #include "engine/ui/UIManager.h"
+#include "engine/ui/UIMovieWidget.h"
 #include "engine/ui/UIWidget.h"
 #include "tests/graphics/FontFixtures.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 #include "tests/graphics/ImageFixtures.h"
+#include "tests/platform/vfw/AviWriter.h"
 
 namespace gfxtest {
 namespace {
@@ -20,27 +28,9 @@ void Solid(const std::string& name, uint32_t width, uint32_t height, uint32_t co
   WriteFixture(name, PngFile(width, height, Pixels(width * height, color)));
 }
 
-class UIRenderTest : public GlGraphicsTest {
- protected:
-  void TearDown() override {
-    ui::UIManager& manager = ui::GetUIMan();
-    manager.Shutdown();
-    manager.cursor.LoadImage("");
-    FontManager::Get().Shutdown();
-    FontManager::Get().defaultFont = nullptr;
-    GlGraphicsTest::TearDown();
-  }
-};
-
-TEST_F(UIRenderTest, APanelOfButtonTextBarAndSliderAppearsWithTheCursorOnTop) {
-  ASSERT_TRUE(Start());
-  Solid("img/button.png", 32, 16, kRed);
-  Solid("img/full.png", 16, 16, kGreen);
-  Solid("img/empty.png", 16, 16, kGrey);
-  Solid("img/track.png", 16, 16, kBlue);
-  Solid("img/knob.png", 16, 16, kYellowKnob);  // 0.02 x 0.0267 of the screen
-  Solid("Cursor.png", 16, 16, kWhite);
-  // A glyph sheet whose glyphs are solid: "H" and "I", 8 x 12 each.
+// The default font "SmallFont": a glyph sheet whose glyphs are solid, "H" and "I", 8 x 12
+// each.
+void InstallShotFont() {
   Pixels sheet(32 * 16, 0);
   for (int y = 0; y < 12; ++y) {
     for (int x = 0; x < 8; ++x) sheet[y * 32 + x] = sheet[y * 32 + 10 + x] = 0xFFFFFFFF;
@@ -55,6 +45,30 @@ TEST_F(UIRenderTest, APanelOfButtonTextBarAndSliderAppearsWithTheCursorOnTop) {
   glyphs[1].w = 8;
   WriteFixture("fonts/shot.lua", fonttest::FontFile("fonts/shot.png", 0, glyphs));
   FontManager::Get().defaultFont = FontManager::Get().InitBitmapFont("SmallFont", "fonts/shot.lua");
+}
+
+class UIRenderTest : public GlGraphicsTest {
+ protected:
+  void TearDown() override {
+    ui::UIManager& manager = ui::GetUIMan();
+    manager.Shutdown();
+    manager.cursor.LoadImage("");
+    manager.cursorTried = false;
+    FontManager::Get().Shutdown();
+    FontManager::Get().defaultFont = nullptr;
+    GlGraphicsTest::TearDown();
+  }
+};
+
+TEST_F(UIRenderTest, APanelOfButtonTextBarAndSliderAppearsWithTheCursorOnTop) {
+  ASSERT_TRUE(Start());
+  Solid("img/button.png", 32, 16, kRed);
+  Solid("img/full.png", 16, 16, kGreen);
+  Solid("img/empty.png", 16, 16, kGrey);
+  Solid("img/track.png", 16, 16, kBlue);
+  Solid("img/knob.png", 16, 16, kYellowKnob);  // 0.02 x 0.0267 of the screen
+  Solid("Cursor.png", 16, 16, kWhite);
+  InstallShotFont();
 
   WriteFixture("ui/shot.ui", R"(
 Panel = { Name = "shot", Size = { 1, 1 }, Children = {
@@ -90,6 +104,87 @@ Panel = { Name = "shot", Size = { 1, 1 }, Children = {
   EXPECT_TRUE(ColorNear(shot.At(400, 375), kBlue));      // the slider's track
   EXPECT_TRUE(ColorNear(shot.At(180, 375), kYellowKnob));  // its knob at a quarter
   EXPECT_TRUE(ColorNear(shot.At(725, 545), kWhite));     // the cursor at (720, 540)
+}
+
+TEST_F(UIRenderTest, APanelOfEveryOtherKindAppearsWhereItsPartsSay) {
+  ASSERT_TRUE(Start());
+  constexpr uint32_t kOdd = 0xFF806040, kEven = 0xFF406080, kHead = 0xFF602060,
+                     kToday = 0xFFE020E0, kMovie = 0xFF20E0E0;
+  Solid("img/checked.png", 16, 16, kRed);
+  Solid("img/unchecked.png", 16, 16, kGrey);
+  Solid("img/list.png", 16, 16, kGreen);
+  Solid("img/fill.png", 16, 16, kBlue);
+  Solid("img/segment.png", 16, 16, kYellowKnob);
+  Solid("img/odd.png", 16, 16, kOdd);
+  Solid("img/even.png", 16, 16, kEven);
+  Solid("img/head.png", 16, 16, kHead);
+  Solid("img/today.png", 16, 16, kToday);
+  InstallShotFont();
+  AviSpec spec;
+  spec.codec = "rawvideo";
+  spec.pixel = [](int, int, int) { return kMovie & 0xFFFFFF; };
+  ASSERT_TRUE(WriteAvi(folder_ + "/tiny.avi", spec));
+  SetTodayForTests(20516);  // Wednesday 4 March 2026
+
+  WriteFixture("ui/kinds.ui", std::string(R"(
+Panel = { Name = "kinds", Size = { 1, 1 }, Children = {
+  { Type = "checkbox", Name = "box", Pos = { 0.05, 0.05 }, Size = { 0.05, 0.05 }, IsChecked = 1,
+    CheckedImg = "img/checked.png", UncheckedImg = "img/unchecked.png" },
+  { Type = "dropdown", Name = "list", Pos = { 0.2, 0.05 }, Size = { 0.2, 0.05 },
+    Options = { "HI", "IH" }, DropBG = "img/list.png" },
+  { Type = "multiline", Name = "story", Pos = { 0.5, 0.05 }, Size = { 0.3, 0.15 },
+    Text = "HIH IHI HHH III" },
+  { Type = "graph", Name = "chart", Pos = { 0.05, 0.3 }, Size = { 0.3, 0.2 }, Nodes = { 0, 100 },
+    GraphFillImage = "img/fill.png" },
+  { Type = "polyline", Name = "path", Pos = { 0.45, 0.3 }, LineWidth = { 0.01, 0.0133 },
+    Points = { { 0, 0 }, { 0.2, 0 }, { 0.2, 0.15 } }, SegmentImage = "img/segment.png" },
+  { Type = "calendar", Name = "month", Pos = { 0.05, 0.55 }, Size = { 0.42, 0.35 },
+    OddMonthCellImage = "img/odd.png", EvenMonthCellImage = "img/even.png",
+    WeekDayCellImage = "img/head.png", CurDayHightlightImage = "img/today.png" },
+  { Type = "movie", Name = "film", Pos = { 0.55, 0.55 }, Size = { 0.4, 0.35 },
+    Clip = ")") + folder_ + R"(/tiny.avi" },
+} }
+)");
+  ui::UIManager& manager = ui::GetUIMan();
+  manager.cursorShown = false;
+  ui::UIWidget* panel = manager.AddPanel("ui/kinds.ui");
+  ASSERT_NE(panel, nullptr);
+  static_cast<ui::UIDropDown*>(panel->FindChild("list"))->SetOpen(true);
+  auto* chart = static_cast<ui::UIGraph*>(panel->FindChild("chart"));
+  chart->RiseGraph();
+  for (int i = 0; i < 100; ++i) manager.Tick(0.02f);
+  ASSERT_EQ(chart->state, ui::UIGraph::GS_Risen);
+  AviImage* movie = static_cast<ui::UIMovieWidget*>(panel->FindChild("film"))->movie;
+  ASSERT_NE(movie, nullptr);
+  movie->Advance(0.15f);  // the first frame decoded
+
+  ASSERT_TRUE(graphics_->BeginFrame());
+  graphics_->Clear(kBlack, 0, 0, true, false, false);
+  graphics_->ResetRenderStates();
+  manager.Render();
+  const Bitmap shot = EndFrameWithScreenshot();
+  SetTodayForTests(-1);
+  ASSERT_EQ(shot.width, 800);
+
+  EXPECT_TRUE(ColorNear(shot.At(60, 45), kRed));      // the ticked box, 40..80 x 30..60
+  EXPECT_TRUE(ColorNear(shot.At(240, 90), kGreen));   // the open list under the drop-down
+  EXPECT_TRUE(ColorNear(shot.At(240, 125), kBlack));  // two rows, no more
+  int white = 0;  // the wrapped text's glyphs in the multi-line box
+  for (int y = 30; y < 120; ++y) {
+    for (int x = 400; x < 640; ++x) white += ColorNear(shot.At(x, y), kWhite) ? 1 : 0;
+  }
+  EXPECT_GT(white, 4 * 8 * 12);
+  EXPECT_TRUE(ColorNear(shot.At(270, 290), kBlue));   // under the risen line, near its top end
+  EXPECT_TRUE(ColorNear(shot.At(60, 190), kBlack));   // above it, near its low end
+  EXPECT_TRUE(ColorNear(shot.At(440, 180), kYellowKnob));  // the horizontal bar
+  EXPECT_TRUE(ColorNear(shot.At(520, 240), kYellowKnob));  // the vertical one
+  EXPECT_TRUE(ColorNear(shot.At(480, 240), kBlack));       // nothing on the diagonal side
+  // Calendar cells of 0.06 x 0.07: header, then February (odd) into March (even).
+  EXPECT_TRUE(ColorNear(shot.At(50, 335), kHead));
+  EXPECT_TRUE(ColorNear(shot.At(50, 377), kOdd));     // Monday 9 February
+  EXPECT_TRUE(ColorNear(shot.At(50, 503), kEven));    // Monday 2 March
+  EXPECT_TRUE(ColorNear(shot.At(160, 512), kToday));  // Wednesday of the last row
+  EXPECT_TRUE(ColorNear(shot.At(600, 435), kMovie, 2));
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Console.h"
+#include "engine/ui/UICheckBox.h"
+#include "engine/ui/UIDropDown.h"
+#include "engine/ui/UIGraph.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
 #include "engine/ui/UIWidget.h"
@@ -17,20 +20,6 @@ namespace {
 
 using ui::UIWidget;
 
-// A later kind as it would join: a widget class of its own, a maker in the factory, and
-// its methods under the shared script name.
-class TestToggle : public UIWidget {
- public:
-  TestToggle(UIWidget* parent, const std::string& name) : UIWidget(parent, name) {
-    type = WT_CheckBox;
-  }
-  bool IsChecked() const { return checked; }
-  void SetChecked(bool flag) { checked = flag; }
-  bool checked = false;
-};
-
-UIWidget* MakeToggle(UIWidget* parent) { return new TestToggle(parent, ""); }
-
 class UIScriptTest : public uitest::UITest {
  protected:
   void SetUp() override {
@@ -41,18 +30,16 @@ class UIScriptTest : public uitest::UITest {
       luabind::class_<math::Vec2>("Vec2")
         .def(luabind::constructor<float, float>())
         .def_readwrite("x", &math::Vec2::x)
-        .def_readwrite("y", &math::Vec2::y)
+        .def_readwrite("y", &math::Vec2::y),
+      luabind::class_<math::Vec3>("Vec3")
+        .def(luabind::constructor<float, float, float>()),
+      luabind::class_<math::Vec4>("Vec4")
+        .def(luabind::constructor<float, float, float, float>())
     ];
-    luabind::module(L)[
-      luabind::class_<TestToggle, UIWidget>("SliderWidget")
-        .def("IsChecked", &TestToggle::IsChecked)
-        .def("SetChecked", &TestToggle::SetChecked)
-    ];
-    ui_.RegisterWidgetType("Toggle", &MakeToggle);
     Write("ui/options.ui",
           "Panel = { Name = 'options', Size = { 1, 1 }, Children = {\n"
           "  { Type = 'slider', Name = 'volume', Pos = { 0.1, 0.1 }, Size = { 0.4, 0.05 }, SliderValue = 0.5 },\n"
-          "  { Type = 'toggle', Name = 'fullscreen', Pos = { 0.1, 0.2 }, Size = { 0.05, 0.05 } },\n"
+          "  { Type = 'checkbox', Name = 'fullscreen', Pos = { 0.1, 0.2 }, Size = { 0.05, 0.05 } },\n"
           "  { Type = 'verslider', Name = 'upright', Pos = { 0.6, 0.1 }, Size = { 0.05, 0.4 } },\n"
           "  { Type = 'progress', Name = 'loading', Pos = { 0.1, 0.3 }, Size = { 0.4, 0.05 } },\n"
           "  { Name = 'title', Pos = { 0.1, 0.4 }, Size = { 0.4, 0.05 } },\n"
@@ -102,7 +89,7 @@ TEST_F(UIScriptTest, ScriptsDriveWidgetsAndTheManager) {
       "title:SetClickLMBEvent('clicked = \"title\"')\n"
       "title:SetReleaseLMBEvent('released = 1')\n"
       "title:SetIsVisible(false)\n"
-      "hidden = not title:GetIsVisible() and not title:GetIsActive()\n"
+      "hidden = not title:GetIsVisible() and title:GetIsActive()\n"  // the active flag alone
       "title:SetIsVisible(true)\n"
       "local bar = panel:GetProgressByName('loading')\n"
       "bar:SetProgress(1.5)\n"
@@ -136,6 +123,113 @@ TEST_F(UIScriptTest, ScriptsDriveWidgetsAndTheManager) {
   EXPECT_EQ(Global("deleted"), "true");
   EXPECT_EQ(ui_.GetFocus(), nullptr);
   EXPECT_EQ(ui_.GetWidget("title"), nullptr);
+}
+
+TEST_F(UIScriptTest, EachKindOffersItsMethodsThroughItsClass) {
+  Write("ui/kinds.ui",
+        "Panel = { Name = 'kinds', Size = { 1, 1 }, Children = {\n"
+        "  { Type = 'dropdown', Name = 'size', Pos = { 0.1, 0.1 }, Size = { 0.2, 0.05 } },\n"
+        "  { Type = 'multiline', Name = 'story', Pos = { 0.1, 0.3 }, Size = { 0.1, 0.1 },\n"
+        "    Text = 'aaaa bbbb cccc dddd eeee ffff gggg hhhh' },\n"
+        "  { Type = 'graph', Name = 'chart', Pos = { 0.5, 0.1 }, Size = { 0.3, 0.2 } },\n"
+        "  { Type = 'movie', Name = 'film' },\n"
+        "  { Type = 'flash', Name = 'help', FlashMovie = 'swf/help.swf' },\n"
+        "} }\n");
+  Run("local panel = GetUIMan():AddPanel('ui/kinds.ui')\n"
+      "local size = panel:GetWidgetByName('size')\n"  // handed out as a Widget
+      "size:AddOption('SMALL')\n"
+      "size:AddOption('LARGE')\n"
+      "size:SetCurrentOptionFromText('LARGE')\n"
+      "size_selected = size:GetSelected()\n"
+      "size_text = size:GetSelectedText()\n"
+      "size:SetOpen(true)\n"
+      "size_open = size:IsOpen()\n"
+      "size:Clear()\n"
+      "size_cleared = size:GetSelected()\n"
+      "size_by_name = panel:GetDropDownByName('size'):GetName()\n"
+      "local story = panel:GetMultiLineByName('story')\n"
+      "story:ScrollDown()\n"
+      "story:ScrollUp()\n"
+      "local chart = panel:GetWidgetByName('chart')\n"
+      "chart:SetGraphFillColor(4278190335)\n"
+      "chart:RiseGraph()\n"
+      "chart_type = chart:GetType()\n"
+      "local film = panel:GetMovieWidgetByName('film')\n"
+      "film:SetLoop(true)\n"
+      "film_looping = film:IsLooping()\n"
+      "local help = panel:GetFlashWidgetByName('help')\n"
+      "help:PauseClip(true)\n"
+      "help_paused = help:IsPaused()\n"
+      "help_has_slider = pcall(function() return help:GetSlider() end)\n");
+  EXPECT_EQ(Global("size_selected"), "1");
+  EXPECT_EQ(Global("size_text"), "LARGE");
+  EXPECT_EQ(Global("size_open"), "true");
+  EXPECT_EQ(Global("size_cleared"), "-1");
+  EXPECT_EQ(Global("size_by_name"), "size");
+  EXPECT_EQ(Global("chart_type"), "widget");
+  EXPECT_EQ(Global("film_looping"), "false");  // no movie to loop
+  EXPECT_EQ(Global("help_paused"), "true");  // the recording movie loads any name
+  EXPECT_EQ(Global("help_has_slider"), "false");
+  auto* chart = dynamic_cast<ui::UIGraph*>(ui_.GetWidget("chart"));
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(chart->state, ui::UIGraph::GS_Rising);
+  EXPECT_EQ(chart->fillQuad.colours[0], 0xFF0000FFu);
+}
+
+TEST_F(UIScriptTest, TheMoverFunctionsQueueOnTheirWidget) {
+  Run("local panel = GetUIMan():AddPanel('ui/options.ui')\n"
+      "local title = panel:GetWidgetByName('title')\n"
+      "AddUIPan(title, 0, 0.5, Vec2(0.3, 0.4), 'panned = 1')\n"
+      "AddUIMove(title, 0, 0.5, Vec4(0, 0, 0.2, 0.2))\n"
+      "AddUIXFade(title, 0, 0.5, Vec2(1, 0.5), 'faded = 1')\n"
+      "UISetImage(title, 0.1, 'img/next.png')\n"
+      "AddUISine(title, Vec3(0.01, 1, 0), Vec3(0, 0, 0))\n"
+      "UIMoveProgress(title, 1, 0, 1, 'never = 1')\n"  // not a bar: nothing
+      "UIMoveProgress(panel:GetWidgetByName('loading'), 0.5, 0, 1)\n"
+      "AddUIPan(nil, 0, 1, Vec2(0, 0), 'never = 1')\n");
+  UIWidget* title = ui_.GetWidget("title");
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->movers.size(), 5u);
+  EXPECT_EQ(ui_.GetWidget("loading")->movers.size(), 1u);
+  for (int i = 0; i < 16; ++i) ui_.Tick(0.25f);
+  EXPECT_EQ(Global("panned"), "1");
+  EXPECT_EQ(Global("faded"), "1");
+  EXPECT_EQ(Global("never"), "");
+  EXPECT_EQ(title->GetColor() >> 24, 0x7Fu);
+  EXPECT_TRUE(title->images[UIWidget::IS_Off].IsLoaded());
+  EXPECT_EQ(title->movers.size(), 1u);  // the sway, until it is cleared
+  EXPECT_FLOAT_EQ(static_cast<ui::UIProgress*>(ui_.GetWidget("loading"))->GetProgress(), 1.0f);
+}
+
+TEST_F(UIScriptTest, ClonesCopyWhatTheirKindCopies) {
+  Write("ui/clones.ui",
+        "Panel = { Name = 'clones', Size = { 1, 1 }, Children = {\n"
+        "  { Type = 'checkbox', Name = 'box', IsChecked = 1, CheckedImg = 'img/on.png' },\n"
+        "  { Type = 'dropdown', Name = 'list', Options = { 'A', 'B' }, CoversCompletely = 1 },\n"
+        "  { Type = 'graph', Name = 'chart', Nodes = { 1, 2, 3 } },\n"
+        "} }\n");
+  UIWidget* panel = ui_.AddPanel("ui/clones.ui");
+  ASSERT_NE(panel, nullptr);
+  struct Case {
+    const char* name;
+    const char* type;
+  };
+  for (const Case& c : {Case{"box", "checkbox"}, Case{"list", "dropdown"}, Case{"chart", "widget"}}) {
+    SCOPED_TRACE(c.name);
+    UIWidget* clone = panel->FindChild(c.name)->GetClone();
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(clone->GetType(), c.type);
+    EXPECT_EQ(clone->GetName().rfind("Clone_", 0), 0u);
+    delete clone;
+  }
+  UIWidget* box = panel->FindChild("box")->GetClone();
+  EXPECT_TRUE(dynamic_cast<ui::UICheckBox*>(box)->IsChecked());
+  EXPECT_TRUE(box->images[ui::UICheckBox::kCheckedImage].IsLoaded());
+  delete box;
+  // The graph clones as a plain widget.
+  UIWidget* chart = panel->FindChild("chart")->GetClone();
+  EXPECT_EQ(dynamic_cast<ui::UIGraph*>(chart), nullptr);
+  delete chart;
 }
 
 }  // namespace

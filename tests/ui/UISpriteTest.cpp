@@ -49,6 +49,7 @@ TEST_F(UISpriteTest, InitLoadsTheImageAndSizesTheSpriteFromIt) {
   EXPECT_FALSE(missing.IsLoaded());
   EXPECT_EQ(missing.size, math::Vec2(0, 0));
   EXPECT_TRUE(log.Contains("Unable to load image missing.png into the UI sprite"));
+  EXPECT_EQ(missing.fileName, "");  // kept only for a picture that loaded: never tried again
 
   // Loading another image replaces the first; an empty name only drops it.
   sprite.LoadImage("ui_img/other.png");

@@ -100,8 +100,9 @@ void UITest::TearDown() {
   ui_.ClearEditWidget();
   ui_.uiShown = true;
   ui_.cursorShown = true;
-  ui_.language.clear();
+  ui_.language = ui::UIManager::kDefaultLanguage;
   ui_.cursor.LoadImage("");  // the next test's renderer loads it again
+  ui_.cursorTried = false;
   ui::UIText::ReplacementTable().clear();
   ui::GetSpriteSet().Clear();
   lang::StrMan::Instance().Clear();

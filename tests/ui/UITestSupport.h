@@ -54,8 +54,23 @@ class UITest : public ::testing::Test {
   void Drop(const math::Vec2& start, const math::Vec2& at);
   void Key(uint32_t code, bool pressed = true);
 
+  // A widget of the kind made in code (Create) at a parent-relative position: a child of
+  // the parent, or a panel of its own.
+  template <typename Kind = ui::UIWidget>
+  Kind* Make(const math::Vec2& position, const math::Vec2& size, ui::UIWidget* parent = nullptr) {
+    auto* widget = new Kind(parent, "");
+    widget->Create("w" + std::to_string(made_++), position, size);
+    if (parent) {
+      parent->AddChild(widget);
+    } else {
+      ui_.AttachPanel(widget);
+    }
+    return widget;
+  }
+
   spritetest::SpriteRenderer renderer_;
   ui::UIManager& ui_ = ui::GetUIMan();
+  int made_ = 0;
 };
 
 }  // namespace uitest

@@ -43,17 +43,6 @@ class CountingMover : public UIMover {
 
 class UIWidgetTest : public uitest::UITest {
  protected:
-  template <typename Kind = UIWidget>
-  Kind* Make(const math::Vec2& position, const math::Vec2& size, UIWidget* parent = nullptr) {
-    auto* widget = new Kind(parent, "");
-    widget->Create("w" + std::to_string(made_++), position, size);
-    if (parent) {
-      parent->AddChild(widget);
-    } else {
-      ui_.AttachPanel(widget);
-    }
-    return widget;
-  }
   // The pixel rectangle of a drawn quad, with its texture corners.
   struct Quad {
     float left, top, right, bottom, u1, v1, u2, v2;
@@ -63,7 +52,6 @@ class UIWidgetTest : public uitest::UITest {
     return Quad{v[1].x + 0.5f, v[1].y + 0.5f, v[3].x + 0.5f, v[0].y + 0.5f,
                 v[1].u,        v[1].v,        v[3].u,        v[0].v};
   }
-  int made_ = 0;
 };
 
 TEST_F(UIWidgetTest, HitTestsIncludeTheEdgesAndIgnoreTheRotation) {
@@ -318,7 +306,6 @@ TEST_F(UIWidgetTest, ATexturedQuadPlacesFreeCornersAndWeighsItsEdgesInPerspectiv
   EXPECT_NE(ui::GetSpriteSet().Find("sparkle")->image, nullptr);
 
   LogCapture log;
-  ui_.SetLanguageName("English");
   quad.LoadImage("missing_###.png");
   EXPECT_TRUE(log.Contains("Unable to load image missing_English.png into the TrSprite"));
   EXPECT_FALSE(quad.IsLoaded());

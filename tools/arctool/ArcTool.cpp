@@ -44,6 +44,9 @@ bool PackFolders(const std::vector<std::string>& folders, const std::string& arc
         continue;
       }
       if (name == "CMakeLists.txt" || !it->is_regular_file()) continue;
+      // The developer switch file at a folder's top is read from the disk only: packing
+      // it would give every player the level editor.
+      if (it.depth() == 0 && name == kDeveloperFile) continue;
       files.push_back(it->path());
     }
     if (ec) {

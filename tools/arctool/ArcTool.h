@@ -7,8 +7,11 @@
 // The archive packer's commands, built on vfs::Archive.
 namespace arctool {
 
-// Packs every regular file under folder (build files and names starting with "." left
-// out) into a new archive, each under its lookup key: the last folder and the file name,
+// The developer switch file, never packed when it lies at the top of a folder.
+inline constexpr const char* kDeveloperFile = "dev.lua";
+
+// Packs every regular file under folder (build files, names starting with "." and the
+// developer switch file left out) into a new archive, each under its lookup key: the last folder and the file name,
 // lower-case, joined by "/". Two files with the same key are an error. On failure error
 // says why.
 bool PackFolder(const std::string& folder, const std::string& archivePath, std::string& error);

@@ -258,6 +258,51 @@ bool MakeFlower(const FontFiles&, const std::string& file) {
   return c.SavePng(file);
 }
 
+// Particle images: white shapes whose alpha fades out, so that a group's colour ramp tints
+// them and additive groups glow where they overlap.
+
+// A round dot whose alpha falls smoothly from the centre to the rim.
+bool MakeSoftDot(const FontFiles&, const std::string& file) {
+  Canvas c(32, 32);
+  c.FillRect(0, 0, 32, 32, [](float x, float y) {
+    const float d = std::min(1.0f, std::hypot(x - 16.0f, y - 16.0f) / 15.5f);
+    const float fade = (1.0f - d) * (1.0f - d);
+    return WithAlpha(kWhite, fade);
+  });
+  return c.SavePng(file);
+}
+
+// A streak along the image's height (the direction a particle moves), bright in the
+// middle and fading to both ends and both sides.
+bool MakeSpark(const FontFiles&, const std::string& file) {
+  Canvas c(16, 64);
+  c.FillRect(0, 0, 16, 64, [](float x, float y) {
+    const float across = std::min(1.0f, std::fabs(x - 8.0f) / 7.5f);
+    const float along = std::min(1.0f, std::fabs(y - 32.0f) / 31.5f);
+    const float fade = (1.0f - across * across) * (1.0f - along * along);
+    return WithAlpha(Mix(kWhite, Rgb(0xFFF2C0), along), fade);
+  });
+  return c.SavePng(file);
+}
+
+// One rose petal: a teardrop from a narrow base at the bottom to a round top.
+bool MakePetal(const FontFiles&, const std::string& file) {
+  Canvas c(32, 32);
+  c.FillShape(0, 0, 32, 32,
+              [](float x, float y) {
+                const float t = (30.0f - y) / 28.0f;  // 0 at the base, 1 at the top
+                if (t < 0.0f || t > 1.0f) return false;
+                const float halfWidth = 13.0f * std::sin(kPi * (0.15f + 0.85f * t) * 0.62f) *
+                                        std::sqrt(std::max(0.0f, 1.0f - t * t * t));
+                return std::fabs(x - 16.0f) < halfWidth;
+              },
+              [](float x, float y) {
+                const float d = std::min(1.0f, std::fabs(x - 16.0f) / 13.0f);
+                return Mix(kWhite, kRose, 0.4f * d + 0.3f * (y / 32.0f));
+              });
+  return c.SavePng(file);
+}
+
 }  // namespace
 
 const std::vector<Picture>& Pictures() {
@@ -277,6 +322,9 @@ const std::vector<Picture>& Pictures() {
       {"ui_img/cursor.png", MakeCaret},
       {"ui_img/flower.png", MakeFlower},
       {"cursor.png", MakePointer},
+      {"effects/soft_dot.png", MakeSoftDot},
+      {"effects/spark.png", MakeSpark},
+      {"effects/petal.png", MakePetal},
   };
   return pictures;
 }

@@ -1,13 +1,26 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-// The game's sounds, synthesised: short effects encoded as Ogg Vorbis, and the menu
-// music as a four-channel ProTracker ("M.K.") module written byte by byte.
+// The game's sounds, synthesised: short effects encoded as Ogg Vorbis (the music is
+// MusicMaker's).
 namespace contentgen {
 
 constexpr int kSampleRate = 44100;
+
+// A fixed linear congruential generator, so that every build makes the same files.
+class Noise {
+ public:
+  float Next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return float(state_ >> 8) / float(1u << 23) - 1.0f;
+  }
+
+ private:
+  uint32_t state_ = 0x2545F491u;
+};
 
 // Mono samples in [-1, 1] at kSampleRate.
 using Samples = std::vector<float>;
@@ -23,9 +36,5 @@ Samples MakeRollover();
 
 // Encodes mono samples as Ogg Vorbis; empty on failure.
 std::string EncodeOgg(const Samples& samples);
-
-// A looping tune of two patterns for the menu: a melody, a bass line and a soft
-// off-beat, on three synthesised instruments.
-std::string MakeMenuModule();
 
 }  // namespace contentgen

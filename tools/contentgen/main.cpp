@@ -1,5 +1,6 @@
 // contentgen: makes the game's generated content into a folder that the build packs into
-// kx.arc beside data/: pictures, bitmap fonts, sounds and the menu music.
+// kx.arc beside data/: pictures, bitmap fonts, sounds, the menu music, and the themes and
+// stings that the game plays as samples.
 //
 //   contentgen OUTDIR REGULAR.ttf BOLD.ttf
 //
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "tools/contentgen/BitmapFontMaker.h"
+#include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
@@ -36,7 +38,7 @@ bool PrepareFolder(const std::string& outDir) {
   std::error_code ec;
   fs::create_directories(outDir, ec);
   for (const auto& entry : fs::directory_iterator(outDir, ec)) fs::remove_all(entry.path(), ec);
-  for (const char* folder : {"distro", "ui_img", "fonts", "sounds"}) {
+  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects"}) {
     fs::create_directories(fs::path(outDir) / folder, ec);
   }
   return !ec || Fail("cannot prepare " + outDir + ": " + ec.message());
@@ -88,6 +90,15 @@ bool MakeSounds(const std::string& outDir) {
   return true;
 }
 
+bool MakeMusic(const std::string& outDir) {
+  for (const contentgen::MusicPiece& piece : contentgen::MusicPieces()) {
+    const contentgen::Samples samples = contentgen::RenderModule(piece.module, piece.loops);
+    const std::string ogg = samples.empty() ? std::string() : contentgen::EncodeOgg(samples);
+    if (ogg.empty() || !WriteBytes(outDir + "/" + piece.path, ogg)) return Fail("cannot make " + piece.path);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,7 +109,8 @@ int main(int argc, char** argv) {
   const std::string outDir = argv[1];
   const contentgen::FontFiles fonts{argv[2], argv[3]};
   const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
-                  (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) && MakeFonts(fonts, outDir) &&
-                  MakeSounds(outDir) && WriteBytes(outDir + "/.generated", "");
+                  (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
+                  MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
+                  WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
 }

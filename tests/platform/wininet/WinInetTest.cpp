@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/wininet/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 

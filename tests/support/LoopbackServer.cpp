@@ -1,4 +1,4 @@
-#include "tests/platform/wininet/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

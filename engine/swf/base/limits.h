@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Every bound the SWF player puts on what a movie file may ask for. A movie that hits
+// one gets one log line and loses the offending part; the game carries on.
+namespace swf::limits {
+
+// Largest bitmap side in pixels (lossless, JPEG and JPEG with alpha).
+constexpr int kMaxImageSide = 4096;
+
+// Bytes of decoded bitmaps and sounds one movie may hold in all.
+constexpr size_t kMaxDecodedBytesPerMovie = size_t(128) << 20;
+
+// Bytes a movie's tag stream may span once inflated: bounds the work a compressed
+// movie with a lying length field can cause.
+constexpr uint32_t kMaxMovieBytes = uint32_t(64) << 20;
+
+// DefineSprite tags inside DefineSprite tags.
+constexpr int kMaxSpriteNesting = 16;
+
+// Frames a movie or sprite may grow to through show-frame tags beyond its frame count.
+constexpr int kMaxFrames = 65535;
+
+// Movies being loaded inside one another through imports.
+constexpr int kMaxImportDepth = 8;
+
+// Lines the player's log passes per second; the rest are counted and reported in one line.
+constexpr int kMaxLogLinesPerSecond = 50;
+
+}  // namespace swf::limits

@@ -1,0 +1,92 @@
+// Lua binding of the game shell's objects, in the order the scripts expect them: the
+// class "KivVars" with the global "GetVars", and the class "kiv_music" with the global
+// "GetMusic". Scripts get the process-wide objects; the classes have no constructors.
+
+#include <luabind/luabind.hpp>
+
+#include "engine/core/Log.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/Music.h"
+#include "game/shell/Shell.h"
+#include "platform/luaplus/LuaState.h"
+
+namespace {
+
+void RegisterKivVars(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivVars>("KivVars")
+      .def("GetCoins", &KivVars::GetCoins)
+      .def("SetCoins", &KivVars::SetCoins)
+      .def("AddCoins", &KivVars::AddCoins)
+      .def("HasHeadPiece", &KivVars::HasHeadPiece)
+      .def("AddHeadPiece", &KivVars::AddHeadPiece)
+      .def("GetCurrentHead", &KivVars::GetCurrentHead)
+      .def("SetCurrentHead", &KivVars::SetCurrentHead)
+      .def("GetHeadPieceC", &KivVars::GetHeadPieceC)
+      .def("HasUpperPiece", &KivVars::HasUpperPiece)
+      .def("AddUpperPiece", &KivVars::AddUpperPiece)
+      .def("GetCurrentUpper", &KivVars::GetCurrentUpper)
+      .def("SetCurrentUpper", &KivVars::SetCurrentUpper)
+      .def("GetUpperPieceC", &KivVars::GetUpperPieceC)
+      .def("HasLowerPiece", &KivVars::HasLowerPiece)
+      .def("AddLowerPiece", &KivVars::AddLowerPiece)
+      .def("GetCurrentLower", &KivVars::GetCurrentLower)
+      .def("SetCurrentLower", &KivVars::SetCurrentLower)
+      .def("GetLowerPieceC", &KivVars::GetLowerPieceC)
+      .def("GetItemCount", &KivVars::GetItemCount)
+      .def("ResetHanaVars", &KivVars::ResetHanaVars)
+      .def("ResetTrophies", &KivVars::ResetTrophies)
+      .def("GetAllFashion", &KivVars::GetAllFashion)
+      .def("GetCheatMode", &KivVars::GetCheatMode)
+      .def("SetCheatMode", &KivVars::SetCheatMode)
+      .def("GetConstant", &KivVars::GetConstant)
+      .def("SetFreeplay", &KivVars::SetFreeplay)
+      .def("GetFreeplay", &KivVars::GetFreeplay)
+      .def("CheckWinFreeplay", &KivVars::CheckWinFreeplay)
+      .def("AddTrophy", &KivVars::AddTrophy)
+      .def("HasTrophy", &KivVars::HasTrophy)
+      .def("IsTrophyDisplayed", &KivVars::IsTrophyDisplayed)
+      .def("SetTrophyDisplayed", &KivVars::SetTrophyDisplayed)
+      .def("GetCurrentStory", &KivVars::GetCurrentStory)
+      .def("SetCurrentStory", &KivVars::SetCurrentStory)
+      .def("SetFlashHelp", &KivVars::SetFlashHelp)
+      .def("IsFlashHelpEnabled", &KivVars::IsFlashHelpEnabled)
+      .def("SetHintEnabled", &KivVars::SetHintEnabled)
+      .def("IsHintEnabled", &KivVars::IsHintEnabled)
+      .def("ResetHints", &KivVars::ResetHints)
+      .def("GetLevelOpenC", &KivVars::GetLevelOpenC)
+      .def("GetLevelCompleteC", &KivVars::GetLevelCompleteC)
+      .def("GetLevelZenCompleteC", &KivVars::GetLevelZenCompleteC)
+      .def("GetUserID", &KivVars::GetUserID)
+      .def("SetUserID", &KivVars::SetUserID)
+  ];
+  luabind::module(L)[
+    luabind::def("GetVars", &GetVars)
+  ];
+}
+
+void RegisterKivMusic(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivMusic>("kiv_music")
+      .def("SetTheme", &KivMusic::SetTheme)
+      .def("SetSting", &KivMusic::SetSting)
+      .def("ResumeCurrent", &KivMusic::ResumeCurrent)
+  ];
+  luabind::module(L)[
+    luabind::def("GetMusic", &GetMusic)
+  ];
+}
+
+}  // namespace
+
+bool RegisterShellScripts(LuaState* state) {
+  if (!state) return false;
+  try {
+    RegisterKivVars(state->GetCState());
+    RegisterKivMusic(state->GetCState());
+  } catch (const std::exception& e) {
+    LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
+    return false;
+  }
+  return true;
+}

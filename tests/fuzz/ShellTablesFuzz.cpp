@@ -1,0 +1,62 @@
+// Runs each input as the game shell's Lua tables, each in throw-away states through its
+// own reader: as "scripts/constants.lua" (the tuning constants) and as "dev.lua" (the
+// developer switch, read in cheat mode). The files are written into a working folder of
+// the run's own, where the file system finds them on the disk.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "game/shell/KivVars.h"
+
+namespace {
+
+const std::string& FuzzFolder();
+
+void RemoveFuzzFolder() {
+  std::remove((FuzzFolder() + "/" + KivVars::kConstantsFile).c_str());
+  std::remove((FuzzFolder() + "/" + KivVars::kDevFile).c_str());
+  rmdir((FuzzFolder() + "/scripts").c_str());
+  rmdir(FuzzFolder().c_str());
+}
+
+const std::string& FuzzFolder() {
+  static const std::string folder = [] {
+    char pattern[] = "/tmp/pellavo_shell_fuzzXXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (!made) std::abort();
+    return std::string(made);
+  }();
+  return folder;
+}
+
+void WriteInput(const char* name, const uint8_t* data, size_t size) {
+  std::FILE* out = std::fopen(name, "wb");
+  if (!out) std::abort();
+  if (size > 0 && std::fwrite(data, 1, size, out) != size) std::abort();
+  std::fclose(out);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (chdir(FuzzFolder().c_str()) != 0 || mkdir("scripts", 0700) != 0) std::abort();
+  std::atexit(RemoveFuzzFolder);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  KivVars& vars = KivVars::Instance();
+  WriteInput(KivVars::kConstantsFile, data, size);
+  vars.LoadConstants();
+  for (int32_t i = 0; i < KivVars::kConstantCount; ++i) vars.GetConstantByIndex(i);
+
+  WriteInput(KivVars::kDevFile, data, size);
+  vars.SetCheatMode(true);
+  vars.LoadDevData();
+  return 0;
+}

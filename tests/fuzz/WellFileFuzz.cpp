@@ -1,0 +1,89 @@
+// Runs each input as a well file into a board of 15 x 12 cells, steps and draws the board
+// (on a renderer that draws nothing), writes it back, and reads the written file into a
+// second board: a written well file must always load again.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/graphics/Image.h"
+#include "engine/well/GameWell.h"
+#include "engine/well/WellBlock.h"
+#include "tests/fuzz/FuzzFolder.h"
+#include "tests/graphics/FakeRenderer.h"
+
+namespace {
+
+// Every image name gives a 32 x 32 image without a surface.
+class ImageOnlyGraphics : public NullGraphics {
+ public:
+  ImageOnlyGraphics() { SetGraphics(this); }
+  Image* LoadImage(const std::string& name) override {
+    Image* image = new Image;
+    image->name = name;
+    image->width = 32;
+    image->height = 32;
+    return image;
+  }
+};
+
+class FuzzBlock : public well::WellBlock {
+ public:
+  FuzzBlock(well::BaseWell* board, const std::string& type, int32_t colour, int32_t w,
+            int32_t h)
+      : type_(type) {
+    well = board;
+    color = colour;
+    SetSize(w, h);
+    sprite.Init("block", math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
+    timer.duration = 0.03f;
+  }
+  std::string GetTypeName() const override { return type_; }
+
+ private:
+  std::string type_;
+};
+
+// Makes a block of any type but "none".
+class FuzzWell : public well::GameWell {
+ public:
+  FuzzWell() : GameWell(nullptr) {
+    Create(15, 12, math::Vec2(0.1f, 0.1f), math::Vec2(0.3f, 0.24f), math::Vec2(0.02f, 0.02f));
+  }
+  well::WellBlock* CreateBlock(const std::string& type, const std::string& color, int32_t x,
+                               int32_t y, int32_t w, int32_t h) override {
+    if (type == "none") return nullptr;
+    return new FuzzBlock(this, type, well::FindColor(color), w, h);
+  }
+};
+
+bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool ok = std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static ImageOnlyGraphics graphics;
+  const std::string input = FuzzFolder() + "/input.lua";
+  const std::string output = FuzzFolder() + "/output.lua";
+  if (!WriteInput(input, data, size)) std::abort();
+
+  FuzzWell board;
+  if (!board.LoadWell(input, nullptr)) return 0;
+  for (int i = 0; i < 4; ++i) board.Tick(0.03f);
+  board.Render();
+  board.RenderDecorations(true, true, true);
+  board.RenderDecorations(false, false, false);
+  for (int i = 0; i < 3; ++i) board.DeleteDecoration(math::Vec2(0.1f + 0.05f * i, 0.15f));
+  if (!board.SaveWell(output)) std::abort();
+
+  FuzzWell second;
+  if (!second.LoadWell(output, nullptr)) std::abort();
+  if (second.GetDecorations().size() != board.GetDecorations().size()) std::abort();
+  return 0;
+}
