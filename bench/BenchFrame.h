@@ -9,6 +9,9 @@
 
 #include <string>
 
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
@@ -90,4 +93,12 @@ void RunBenchFrames(benchmark::State& state, Graphics* graphics, bool ready, Dra
     EndBenchFrame(graphics);
   }
   SetFrameRate(state);
+}
+
+// Runs the benchmarks of the program, headless by default on Mesa's software renderer as
+// the tests run.
+inline void RunBenchmarksHeadless(int& argc, char** argv) {
+  UseHeadlessDefaults();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
 }

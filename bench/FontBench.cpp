@@ -188,9 +188,7 @@ BENCHMARK(BM_BitmapFontLayoutOnly)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  UseHeadlessDefaults();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RunBenchmarksHeadless(argc, argv);
   Scene& scene = GetScene();
   FontManager::Get().Shutdown();
   scene.sprite.reset();

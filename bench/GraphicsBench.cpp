@@ -126,9 +126,7 @@ BENCHMARK(BM_SpritesOneDrawInAll)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  UseHeadlessDefaults();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RunBenchmarksHeadless(argc, argv);
   Scene& scene = GetScene();
   scene.sprite.reset();
   CloseBenchRenderer(scene.renderer);

@@ -8,6 +8,7 @@
 --   GoToState(name)        to enter the first screen ("menu")
 --   QuitGame()             the window's close button and the Escape key
 --   CaptureAutoScreenshot(), CaptureMiniScreenshot()   the F3 and F4 keys
+--   OnStartBGEditor(), OnStopBGEditor() and the other scene-editor functions below
 
 -- The console's layout, in fractions of the play area's height.
 Console =
@@ -115,4 +116,112 @@ end
 
 function CaptureMiniScreenshot()
    Screenshot(true)
+end
+
+-- The scene editor (F2 over a level in developer mode) runs these by name: keys 1 to 4
+-- step through our pictures, tiles, particle files and animations, the wheel (with no
+-- brush) steps the list in use, F8 to F10 ask for a file. GetBG and GetBGEditor come with
+-- the level state; without them nothing happens. File dialogs give "" when there is no
+-- desktop to show them on.
+SceneEditor =
+{
+   Lists =
+   {
+      Decals = { "ui_img/cloud.png", "ui_img/lantern.png", "ui_img/light_strip.png", "ui_img/flower.png" },
+      Tiles = { "ui_img/panel_bg.png", "ui_img/fade_bg.png" },
+      Particles = { "effects/petals.p2d", "effects/sparkle.p2d" },
+      Animations = { "bird_idle" },
+   },
+   Index = { Decals = 0, Tiles = 0, Particles = 0, Animations = 0 },
+   Current = "Decals",
+}
+
+local function SceneEditorOf()
+   if GetBGEditor == nil then
+      return nil
+   end
+   return GetBGEditor()
+end
+
+-- Gives the brush of list `name` its entry `step` places on from the current one.
+local function UseSceneList(name, step)
+   local editor = SceneEditorOf()
+   if editor == nil then
+      return
+   end
+   local list = SceneEditor.Lists[name]
+   local index = (SceneEditor.Index[name] + step - 1) % #list + 1
+   SceneEditor.Index[name] = index
+   SceneEditor.Current = name
+   local entry = list[index]
+   if name == "Decals" then
+      editor:AddDecal(entry)
+   elseif name == "Tiles" then
+      editor:SetBackgroundTile(entry)
+   elseif name == "Particles" then
+      editor:AddPartSys(entry)
+   else
+      editor:AddBiped(entry)
+   end
+end
+
+function EditDecalBG()
+   UseSceneList("Decals", 1)
+end
+
+function EditBackgroundBG()
+   UseSceneList("Tiles", 1)
+end
+
+function EditPartBG()
+   UseSceneList("Particles", 1)
+end
+
+function EditBipedBG()
+   UseSceneList("Animations", 1)
+end
+
+function BgEditScrollEnvDown()
+   UseSceneList(SceneEditor.Current, 1)
+end
+
+function BgEditScrollEnvUp()
+   UseSceneList(SceneEditor.Current, -1)
+end
+
+-- Lists what the keys step through.
+function ShowBgEditor()
+   for _, name in ipairs({ "Decals", "Tiles", "Particles", "Animations" }) do
+      LOG("Scene editor " .. name .. ": " .. table.concat(SceneEditor.Lists[name], ", "))
+   end
+end
+
+function LoadBGImg()
+   local editor = SceneEditorOf()
+   local file = GetScript():GetOpenFile("jpg", "Background picture")
+   if editor ~= nil and file ~= "" then
+      editor:SetBackground(file)
+   end
+end
+
+function SaveBackgroundFile()
+   local file = GetScript():GetSaveFile("lua", "Save the scene")
+   if GetBG ~= nil and file ~= "" then
+      GetBG():Save(file)
+   end
+end
+
+function LoadBackgroundFile()
+   local file = GetScript():GetOpenFile("lua", "Load a scene")
+   if GetBG ~= nil and file ~= "" then
+      GetBG():Load(file)
+   end
+end
+
+function OnStartBGEditor()
+   LOG("Scene editor opened")
+end
+
+function OnStopBGEditor()
+   LOG("Scene editor closed")
 end

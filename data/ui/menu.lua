@@ -1,5 +1,6 @@
--- The main menu's background scene: the menu picture and two flowers turning slowly
--- behind the panel.
+-- The main menu's background scene, all of it behind the panel: the menu picture, two
+-- clouds drifting across the top, a paper lantern bobbing on its string, a strip of light
+-- scrolling under the card, two flowers turning slowly and two birds at rest.
 BGScene =
 {
    Info =
@@ -12,6 +13,50 @@ BGScene =
    },
    Background =
    {
+      {
+         Type = "pandecal",
+         Pos = { 0.08, 0.03 },
+         Dir = { 0.016, 0 },
+         Sort = -2,
+         Rotation = 0,
+         Paralax = 1,
+         SpriteImg = "ui_img/cloud.png",
+         Additive = 0,
+         Alpha = 0.75,
+      },
+      {
+         Type = "pandecal",
+         Pos = { 0.62, 0.12 },
+         Dir = { 0.01, 0 },
+         Sort = -2,
+         Rotation = 0,
+         Paralax = 1,
+         SpriteImg = "ui_img/cloud.png",
+         Additive = 0,
+         Alpha = 0.55,
+      },
+      {
+         Type = "bobdecal",
+         Pos = { 0.12, 0.16 },
+         Dir = { 0, 0.25 },
+         Sort = -1,
+         Rotation = 0,
+         Paralax = 1,
+         SpriteImg = "ui_img/lantern.png",
+         Additive = 0,
+         Alpha = 1,
+      },
+      {
+         Type = "uvdecal",
+         Pos = { 0.34, 0.88 },
+         Dir = { 0.04, 0 },
+         Sort = -1,
+         Rotation = 0,
+         Paralax = 1,
+         SpriteImg = "ui_img/light_strip.png",
+         Additive = 1,
+         Alpha = 0.7,
+      },
       {
          Type = "rotdecal",
          Pos = { 0.03, 0.7 },
@@ -33,6 +78,22 @@ BGScene =
          SpriteImg = "ui_img/flower.png",
          Additive = 0,
          Alpha = 0.45,
+      },
+      {
+         Type = "biped",
+         Pos = { 0.8, 0.5 },
+         Sort = -1,
+         Rotation = 0,
+         Paralax = 1,
+         Biped = "bird_idle",
+      },
+      {
+         Type = "biped",
+         Pos = { 0.14, 0.42 },
+         Sort = -1,
+         Rotation = 0,
+         Paralax = 1,
+         Biped = "bird_idle",
       },
    },
    Paths = {},

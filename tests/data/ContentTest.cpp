@@ -239,10 +239,33 @@ TEST_F(ContentTest, PanelsScenesAndSoundBanksNameOnlyFilesAndFontsThatExist) {
   EXPECT_TRUE(Exists(script::GetString(script::GetField(scene, "Info"), "BackgroundImg", "")));
   const LuaObject elements = script::GetField(scene, "Background");
   ASSERT_TRUE(elements.IsTable());
+  std::set<std::string> animations;
   for (int i = 1; i <= elements.GetTableCount(); ++i) {
-    EXPECT_TRUE(Exists(script::GetString(elements[i], "SpriteImg", ""))) << "scene element " << i;
+    const std::string type = script::GetString(elements[i], "Type", "");
+    if (type == "biped") {
+      animations.insert(script::GetString(elements[i], "Biped", ""));
+    } else {
+      EXPECT_TRUE(Exists(script::GetString(elements[i], "SpriteImg", ""))) << "scene element " << i;
+    }
   }
   LuaState::Destroy(state);
+
+  // The scene's animations lie beside the program (they are listed from the disk), and
+  // every picture they name is in the archive.
+  EXPECT_TRUE(testenv::FileExists(kBin + "/anim")) << "the anim folder beside the program";
+  for (const std::string& animation : animations) {
+    const std::string file = kBin + "/bganim/" + animation + ".sbp";
+    state = script::CreateLuaState();
+    ASSERT_TRUE(state->DoString(testenv::ReadFile(file).c_str()) == 0) << file;
+    const LuaObject bones = script::GetGlobal(state, "AnimationData");
+    ASSERT_TRUE(bones.IsTable()) << file;
+    EXPECT_EQ(bones.GetTableCount(), 5) << "body, head, two wings, tail";
+    for (int i = 1; i <= bones.GetTableCount(); ++i) {
+      EXPECT_TRUE(Exists(script::GetString(bones[i], "DefaultImg", ""))) << file << " bone " << i;
+      EXPECT_GT(script::GetField(bones[i], "Frames").GetTableCount(), 1) << file << " bone " << i;
+    }
+    LuaState::Destroy(state);
+  }
 
   state = RunInFreshState("sounds/soundbank.lua");
   ASSERT_NE(state, nullptr);

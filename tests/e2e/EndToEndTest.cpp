@@ -206,6 +206,10 @@ void PrepareRun(const std::string& consoleLines, TestRun& run) {
       kArcTool + " pack '" + data + "' '" + kGenerated + "' '" + run.work + "/kx.arc' > /dev/null";
   ASSERT_EQ(std::system(pack.c_str()), 0) << pack;
   fs::copy_file(kBin + "/config.ini", run.work + "/config.ini");
+  // The biped animations are read from the disk beside the program.
+  for (const char* folder : {"anim", "bganim"}) {
+    fs::copy(kBin + "/" + folder, run.work + "/" + folder, fs::copy_options::recursive);
+  }
 }
 
 TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProfileAgain) {
@@ -254,6 +258,9 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
   });
   EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
   EXPECT_EQ(FindFrom(log, "Message box"), std::string::npos);
+  // The menu's background scene and its birds' animation load.
+  EXPECT_EQ(FindFrom(log, "Unable to load Background ui/menu.lua!"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "Unable to load biped data"), std::string::npos);
   // The settings are saved last, while the log is still open.
   EXPECT_EQ(log.empty() ? std::string() : log.back(), "Config file saved  [MSG_INIT]");
 
@@ -278,9 +285,15 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
     run = (i > 0 && sorted[i] == sorted[i - 1]) ? run + 1 : 1;
     longestRun = std::max(longestRun, run);
   }
-  // The menu's card, title and button cover about a fifth of the play area; the rest is
-  // the clear colour.
   EXPECT_GT(shot.pixels.size() - longestRun, shot.pixels.size() / 10) << "the screenshot is nearly one colour";
+  // Below the card, clear of the scene's decals, the scene's picture shows its
+  // plum-to-orchid gradient: red and blue well above green.
+  const uint32_t corner = shot.At(450, 470);
+  const int red = int(corner >> 16 & 0xFF);
+  const int green = int(corner >> 8 & 0xFF);
+  const int blue = int(corner & 0xFF);
+  EXPECT_GT(red, green + 30) << std::hex << corner;
+  EXPECT_GT(blue, green + 30) << std::hex << corner;
 
   // The second run finds the profile the first one wrote, and keeps its language.
   const RunResult second = RunProgram(work, dataHome);

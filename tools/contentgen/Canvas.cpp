@@ -294,4 +294,18 @@ bool Canvas::SaveJpeg(const std::string& path, int quality) const {
   return std::fflush(file.get()) == 0;
 }
 
+Color WithAlpha(Color color, float alpha) {
+  color.a = alpha;
+  return color;
+}
+
+void Glow(Canvas& canvas, float cx, float cy, float radius, const Color& color, float alpha) {
+  canvas.FillRect(int(cx - radius), int(cy - radius), int(cx + radius) + 1, int(cy + radius) + 1,
+                  [=](float x, float y) {
+                    const float d = std::hypot(x - cx, y - cy) / radius;
+                    const float falloff = d >= 1.0f ? 0.0f : (1.0f - d) * (1.0f - d);
+                    return WithAlpha(color, alpha * falloff);
+                  });
+}
+
 }  // namespace contentgen

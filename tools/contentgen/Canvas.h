@@ -85,6 +85,11 @@ class Canvas {
   std::vector<Color> pixels_;
 };
 
+// The colour with another alpha.
+Color WithAlpha(Color color, float alpha);
+// A soft round glow whose alpha falls from `alpha` at the centre to 0 at the radius.
+void Glow(Canvas& canvas, float cx, float cy, float radius, const Color& color, float alpha);
+
 // Coverage of a polygon (even-odd rule) in a mask of the given size, 4 x 4 samples a pixel.
 Mask PolygonMask(int width, int height, const std::vector<std::pair<float, float>>& points);
 

@@ -32,11 +32,6 @@ const Color kLeaf = Rgb(0x7CC46A);
 const Color kWhite = Rgb(0xFFFFFF);
 const Color kBlack = Rgb(0x000000);
 
-Color WithAlpha(Color color, float alpha) {
-  color.a = alpha;
-  return color;
-}
-
 // Plain-weave linen: horizontal and vertical threads crossing over and under each other,
 // laid over the picture as light and shade of the given strength.
 void Weave(Canvas& canvas, int spacing, float strength) {
@@ -53,16 +48,6 @@ void Weave(Canvas& canvas, int spacing, float strength) {
       canvas.Blend(x, y, kBlack, strength * shade);
     }
   }
-}
-
-// A soft round glow whose alpha falls from `alpha` at the centre to 0 at the radius.
-void Glow(Canvas& canvas, float cx, float cy, float radius, const Color& color, float alpha) {
-  canvas.FillRect(int(cx - radius), int(cy - radius), int(cx + radius) + 1, int(cy + radius) + 1,
-                  [=](float x, float y) {
-                    const float d = std::hypot(x - cx, y - cy) / radius;
-                    const float falloff = d >= 1.0f ? 0.0f : (1.0f - d) * (1.0f - d);
-                    return WithAlpha(color, alpha * falloff);
-                  });
 }
 
 // A thread drawn as a wave across the picture.

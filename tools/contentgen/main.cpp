@@ -15,6 +15,7 @@
 #include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
+#include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
 
 namespace {
@@ -107,7 +108,9 @@ int main(int argc, char** argv) {
   }
   const std::string outDir = argv[1];
   const contentgen::FontFiles fonts{argv[2], argv[3]};
-  const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) && MakeFonts(fonts, outDir) &&
-                  MakeSounds(outDir) && MakeMusic(outDir) && WriteBytes(outDir + "/.generated", "");
+  const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
+                  (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
+                  MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
+                  WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The menu scene's art, drawn by program: the decal pictures (a cloud, a paper lantern, a
+// strip of light), the five parts of a small bird, and the bird's idle animation
+// "bganim/bird_idle.sbp" computed from key frames.
+namespace contentgen {
+
+// Writes every picture and animation under the output folder; false when one cannot be
+// written.
+bool MakeSceneArt(const std::string& outDir);
+
+// The text of the bird's idle animation: two seconds at 30 frames a second that loop
+// (breathing, a head turn and one wing flap).
+std::string BirdIdleAnimation();
+
+}  // namespace contentgen
