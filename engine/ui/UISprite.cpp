@@ -18,6 +18,8 @@ constexpr float kPixelWidth = 0.00125f;          // one pixel of the 800-pixel p
 constexpr float kPixelHeight = 0.0016666667f;    // one pixel of the 600-pixel play area
 constexpr const char* kLanguageMark = "###";
 
+// The UI manager's language name while a manager lives; before that, its starting name.
+constexpr const char* kDefaultImageLanguage = "English";
 const std::string* g_imageLanguage = nullptr;
 
 }  // namespace
@@ -74,7 +76,7 @@ void UISprite::LoadImage(const std::string& requested) {
   std::string name = imageName;
   const size_t mark = name.find(kLanguageMark);
   const bool hasMark = mark != std::string::npos;
-  if (hasMark) name.replace(mark, 3, g_imageLanguage ? *g_imageLanguage : std::string());
+  if (hasMark) name.replace(mark, 3, g_imageLanguage ? *g_imageLanguage : std::string(kDefaultImageLanguage));
   if (Sprite* found = GetSpriteSet().Find(name)) {
     found->EnsureImage();
     strip = found;
