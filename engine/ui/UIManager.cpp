@@ -20,6 +20,7 @@
 #include "engine/ui/UIGraph.h"
 #include "engine/ui/UIMovieWidget.h"
 #include "engine/ui/UIMultiLine.h"
+#include "engine/ui/UIPart2DWidget.h"
 #include "engine/ui/UIPolyLine.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
@@ -84,6 +85,7 @@ UIManager::UIManager() {
   RegisterWidgetType("dropdown", &Make<UIDropDown>);
   RegisterWidgetType("checkbox", &Make<UICheckBox>);
   RegisterWidgetType("flash", &Make<UIFlashWidget>);
+  RegisterWidgetType("part2d", &Make<UIPart2DWidget>);
   RegisterWidgetType("multiline", &Make<UIMultiLine>);
   RegisterWidgetType("graph", &Make<UIGraph>);
   RegisterWidgetType("polyline", &Make<UIPolyLine>);

@@ -46,8 +46,7 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
 
   // Registers with the input devices (when they exist) and knows every kind of the
   // library: "widget", "slider", "verslider", "progress", "dropdown", "checkbox", "flash",
-  // "multiline", "graph", "polyline", "movie" and "calendar" (the particle widget joins
-  // from its own library, RegisterWidgetType).
+  // "part2d", "multiline", "graph", "polyline", "movie" and "calendar".
   UIManager();
   // Shutdown: every panel and widget is deleted.
   ~UIManager() override;
@@ -223,8 +222,8 @@ class UIManager : public input::KeyboardListener, public input::MouseListener {
 UIManager& GetUIMan();
 
 // Registers the Lua classes of the user interface in a state: "Widget", "ProgressWidget",
-// "SliderWidget", "MultiLineWidget", "GraphWidget", the mover functions, "UIManager" and
-// the global "GetUIMan" (the particle widget's "Part2DWidget" joins from its own library). False (and a log line) when luabind
+// "SliderWidget", "MultiLineWidget", the particle classes with "Part2DWidget",
+// "GraphWidget", the mover functions, "UIManager" and the global "GetUIMan". False (and a log line) when luabind
 // refuses. Scripts pass and get positions and sizes as "Vec2", which the engine's script
 // functions register.
 bool RegisterUIClasses(LuaState* state);

@@ -1,6 +1,6 @@
 // Lua binding of the user interface: the widget classes ("Widget", "ProgressWidget",
-// "SliderWidget", "MultiLineWidget", "GraphWidget"), the mover functions, the class
-// "UIManager" and the global "GetUIMan".
+// "SliderWidget", "MultiLineWidget", "Part2DWidget", "GraphWidget"), the mover functions,
+// the class "UIManager" and the global "GetUIMan".
 //
 // luabind files a class under its C++ type; the global name only reaches the class table.
 // Several widget kinds share the script name "SliderWidget": each registers its own C++
@@ -12,6 +12,7 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "engine/part2d/Part2D.h"
 #include "engine/ui/UICheckBox.h"
 #include "engine/ui/UIDropDown.h"
 #include "engine/ui/UIFlashWidget.h"
@@ -20,6 +21,7 @@
 #include "engine/ui/UIMovieWidget.h"
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIMultiLine.h"
+#include "engine/ui/UIPart2DWidget.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
 #include "engine/ui/UIWidget.h"
@@ -209,6 +211,20 @@ void RegisterMovie(lua_State* L) {
   ];
 }
 
+// The particle widget hands out its system as the particle library's "Part2D".
+void RegisterPart2DWidget(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<UIPart2DWidget, UIWidget>("Part2DWidget")
+      .def("SetPartFile", &UIPart2DWidget::SetPartFile)
+      .def("SavePartFile", &UIPart2DWidget::SavePartFile)
+      .def("IsPaused", &UIPart2DWidget::IsPaused)
+      .def("SetPaused", &UIPart2DWidget::SetPaused)
+      .def("GetPartsys", &UIPart2DWidget::GetPartsys)
+      .def("TriggerParticles", &UIPart2DWidget::TriggerParticles)
+      .def("ClearParticles", &UIPart2DWidget::ClearParticles)
+  ];
+}
+
 void RegisterGraph(lua_State* L) {
   luabind::module(L)[
     luabind::class_<UIGraph, UIWidget>("GraphWidget")
@@ -284,8 +300,7 @@ bool RegisterUIClasses(LuaState* state) {
   lua_State* L = state->GetCState();
   try {
     // The library's classes first, "Widget" before the kinds that derive from it, then
-    // the mover functions. The particle widget's class comes from its own library
-    // (RegisterPart2DWidget), with the particle classes it hands out.
+    // the mover functions.
     RegisterWidget(L);
     RegisterProgress(L);
     RegisterSlider(L);
@@ -294,6 +309,8 @@ bool RegisterUIClasses(LuaState* state) {
     RegisterMultiLine(L);
     RegisterFlash(L);
     RegisterMovie(L);
+    if (!part2d::RegisterPart2DClasses(state)) return false;
+    RegisterPart2DWidget(L);
     RegisterGraph(L);
     RegisterMovers(L);
     RegisterManager(L);

@@ -1,7 +1,8 @@
 // Panels drawn by the real renderer (OpenGL, headless), read back through a screenshot:
 // an image button, a text, a progress bar, a slider and the cursor; and a panel of the
 // other kinds (check box, open drop-down, multi-line text, risen graph, poly-line,
-// calendar on a fixed day and a movie widget on a tiny AVI made with FFmpeg).
+// calendar on a fixed day, a movie widget on a tiny AVI made with FFmpeg and a particle
+// widget).
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "engine/ui/UIGraph.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIMovieWidget.h"
+#include "engine/ui/UIPart2DWidget.h"
 #include "engine/ui/UIWidget.h"
 #include "tests/graphics/FontFixtures.h"
 #include "tests/graphics/GraphicsTestSupport.h"
@@ -119,6 +121,12 @@ TEST_F(UIRenderTest, APanelOfEveryOtherKindAppearsWhereItsPartsSay) {
   Solid("img/even.png", 16, 16, kEven);
   Solid("img/head.png", 16, 16, kHead);
   Solid("img/today.png", 16, 16, kToday);
+  Solid("img/spark.png", 8, 8, kWhite);
+  WriteFixture("effects/shot.p2d", R"(
+Part2D = { { Image = "img/spark.png", MaxC = 20, GenRate = 0, Lifespan = { 10, 10 },
+  SizeFromMin = { 0.05, 0.05 }, SizeFromMax = { 0.05, 0.05 }, LockSize = 1,
+  MinSpeed = { 0, 0.001 }, MaxSpeed = { 0, 0.001 }, Color = { { 1, 1, 1, 1 }, { 1, 1, 1, 1 } } } }
+)");
   InstallShotFont();
   AviSpec spec;
   spec.codec = "rawvideo";
@@ -141,6 +149,8 @@ Panel = { Name = "kinds", Size = { 1, 1 }, Children = {
   { Type = "calendar", Name = "month", Pos = { 0.05, 0.55 }, Size = { 0.42, 0.35 },
     OddMonthCellImage = "img/odd.png", EvenMonthCellImage = "img/even.png",
     WeekDayCellImage = "img/head.png", CurDayHightlightImage = "img/today.png" },
+  { Type = "part2d", Name = "sparks", Pos = { 0.85, 0.1 }, Size = { 0.005, 0.005 },
+    Partsys = "effects/shot.p2d" },
   { Type = "movie", Name = "film", Pos = { 0.55, 0.55 }, Size = { 0.4, 0.35 },
     Clip = ")") + folder_ + R"(/tiny.avi" },
 } }
@@ -157,6 +167,8 @@ Panel = { Name = "kinds", Size = { 1, 1 }, Children = {
   AviImage* movie = static_cast<ui::UIMovieWidget*>(panel->FindChild("film"))->movie;
   ASSERT_NE(movie, nullptr);
   movie->Advance(0.15f);  // the first frame decoded
+  static_cast<ui::UIPart2DWidget*>(panel->FindChild("sparks"))->TriggerParticles(5);
+  manager.particlesShown = true;
 
   ASSERT_TRUE(graphics_->BeginFrame());
   graphics_->Clear(kBlack, 0, 0, true, false, false);
@@ -164,6 +176,7 @@ Panel = { Name = "kinds", Size = { 1, 1 }, Children = {
   manager.Render();
   const Bitmap shot = EndFrameWithScreenshot();
   SetTodayForTests(-1);
+  manager.particlesShown = false;
   ASSERT_EQ(shot.width, 800);
 
   EXPECT_TRUE(ColorNear(shot.At(60, 45), kRed));      // the ticked box, 40..80 x 30..60
@@ -185,6 +198,8 @@ Panel = { Name = "kinds", Size = { 1, 1 }, Children = {
   EXPECT_TRUE(ColorNear(shot.At(50, 503), kEven));    // Monday 2 March
   EXPECT_TRUE(ColorNear(shot.At(160, 512), kToday));  // Wednesday of the last row
   EXPECT_TRUE(ColorNear(shot.At(600, 435), kMovie, 2));
+  EXPECT_TRUE(ColorNear(shot.At(682, 62), kWhite, 8));  // the sparks, 40 x 30 about (682, 62)
+  EXPECT_TRUE(ColorNear(shot.At(640, 62), kBlack));
 }
 
 }  // namespace

@@ -134,7 +134,9 @@ TEST_F(UIScriptTest, EachKindOffersItsMethodsThroughItsClass) {
         "  { Type = 'graph', Name = 'chart', Pos = { 0.5, 0.1 }, Size = { 0.3, 0.2 } },\n"
         "  { Type = 'movie', Name = 'film' },\n"
         "  { Type = 'flash', Name = 'help', FlashMovie = 'swf/help.swf' },\n"
+        "  { Type = 'part2d', Name = 'fx', Partsys = 'effects/dots.p2d' },\n"
         "} }\n");
+  Write("effects/dots.p2d", "Part2D = { { Image = 'img/dot.png', MaxC = 8 }, { Image = 'img/dot.png' } }\n");
   Run("local panel = GetUIMan():AddPanel('ui/kinds.ui')\n"
       "local size = panel:GetWidgetByName('size')\n"  // handed out as a Widget
       "size:AddOption('SMALL')\n"
@@ -160,7 +162,17 @@ TEST_F(UIScriptTest, EachKindOffersItsMethodsThroughItsClass) {
       "local help = panel:GetFlashWidgetByName('help')\n"
       "help:PauseClip(true)\n"
       "help_paused = help:IsPaused()\n"
-      "help_has_slider = pcall(function() return help:GetSlider() end)\n");
+      "help_has_slider = pcall(function() return help:GetSlider() end)\n"
+      "local fx = panel:GetPartWidgetByName('fx')\n"
+      "local system = fx:GetPartsys()\n"
+      "fx_groups = system:GroupC()\n"
+      "fx:TriggerParticles(3)\n"
+      "fx:SetPaused(true)\n"
+      "fx_paused = fx:IsPaused()\n"
+      "fx_max = system:GetGroup(0):GetMaxC()\n"
+      "fx:ClearParticles()\n"
+      "fx:SetPartFile('')\n"
+      "fx_none = fx:GetPartsys() == nil\n");
   EXPECT_EQ(Global("size_selected"), "1");
   EXPECT_EQ(Global("size_text"), "LARGE");
   EXPECT_EQ(Global("size_open"), "true");
@@ -170,6 +182,10 @@ TEST_F(UIScriptTest, EachKindOffersItsMethodsThroughItsClass) {
   EXPECT_EQ(Global("film_looping"), "false");  // no movie to loop
   EXPECT_EQ(Global("help_paused"), "true");  // the recording movie loads any name
   EXPECT_EQ(Global("help_has_slider"), "false");
+  EXPECT_EQ(Global("fx_groups"), "2");
+  EXPECT_EQ(Global("fx_paused"), "true");
+  EXPECT_EQ(Global("fx_max"), "8");
+  EXPECT_EQ(Global("fx_none"), "true");
   auto* chart = dynamic_cast<ui::UIGraph*>(ui_.GetWidget("chart"));
   ASSERT_NE(chart, nullptr);
   EXPECT_EQ(chart->state, ui::UIGraph::GS_Rising);
