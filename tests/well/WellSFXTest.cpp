@@ -8,8 +8,11 @@
 
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UIWidget.h"
+#include "engine/part2d/Part2D.h"
+#include "engine/well/Part2DSFXSet.h"
 #include "engine/well/WellEffect.h"
 #include "engine/well/WellSFX.h"
+#include "tests/support/TestEnv.h"
 #include "tests/well/WellTestSupport.h"
 
 namespace welltest {
@@ -232,6 +235,44 @@ TEST_F(WellTest, CountUpsShowTheirTargetsThreeSecondsAfterTheirDelays) {
   for (int i = 0; i < 152; ++i) effect.Tick(0.01f);
   EXPECT_EQ(score.GetText(), "1,234");
   EXPECT_NE(clock.GetText().find("1:15"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace welltest
+
+namespace welltest {
+namespace {
+
+// A particle set fires its system at board points, spread or not, and draws it less the
+// manager's view offset; a set whose file does not load stays empty and quiet.
+TEST_F(WellTest, AParticleSetFiresItsSystemAtPointsAndTicksIt) {
+  const std::string dir = testenv::MakeTempDir("wellp2d");
+  ASSERT_TRUE(testenv::WriteFile(dir + "/dots.p2d",
+      "Part2D = { { Image = \"spark\", MaxC = 10, Lifespan = { 1.0, 1.0 }, GenRate = 0,"
+      "             SizeFromMin = { 0.01, 0.01 }, SizeFromMax = { 0.01, 0.01 } } }"));
+  MakeBoard();
+  auto* sfx = new WellSFX(nullptr, board_.get());
+  board_->SetSFX(sfx);
+  auto* set = static_cast<well::Part2DSFXSet*>(sfx->AddSet(new well::Part2DSFXSet(nullptr, sfx)));
+
+  set->Emit(3, math::Vec2(0.5f, 0.5f));  // nothing loaded: nothing happens
+  EXPECT_EQ(set->GetSystem(), nullptr);
+  ASSERT_TRUE(set->Load(dir + "/dots.p2d"));
+  part2d::PartGroup* group = set->GetSystem()->GetGroup(0);
+  ASSERT_NE(group, nullptr);
+
+  set->Emit(0, math::Vec2(0.5f, 0.5f));
+  EXPECT_EQ(group->GetLiveCount(), 0);
+  set->Emit(3, math::Vec2(0.5f, 0.5f));
+  set->EmitSpread(4, math::Vec2(0.2f, 0.2f), math::Vec2(0.1f, 0.1f));
+  EXPECT_EQ(group->GetLiveCount(), 7);
+  for (int frame = 0; frame < 25; ++frame) sfx->Tick(0.02f);
+  EXPECT_EQ(group->GetLiveCount(), 7);
+  for (int frame = 0; frame < 35; ++frame) sfx->Tick(0.02f);  // each particle lives 1 s
+  EXPECT_EQ(group->GetLiveCount(), 0);
+
+  EXPECT_FALSE(set->Load(dir + "/missing.p2d"));
+  EXPECT_EQ(set->GetSystem()->GroupC(), 0);
 }
 
 }  // namespace
