@@ -1,6 +1,7 @@
 -- The main menu's background scene, all of it behind the panel: the menu picture, two
 -- clouds drifting across the top, a paper lantern bobbing on its string, a strip of light
--- scrolling under the card, two flowers turning slowly and two birds at rest.
+-- scrolling under the card, two flowers turning slowly, petals falling from above the
+-- screen and two birds at rest.
 BGScene =
 {
    Info =
@@ -78,6 +79,15 @@ BGScene =
          SpriteImg = "ui_img/flower.png",
          Additive = 0,
          Alpha = 0.45,
+      },
+      {
+         Type = "partsys",
+         Pos = { 0, -0.04 },
+         Size = { 1, 0.02 },
+         Sort = -1,
+         Rotation = 0,
+         Paralax = 1,
+         PartSys = "effects/petals.p2d",
       },
       {
          Type = "biped",

@@ -279,7 +279,7 @@ PartBrush::PartBrush(BGEditor* owner, const std::string& file) : ElementBrush(ow
   SetElement(file);
 }
 
-BGElement* PartBrush::MakeElement() { return BGElement::Create(editor->scene, "partsys"); }
+BGElement* PartBrush::MakeElement() { return new BGPartSys(editor->scene); }
 
 void PartBrush::SetElement(const std::string& source) {
   ElementBrush::SetElement(source);

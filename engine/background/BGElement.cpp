@@ -11,6 +11,7 @@
 #include "engine/core/StringUtil.h"
 #include "engine/core/WriteLua.h"
 #include "engine/graphics/DrawQueue.h"
+#include "engine/part2d/Part2D.h"
 #include "platform/luaplus/LuaObject.h"
 
 namespace background {
@@ -64,6 +65,7 @@ void BGElement::RecalcBounds() {
 
 BGElement* BGElement::Create(BGScene* scene, const std::string& type) {
   const std::string kind = ToLowerCase(type);
+  if (kind == "partsys") return new BGPartSys(scene);
   if (kind == "decal") return new BGDecal(scene);
   if (kind == "uvdecal") return new BGUVDecal(scene);
   if (kind == "bobdecal") return new BGBobDecal(scene);
@@ -187,6 +189,40 @@ void BGUVDecal::Render(const math::Vec2& view) {
   DrawSprite(view);
   sprite.uv1 = uv1;
   sprite.uv2 = uv2;
+}
+
+// --- Particle systems ---
+
+BGPartSys::BGPartSys(BGScene* owner) : BGElement(owner) { Size = math::Vec2(0.1f, 0.1f); }
+
+BGPartSys::~BGPartSys() = default;
+
+void BGPartSys::Load(const LuaObject& table) {
+  BGElement::Load(table);
+  SetSource(script::GetString(table, "PartSys", ""));
+}
+
+void BGPartSys::Save(WriteLua& out) const {
+  BGElement::Save(out);
+  out.WriteString("PartSys", PartSys);
+}
+
+void BGPartSys::SetPartSys(const std::string& name) {
+  PartSys = name;
+  system = std::make_unique<part2d::Part2D>();
+  system->Load(name);
+}
+
+void BGPartSys::Render(const math::Vec2& view) {
+  if (system) system->Render(view * Paralax, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+}
+
+void BGPartSys::Update(float dt) {
+  if (!system) return;
+  system->Tick(dt);
+  system->origin = Pos;
+  system->EmitInRect(dt, Pos, Size);
+  halfExtent = Size;
 }
 
 // --- Bipeds ---

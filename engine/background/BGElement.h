@@ -13,6 +13,9 @@ class WriteLua;
 namespace bones {
 class Biped;
 }
+namespace part2d {
+class Part2D;
+}
 
 namespace background {
 
@@ -128,6 +131,26 @@ class BGUVDecal : public BGDecal {
   void Render(const math::Vec2& view) override;
   void Update(float dt) override;
   std::string GetTypeName() const override { return "uvdecal"; }
+};
+
+// A particle system emitting over the element's rectangle; its forces act from Pos.
+class BGPartSys : public BGElement {
+ public:
+  explicit BGPartSys(BGScene* owner);
+  ~BGPartSys() override;
+  void Render(const math::Vec2& view) override;
+  // Ticks the system, moves its force origin to Pos and emits over the rectangle; the
+  // half-extent becomes Size.
+  void Update(float dt) override;
+  void Load(const LuaObject& table) override;
+  void Save(WriteLua& out) const override;
+  std::string GetTypeName() const override { return "partsys"; }
+  void SetSource(const std::string& name) override { SetPartSys(name); }
+  // A new system loaded from the particle file (empty when it cannot be read).
+  void SetPartSys(const std::string& name);
+
+  std::unique_ptr<part2d::Part2D> system;
+  std::string PartSys;
 };
 
 // An animated biped standing on the middle of the element's bottom edge.

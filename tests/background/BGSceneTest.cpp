@@ -8,6 +8,7 @@
 #include "engine/background/BGScene.h"
 #include "engine/background/BipedAnim.h"
 #include "engine/core/Console.h"
+#include "engine/part2d/Part2D.h"
 #include "engine/ui/UIWidget.h"
 #include "tests/background/BGTestSupport.h"
 #include "tests/core/LogCapture.h"
@@ -34,6 +35,7 @@ TEST_F(BGSceneTest, SaveAndLoadKeepEveryKindOfContent) {
         "  Frames = { { Pos = { -40, -60 } }, { Pos = { 40, 0 } } } } }\n");
   bones::BipedAnimationSet::Instance().AddAnimation("bganim/hopper.sbp");
 
+  Write("effects/t.p2d", "Part2D = { { Image = 'effects/dot.png', MaxC = 20, GenRate = 0.1 } }");
   BGScene scene;
   LoadScene(scene,
             "{ Info = { BackgroundImg = 'art/big/sky.png', Width = 2, Height = 1, TileSize = { 0.5, 0.5 } },\n"
@@ -45,12 +47,13 @@ TEST_F(BGSceneTest, SaveAndLoadKeepEveryKindOfContent) {
             "    { Type = 'bobdecal', Pos = { 0.4, 0.2 }, Dir = { 0, 1 }, Sort = -0.5, SpriteImg = 'ui_img/d.png' },\n"
             "    { Type = 'uvdecal', Pos = { 0.5, 0.2 }, Dir = { 0.5, 0 }, Sort = 3, SpriteImg = 'ui_img/e.png' },\n"
             "    { Type = 'biped', Pos = { 0.6, 0.6 }, Sort = 1, Biped = 'hopper' },\n"
+            "    { Type = 'partsys', Pos = { 0.1, 0.9 }, Size = { 0.5, 0.02 }, Sort = -1, PartSys = 'effects/t.p2d' },\n"
             "  },\n"
             "  Paths = { { ID = 4, Nodes = { { 0.1, 0.1 }, { 0.5, 0.5 }, { 0.9, 0.1 } } } },\n"
             "  BackgroundTiles = { { Img = 'tiles/grass.png', x = 1, y = 0, Rot = 2 } },\n"
             "  Waypoints = { { Pos = { 0.25, 0.75 }, ID = 9 } },\n"
             "}");
-  ASSERT_EQ(scene.front.size() + scene.back.size(), 6u);
+  ASSERT_EQ(scene.front.size() + scene.back.size(), 7u);
   ASSERT_TRUE(scene.Save("scenes/saved.lua"));
   EXPECT_FALSE(testenv::FileExists("scenes/saved.lua.tmp"));
 
@@ -62,7 +65,7 @@ TEST_F(BGSceneTest, SaveAndLoadKeepEveryKindOfContent) {
   EXPECT_EQ(copy.Max, math::Vec2(1.0f, 0.5f)) << "recomputed from the grid";
   ASSERT_EQ(copy.front.size(), scene.front.size());
   ASSERT_EQ(copy.back.size(), scene.back.size());
-  for (size_t i = 0; i < 6; ++i) {
+  for (size_t i = 0; i < 7; ++i) {
     const BGElement* a = Element(scene, i);
     const BGElement* b = Element(copy, i);
     ASSERT_NE(b, nullptr);
@@ -73,6 +76,14 @@ TEST_F(BGSceneTest, SaveAndLoadKeepEveryKindOfContent) {
     EXPECT_FLOAT_EQ(b->Sort, a->Sort) << i;
     EXPECT_FLOAT_EQ(b->Rotation, a->Rotation) << i;
     EXPECT_FLOAT_EQ(b->Paralax, a->Paralax) << i;
+    if (const auto* particles = dynamic_cast<const background::BGPartSys*>(a)) {
+      const auto* loaded = dynamic_cast<const background::BGPartSys*>(b);
+      ASSERT_NE(loaded, nullptr);
+      EXPECT_EQ(loaded->PartSys, "effects/t.p2d");
+      ASSERT_NE(loaded->system, nullptr);
+      EXPECT_EQ(loaded->system->GroupC(), 1);
+      EXPECT_NEAR(loaded->Size.x, particles->Size.x, 1e-5f) << "the emission rectangle";
+    }
     if (const auto* decal = dynamic_cast<const background::BGDecal*>(a)) {
       const auto* loaded = dynamic_cast<const background::BGDecal*>(b);
       ASSERT_NE(loaded, nullptr);
@@ -201,6 +212,24 @@ TEST_F(BGSceneTest, DecalKindsMoveTheirPictureAsTheyShould) {
   for (const auto& v : renderer_.draws[2].vertices) minU = std::min(minU, v.u);
   EXPECT_NEAR(minU, 0.25f, 1e-5f);
   EXPECT_FLOAT_EQ(uv.sprite.uv1.x, 0.0f);
+}
+
+TEST_F(BGSceneTest, AParticleElementEmitsOverItsRectangleAndDrawsItsParticles) {
+  Write("effects/rain.p2d",
+        "Part2D = { { Image = 'effects/drop.png', MaxC = 50, GenRate = 0.1, Lifespan = { 10, 10 } } }");
+  BGScene scene;
+  LoadScene(scene, "{ Background = { { Type = 'partsys', Pos = { 0.2, 0.3 }, Size = { 0.4, 0.01 },"
+                   " PartSys = 'effects/rain.p2d' } } }");
+  auto& element = dynamic_cast<background::BGPartSys&>(*scene.front[0]);
+  for (int i = 0; i < 5; ++i) scene.Update(0.1f);
+  EXPECT_FLOAT_EQ(element.system->origin.x, 0.2f) << "forces act from Pos";
+  EXPECT_EQ(element.halfExtent, math::Vec2(0.4f, 0.01f)) << "the half-extent is the size";
+  ClearDraws();
+  scene.RenderForeground();
+  ASSERT_EQ(DrawCount(), 1u);
+  const auto& vertices = renderer_.draws[0].vertices;
+  EXPECT_EQ(vertices.size() % 12, 0u);
+  EXPECT_GE(vertices.size(), 4u * 12u) << "a particle each 0.1 s";
 }
 
 TEST_F(BGSceneTest, ElementsOutsideTheViewAndItsMarginAreNeitherUpdatedNorDrawn) {

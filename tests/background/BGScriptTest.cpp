@@ -39,7 +39,9 @@ TEST_F(BGScriptTest, ScriptsDriveTheSceneAndItsEditor) {
   EXPECT_EQ(scene.editor->brush, nullptr);
   EXPECT_EQ(scene.BackgroundImg, "art/night.png");
   Run("TestEditor:AddPartSys('effects/petals.p2d')");
-  EXPECT_NE(dynamic_cast<background::PartBrush*>(scene.editor->brush.get()), nullptr);
+  auto* particles = dynamic_cast<background::PartBrush*>(scene.editor->brush.get());
+  ASSERT_NE(particles, nullptr);
+  EXPECT_NE(particles->element, nullptr);
 
   Run("Saved = TestScene:Save('scenes/script_out.lua')");
   EXPECT_EQ(Global("Saved"), "true");

@@ -244,6 +244,8 @@ TEST_F(ContentTest, PanelsScenesAndSoundBanksNameOnlyFilesAndFontsThatExist) {
     const std::string type = script::GetString(elements[i], "Type", "");
     if (type == "biped") {
       animations.insert(script::GetString(elements[i], "Biped", ""));
+    } else if (type == "partsys") {
+      EXPECT_TRUE(Exists(script::GetString(elements[i], "PartSys", ""))) << "scene element " << i;
     } else {
       EXPECT_TRUE(Exists(script::GetString(elements[i], "SpriteImg", ""))) << "scene element " << i;
     }

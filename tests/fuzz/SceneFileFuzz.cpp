@@ -39,6 +39,9 @@ void Edit(background::BGScene& scene) {
   scene.MouseButtonPressed(1, a);
   scene.MouseWheel(240);
   Frame(scene, 0.02f);
+  editor.AddPartSys("effects/petals.p2d");
+  scene.MouseMoved(b, a);
+  scene.MouseButtonPressed(0, b);
   editor.AddBiped("bird_idle");
   scene.MouseButtonPressed(0, a);
   editor.SetBackgroundTile("art/tile.png");
