@@ -9,9 +9,6 @@
 
 #include <string>
 
-#include <benchmark/benchmark.h>
-#include <stdlib.h>
-
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
