@@ -20,48 +20,10 @@ namespace {
 // .sbp positions are pixels of the 800 x 600 reference screen, measured on its height.
 constexpr float kReferenceHeight = 600.0f;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
-constexpr uint32_t kBandVertices = 12;
 
 math::Vec2 FrameDirection(const BipedFrame& frame) {
   const float radians = frame.rot * 3.14159265f / 180.0f;
   return math::Vec2(-std::sin(radians) * screen::g_heightOverWidth, -std::cos(radians));
-}
-
-// A band of the half-width `halfWidth` (a fraction of the play area's width) along the
-// segment from -> to, split along its centre line into four triangles; the texture
-// rectangle uv1..uv2 runs across the band in u and along it in v. Widths are measured in
-// pixels, so a band looks as wide whichever way it points.
-uint32_t BuildBoneBand(const math::Vec2& from, const math::Vec2& to, float halfWidth,
-                       const math::Vec2& uv1, const math::Vec2& uv2, ScreenVertex* out) {
-  float width = 0.0f;
-  float height = 0.0f;
-  PlayAreaSize(width, height);
-  const math::Vec2 start(from.x * width + static_cast<float>(screen::g_offsetX),
-                         from.y * height + static_cast<float>(screen::g_offsetY));
-  const math::Vec2 end(to.x * width + static_cast<float>(screen::g_offsetX),
-                       to.y * height + static_cast<float>(screen::g_offsetY));
-  math::Vec2 along = end - start;
-  float length = along.Magnitude();
-  if (length == 0.0f) length = 1.0f;
-  const math::Vec2 side = math::Vec2(-along.y, along.x) * (halfWidth * width / length);
-
-  const float uMid = (uv1.x + uv2.x) * 0.5f;
-  const ScreenVertex corners[6] = {
-      {start.x - side.x, start.y - side.y, 0.0f, 1.0f, kWhite, uv1.x, uv1.y},
-      {start.x, start.y, 0.0f, 1.0f, kWhite, uMid, uv1.y},
-      {start.x + side.x, start.y + side.y, 0.0f, 1.0f, kWhite, uv2.x, uv1.y},
-      {end.x - side.x, end.y - side.y, 0.0f, 1.0f, kWhite, uv1.x, uv2.y},
-      {end.x, end.y, 0.0f, 1.0f, kWhite, uMid, uv2.y},
-      {end.x + side.x, end.y + side.y, 0.0f, 1.0f, kWhite, uv2.x, uv2.y},
-  };
-  static constexpr int kOrder[kBandVertices] = {0, 3, 1, 1, 3, 4, 1, 4, 2, 2, 4, 5};
-  for (uint32_t i = 0; i < kBandVertices; ++i) out[i] = corners[kOrder[i]];
-  return kBandVertices;
-}
-
-void BindSpriteTexture(const ui::UISprite& sprite) {
-  Graphics* graphics = GetGraphics();
-  if (graphics) graphics->SetTexture(0, sprite.image);
 }
 
 }  // namespace
@@ -247,13 +209,17 @@ void Biped::RenderAtDepth(const math::Vec2& offset, int depth) {
 
     const math::Vec2 start = position - offset + p0;
     const math::Vec2 end = start + d * (part->sprite.size.y * scale);
+    // The line builder gives u's first value to the right-hand side of the segment as it
+    // runs (the screen's right for a bone standing up): the u range is handed over
+    // reversed so that a part shows its picture as drawn, and straight when mirrored.
     math::Vec2 uv1 = part->sprite.uv1;
     math::Vec2 uv2 = part->sprite.uv2;
-    if (facing) std::swap(uv1.x, uv2.x);
-    static ScreenVertex vertices[kBandVertices];
-    BuildBoneBand(start, end, part->sprite.size.x * scale * 0.5f, uv1, uv2, vertices);
-    BindSpriteTexture(part->sprite);
-    graphics->DrawArray(vertices, kBandVertices, PT_Triangles);
+    if (!facing) std::swap(uv1.x, uv2.x);
+    ScreenVertex vertices[12];
+    const uint32_t count = BuildLineQuad(start, end, part->sprite.size.x * scale * 0.5f, kWhite,
+                                         kWhite, uv1, uv2, vertices);
+    part->sprite.BindTexture();
+    graphics->DrawArray(vertices, count, PT_Triangles);
   }
 }
 
