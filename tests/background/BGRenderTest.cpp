@@ -1,6 +1,6 @@
 // A scene drawn by the real renderer (OpenGL, headless) around a panel: the scene's
-// picture, a decal behind the panel and one in front of it, and a biped, read back through
-// a screenshot.
+// picture, a decal behind the panel and one in front of it, a particle system and a biped,
+// read back through a screenshot.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace gfxtest {
 namespace {
 
 constexpr uint32_t kSky = 0xFF2040E0, kBack = 0xFFE02020, kFront = 0xFF20C020, kPanel = 0xFF808080,
-                   kBird = 0xFFF0E010;
+                   kBird = 0xFFF0E010, kSpark = 0xFF20E0E0;
 
 void Solid(const std::string& name, uint32_t width, uint32_t height, uint32_t color) {
   WriteFixture(name, PngFile(width, height, Pixels(width * height, color)));
@@ -40,6 +40,16 @@ TEST_F(BGRenderTest, TheSceneShowsAroundThePanel) {
   WriteFixture("bganim/shot_bird.sbp",
                "AnimationData = { { Name = 'body', DefaultImg = 'art/bird.png', Frames = { { Pos = { 0, 0 } } } } }");
   bones::BipedAnimationSet::Instance().AddAnimation("bganim/shot_bird.sbp");
+  // Still, opaque particles 0.1 of the screen wide (80 x 80 pixels), born in a small
+  // rectangle at (0.8, 0.75): one each update, every one covering (644, 454).
+  Solid("fx/spark.png", 16, 16, kSpark);
+  WriteFixture("fx/shot_sparks.p2d", R"(
+Part2D = { {
+  Image = "fx/spark.png", MaxC = 20, LockRect = 1, LockSize = 1,
+  SizeFromMin = { 0.1, 0.1 }, SizeFromMax = { 0.1, 0.1 }, Lifespan = { 100, 100 },
+  MinSpeed = { 0, 0 }, MaxSpeed = { 0, 0 }, MinSpeedMag = 0, GenRate = 0.05,
+  Color = { { 1, 1, 1, 1 }, { 1, 1, 1, 1 } },
+} })");
   WriteFixture("ui/shot_panel.ui",
                "Panel = { Name = 'shot_panel', Pos = { 0.15, 0 }, Size = { 0.35, 0.5 }, MouseOff = 'art/panel.png' }");
   ASSERT_NE(ui::GetUIMan().AddPanel("ui/shot_panel.ui"), nullptr);
@@ -50,11 +60,13 @@ BGScene = {
     { Type = "decal", Pos = { 0.1, 0.1 }, Sort = -1, SpriteImg = "art/back.png" },
     { Type = "decal", Pos = { 0.3, 0.1 }, Sort = 1, SpriteImg = "art/front.png" },
     { Type = "biped", Pos = { 0.6, 0.6 }, Sort = -1, Biped = "shot_bird" },
+    { Type = "partsys", Pos = { 0.8, 0.75 }, Size = { 0.01, 0.01 }, Sort = -1,
+      PartSys = "fx/shot_sparks.p2d" },
   },
 })");
   background::BGScene scene;
   ASSERT_TRUE(scene.Load("ui/shot_scene.lua"));
-  scene.Update(0.0f);
+  for (int frame = 0; frame < 5; ++frame) scene.Update(0.1f);
 
   ASSERT_TRUE(graphics_->BeginFrame());
   graphics_->Clear(0xFF000000, 0, 0, true, false, false);
@@ -72,6 +84,9 @@ BGScene = {
   EXPECT_TRUE(ColorNear(shot.At(200, 200), kPanel));
   EXPECT_TRUE(ColorNear(shot.At(480, 345), kBird));   // the bird's band, 472..488 x 328..360
   EXPECT_TRUE(ColorNear(shot.At(495, 345), kSky));
+  EXPECT_TRUE(ColorNear(shot.At(644, 454), kSpark));  // the particles, about 604..684 x 414..494
+  EXPECT_TRUE(ColorNear(shot.At(624, 434), kSpark));
+  EXPECT_TRUE(ColorNear(shot.At(644, 520), kSky));
 }
 
 }  // namespace
