@@ -378,6 +378,28 @@ TEST_F(Part2DTest, AFileThatCannotRunLogsItsPathAndKeepsTheGroups) {
   EXPECT_EQ(system_.GroupC(), 1);
 }
 
+TEST_F(Part2DTest, AFileThatRunsEndlesslyOrAsksTooMuchMemoryIsStoppedAndLoadsNothing) {
+  // Each defines a group first, then never finishes within the data state's bounds.
+  const struct {
+    const char* name;
+    const char* tail;
+  } cases[] = {
+      {"endless.p2d", "while true do end\n"},
+      {"recursion.p2d", "local function f() return f() end f()\n"},
+      {"huge.p2d", "local s = string.rep('x', 1 << 30)\n"},
+      {"growing.p2d", "local t = {} for i = 1, 1e9 do t[i] = string.rep('y', 4096) .. i end\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(c.name, std::string("Part2D = { { Image = 'dot.png', MaxC = 10 } }\n") + c.tail);
+    part2d::Part2D system;
+    LogCapture log;
+    EXPECT_FALSE(system.Load(c.name));
+    EXPECT_TRUE(log.Contains(std::string("\t Error loading Particle system object ") + c.name));
+    EXPECT_EQ(system.GroupC(), 0);
+  }
+}
+
 TEST_F(Part2DTest, FileValuesAreBoundedBeforeTheySizeOrIndexAnything) {
   Write("bounds.p2d", R"(
 Part2D = {
