@@ -1,21 +1,27 @@
 // A frame of a background scene on OpenGL (headless unless SDL_VIDEODRIVER says
-// otherwise): update and both passes of a scene with a picture, 20 decals of the five kinds
-// and two five-part birds, against the same count of quads drawn as plain ui::UISprite
-// draws in the same run. Prints frames per second of each.
+// otherwise): update and both passes of a scene with a picture, 20 decals of the five kinds,
+// a particle element of 500 live particles and two five-part birds, against the same count
+// of quads drawn as plain ui::UISprite draws in the same run. Prints frames per second of
+// each.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/BenchFrame.h"
+#include "engine/background/BGElement.h"
 #include "engine/background/BGScene.h"
 #include "engine/background/BipedAnim.h"
+#include "engine/core/Random.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
+#include "engine/part2d/Part2D.h"
 #include "engine/ui/UISprite.h"
 
 namespace {
@@ -23,6 +29,7 @@ namespace {
 constexpr int kDecals = 20;
 constexpr int kBirds = 2;
 constexpr int kBirdParts = 5;
+constexpr int kParticles = 500;
 constexpr const char* kKinds[] = {"decal", "pandecal", "rotdecal", "bobdecal", "uvdecal"};
 
 // An uncompressed 32-bit TGA of one soft colour.
@@ -47,6 +54,21 @@ void WriteText(const std::string& path, const std::string& text) {
   if (!file) return;
   std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
+}
+
+// Live particles of the scene's particle elements.
+int LiveParticles(const background::BGScene& scene) {
+  int live = 0;
+  for (const auto* layer : {&scene.back, &scene.front}) {
+    for (const auto& element : *layer) {
+      const auto* partsys = dynamic_cast<const background::BGPartSys*>(element.get());
+      if (!partsys || !partsys->system) continue;
+      for (int32_t g = 0; g < partsys->system->GroupC(); ++g) {
+        live += partsys->system->GetGroup(g)->GetLiveCount();
+      }
+    }
+  }
+  return live;
 }
 
 struct Stage {
@@ -78,6 +100,15 @@ Stage& GetStage() {
       bird += "} },\n";
     }
     WriteText("bganim/bench_bird.sbp", bird + "}\n");
+    // 16 x 16-pixel particles drifting slowly and living longer than any run: once the
+    // pool of 500 is full the element keeps exactly that many alive.
+    WriteText("fx/bench.p2d",
+              "Part2D = { { Image = 'art/part.tga', MaxC = " + std::to_string(kParticles) +
+                  ", LockSize = 1,\n"
+                  "  SizeFromMin = { 0.02, 0.026667 }, SizeFromMax = { 0.02, 0.026667 },\n"
+                  "  Lifespan = { 1000000, 1000000 }, MinSpeed = { -0.002, -0.002 },\n"
+                  "  MaxSpeed = { 0.002, 0.002 }, GenRate = 0.001,\n"
+                  "  Color = { { 1, 1, 1, 1 }, { 1, 1, 1, 1 } } } }\n");
 
     std::string scene = "BGScene = { Info = { BackgroundImg = 'art/sky.tga', Width = 1, Height = 1 },\n"
                         "Background = {\n";
@@ -91,6 +122,8 @@ Stage& GetStage() {
       scene += "{ Type = 'biped', Pos = { " + std::to_string(0.3 + 0.4 * i) + ", 0.7 }, Sort = -1,"
                " Biped = 'bench_bird' },\n";
     }
+    scene += "{ Type = 'partsys', Pos = { 0.05, 0.05 }, Size = { 0.9, 0.9 }, Sort = -1,"
+             " PartSys = 'fx/bench.p2d' },\n";
     WriteText("ui/bench_scene.lua", scene + "} }\n");
 
     s.window = gfxtest::CreateTestWindow(800, 600);
@@ -99,15 +132,28 @@ Stage& GetStage() {
     if (!s.window || !s.graphics->Init() || !s.graphics->CreateDevice(800, 600, false, false)) return s;
     s.graphics->SetFiltering(true);
     s.scene = std::make_unique<background::BGScene>();
+    num::Random::Instance().Seed(7);
     if (!s.scene->Load("ui/bench_scene.lua")) return s;
+    // Warm-up: the element emits one particle an update until its pool is full.
+    for (int i = 0; i < 2 * kParticles; ++i) s.scene->Update(1.0f / 60.0f);
+    if (LiveParticles(*s.scene) != kParticles) return s;
 
-    // The same quads as plain sprites: the picture, the decals and the birds' parts.
-    s.quads = 1 + kDecals + kBirds * kBirdParts;
+    // The same quads as plain sprites: the picture, the decals, the birds' parts and the
+    // particles (spread over the element's rectangle).
+    const size_t decalEnd = 1 + kDecals;
+    const size_t birdEnd = decalEnd + kBirds * kBirdParts;
+    s.quads = birdEnd + kParticles;
     for (size_t i = 0; i < s.quads; ++i) {
       auto sprite = std::make_unique<ui::UISprite>();
-      const char* image = i == 0 ? "art/sky.tga" : i <= kDecals ? "art/decal.tga" : "art/part.tga";
+      const char* image = i == 0 ? "art/sky.tga" : i < decalEnd ? "art/decal.tga" : "art/part.tga";
       sprite->Init(image, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
-      sprite->position = math::Vec2(0.03f * static_cast<float>(i % 30), 0.2f + 0.01f * static_cast<float>(i % 7));
+      if (i < birdEnd) {
+        sprite->position = math::Vec2(0.03f * static_cast<float>(i % 30), 0.2f + 0.01f * static_cast<float>(i % 7));
+      } else {
+        const float k = static_cast<float>(i - birdEnd);
+        sprite->position = math::Vec2(0.05f + 0.9f * std::fmod(k * 0.618034f, 1.0f),
+                                      0.05f + 0.9f * k / static_cast<float>(kParticles));
+      }
       if (i == 0) sprite->size = math::Vec2(1.0f, 1.0f);
       s.sprites.push_back(std::move(sprite));
     }
@@ -120,7 +166,7 @@ Stage& GetStage() {
 void BM_SceneFrame(benchmark::State& state) {
   Stage& stage = GetStage();
   if (!stage.ready) {
-    state.SkipWithError("no OpenGL renderer or scene");
+    state.SkipWithError("no OpenGL renderer, scene or particles");
     return;
   }
   for (auto _ : state) {
@@ -130,6 +176,7 @@ void BM_SceneFrame(benchmark::State& state) {
     stage.scene->RenderForeground();
     EndBenchFrame(stage.graphics);
   }
+  if (LiveParticles(*stage.scene) != kParticles) state.SkipWithError("particles died");
   SetFrameRate(state);
 }
 BENCHMARK(BM_SceneFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
