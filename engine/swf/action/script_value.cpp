@@ -401,6 +401,10 @@ bool script_object::set_member_flags(const string& name, uint32_t flags) {
   return true;
 }
 
+void script_object::protect_member(const string& name) {
+  if (script_member* member = m_members.find_value(name)) member->m_protected = true;
+}
+
 as_function::~as_function() = default;
 
 script_object* as_function::get_properties() {

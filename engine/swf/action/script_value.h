@@ -157,6 +157,9 @@ class script_object : public ref_counted {
   virtual bool get_own_member(const string& name, script_member* member);
   virtual bool set_member_flags(const string& name, uint32_t flags);
 
+  // Keeps a member's flags as they are from now on (built-in members).
+  void protect_member(const string& name);
+
   script_object* get_prototype() const { return m_prototype.get_ptr(); }
   const member_table& get_members() const { return m_members; }
 
