@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/swf/base/limits.h"
+#include "engine/swf/base/stream.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/shape/shape.h"
 #include "tests/swf/support/SwfTestDoubles.h"
@@ -154,6 +155,28 @@ TEST(SwfShapeRead, NewStylesRaiseLaterIndicesAndBadIndicesBecomeNone) {
   EXPECT_EQ(hostile.s->get_paths()[0].m_fill0, 0);
   EXPECT_EQ(hostile.s->get_paths()[0].m_fill1, 0);
   EXPECT_EQ(hostile.s->get_paths()[0].m_line, 0);
+}
+
+TEST(SwfShapeRead, GlyphOutlinesReadWithoutStyles) {
+  // A box in font units, and the same box naming fill 2, which a glyph's one fill style
+  // does not hold.
+  for (int fill : {1, 2}) {
+    swfw::Shape glyph = swfw::GlyphBox(0, -700, 500, 0);
+    glyph.records[0].fill0 = fill;
+    glyph.fillBits = 2;
+    swfw::BitWriter w;
+    swfw::WriteShape(w, swfw::kDefineShape, glyph, false);
+    std::unique_ptr<swf::file_stream> file(swftest::MakeMemoryStream(w.Take()));
+    swf::stream in(file.get());
+    swf::smart_ptr<swf::shape_character> outline(new swf::shape_character);
+    outline->read(&in, swfw::kDefineShape, false, nullptr);
+    ASSERT_EQ(outline->get_paths().size(), 1u);
+    EXPECT_EQ(outline->get_paths()[0].m_fill0, fill == 1 ? 1 : 0);
+    EXPECT_EQ(outline->get_paths()[0].m_edges.size(), 4u);
+    swf::rect box;
+    outline->compute_anchor_bound(&box);
+    EXPECT_EQ(box, (swf::rect{0.0f, 500.0f, -700.0f, 0.0f}));
+  }
 }
 
 TEST(SwfShapeRead, EmptyShapeHasANegativeAnchorBoxAndDrawsNothing) {

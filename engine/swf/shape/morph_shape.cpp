@@ -44,7 +44,7 @@ void read_morph_fill(stream* in, int tag_type, movie_definition_sub* m, fill_sty
     }
   } else if (type == fill_style::REPEATING_BITMAP || type == fill_style::CLIPPED_BITMAP) {
     int id = in->read_u16();
-    bitmap_character* bitmap = m->get_bitmap_character(id);
+    bitmap_character* bitmap = m ? m->get_bitmap_character(id) : nullptr;
     start->m_bitmap_character = bitmap;
     end->m_bitmap_character = bitmap;
     matrix input;

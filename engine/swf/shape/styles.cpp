@@ -69,15 +69,18 @@ void fill_style::read(stream* in, int tag_type, movie_definition_sub* m) {
 
     size_t image_bytes = m_type == LINEAR_GRADIENT ? size_t(kLinearGradientWidth) * 4
                                                    : size_t(kRadialGradientSide) * kRadialGradientSide * 4;
-    if (m->get_create_bitmaps() == 1 || !m->charge_decoded_bytes(image_bytes)) {
-      m_gradient_bitmap_info = render::create_bitmap_empty();
-    } else {
-      m_gradient_bitmap_info = create_gradient_bitmap();
+    // Without a movie (an outline read on its own) the image is made when first drawn.
+    if (m) {
+      if (m->get_create_bitmaps() == 1 || !m->charge_decoded_bytes(image_bytes)) {
+        m_gradient_bitmap_info = render::create_bitmap_empty();
+      } else {
+        m_gradient_bitmap_info = create_gradient_bitmap();
+      }
+      m->add_bitmap_info(m_gradient_bitmap_info.get_ptr());
     }
-    m->add_bitmap_info(m_gradient_bitmap_info.get_ptr());
   } else if (is_bitmap(m_type)) {
     int id = in->read_u16();
-    m_bitmap_character = m->get_bitmap_character(id);
+    if (m) m_bitmap_character = m->get_bitmap_character(id);
     matrix input;
     input.read(in);
     m_bitmap_matrix.set_inverse(input);
