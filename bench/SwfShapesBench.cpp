@@ -213,6 +213,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
       double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       if (run.benchmark_name().find("BM_TesselateAtOneToOne") == 0) g_rebuild_ns = ns;
       if (run.benchmark_name().find("BM_DrawFromMeshCache") == 0) g_cached_ns = ns;
