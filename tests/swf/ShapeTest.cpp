@@ -12,6 +12,7 @@
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/stream.h"
 #include "engine/swf/movie/movie_def_impl.h"
+#include "engine/swf/shape/morph_shape.h"
 #include "engine/swf/shape/shape.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 #include "tools/swfwriter/SwfWriter.h"
@@ -496,6 +497,67 @@ TEST(SwfShapeHostile, HugeShapesAndScalesFinishInBoundedTime) {
     for (float pixel_scale : {1.0f, 32768.0f, 1e-30f}) loaded.Draw(scale, pixel_scale);
   }
   EXPECT_LE(loaded.s->get_cached_meshes().size(), static_cast<size_t>(swf::limits::kMaxMeshesPerShape));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+// The body of a tag without its header.
+Bytes BodyOf(const Bytes& tag) {
+  size_t header = (tag[0] & 0x3F) == 0x3F ? 6 : 2;
+  return Bytes(tag.begin() + static_cast<long>(header), tag.end());
+}
+
+TEST(SwfShapeHostile, EveryCutOfAShapeAndAMorphTagLoadsAndDraws) {
+  swfw::FillStyle linear;
+  linear.type = 0x10;
+  linear.gradient = {{0, kRed}, {255, kBlue}};
+  swfw::FillStyle bitmap;
+  bitmap.type = 0x41;
+  bitmap.bitmapId = 3;
+  ShapeRecord fresh;
+  fresh.kind = ShapeRecord::kStyleChange;
+  fresh.newStyles = true;
+  fresh.fills = {linear, Solid(kGreen)};
+  fresh.lines = {swfw::LineStyle{20, kRed}};
+  swfw::Shape shape = ShapeOf({Solid(kRed), linear, bitmap},
+                              {Box(0, 0, 300, 300, 2),
+                               {ShapeRecord::Curve(100, 100, -50, 80), fresh, Style(std::make_pair(10, 10), 1, 2, 1),
+                                ShapeRecord::Curve(-40, 90, 60, 60), ShapeRecord::Line(-20, -150)}});
+  shape.lines = {swfw::LineStyle{40, kBlue}};
+  swfw::MorphShape morph;
+  morph.startBounds = {0, 100, 0, 100};
+  morph.endBounds = {0, 300, 0, 300};
+  morph.fills = {swfw::MorphFill{linear, linear}, swfw::MorphFill{Solid(kRed), Solid(kBlue)}};
+  morph.lines = {swfw::MorphLine{swfw::LineStyle{20, kRed}, swfw::LineStyle{40, kBlue}}};
+  morph.startShape.records = Box(0, 0, 100, 100, 1);
+  morph.startShape.records[0].line = 1;
+  morph.startShape.records.push_back(ShapeRecord::Curve(50, 50, 50, -50));
+  morph.endShape.records = Box(0, 0, 300, 300, {});
+
+  auto start = std::chrono::steady_clock::now();
+  swftest::SwfLogCapture log;
+  for (const Bytes& tag : {swfw::DefineShape(swfw::kDefineShape3, 1, shape), swfw::DefineMorphShape(1, morph)}) {
+    Bytes body = BodyOf(tag);
+    int type = (tag[0] | (tag[1] << 8)) >> 6;
+    for (size_t cut = 0; cut <= body.size(); ++cut) {
+      swftest::RecordingRenderHandler render;
+      swfw::Movie movie;
+      movie.Add(swfw::Tag(type, Bytes(body.begin(), body.begin() + static_cast<long>(cut)))).ShowFrame().End();
+      swf::smart_ptr<swf::movie_def_impl> m = swftest::LoadMovie(movie.Build());
+      ASSERT_TRUE(m) << cut;
+      auto* s = dynamic_cast<swf::shape_character*>(m->get_character_def(1));
+      if (!s) continue;
+      for (float scale : {1.0f, 0.05f, 8.0f}) {
+        swf::matrix mx;
+        mx.concatenate_scale(scale);
+        if (auto* morph_shape = dynamic_cast<swf::morph_shape*>(s)) {
+          morph_shape->display_at_ratio(mx, swf::cxform::identity, 1.0f, scale / 8.0f);
+        } else {
+          s->display_with_mesh_cache(mx, swf::cxform::identity, 1.0f, s->get_fill_styles(), s->get_line_styles());
+        }
+      }
+      s->point_test_local(50.0f, 50.0f);
+    }
+  }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
