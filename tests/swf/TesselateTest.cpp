@@ -191,6 +191,14 @@ TEST(SwfTesselator, HostileCurvesStayBounded) {
   ts::finish_shape();
   ASSERT_EQ(sink.outlines.size(), 1u);
   EXPECT_LE(sink.outlines[0].coords.size() / 2, size_t(swf::limits::kMaxFlattenedPiecesPerShape) + 65);
+  // Thousands of long overlapping edges: the sweep stops after its budget of steps.
+  RecordingSink crowd;
+  ts::start_shape(&crowd, 1.0f);
+  ts::start_path(0, -1, -1, 0, 0);
+  for (int i = 0; i < 8000; ++i) ts::line_to(static_cast<float>(i), (i & 1) ? 100000.0f + i : 0.0f);
+  ts::finish_path();
+  ts::finish_shape();
+  EXPECT_LE(crowd.TrapezoidCount(), size_t(swf::limits::kMaxSweepVisitsPerShape));
   // Points that are not finite are dropped.
   RecordingSink nan_sink;
   const float inf = std::numeric_limits<float>::infinity();

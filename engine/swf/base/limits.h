@@ -40,6 +40,11 @@ constexpr int kMaxCurveSubdivisionDepth = 16;
 // piece.
 constexpr int kMaxFlattenedPiecesPerShape = 1 << 20;
 
+// Segments the fill sweep of one tesselation may visit, slab by slab (each visit may give
+// a trapezoid); past it the rest of the fill is dropped. Bounds the time and the strips
+// of shapes whose many long edges overlap.
+constexpr int kMaxSweepVisitsPerShape = 1 << 21;
+
 // The finest curve tolerance a shape is tesselated at, as a share of its larger side.
 constexpr float kMinToleranceOfShapeSize = 1.0f / 8192.0f;
 

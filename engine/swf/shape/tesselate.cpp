@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/swf/base/limits.h"
+#include "engine/swf/base/log.h"
 
 namespace swf::tesselate {
 
@@ -128,10 +129,17 @@ void sweep(tesselation& s) {
   std::sort(segs.begin(), segs.end(), segment_less);
   const int count = static_cast<int>(segs.size());
   int i = 0;
+  long long visits = 0;
   while (i < count) {
     float y0 = segs[static_cast<size_t>(i)].m_begin.m_y;
     int j = i + 1;
     while (j < count && segs[static_cast<size_t>(j)].m_begin.m_y <= y0) ++j;
+    visits += j - i;
+    if (visits > limits::kMaxSweepVisitsPerShape) {
+      log_error("error: shape too complex to fill (more than %d sweep steps); the rest is dropped\n",
+                limits::kMaxSweepVisitsPerShape);
+      break;
+    }
     std::sort(segs.begin() + i, segs.begin() + j, segment_less);
     if (j < count && segs[static_cast<size_t>(i)].m_end.m_y > segs[static_cast<size_t>(j)].m_begin.m_y) {
       emit_slab(s, i, j, y0, segs[static_cast<size_t>(j)].m_begin.m_y);
