@@ -29,6 +29,21 @@ constexpr int kMaxImportDepth = 8;
 // Lines the player's log passes per second; the rest are counted and reported in one line.
 constexpr int kMaxLogLinesPerSecond = 50;
 
+// Prototype links a member read follows: a script that makes an object its own
+// prototype (o.prototype = o) ends the search instead of the stack.
+constexpr int kMaxPrototypeDepth = 64;
+
+// Characters nested inside one another on the stage: a sprite that places itself, two
+// sprites that place each other, or a button that shows itself stop here.
+constexpr int kMaxInstanceNesting = 32;
+
+// Characters alive at once in all movies: a sprite that places itself twice at every
+// level would otherwise double them at each of its nesting levels.
+constexpr int kMaxLiveCharacters = 16384;
+
+// Action buffers one sprite runs in one frame: buffers that keep queueing more end here.
+constexpr int kMaxQueuedActionsPerFrame = 4096;
+
 // Styles one shape may hold in each of its two arrays (a style index beyond them reads
 // as none).
 constexpr int kMaxStylesPerShape = 65535;

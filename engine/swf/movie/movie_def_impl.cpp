@@ -12,7 +12,10 @@
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/stream.h"
 #include "engine/swf/base/zlib_adapter.h"
+#include "engine/swf/action/environment.h"
 #include "engine/swf/movie/bitmap_character.h"
+#include "engine/swf/movie/movie_root.h"
+#include "engine/swf/movie/sprite_instance.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "engine/swf/render/render_handler.h"
 #include "engine/swf/sound/sound_handler.h"
@@ -26,6 +29,12 @@ namespace {
 hash_table<string, smart_ptr<movie_definition_sub>, stringi_hash, stringi_equal>& movie_library() {
   static auto* library = new hash_table<string, smart_ptr<movie_definition_sub>, stringi_hash, stringi_equal>;
   return *library;
+}
+
+// The library's top-level instances by definition.
+hash_table<movie_definition_sub*, smart_ptr<movie_interface>>& instance_cache() {
+  static auto* cache = new hash_table<movie_definition_sub*, smart_ptr<movie_interface>>;
+  return *cache;
 }
 
 // Files being read right now, outermost first: an import of one of them is a cycle.
@@ -360,15 +369,34 @@ movie_definition_sub* create_library_movie(const char* filename) {
   return m;  // the reference of create_movie goes to the caller
 }
 
-character* create_library_movie_inst(movie_definition_sub* md) {
-  character* instance = md ? md->create_instance() : nullptr;
+movie_interface* create_library_movie_inst(movie_definition_sub* md) {
+  if (!md) return nullptr;
+  if (smart_ptr<movie_interface>* found = instance_cache().find_value(md)) {
+    (*found)->add_ref();
+    return found->get_ptr();
+  }
+  movie_interface* instance = md->create_instance();
   if (!instance) {
     log_error("error: couldn't create instance\n");
     return nullptr;
   }
-  return instance;
+  instance_cache().add(md, instance);
+  return instance;  // the reference of create_instance goes to the caller
 }
 
-void clear_library() { movie_library().clear(); }
+void clear_library() {
+  instance_cache().clear();
+  clear_loaded_movies();
+  movie_library().clear();
+}
+
+movie_interface* movie_def_impl::create_instance() {
+  smart_ptr<movie_root> root(new movie_root(this));
+  smart_ptr<sprite_instance> root_movie(new sprite_instance(this, root.get_ptr(), nullptr, -1));
+  root_movie->set_name("_root");
+  root->set_root_movie(root_movie.get_ptr());
+  root->add_ref();
+  return root.get_ptr();
+}
 
 }  // namespace swf

@@ -54,6 +54,7 @@ class movie_def_impl : public movie_definition_sub {
   int get_create_bitmaps() const override { return m_create_bitmaps; }
   int get_create_font_shapes() const override { return m_create_font_shapes; }
   bool charge_decoded_bytes(size_t bytes) override;
+  movie_interface* create_instance() override;
 
   // The file this movie was read from (imports are looked up beside it).
   const string& get_url() const { return m_url; }
@@ -109,8 +110,9 @@ class movie_def_impl : public movie_definition_sub {
 // read once. Both return the definition with a reference for the caller, or null.
 movie_definition_sub* create_movie(const char* filename);
 movie_definition_sub* create_library_movie(const char* filename);
-// The cached top-level instance of a definition (none until instances exist).
-character* create_library_movie_inst(movie_definition_sub* md);
+// The library's top-level instance of a definition, made on first use; returned with a
+// reference for the caller, or null.
+movie_interface* create_library_movie_inst(movie_definition_sub* md);
 void clear_library();
 
 }  // namespace swf

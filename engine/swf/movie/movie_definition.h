@@ -9,6 +9,7 @@ namespace swf {
 class bitmap_character;
 class bitmap_info;
 class character;
+class movie_interface;
 class font;
 class jpeg_input;
 class movie_definition_sub;
@@ -34,8 +35,9 @@ class character_def : public resource {
   virtual bool point_test_local(float x, float y) { return false; }
   virtual float get_height_local() { return 0.0f; }
   virtual float get_width_local() { return 0.0f; }
-  // Instances come with the display side of the player; until then none is made.
-  virtual character* create_character_instance(character* parent, int id) { return nullptr; }
+  // A new instance under the parent; a definition without an instance type of its own
+  // makes a generic character.
+  virtual character* create_character_instance(character* parent, int id);
   virtual void output_cached_data(file_stream* out, const void* options) {}
   virtual void input_cached_data(file_stream* in) {}
 
@@ -75,8 +77,9 @@ class movie_definition_sub : public character_def {
   virtual float get_height_pixels() const = 0;
   virtual int get_frame_count() const = 0;
   virtual float get_frame_rate() const = 0;
-  // A new top-level instance (with the movie root); none until instances exist.
-  virtual character* create_instance() { return nullptr; }
+  // A new top-level instance (a movie root with its root sprite), with a reference for
+  // the caller; none for a definition that is no whole movie.
+  virtual movie_interface* create_instance() { return nullptr; }
   virtual void generate_font_bitmaps() {}
   virtual void visit_imported_movies(import_visitor* visitor) {}
   virtual void resolve_import(const char* source_url, movie_definition_sub* d) {}

@@ -4,6 +4,7 @@
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/stream.h"
 #include "engine/swf/movie/bitmap_character.h"
+#include "engine/swf/movie/sprite_instance.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "engine/swf/sound/sound_handler.h"
 #include "engine/swf/text/font.h"
@@ -16,6 +17,10 @@ sprite_definition::~sprite_definition() {
   for (array<execute_tag*>& frame : m_playlist) {
     for (execute_tag* tag : frame) delete tag;
   }
+}
+
+character* sprite_definition::create_character_instance(character* parent, int id) {
+  return new sprite_instance(this, parent ? parent->get_root() : nullptr, parent, id);
 }
 
 void sprite_definition::read(stream* in) {

@@ -36,6 +36,8 @@ class sprite_definition : public movie_definition_sub {
   sound_sample* get_sound_sample(int character_id) override;
   void add_sound_sample(int character_id, sound_sample* sam) override;
   void export_resource(const string& symbol, resource* res) override;
+  // A sprite instance playing this definition under the parent's movie root.
+  character* create_character_instance(character* parent, int id) override;
   bool charge_decoded_bytes(size_t bytes) override { return m_movie_def->charge_decoded_bytes(bytes); }
 
   movie_definition_sub* get_movie_definition() const { return m_movie_def; }

@@ -9,6 +9,7 @@
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/stream.h"
+#include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/movie/sprite_definition.h"
 #include "engine/swf/shape/shape.h"
@@ -41,16 +42,19 @@ void ensure_loaders_registered() {
   register_tag_loader(4, place_object_2_loader);
   register_tag_loader(5, remove_object_2_loader);
   register_tag_loader(6, define_bits_jpeg_loader);
+  register_tag_loader(7, button_loader);
   register_tag_loader(8, jpeg_tables_loader);
   register_tag_loader(9, set_background_color_loader);
   register_tag_loader(12, do_action_loader);
   register_tag_loader(14, define_sound_loader);
   register_tag_loader(15, start_sound_loader);
+  register_tag_loader(17, button_loader);
   register_tag_loader(20, define_bits_lossless_2_loader);
   register_tag_loader(21, define_bits_jpeg2_loader);
   register_tag_loader(24, null_loader);
   register_tag_loader(26, place_object_2_loader);
   register_tag_loader(28, remove_object_2_loader);
+  register_tag_loader(34, button_loader);
   register_tag_loader(35, define_bits_jpeg3_loader);
   register_tag_loader(36, define_bits_lossless_2_loader);
   register_tag_loader(39, sprite_loader);
@@ -89,6 +93,11 @@ void swf_event::read(stream* in, uint32_t flags) {
     log_error("error -- swf_event::read(), event_length = %d, but read %d\n", static_cast<int>(event_length),
               m_action_buffer->get_length());
   }
+  as_function* method = new as_function;
+  method->m_action_buffer = m_action_buffer;
+  method->m_start_pc = 0;
+  method->m_length = m_action_buffer->get_length();
+  m_method.set_as_function(method);
 }
 
 place_object_2::~place_object_2() {
@@ -159,6 +168,42 @@ uint32_t place_object_2::get_depth_id_of_replace_or_add_tag() const {
   return (static_cast<uint32_t>(m_depth) << 16) | id;
 }
 
+void place_object_2::execute(character* m) {
+  switch (m_place_type) {
+    case PLACE:
+      m->add_display_object(m_character_id, m_name, m_event_handlers, m_depth, m_tag_type != 4, m_color_transform,
+                            m_matrix, m_ratio, m_clip_depth);
+      break;
+    case MOVE:
+      m->move_display_object(m_depth, m_has_cxform, m_color_transform, m_has_matrix, m_matrix, m_ratio, m_clip_depth);
+      break;
+    case REPLACE:
+      m->replace_display_object(m_character_id, m_name, m_depth, m_has_cxform, m_color_transform, m_has_matrix,
+                                m_matrix, m_ratio, m_clip_depth);
+      break;
+  }
+}
+
+void place_object_2::execute_state_reverse(character* m, int frame) {
+  switch (m_place_type) {
+    case PLACE:
+      m->remove_display_object(m_depth, m_tag_type == 4 ? m_character_id : -1);
+      break;
+    case MOVE:
+      execute(m);
+      break;
+    case REPLACE: {
+      execute_tag* last_add = m->find_previous_replace_or_add_tag(frame, m_depth, -1);
+      if (last_add) {
+        last_add->execute_state(m);
+      } else {
+        log_error("reverse REPLACE can't find previous replace or add tag(%d, %d)\n", frame, m_depth);
+      }
+      break;
+    }
+  }
+}
+
 void place_object_2_loader(stream* in, int tag_type, movie_definition_sub* m) {
   place_object_2* ch = new place_object_2;
   ch->read(in, tag_type, m->get_version());
@@ -170,6 +215,17 @@ void remove_object_2::read(stream* in, int tag_type) {
   m_depth = in->read_u16();
 }
 
+void remove_object_2::execute(character* m) { m->remove_display_object(static_cast<uint16_t>(m_depth), m_id); }
+
+void remove_object_2::execute_state_reverse(character* m, int frame) {
+  execute_tag* last_add = m->find_previous_replace_or_add_tag(frame, m_depth, m_id);
+  if (last_add) {
+    last_add->execute_state(m);
+  } else {
+    log_error("reverse REMOVE can't find previous replace or add tag(%d, %d)\n", frame, m_depth);
+  }
+}
+
 void remove_object_2_loader(stream* in, int tag_type, movie_definition_sub* m) {
   remove_object_2* t = new remove_object_2;
   t->read(in, tag_type);
@@ -178,6 +234,13 @@ void remove_object_2_loader(stream* in, int tag_type, movie_definition_sub* m) {
 
 void set_background_color::read(stream* in) {
   m_color.read_rgb(in);
+}
+
+void set_background_color::execute(character* m) {
+  float alpha = m->get_background_alpha();
+  float scaled = alpha * 255.0f + 0.5f;
+  m_color.m_a = static_cast<uint8_t>(scaled >= 255.0f ? 255 : scaled <= 0.0f ? 0 : static_cast<int>(scaled));
+  m->set_background_color(m_color);
 }
 
 void set_background_color_loader(stream* in, int tag_type, movie_definition_sub* m) {

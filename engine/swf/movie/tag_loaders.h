@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/swf/action/clip_event.h"
+#include "engine/swf/action/script_value.h"
 #include "engine/swf/base/records.h"
 #include "engine/swf/base/swf_string.h"
 #include "engine/swf/movie/movie_definition.h"
@@ -18,12 +20,8 @@ void ensure_loaders_registered();
 void register_tag_loader(int tag_type, tag_loader loader);
 bool get_tag_loader(int tag_type, tag_loader* loader);
 
-// A clip event of a placement: its event id (with a key code byte) and its actions.
-struct clip_event_id {
-  uint8_t m_id = 0;
-  uint8_t m_key_code = 0;
-};
 
+// A clip event of a placement: its event, its actions and the method made over them.
 class swf_event {
  public:
   swf_event();
@@ -32,8 +30,9 @@ class swf_event {
   swf_event& operator=(const swf_event&) = delete;
   void read(stream* in, uint32_t flags);
 
-  clip_event_id m_event;
+  clip_event m_event;
   action_buffer* m_action_buffer;
+  script_value m_method;  // an as_function over the whole buffer
 };
 
 // The command of PlaceObject (4) and PlaceObject2 (26): place, move or replace.
@@ -43,6 +42,9 @@ class place_object_2 : public execute_tag {
 
   ~place_object_2() override;
   void read(stream* in, int tag_type, int movie_version);
+  void execute(character* m) override;
+  void execute_state(character* m) override { execute(m); }
+  void execute_state_reverse(character* m, int frame) override;
   uint32_t get_depth_id_of_replace_or_add_tag() const override;
 
   int m_tag_type = 0;
@@ -63,6 +65,9 @@ class place_object_2 : public execute_tag {
 class remove_object_2 : public execute_tag {
  public:
   void read(stream* in, int tag_type);
+  void execute(character* m) override;
+  void execute_state(character* m) override { execute(m); }
+  void execute_state_reverse(character* m, int frame) override;
   bool is_remove_tag() const override { return true; }
 
   int m_depth = -1;
@@ -73,6 +78,8 @@ class remove_object_2 : public execute_tag {
 class set_background_color : public execute_tag {
  public:
   void read(stream* in);
+  void execute(character* m) override;
+  void execute_state(character* m) override { execute(m); }
 
   rgba m_color;
 };
@@ -90,6 +97,7 @@ void sprite_loader(stream* in, int tag_type, movie_definition_sub* m);
 void frame_label_loader(stream* in, int tag_type, movie_definition_sub* m);
 void export_loader(stream* in, int tag_type, movie_definition_sub* m);
 void import_loader(stream* in, int tag_type, movie_definition_sub* m);
+void button_loader(stream* in, int tag_type, movie_definition_sub* m);
 
 // Inflates one zlib stream from the tag's bytes into the buffer; stops at the stream's
 // end, the first error, the tag's end or a full buffer. Returns the bytes produced.

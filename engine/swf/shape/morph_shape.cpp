@@ -4,6 +4,7 @@
 
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/stream.h"
+#include "engine/swf/movie/character.h"
 #include "engine/swf/movie/bitmap_character.h"
 
 namespace swf {
@@ -197,8 +198,9 @@ void morph_shape::display_at_ratio(const matrix& m, const cxform& cx, float pixe
 }
 
 void morph_shape::display(character* instance) {
-  // Instances draw through the character interface: see the character's display.
-  (void)instance;
+  character* parent = instance->get_parent();
+  display_at_ratio(instance->get_world_matrix(), instance->get_world_cxform(),
+                   parent ? parent->get_pixel_scale() : 1.0f, instance->get_ratio());
 }
 
 }  // namespace swf

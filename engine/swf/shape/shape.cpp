@@ -6,6 +6,7 @@
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/stream.h"
+#include "engine/swf/movie/character.h"
 
 namespace swf {
 
@@ -238,8 +239,9 @@ void shape_character::display_with_mesh_cache(const matrix& m, const cxform& cx,
 }
 
 void shape_character::display(character* instance) {
-  // Instances draw through the character interface: see the character's display.
-  (void)instance;
+  character* parent = instance->get_parent();
+  display_with_mesh_cache(instance->get_world_matrix(), instance->get_world_cxform(),
+                          parent ? parent->get_pixel_scale() : 1.0f, m_fill_styles, m_line_styles);
 }
 
 bool shape_path::point_test(float x, float y) const {

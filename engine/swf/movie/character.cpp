@@ -1,0 +1,135 @@
+#include "engine/swf/movie/character.h"
+
+#include "engine/swf/base/log.h"
+#include "engine/swf/movie/movie_definition.h"
+#include "engine/swf/movie/movie_root.h"
+
+namespace swf {
+
+// ---- movie_interface -------------------------------------------------------------------
+
+const char* movie_interface::call_method(const char* method_name, const char* method_arg_fmt, ...) {
+  va_list args;
+  va_start(args, method_arg_fmt);
+  const char* result = call_method_args(method_name, method_arg_fmt, args);
+  va_end(args);
+  return result;
+}
+
+int movie_interface::add_interval_timer(Timer* timer) {
+  log_error("FIXME: %s: unimplemented\n", "swf::movie::add_interval_timer");
+  return -1;
+}
+
+void movie_interface::clear_interval_timer(int id) {
+  log_error("FIXME: %s: unimplemented\n", "swf::movie::clear_interval_timer");
+}
+
+void movie_interface::get_mouse_state(int* x, int* y, int* buttons) {
+  *x = 0;
+  *y = 0;
+  *buttons = 0;
+}
+
+void movie_interface::do_something(Timer* timer) {
+  log_error("FIXME: %s: unimplemented\n", "swf::movie::do_something");
+}
+
+// ---- character -------------------------------------------------------------------------
+
+namespace {
+int g_live_characters = 0;
+}  // namespace
+
+int get_live_character_count() { return g_live_characters; }
+
+character::character(character* parent, int id) : m_id(id), m_parent(parent) { ++g_live_characters; }
+
+character::~character() { --g_live_characters; }
+
+character* character_def::create_character_instance(character* parent, int id) {
+  return new generic_character(this, parent, id);
+}
+
+character* character::get_root_movie() { return m_parent ? m_parent->get_root_movie() : nullptr; }
+
+void character::get_mouse_state(int* x, int* y, int* buttons) {
+  if (m_parent) {
+    m_parent->get_mouse_state(x, y, buttons);
+  } else {
+    movie_interface::get_mouse_state(x, y, buttons);
+  }
+}
+
+matrix character::get_world_matrix() const {
+  if (!m_parent) return m_matrix;
+  matrix m = m_parent->get_world_matrix();
+  m.concatenate(m_matrix);
+  return m;
+}
+
+cxform character::get_world_cxform() const {
+  if (!m_parent) return m_color_transform;
+  cxform cx = m_parent->get_world_cxform();
+  cx.concatenate(m_color_transform);
+  return cx;
+}
+
+void character::get_drag_state(drag_state* state) {
+  if (m_parent) {
+    m_parent->get_drag_state(state);
+  } else {
+    *state = drag_state();
+  }
+}
+
+void character::set_display_callback(display_callback callback, void* user) {
+  m_display_callback = callback;
+  m_display_callback_user = user;
+}
+
+void character::do_display_callback() {
+  if (m_display_callback) m_display_callback(m_display_callback_user);
+}
+
+bool character::get_event_handler(const clip_event& event, script_value* method) const {
+  return m_event_handlers.get(event, method);
+}
+
+void character::set_event_handler(const clip_event& event, const script_value& method) {
+  m_event_handlers.set(event, method);
+}
+
+int character::get_nesting_depth() const {
+  int depth = 1;
+  for (const character* p = m_parent; p; p = p->m_parent) ++depth;
+  return depth;
+}
+
+// ---- generic_character -----------------------------------------------------------------
+
+generic_character::generic_character(character_def* def, character* parent, int id)
+    : character(parent, id), m_def(def) {}
+
+void generic_character::display() {
+  m_def->display(this);
+  do_display_callback();
+}
+
+character* generic_character::get_topmost_mouse_entity(float x, float y) {
+  point local;
+  get_matrix().transform_by_inverse(&local, point(x, y));
+  return m_def->point_test_local(local.m_x, local.m_y) ? this : nullptr;
+}
+
+float generic_character::get_height() const { return m_def->get_height_local() * get_world_matrix().get_y_scale(); }
+
+float generic_character::get_width() const { return m_def->get_width_local() * get_world_matrix().get_x_scale(); }
+
+movie_root* generic_character::get_root() { return get_parent() ? get_parent()->get_root() : nullptr; }
+
+float generic_character::get_pixel_scale() const {
+  return get_parent() ? get_parent()->get_pixel_scale() : 1.0f;
+}
+
+}  // namespace swf
