@@ -2,19 +2,52 @@
 // create_movie reads the header and every tag with recording render and sound handlers
 // installed; then the movie is instantiated, advanced ten frames with the mouse moving
 // and clicking over the stage (positions taken from the input's last bytes), and
-// displayed after each frame. The movie library is cleared after each input. Whatever
-// the bytes, nothing may crash, leak or hang.
+// displayed after each frame; every shape and morph shape read is also drawn at a few
+// scales (morphs at a few ratios), hit-tested, and its meshes written to and read back
+// from a cache part, and the input itself is read as a shape's cache part. The movie
+// library is cleared after each input. Whatever the bytes, nothing may crash, leak or
+// hang.
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
+#include "engine/swf/shape/morph_shape.h"
+#include "engine/swf/shape/shape.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 
 namespace {
 
 void Quiet(bool, const char*) {}
+
+void ExerciseShape(swf::shape_character* shape, const swftest::Bytes& input) {
+  const float scales[] = {1.0f, 0.02f, 40.0f};
+  const float ratios[] = {0.0f, 0.5f, 1.0f};
+  for (int i = 0; i < 3; ++i) {
+    swf::matrix m;
+    m.concatenate_scale(scales[i]);
+    if (swf::morph_shape* morph = dynamic_cast<swf::morph_shape*>(shape)) {
+      morph->display_at_ratio(m, swf::cxform::identity, 1.5f, ratios[i]);
+    } else {
+      shape->display_with_mesh_cache(m, swf::cxform::identity, 1.5f, shape->get_fill_styles(),
+                                     shape->get_line_styles());
+    }
+  }
+  const swf::rect& bound = shape->get_bound();
+  shape->point_test_local((bound.m_x_min + bound.m_x_max) * 0.5f, (bound.m_y_min + bound.m_y_max) * 0.5f);
+  shape->point_test_local(bound.m_x_min, bound.m_y_max);
+  swf::rect anchors;
+  shape->compute_anchor_bound(&anchors);
+
+  std::unique_ptr<swf::file_stream> part(swftest::MakeMemoryStream({}));
+  shape->output_cached_data(part.get(), nullptr);
+  part->set_position(0);
+  shape->input_cached_data(part.get());
+  std::unique_ptr<swf::file_stream> raw(swftest::MakeMemoryStream(input));
+  shape->input_cached_data(raw.get());
+}
 
 // Ten frames of play: each frame the mouse moves to a spot taken from the input's tail
 // (within and around the stage) with the left button going down and up, then the frame
@@ -44,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   render->calls.clear();
   render->bitmaps.clear();
   render->strips.clear();
+  render->fill_bitmap_matrices.clear();
   sound->sounds.clear();
   sound->calls.clear();
 
@@ -61,6 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
     PlayTenFrames(m, data, size);
+    if (auto* movie = dynamic_cast<swf::movie_def_impl*>(m)) {
+      movie->for_each_character([&](int, swf::character_def* ch) {
+        if (auto* shape = dynamic_cast<swf::shape_character*>(ch)) ExerciseShape(shape, bytes);
+      });
+    }
+    render->calls.clear();
+    render->strips.clear();
     m->drop_ref();
   }
   swf::clear_library();

@@ -44,4 +44,29 @@ constexpr int kMaxLiveCharacters = 16384;
 // Action buffers one sprite runs in one frame: buffers that keep queueing more end here.
 constexpr int kMaxQueuedActionsPerFrame = 4096;
 
+// Styles one shape may hold in each of its two arrays (a style index beyond them reads
+// as none).
+constexpr int kMaxStylesPerShape = 65535;
+
+// Halvings of one curve while it is flattened into line pieces.
+constexpr int kMaxCurveSubdivisionDepth = 16;
+
+// Line pieces curve flattening may make in one tesselation; past it each curve is one
+// piece.
+constexpr int kMaxFlattenedPiecesPerShape = 1 << 20;
+
+// Segments the fill sweep of one tesselation may visit, slab by slab (each visit may give
+// a trapezoid); past it the rest of the fill is dropped. Bounds the time and the strips
+// of shapes whose many long edges overlap.
+constexpr int kMaxSweepVisitsPerShape = 1 << 21;
+
+// The finest curve tolerance a shape is tesselated at, as a share of its larger side.
+constexpr float kMinToleranceOfShapeSize = 1.0f / 8192.0f;
+
+// Tesselations a shape keeps for different scales; the least recently drawn one goes.
+constexpr int kMaxMeshesPerShape = 8;
+
+// Coordinates of one strip read back from a cache file.
+constexpr int kMaxCachedStripCoordinates = 1 << 22;
+
 }  // namespace swf::limits

@@ -64,6 +64,11 @@ class movie_def_impl : public movie_definition_sub {
   void add_import_source(movie_definition_sub* source) { m_import_source_movies.push_back(source); }
   // Fonts read by this movie itself (not imported), by id.
   void get_owned_fonts(array<font*>* fonts);
+  // Visits (id, definition) of every entry of the character dictionary, in its order.
+  template <class F>
+  void for_each_character(F&& visit) const {
+    m_characters.for_each([&](int id, const smart_ptr<character_def>& ch) { visit(id, ch.get_ptr()); });
+  }
 
  private:
   struct import_info {

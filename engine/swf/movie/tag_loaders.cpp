@@ -12,6 +12,7 @@
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/movie/sprite_definition.h"
+#include "engine/swf/shape/shape.h"
 #include "engine/swf/sound/sound_handler.h"
 #include "engine/swf/text/font.h"
 
@@ -61,6 +62,7 @@ void ensure_loaders_registered() {
   register_tag_loader(56, export_loader);
   register_tag_loader(57, import_loader);
   register_tag_loader(59, do_init_action_loader);
+  register_shape_loaders();
 }
 
 void null_loader(stream*, int, movie_definition_sub*) {}

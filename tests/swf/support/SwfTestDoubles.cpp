@@ -222,6 +222,7 @@ void RecordingRenderHandler::set_fill_color(int side, swf::rgba color) {
 void RecordingRenderHandler::set_fill_bitmap(int side, swf::bitmap_info* bitmap, const swf::matrix& m,
                                              bitmap_wrap_mode wrap) {
   calls.push_back(Format("set_fill_bitmap %d %d", side, static_cast<int>(wrap)));
+  fill_bitmap_matrices.push_back(m);
 }
 void RecordingRenderHandler::disable_line() { calls.push_back("disable_line"); }
 void RecordingRenderHandler::set_line_color(swf::rgba color) {

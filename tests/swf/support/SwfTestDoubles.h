@@ -128,6 +128,8 @@ class RecordingRenderHandler : public swf::render_handler {
   std::vector<swf::smart_ptr<RecordedBitmap>> bitmaps;
   // Vertices of every strip drawn, in order.
   std::vector<std::vector<int16_t>> strips;
+  // The matrix of every set_fill_bitmap, in order.
+  std::vector<swf::matrix> fill_bitmap_matrices;
 
  private:
   RecordedBitmap* Keep(RecordedBitmap* bitmap);
