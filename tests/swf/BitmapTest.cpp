@@ -98,7 +98,9 @@ TEST(SwfInflater, SeeksBackAndGivesBackUnusedInput) {
 TEST(SwfJpeg, ImagesWithTheirOwnTablesAndALeadingEndMarker) {
   std::vector<swfw::Color> pixels = Pixels(8, 6);
   Bytes jpeg = swfw::EncodeJpeg(8, 6, pixels);
-  Bytes odd = {0xFF, 0xD9, 0xFF, 0xD8};
+  Bytes odd;
+  odd.reserve(4 + jpeg.size());
+  odd = {0xFF, 0xD9, 0xFF, 0xD8};
   odd.insert(odd.end(), jpeg.begin(), jpeg.end());
   BitmapsOf movie({swfw::DefineBitsJPEG2(1, jpeg), swfw::DefineBitsJPEG2(2, odd)});
   ASSERT_NE(movie.Get(1), nullptr);

@@ -133,7 +133,9 @@ TEST_F(UIKindsTest, ADropDownOpensPicksARowAndCloses) {
     EXPECT_EQ(list->IsOpen(), step.open);
     EXPECT_EQ(list->GetSelected(), step.selected);
     EXPECT_EQ(Global("picked"), step.picked);
-    if (step.open) EXPECT_EQ(ui_.GetOpenDropDown(), list);
+    if (step.open) {
+      EXPECT_EQ(ui_.GetOpenDropDown(), list);
+    }
   }
   EXPECT_EQ(list->GetText(), "B");
   EXPECT_EQ(list->GetSelectedText(), "B");
