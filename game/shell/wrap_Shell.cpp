@@ -5,6 +5,7 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
@@ -77,6 +78,21 @@ void RegisterKivMusic(lua_State* L) {
   ];
 }
 
+void RegisterKivTrophyData(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivTrophyData>("KivTrophyData")
+      .def("ProfileChanged", &KivTrophyData::ProfileChanged)
+      .def("OnNewLevel", &KivTrophyData::OnNewLevel)
+      .def("OnNewCity", &KivTrophyData::OnNewCity)
+      .def("OnNewGame", &KivTrophyData::OnNewGame)
+      .def("OnNewFashion", &KivTrophyData::OnNewFashion)
+      .def("GetAllTrophyC", &KivTrophyData::GetAllTrophyC)
+  ];
+  luabind::module(L)[
+    luabind::def("GetTrophyData", &GetTrophyData)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -84,6 +100,7 @@ bool RegisterShellScripts(LuaState* state) {
   try {
     RegisterKivVars(state->GetCState());
     RegisterKivMusic(state->GetCState());
+    RegisterKivTrophyData(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;
