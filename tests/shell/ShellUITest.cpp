@@ -4,6 +4,8 @@
 #include "engine/app/AudioSet.h"
 #include "engine/core/Console.h"
 #include "engine/part2d/Part2D.h"
+#include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivUITransition.h"
 #include "game/shell/Shell.h"
 
 namespace shelltest {
@@ -31,7 +33,12 @@ void ShellUITest::SetUp() {
   uitest::Sounds::Instance().Clear();
 }
 
-void ShellUITest::TearDown() { UITest::TearDown(); }
+void ShellUITest::TearDown() {
+  // The shared objects let go of this test's pictures while its renderer exists.
+  if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
+  if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
+  UITest::TearDown();
+}
 
 ui::UIWidget* ShellUITest::MakePanel(const std::string& name) {
   auto* panel = new ui::UIWidget(nullptr, "");

@@ -229,7 +229,6 @@ TEST_F(UITransitionTest, AReloadedPanelEndsTheOpeningAndIsFoundAgainByName) {
   Run("GetUITransition():ForceComplete(); GetUITransition():ClearTransition(); "
       "GetUITransition():RemoveHints()");
   EXPECT_EQ(Global("log"), "S");
-  shared.Shutdown();
 }
 
 }  // namespace
