@@ -11,4 +11,7 @@ SoundBank =
    -- A key typed into an edited text.
    { Name = "textbox_new_text", Files = { "sounds/button_rollover.ogg" }, Bias = { 0.4 } },
    { Name = "block_select", Files = { "sounds/block_select.ogg" } },
+   -- A popup opening (once its frame has grown) and closing.
+   { Name = "popup_open", Files = { "sounds/popup_open.ogg" } },
+   { Name = "popup_close", Files = { "sounds/popup_close.ogg" } },
 }

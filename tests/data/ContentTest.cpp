@@ -142,6 +142,7 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
       function AddGameScreen(...) Note("AddGameScreen", ...) end
       function GoState(...) Note("GoState", ...) end
       function SetLocale(...) Note("SetLocale", ...) end
+      function LoadLanguage(...) Note("LoadLanguage", ...) end
       function HardQuitGame(...) Note("HardQuitGame", ...) end
       function TakeScreenshot(name, half) Note("TakeScreenshot", name:match("^pellavo_[%d_]+$") ~= nil, half) end
       function GetAudio() return { PlaySegment = function(self, name) Note("PlaySegment", name) end } end
@@ -154,11 +155,22 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
     return script::ToString(script::GetGlobal(state, "CallText"), "?");
   };
   EXPECT_EQ(run("OnStartUp()"), "");
-  EXPECT_EQ(run("SetupLanguage('French');"), "SetLocale french");
-  EXPECT_EQ(run("SetupLanguage('');"), "SetLocale english");
+  EXPECT_EQ(run("SetupLanguage('French');"), "SetLocale french\nLoadLanguage lang/english.lng");
+  EXPECT_EQ(run("SetupLanguage('');"), "SetLocale english\nLoadLanguage lang/english.lng");
   EXPECT_EQ(run("ReloadGame()"), "");
   EXPECT_EQ(run("ReloadGame()"), "");
-  EXPECT_EQ(run("OnInitUI()"), "");
+  // The panels that the trophy screen looks up once are loaded, hidden.
+  ASSERT_EQ(state->DoString(R"(
+      function GetUIMan()
+        return { AddPanel = function(self, file)
+          Note("AddPanel", file)
+          return { SetIsVisible = function(self, on) Note("SetIsVisible", on) end }
+        end }
+      end
+  )"), 0);
+  EXPECT_EQ(run("OnInitUI()"),
+            "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false");
+  ASSERT_EQ(state->DoString("GetUIMan = nil"), 0);
   // The data screens are made with the first screen, after the game's own states.
   EXPECT_EQ(run("GoToState('menu')"),
             "AddGameScreen menu ui/menu.ui OnEnterMainMenu() OnExitMainMenu()\nGoState menu 0");

@@ -57,10 +57,17 @@ TEST_F(EffectsTest, EveryEffectRunsNamesImagesThatDecodeAndPlays) {
                    !group->IsSecondary && group->colorKeys.empty())
           << "group " << i << " does nothing of its own";
     }
+    // An effect whose groups have no rate is fired in bursts along segments (popup edges).
+    bool emitsAtARate = false;
+    for (int32_t i = 0; i < system.GroupC(); ++i) emitsAtARate |= system.GetGroup(i)->GetGenRate() > 0.0f;
     // Three seconds of emission over the top of the screen at 60 frames a second.
     size_t draws = 0;
     for (int frame = 0; frame < 180; ++frame) {
-      system.EmitInRect(1.0f / 60, math::Vec2(0.3f, 0.2f), math::Vec2(0.4f, 0.1f));
+      if (emitsAtARate) {
+        system.EmitInRect(1.0f / 60, math::Vec2(0.3f, 0.2f), math::Vec2(0.4f, 0.1f));
+      } else if (frame % 30 == 0) {
+        system.Emit(math::Vec2(0.3f, 0.2f), math::Vec2(0.7f, 0.2f));
+      }
       system.Tick(1.0f / 60);
       renderer_.draws.clear();
       system.Render(math::Vec2(0, 0));
@@ -78,7 +85,7 @@ TEST_F(EffectsTest, EveryEffectRunsNamesImagesThatDecodeAndPlays) {
     }
   }
   EXPECT_GE(files, 2);
-  for (const char* needed : {"petals.p2d", "sparkle.p2d"}) {
+  for (const char* needed : {"petals.p2d", "sparkle.p2d", "popup_fx.p2d", "trophy.p2d"}) {
     EXPECT_TRUE(fs::exists(kEffects + "/" + needed)) << needed;
   }
 }

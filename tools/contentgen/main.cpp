@@ -17,6 +17,7 @@
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
+#include "tools/contentgen/TrophyArt.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool PrepareFolder(const std::string& outDir) {
   std::error_code ec;
   fs::create_directories(outDir, ec);
   for (const auto& entry : fs::directory_iterator(outDir, ec)) fs::remove_all(entry.path(), ec);
-  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects"}) {
+  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects", "trophies"}) {
     fs::create_directories(fs::path(outDir) / folder, ec);
   }
   return !ec || Fail("cannot prepare " + outDir + ": " + ec.message());
@@ -77,6 +78,8 @@ bool MakeSounds(const std::string& outDir) {
       {"sounds/block_select.ogg", contentgen::MakeBlockSelect},
       {"sounds/button_press.ogg", contentgen::MakeButtonPress},
       {"sounds/button_rollover.ogg", contentgen::MakeRollover},
+      {"sounds/popup_open.ogg", contentgen::MakePopupOpen},
+      {"sounds/popup_close.ogg", contentgen::MakePopupClose},
   };
   for (const auto& effect : effects) {
     const std::string ogg = contentgen::EncodeOgg(effect.make());
@@ -110,6 +113,7 @@ int main(int argc, char** argv) {
   const contentgen::FontFiles fonts{argv[2], argv[3]};
   const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
                   (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
+                  (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
