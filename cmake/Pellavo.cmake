@@ -8,8 +8,12 @@ add_compile_options(
 )
 
 # luabind headers are slow; they also trip C++20's comma-in-subscript warning on
-# "module(L)[ a, b ]" and a few of gcc's newer warnings. Binding translation units call this.
+# "module(L)[ a, b ]" and a few of gcc's newer warnings. Binding translation units call this;
+# a folder that adds its sources to a library of another folder names it after TARGET
+# (pellavo_luabind_sources(TARGET pellavo_shell wrap_X.cpp)), since source properties are
+# seen only where the target is made.
 function(pellavo_luabind_sources)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TARGET" "")
   set(options "")
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     list(APPEND options -Wno-comma-subscript -Wno-deprecated-declarations -Wno-deprecated-copy
@@ -23,7 +27,12 @@ function(pellavo_luabind_sources)
     # headers.
     list(APPEND options -fno-sanitize=alignment)
   endif()
-  set_property(SOURCE ${ARGN} APPEND PROPERTY COMPILE_OPTIONS ${options})
+  if(arg_TARGET)
+    set_property(SOURCE ${arg_UNPARSED_ARGUMENTS} TARGET_DIRECTORY ${arg_TARGET}
+                 APPEND PROPERTY COMPILE_OPTIONS ${options})
+  else()
+    set_property(SOURCE ${arg_UNPARSED_ARGUMENTS} APPEND PROPERTY COMPILE_OPTIONS ${options})
+  endif()
 endfunction()
 
 function(pellavo_add_subdirectories)

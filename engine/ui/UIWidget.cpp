@@ -16,6 +16,7 @@
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "engine/ui/WidgetHandle.h"
 #include "platform/luaplus/LuaStateOutFile.h"
 
 namespace ui {
@@ -88,6 +89,9 @@ UIWidget::UIWidget(UIWidget* parentWidget, const std::string& widgetName)
 }
 
 UIWidget::~UIWidget() {
+  // Holders that kept this widget through a handle find it empty from here on.
+  for (WidgetHandle* handle : handles_) handle->widget_ = nullptr;
+  handles_.clear();
   for (UIWidget* child : children) delete child;
   children.clear();
   DeleteMovers();
@@ -745,6 +749,18 @@ bool UIWidget::BlocksMouse(const math::Vec2& point) const {
     if (child->BlocksMouse(point)) return true;
   }
   return false;
+}
+
+// --- Handles ---
+
+void WidgetHandle::Reset(UIWidget* widget) {
+  if (widget == widget_) return;
+  if (widget_) {
+    auto& list = widget_->handles_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+  widget_ = widget;
+  if (widget_) widget_->handles_.push_back(this);
 }
 
 }  // namespace ui

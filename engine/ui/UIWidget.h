@@ -19,6 +19,7 @@ namespace ui {
 class UIManager;
 class UIProgress;
 class UISlider;
+class WidgetHandle;
 
 // The base of every on-screen control: a rectangle in play-area fractions with up to nine
 // state images, one text block, an ordered list of named children, 27 event slots of Lua
@@ -313,8 +314,12 @@ class UIWidget {
   std::vector<UIWidget*> children;  // owned, in order
 
  private:
+  friend class WidgetHandle;
+
   // The key of the name in the children list (CRC-32, ignoring case).
   uint32_t nameKey = 0;
+  // The handles that point here; the destructor empties them.
+  std::vector<WidgetHandle*> handles_;
 };
 
 template <typename Call>

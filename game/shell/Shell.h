@@ -3,11 +3,13 @@
 class LuaState;
 
 // Registers the game shell's script classes and globals in the state (wrap_Shell.cpp):
-// "KivVars" and "GetVars", then "kiv_music" and "GetMusic". False, with a log line, when
-// there is no state or luabind refuses them.
+// "KivVars" and "GetVars", "kiv_music" and "GetMusic", "KivTrophyData" and "GetTrophyData",
+// "KivUITransition" and "GetUITransition", "KivTrophyScreen" and "GetTrophyScreen". False,
+// with a log line, when there is no state or luabind refuses them.
 bool RegisterShellScripts(LuaState* state);
 
 // Ends the game shell's process-wide objects in order while the audio manager and the
-// log still exist: the music forgets its samples and channel, the game variables their
-// in-memory values. The program entry calls it before the engine's own ordered shutdown.
+// log still exist: the trophy screen and the popup transitions let their pictures and
+// particles go, the trophy table its records, the music forgets its samples and channel,
+// the game variables their in-memory values. The program entry calls it before the engine's own ordered shutdown.
 void ShutdownShellObjects();

@@ -1,9 +1,16 @@
 #include "game/shell/KivHighscoreServer.h"
+#include "game/shell/KivTrophyData.h"
+#include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivUITransition.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 
 void ShutdownShellObjects() {
+  // The screens' objects first: they hold pictures and particles of the renderer.
+  if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
+  if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
+  KivTrophyData::Instance().Shutdown();
   KivMusic::Instance().Shutdown();
   // The score client keeps nothing of its own: its user id is the game variables'.
   KivVars::Instance().Shutdown();

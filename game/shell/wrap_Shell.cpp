@@ -1,10 +1,14 @@
 // Lua binding of the game shell's objects, in the order the scripts expect them: the
-// class "KivVars" with the global "GetVars", and the class "kiv_music" with the global
-// "GetMusic". Scripts get the process-wide objects; the classes have no constructors.
+// class "KivVars" with the global "GetVars", the class "kiv_music" with the global
+// "GetMusic", then "KivTrophyData", "KivUITransition" and "KivTrophyScreen" with their
+// globals "GetTrophyData", "GetUITransition" and "GetTrophyScreen". Scripts get the process-wide objects; the classes have no constructors.
 
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "game/shell/KivTrophyData.h"
+#include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivUITransition.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
@@ -77,6 +81,55 @@ void RegisterKivMusic(lua_State* L) {
   ];
 }
 
+void RegisterKivTrophyData(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivTrophyData>("KivTrophyData")
+      .def("ProfileChanged", &KivTrophyData::ProfileChanged)
+      .def("OnNewLevel", &KivTrophyData::OnNewLevel)
+      .def("OnNewCity", &KivTrophyData::OnNewCity)
+      .def("OnNewGame", &KivTrophyData::OnNewGame)
+      .def("OnNewFashion", &KivTrophyData::OnNewFashion)
+      .def("GetAllTrophyC", &KivTrophyData::GetAllTrophyC)
+  ];
+  luabind::module(L)[
+    luabind::def("GetTrophyData", &GetTrophyData)
+  ];
+}
+
+void RegisterKivUITransition(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivUITransition>("KivUITransition")
+      .def("PopupWidget", &KivUITransition::PopupWidget)
+      .def("PopdownWidget", &KivUITransition::PopdownWidget)
+      .def("ForceComplete", &KivUITransition::ForceComplete)
+      .def("ClearTransition", &KivUITransition::ClearTransition)
+      .def("RemoveHints", &KivUITransition::RemoveHints)
+  ];
+  luabind::module(L)[
+    luabind::def("GetUITransition", &GetUITransition)
+  ];
+}
+
+void RegisterKivTrophyScreen(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivTrophyScreen>("KivTrophyScreen")
+      .def("Enable", &KivTrophyScreen::Enable)
+      .def("EnablePopup", &KivTrophyScreen::EnablePopup)
+      .def("IsEnabled", &KivTrophyScreen::IsEnabled)
+      .def("IsPopupEnabled", &KivTrophyScreen::IsPopupEnabled)
+      .def("IsVisible", &KivTrophyScreen::IsVisible)
+      .def("IsPopupVisible", &KivTrophyScreen::IsPopupVisible)
+      .def("RefreshUI", &KivTrophyScreen::RefreshUI)
+      .def("SetCloseCmd", &KivTrophyScreen::SetCloseCmd)
+      .def("SetIdleCmd", &KivTrophyScreen::SetIdleCmd)
+      .def("SetPopupCmd", &KivTrophyScreen::SetPopupCmd)
+      .def("SetAllCmds", &KivTrophyScreen::SetAllCmds)
+  ];
+  luabind::module(L)[
+    luabind::def("GetTrophyScreen", &GetTrophyScreen)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -84,6 +137,9 @@ bool RegisterShellScripts(LuaState* state) {
   try {
     RegisterKivVars(state->GetCState());
     RegisterKivMusic(state->GetCState());
+    RegisterKivTrophyData(state->GetCState());
+    RegisterKivUITransition(state->GetCState());
+    RegisterKivTrophyScreen(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;
