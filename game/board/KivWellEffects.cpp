@@ -356,7 +356,9 @@ void KivWell::RequestSound(int32_t flag) {
 }
 
 uint32_t KivWell::PlaySoundNow(const std::string& name) {
-  return static_cast<uint32_t>(audio::GetAudio().PlaySound(name));
+  // An unknown name reports -1: no channel.
+  const int channel = audio::GetAudio().PlaySound(name);
+  return channel > 0 ? static_cast<uint32_t>(channel) : 0;
 }
 
 void KivWell::PeriodicStep() {

@@ -238,15 +238,14 @@ void KivWellSFX::Tick(float dt) {
     StepFrames(zen.sprite, dt, true);
     anyActive = true;
   }
-  audio::Audio& audio = audio::GetAudio();
   if (anyActive) {
     if (chargeChannel_ == 0 || BASS_ChannelIsActive(chargeChannel_) == BASS_ACTIVE_STOPPED) {
-      chargeChannel_ = static_cast<uint32_t>(audio.PlaySound(kChargeSound));
+      chargeChannel_ = KivWell::PlaySoundNow(kChargeSound);
     }
   } else if (chargeChannel_ != 0) {
     // The charge loops: dropping its channel without stopping it would leave it playing
     // for as long as the game runs.
-    audio.StopSound(chargeChannel_);
+    audio::GetAudio().StopSound(chargeChannel_);
     chargeChannel_ = 0;
   }
 
