@@ -68,6 +68,7 @@ void BoardTest::SetUp() {
   KivVars& vars = KivVars::Instance();
   vars.LoadConstants();
   rms_ = std::make_unique<GameRMS>("board_test.rms");
+  rms_->Load();
   ASSERT_TRUE(rms_->AddProfile("Anna", "", "oslo"));
   vars.store = rms_.get();
   vars.SetCheatMode(false);
