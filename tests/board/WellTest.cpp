@@ -10,6 +10,8 @@
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivVars.h"
+#include "game/shell/Shell.h"
+#include "engine/core/Console.h"
 #include "platform/bass/Bass.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -266,6 +268,12 @@ TEST_F(WellTest, TheBoardSlidesInAndRunsItsScriptOnce) {
   board_->StartLeaveFade("");
   Frames(30);
   EXPECT_FLOAT_EQ(board_->GetViewOffset().y, 1.0f);
+}
+
+TEST_F(WellTest, ScriptsKnowTheBoardsClass) {
+  ASSERT_TRUE(RegisterShellScripts(console::GetConsole().GetState()));
+  Run("known = tostring(KivWell ~= nil)");
+  EXPECT_EQ(Global("known"), "true");
 }
 
 }  // namespace
