@@ -12,6 +12,7 @@
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "engine/core/Console.h"
+#include "engine/part2d/Part2D.h"
 #include "platform/bass/Bass.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -268,6 +269,21 @@ TEST_F(WellTest, TheBoardSlidesInAndRunsItsScriptOnce) {
   board_->StartLeaveFade("");
   Frames(30);
   EXPECT_FLOAT_EQ(board_->GetViewOffset().y, 1.0f);
+}
+
+TEST_F(WellTest, CoinVariantsCycleThroughTheThreeCoinSets) {
+  testenv::WriteFile("effects/gold_coin.p2d", kQuickParticles);
+  LoadBoard(WellFile(1));
+  KivWellSFX* sfx = board_->GetKivSFX();
+  for (int variant = 0; variant < 4; ++variant) sfx->CoinsAt(2, 2, variant);
+  auto live = [&](int set) { return sfx->GetSet(set)->GetSystem()->GetGroup(0)->GetLiveCount(); };
+  EXPECT_EQ(live(KivWellSFX::kGoldCoin), 2);
+  EXPECT_EQ(live(KivWellSFX::kGoldCoin + 1), 1);
+  EXPECT_EQ(live(KivWellSFX::kGoldCoin + 2), 1);
+  EXPECT_EQ(sfx->GetSet(0), nullptr);
+  EXPECT_EQ(sfx->GetSet(32), nullptr);
+  sfx->CoinsAt(2, 2, -1);  // a negative variant picks a set too, never one out of the table
+  EXPECT_EQ(live(KivWellSFX::kGoldCoin + 2), 2);
 }
 
 TEST_F(WellTest, ScriptsKnowTheBoardsClass) {
