@@ -360,6 +360,8 @@ ui::UINumber* NumberStyle(int32_t slot, const char* file) {
 
 constexpr int32_t kGemNumbers = 0;
 constexpr int32_t kZenNumbers = 1;
+// The most zen particles one block sends, whatever the tuning constants say.
+constexpr int64_t kMaxZenParticles = 10000;
 
 void RenderValue(const well::WellBlock& block, ui::UINumber* style, int32_t value) {
   if (!block.HasImage() || !style) return;
@@ -434,7 +436,7 @@ void KivZenBlock::OnKill() {
   KivWell* board = Board();
   if (KivWellSFX* sfx = board->GetKivSFX()) {
     const int32_t perZen = board->Constant("particles_per_zen");
-    const int64_t count = std::clamp<int64_t>(int64_t{value} * perZen, 0, 100000);
+    const int64_t count = std::clamp<int64_t>(int64_t{value} * perZen, 0, kMaxZenParticles);
     sfx->EmitAt(KivWellSFX::kZenPower, static_cast<int32_t>(count),
                 GetScreenPos() + screenSize * 0.5f);
   }

@@ -136,7 +136,8 @@ KivBlockInfo* KivWell::GetBlockInfo(int32_t x, int32_t y) {
 }
 
 int32_t KivWell::GetTileValue(int32_t x, int32_t y) const {
-  return const_cast<KivWell*>(this)->GetBlockInfo(x, y) ? tiles_[static_cast<size_t>(y * GetWidth() + x)].value : 0;
+  if (!IsInGrid(x, y) || tiles_.size() != static_cast<size_t>(GetWidth() * GetHeight())) return 0;
+  return tiles_[static_cast<size_t>(y * GetWidth() + x)].value;
 }
 
 void KivWell::SetTileValue(int32_t x, int32_t y, int32_t value) {
