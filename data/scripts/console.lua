@@ -31,6 +31,9 @@ DataScreens =
 Language = "english"
 ScreenshotCount = 0
 
+-- The trophy room's buttons.
+dofile("scripts/trophy_room.lua")
+
 local dataScreensMade = false
 
 -- Registers the data screens with the game flow; only the first call does anything. It
@@ -49,12 +52,15 @@ function OnStartUp()
    LOG("Pellavo scripts started")
 end
 
+-- The language file "lang/<language>.lng" holds the game's texts; English is the only
+-- one there is.
 function SetupLanguage(name)
    if name == nil or name == "" then
       name = "english"
    end
    Language = string.lower(name)
    SetLocale(Language)
+   LoadLanguage("lang/english.lng")
 end
 
 -- Nothing is kept between runs of the game's scripts yet, so there is nothing to reset.
@@ -62,8 +68,16 @@ function ReloadGame()
    LOG("Game scripts ready, language " .. Language)
 end
 
--- The game's panels will be set up here; the data screens come with the first screen.
+-- The game's panels that objects of the game look up once, when they are made: the
+-- trophy room and the trophy popup, loaded hidden. The data screens come with the first
+-- screen.
 function OnInitUI()
+   for _, file in ipairs({ "ui/trophy_screen.ui", "ui/trophy_popup.ui" }) do
+      local panel = GetUIMan():AddPanel(file)
+      if panel ~= nil then
+         panel:SetIsVisible(false)
+      end
+   end
 end
 
 function GoToState(name)

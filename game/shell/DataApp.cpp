@@ -13,6 +13,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/ui/SpriteSet.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/dinput/DInput.h"
@@ -91,6 +92,8 @@ void DataApp::OnCreateStates() {
   gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
   flow.application = this;
   flow.camera = camera;
+  // The trophy sprites name the icons of the panels that "OnInitUI()" loads.
+  ui::GetSpriteSet().Load(kTrophySprites);
   console::Console& console = console::GetConsole();
   console.Do("OnInitUI()");
   // Nothing more to load: the bar shows full before the first screen.
