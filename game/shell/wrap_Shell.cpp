@@ -9,6 +9,7 @@
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
+#include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
@@ -130,6 +131,27 @@ void RegisterKivTrophyScreen(lua_State* L) {
   ];
 }
 
+// The game's board as scripts see it through the level state: no constructor, the level
+// state makes and owns it.
+void RegisterKivWell(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivWell>("KivWell")
+      .def("WinGame", &KivWell::WinGame)
+      .def("LooseGame", &KivWell::LooseGame)
+      .def("HasWon", &KivWell::HasWon)
+      .def("AddGold", &KivWell::AddGold)
+      .def("GetGold", &KivWell::GetGold)
+      .def("AddZen", &KivWell::AddZen)
+      .def("GetSpellCharge", &KivWell::GetSpellCharge)
+      .def("SetSpellCost", &KivWell::SetSpellCost)
+      .def("GetScore", &KivWell::GetScore)
+      .def("AdjustCounter", &KivWell::AdjustCounter)
+      .def("StartEnterFade", &KivWell::StartEnterFade)
+      .def("StartLeaveFade", &KivWell::StartLeaveFade)
+      .def("HidePopups", &KivWell::HidePopups)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -140,6 +162,7 @@ bool RegisterShellScripts(LuaState* state) {
     RegisterKivTrophyData(state->GetCState());
     RegisterKivUITransition(state->GetCState());
     RegisterKivTrophyScreen(state->GetCState());
+    RegisterKivWell(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;

@@ -1,15 +1,21 @@
 // Runs each input as a well file into a board of 15 x 12 cells, steps and draws the board
 // (on a renderer that draws nothing), writes it back, and reads the written file into a
-// second board: a written well file must always load again.
+// second board: a written well file must always load again. Then the same input loads as
+// a level into the game's board (its tile header, its block names with their parameters),
+// which fills its tiles, clears a chain, steps its effects, draws, saves and loads the
+// saved file again with the same tiles.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/graphics/Image.h"
 #include "engine/well/GameWell.h"
 #include "engine/well/WellBlock.h"
+#include "game/board/KivBlock.h"
+#include "game/board/KivWell.h"
 #include "tests/fuzz/FuzzFolder.h"
 #include "tests/graphics/FakeRenderer.h"
 
@@ -85,5 +91,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWell second;
   if (!second.LoadWell(output, nullptr)) std::abort();
   if (second.GetDecorations().size() != board.GetDecorations().size()) std::abort();
+
+  const std::string saved = FuzzFolder() + "/game_output.lua";
+  KivWell game(nullptr);
+  game.Load(input, nullptr);
+  game.SetSpellCost(0, 20);
+  game.FillTiledCells();
+  std::vector<KivBlock*> chain;
+  for (well::WellBlock* block : game.GetBlocks()) {
+    if (chain.size() < 6) chain.push_back(static_cast<KivBlock*>(block));
+  }
+  game.ResolveChain(chain, false, true);
+  for (int i = 0; i < 12; ++i) game.Tick(0.05f);
+  game.Render();
+  if (!game.SaveWell(saved)) std::abort();
+  KivWell reloaded(nullptr);
+  reloaded.Load(saved, nullptr);
+  for (int y = 0; y < KivWell::kGridHeight; ++y) {
+    for (int x = 0; x < KivWell::kGridWidth; ++x) {
+      const int32_t value = reloaded.GetTileValue(x, y);
+      if (value != game.GetTileValue(x, y) || value < 0 || value > KivWell::kMaxTileValue) std::abort();
+    }
+  }
   return 0;
 }

@@ -1,6 +1,6 @@
 // contentgen: makes the game's generated content into a folder that the build packs into
-// kx.arc beside data/: pictures, bitmap fonts, sounds, the menu music, and the themes and
-// stings that the game plays as samples.
+// kx.arc beside data/: pictures, the board's sprites, bitmap fonts, sounds, the menu
+// music, and the themes and stings that the game plays as samples.
 //
 //   contentgen OUTDIR REGULAR.ttf BOLD.ttf
 //
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tools/contentgen/BitmapFontMaker.h"
+#include "tools/contentgen/BoardArt.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
@@ -39,7 +40,7 @@ bool PrepareFolder(const std::string& outDir) {
   std::error_code ec;
   fs::create_directories(outDir, ec);
   for (const auto& entry : fs::directory_iterator(outDir, ec)) fs::remove_all(entry.path(), ec);
-  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects", "trophies"}) {
+  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects", "trophies", "img"}) {
     fs::create_directories(fs::path(outDir) / folder, ec);
   }
   return !ec || Fail("cannot prepare " + outDir + ": " + ec.message());
@@ -87,6 +88,11 @@ bool MakeSounds(const std::string& outDir) {
       return Fail(std::string("cannot make ") + effect.path);
     }
   }
+  for (const contentgen::BoardSound& sound : contentgen::BoardSounds()) {
+    const std::string path = "sounds/" + sound.name + ".ogg";
+    const std::string ogg = contentgen::EncodeOgg(sound.samples);
+    if (ogg.empty() || !WriteBytes(outDir + "/" + path, ogg)) return Fail("cannot make " + path);
+  }
   if (!WriteBytes(outDir + "/sounds/menu.mod", contentgen::MakeMenuModule())) {
     return Fail("cannot make sounds/menu.mod");
   }
@@ -114,6 +120,7 @@ int main(int argc, char** argv) {
   const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
                   (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
                   (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
+                  (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;

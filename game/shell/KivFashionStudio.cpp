@@ -1,0 +1,6 @@
+#include "game/shell/KivFashionStudio.h"
+
+KivFashionStudio& KivFashionStudio::Instance() {
+  static KivFashionStudio studio;
+  return studio;
+}

@@ -1,0 +1,133 @@
+// A loaded board drawn by the real renderer (OpenGL, headless) and read back through a
+// screenshot: floor tiles, the wall round them, flowers of two colours, a gem with its
+// value, and a chain with its marks.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/app/Input.h"
+#include "engine/app/Mouse.h"
+#include "engine/ui/SpriteSet.h"
+#include "engine/ui/UIManager.h"
+#include "engine/ui/UINumber.h"
+#include "game/board/KivBlock.h"
+#include "game/board/KivWell.h"
+#include "tests/graphics/GraphicsTestSupport.h"
+#include "tests/graphics/ImageFixtures.h"
+#include "tests/support/TestEnv.h"
+
+namespace gfxtest {
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000, kTile = 0xFF606060, kWall = 0xFF8B4513,
+                   kRed = 0xFFE02020, kRedSelected = 0xFFF08080, kBlue = 0xFF2040E0,
+                   kGold = 0xFFF0C020, kDigits = 0xFF20E0E0, kMark = 0xFFFFFFFF;
+
+void Solid(const std::string& name, uint32_t width, uint32_t height, uint32_t color) {
+  WriteFixture(name, PngFile(width, height, Pixels(width * height, color)));
+}
+
+class BoardRenderTest : public GlGraphicsTest {
+ protected:
+  void TearDown() override {
+    board_.reset();
+    input::GetDevices().Shutdown();
+    for (ui::UINumber*& style : ui::g_sharedNumbers) {
+      delete style;
+      style = nullptr;
+    }
+    ui::GetSpriteSet().Clear();
+    ui::GetUIMan().Shutdown();
+    GlGraphicsTest::TearDown();
+  }
+
+  // The pixel at the centre of a cell, moved by (dx, dy) pixels.
+  static uint32_t At(const Bitmap& shot, int x, int y, int dx = 0, int dy = 0) {
+    return shot.At(static_cast<int>(168.5f + 45.0f * x + 22.5f) + dx,
+                   static_cast<int>(30.0f + 45.0f * y + 22.5f) + dy);
+  }
+
+  std::unique_ptr<KivWell> board_;
+};
+
+TEST_F(BoardRenderTest, TilesWallFlowersAGemAndAChainShowInTheirPlaces) {
+  ASSERT_TRUE(Start());
+  Solid("img/tile.png", 45, 45, kTile);
+  Solid("img/wall.png", 45, 45, kWall);
+  Solid("img/red.png", 45, 45, kRed);
+  Solid("img/red_over.png", 45, 45, kRedSelected);
+  Solid("img/blue.png", 45, 45, kBlue);
+  Solid("img/gold.png", 45, 45, kGold);
+  Solid("img/mark.png", 10, 10, kMark);
+  Solid("img/digits.png", 130, 10, kDigits);
+  std::string sheet = "Sprites = {\n"
+                      "  { Name = 'bg_tile_002', ImageFile = 'img/tile.png', SpriteC = 1 },\n"
+                      "  { Name = 'flowers_tiles_003', ImageFile = 'img/red.png', SpriteC = 1 },\n"
+                      "  { Name = 'flower_over_003', ImageFile = 'img/red_over.png', SpriteC = 1 },\n"
+                      "  { Name = 'flowers_tiles_001', ImageFile = 'img/blue.png', SpriteC = 1 },\n"
+                      "  { Name = 'gold_tiles_001', ImageFile = 'img/gold.png', SpriteC = 1 },\n";
+  for (const char* piece : {"l", "r", "t", "b", "corner_tl", "corner_tr", "corner_bl",
+                            "corner_br", "u_l", "u_r", "u_t", "u_b", "edge_tl", "edge_tr",
+                            "edge_bl", "edge_br", "closed"}) {
+    sheet += std::string("  { Name = 'wall_") + piece + "', ImageFile = 'img/wall.png', SpriteC = 1 },\n";
+  }
+  for (const char* mark : {"arrow_start", "arrowhead", "arrow_0", "arrow_45", "arrow_90",
+                           "arrow_135", "arrow_180", "arrow_225", "arrow_270", "arrow_315"}) {
+    sheet += std::string("  { Name = '") + mark + "', ImageFile = 'img/mark.png', SpriteC = 1 },\n";
+  }
+  WriteFixture("img/board_sheet.lua", sheet + "}\n");
+  ASSERT_TRUE(ui::GetSpriteSet().Load("img/board_sheet.lua"));
+  WriteFixture("img/coin_number.lua",
+               "Number = { Image = 'img/digits.png', Size = { 0.02, 0.03 } }\n");
+
+  // Tiles on columns 0 to 6 and rows 0 to 5: the wall lines the outer ring of them.
+  std::string tiles = "Tiles = {\n";
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 15; ++x) tiles += (x <= 6 && y <= 5) ? "2, " : "0, ";
+  }
+  WriteFixture("level.lua", tiles + "}\n");
+  FrameTimer clock;
+  board_ = std::make_unique<KivWell>(nullptr, clock);
+  board_->Load("level.lua", nullptr);
+  auto put = [&](const char* type, int x, int y, int colour) {
+    auto* block = static_cast<KivBlock*>(board_->CreateBlock(type, FlowerColorName(colour), x, y, 1, 1));
+    ASSERT_NE(block, nullptr);
+    board_->AddBlock(block, x, y, 0.0f);
+  };
+  for (int x = 1; x <= 3; ++x) put("flower", x, 1, 2);
+  put("flower", 1, 3, 0);
+  put("gem[7]", 4, 3, 0);
+  board_->RebuildCells();
+  // Let the flowers grow in, then draw a chain over the three red ones.
+  for (int i = 0; i < 20; ++i) board_->Tick(0.02f);
+  ASSERT_TRUE(input::GetDevices().Init(nullptr));
+  input::Mouse* mouse = input::GetDevices().mouse;
+  mouse->buttons[0].down = true;
+  auto centre = [&](int x, int y) { return board_->CellToScreen(x, y) + board_->GetCellSize() * 0.5f; };
+  board_->MouseButtonPressed(0, centre(1, 1));
+  for (int x = 1; x <= 3; ++x) board_->GrowChain(centre(x, 1));
+  ASSERT_EQ(board_->GetChain().size(), 3u);
+
+  ASSERT_TRUE(graphics_->BeginFrame());
+  graphics_->Clear(kBlack, 0, 0, true, false, false);
+  graphics_->ResetRenderStates();
+  board_->Render();
+  const Bitmap shot = EndFrameWithScreenshot();
+  ASSERT_EQ(shot.width, 800);
+
+  EXPECT_TRUE(ColorNear(At(shot, 2, 2), kTile));              // an empty tiled cell
+  EXPECT_TRUE(ColorNear(At(shot, 6, 2), kWall));              // the right edge of the tiles
+  EXPECT_TRUE(ColorNear(At(shot, 0, 4), kWall));              // and the left one
+  EXPECT_TRUE(ColorNear(At(shot, 8, 2), kBlack));             // no tile, no wall
+  EXPECT_TRUE(ColorNear(At(shot, 1, 3), kBlue));              // a blue flower
+  EXPECT_TRUE(ColorNear(At(shot, 2, 1, 15, 15), kRedSelected));  // a chained red flower
+  EXPECT_TRUE(ColorNear(At(shot, 1, 1), kMark));              // the chain's start mark
+  EXPECT_TRUE(ColorNear(At(shot, 2, 1), kMark));              // its turn mark
+  EXPECT_TRUE(ColorNear(At(shot, 3, 1), kMark));              // its head
+  EXPECT_TRUE(ColorNear(At(shot, 4, 3, 18, 18), kGold));      // the gem
+  EXPECT_TRUE(ColorNear(At(shot, 4, 3), kDigits));            // with its value over it
+}
+
+}  // namespace
+}  // namespace gfxtest

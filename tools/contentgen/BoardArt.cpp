@@ -1,0 +1,382 @@
+#include "tools/contentgen/BoardArt.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+#include "tools/contentgen/Canvas.h"
+#include "tools/contentgen/SoundMaker.h"
+#include "tools/contentgen/TextRaster.h"
+
+namespace contentgen {
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+// One board cell of the 800 x 600 play area.
+constexpr int kCell = 45;
+
+// A hue around the colour wheel at full saturation, as RGB.
+Color Hue(float turn, float value = 1.0f) {
+  const float h = std::fmod(turn, 1.0f) * 6.0f;
+  const float x = 1.0f - std::fabs(std::fmod(h, 2.0f) - 1.0f);
+  float r = 0, g = 0, b = 0;
+  if (h < 1) { r = 1; g = x; } else if (h < 2) { r = x; g = 1; } else if (h < 3) { g = 1; b = x; }
+  else if (h < 4) { g = x; b = 1; } else if (h < 5) { r = x; b = 1; } else { r = 1; b = x; }
+  return Color{r * value, g * value, b * value, 1.0f};
+}
+
+// The colour of flower colour index i: eight hues in three shades.
+Color FlowerColour(int i) {
+  const float shade[3] = {1.0f, 0.7f, 0.45f};
+  Color c = Hue(float(i % 8) / 8.0f, shade[i / 8]);
+  return Mix(c, Rgb(0xFFFFFF), i / 8 == 2 ? 0.35f : 0.1f);
+}
+
+// A sprite picture and its entry in the sprite sheet.
+struct Sheet {
+  std::string outDir;
+  std::vector<std::string> entries;
+  bool ok = true;
+
+  void Add(const std::string& name, const Canvas& canvas, int frames = 1, int frameTime = 10) {
+    const std::string file = "img/" + name + ".png";
+    ok = canvas.SavePng(outDir + "/" + file) && ok;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "   { Name = \"%s\", ImageFile = \"%s\", SpriteC = %d, FrameTime = %d },\n",
+                  name.c_str(), file.c_str(), frames, frameTime);
+    entries.push_back(line);
+  }
+};
+
+Canvas Tile(const Color& base, const Color& rim) {
+  Canvas c(kCell, kCell);
+  c.FillRoundedRect(1.5f, 1.5f, kCell - 1.5f, kCell - 1.5f, 7.0f, Solid(rim));
+  c.FillRoundedRect(4.0f, 4.0f, kCell - 4.0f, kCell - 4.0f, 5.0f,
+                    VerticalGradient(4.0f, kCell - 4.0f, Mix(base, Rgb(0xFFFFFF), 0.3f), base));
+  return c;
+}
+
+// Five petals round a golden heart; a halo when selected.
+Canvas Flower(const Color& colour, bool selected) {
+  Canvas c(kCell, kCell);
+  const float m = kCell * 0.5f;
+  if (selected) c.FillCircle(m, m, 21.0f, Solid(WithAlpha(Rgb(0xFFFFFF), 0.55f)));
+  for (int p = 0; p < 5; ++p) {
+    const float a = float(p) * 2.0f * kPi / 5.0f - kPi / 2.0f;
+    c.FillEllipse(m + std::cos(a) * 10.0f, m + std::sin(a) * 10.0f, 10.0f, 6.5f, a,
+                  Solid(Mix(colour, Rgb(0x000000), 0.25f)));
+    c.FillEllipse(m + std::cos(a) * 10.0f, m + std::sin(a) * 10.0f, 8.5f, 5.0f, a, Solid(colour));
+  }
+  c.FillCircle(m, m, 5.5f, Solid(Rgb(0xF6C85F)));
+  return c;
+}
+
+Canvas Glyph(const std::function<void(Canvas&)>& draw) {
+  Canvas c(kCell, kCell);
+  draw(c);
+  return c;
+}
+
+// A line from (x0, y0) to (x1, y1) of the given width.
+void Line(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
+  const float dx = x1 - x0;
+  const float dy = y1 - y0;
+  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
+  c.FillShape(0, 0, c.Width(), c.Height(),
+              [=](float x, float y) {
+                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
+                const float px = x0 + dx * t - x;
+                const float py = y0 + dy * t - y;
+                return px * px + py * py <= width * width * 0.25f;
+              },
+              Solid(colour));
+}
+
+void MakeBlocks(Sheet& sheet) {
+  char name[64];
+  for (int i = 0; i < 24; ++i) {
+    std::snprintf(name, sizeof name, "flowers_tiles_%03d", i + 1);
+    sheet.Add(name, Flower(FlowerColour(i), false));
+    std::snprintf(name, sizeof name, "flower_over_%03d", i + 1);
+    sheet.Add(name, Flower(FlowerColour(i), true));
+  }
+  for (int grade = 1; grade <= 2; ++grade) {
+    for (bool over : {false, true}) {
+      std::snprintf(name, sizeof name, over ? "multiply_over_%03d" : "multiply_tiles_%03d", grade);
+      sheet.Add(name, Glyph([&](Canvas& c) {
+        c.FillCircle(35, 10, 8.5f, Solid(over ? Rgb(0xFFFFFF) : Rgb(0xF6C85F)));
+        Line(c, 31, 6, 39, 14, 2.0f, Rgb(0x5E2466));
+        Line(c, 39, 6, 31, 14, 2.0f, Rgb(0x5E2466));
+        for (int d = 0; d <= grade; ++d) c.FillCircle(8.0f + 6.0f * d, 38, 2.5f, Solid(Rgb(0xF6C85F)));
+      }));
+    }
+  }
+  const struct {
+    const char* off;
+    const char* on;
+    uint32_t base;
+    uint32_t rim;
+  } plain[] = {
+      {"gold_tiles_001", "gold_over_001", 0xF6C85F, 0x9A6B12},
+      {"zen_off_001", "zen_over_001", 0x3FB8AF, 0x1D5F5A},
+      {"tileblast_tiles", "tileblast_over", 0xE0603A, 0x7A2712},
+      {"timeblock_tiles", "timeblock_over", 0x7B5CD6, 0x3A2778},
+  };
+  for (const auto& p : plain) {
+    sheet.Add(p.off, Tile(Rgb(p.base), Rgb(p.rim)));
+    sheet.Add(p.on, Tile(Mix(Rgb(p.base), Rgb(0xFFFFFF), 0.45f), Rgb(0xFFFFFF)));
+  }
+  sheet.Add("stone_block", Tile(Rgb(0x8C8C8C), Rgb(0x4A4A4A)));
+  const struct {
+    const char* name;
+    std::vector<std::pair<float, float>> directions;
+  } cuts[] = {
+      {"cuth", {{1, 0}}},
+      {"cutv", {{0, 1}}},
+      {"cutslash", {{1, -1}}},
+      {"cutbackslash", {{1, 1}}},
+      {"cutx", {{1, 1}, {1, -1}}},
+      {"cutplus", {{1, 0}, {0, 1}}},
+      {"cutstar", {{1, 0}, {0, 1}, {1, 1}, {1, -1}}},
+  };
+  for (const auto& cut : cuts) {
+    for (bool over : {false, true}) {
+      Canvas c = Tile(over ? Rgb(0xF3C4E0) : Rgb(0xE76FA8), Rgb(0x5E2466));
+      for (const auto& [dx, dy] : cut.directions) {
+        const float s = 15.0f / std::sqrt(dx * dx + dy * dy);
+        Line(c, 22.5f - dx * s, 22.5f - dy * s, 22.5f + dx * s, 22.5f + dy * s, 3.0f, Rgb(0xFFFFFF));
+      }
+      sheet.Add(std::string(cut.name) + (over ? "_over" : ""), c);
+    }
+  }
+  sheet.Add("tile_frozen", Glyph([](Canvas& c) {
+    c.FillRoundedRect(2, 2, kCell - 2, kCell - 2, 6, Solid(WithAlpha(Rgb(0xBDEBFF), 0.55f)));
+    Line(c, 8, 12, 20, 6, 2.0f, WithAlpha(Rgb(0xFFFFFF), 0.9f));
+  }));
+  sheet.Add("tile_locked", Glyph([](Canvas& c) {
+    Line(c, 4, 4, kCell - 4, kCell - 4, 4.0f, Rgb(0x6B4A2B));
+    Line(c, kCell - 4, 4, 4, kCell - 4, 4.0f, Rgb(0x6B4A2B));
+  }));
+}
+
+void MakeFloor(Sheet& sheet) {
+  // The turned-tile picture spans eight cells each way; each cell shows one eighth.
+  Canvas turned(kCell * 8, kCell * 8);
+  turned.FillRect(0, 0, turned.Width(), turned.Height(), [](float x, float y) {
+    const float wave = 0.5f + 0.5f * std::sin(x * 0.035f) * std::cos(y * 0.028f);
+    return Mix(Rgb(0xF6EFE4), Rgb(0xF3C4E0), wave);
+  });
+  sheet.Add("bg_tile_001", turned);
+  const uint32_t shades[3] = {0x8A3F8F, 0x5E2466, 0x2A0F3A};
+  for (int v = 2; v <= 4; ++v) {
+    char name[32];
+    std::snprintf(name, sizeof name, "bg_tile_%03d", v);
+    sheet.Add(name, Tile(Rgb(shades[v - 2]), Mix(Rgb(shades[v - 2]), Rgb(0x000000), 0.4f)));
+  }
+}
+
+void MakeWall(Sheet& sheet) {
+  const Color stone = Rgb(0x6E5A4A);
+  const struct {
+    const char* name;
+    bool l, r, t, b;
+  } pieces[] = {
+      {"l", true, false, false, false},      {"r", false, true, false, false},
+      {"t", false, false, true, false},      {"b", false, false, false, true},
+      {"corner_tl", true, false, true, false}, {"corner_tr", false, true, true, false},
+      {"corner_bl", true, false, false, true}, {"corner_br", false, true, false, true},
+      {"u_l", true, false, true, true},      {"u_r", false, true, true, true},
+      {"u_t", true, true, true, false},      {"u_b", true, true, false, true},
+      {"edge_tl", false, false, false, false}, {"edge_tr", false, false, false, false},
+      {"edge_bl", false, false, false, false}, {"edge_br", false, false, false, false},
+      {"closed", true, true, true, true},
+  };
+  for (const auto& p : pieces) {
+    Canvas c(kCell, kCell);
+    const int w = 9;
+    if (p.l) c.FillRect(0, 0, w, kCell, Solid(stone));
+    if (p.r) c.FillRect(kCell - w, 0, kCell, kCell, Solid(stone));
+    if (p.t) c.FillRect(0, 0, kCell, w, Solid(stone));
+    if (p.b) c.FillRect(0, kCell - w, kCell, kCell, Solid(stone));
+    const std::string name = p.name;
+    if (name.rfind("edge_", 0) == 0) {
+      const bool right = name.back() == 'r';
+      const bool bottom = name[5] == 'b';
+      c.FillRect(right ? kCell - w : 0, bottom ? kCell - w : 0, right ? kCell : w, bottom ? kCell : w,
+                 Solid(stone));
+    }
+    sheet.Add("wall_" + name, c);
+  }
+}
+
+void MakeMarksAndSparks(Sheet& sheet) {
+  const Color mark = Rgb(0xFFFFFF);
+  for (int turn = 0; turn < 8; ++turn) {
+    sheet.Add("arrow_" + std::to_string(turn * 45), Glyph([&](Canvas& c) {
+      // In from the left, out at the turn's angle.
+      const float a = float(turn) * kPi / 4.0f;
+      Line(c, 8, 22.5f, 22.5f, 22.5f, 4.0f, mark);
+      Line(c, 22.5f, 22.5f, 22.5f + std::cos(a) * 14.0f, 22.5f + std::sin(a) * 14.0f, 4.0f, mark);
+    }));
+  }
+  sheet.Add("arrow_start", Glyph([&](Canvas& c) { c.FillCircle(22.5f, 22.5f, 7.0f, Solid(mark)); }));
+  sheet.Add("arrowhead", Glyph([&](Canvas& c) {
+    c.FillShape(0, 0, kCell, kCell,
+                [](float x, float y) { return y > 10 && y < 30 && std::fabs(x - 22.5f) < (30 - y) * 0.6f; },
+                Solid(mark));
+  }));
+  Canvas star(16, 16);
+  star.FillShape(0, 0, 16, 16,
+                 [](float x, float y) {
+                   const float dx = std::fabs(x - 8.0f);
+                   const float dy = std::fabs(y - 8.0f);
+                   return dx * dy < 4.0f && dx + dy < 8.0f;
+                 },
+                 Solid(Rgb(0xFFFFFF)));
+  sheet.Add("starparts", star);
+  // Four frames of a growing, fading ring.
+  Canvas sparkle(32 * 4, 32);
+  for (int f = 0; f < 4; ++f) {
+    const float r = 5.0f + 3.0f * f;
+    sparkle.FillShape(32 * f, 0, 32 * f + 32, 32,
+                      [=](float x, float y) {
+                        const float d = std::hypot(x - (32 * f + 16.0f), y - 16.0f);
+                        return d < r && d > r - 2.5f;
+                      },
+                      Solid(WithAlpha(Rgb(0xFFF2C0), 1.0f - 0.2f * f)));
+  }
+  sheet.Add("overlay_sparkle", sparkle, 4, 12);
+  Canvas bolt(24, 96);
+  for (int k = 0; k < 6; ++k) {
+    Line(bolt, 12.0f + (k % 2 ? 6.0f : -6.0f), 16.0f * k, 12.0f + (k % 2 ? -6.0f : 6.0f), 16.0f * (k + 1),
+         3.0f, Rgb(0xD8F4FF));
+  }
+  sheet.Add("lightning_sfx", bolt);
+  for (int i = 1; i <= 6; ++i) {
+    Canvas zen(24, 96);
+    for (int k = 0; k < 6; ++k) {
+      const float swing = float((k + i) % 3) * 4.0f - 4.0f;
+      Line(zen, 12.0f + swing, 16.0f * k, 12.0f - swing, 16.0f * (k + 1), 2.5f, Rgb(0x7FFFE0));
+    }
+    sheet.Add("zen_lightning_" + std::to_string(i), zen);
+  }
+  Canvas shard(20, 20);
+  shard.FillShape(0, 0, 20, 20, [](float x, float y) { return std::fabs(x - 10) + std::fabs(y - 10) * 2 < 9; },
+                  Solid(Rgb(0xE0603A)));
+  sheet.Add("tileblast_shrapnel", shard);
+}
+
+// A strip of the 13 glyphs of a number style (digits, separator, colon, minus) and the
+// style file that reads it.
+bool MakeNumberStyle(const FontFiles& fonts, const std::string& outDir, const std::string& name,
+                     const Color& colour, float glyphW, float glyphH) {
+  TextRaster raster;
+  if (!raster.Open(fonts.bold, 28)) return false;
+  const char* glyphs[13] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ",", ":", "-"};
+  const int cell = 32;
+  Canvas strip(cell * 13, 32);
+  for (int g = 0; g < 13; ++g) {
+    const Mask mask = raster.RenderText(glyphs[g]);
+    const int x = cell * g + (cell - raster.MeasureText(glyphs[g])) / 2;
+    strip.FillMask(mask.Dilated(2), x, 0, Solid(Rgb(0x2A0F3A)));
+    strip.FillMask(mask, x, 0, Solid(colour));
+  }
+  const std::string image = "img/" + name + "_digits.png";
+  if (!strip.SavePng(outDir + "/" + image)) return false;
+  std::ofstream style(outDir + "/img/" + name + "_number.lua");
+  style << "-- Digits, separator, colon and minus from one strip, 32 pixels a glyph.\n"
+        << "Number = { Image = \"" << image << "\", Size = { " << glyphW << ", " << glyphH
+        << " },\n  Coords = { ";
+  for (int g = 0; g <= 13; ++g) style << float(g) / 13.0f << (g < 13 ? ", " : " }\n}\n");
+  return static_cast<bool>(style);
+}
+
+bool MakeRings(const std::string& outDir) {
+  const struct {
+    const char* file;
+    uint32_t colour;
+  } rings[] = {{"effects/explosion_yellow.png", 0xF6C85F}, {"effects/explosion_red.png", 0xE0603A},
+               {"effects/explosion_green.png", 0x7CC46A},  {"effects/explosion_blue.png", 0x5A8CE0},
+               {"effects/explosion_white.png", 0xFFFFFF}};
+  for (const auto& ring : rings) {
+    Canvas c(64, 64);
+    c.FillRect(0, 0, 64, 64, [&](float x, float y) {
+      const float d = std::hypot(x - 32.0f, y - 32.0f) / 31.0f;
+      const float glow = d > 1.0f ? 0.0f : std::exp(-18.0f * (d - 0.8f) * (d - 0.8f));
+      return WithAlpha(Rgb(ring.colour), glow);
+    });
+    if (!c.SavePng(outDir + "/" + ring.file)) return false;
+  }
+  return true;
+}
+
+// A short tone: a pitch gliding by glide (a factor), with an attack and a decay, and a
+// touch of a fifth above.
+Samples Tone(float pitch, float glide, float seconds, float level) {
+  Samples out(size_t(seconds * kSampleRate));
+  float phase = 0.0f;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const float t = float(i) / float(out.size());
+    const float f = pitch * std::pow(glide, t);
+    phase += f / kSampleRate;
+    const float envelope = std::min(1.0f, t * 40.0f) * std::pow(1.0f - t, 2.0f);
+    out[i] = level * envelope *
+             (0.7f * std::sin(2.0f * kPi * phase) + 0.3f * std::sin(3.0f * kPi * phase));
+  }
+  return out;
+}
+
+}  // namespace
+
+bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
+  Sheet sheet{outDir, {}, true};
+  MakeBlocks(sheet);
+  MakeFloor(sheet);
+  MakeWall(sheet);
+  MakeMarksAndSparks(sheet);
+  if (!sheet.ok) return false;
+  std::ofstream file(outDir + "/img/board_sprites.lua");
+  file << "-- The board's sprites: blocks, floor tiles, wall pieces, chain marks and sparks.\n"
+       << "Sprites =\n{\n";
+  for (const std::string& entry : sheet.entries) file << entry;
+  file << "}\n";
+  if (!file) return false;
+  return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 0.016f, 0.024f) &&
+         MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 0.016f, 0.024f) &&
+         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 0.04f, 0.06f) && MakeRings(outDir);
+}
+
+std::vector<BoardSound> BoardSounds() {
+  std::vector<BoardSound> sounds;
+  for (int grade = 1; grade <= 15; ++grade) {
+    sounds.push_back({"token_select_" + std::to_string(grade),
+                      Tone(440.0f * std::pow(2.0f, float(grade - 1) / 12.0f), 1.0f, 0.09f, 0.4f)});
+  }
+  for (int grade = 1; grade <= 5; ++grade) {
+    sounds.push_back({"token_clear_" + std::to_string(grade),
+                      Tone(520.0f + 90.0f * grade, 1.5f, 0.25f + 0.05f * grade, 0.5f)});
+  }
+  const struct {
+    const char* name;
+    float pitch, glide, seconds;
+  } effects[] = {
+      {"token_jingle", 1320, 1.2f, 0.3f},  {"token_lock_1", 1800, 0.7f, 0.15f},
+      {"token_lock_2", 900, 0.7f, 0.2f},   {"token_zen", 660, 2.0f, 0.35f},
+      {"token_slicer", 2400, 0.4f, 0.18f}, {"token_tileblast", 180, 0.5f, 0.4f},
+      {"token_double", 880, 1.5f, 0.2f},   {"token_triple", 990, 1.8f, 0.25f},
+      {"token_timer", 1200, 1.0f, 0.3f},   {"token_unselect", 500, 0.8f, 0.08f},
+      {"tile_turned", 740, 1.3f, 0.15f},   {"zenpower_flowerblast", 600, 1.6f, 0.3f},
+      {"zen_full", 784, 2.0f, 0.6f},       {"well_enter", 300, 2.0f, 0.5f},
+      {"well_leave", 600, 0.5f, 0.5f},     {"time_warning", 1000, 1.0f, 0.25f},
+      {"zenpower_charge", 220, 1.1f, 1.5f},
+  };
+  for (const auto& e : effects) sounds.push_back({e.name, Tone(e.pitch, e.glide, e.seconds, 0.45f)});
+  return sounds;
+}
+
+}  // namespace contentgen

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/contentgen/Pictures.h"
+#include "tools/contentgen/SoundMaker.h"
+
+// The board's art: the block, floor-tile, wall, chain-mark and spark sprites with their
+// sprite sheet "img/board_sprites.lua", the number styles of gems, zen and the timer, the
+// ring images of the board's explosions; and the board's sounds.
+namespace contentgen {
+
+bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir);
+
+struct BoardSound {
+  std::string name;  // written as sounds/<name>.ogg
+  Samples samples;
+};
+std::vector<BoardSound> BoardSounds();
+
+}  // namespace contentgen
