@@ -13,6 +13,8 @@
 #include "engine/core/Log.h"
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/ui/SpriteSet.h"
+#include "game/board/KivGameState.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/dinput/DInput.h"
@@ -93,6 +95,10 @@ void DataApp::OnCreateStates() {
   flow.camera = camera;
   console::Console& console = console::GetConsole();
   console.Do("OnInitUI()");
+  // The board's sprites, then the level state, which finds the level's panels that
+  // "OnInitUI()" has loaded.
+  ui::GetSpriteSet().Load(kBoardSprites);
+  flow.AddTransitionState(KivGameState::kName, new KivGameState(camera));
   // Nothing more to load: the bar shows full before the first screen.
   loadedUnits = totalUnits - 1;
   OnLoadProgress(1);

@@ -15,7 +15,8 @@
 //   - keys: "ReloadGame()", then Escape runs "QuitGame()", F3 "CaptureAutoScreenshot()"
 //     and F4 "CaptureMiniScreenshot()" (functions of scripts/console.lua);
 //   - states: the game's script classes are registered, the game flow gets the
-//     application and the camera, "OnInitUI()" runs, the
+//     application and the camera, the board's sprite sheet "img/board_sprites.lua" is
+//     loaded, the level state "game" is made, "OnInitUI()" runs, the
 //     loading bar fills, and "GoToState('menu')" makes the screens that console.lua
 //     describes in data and enters the menu;
 //   - profile file: "kx_" + the save name + ".rms";
@@ -27,6 +28,7 @@ class DataApp : public GameApp {
  public:
   static constexpr const char* kArchive = "kx.arc";
   static constexpr const char* kSoundBank = "sounds/soundbank.lua";
+  static constexpr const char* kBoardSprites = "img/board_sprites.lua";
   static constexpr const char* kSplashPages[2] = {"distro/distro_splash.jpg",
                                                   "ui_img/hovrik_jollix_splash.jpg"};
   static constexpr float kSplashHold = 2.0f;
