@@ -31,6 +31,9 @@ DataScreens =
 Language = "english"
 ScreenshotCount = 0
 
+-- The trophy room's buttons.
+dofile("scripts/trophy_room.lua")
+
 local dataScreensMade = false
 
 -- Registers the data screens with the game flow; only the first call does anything. It
@@ -49,12 +52,15 @@ function OnStartUp()
    LOG("Pellavo scripts started")
 end
 
+-- The language file "lang/<language>.lng" holds the game's texts; English is the only
+-- one there is.
 function SetupLanguage(name)
    if name == nil or name == "" then
       name = "english"
    end
    Language = string.lower(name)
    SetLocale(Language)
+   LoadLanguage("lang/english.lng")
 end
 
 -- Nothing is kept between runs of the game's scripts yet, so there is nothing to reset.
@@ -62,16 +68,21 @@ function ReloadGame()
    LOG("Game scripts ready, language " .. Language)
 end
 
--- The level's panels beside its display (ui/in_game.ui comes with the level state):
--- each is loaded once and hidden until the level shows it.
+-- The game's panels that objects of the game look up once, when they are made: the
+-- trophy room and the trophy popup, and the level's panels beside its display
+-- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
+-- with the first screen.
 LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
 
--- The data screens come with the first screen.
 function OnInitUI()
    if GetUIMan == nil then
       return
    end
+   local files = { "ui/trophy_screen.ui", "ui/trophy_popup.ui" }
    for _, file in ipairs(LevelPanels) do
+      table.insert(files, file)
+   end
+   for _, file in ipairs(files) do
       local panel = GetUIMan():AddPanel(file)
       if panel ~= nil then
          panel:SetIsVisible(false)

@@ -50,4 +50,7 @@ SoundBank =
    { Name = "well_leave", Files = { "sounds/well_leave.ogg" } },
    { Name = "time_warning", Files = { "sounds/time_warning.ogg" } },
    { Name = "zenpower_charge", Files = { "sounds/zenpower_charge.ogg" } },
+   -- A popup opening (once its frame has grown) and closing.
+   { Name = "popup_open", Files = { "sounds/popup_open.ogg" } },
+   { Name = "popup_close", Files = { "sounds/popup_close.ogg" } },
 }

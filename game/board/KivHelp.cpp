@@ -21,7 +21,10 @@ int32_t KivHelp::MapStringToTip(const std::string&) const { return -1; }
 
 void KivHelp::RemoveCurrent() {}
 
-void KivHelp::RemoveAll() { pending_ = 0; }
+void KivHelp::RemoveAll() {
+  pending_ = 0;
+  ++removeAllCount_;
+}
 
 void KivHelp::Reset() { pending_ = 0; }
 

@@ -44,9 +44,12 @@ class KivHelp {
 
   // Tips waiting to be shown.
   int32_t PendingCount() const { return pending_; }
+  // How many times every tip was removed (RemoveAll).
+  int32_t RemoveAllCount() const { return removeAllCount_; }
 
  private:
   int32_t pending_ = 0;
+  int32_t removeAllCount_ = 0;
 };
 
 // The global function "GetHelp" of the scripts.

@@ -93,6 +93,8 @@ void DataApp::OnCreateStates() {
   gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
   flow.application = this;
   flow.camera = camera;
+  // The trophy sprites name the icons of the panels that "OnInitUI()" loads.
+  ui::GetSpriteSet().Load(kTrophySprites);
   console::Console& console = console::GetConsole();
   console.Do("OnInitUI()");
   // The board's sprites, then the level state, which finds the level's panels that

@@ -1,5 +1,8 @@
 #include "game/shell/KivTrophyData.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/core/Log.h"
 #include "engine/core/Script.h"
 #include "engine/core/StringUtil.h"
@@ -11,6 +14,13 @@ constexpr const char* kKindNames[] = {
     "token_set",   "token_level", "flower_game",          "flower_set_row", "time_remaining",
     "fashion",     "level_open",  "zen_full",             "special_winadventure",
     "special_winzen", "special_alltrophies", "none"};
+
+// Counters grow by whatever the board reports; they stop at the ends of the range rather
+// than wrap.
+int32_t AddClamped(int32_t count, int32_t more) {
+  const int64_t sum = static_cast<int64_t>(count) + more;
+  return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
 
 }  // namespace
 
@@ -163,10 +173,10 @@ int32_t KivTrophyData::OnNewFashion(int32_t owned, int32_t total) const {
 
 int32_t KivTrophyData::OnMoveResolved(int32_t tokens, int32_t flowers) {
   tokenSetCount = tokens;
-  tokenLevelCount += tokens;
+  tokenLevelCount = AddClamped(tokenLevelCount, tokens);
   if (flowers > 0) {
     flowerSetRowCount = flowers;
-    flowerGameCount += flowers;
+    flowerGameCount = AddClamped(flowerGameCount, flowers);
     KivVars::Instance().SetValue(KivVars::kFlowersCleared, flowerGameCount);
   }
   timeLeft = 0;
@@ -174,7 +184,7 @@ int32_t KivTrophyData::OnMoveResolved(int32_t tokens, int32_t flowers) {
 }
 
 int32_t KivTrophyData::OnZenMeterFilled() {
-  ++zenFullCount;
+  zenFullCount = AddClamped(zenFullCount, 1);
   KivVars::Instance().SetValue(KivVars::kZenMetersFilled, zenFullCount);
   return CheckConditions();
 }

@@ -254,7 +254,10 @@ void KivTrophyScreen::EnablePopup(bool show, int32_t index) {
     if (!popup_) return;
     if (FindPopupFrame(panel, frame)) KivUITransition::Instance().StartPopup(panel, frame, "");
     popupTrophy_ = index;
-    if (const KivTrophyData::Record* record = KivTrophyData::Instance().FindByIndex(index)) {
+    // Opening it may have completed another popup, whose script may have dropped panels.
+    RefreshWidgets();
+    const KivTrophyData::Record* record = KivTrophyData::Instance().FindByIndex(index);
+    if (record && popup_) {
       if (ui::UIWidget* title = popup_->GetWidgetByName("trophy_title")) title->SetText(record->name);
       if (ui::UIWidget* image = popup_->GetWidgetByName("trophy_img")) {
         image->SetOffImage(SpriteName(index, kAvailable));

@@ -78,7 +78,9 @@ void KivUITransition::Tick(float dt) {
   if (target_ && (!manager || !manager->IsPanel(target_.Get()))) Finish(false);
   if (target_) {
     progress_ += kOpeningSpeed * dt;
-    if (progress_ >= 1.0f) {
+    // Twelve frames of 1/60 s add up to a hair under 1 in single precision; the opening
+    // still ends on the twelfth.
+    if (progress_ >= 1.0f - kProgressSlack) {
       RemoveHints();
       Finish(true);
     } else {

@@ -28,6 +28,7 @@ class KivUITransition {
   static constexpr const char* kCloseSound = "popup_close";
   // Progress per second: the opening takes 0.2 s.
   static constexpr float kOpeningSpeed = 5.0f;
+  static constexpr float kProgressSlack = 1e-5f;
   // A burst's rectangle is inset by this on each side, and each of its four edges emits
   // this many times.
   static constexpr float kBurstInset = 0.05f;

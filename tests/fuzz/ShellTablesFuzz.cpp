@@ -1,6 +1,7 @@
 // Runs each input as the game shell's Lua tables, each in throw-away states through its
-// own reader: as "scripts/constants.lua" (the tuning constants) and as "dev.lua" (the
-// developer switch, read in cheat mode). The files are written into a working folder of
+// own reader: as "scripts/constants.lua" (the tuning constants), as "dev.lua" (the
+// developer switch, read in cheat mode) and as "scripts/trophies.lua" (the trophy table,
+// whose records then go through the checks and look-ups). The files are written into a working folder of
 // the run's own, where the file system finds them on the disk.
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 
 namespace {
@@ -20,6 +22,7 @@ const std::string& FuzzFolder();
 void RemoveFuzzFolder() {
   std::remove((FuzzFolder() + "/" + KivVars::kConstantsFile).c_str());
   std::remove((FuzzFolder() + "/" + KivVars::kDevFile).c_str());
+  std::remove((FuzzFolder() + "/" + KivTrophyData::kTrophyFile).c_str());
   rmdir((FuzzFolder() + "/scripts").c_str());
   rmdir(FuzzFolder().c_str());
 }
@@ -58,5 +61,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteInput(KivVars::kDevFile, data, size);
   vars.SetCheatMode(true);
   vars.LoadDevData();
+
+  KivTrophyData& trophies = KivTrophyData::Instance();
+  WriteInput(KivTrophyData::kTrophyFile, data, size);
+  trophies.Load(KivTrophyData::kTrophyFile);
+  trophies.ProfileChanged();
+  const int32_t some = size > 0 ? static_cast<int32_t>(data[0]) * 7 - 300 : 0;
+  trophies.OnMoveResolved(some, size > 1 ? data[1] : 0);
+  trophies.OnZenMeterFilled();
+  trophies.CheckTimeRemaining(some);
+  trophies.CheckLevelsOpen();
+  trophies.OnNewFashion(some, some / 3);
+  for (const KivTrophyData::Record& record : trophies.Records()) {
+    trophies.FindByIndex(record.index);
+    trophies.FindByCondition(record.kind, &record);
+  }
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "engine/ui/WidgetHandle.h"
 #include "platform/dinput/DInput.h"
 #include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
@@ -528,6 +529,41 @@ TEST_F(UIManagerTest, AScriptMayDropThePanelWhoseWidgetRunsIt) {
   EXPECT_EQ(ui_.GetFocus(), nullptr);
   EXPECT_EQ(ui_.GetEditText(), nullptr);
   ASSERT_NE(ui_.GetWidget("dialog_button"), nullptr);
+}
+
+TEST_F(UIManagerTest, HandlesEmptyThemselvesWhenTheirWidgetIsDeleted) {
+  UIWidget* panel = Make({0.0f, 0.0f}, {0.5f, 0.5f});
+  UIWidget* child = Make({0.1f, 0.1f}, {0.1f, 0.1f}, panel);
+  UIWidget* grandchild = Make({0.0f, 0.0f}, {0.05f, 0.05f}, child);
+  UIWidget* other = Make({0.6f, 0.6f}, {0.1f, 0.1f});
+  ui::WidgetHandle toPanel(panel);
+  ui::WidgetHandle toGrandchild(grandchild);
+  ui::WidgetHandle copy(toGrandchild);
+  ui::WidgetHandle moved;
+  moved = toPanel;
+  moved.Reset(other);  // re-pointed: the panel's deletion no longer concerns it
+  {
+    // A handle that goes first leaves nothing behind in its widget.
+    ui::WidgetHandle shortLived(child);
+  }
+  // A child deleted through its parent.
+  ASSERT_TRUE(panel->DeleteChild(child, true));
+  EXPECT_FALSE(toGrandchild);
+  EXPECT_EQ(copy.Get(), nullptr);
+  EXPECT_EQ(toPanel.Get(), panel);
+  // A panel dropped and deleted; a panel dropped and kept stays pointed at.
+  ASSERT_TRUE(ui_.DropPanel(panel, true));
+  EXPECT_FALSE(toPanel);
+  EXPECT_EQ(moved.Get(), other);
+  ASSERT_TRUE(ui_.DropPanel(other, false));
+  EXPECT_EQ(moved.Get(), other);
+  delete other;
+  EXPECT_FALSE(moved);
+  // Every panel deleted at shutdown.
+  UIWidget* last = Make({0.0f, 0.0f}, {0.1f, 0.1f});
+  ui::WidgetHandle toLast(last);
+  ui_.Shutdown();
+  EXPECT_FALSE(toLast);
 }
 
 }  // namespace

@@ -94,6 +94,44 @@ Samples MakeRollover() {
   return out;
 }
 
+namespace {
+
+// A bell-like note: a sine with a quieter octave, struck at `start` and ringing out.
+void AddBell(Samples& out, double start, double frequency, double decay, double gain) {
+  for (size_t i = size_t(start * kSampleRate); i < out.size(); ++i) {
+    const double t = Time(i) - start;
+    const double envelope = std::min(1.0, t / 0.004) * std::exp(-t / decay);
+    out[i] += float(gain * envelope *
+                    (std::sin(2 * kPi * frequency * t) + 0.3 * std::sin(4 * kPi * frequency * t)));
+  }
+}
+
+}  // namespace
+
+Samples MakePopupOpen() {
+  Samples out = Silence(0.6);
+  AddBell(out, 0.00, 784.0, 0.12, 1.0);   // G5
+  AddBell(out, 0.06, 987.8, 0.12, 0.9);   // B5
+  AddBell(out, 0.12, 1318.5, 0.25, 0.8);  // E6
+  Normalize(out, 0.5f);
+  SoftenEdges(out, 0.002);
+  return out;
+}
+
+Samples MakePopupClose() {
+  Samples out = Silence(0.45);
+  Noise noise;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double t = Time(i);
+    out[i] = float(0.08 * noise.Next() * std::exp(-t / 0.08));
+  }
+  AddBell(out, 0.00, 1174.7, 0.09, 0.8);  // D6
+  AddBell(out, 0.07, 880.0, 0.16, 0.8);   // A5
+  Normalize(out, 0.45f);
+  SoftenEdges(out, 0.002);
+  return out;
+}
+
 std::string EncodeOgg(const Samples& samples) {
   return oggenc::EncodeOgg(samples, 1, kSampleRate, 0.3f);
 }

@@ -33,6 +33,10 @@ Samples MakeBlockSelect();
 Samples MakeButtonPress();
 // A soft high tick: the pointer coming over a button.
 Samples MakeRollover();
+// A popup opening: three bell notes rising; a popup closing: two notes falling over a
+// soft swish.
+Samples MakePopupOpen();
+Samples MakePopupClose();
 
 // Encodes mono samples as Ogg Vorbis; empty on failure.
 std::string EncodeOgg(const Samples& samples);

@@ -18,6 +18,7 @@
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
+#include "tools/contentgen/TrophyArt.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ bool PrepareFolder(const std::string& outDir) {
   std::error_code ec;
   fs::create_directories(outDir, ec);
   for (const auto& entry : fs::directory_iterator(outDir, ec)) fs::remove_all(entry.path(), ec);
-  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects", "img"}) {
+  for (const char* folder : {"distro", "ui_img", "fonts", "sounds", "effects", "trophies", "img"}) {
     fs::create_directories(fs::path(outDir) / folder, ec);
   }
   return !ec || Fail("cannot prepare " + outDir + ": " + ec.message());
@@ -78,6 +79,8 @@ bool MakeSounds(const std::string& outDir) {
       {"sounds/block_select.ogg", contentgen::MakeBlockSelect},
       {"sounds/button_press.ogg", contentgen::MakeButtonPress},
       {"sounds/button_rollover.ogg", contentgen::MakeRollover},
+      {"sounds/popup_open.ogg", contentgen::MakePopupOpen},
+      {"sounds/popup_close.ogg", contentgen::MakePopupClose},
   };
   for (const auto& effect : effects) {
     const std::string ogg = contentgen::EncodeOgg(effect.make());
@@ -116,6 +119,7 @@ int main(int argc, char** argv) {
   const contentgen::FontFiles fonts{argv[2], argv[3]};
   const bool ok = PrepareFolder(outDir) && MakePictures(fonts, outDir) &&
                   (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
+                  (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
