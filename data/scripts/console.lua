@@ -69,15 +69,164 @@ function ReloadGame()
 end
 
 -- The game's panels that objects of the game look up once, when they are made: the
--- trophy room and the trophy popup, loaded hidden. The data screens come with the first
--- screen.
+-- trophy room and the trophy popup, and the level's panels beside its display
+-- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
+-- with the first screen.
+LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
+
 function OnInitUI()
-   for _, file in ipairs({ "ui/trophy_screen.ui", "ui/trophy_popup.ui" }) do
+   if GetUIMan == nil then
+      return
+   end
+   local files = { "ui/trophy_screen.ui", "ui/trophy_popup.ui" }
+   for _, file in ipairs(LevelPanels) do
+      table.insert(files, file)
+   end
+   for _, file in ipairs(files) do
       local panel = GetUIMan():AddPanel(file)
       if panel ~= nil then
          panel:SetIsVisible(false)
       end
    end
+end
+
+-- The levels in play order; the one being played.
+LevelOrder = { "garden", "puzzle", "bigset" }
+CurrentLevel = ""
+PromptScript = ""
+
+-- Texts of the prompts' keys.
+PromptTexts = { NO_MOVES_LEFT = "No moves left! The flowers will be shuffled." }
+
+local function RunText(text)
+   if text == nil or text == "" then
+      return
+   end
+   local chunk, problem = load(text)
+   if chunk == nil then
+      LOG("Unable to run " .. text .. ": " .. tostring(problem))
+      return
+   end
+   chunk()
+end
+
+local function ShowPanel(name, visible)
+   if GetUIMan == nil then
+      return nil
+   end
+   local panel = GetUIMan():GetPanel(name)
+   if panel ~= nil then
+      panel:SetIsVisible(visible)
+      if visible then
+         GetUIMan():PushPanelToFront(panel)
+      end
+   end
+   return panel
+end
+
+-- Loads the named level and enters (or enters again) the level state.
+function PlayLevel(name)
+   if GetGame == nil or GetGame() == nil then
+      LOG("No level state to play " .. tostring(name))
+      return
+   end
+   CurrentLevel = name
+   ShowPanel("prompt_dlg", false)
+   GetGame():LoadLevel(name)
+   GoState("game", 0)
+end
+
+-- After a won level: the next one in LevelOrder, or the menu after the last.
+function NextLevel()
+   for i, name in ipairs(LevelOrder) do
+      if name == CurrentLevel and LevelOrder[i + 1] ~= nil then
+         PlayLevel(LevelOrder[i + 1])
+         return
+      end
+   end
+   GoState("menu", 0)
+end
+
+-- After a lost level: the same one again.
+function ReplayLevel()
+   PlayLevel(CurrentLevel)
+end
+
+-- The level state runs these twice each time it is entered or left: they only set
+-- things that may be set twice.
+function OnEnterGame()
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   GetGame():StartLevelOpening()
+   GetGame():FinishLevelOpening()
+end
+
+function OnExitGame()
+   ShowPanel("prompt_dlg", false)
+   ShowPanel("intro_dlg", false)
+end
+
+function InitTweaks()
+end
+
+function CloseIngameUI(script)
+   ShowPanel("prompt_dlg", false)
+   ShowPanel("pause", false)
+   RunText(script)
+end
+
+-- A question with one answer over the level; the answer runs script.
+function CreatePrompt(key, script)
+   PromptScript = script
+   local panel = ShowPanel("prompt_dlg", true)
+   if panel == nil then
+      AnswerPrompt()
+      return
+   end
+   local text = panel:GetWidgetByName("prompt_txt")
+   if text ~= nil then
+      text:SetText(PromptTexts[key] or key)
+   end
+end
+
+function AnswerPrompt()
+   ShowPanel("prompt_dlg", false)
+   local script = PromptScript
+   PromptScript = ""
+   RunText(script)
+end
+
+function CloseIntro()
+   ShowPanel("intro_dlg", false)
+end
+
+-- The help movies play once the movie player is there; the panel shows their places.
+function SetupFlashHelp()
+end
+
+function ShutdownFlashHelp()
+end
+
+function DoZenBreak(on)
+end
+
+function TriggerSpellTips()
+end
+
+function UpdateSpellUI()
+end
+
+function SpellTriggered(name, on)
+end
+
+function EnableAllSpells()
+end
+
+function OnTrophyPopupClose()
+end
+
+function OnTrophyIdle()
 end
 
 function GoToState(name)

@@ -189,6 +189,13 @@ class BaseWell {
   const std::string& GetEffect() const { return effect_; }
   void* GetContext() const { return context_; }
   int32_t GetPendingCount() const { return static_cast<int32_t>(pending_.size()); }
+  // Whether a queued block waits for the cell.
+  bool IsCellQueued(int32_t x, int32_t y) const {
+    for (const PendingDrop& drop : pending_) {
+      if (drop.x == x && drop.y == y) return true;
+    }
+    return false;
+  }
   const std::vector<WellBlock*>& GetRemovedBlocks() const { return removed_; }
 
   // The board owns both and deletes what they replace.

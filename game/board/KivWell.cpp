@@ -20,6 +20,10 @@
 #include "engine/part2d/Part2D.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivGameHud.h"
+#include "game/board/KivGoal.h"
+#include "game/board/KivReshuffle.h"
+#include "game/board/LevelInfo.h"
 #include "game/board/KivWellSFX.h"
 #include "game/board/LevelData.h"
 #include "game/shell/KivDresses.h"
@@ -90,6 +94,8 @@ KivWell::KivWell(void* context, FrameTimer& clock) : GameWell(context, clock) {
 }
 
 KivWell::~KivWell() {
+  reshuffle_.reset();
+  lastHint_.clear();
   chain_.clear();
   hovered_ = nullptr;
   pressed_ = nullptr;
@@ -105,6 +111,8 @@ bool KivWell::IsFreeplay() const { return KivVars::Instance().GetFreeplay(); }
 KivWellSFX* KivWell::GetKivSFX() const { return static_cast<KivWellSFX*>(GetSFX()); }
 
 void KivWell::ClearWell() {
+  reshuffle_.reset();
+  lastHint_.clear();
   hovered_ = nullptr;
   pressed_ = nullptr;
   chain_.clear();
@@ -199,6 +207,8 @@ void KivWell::Load(const std::string& wellFile, const LevelData* level) {
   level_ = level;
   ClearWell();
   SetupBlockInfo();
+  failGoal_.reset();
+  for (auto& goal : goals_) goal.reset();
 
   MEMORY_OWNER("KivWell::Load");
   SetSFX(nullptr);
@@ -207,6 +217,7 @@ void KivWell::Load(const std::string& wellFile, const LevelData* level) {
   sfx->Init();
   if (wellFile == "preview") return;
 
+  LoadGoals();
   if (level) {
     for (int32_t i = 0; i < LevelData::kColourWeights; ++i) {
       colourWeights_.SetWeight(static_cast<uint32_t>(i), static_cast<float>(level->colourWeights[static_cast<size_t>(i)]));
@@ -250,7 +261,61 @@ bool KivWell::LoadWell(const std::string& path, void* arg) {
   MEMORY_OWNER("KivWell::LoadWell");
   wall_ = std::make_unique<KivWellGridQuery>(this, level_ ? level_->border : std::string("wall"));
   wall_->UpdateAll();
+  if (hud_) hud_->Reset();
   return true;
+}
+
+void KivWell::LoadGoals() {
+  generator_.reset();
+  if (!level_) return;
+  LevelInfo& info = LevelInfo::Instance();
+  for (size_t i = 0; i < goals_.size(); ++i) {
+    goals_[i].reset(KivGoal::FromName(info.FindGoal(level_->goals[i]), this));
+  }
+  failGoal_.reset(KivGoal::FromName(info.FindGoal(level_->failure), this));
+  generator_.reset(LevelInfo::GetGenMode(level_->genMode, this, level_->genSpeed));
+  int32_t placed = 0;
+  for (const auto& goal : goals_) {
+    if (goal) goal->PlaceIcon(math::Vec2(0.0f, 0.01f + 0.05f * static_cast<float>(placed++)));
+  }
+  if (failGoal_) failGoal_->PlaceIcon(math::Vec2(0.0f, 0.01f + 0.05f * static_cast<float>(placed)));
+}
+
+KivGoal* KivWell::GetGoal(int32_t slot) const {
+  return slot >= 0 && slot < kGoalSlots ? goals_[static_cast<size_t>(slot)].get() : nullptr;
+}
+
+void KivWell::ReportChain(int32_t blocks, int32_t colour) {
+  for (const auto& goal : goals_) {
+    if (goal) goal->OnChain(blocks, colour);
+  }
+  if (failGoal_) failGoal_->OnChain(blocks, colour);
+}
+
+int32_t KivWell::RemainingFailValue() const {
+  if (!failGoal_) return 0;
+  return failGoal_->GetCount() - static_cast<int32_t>(failGoal_->progress);
+}
+
+int32_t KivWell::RemainingTimePercent() const {
+  if (!failGoal_ || failGoal_->kind != KivGoal::kTime) return 0;
+  return static_cast<const KivTimeGoal*>(failGoal_.get())->RemainingPercent();
+}
+
+void KivWell::InitUI() {
+  if (hud_) {
+    if (hud_->panel) hud_->panel->SetIsVisible(true);
+    return;
+  }
+  MEMORY_OWNER("KivWell::InitUI");
+  hud_ = std::make_unique<KivGameHud>();
+  hud_->Init();
+  hud_->score = score_;
+  hud_->gold = gold_;
+  if (hud_->zenPower) zenBarPosition = hud_->ZenCentre();
+  for (int32_t i = 0; i < kSpellCount; ++i) {
+    if (hud_->spellBars[static_cast<size_t>(i)]) spellBarPositions[static_cast<size_t>(i)] = hud_->SpellCentre(i);
+  }
 }
 
 void KivWell::ReloadWell() {
@@ -283,15 +348,7 @@ void KivWell::RebuildTileList() {
     }
   }
   // Flowers take their colours from the level's weights, whatever the file says.
-  std::vector<well::WellBlock*> blocks;
-  GetAllBlocks(blocks);
-  for (well::WellBlock* b : blocks) {
-    auto* block = static_cast<KivBlock*>(b);
-    if (block->kind != kKindFlower && block->kind != kKindFrozen && block->kind != kKindLocked) continue;
-    block->SetColor(static_cast<int32_t>(colourWeights_.Pick()));
-    block->RefreshImage();
-    if (KivWellSFX* sfx = GetKivSFX()) sfx->SparkleAt(block->targetX, block->targetY, 0);
-  }
+  RecolourFlowers();
 }
 
 void KivWell::CountTiles() {
@@ -361,6 +418,7 @@ bool KivWell::IsBusy() const { return HasEditor() || (scene_ && scene_->editor);
 void KivWell::AdjustCounter(int32_t points) {
   const int64_t total = int64_t{score_} + points;
   score_ = static_cast<int32_t>(std::clamp<int64_t>(total, 0, INT32_MAX));
+  if (hud_) hud_->score = score_;
 }
 
 void KivWell::HidePopups() {
@@ -443,16 +501,59 @@ void KivWell::Tick(float dt) {
   if (HasEditor()) return;
 
   const bool busy = TransitionStep(dt);
-  if (!busy && !GetOverlay()) {
+  if (!busy && !GetOverlay() && !reshuffle_) {
     GrowChain(DevicePointer());
+    if (!HintStep(dt) && NoMovesLeft()) {
+      console::GetConsole().Do(kNoMovesScript);
+      return;
+    }
     levelTime_ += dt;
   }
+  if (hud_) hud_->Update(dt);
   GameWell::Tick(dt);
-  if (!GetOverlay() && !busy) TickTimedEffects(dt);
-  if (!busy) {
+  if (GetOverlay()) {
+    generator_.reset();
+  } else if (reshuffle_) {
+    if (reshuffle_->IsFinished()) {
+      reshuffle_.reset();
+    } else {
+      reshuffle_->TickAll(dt);
+    }
+  } else if (!busy) {
+    if (generator_) generator_->Tick(dt);
+    TickGoals(dt);
+    TickTimedEffects(dt);
+  }
+  if (hud_) {
+    hud_->chainValue = std::max(previewScore_, 0);
+    hud_->chainLength = std::max(previewLength_, 0);
+  }
+  if (!busy && !reshuffle_) {
     TickStars(dt);
     TickTrophy(dt);
   }
+}
+
+void KivWell::TickGoals(float dt) {
+  if (!goalsActive_ || GetOverlay()) return;
+  if (failGoal_) {
+    failGoal_->AddProgress(dt);
+    // In free play the clock never runs out: a TIME goal's progress is its clock.
+    if (IsFreeplay() && failGoal_->kind == KivGoal::kTime) failGoal_->progress = 0.0f;
+    if (failGoal_->IsMet()) {
+      LooseGame();
+      return;
+    }
+  }
+  int32_t present = 0;
+  int32_t met = 0;
+  for (const auto& goal : goals_) {
+    if (!goal) continue;
+    ++present;
+    goal->AddProgress(dt);
+    if (goal->IsMet()) ++met;
+  }
+  if (present > 0 && met == present) WinGame();
 }
 
 void KivWell::TickTrophy(float dt) {

@@ -22,7 +22,11 @@ namespace part2d {
 class Part2D;
 }
 
+class BlockGenerator;
 class KivBlock;
+class KivGameHud;
+class KivGoal;
+class KivReshuffle;
 class KivWell;
 class KivWellSFX;
 struct LevelData;
@@ -82,6 +86,14 @@ class KivWell : public well::GameWell {
   static constexpr float kTimedEffectStep = 0.1f;
   static constexpr uint32_t kLeftButton = 0;
   static constexpr uint32_t kRightButton = 1;
+  static constexpr int32_t kGoalSlots = 3;
+  // Draws of ChooseColour that may come up with the cell's own colour.
+  static constexpr int32_t kMaxColourRedraws = 32;
+  // Passes of colour redraws a refill after a reshuffle makes at most.
+  static constexpr int32_t kMaxRecolourPasses = 50;
+  // The prompt run when no chain is left.
+  static constexpr const char* kNoMovesScript =
+      "GetGame():Pause(true);CreatePrompt('NO_MOVES_LEFT', 'GetGame():Reshuffle()')";
 
   // Developer keys (DirectInput codes).
   static constexpr uint32_t kKeyW = 17;
@@ -150,7 +162,8 @@ class KivWell : public well::GameWell {
   void MouseWheel(int32_t delta, const math::Vec2& position) {}
   // Fills every tiled cell that holds no block.
   void FillTiledCells();
-  void InitUI() {}
+  // Creates the in-level display, or shows its panel again.
+  void InitUI();
   // Hides the end popup's panel.
   void HidePopups();
   bool HasBlocks();
@@ -189,7 +202,10 @@ class KivWell : public well::GameWell {
   void StartEnterFade(const std::string& script);
   void StartLeaveFade(const std::string& script);
   void StartTimeWarning(const math::Vec2& position, const math::Vec2& size, int32_t value);
-  int32_t RemainingFailValue() const { return 0; }
+  // The fail goal's remaining count (its Count less its progress), 0 without one.
+  int32_t RemainingFailValue() const;
+  // 100 x the share of a TIME fail goal's time left, truncated; 0 without one.
+  int32_t RemainingTimePercent() const;
   void ReloadWell();
   void StepEditorWell(const std::string& path);
   void RefreshWallAround(int32_t x, int32_t y);
@@ -204,6 +220,33 @@ class KivWell : public well::GameWell {
   math::Vec2 zenBarPosition{0.08f, 0.55f};
   std::array<math::Vec2, kSpellCount> spellBarPositions{};
 
+  // --- Generation, hints and reshuffle ---
+  int32_t ChooseKind(int32_t x, int32_t y);
+  int32_t ChooseColour(int32_t x, int32_t y);
+  // Fills the empty tiled cells; after a reshuffle redraws flower colours until a move
+  // exists, at most kMaxRecolourPasses times.
+  void Refill();
+  void RecolourFlowers();
+  // The hint and move-check timers; false when a search found no move.
+  bool HintStep(float dt);
+  bool FindHint(bool checkOnly);
+  bool NoMovesLeft();
+  // Takes every flower off the board into a falling animation; the generator refills.
+  void Reshuffle();
+  bool IsReshuffling() const { return reshuffle_ != nullptr; }
+  bool WasReshuffled() const { return reshuffled_; }
+  int32_t GetRefillPasses() const { return refillPasses_; }
+  const std::vector<KivBlock*>& GetLastHint() const { return lastHint_; }
+
+  // --- Goals, generator and display ---
+  KivGoal* GetGoal(int32_t slot) const;
+  KivGoal* GetFailGoal() const { return failGoal_.get(); }
+  BlockGenerator* GetGenerator() const { return generator_.get(); }
+  KivGameHud* GetHud() const { return hud_.get(); }
+  const LevelData* GetLevel() const { return level_; }
+  // The chain's report to the goals: its length and its flowers' colour.
+  void ReportChain(int32_t blocks, int32_t colour);
+
   // --- Sounds ---
   void RequestSound(int32_t flag);
   // Plays a bank sound now; the channel, 0 when none.
@@ -216,6 +259,8 @@ class KivWell : public well::GameWell {
   KivBlock* GetKivBlock(int32_t x, int32_t y);
   KivWellSFX* GetKivSFX() const;
   bool HasEditor() const { return false; }
+  // Where the last pointer move that reached the board went.
+  const math::Vec2& GetPointer() const { return pointer_; }
   bool IsFreeplay() const;
   int32_t Constant(const char* name) const;
 
@@ -294,6 +339,16 @@ class KivWell : public well::GameWell {
     size_t next = 1;  // chain index it flies to
   };
 
+  struct HintPath {
+    std::vector<KivBlock*> blocks;
+    bool coversTile = false;
+  };
+  bool ExtendHint(HintPath& path, int32_t x, int32_t y);
+  void CollectHints(std::vector<HintPath>& out);
+  bool SearchMove(std::vector<KivBlock*>& found, int32_t depth);
+  void LoadGoals();
+  void TickGoals(float dt);
+
   void RefreshTileImage(int32_t x, int32_t y);
   void ApplyOutfitStats();
   // Returns true while the board is busy with its transition or intro.
@@ -321,6 +376,14 @@ class KivWell : public well::GameWell {
 
   std::string wellFileName_;
   const LevelData* level_ = nullptr;
+  std::array<std::unique_ptr<KivGoal>, kGoalSlots> goals_;
+  std::unique_ptr<KivGoal> failGoal_;
+  std::unique_ptr<BlockGenerator> generator_;
+  std::unique_ptr<KivGameHud> hud_;
+  std::unique_ptr<KivReshuffle> reshuffle_;
+  bool reshuffled_ = false;
+  int32_t refillPasses_ = 0;
+  std::vector<KivBlock*> lastHint_;
   bool goalsActive_ = false;
   std::unique_ptr<KivWellGridQuery> wall_;
   std::unique_ptr<background::BGScene> scene_;

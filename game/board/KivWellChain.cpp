@@ -7,6 +7,7 @@
 
 #include "engine/core/MemoryManager.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivGoal.h"
 #include "game/board/KivScore.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
@@ -139,6 +140,16 @@ bool KivWell::ResolveChain(const std::vector<KivBlock*>& chainIn, bool turnAll, 
   previewScore_ = score;
   previewLength_ = n;
   AdjustCounter(score);
+  // The goals hear of every chain: its length and the colour of its flowers (any colour
+  // when it held none).
+  int32_t chainColour = KivGoal::kAnyColour;
+  for (const KivBlock* member : chain) {
+    if (IsColoured(member->kind)) {
+      chainColour = member->color;
+      break;
+    }
+  }
+  ReportChain(n, chainColour);
 
   int32_t flowers = 0;
   for (KivBlock* member : chain) {

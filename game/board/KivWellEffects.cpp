@@ -13,6 +13,8 @@
 #include "engine/core/Random.h"
 #include "engine/part2d/Part2D.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivGameHud.h"
+#include "game/board/KivGoal.h"
 #include "game/board/KivScore.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
@@ -43,7 +45,7 @@ well::WellBlock* KivWell::CreateBlock(const std::string& type, const std::string
                                       int32_t x, int32_t y, int32_t w, int32_t h) {
   // While a level loads only the special blocks of its file are kept: its flowers come
   // from the generator.
-  const bool allowed = goalsActive_;
+  const bool allowed = goalsActive_ || (generator_ && generator_->IsPuzzle());
   if (tiles_.empty()) SetupBlockInfo();
   if (x >= 0 && !CanPlace(x, y, w, h)) return nullptr;
 
@@ -83,8 +85,8 @@ well::WellBlock* KivWell::CreateBlock(const std::string& type, const std::string
 well::WellBlock* KivWell::GenerateBlock(int32_t x, int32_t y, float delay) {
   if (tiles_.empty()) SetupBlockInfo();
   if (!IsInGrid(x, y)) return nullptr;
-  const int32_t kind = goalsActive_ ? kKindFlower : static_cast<int32_t>(kindWeights_.Pick());
-  const auto colour = static_cast<int32_t>(colourWeights_.Pick());
+  const int32_t kind = ChooseKind(x, y);
+  const int32_t colour = kind < 3 ? ChooseColour(x, y) : static_cast<int32_t>(colourWeights_.Pick());
   well::WellBlock* block = CreateBlock(KivBlock::TypeName(kind), FlowerColorName(colour), x, y, 1, 1);
   if (!block) return nullptr;
   AddBlock(block, x, y, delay);
@@ -126,6 +128,7 @@ KivBlock* KivWell::ReplaceBlock(int32_t x, int32_t y, const std::string& type,
 
 void KivWell::AddGold(int32_t n) {
   gold_ = static_cast<int32_t>(std::clamp<int64_t>(int64_t{gold_} + n, 0, INT32_MAX));
+  if (hud_) hud_->gold = gold_;
   constexpr int32_t kGoldTip = 0;
   if (gold_ != 0 && AllowsTip(kGoldTip)) {
     OfferTip(kGoldTip, zenBarPosition, zenBarPosition + GetCellSize(), 0.0f);

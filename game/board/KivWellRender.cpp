@@ -11,6 +11,9 @@
 #include "engine/part2d/Part2D.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
+#include "game/board/KivGameHud.h"
+#include "game/board/KivGoal.h"
+#include "game/board/KivReshuffle.h"
 #include "game/board/KivWellSFX.h"
 #include "game/shell/KivFashionStudio.h"
 
@@ -39,6 +42,8 @@ void KivWell::Render() {
     static_cast<KivBlock*>(block)->RenderOverlay(block->GetScreenPos());
   }
   if (scene_) scene_->RenderForeground();
+  if (generator_ && !GetOverlay()) generator_->Render();
+  if (reshuffle_) reshuffle_->RenderAll();
   if (!(transitionRunning_ && entering_)) {
     RenderProjectiles();
     if (well::WellSFX* sfx = GetSFX()) sfx->Render();
@@ -48,9 +53,14 @@ void KivWell::Render() {
 
 void KivWell::RenderUI(bool skipEffects) {
   const bool studio = KivFashionStudio::Instance().GetIsVisible();
+  if (hud_ && !studio) hud_->Render();
   well::WellSFX* sfx = GetSFX();
   if (sfx && !GetOverlay() && !skipEffects && !studio && !TrophyScreenShowing()) {
     sfx->RenderOverlay();
+  }
+  if (failGoal_) failGoal_->Render();
+  for (const auto& goal : goals_) {
+    if (goal) goal->Render();
   }
 }
 

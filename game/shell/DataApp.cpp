@@ -14,6 +14,7 @@
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/ui/SpriteSet.h"
+#include "game/board/KivGameState.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/dinput/DInput.h"
@@ -96,6 +97,10 @@ void DataApp::OnCreateStates() {
   ui::GetSpriteSet().Load(kTrophySprites);
   console::Console& console = console::GetConsole();
   console.Do("OnInitUI()");
+  // The board's sprites, then the level state, which finds the level's panels that
+  // "OnInitUI()" has loaded.
+  ui::GetSpriteSet().Load(kBoardSprites);
+  flow.AddTransitionState(KivGameState::kName, new KivGameState(camera));
   // Nothing more to load: the bar shows full before the first screen.
   loadedUnits = totalUnits - 1;
   OnLoadProgress(1);

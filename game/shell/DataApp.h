@@ -17,7 +17,8 @@
 //   - states: the game's script classes are registered, the game flow gets the
 //     application and the camera, the trophy sprites ("trophies/sprites.lua") are
 //     loaded, "OnInitUI()" runs (it loads the panels the game's objects look up), the
-//     loading bar fills, and "GoToState('menu')" makes the screens that console.lua
+//     board's sprite sheet "img/board_sprites.lua" is loaded, the level state "game" is
+//     made, the loading bar fills, and "GoToState('menu')" makes the screens that console.lua
 //     describes in data and enters the menu;
 //   - profile file: "kx_" + the save name + ".rms";
 //   - each frame: the game flow's tick, then the music's update.
@@ -29,6 +30,7 @@ class DataApp : public GameApp {
   static constexpr const char* kArchive = "kx.arc";
   static constexpr const char* kSoundBank = "sounds/soundbank.lua";
   static constexpr const char* kTrophySprites = "trophies/sprites.lua";
+  static constexpr const char* kBoardSprites = "img/board_sprites.lua";
   static constexpr const char* kSplashPages[2] = {"distro/distro_splash.jpg",
                                                   "ui_img/hovrik_jollix_splash.jpg"};
   static constexpr float kSplashHold = 2.0f;

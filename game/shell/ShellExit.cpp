@@ -1,3 +1,4 @@
+#include "game/board/LevelInfo.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
@@ -11,6 +12,8 @@ void ShutdownShellObjects() {
   if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
   if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
   KivTrophyData::Instance().Shutdown();
+  // The level and goal tables: the level records, then the goal records.
+  LevelInfo::Shutdown();
   KivMusic::Instance().Shutdown();
   // The score client keeps nothing of its own: its user id is the game variables'.
   KivVars::Instance().Shutdown();

@@ -9,6 +9,9 @@
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
+#include "engine/background/BGEditor.h"
+#include "engine/background/BGScene.h"
+#include "game/board/KivGameState.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
@@ -152,6 +155,41 @@ void RegisterKivWell(lua_State* L) {
   ];
 }
 
+// The level state as scripts see it: "GameState" with the globals GetGame, GetWell, GetBG
+// and GetBGEditor (nil when nothing fits). The scene classes come first.
+void RegisterKivGameState(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivGameState>("GameState")
+      .def("LoadLevel", &KivGameState::LoadLevel)
+      .def("SaveWell", &KivGameState::SaveWell)
+      .def("LoadWell", &KivGameState::LoadWell)
+      .def("ShutdownLevel", &KivGameState::ShutdownLevel)
+      .def("Pause", &KivGameState::Pause)
+      .def("ShowHelp", &KivGameState::ShowHelp)
+      .def("IsPaused", &KivGameState::IsPaused)
+      .def("TriggerSpell", &KivGameState::TriggerSpell)
+      .def("AddZen", &KivGameState::AddZen)
+      .def("GetZen", &KivGameState::GetZen)
+      .def("SetSpellCost", &KivGameState::SetSpellCost)
+      .def("AddTrophy", &KivGameState::AddTrophy)
+      .def("SetTooltip", &KivGameState::SetTooltip)
+      .def("StartLevelOpening", &KivGameState::StartLevelOpening)
+      .def("StartLevelClosing", &KivGameState::StartLevelClosing)
+      .def("StartLevelReplaying", &KivGameState::StartLevelReplaying)
+      .def("StartLevelReturnToMap", &KivGameState::StartLevelReturnToMap)
+      .def("FinishLevelOpening", &KivGameState::FinishLevelOpening)
+      .def("StartLevelSummary", &KivGameState::StartLevelSummary)
+      .def("SetZenBreak", &KivGameState::SetZenBreak)
+      .def("Reshuffle", &KivGameState::Reshuffle)
+  ];
+  luabind::module(L)[
+    luabind::def("GetGame", &GetGame),
+    luabind::def("GetWell", &GetWell),
+    luabind::def("GetBG", &GetBG),
+    luabind::def("GetBGEditor", &GetBGEditor)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -163,6 +201,13 @@ bool RegisterShellScripts(LuaState* state) {
     RegisterKivUITransition(state->GetCState());
     RegisterKivTrophyScreen(state->GetCState());
     RegisterKivWell(state->GetCState());
+  } catch (const std::exception& e) {
+    LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
+    return false;
+  }
+  if (!background::RegisterBGClasses(state)) return false;
+  try {
+    RegisterKivGameState(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;

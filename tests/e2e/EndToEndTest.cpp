@@ -399,4 +399,66 @@ TEST(EndToEnd, CoinsAddedByAScriptSurviveARestartAndTheVictoryStingIsCalled) {
   }
 }
 
+const char kLevelScript[] = R"lua(
+
+-- End-to-end test: from the menu, the console's PlayLevel opens the first level; once its
+-- board has slid in, a screenshot, then the game's own quit.
+local E2E_EnterMainMenu = OnEnterMainMenu
+local E2E_Played = false
+function OnEnterMainMenu()
+   E2E_EnterMainMenu()
+   if not E2E_Played then
+      E2E_Played = true
+      DelayScript("PlayLevel('garden')", 0.2)
+   end
+end
+
+local E2E_EnterGame = OnEnterGame
+local E2E_Entered = false
+function OnEnterGame()
+   E2E_EnterGame()
+   if E2E_Entered then
+      return
+   end
+   E2E_Entered = true
+   DelayScript("LOG('E2E level frame')", 1.5)
+   DelayScript("TakeScreenshot('e2e_level', false)", 1.6)
+   DelayScript("HardQuitGame()", 2.2)
+end
+)lua";
+
+TEST(EndToEnd, PlayLevelOpensTheFirstLevelWithItsBoardAndDisplay) {
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kLevelScript, run));
+  const RunResult result = RunProgram(run.work, run.dataHome);
+  EXPECT_EQ(result.status, 0);
+
+  const std::vector<std::string> log = LogLines(run.dataHome + "/Hovrik/kv.log");
+  ExpectInOrder(log, {
+      "Entering game state menu  [MSG_COMMENT]",
+      "Level loaded successfully!  [MSG_COMMENT]",
+      "Entering game state game  [MSG_COMMENT]",
+      "E2E level frame  [MSG_SCRIPT]",
+  });
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
+
+  testenv::Bitmap shot;
+  ASSERT_TRUE(shot.Load(run.work + "/e2e_level.bmp")) << "no readable e2e_level.bmp";
+  for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
+  ASSERT_EQ(shot.width, 800);
+  ASSERT_EQ(shot.height, 600);
+  // The board's tiles and flowers fill its middle with many colours; the display's card
+  // on the left is no cleared buffer either.
+  std::set<uint32_t> board;
+  for (int y = 250; y < 350; ++y) {
+    for (int x = 420; x < 560; ++x) board.insert(shot.At(x, y));
+  }
+  EXPECT_GT(board.size(), 50u);
+  std::set<uint32_t> display;
+  for (int y = 130; y < 400; ++y) {
+    for (int x = 10; x < 160; ++x) display.insert(shot.At(x, y));
+  }
+  EXPECT_GT(display.size(), 20u);
+}
+
 }  // namespace

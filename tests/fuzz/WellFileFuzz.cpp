@@ -3,7 +3,9 @@
 // second board: a written well file must always load again. Then the same input loads as
 // a level into the game's board (its tile header, its block names with their parameters),
 // which fills its tiles, clears a chain, steps its effects, draws, saves and loads the
-// saved file again with the same tiles.
+// saved file again with the same tiles. The game's board loads it with a level record
+// whose goals (a tile goal, a chain goal and a clock) and automatic generator come from
+// the tables, so the goals count the chain and the generator refills.
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "engine/well/WellBlock.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
+#include "game/board/LevelInfo.h"
 #include "tests/fuzz/FuzzFolder.h"
 #include "tests/graphics/FakeRenderer.h"
 
@@ -73,6 +76,36 @@ bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
 
 }  // namespace
 
+namespace {
+
+// The level record the game's board loads the input with.
+const LevelData* FuzzLevel() {
+  static const LevelData* level = [] {
+    const std::string goals = FuzzFolder() + "/goals.lua";
+    const std::string levels = FuzzFolder() + "/levels.lua";
+    const char goalText[] =
+        "Goals = { { GoalName = 'tiles', Type = 'CLEAR_TILE' },\n"
+        "  { GoalName = 'chains', Type = 'BIGSET', Count = 2, Quality = 3 },\n"
+        "  { GoalName = 'clock', Type = 'TIME', Count = 1 } }\n";
+    const char levelText[] =
+        "Levels = { { LevelName = 'fuzz', Goal1 = 'tiles', Goal2 = 'chains', Failure = 'clock',\n"
+        "  flower_1 = 3, flower_2 = 2, flower_5 = 1, token_flower = 4, token_zen = 1,\n"
+        "  GenMode = 'AUTO', GenSpeed = 0.1 } }\n";
+    if (!WriteInput(goals, reinterpret_cast<const uint8_t*>(goalText), sizeof goalText - 1) ||
+        !WriteInput(levels, reinterpret_cast<const uint8_t*>(levelText), sizeof levelText - 1)) {
+      std::abort();
+    }
+    LevelInfo::Instance().LoadGoals(goals);
+    LevelInfo::Instance().LoadLevels(levels);
+    const LevelData* found = LevelInfo::Instance().FindLevel("fuzz");
+    if (!found) std::abort();
+    return found;
+  }();
+  return level;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static ImageOnlyGraphics graphics;
   const std::string input = FuzzFolder() + "/input.lua";
@@ -94,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::string saved = FuzzFolder() + "/game_output.lua";
   KivWell game(nullptr);
-  game.Load(input, nullptr);
+  game.Load(input, FuzzLevel());
   game.SetSpellCost(0, 20);
   game.FillTiledCells();
   std::vector<KivBlock*> chain;

@@ -296,6 +296,31 @@ bool MakeNumberStyle(const FontFiles& fonts, const std::string& outDir, const st
   return static_cast<bool>(style);
 }
 
+// The goal icons beside the board, 32 x 32: a clock face (time), a tile (tiles to turn),
+// an empty frame (clear the board), three linked dots (big chains).
+bool MakeGoalIcons(const std::string& outDir) {
+  Canvas time(32, 32);
+  time.FillCircle(16.0f, 16.0f, 14.0f, Solid(Rgb(0x2A0F3A)));
+  time.FillCircle(16.0f, 16.0f, 12.0f, Solid(Rgb(0xFFF4E0)));
+  time.FillRect(15, 6, 17, 17, Solid(Rgb(0x2A0F3A)));
+  time.FillRect(15, 15, 24, 17, Solid(Rgb(0x2A0F3A)));
+  Canvas tile(32, 32);
+  tile.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
+  tile.FillRect(5, 5, 27, 27, Solid(Rgb(0xC89BE0)));
+  tile.FillRect(9, 9, 23, 23, Solid(Rgb(0xF6C85F)));
+  Canvas clear(32, 32);
+  clear.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
+  clear.FillRect(6, 6, 26, 26, Solid(Rgb(0xFFF4E0)));
+  Canvas chain(32, 32);
+  chain.FillRect(6, 14, 26, 18, Solid(Rgb(0x2A0F3A)));
+  for (float x : {7.0f, 16.0f, 25.0f}) {
+    chain.FillCircle(x, 16.0f, 6.0f, Solid(Rgb(0x2A0F3A)));
+    chain.FillCircle(x, 16.0f, 4.5f, Solid(Rgb(0xE0603A)));
+  }
+  return time.SavePng(outDir + "/img/goal_time.png") && tile.SavePng(outDir + "/img/goal_tiles.png") &&
+         clear.SavePng(outDir + "/img/goal_clear.png") && chain.SavePng(outDir + "/img/goal_bigset.png");
+}
+
 bool MakeRings(const std::string& outDir) {
   const struct {
     const char* file;
@@ -348,7 +373,9 @@ bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
   if (!file) return false;
   return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 0.016f, 0.024f) &&
          MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 0.016f, 0.024f) &&
-         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 0.04f, 0.06f) && MakeRings(outDir);
+         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 0.04f, 0.06f) &&
+         MakeNumberStyle(fonts, outDir, "score", Rgb(0xFFE9A8), 0.024f, 0.036f) && MakeRings(outDir) &&
+         MakeGoalIcons(outDir);
 }
 
 std::vector<BoardSound> BoardSounds() {

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/core/Math.h"
+#include "engine/ui/UINumber.h"
+
+namespace ui {
+class UIWidget;
+class UIProgress;
+}  // namespace ui
+
+// The in-level display over the board: the score counting up to the level score, the
+// value of the chain being drawn, the gold, the zen bar and the six spell bars, on the
+// widgets of the panel "in_game".
+class KivGameHud {
+ public:
+  static constexpr const char* kDigits = "img/score_number.lua";
+  static constexpr float kCountRate = 1000.0f;
+  static constexpr int32_t kSpellBars = 6;
+
+  KivGameHud() = default;
+  virtual ~KivGameHud() = default;
+  KivGameHud(const KivGameHud&) = delete;
+  KivGameHud& operator=(const KivGameHud&) = delete;
+
+  // Loads the digits and finds the widgets; the panel "in_game" is shown.
+  virtual void Init();
+  // The chain value, centred on "set_box", grown with the chain's length.
+  virtual void Render();
+  virtual void Update(float dt);
+  virtual void Reset();
+
+  // The scale of the chain value for a chain of that length.
+  static float ChainScale(int32_t length);
+  // The zen bar's value for that much zen: 1 - zen / max, in [0, 1]; a bar of no size
+  // reads as empty of zen.
+  static float ZenBarValue(int32_t zen, int32_t maxZen);
+
+  void SetScore(int32_t value) { score = value; }
+  // The centre of "zen_power" and of spell bar i; (0, 0) without the widget.
+  math::Vec2 ZenCentre() const;
+  math::Vec2 SpellCentre(int32_t i) const;
+
+  int32_t score = 0;
+  int32_t chainValue = 0;
+  int32_t chainLength = 0;
+  int32_t gold = 0;
+  int32_t zenShown = 0;
+  std::array<int32_t, 3> boardCounters{};
+  float shownScore = 0.0f;
+
+  ui::UIWidget* panel = nullptr;
+  ui::UIWidget* levelWidget = nullptr;
+  ui::UIWidget* scoreBox = nullptr;
+  ui::UIWidget* setBox = nullptr;
+  ui::UIWidget* coinsBox = nullptr;
+  ui::UIWidget* puzzleReset = nullptr;
+  ui::UIProgress* zenPower = nullptr;
+  std::array<ui::UIProgress*, kSpellBars> spellBars{};
+  ui::UIWidget* introDialog = nullptr;
+  ui::UINumber digits;
+};

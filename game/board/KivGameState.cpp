@@ -1,0 +1,466 @@
+// The level state: loading a level, its frame, its input, pause and the flash help, and
+// the end of the level.
+
+#include "game/board/KivGameState.h"
+
+#include <cstdio>
+
+#include "engine/app/GameFlowManager.h"
+#include "engine/app/Keyboard.h"
+#include "engine/app/Mouse.h"
+#include "engine/background/BGEditor.h"
+#include "engine/background/BGScene.h"
+#include "engine/core/Console.h"
+#include "engine/core/Log.h"
+#include "engine/core/MemoryManager.h"
+#include "engine/graphics/Camera.h"
+#include "engine/graphics/DrawQueue.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/Graphics.h"
+#include "engine/ui/UIManager.h"
+#include "engine/ui/UIWidget.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivScore.h"
+#include "game/board/KivWell.h"
+#include "game/board/LevelInfo.h"
+#include "game/shell/KivTrophyData.h"
+#include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivUITransition.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/Music.h"
+
+namespace {
+
+ui::UIWidget* Panel(const char* name) {
+  ui::UIManager* manager = ui::UIManager::Existing();
+  return manager ? manager->GetPanel(name) : nullptr;
+}
+
+bool TrophyRoomEnabled() {
+  const KivTrophyScreen* room = KivTrophyScreen::Existing();
+  return room && room->IsEnabled();
+}
+
+}  // namespace
+
+KivGameState::KivGameState(camera::Camera* stateCamera)
+    : GameScreen(stateCamera, kPanelFile, kEnterScript, kExitScript) {
+  KeyboardListener::enabled = true;
+  moveThrottle_.duration = kMoveInterval;
+  moveThrottle_.remaining = kMoveInterval;
+
+  LevelInfo& info = LevelInfo::Instance();
+  info.LoadGoals(LevelInfo::kGoalsFile);
+  info.LoadLevels(LevelInfo::kLevelsFile);
+  KivTrophyData::Instance().Load("scripts/trophies.lua");
+  KivScore::Instance().Load();
+
+  pausePanel_ = Panel("pause");
+  helpPanel_ = Panel("help_flash");
+  if (helpPanel_) {
+    for (const char* flash : {"flash_1", "flash_2"}) {
+      if (ui::UIWidget* widget = helpPanel_->GetWidgetByName(flash)) widget->SetIsVisible(false);
+    }
+  }
+}
+
+KivGameState::~KivGameState() { board_.reset(); }
+
+bool KivGameState::IsCurrent() const {
+  return gameflow::GameFlowManager::Instance().current == this;
+}
+
+background::BGScene* KivGameState::BoardScene() const {
+  return board_ ? board_->GetScene() : nullptr;
+}
+
+bool KivGameState::SceneEditorActive() const {
+  const background::BGScene* scene = BoardScene();
+  return scene && scene->editor;
+}
+
+// --- Enter and exit ---
+
+bool KivGameState::OnEnter() {
+  GameScreen::OnEnter();
+  KeyboardListener::enabled = true;
+  MouseListener::enabled = true;
+  console::GetConsole().Do("InitTweaks()");
+  KivHelp::Instance().Reset();
+  if (camera) {
+    camera->LookAt(math::Vec3(0.0f, 0.0f, -20.0f), math::Vec3(0.0f, 0.0f, 0.0f), math::Vec3(0.0f, 1.0f, 0.0f));
+    camera->SetClearColor(kClearColour);
+  }
+  pauseMode_ = kPlaying;
+  levelEnded_ = false;
+  zenBreak_ = false;
+  if (board_) board_->InitUI();
+  pausePanel_ = Panel("pause");
+  displayPanel_ = Panel("in_game");
+  ApplyPause();
+  // The heroine's avatar, the fashion popup, the studio and the summary come with their
+  // own screens; the trophy room stays closed in a level.
+  if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
+  GameScreen::OnEnter();
+  return true;
+}
+
+bool KivGameState::OnExit() {
+  GameScreen::OnExit();
+  KeyboardListener::enabled = false;
+  MouseListener::enabled = false;
+  if (camera) camera->SetController(nullptr);
+  if (board_) board_->HidePopups();
+  if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
+  if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
+  if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
+  GameScreen::OnExit();
+  return true;
+}
+
+// --- Frame ---
+
+bool KivGameState::Tick(float dt) {
+  KivUITransition::Instance().Tick(dt);
+  moveThrottle_.Tick(dt);
+  const bool result = GameScreen::Tick(dt);
+  if (TrophyRoomEnabled()) {
+    KivTrophyScreen::Instance().Tick(dt);
+    return result;
+  }
+  KivHelp::Instance().Tick(dt);
+
+  if (SceneEditorActive()) {
+    BoardScene()->Update(dt);
+  } else if (opening_ && animating_) {
+    if (background::BGScene* scene = BoardScene()) scene->Update(dt);
+  } else if (board_ && pauseMode_ == kPlaying) {
+    board_->Tick(dt);
+    if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
+      levelEnded_ = true;
+      console::GetConsole().Do(board_->HasWon() ? "NextLevel()" : "ReplayLevel()");
+    }
+  }
+
+  if (pendingTrophy_ != 0) {
+    const int32_t trophy = pendingTrophy_;
+    pendingTrophy_ = 0;
+    if (KivVars::Instance().AddTrophy(trophy)) {
+      KivTrophyScreen& room = KivTrophyScreen::Instance();
+      room.SetAllCmds("OnTrophyPopupClose()", "OnTrophyIdle()", "");
+      room.EnablePopup(true, trophy);
+    }
+  }
+  return true;
+}
+
+void KivGameState::DrawFrame() {
+  Graphics* graphics = GetGraphics();
+  if (graphics) graphics->ResetRenderStates();
+  const KivTrophyScreen* room = KivTrophyScreen::Existing();
+  const bool roomOnly = room && room->IsEnabled() && !room->IsPopupEnabled();
+  bool boardDrawn = false;
+  if (!roomOnly) {
+    if (SceneEditorActive() || (opening_ && animating_)) {
+      if (background::BGScene* scene = BoardScene()) {
+        scene->Render();
+        scene->RenderForeground();
+      }
+    } else if (board_) {
+      board_->Render();
+      boardDrawn = true;
+    }
+  }
+  ui::GetUIMan().Render();
+  if (boardDrawn && board_) board_->RenderUI(pauseMode_ != kPlaying);
+  if (room && room->IsEnabled()) KivTrophyScreen::Instance().Render();
+  KivUITransition::Instance().Render();
+  KivHelp::Instance().Render();
+  console::GetConsole().Render();
+  FontManager::Get().RenderText();
+  dd::Manager::Instance().Render2D();
+}
+
+bool KivGameState::Render() {
+  Graphics* graphics = GetGraphics();
+  if (camera) {
+    if (!camera->BeginRender(1)) return false;
+  } else {
+    if (!graphics || !graphics->BeginFrame()) return false;
+    graphics->Clear(kClearColour, 1.0f, 0, true, true, true);
+  }
+  DrawFrame();
+  gameflow::GameFlowManager::Instance().transitions.Render();
+  if (camera) {
+    camera->EndRender();
+    return camera->Present();
+  }
+  graphics->EndFrame();
+  return graphics->Present();
+}
+
+void KivGameState::OnPause() {
+  if (board_ && board_->IsBusy()) return;
+  if (IsCurrent() && pauseMode_ == kPlaying) {
+    pauseMode_ = kPaused;
+    ApplyPause();
+  }
+}
+
+// --- Input ---
+
+void KivGameState::MouseButtonPressed(const input::MouseButton* button, const math::Vec2* position) {
+  if (!button || !position) return;
+  if (zenBreak_) {
+    console::GetConsole().Do("DoZenBreak(false)");
+    zenBreak_ = false;
+    return;
+  }
+  if (pauseMode_ != kPlaying || !board_) return;
+  if (background::BGScene* scene = BoardScene()) scene->MouseButtonPressed(static_cast<int>(button->id), *position);
+  if (!SceneEditorActive()) board_->MouseButtonPressed(button->id, *position);
+}
+
+void KivGameState::MouseButtonReleased(const input::MouseButton* button, const math::Vec2* position) {
+  if (!button || !position || pauseMode_ != kPlaying || !board_) return;
+  if (!SceneEditorActive()) board_->MouseButtonReleased(button->id, *position);
+}
+
+void KivGameState::MouseButtonDown(const input::MouseButton* button, const math::Vec2* position) {
+  if (!button || !position || pauseMode_ != kPlaying || !board_) return;
+  if (!SceneEditorActive()) board_->MouseButtonDown(button->id, *position);
+}
+
+void KivGameState::MouseWheel(int delta, const math::Vec2* position) {
+  if (!position || pauseMode_ != kPlaying || !board_) return;
+  if (background::BGScene* scene = BoardScene()) scene->MouseWheel(delta);
+  if (!SceneEditorActive()) board_->MouseWheel(delta, *position);
+}
+
+void KivGameState::MouseMoved(const math::Vec2* oldPosition, const math::Vec2* newPosition) {
+  if (!oldPosition || !newPosition) return;
+  if (ui::GetUIMan().IsMouseBlocked(*newPosition)) return;
+  if (background::BGScene* scene = BoardScene()) scene->MouseMoved(*oldPosition, *newPosition);
+  if (!board_ || SceneEditorActive() || !moveThrottle_.IsDone()) return;
+  moveThrottle_.remaining = moveThrottle_.duration;
+  board_->MouseMoved(*oldPosition, *newPosition);
+}
+
+void KivGameState::KeyPressed(const input::KeyEvent* event) {
+  if (!event || console::GetConsole().IsOpen() || !board_) return;
+  if (background::BGScene* scene = BoardScene()) {
+    // The scene editor's key only with the developer switch on.
+    if (event->code != kKeyF2 || KivVars::Instance().LoadDevData()) scene->KeyPressed(event->code);
+  }
+  if (!SceneEditorActive()) board_->KeyPressed(event->code);
+}
+
+void KivGameState::KeyDown(const input::KeyEvent* event) {
+  if (!event) return;
+  if (background::BGScene* scene = BoardScene()) scene->KeyHeld(event->code);
+}
+
+// --- Pause and flash help ---
+
+void KivGameState::ApplyPause() {
+  KivUITransition& transition = KivUITransition::Instance();
+  const bool helpVisible = helpPanel_ && helpPanel_->visible;
+  switch (pauseMode_) {
+    case kPaused:
+      if (pausePanel_) {
+        pausePanel_->SetIsVisible(true);
+        ui::GetUIMan().PushPanelToFront(pausePanel_);
+      }
+      if (helpVisible) {
+        console::GetConsole().Do("ShutdownFlashHelp()");
+        transition.PopdownWidget("help_flash", "help_bg");
+      }
+      break;
+    case kHelpShown:
+      if (pausePanel_) pausePanel_->SetIsVisible(false);
+      if (helpPanel_) transition.PopupWidget("help_flash", "help_bg", "SetupFlashHelp()");
+      break;
+    default:
+      if (pausePanel_) pausePanel_->SetIsVisible(false);
+      if (helpVisible) {
+        console::GetConsole().Do("ShutdownFlashHelp()");
+        transition.PopdownWidget("help_flash", "help_bg");
+      }
+      break;
+  }
+}
+
+void KivGameState::Pause(bool on) {
+  if (!IsCurrent() || on == (pauseMode_ != kPlaying)) return;
+  pauseMode_ = on ? kPaused : kPlaying;
+  ApplyPause();
+}
+
+void KivGameState::ShowHelp(bool on) {
+  if (!IsCurrent()) return;
+  pauseMode_ = on ? kHelpShown : kPlaying;
+  ApplyPause();
+}
+
+void KivGameState::Reshuffle() {
+  if (pauseMode_ != kPlaying && IsCurrent()) {
+    pauseMode_ = kPlaying;
+    ApplyPause();
+  }
+  if (board_) board_->Reshuffle();
+}
+
+// --- Levels ---
+
+void KivGameState::LoadLevel(const std::string& name) {
+  board_.reset();
+  if (LevelData* level = LevelInfo::Instance().FindLevel(name)) {
+    MEMORY_OWNER("KivGameState::LoadLevel");
+    board_ = std::make_unique<KivWell>(camera);
+    board_->InitUI();
+    board_->Load(level->layout, level);
+    levelName_ = name;
+    ::LogLineWriter(MSG_COMMENT, kLogSource, __LINE__) << "Level loaded successfully!";
+  }
+  levelEnded_ = false;
+}
+
+void KivGameState::SaveWell(const std::string& path) {
+  if (board_) board_->Save(path, well::kWellAll);
+}
+
+void KivGameState::LoadWell(const std::string& path) {
+  if (board_) {
+    board_->ClearWell();
+    board_->InitUI();
+    board_->LoadWell(path);
+  }
+  levelEnded_ = false;
+}
+
+void KivGameState::ShutdownLevel() { board_.reset(); }
+
+std::string KivGameState::SpellBrushName(int32_t spell, int32_t level) {
+  if (spell <= 0) return "";
+  const char* name = "fireball";
+  switch (spell) {
+    case 1:
+      name = "match";
+      break;
+    case 3:
+      name = "tilegrab";
+      break;
+    case 4:
+      name = "flowerblast";
+      break;
+    case 6:
+      name = "lightning";
+      break;
+    default:
+      break;
+  }
+  std::string brush = name;
+  if (level > 0) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "[%d]", level);
+    brush += suffix;
+  }
+  return brush;
+}
+
+void KivGameState::TriggerSpell(int32_t spell, int32_t level) {
+  if (!board_ || board_->IsOverlayDone()) return;
+  if (spell == 5) {
+    // The time spell arms no brush: it acts at once at the pointer.
+    lastBrush_.clear();
+    console::GetConsole().Do("SpellTriggered('time', true)");
+    return;
+  }
+  // The spells' brushes come with the spells; until then the choice is only kept.
+  lastBrush_ = SpellBrushName(spell, level);
+}
+
+void KivGameState::AddZen(int32_t amount, int32_t spell) {
+  if (board_) board_->AddZen(amount, spell);
+}
+
+int32_t KivGameState::GetZen(int32_t index) const {
+  if (!board_) return 0;
+  if (index == 0) return board_->GetGold();
+  if (index >= 1 && index <= KivWell::kSpellCount) return board_->GetSpellCharge(index - 1);
+  return 0;
+}
+
+void KivGameState::SetSpellCost(int32_t spell, int32_t cost) {
+  if (board_) board_->SetSpellCost(spell - 1, cost);
+}
+
+void KivGameState::SetTooltip(const std::string&, const std::string&) {
+  // The level's tooltips come with the tooltip carrier of the display.
+}
+
+void KivGameState::StartLevelOpening() {
+  opening_ = true;
+  animating_ = true;
+  if (!board_ || levelName_.empty()) return;
+  if (const LevelData* level = LevelInfo::Instance().FindLevel(levelName_)) {
+    KivMusic& music = KivMusic::Instance();
+    music.SetTheme(level->music, false);
+    music.SetSting("popup");
+  }
+}
+
+void KivGameState::StartLevelClosing() {
+  opening_ = false;
+  animating_ = true;
+}
+
+std::string KivGameState::CloseIngameScript(const std::string& script) {
+  std::string escaped;
+  escaped.reserve(script.size());
+  for (const char c : script) {
+    if (c == '\\' || c == '\'' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  return "CloseIngameUI('" + escaped + "')";
+}
+
+void KivGameState::StartLevelReplaying() {
+  if (board_) board_->StartLeaveFade(CloseIngameScript("ReplayLevel()"));
+}
+
+void KivGameState::StartLevelReturnToMap(const std::string& script) {
+  // The script is escaped: a quote in it would end the string early and run the rest.
+  if (board_) board_->StartLeaveFade(CloseIngameScript(script));
+}
+
+void KivGameState::FinishLevelOpening() {
+  animating_ = false;
+  if (opening_ && board_) board_->StartEnterFade("");
+}
+
+void KivGameState::StartLevelSummary() {
+  // The summary comes with the end-of-level popups; the stand-in popup ends by itself.
+}
+
+// --- Script globals ---
+
+KivGameState* GetGame() {
+  return dynamic_cast<KivGameState*>(gameflow::GameFlowManager::Instance().states.Find(KivGameState::kName));
+}
+
+KivWell* GetWell() {
+  KivGameState* game = GetGame();
+  return game ? game->GetBoard() : nullptr;
+}
+
+background::BGScene* GetBG() {
+  KivGameState* game = GetGame();
+  if (game && game->GetBoard()) return game->GetBoard()->GetScene();
+  return nullptr;
+}
+
+background::BGEditor* GetBGEditor() {
+  background::BGScene* scene = GetBG();
+  return scene ? scene->editor.get() : nullptr;
+}

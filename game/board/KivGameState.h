@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/app/GameScreen.h"
+#include "engine/app/InputListener.h"
+#include "engine/core/Timer.h"
+
+class KivWell;
+struct LuaState;
+namespace background {
+class BGEditor;
+class BGScene;
+}  // namespace background
+namespace camera {
+class Camera;
+}
+namespace ui {
+class UIWidget;
+}
+
+// The game flow state "game", in which a level is played. It loads the level, goal, score
+// and trophy tables once, builds the board of a named level on request, ticks and draws
+// it with its scene, the panels and the overlays, routes the mouse and the keys to it,
+// switches pause and the flash help, and once the board's end popup is done runs
+// "NextLevel()" after a won level or "ReplayLevel()" after a lost one, once.
+class KivGameState : public GameScreen, public input::KeyboardListener {
+ public:
+  static constexpr const char* kName = "game";
+  static constexpr const char* kPanelFile = "ui/in_game.ui";
+  static constexpr const char* kEnterScript = "OnEnterGame()";
+  static constexpr const char* kExitScript = "OnExitGame()";
+  static constexpr float kMoveInterval = 0.05f;
+  static constexpr uint32_t kClearColour = 0xFF323264;
+  static constexpr uint32_t kKeyF2 = 0x3C;
+  // The source name of the state's log lines.
+  static constexpr const char* kLogSource = "kiv_game_state";
+
+  enum PauseMode : int32_t { kPlaying = 0, kPaused = 1, kHelpShown = 2 };
+
+  explicit KivGameState(camera::Camera* camera);
+  ~KivGameState() override;
+
+  // --- State ---
+  bool OnEnter() override;
+  bool OnExit() override;
+  bool Tick(float dt) override;
+  bool Render() override;
+  void OnPause() override;
+
+  // --- Mouse and keys ---
+  void MouseButtonPressed(const input::MouseButton* button, const math::Vec2* position) override;
+  void MouseButtonReleased(const input::MouseButton* button, const math::Vec2* position) override;
+  void MouseButtonDown(const input::MouseButton* button, const math::Vec2* position) override;
+  void MouseWheel(int delta, const math::Vec2* position) override;
+  void MouseMoved(const math::Vec2* oldPosition, const math::Vec2* newPosition) override;
+  void KeyPressed(const input::KeyEvent* event) override;
+  void KeyDown(const input::KeyEvent* event) override;
+
+  // --- The script class "GameState" ---
+  void LoadLevel(const std::string& name);
+  void SaveWell(const std::string& path);
+  void LoadWell(const std::string& path);
+  void ShutdownLevel();
+  void Pause(bool on);
+  void ShowHelp(bool on);
+  bool IsPaused() const { return pauseMode_ != kPlaying; }
+  void TriggerSpell(int32_t spell, int32_t level);
+  void AddZen(int32_t amount, int32_t spell);
+  int32_t GetZen(int32_t index) const;
+  void SetSpellCost(int32_t spell, int32_t cost);
+  void AddTrophy(int32_t trophy) { pendingTrophy_ = trophy; }
+  void SetTooltip(const std::string& widget, const std::string& text);
+  void StartLevelOpening();
+  void StartLevelClosing();
+  void StartLevelReplaying();
+  void StartLevelReturnToMap(const std::string& script);
+  void FinishLevelOpening();
+  void StartLevelSummary();
+  void SetZenBreak() { zenBreak_ = true; }
+  void Reshuffle();
+
+  // The script text that closes the level's panels and then runs script: quotes and
+  // backslashes of script are escaped so that it stays one Lua string.
+  static std::string CloseIngameScript(const std::string& script);
+  // The brush name of a spell number and level ("fireball[2]"); empty for none.
+  static std::string SpellBrushName(int32_t spell, int32_t level);
+
+  KivWell* GetBoard() const { return board_.get(); }
+  int32_t GetPauseMode() const { return pauseMode_; }
+  bool HasLevelEnded() const { return levelEnded_; }
+  bool IsZenBreak() const { return zenBreak_; }
+  const std::string& GetLevelName() const { return levelName_; }
+  int32_t GetPendingTrophy() const { return pendingTrophy_; }
+  bool IsOpening() const { return opening_; }
+  bool IsAnimating() const { return animating_; }
+  const std::string& GetLastBrush() const { return lastBrush_; }
+  // Whether this state is the game flow's current one.
+  bool IsCurrent() const;
+
+ private:
+  void ApplyPause();
+  bool SceneEditorActive() const;
+  background::BGScene* BoardScene() const;
+  void DrawFrame();
+
+  int32_t pauseMode_ = kPlaying;
+  std::unique_ptr<KivWell> board_;
+  CountdownTimer moveThrottle_;
+  ui::UIWidget* pausePanel_ = nullptr;
+  ui::UIWidget* helpPanel_ = nullptr;
+  ui::UIWidget* displayPanel_ = nullptr;
+  bool levelEnded_ = false;
+  std::string levelName_;
+  int32_t pendingTrophy_ = 0;
+  bool zenBreak_ = false;
+  bool opening_ = false;
+  bool animating_ = false;
+  std::string lastBrush_;
+};
+
+// The script globals of the level state.
+KivGameState* GetGame();
+KivWell* GetWell();
+background::BGScene* GetBG();
+background::BGEditor* GetBGEditor();

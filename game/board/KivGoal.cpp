@@ -1,0 +1,195 @@
+// The goals of a level and the block generators.
+
+#include "game/board/KivGoal.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/core/MemoryManager.h"
+#include "engine/ui/UIManager.h"
+#include "engine/ui/UIProgress.h"
+#include "engine/ui/UIWidget.h"
+#include "engine/well/WellBlock.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivWell.h"
+#include "game/board/LevelInfo.h"
+
+namespace {
+
+constexpr const char* kKindNames[KivGoal::kKindCount] = {
+    "TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"};
+
+// Whole seconds left, truncated towards zero.
+int32_t WholeSecondsLeft(int32_t count, float progress) {
+  return static_cast<int32_t>(std::trunc(static_cast<float>(count) - progress));
+}
+
+}  // namespace
+
+const char* KivGoal::KindName(int32_t kind) {
+  return kind >= 0 && kind < kKindCount ? kKindNames[kind] : kKindNames[kTime];
+}
+
+int32_t KivGoal::KindOf(const std::string& name) {
+  for (int32_t k = 0; k < kKindCount; ++k) {
+    if (strcasecmp(name.c_str(), kKindNames[k]) == 0) return k;
+  }
+  return kTime;
+}
+
+KivGoal* KivGoal::FromName(const GoalData* data, KivWell* board) {
+  if (!data) return nullptr;
+  MEMORY_OWNER("KivGoal::FromName");
+  const int32_t kind = KindOf(data->kindName);
+  switch (kind) {
+    case kBigSet:
+      return new KivBigSetGoal(kind, data, board);
+    case kClearBlock:
+      return new KivClearBlockGoal(kind, data, board);
+    case kClearSet:
+    case kMoves:
+      return new KivClearSetGoal(kind, data, board);
+    case kClearAll:
+      return new KivClearAllGoal(kind, data, board);
+    case kClearTile:
+      return new KivClearTileGoal(kind, data, board);
+    default:
+      return new KivTimeGoal(data, board);
+  }
+}
+
+KivGoal::KivGoal(int32_t goalKind, const GoalData* goalData, KivWell* owner)
+    : kind(goalKind), data(goalData), board(owner) {
+  if (data && !data->colourName.empty()) colour = well::FindColor(data->colourName);
+  if (data && !data->icon.empty()) {
+    icon.Init(data->icon, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
+    icon.SetTransform(math::Vec2(0.0f, 0.0f), icon.GetImageSize(), 0.0f, 1.0f, 0xFFFFFFFF);
+  }
+}
+
+int32_t KivGoal::GetCount() const { return data ? data->count : 0; }
+
+void KivGoal::PlaceIcon(const math::Vec2& position) {
+  icon.SetTransform(position, icon.GetImageSize(), 0.0f, 1.0f, 0xFFFFFFFF);
+}
+
+void KivGoal::Render() {
+  if (icon.IsLoaded()) icon.Render();
+}
+
+// --- TIME ---
+
+KivTimeGoal::KivTimeGoal(const GoalData* goalData, KivWell* owner)
+    : KivGoal(kTime, goalData, owner) {
+  ui::UIManager* manager = ui::UIManager::Existing();
+  ui::UIWidget* panel = manager ? manager->GetPanel("in_game") : nullptr;
+  if (!panel) return;
+  bar = panel->GetProgressByName("timer_bar");
+  if (!bar) return;
+  bar->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  overlay = panel->GetProgressByName("timer_bar_overlay");
+  if (!overlay && bar->parent) {
+    MEMORY_OWNER("KivTimeGoal::KivTimeGoal");
+    auto* clone = dynamic_cast<ui::UIProgress*>(bar->GetClone());
+    if (clone) {
+      clone->SetName("timer_bar_overlay");
+      clone->SetFullImage(bar->images[ui::UIProgress::kFullImage].fileName + "_overlay");
+      if (bar->parent->InsertChild(clone, true, "")) {
+        overlay = clone;
+      } else {
+        delete clone;
+      }
+    }
+  }
+  bar->SetProgress(0.0f);
+  if (overlay) {
+    overlay->SetProgress(0.0f);
+    overlay->SetColor(1.0f, 1.0f, 1.0f, 0.0f);
+  }
+}
+
+float KivTimeGoal::UsedShare() const {
+  // A goal with no time at all has used it all, rather than dividing by zero.
+  if (GetCount() <= 0) return 1.0f;
+  return std::clamp(progress / static_cast<float>(GetCount()), 0.0f, 1.0f);
+}
+
+int32_t KivTimeGoal::RemainingPercent() const {
+  return static_cast<int32_t>(100.0f * (1.0f - UsedShare()));
+}
+
+bool KivTimeGoal::IsMet() const { return progress > static_cast<float>(GetCount()); }
+
+void KivTimeGoal::AddProgress(float value) {
+  const float old = progress;
+  const float half = static_cast<float>(GetCount()) * 0.5f;
+  progress += value;
+  if (bar && old < half && half < progress) {
+    KivHelp::Instance().TriggerHelpWidget(kHalfTimeTip, bar, -1.0f);
+  }
+  const int32_t secondsBefore = WholeSecondsLeft(GetCount(), old);
+  const int32_t secondsAfter = WholeSecondsLeft(GetCount(), progress);
+  if (secondsBefore == secondsAfter) return;
+  if (secondsAfter >= 10 && (secondsAfter > 30 || secondsAfter % 10 != 0)) return;
+  math::Vec2 from(0.0f, 0.0f);
+  math::Vec2 to(0.0f, 0.0f);
+  if (bar && board) {
+    const math::Vec2 origin = board->GetOrigin();
+    from = math::Vec2((origin.x + 1.0f) * 0.5f, (origin.y + 1.0f) * 0.5f);
+    const math::Vec2 at = bar->position;
+    to = math::Vec2(at.x + bar->size.x * 0.5f, at.y + bar->size.y * UsedShare());
+  }
+  if (board) board->StartTimeWarning(from, to, secondsAfter);
+}
+
+void KivTimeGoal::Render() {
+  if (bar) {
+    const float f = UsedShare();
+    bar->SetProgress(f);
+    bar->SetColor(1.0f, 1.0f, 1.0f, 1.0f - f);
+    if (overlay) {
+      overlay->SetProgress(f);
+      overlay->SetColor(1.0f, 1.0f, 1.0f, f);
+    }
+  }
+  KivGoal::Render();
+}
+
+// --- Chain counters ---
+
+void KivBigSetGoal::OnChain(int32_t blocks, int32_t chainColour) {
+  if (MatchesColour(chainColour) && blocks > (data ? data->quality : 0)) ++counter;
+}
+
+void KivClearBlockGoal::OnChain(int32_t blocks, int32_t chainColour) {
+  if (MatchesColour(chainColour)) counter += blocks;
+}
+
+void KivClearSetGoal::OnChain(int32_t blocks, int32_t chainColour) {
+  if (MatchesColour(chainColour)) ++counter;
+}
+
+bool KivClearAllGoal::IsMet() const { return board && board->GetBlockCount() == 0; }
+
+bool KivClearTileGoal::IsMet() const { return board && board->GetUnturnedTiles() == 0; }
+
+// --- Generators ---
+
+BlockGenerator::BlockGenerator(KivWell* board, float interval) : board_(board) {
+  timer.duration = interval;
+  timer.remaining = interval;
+}
+
+void BlockGenerator::Tick(float dt) {
+  timer.Update(dt);
+  if (timer.remaining < 0.0f) {
+    timer.remaining = timer.duration;
+    Generate();
+  }
+}
+
+void AutoBlockGenerator::Generate() {
+  if (board_) board_->Refill();
+}

@@ -1,0 +1,353 @@
+// The level state: loading a level, pause and the flash help, the zen break, how often
+// pointer moves reach the board, the scene editor's key, the end of a level and the texts
+// it hands to scripts.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+#include <set>
+#include <string>
+
+#include "engine/app/GameFlowManager.h"
+#include "engine/app/Keyboard.h"
+#include "engine/app/Mouse.h"
+#include "engine/background/BGScene.h"
+#include "engine/core/Console.h"
+#include "engine/core/Random.h"
+#include "engine/app/Input.h"
+#include "engine/ui/UIManager.h"
+#include "engine/ui/UIWidget.h"
+#include "game/board/KivGameState.h"
+#include "game/board/LevelInfo.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/Shell.h"
+#include "tests/board/BoardTestSupport.h"
+#include "tests/support/TestEnv.h"
+
+namespace boardtest {
+namespace {
+
+class GameStateTest : public BoardTest {
+ protected:
+  void SetUp() override {
+    BoardTest::SetUp();
+    testenv::WriteFile("scripts/goals.lua",
+                       "Goals = { { GoalName = 'tiles', Type = 'CLEAR_TILE' },\n"
+                       "          { GoalName = 'clock', Type = 'TIME', Count = 100 } }\n");
+    testenv::WriteFile("scripts/levels.lua",
+                       "Levels = { { LevelName = 'first', Layout = 'first.lua', Goal1 = 'tiles',\n"
+                       "  Failure = 'clock', flower_1 = 1, GenMode = 'PUZZLE' } }\n");
+    testenv::WriteFile("first.lua", WellFile(2));
+    for (const char* name : {"pause", "help_flash"}) {
+      testenv::WriteFile(std::string("ui/") + name + ".ui",
+                         std::string("Panel = { Name = '") + name +
+                             "', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 },\n"
+                             "  Children = { { Name = 'help_bg', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 } } } }\n");
+      ASSERT_NE(ui::GetUIMan().AddPanel(std::string("ui/") + name + ".ui"), nullptr);
+    }
+    ASSERT_TRUE(RegisterShellScripts(console::GetConsole().GetState()));
+    Run("Calls = {} function Count(name) Calls[name] = (Calls[name] or 0) + 1 end\n"
+        "function NextLevel() Count('next') end function ReplayLevel() Count('replay') end\n"
+        "function DoZenBreak(on) Count('zen') end\n"
+        "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end");
+    gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+    flow.AddTransitionState(KivGameState::kName, new KivGameState(nullptr));
+    state_ = GetGame();
+    ASSERT_NE(state_, nullptr);
+    flow.current = state_;
+  }
+  void TearDown() override {
+    gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+    flow.current = nullptr;
+    flow.states.Clear();
+    LevelInfo::Shutdown();
+    BoardTest::TearDown();
+  }
+  int Calls(const std::string& name) {
+    Run("CallCount = Calls['" + name + "'] or 0");
+    return std::stoi(Global("CallCount"));
+  }
+  void StateFrames(int count, float dt = 0.02f) {
+    for (int i = 0; i < count; ++i) {
+      clock_.AdvanceSeconds(dt);
+      timer_->Update();
+      state_->Tick(dt);
+    }
+  }
+  ui::UIWidget* Panel(const char* name) { return ui::GetUIMan().GetPanel(name); }
+
+  KivGameState* state_ = nullptr;
+};
+
+TEST_F(GameStateTest, LoadingALevelMakesItsBoardAndAnUnknownNameLeavesNone) {
+  state_->LoadLevel("FIRST");
+  ASSERT_NE(state_->GetBoard(), nullptr);
+  EXPECT_EQ(GetWell(), state_->GetBoard());
+  EXPECT_EQ(GetBG(), state_->GetBoard()->GetScene());
+  EXPECT_EQ(GetBGEditor(), nullptr);
+  EXPECT_NE(state_->GetBoard()->GetFailGoal(), nullptr);
+  EXPECT_EQ(state_->GetLevelName(), "FIRST");
+
+  state_->LoadLevel("nowhere");
+  EXPECT_EQ(state_->GetBoard(), nullptr);
+  EXPECT_EQ(GetBG(), nullptr);
+  StateFrames(3);  // ticks without a board
+}
+
+TEST_F(GameStateTest, PauseAppliesOnceAndOnlyWhileTheStateIsCurrent) {
+  gameflow::GameFlowManager::Instance().current = nullptr;
+  state_->Pause(true);
+  EXPECT_FALSE(state_->IsPaused());
+
+  gameflow::GameFlowManager::Instance().current = state_;
+  state_->Pause(true);
+  EXPECT_EQ(state_->GetPauseMode(), KivGameState::kPaused);
+  EXPECT_TRUE(Panel("pause")->visible);
+  Panel("pause")->SetIsVisible(false);
+  state_->Pause(true);  // no change: not applied again
+  EXPECT_FALSE(Panel("pause")->visible);
+
+  state_->ShowHelp(true);
+  EXPECT_EQ(state_->GetPauseMode(), KivGameState::kHelpShown);
+  EXPECT_TRUE(state_->IsPaused());
+  EXPECT_FALSE(Panel("pause")->visible);
+  state_->ShowHelp(false);
+  EXPECT_FALSE(state_->IsPaused());
+}
+
+TEST_F(GameStateTest, APressDuringAZenBreakEndsItAndNeverReachesTheBoard) {
+  state_->LoadLevel("first");
+  KivWell* board = state_->GetBoard();
+  board->AddBlock(board->CreateBlock("flower", "flower_1", 1, 1, 1, 1), 1, 1, 0.0f);
+  board->RebuildCells();
+  const input::MouseButton left;
+  const math::Vec2 at = board->CellToScreen(1, 1) + board->GetCellSize() * 0.5f;
+  state_->SetZenBreak();
+  state_->MouseButtonPressed(&left, &at);
+  EXPECT_EQ(Calls("zen"), 1);
+  EXPECT_FALSE(state_->IsZenBreak());
+  EXPECT_TRUE(board->GetChain().empty());
+
+  state_->MouseButtonPressed(&left, &at);
+  EXPECT_EQ(Calls("zen"), 1);
+  EXPECT_EQ(board->GetChain().size(), 1u);
+}
+
+TEST_F(GameStateTest, PointerMovesReachTheBoardAtMostEveryFiftieth) {
+  state_->LoadLevel("first");
+  std::set<float> seen;
+  for (int i = 0; i < 100; ++i) {
+    const math::Vec2 from(0.001f * static_cast<float>(i), 0.5f);
+    const math::Vec2 to(0.001f * static_cast<float>(i + 1), 0.5f);
+    state_->MouseMoved(&from, &to);
+    seen.insert(state_->GetBoard()->GetPointer().x);
+    StateFrames(1, 0.01f);
+  }
+  // One second of moves every 0.01 s: about one in six gets through.
+  EXPECT_GE(seen.size(), 15u);
+  EXPECT_LE(seen.size(), 21u);
+}
+
+TEST_F(GameStateTest, F2OpensTheSceneEditorOnlyWithTheDeveloperSwitch) {
+  state_->LoadLevel("first");
+  input::KeyEvent f2;
+  f2.code = KivGameState::kKeyF2;
+  state_->KeyPressed(&f2);
+  EXPECT_EQ(GetBGEditor(), nullptr);
+
+  testenv::WriteFile("dev.lua", "DEV_DATA = { EnableEditor = true }");
+  KivVars::Instance().SetCheatMode(true);
+  state_->KeyPressed(&f2);
+  EXPECT_NE(GetBGEditor(), nullptr);
+  KivVars::Instance().SetCheatMode(false);
+}
+
+TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
+  state_->LoadLevel("first");
+  state_->GetBoard()->WinGame();
+  StateFrames(100);
+  EXPECT_EQ(Calls("next"), 1);
+  EXPECT_EQ(Calls("replay"), 0);
+  EXPECT_TRUE(state_->HasLevelEnded());
+
+  state_->LoadLevel("first");
+  EXPECT_FALSE(state_->HasLevelEnded());
+  state_->GetBoard()->LooseGame();
+  StateFrames(100);
+  EXPECT_EQ(Calls("next"), 1);
+  EXPECT_EQ(Calls("replay"), 1);
+}
+
+TEST_F(GameStateTest, ReshuffleUnpausesAndTakesTheFlowers) {
+  state_->LoadLevel("first");
+  KivWell* board = state_->GetBoard();
+  auto* flower = static_cast<KivBlock*>(board->CreateBlock("flower", "flower_1", 2, 2, 1, 1));
+  board->AddBlock(flower, 2, 2, 0.0f);
+  state_->Pause(true);
+  state_->Reshuffle();
+  EXPECT_FALSE(state_->IsPaused());
+  EXPECT_TRUE(board->IsReshuffling());
+}
+
+TEST_F(GameStateTest, ScriptTextsAndSpellNames) {
+  EXPECT_EQ(KivGameState::CloseIngameScript("ReplayLevel()"), "CloseIngameUI('ReplayLevel()')");
+  EXPECT_EQ(KivGameState::CloseIngameScript("GoMap('it\\'s'); x = \"\\\\\""),
+            "CloseIngameUI('GoMap(\\'it\\\\\\'s\\'); x = \\\"\\\\\\\\\\\"')");
+  // The escaped text is one Lua string again: the script runs whole.
+  Run("function CloseIngameUI(s) Closed = s end");
+  Run(KivGameState::CloseIngameScript("Mark('a'); Mark(\"b\\\\c\")"));
+  EXPECT_EQ(Global("Closed"), "Mark('a'); Mark(\"b\\\\c\")");
+
+  EXPECT_EQ(KivGameState::SpellBrushName(7, 2), "fireball[2]");
+  EXPECT_EQ(KivGameState::SpellBrushName(1, 0), "match");
+  EXPECT_EQ(KivGameState::SpellBrushName(6, 3), "lightning[3]");
+  EXPECT_EQ(KivGameState::SpellBrushName(0, 4), "");
+}
+
+// --- A level played through ---
+
+// Plays levels through the level state with a small player: it looks for a chain of
+// flowers (over tiles still to turn when there is one), drags it with the scripted mouse
+// and waits for the board to settle. Frames are 1/60 s; both generators are seeded.
+class LevelReplayTest : public GameStateTest {
+ protected:
+  static constexpr float kFrame = 1.0f / 60.0f;
+
+  void SetUp() override {
+    GameStateTest::SetUp();
+    testenv::WriteFile("replay_goals.lua",
+                       "Goals = { { GoalName = 'r_tiles', Type = 'CLEAR_TILE' },\n"
+                       "          { GoalName = 'r_long', Type = 'TIME', Count = 600 },\n"
+                       "          { GoalName = 'r_short', Type = 'TIME', Count = 3 } }\n");
+    testenv::WriteFile("replay_levels.lua",
+                       "Levels = {\n"
+                       "  { LevelName = 'win', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_long',\n"
+                       "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 },\n"
+                       "  { LevelName = 'lose', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_short',\n"
+                       "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 } }\n");
+    std::string tiles = "GameMode = {}\nTiles = {\n";
+    for (int y = 0; y < KivWell::kGridHeight; ++y) {
+      for (int x = 0; x < KivWell::kGridWidth; ++x) tiles += (x >= 5 && x < 9 && y >= 4 && y < 7) ? "2, " : "0, ";
+      tiles += "\n";
+    }
+    testenv::WriteFile("replay.lua", tiles + "}\nBlocks = {}\n");
+    LevelInfo::Instance().LoadGoals("replay_goals.lua");
+    LevelInfo::Instance().LoadLevels("replay_levels.lua");
+    Run("function OnEnterGame() GetGame():StartLevelOpening() GetGame():FinishLevelOpening() end");
+  }
+
+  struct Result {
+    int32_t score = 0;
+    int moves = 0;
+    bool won = false;
+  };
+
+  // A chain of three or more blocks that can join, found by a search from every cell;
+  // one over a tile still to turn comes first.
+  std::vector<std::pair<int, int>> FindChain(KivWell& board) {
+    std::vector<std::pair<int, int>> best;
+    bool bestTurns = false;
+    board.RebuildCells();
+    for (int x = 0; x < KivWell::kGridWidth; ++x) {
+      for (int y = 0; y < KivWell::kGridHeight; ++y) {
+        std::vector<KivBlock*> blocks;
+        std::vector<std::pair<int, int>> cells;
+        Grow(board, x, y, blocks, cells);
+        if (cells.size() < 3) continue;
+        bool turns = false;
+        for (const auto& [cx, cy] : cells) turns = turns || board.GetTileValue(cx, cy) > 1;
+        if (best.empty() || (turns && !bestTurns)) {
+          best = cells;
+          bestTurns = turns;
+        }
+      }
+    }
+    return best;
+  }
+
+  void Grow(KivWell& board, int x, int y, std::vector<KivBlock*>& blocks,
+            std::vector<std::pair<int, int>>& cells) {
+    KivBlock* block = board.GetKivBlock(x, y);
+    if (!block || block->IsDying() || block->moving || block->kind != kKindFlower ||
+        std::find(blocks.begin(), blocks.end(), block) != blocks.end() || !board.CanJoin(block, blocks)) {
+      return;
+    }
+    blocks.push_back(block);
+    cells.emplace_back(x, y);
+    for (int dx = -1; dx <= 1 && cells.size() < 5; ++dx) {
+      for (int dy = -1; dy <= 1 && cells.size() < 5; ++dy) {
+        if (dx || dy) Grow(board, x + dx, y + dy, blocks, cells);
+      }
+    }
+  }
+
+  void PointerTo(KivWell& board, int x, int y, bool held) {
+    const math::Vec2 from = input::GetDevices().mouse->position;
+    const math::Vec2 to = board.CellToScreen(x, y) + board.GetCellSize() * 0.5f;
+    SetPointer(to, held);
+    state_->MouseMoved(&from, &to);
+  }
+
+  Result Play(const std::string& level, bool player, int maxFrames) {
+    num::Random::Instance().Seed(99);
+    num::CSRand(99);
+    state_->LoadLevel(level);
+    gameflow::GameFlowManager::Instance().current = nullptr;
+    gameflow::GameFlowManager::Instance().EnterState(state_);
+    Result result;
+    const input::MouseButton left;
+    int wait = 30;
+    for (int frame = 0; frame < maxFrames && !state_->HasLevelEnded(); ++frame) {
+      StateFrames(1, kFrame);
+      KivWell* board = state_->GetBoard();
+      if (!player || !board || board->GetOverlay() || board->IsTransitionRunning() || --wait > 0) continue;
+      const std::vector<std::pair<int, int>> chain = FindChain(*board);
+      wait = 20;
+      if (chain.empty()) continue;
+      PointerTo(*board, chain.front().first, chain.front().second, true);
+      state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
+      for (const auto& [x, y] : chain) {
+        PointerTo(*board, x, y, true);
+        StateFrames(1, kFrame);
+      }
+      PointerTo(*board, chain.back().first, chain.back().second, false);
+      state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+      ++result.moves;
+    }
+    if (KivWell* board = state_->GetBoard()) {
+      result.score = board->GetScore();
+      result.won = board->HasWon();
+    }
+    // The end runs once, however long the popup stays done.
+    StateFrames(60, kFrame);
+    return result;
+  }
+};
+
+TEST_F(LevelReplayTest, APlayerWinsALevelAndTheNextLevelFollowsOnce) {
+  const Result first = Play("win", true, 60 * 120);
+  EXPECT_TRUE(first.won);
+  EXPECT_GT(first.moves, 0);
+  EXPECT_GT(first.score, 0);
+  EXPECT_EQ(Calls("next"), 1);
+  EXPECT_EQ(Calls("replay"), 0);
+
+  const Result second = Play("win", true, 60 * 120);
+  EXPECT_EQ(second.score, first.score);
+  EXPECT_EQ(second.moves, first.moves);
+  EXPECT_EQ(Calls("next"), 2);
+}
+
+TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce) {
+  const Result result = Play("lose", false, 60 * 10);
+  EXPECT_FALSE(result.won);
+  EXPECT_EQ(result.moves, 0);
+  EXPECT_EQ(Calls("replay"), 1);
+  EXPECT_EQ(Calls("next"), 0);
+}
+
+}  // namespace
+}  // namespace boardtest
