@@ -159,7 +159,7 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_EQ(run("SetupLanguage('');"), "SetLocale english\nLoadLanguage lang/english.lng");
   EXPECT_EQ(run("ReloadGame()"), "");
   EXPECT_EQ(run("ReloadGame()"), "");
-  // The panels that the trophy screen looks up once are loaded, hidden.
+  // The panels that the trophy screen and the level look up once are loaded, hidden.
   ASSERT_EQ(state->DoString(R"(
       function GetUIMan()
         return { AddPanel = function(self, file)
@@ -169,7 +169,9 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
       end
   )"), 0);
   EXPECT_EQ(run("OnInitUI()"),
-            "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false");
+            "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false\n"
+            "AddPanel ui/pause.ui\nSetIsVisible false\nAddPanel ui/help_flash.ui\nSetIsVisible false\n"
+            "AddPanel ui/intro_dlg.ui\nSetIsVisible false\nAddPanel ui/prompt.ui\nSetIsVisible false");
   ASSERT_EQ(state->DoString("GetUIMan = nil"), 0);
   // The data screens are made with the first screen, after the game's own states.
   EXPECT_EQ(run("GoToState('menu')"),
