@@ -55,7 +55,11 @@ void BoardTest::SetUp() {
     bank += "  { Name = '" + name + "', Files = { 'sounds/" + name + ".wav' } },\n";
   }
   testenv::WriteFile("sounds/board_bank.lua", bank + "}\n");
-  BASS_Free();  // a second start of the audio library would refuse the new bank
+  // A second start of the audio library would refuse the new bank. Freeing the library
+  // drops every sample it loaded, so the manager forgets the entries that named them too:
+  // a stale entry would hand the next test's plays a handle the library no longer knows.
+  audio::GetAudio().Clear();
+  BASS_Free();
   audio::GetAudio().Init("sounds/board_bank.lua");
 
   testenv::WriteFile("scripts/constants.lua",
