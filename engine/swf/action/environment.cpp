@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -41,6 +42,18 @@ void listener_list::remove(script_object* object) {
 script_object* listener_list::get(int i) const { return m_listeners[i].m_weak.get_ptr(); }
 
 // ---- stack and registers ---------------------------------------------------------------
+
+void script_environment::push(const script_value& value) {
+  if (m_stack.size() >= limits::kMaxStackValues) {
+    if (!m_stack_full_logged) {
+      log_error("error: the value stack holds %d values; further values are dropped\n", limits::kMaxStackValues);
+      m_stack_full_logged = true;
+    }
+    return;
+  }
+  if (m_stack.size() < limits::kMaxStackValues / 2) m_stack_full_logged = false;
+  m_stack.push_back(value);
+}
 
 script_value script_environment::pop() {
   if (m_stack.empty()) return script_value();
@@ -189,6 +202,7 @@ character* script_environment::find_target(const string& path) const {
 character* script_environment::find_target(const script_value& value) const {
   if (value.get_type() == script_value::STRING) return find_target(value.to_string());
   if (value.get_type() == script_value::OBJECT) return value.to_character();
+  log_error("error: invalid path; neither string nor object\n");
   return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/swf/action/clip_event.h"
 #include "engine/swf/action/script_value.h"
@@ -50,8 +51,9 @@ class script_environment {
   void set_target(character* target) { m_target = target; }
 
   // ---- stack ----------------------------------------------------------------------
-  void push(const script_value& value) { m_stack.push_back(value); }
-  void push_val(const script_value& value) { m_stack.push_back(value); }
+  // A full stack (limits::kMaxStackValues) takes nothing more; one line says so.
+  void push(const script_value& value);
+  void push_val(const script_value& value) { push(value); }
   script_value pop();
   // The entry dist places below the top (0 is the top); undefined past the bottom.
   script_value& top(int dist);
@@ -106,6 +108,12 @@ class script_environment {
   hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;
+  bool m_stack_full_logged = false;
+  std::shared_ptr<const void> m_alive = std::make_shared<char>(0);
+
+ public:
+  // Lives as long as the environment: functions hold it weakly.
+  std::weak_ptr<const void> get_alive_token() const { return m_alive; }
 };
 
 // The built-in member ids of characters; -1 for any other name.

@@ -44,4 +44,19 @@ constexpr int kMaxLiveCharacters = 16384;
 // Action buffers one sprite runs in one frame: buffers that keep queueing more end here.
 constexpr int kMaxQueuedActionsPerFrame = 4096;
 
+// Actions one movie root runs in one frame, over every block, function and queued buffer.
+constexpr int kMaxActionsPerFrame = 100000;
+
+// Script runs nested in one another: functions, methods, constructors and frame calls.
+constexpr int kMaxActionCallDepth = 64;
+
+// Bytes of one script text; an operation whose result would be longer gives undefined.
+constexpr int kMaxScriptTextBytes = 1 << 20;
+
+// Values on one environment's stack.
+constexpr int kMaxStackValues = 65536;
+
+// Script objects alive at once (characters included).
+constexpr int kMaxLiveScriptObjects = 100000;
+
 }  // namespace swf::limits
