@@ -1,17 +1,39 @@
 // Feeds arbitrary bytes to the SWF player's loader as a movie file served from memory:
 // create_movie reads the header and every tag with recording render and sound handlers
-// installed; the movie library is cleared after each input. Whatever the bytes, nothing
-// may crash, leak or hang.
+// installed; then the movie is instantiated, advanced ten frames with the mouse moving
+// and clicking over the stage (positions taken from the input's last bytes), and
+// displayed after each frame. The movie library is cleared after each input. Whatever
+// the bytes, nothing may crash, leak or hang.
 
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 
 namespace {
 
 void Quiet(bool, const char*) {}
+
+// Ten frames of play: each frame the mouse moves to a spot taken from the input's tail
+// (within and around the stage) with the left button going down and up, then the frame
+// is drawn into the recording handler.
+void PlayTenFrames(swf::movie_definition_sub* m, const uint8_t* data, size_t size) {
+  swf::movie_interface* movie = m->create_instance();
+  if (!movie) return;  // create_instance's reference is released below
+  movie->set_display_viewport(0, 0, 800, 600);
+  for (int frame = 0; frame < 10; ++frame) {
+    uint8_t a = size > 0 ? data[size - 1 - (frame * 2) % size] : 0;
+    uint8_t b = size > 0 ? data[size - 1 - (frame * 2 + 1) % size] : 0;
+    int x = a * 3 - 50;
+    int y = b * 3 - 50;
+    movie->notify_mouse_state(x, y, (a ^ b) & 1);
+    movie->advance(1.0f / 12.0f + (frame == 5 ? 1.0f : 0.0f));
+    movie->display();
+  }
+  movie->drop_ref();
+}
 
 }  // namespace
 
@@ -38,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (swf::execute_tag* tag : *list) (void)tag->get_depth_id_of_replace_or_add_tag();
       }
     }
+    PlayTenFrames(m, data, size);
     m->drop_ref();
   }
   swf::clear_library();

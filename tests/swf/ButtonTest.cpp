@@ -71,7 +71,9 @@ class SwfButtons : public ::testing::Test {
     for (const swf::action_buffer* b : p_.sprite()->get_action_list()) queued.push_back(names_[b]);
     return queued;
   }
-  button_character_instance* Button(const char* name) { return dynamic_cast<button_character_instance*>(p_.child(name)); }
+  button_character_instance* Button(const char* name) {
+    return dynamic_cast<button_character_instance*>(p_.child(name));
+  }
 
   Played p_;
   std::map<const swf::action_buffer*, std::string> names_;
@@ -209,7 +211,8 @@ TEST(SwfButton, SoundsPlayOnlyWhatTheMovieHas) {
 TEST(SwfButton, RecordsOfUnknownCharactersAndNonButtonSoundsAreSkipped) {
   SwfLogCapture log;
   Played p(MovieOfFrames({{swftest::SpriteOfFrames(10, {{}}), swfw::DefineButtonSound(10, {}),
-                           swfw::DefineButton2(2, false, {Record(99, true, true, true, true)}, {}), Place(2, 1, "b")}}));
+                           swfw::DefineButton2(2, false, {Record(99, true, true, true, true)}, {}),
+                           Place(2, 1, "b")}}));
   EXPECT_TRUE(log.Contains("error: DefineButtonSound for character 10, which is no button; skipped\n")) << log.All();
   p.root->advance(0);
   swf::character* b = p.child("b");

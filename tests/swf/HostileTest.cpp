@@ -6,9 +6,12 @@
 #include <chrono>
 #include <new>
 
+#include "engine/swf/action/environment.h"
 #include "engine/swf/base/limits.h"
+#include "engine/swf/movie/button.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/movie/sprite_definition.h"
+#include "tests/swf/PlayerFixture.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 #include "tools/swfwriter/SwfSampleMovies.h"
 #include "tools/swfwriter/SwfWriter.h"
@@ -17,6 +20,7 @@ namespace {
 
 using swftest::Bytes;
 using swftest::Concat;
+using swf::script_value;
 
 Bytes OneFrame(const std::vector<Bytes>& tags, int version = 6) {
   swfw::Movie movie;
@@ -207,6 +211,95 @@ TEST(SwfHostile, RunningOutOfMemoryRefusesTheMovie) {
   // The next movie loads as usual.
   swftest::RecordingSoundHandler working;
   EXPECT_TRUE(swftest::LoadMovie(OneFrame({}), "small.swf"));
+}
+
+// ---- playing hostile movies -------------------------------------------------------------
+
+// Instances that would contain themselves stop at the nesting bound with one line each
+// time, and the movie plays on.
+TEST(SwfHostile, SelfContainingCharactersAreRefused) {
+  using swftest::Place;
+  using swftest::SpriteOfFrames;
+  swfw::ButtonRecord self_record;
+  self_record.characterId = 2;
+  self_record.hitTest = true;
+  struct Case {
+    const char* name;
+    Bytes movie;
+  };
+  const Case cases[] = {
+      {"a sprite placing itself", swftest::MovieOfFrames({{SpriteOfFrames(5, {{Place(5, 1)}}), Place(5, 1)}})},
+      {"two sprites placing each other",
+       swftest::MovieOfFrames({{SpriteOfFrames(5, {{Place(6, 1)}}), SpriteOfFrames(6, {{Place(5, 1)}}), Place(5, 1)}})},
+      {"a button showing itself",
+       swftest::MovieOfFrames({{swfw::DefineButton2(2, false, {self_record}, {}), Place(2, 1)}})},
+      {"a two-frame sprite placing itself",
+       swftest::MovieOfFrames({{SpriteOfFrames(5, {{Place(5, 1)}, {}}), Place(5, 1)}})},
+  };
+  for (const Case& c : cases) {
+    swftest::SwfLogCapture log;
+    swftest::Played p(c.movie);
+    p.root->advance(0);
+    EXPECT_EQ(log.Count("would nest deeper than 32 characters; not placed\n"), 1u) << c.name << "\n" << log.All();
+    for (int i = 0; i < 4; ++i) p.root->advance(0.1f);
+    swftest::RecordingRenderHandler r;
+    p.root->display();
+    EXPECT_EQ(r.Count("begin_frame"), 1u) << c.name;
+  }
+  EXPECT_EQ(swf::get_live_character_count(), 0);
+}
+
+// A sprite that places itself twice would double its instances at every level: the count
+// of live characters is bounded.
+TEST(SwfHostile, SelfDoublingSpritesStopAtTheCharacterBound) {
+  using swftest::Place;
+  swftest::SwfLogCapture log;
+  auto start = std::chrono::steady_clock::now();
+  {
+    swftest::Played p(swftest::MovieOfFrames(
+        {{swftest::SpriteOfFrames(5, {{Place(5, 1), Place(5, 2)}}), Place(5, 1)}}));
+    p.root->advance(0);
+    EXPECT_EQ(swf::get_live_character_count(), swf::limits::kMaxLiveCharacters);
+    p.root->advance(0.1f);
+    EXPECT_EQ(swf::get_live_character_count(), swf::limits::kMaxLiveCharacters);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_EQ(swf::get_live_character_count(), 0);
+}
+
+TEST(SwfHostile, LoadFileTakesOnlyNamesInsideTheMoviesFolder) {
+  using swftest::Place;
+  swftest::MemoryFiles files;
+  files.Add("ext.swf", swftest::MovieOfFrames({{swftest::SpriteOfFrames(7, {{}}), Place(7, 1)}}));
+  swftest::Played p(swftest::MovieOfFrames({{swftest::SpriteOfFrames(10, {{}}), Place(10, 3, "slot")}}));
+  p.root->advance(0);
+  swftest::SwfLogCapture log;
+  size_t opened_before = files.Opened().size();
+  for (const char* url : {"../x.swf", "/etc/passwd", "a/../../x.swf", "c:x.swf", ""}) {
+    p.sprite()->get_environment()->load_file(url, script_value(static_cast<swf::script_object*>(p.child("slot"))));
+    EXPECT_TRUE(log.Contains(std::string("error: load_file('") + url +
+                             "') -- only a movie inside the movie's folder can be loaded\n"))
+        << url << "\n" << log.All();
+  }
+  EXPECT_EQ(files.Opened().size(), opened_before);
+  log.Clear();
+
+  // A movie loaded again and again in place of the last one does not pile up.
+  for (int i = 0; i < 5; ++i) {
+    swf::character* slot = p.sprite()->get_display_list().get_character_at_depth(3);
+    p.sprite()->get_environment()->load_file("ext.swf", script_value(static_cast<swf::script_object*>(slot)));
+    swf::character* loaded = p.sprite()->get_display_list().get_character_at_depth(3);
+    ASSERT_NE(loaded, slot) << log.All();
+    EXPECT_EQ(loaded->get_parent(), p.sprite());
+    EXPECT_EQ(std::string(loaded->get_name().c_str()), "slot");
+    EXPECT_EQ(swf::get_loaded_movie_count(), 1);
+  }
+  swf::script_environment* env = p.sprite()->get_environment();
+  env->load_file("missing.swf", script_value(static_cast<swf::script_object*>(p.child("slot"))));
+  EXPECT_TRUE(log.Contains("can't create movie_definition_sub for missing.swf\n")) << log.All();
+  p.root->advance(0.1f);
+  swf::clear_library();
+  EXPECT_EQ(swf::get_loaded_movie_count(), 0);
 }
 
 }  // namespace

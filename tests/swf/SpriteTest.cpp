@@ -12,6 +12,7 @@
 #include "engine/swf/movie/display_list.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "tests/swf/PlayerFixture.h"
+#include "tools/swfwriter/SwfSampleMovies.h"
 
 namespace {
 
@@ -510,6 +511,58 @@ TEST(SwfMovieRoot, BackgroundTagsAndLabelsActOnTheRoot) {
   EXPECT_TRUE(p.root->goto_labeled_frame("END"));
   EXPECT_EQ(p.root->get_current_frame(), 1);
   EXPECT_FALSE(p.root->goto_labeled_frame("nowhere"));
+}
+
+// ---- whole movies ----------------------------------------------------------------------
+
+// Every sample movie plays ten frames under a moving, clicking mouse and draws each one.
+TEST(SwfPlay, EverySampleMoviePlays) {
+  swftest::MemoryFiles files;
+  swftest::RecordingSoundHandler sound;
+  for (const auto& [name, bytes] : swfw::SampleMovies()) files.Add(name, bytes);
+  for (const auto& [name, bytes] : swfw::SampleMovies()) {
+    SwfLogCapture log;
+    {
+      Played p(bytes);
+      ASSERT_TRUE(p.root) << name;
+      p.root->set_display_viewport(0, 0, 800, 600);
+      swftest::RecordingRenderHandler r;
+      for (int frame = 0; frame < 10; ++frame) {
+        p.root->notify_mouse_state(frame * 7, frame * 5, frame & 1);
+        p.root->advance(0.1f);
+        p.root->display();
+      }
+      EXPECT_EQ(r.Count("begin_frame"), 10u) << name;
+      EXPECT_EQ(r.Count("end_frame"), 10u) << name;
+    }
+    swf::clear_library();
+    EXPECT_EQ(swf::get_live_character_count(), 0) << name;
+  }
+}
+
+// The timeline sample's clip loops its two frames and its clip events are installed.
+TEST(SwfPlay, TheTimelineSampleLoopsItsClip) {
+  Bytes timeline;
+  for (const auto& [name, bytes] : swfw::SampleMovies()) {
+    if (name == "timeline.swf") timeline = bytes;
+  }
+  Played p(timeline, {{1, SquareBox(1)}, {2, SquareBox(2)}});
+  p.root->advance(0);
+  character* clip = p.child("clip");
+  ASSERT_NE(clip, nullptr);
+  script_value method;
+  EXPECT_TRUE(clip->get_event_handler(swf::clip_event::ENTER_FRAME, &method));
+  EXPECT_TRUE(clip->get_event_handler(swf::clip_event::PRESS, &method));
+  swftest::RecordingRenderHandler r;
+  p.root->display();
+  EXPECT_EQ(swftest::DrawOrder(r), (std::vector<std::string>{"begin_mask", "1", "end_mask", "1", "disable_mask", "2"}));
+  p.root->advance(0.1f);
+  EXPECT_EQ(clip->get_current_frame(), 1);
+  EXPECT_EQ(p.sprite()->get_current_frame(), 1);
+  EXPECT_EQ(p.sprite()->get_display_list().get_character_at_depth(1), nullptr);  // removed by frame 1
+  p.root->advance(0.1f);
+  EXPECT_EQ(clip->get_current_frame(), 0);
+  EXPECT_TRUE(clip->has_looped());
 }
 
 }  // namespace

@@ -366,6 +366,51 @@ Bytes ButtonMovie() {
   return movie.Build();
 }
 
+// A timeline to play: a two-frame root that masks, replaces and removes, a clip whose
+// own two frames loop with clip events, and a goto in actions.
+Bytes TimelineMovie() {
+  Movie movie;
+  movie.version = 6;
+  movie.Add(DefineShape(kDefineShape, 1, RectangleShape(400, 400, {40, 160, 40, 255})));
+  movie.Add(DefineShape(kDefineShape, 2, RectangleShape(200, 600, {160, 40, 40, 255})));
+  Bytes inner;
+  auto add = [&inner](const Bytes& tag) { inner.insert(inner.end(), tag.begin(), tag.end()); };
+  add(PlaceObject(1, 1, Matrix::Translate(0, 0)));
+  add(Tag(kShowFrame, {}));
+  add(RemoveObject(1, 1));
+  add(PlaceObject(2, 2, Matrix::Translate(20, 20)));
+  add(Tag(kShowFrame, {}));
+  add(Tag(kEnd, {}));
+  movie.Add(DefineSprite(3, 2, inner));
+
+  PlaceObject2Record mask;
+  mask.depth = 1;
+  mask.characterId = 1;
+  mask.clipDepth = 3;
+  movie.Add(PlaceObject2(mask, 6));
+  PlaceObject2Record clip;
+  clip.depth = 2;
+  clip.characterId = 3;
+  clip.name = "clip";
+  clip.matrix = Matrix::Translate(200, 200);
+  clip.clipActions.push_back({0x02, Actions().Op("NextFrame").Build(), {}});  // onEnterFrame
+  clip.clipActions.push_back({0x400, Actions().Op("Stop").Build(), {}});      // onPress
+  movie.Add(PlaceObject2(clip, 6));
+  movie.Add(PlaceObject(2, 4, Matrix::Translate(1000, 1000)));
+  movie.Add(FrameLabel("start"));
+  movie.ShowFrame();
+  PlaceObject2Record replace;
+  replace.depth = 4;
+  replace.move = true;
+  replace.characterId = 1;
+  movie.Add(PlaceObject2(replace, 6));
+  movie.Add(RemoveObject2(1));
+  movie.Add(DoAction(Actions().GoToLabel("start").Op("Play").Build()));
+  movie.ShowFrame();
+  movie.End();
+  return movie.Build();
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, Bytes>> SampleMovies() {
@@ -382,6 +427,7 @@ std::vector<std::pair<std::string, Bytes>> SampleMovies() {
       {"shapes_cws.swf", ShapeMovie()},
       {"text.swf", TextMovie()},
       {"buttons.swf", ButtonMovie()},
+      {"timeline.swf", TimelineMovie()},
   };
 }
 

@@ -388,7 +388,7 @@ fscommand_callback get_fscommand_callback() { return fscommand_hook(); }
 void set_base_directory(const char* dir) { base_directory() = dir ? dir : ""; }
 const string& get_base_directory() { return base_directory(); }
 
-void load_file(const char* url, const script_value& target_value) {
+void script_environment::load_file(const char* url, const script_value& target_value) const {
   if (!is_relative_movie_name(url)) {
     log_error("error: load_file('%s') -- only a movie inside the movie's folder can be loaded\n", url ? url : "");
     return;
@@ -406,7 +406,7 @@ void load_file(const char* url, const script_value& target_value) {
   }
   character* target = target_value.to_character();
   if (!target) return;
-  if (target == target->get_root_movie()) {
+  if (m_target && target == m_target->get_root_movie()) {
     smart_ptr<movie_interface> extern_movie;
     if (movie_interface* made = create_library_movie_inst(md.get_ptr())) {
       extern_movie = made;

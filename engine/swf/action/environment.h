@@ -91,6 +91,11 @@ class script_environment {
   character* find_target(const script_value& value) const;
   static bool parse_path(const string& var_path, string* path, string* var);
 
+  // ---- other movies ---------------------------------------------------------------
+  // Loads another movie file in place of the target character, or, when the target is
+  // this environment's root movie, as a root of its own.
+  void load_file(const char* url, const script_value& target) const;
+
   // ---- numbered properties --------------------------------------------------------
   script_value get_property(character* target, int prop_number) const;
   void set_property(character* target, int prop_number, const script_value& value);
@@ -165,8 +170,6 @@ fscommand_callback get_fscommand_callback();
 void set_base_directory(const char* dir);
 const string& get_base_directory();
 
-// Loads another movie file in place of a target character, or as the root.
-void load_file(const char* url, const script_value& target);
 // Releases every movie that load_file made (the player's shut-down).
 void clear_loaded_movies();
 int get_loaded_movie_count();

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <typeinfo>
 
 #include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/environment.h"
@@ -381,10 +380,21 @@ void script_object::set_member(const string& name, const script_value& value) {
 }
 
 bool script_object::get_member(const string& name, script_value* value) {
-  return get_member_at_depth(name, value, 0);
+  // Reads that fall through prototypes nest; a cycle of prototypes (o.prototype = o)
+  // ends at the bound instead of overflowing the stack.
+  static thread_local int depth = 0;
+  if (depth >= limits::kMaxPrototypeDepth) {
+    log_error("error: prototype chain deeper than %d objects; member '%s' not found\n", limits::kMaxPrototypeDepth,
+              name.c_str());
+    return false;
+  }
+  ++depth;
+  bool found = find_member(name, value);
+  --depth;
+  return found;
 }
 
-bool script_object::get_member_at_depth(const string& name, script_value* value, int depth) {
+bool script_object::find_member(const string& name, script_value* value) {
   if (script_text::equal_nocase(name, "prototype")) {
     value->set_as_object(m_prototype.get_ptr());
     return true;
@@ -394,17 +404,7 @@ bool script_object::get_member_at_depth(const string& name, script_value* value,
     return true;
   }
   script_object* proto = m_prototype.get_ptr();
-  if (!proto) return false;
-  // A cycle of prototypes (o.prototype = o) ends here instead of overflowing the stack.
-  if (depth + 1 >= limits::kMaxPrototypeDepth) {
-    log_error("error: prototype chain deeper than %d objects; member '%s' not found\n", limits::kMaxPrototypeDepth,
-              name.c_str());
-    return false;
-  }
-  // A plain object goes on through the chain with its depth; other kinds answer for
-  // themselves.
-  if (typeid(*proto) == typeid(script_object)) return proto->get_member_at_depth(name, value, depth + 1);
-  return proto->get_member(name, value);
+  return proto && proto->get_member(name, value);
 }
 
 bool script_object::get_own_member(const string& name, script_member* member) {

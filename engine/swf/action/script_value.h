@@ -167,8 +167,8 @@ class script_object : public ref_counted {
   const member_table& get_members() const { return m_members; }
 
  protected:
-  // Reads through the prototype chain; depth counts the objects passed so far.
-  bool get_member_at_depth(const string& name, script_value* value, int depth);
+  // The own member, else the prototype's (through its get_member).
+  bool find_member(const string& name, script_value* value);
 
  private:
   member_table m_members;
