@@ -765,7 +765,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
                       target_text.c_str());
           } else {
             smart_ptr<character> keep(found);
-            load_file(url.c_str(), script_value(static_cast<script_object*>(found)));
+            env->load_file(url.c_str(), script_value(static_cast<script_object*>(found)));
           }
         }
         if (action_id == 0x9A) stack.drop(2);

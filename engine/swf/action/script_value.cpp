@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/environment.h"
@@ -350,7 +351,30 @@ int g_live_script_objects = 0;
 
 script_object::script_object() { ++g_live_script_objects; }
 script_object::script_object(script_object* prototype) : m_prototype(prototype) { ++g_live_script_objects; }
-script_object::~script_object() { --g_live_script_objects; }
+// Objects that hold one another in long chains (a list a script builds in a loop) are
+// released one after another here rather than inside each other's destructors, so the
+// length of a chain never reaches the depth of the native stack.
+script_object::~script_object() {
+  --g_live_script_objects;
+  static auto* pending = new std::vector<script_value>;
+  static bool draining = false;
+  m_members.for_each([](const string&, const script_member& member) {
+    script_value::type t = member.m_value.get_type();
+    if (t == script_value::OBJECT || t == script_value::AS_FUNCTION) pending->push_back(member.m_value);
+  });
+  m_members.clear();
+  if (m_prototype) {
+    pending->push_back(script_value(m_prototype.get_ptr()));
+    m_prototype = nullptr;
+  }
+  if (draining) return;
+  draining = true;
+  while (!pending->empty()) {
+    script_value last = pending->back();
+    pending->pop_back();
+  }
+  draining = false;
+}
 
 int get_live_script_object_count() { return g_live_script_objects; }
 
