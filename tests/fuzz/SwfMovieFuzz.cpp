@@ -2,7 +2,8 @@
 // create_movie reads the header and every tag with recording render and sound handlers
 // installed; then the movie is instantiated, advanced ten frames with the mouse moving
 // and clicking over the stage (positions taken from the input's last bytes), and
-// displayed after each frame. The movie library is cleared after each input. Whatever
+// displayed after each frame; its frame actions, init actions, clip events and button
+// actions run through the interpreter. The movie library is cleared after each input. Whatever
 // the bytes, nothing may crash, leak or hang.
 
 #include <cstdint>

@@ -217,6 +217,41 @@ TEST(SwfActions, EndKeepsTheTargetRunningOffRestoresIt) {
   }
 }
 
+std::vector<std::string> g_fscommands;
+void RecordFsCommand(swf::movie_interface* movie, const char* command, const char* arg) {
+  g_fscommands.push_back(std::string(movie ? "root " : "none ") + command + " " + arg);
+}
+
+TEST(SwfActions, GetUrlReachesTheFsCommandHookAndLoadFile) {
+  g_fscommands.clear();
+  swf::register_fscommand_callback(RecordFsCommand);
+  A a;
+  a.GetURL("FSCommand:quit", "now");
+  a.Push({A::Str("FSCommand:show"), A::Str("menu")}).GetURL2(0);
+  a.GetURL("other.swf", "nowhere");
+  SwfLogCapture log;
+  RunBlock(a, &log);
+  swf::register_fscommand_callback(nullptr);
+  EXPECT_EQ(g_fscommands, (std::vector<std::string>{"root quit now", "root show menu"}));
+  EXPECT_EQ(log.Count("get url: target nowhere not found"), 1u);
+}
+
+TEST(SwfActions, TargetLeftOnARemovedClipIsNoTarget) {
+  // Frame 0 leaves the target on "c" (End); frame 1 removes "c"; its actions then run
+  // with no target rather than a freed one.
+  A leave;
+  leave.Push({A::Str("c")}).Op("SetTarget2").Op("End");
+  A after;
+  after.Op("NextFrame").Push({A::Str("x"), A::Int(1)}).Op("SetVariable");
+  Bytes child = swftest::SpriteOfFrames(5, {{}, {}});
+  Played p(MovieOfFrames({{child, swftest::Place(5, 1, "c"), swfw::DoAction(leave.Build())},
+                          {swfw::RemoveObject2(1), swfw::DoAction(after.Build())}}));
+  p.root->advance(0.01f);
+  p.root->advance(0.1f);
+  EXPECT_EQ(p.child("c"), nullptr);
+  EXPECT_EQ(p.sprite()->get_environment()->get_target(), nullptr);
+}
+
 // ---- functions -------------------------------------------------------------------------
 
 TEST(SwfFunctions, DefinitionsCallsAndArguments) {
@@ -410,6 +445,13 @@ TEST(SwfBuiltins, MathKeyArrayAndTrace) {
          Trace(a.Push({A::Str("setTextFormat")}).Op("GetVariable").Op("TypeOf"));
        },
        {"function"}},
+      {"a sound never attached plays nothing",
+       [](A& a) {
+         a.Push({A::Str("s"), A::Int(0), A::Str("Sound")}).Op("NewObject").Op("SetVariable");
+         CallOnVar(a, "s", "attachSound", {A::Str("missing")}).Op("Pop");
+         CallOnVar(a, "s", "start", {}).Op("Pop");
+       },
+       {}, "import error: resource 'missing' is not exported"},
       {"getProgress reports 0 of 0",
        [](A& a) {
          a.Push({A::Str("l"), A::Int(0), A::Str("MovieClipLoader")}).Op("NewObject").Op("SetVariable");
@@ -472,8 +514,8 @@ TEST(SwfHelpMovies, ClipEventsAndAClipMovedByAFunction) {
   on_load.Push({A::Str("loaded")}).Op("Trace");
   A on_enter;
   on_enter.Push({A::Str("enter")}).Op("Trace");
-  r.clipActions.push_back({0x0001, on_load.Build()});  // load
-  r.clipActions.push_back({0x0002, on_enter.Build()});  // enter frame
+  r.clipActions.push_back({0x0001, on_load.Build(), {}});  // load
+  r.clipActions.push_back({0x0002, on_enter.Build(), {}});  // enter frame
   r.hasClipActions = true;
   Bytes child = swftest::SpriteOfFrames(5, {{}});
   SwfLogCapture log;

@@ -47,8 +47,10 @@ class script_environment {
   script_environment(const script_environment&) = delete;
   script_environment& operator=(const script_environment&) = delete;
 
-  character* get_target() const { return m_target; }
-  void set_target(character* target) { m_target = target; }
+  // The target is held weakly: a script that leaves it on a clip that is later removed
+  // finds no target instead of a freed one.
+  character* get_target() const;
+  void set_target(character* target);
 
   // ---- stack ----------------------------------------------------------------------
   // A full stack (limits::kMaxStackValues) takes nothing more; one line says so.
@@ -109,7 +111,7 @@ class script_environment {
   array<script_value> m_stack;
   script_value m_global_register[4];
   array<script_value> m_local_register;
-  character* m_target = nullptr;
+  weak_ptr<character> m_target;
   hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;

@@ -234,6 +234,12 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
       break;
     }
     ++st.actions;
+    // Work on long texts costs in proportion: an action that reads a text of a megabyte
+    // counts as a thousand, so a loop over big texts ends as soon as a loop of small steps.
+    for (int d = 0; d < 3 && d < stack.present(); ++d) {
+      const script_value& v = stack.top(d);
+      if (v.get_type() == script_value::STRING) st.actions += v.to_string().length() >> 10;
+    }
 
     while (with_stack.size() > 0 && with_stack.back().m_block_end_pc <= pc) with_stack.pop_back();
 
@@ -569,6 +575,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
           std::vector<script_value> elements;
           elements.reserve(static_cast<size_t>(count));
           for (int i = 0; i < count; ++i) elements.push_back(stack.pop());
+          st.actions += count >> 3;
           script_value value;
           if (as_array_object* made = make_array(elements.data(), count)) value.set_as_object(made);
           stack.push(value);
@@ -597,8 +604,10 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
               if (!(member.m_flags & script_member::DONT_ENUM)) stack.push(script_value(key));
             });
           };
+          int before = env->stack_size();
           push_names(object);
           if (script_object* proto = object->get_prototype()) push_names(proto);
+          st.actions += (env->stack_size() - before) >> 3;  // long member lists cost their length
           break;
         }
         case 0x47: {  // Add2
