@@ -2,8 +2,9 @@
 // create_movie reads the header and every tag with recording render and sound handlers
 // installed; then the movie is instantiated, advanced ten frames with the mouse moving
 // and clicking over the stage (positions taken from the input's last bytes), and
-// displayed after each frame; every shape and morph shape read is also drawn at a few
-// scales (morphs at a few ratios), hit-tested, and its meshes written to and read back
+// displayed after each frame; its frame actions, init actions, clip events and button
+// actions run through the interpreter. Every shape and morph shape read is also drawn at a
+// few scales (morphs at a few ratios), hit-tested, and its meshes written to and read back
 // from a cache part, and the input itself is read as a shape's cache part. The movie
 // library is cleared after each input. Whatever the bytes, nothing may crash, leak or
 // hang.

@@ -21,8 +21,6 @@ void action_buffer::read(stream* in) {
   }
 }
 
-void action_buffer::execute(script_environment* env) const {}
-
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) const {
   if (m_decl_dict_processed_at == start_pc) return;
   if (m_decl_dict_processed_at != -1) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/swf/base/array.h"
@@ -9,6 +10,8 @@
 namespace swf {
 
 class script_environment;
+class script_value;
+struct with_stack_entry;
 
 // One block of action records as read from a tag, with its constant pool.
 class action_buffer {
@@ -20,9 +23,16 @@ class action_buffer {
   const uint8_t* get_bytes() const { return m_buffer.data(); }
   uint8_t operator[](int i) const { return m_buffer[static_cast<size_t>(i)]; }
 
-  // Runs the whole block in the environment. The interpreter fills this in; until then
-  // running a block does nothing.
+  // Runs the whole block in the environment; the locals and the values the block leaves
+  // behind go when it ends.
   void execute(script_environment* env) const;
+  // Runs the records of [start_pc, start_pc + exec_bytes). Return writes the result slot
+  // when there is one. A function2 body addresses registers 1 .. own_registers.
+  void execute(script_environment* env, int start_pc, int exec_bytes, script_value* retval,
+               const array<with_stack_entry>& initial_with_stack, bool is_function2,
+               int own_registers = 0) const;
+  // Lives as long as the buffer: functions hold it weakly to know their code is there.
+  std::weak_ptr<const void> get_alive_token() const { return m_alive; }
 
   // Builds the constant pool from the ConstantPool record at start (its action byte)
   // that ends before stop. Entries point into the buffer.
@@ -33,7 +43,25 @@ class action_buffer {
   std::vector<uint8_t> m_buffer;
   mutable array<const char*> m_dictionary;
   mutable int m_decl_dict_processed_at = -1;
+  std::shared_ptr<const void> m_alive = std::make_shared<char>(0);
 };
+
+// The instruction budget: every action run counts against the frame being played. A
+// movie root's advance starts a frame; code run outside of one (a host call, a test)
+// starts afresh at its outermost block. Once the budget is spent the running code ends,
+// one line is logged and nothing more runs until the next frame.
+class action_frame_scope {
+ public:
+  action_frame_scope();
+  ~action_frame_scope();
+  action_frame_scope(const action_frame_scope&) = delete;
+  action_frame_scope& operator=(const action_frame_scope&) = delete;
+};
+bool action_budget_exhausted();
+// Actions run since the frame began (never above the budget).
+int get_actions_run_in_frame();
+// Script runs nested inside one another right now.
+int get_action_call_depth();
 
 // The command of DoAction and DoInitAction: owns one action buffer and queues it on the
 // sprite whose frame runs it.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -41,6 +42,21 @@ void listener_list::remove(script_object* object) {
 script_object* listener_list::get(int i) const { return m_listeners[i].m_weak.get_ptr(); }
 
 // ---- stack and registers ---------------------------------------------------------------
+
+void script_environment::push(const script_value& value) {
+  if (m_stack.size() >= limits::kMaxStackValues) {
+    if (!m_stack_full_logged) {
+      log_error("error: the value stack holds %d values; further values are dropped\n", limits::kMaxStackValues);
+      m_stack_full_logged = true;
+    }
+    return;
+  }
+  if (m_stack.size() < limits::kMaxStackValues / 2) m_stack_full_logged = false;
+  m_stack.push_back(value);
+}
+
+character* script_environment::get_target() const { return m_target.get_ptr(); }
+void script_environment::set_target(character* target) { m_target = target; }
 
 script_value script_environment::pop() {
   if (m_stack.empty()) return script_value();
@@ -152,8 +168,8 @@ bool script_environment::parse_path(const string& var_path, string* path, string
 }
 
 character* script_environment::find_target(const string& path) const {
-  if (path.empty()) return m_target;
-  character* env = m_target;
+  if (path.empty()) return get_target();
+  character* env = get_target();
   const char* p = path.c_str();
   if (*p == '/') {
     if (env) env = env->get_relative_target("_level0");
@@ -189,6 +205,7 @@ character* script_environment::find_target(const string& path) const {
 character* script_environment::find_target(const script_value& value) const {
   if (value.get_type() == script_value::STRING) return find_target(value.to_string());
   if (value.get_type() == script_value::OBJECT) return value.to_character();
+  log_error("error: invalid path; neither string nor object\n");
   return nullptr;
 }
 
@@ -214,10 +231,10 @@ script_value script_environment::get_variable_raw(const string& name, const scop
   }
   int local = find_local(name);
   if (local >= 0) return m_local_frames[local].m_value;
-  if (name == "this") return script_value(static_cast<script_object*>(m_target));
-  if (m_target && m_target->get_member(name, &value)) return value;
+  if (name == "this") return script_value(static_cast<script_object*>(get_target()));
+  if (get_target() && get_target()->get_member(name, &value)) return value;
   if (name == "_root" || name == "_level0") {
-    return script_value(static_cast<script_object*>(m_target ? m_target->get_root_movie() : nullptr));
+    return script_value(static_cast<script_object*>(get_target() ? get_target()->get_root_movie() : nullptr));
   }
   script_object* global = get_global();
   if (name == "_global") return script_value(global);
@@ -251,7 +268,7 @@ void script_environment::set_variable_raw(const string& name, const script_value
     m_local_frames[local].m_value = value;
     return;
   }
-  if (m_target) m_target->set_member(name, value);
+  if (get_target()) get_target()->set_member(name, value);
 }
 
 // ---- properties and member names -------------------------------------------------------
@@ -392,7 +409,7 @@ void script_environment::load_file(const char* url, const script_value& target_v
   }
   character* target = target_value.to_character();
   if (!target) return;
-  if (m_target && target == m_target->get_root_movie()) {
+  if (get_target() && target == get_target()->get_root_movie()) {
     smart_ptr<movie_interface> extern_movie;
     if (movie_interface* made = create_library_movie_inst(md.get_ptr())) {
       extern_movie = made;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/swf/action/clip_event.h"
 #include "engine/swf/action/script_value.h"
@@ -46,12 +47,15 @@ class script_environment {
   script_environment(const script_environment&) = delete;
   script_environment& operator=(const script_environment&) = delete;
 
-  character* get_target() const { return m_target; }
-  void set_target(character* target) { m_target = target; }
+  // The target is held weakly: a script that leaves it on a clip that is later removed
+  // finds no target instead of a freed one.
+  character* get_target() const;
+  void set_target(character* target);
 
   // ---- stack ----------------------------------------------------------------------
-  void push(const script_value& value) { m_stack.push_back(value); }
-  void push_val(const script_value& value) { m_stack.push_back(value); }
+  // A full stack (limits::kMaxStackValues) takes nothing more; one line says so.
+  void push(const script_value& value);
+  void push_val(const script_value& value) { push(value); }
   script_value pop();
   // The entry dist places below the top (0 is the top); undefined past the bottom.
   script_value& top(int dist);
@@ -107,10 +111,16 @@ class script_environment {
   array<script_value> m_stack;
   script_value m_global_register[4];
   array<script_value> m_local_register;
-  character* m_target = nullptr;
+  weak_ptr<character> m_target;
   hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;
+  bool m_stack_full_logged = false;
+  std::shared_ptr<const void> m_alive = std::make_shared<char>(0);
+
+ public:
+  // Lives as long as the environment: functions hold it weakly.
+  std::weak_ptr<const void> get_alive_token() const { return m_alive; }
 };
 
 // The built-in member ids of characters; -1 for any other name.

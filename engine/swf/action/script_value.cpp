@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/environment.h"
@@ -344,9 +345,49 @@ uint32_t member_name_hash::operator()(const string& key) const {
   return h;
 }
 
-script_object::script_object(script_object* prototype) : m_prototype(prototype) {}
+namespace {
+int g_live_script_objects = 0;
+}  // namespace
 
-script_object::~script_object() = default;
+script_object::script_object() { ++g_live_script_objects; }
+script_object::script_object(script_object* prototype) : m_prototype(prototype) { ++g_live_script_objects; }
+// Objects that hold one another in long chains (a list a script builds in a loop) are
+// released one after another here rather than inside each other's destructors, so the
+// length of a chain never reaches the depth of the native stack.
+script_object::~script_object() {
+  --g_live_script_objects;
+  static auto* pending = new std::vector<script_value>;
+  static bool draining = false;
+  m_members.for_each([](const string&, const script_member& member) {
+    script_value::type t = member.m_value.get_type();
+    if (t == script_value::OBJECT || t == script_value::AS_FUNCTION) pending->push_back(member.m_value);
+  });
+  m_members.clear();
+  if (m_prototype) {
+    pending->push_back(script_value(m_prototype.get_ptr()));
+    m_prototype = nullptr;
+  }
+  if (draining) return;
+  draining = true;
+  while (!pending->empty()) {
+    script_value last = pending->back();
+    pending->pop_back();
+  }
+  draining = false;
+}
+
+int get_live_script_object_count() { return g_live_script_objects; }
+
+bool may_create_script_object() {
+  if (g_live_script_objects < limits::kMaxLiveScriptObjects) return true;
+  static int logged_at = -1;
+  // One line each time the count comes back to the bound, not one per refusal.
+  if (logged_at != g_live_script_objects) {
+    log_error("error: %d script objects are alive; no more are made\n", limits::kMaxLiveScriptObjects);
+    logged_at = g_live_script_objects;
+  }
+  return false;
+}
 
 void script_object::set_member(const string& name, const script_value& value) {
   if (script_text::equal_nocase(name, "prototype")) {
@@ -405,8 +446,6 @@ void script_object::protect_member(const string& name) {
   if (script_member* member = m_members.find_value(name)) member->m_protected = true;
 }
 
-as_function::~as_function() = default;
-
 script_object* as_function::get_properties() {
   if (!m_properties) {
     m_properties = new script_object;
@@ -416,23 +455,5 @@ script_object* as_function::get_properties() {
 }
 
 const script_value& native_call::arg(int n) const { return env->bottom(first_arg_bottom_index - n); }
-
-script_value call_method(const script_value& method, script_environment* env, script_object* this_ptr, int nargs,
-                         int first_arg_bottom_index) {
-  script_value result;
-  if (c_function func = method.to_c_function()) {
-    native_call call{&result, this_ptr, env, nargs, first_arg_bottom_index};
-    func(call);
-  } else if (method.to_as_function()) {
-    // Script functions run through the interpreter, which runs no code yet.
-  } else {
-    log_error("error in call_method(): method is not a function\n");
-  }
-  return result;
-}
-
-script_value call_method0(const script_value& method, script_environment* env, script_object* this_ptr) {
-  return call_method(method, env, this_ptr, 0, env ? env->get_top_index() + 1 : 0);
-}
 
 }  // namespace swf

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "engine/swf/base/array.h"
 #include "engine/swf/base/hash_table.h"
 #include "engine/swf/base/ref_counted.h"
 #include "engine/swf/base/swf_string.h"
@@ -118,10 +121,10 @@ class script_value {
   };
 };
 
-// A member of an object: its value, flags (4 = read-only) and a protected flag that
+// A member of an object: its value, flags (1 = not enumerated, 4 = read-only) and a protected flag that
 // keeps the flags as they are.
 struct script_member {
-  enum flag_bits { READ_ONLY = 4 };
+  enum flag_bits { DONT_ENUM = 1, READ_ONLY = 4 };
   script_value m_value;
   uint32_t m_flags = 0;
   bool m_protected = false;
@@ -142,7 +145,7 @@ using member_table = hash_table<string, script_member, member_name_hash, member_
 // A script object: members by name and a prototype that reads fall through to.
 class script_object : public ref_counted {
  public:
-  script_object() = default;
+  script_object();
   explicit script_object(script_object* prototype);
   ~script_object() override;
 
@@ -172,23 +175,47 @@ class script_object : public ref_counted {
   smart_ptr<script_object> m_prototype;
 };
 
+// Script objects alive now, and whether a script may make another (past
+// limits::kMaxLiveScriptObjects it may not; one line says so).
+int get_live_script_object_count();
+bool may_create_script_object();
+
 // A function defined in a movie's script. Its properties object (with an empty
-// "prototype" object) is made on first demand. Making and calling script functions
-// lives with the interpreter.
+// "prototype" object) is made on first demand. The code and the defining environment
+// are held weakly: a function stored where it outlives its movie (the global object)
+// finds them gone and runs nothing instead of reading freed memory.
 class as_function : public ref_counted {
  public:
+  struct arg_spec {
+    int m_register = 0;  // 0: the argument becomes a local variable of that name
+    string m_name;
+  };
+
   as_function() = default;
+  as_function(const class action_buffer* buffer, script_environment* env, int start_pc,
+              const array<struct with_stack_entry>& with_stack);
   ~as_function() override;
   script_object* get_properties();
+
+  // Runs the function with the call's arguments; the result goes to call.result.
+  void invoke(const native_call& call);
 
   // The action block the function's code lies in, and where it starts and how long it
   // is; a clip event's method covers its whole buffer.
   const class action_buffer* m_action_buffer = nullptr;
   int m_start_pc = 0;
   int m_length = 0;
+  array<arg_spec> m_args;
+  bool m_is_function2 = false;
+  uint8_t m_local_register_count = 0;
+  uint16_t m_function2_flags = 0;
 
  private:
   smart_ptr<script_object> m_properties;
+  std::weak_ptr<const void> m_buffer_alive;
+  script_environment* m_env = nullptr;
+  std::weak_ptr<const void> m_env_alive;
+  array<struct with_stack_entry>* m_with_stack = nullptr;
 };
 
 // What a native built-in receives: where its result goes, its this object, the
@@ -208,5 +235,11 @@ struct native_call {
 script_value call_method(const script_value& method, script_environment* env, script_object* this_ptr, int nargs,
                          int first_arg_bottom_index);
 script_value call_method0(const script_value& method, script_environment* env, script_object* this_ptr);
+
+// The host's way into a script method by name: the arguments are described by the
+// format ("%d", "%f", "%s", "%ls", separated by blanks or commas). Answers the result as
+// text; the text stays valid until the next call.
+const char* call_method_parsed(script_environment* env, script_object* this_ptr, const char* method_name,
+                               const char* method_arg_fmt, va_list args);
 
 }  // namespace swf

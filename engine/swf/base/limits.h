@@ -69,4 +69,19 @@ constexpr int kMaxMeshesPerShape = 8;
 // Coordinates of one strip read back from a cache file.
 constexpr int kMaxCachedStripCoordinates = 1 << 22;
 
+// Actions one movie root runs in one frame, over every block, function and queued buffer.
+constexpr int kMaxActionsPerFrame = 100000;
+
+// Script runs nested in one another: functions, methods, constructors and frame calls.
+constexpr int kMaxActionCallDepth = 64;
+
+// Bytes of one script text; an operation whose result would be longer gives undefined.
+constexpr int kMaxScriptTextBytes = 1 << 20;
+
+// Values on one environment's stack.
+constexpr int kMaxStackValues = 65536;
+
+// Script objects alive at once (characters included).
+constexpr int kMaxLiveScriptObjects = 100000;
+
 }  // namespace swf::limits

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/button.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -102,6 +103,8 @@ void movie_root::get_mouse_state(int* x, int* y, int* buttons) {
 
 void movie_root::advance(float delta_seconds) {
   smart_ptr<movie_root> keep(this);
+  // Every action of this frame counts against one budget.
+  action_frame_scope frame_budget;
   if (!m_on_event_load_called) {
     m_on_event_load_called = true;
     m_movie->on_event_load();

@@ -270,6 +270,8 @@ void sprite_instance::do_actions() {
   // queueing more cannot hang the game.
   int i = 0;
   for (; i < m_action_list.size(); ++i) {
+    // A frame whose action budget is spent drops what is still queued.
+    if (action_budget_exhausted()) break;
     if (i >= limits::kMaxQueuedActionsPerFrame) {
       log_error("error: more than %d action blocks queued in one frame; the rest are dropped\n",
                 limits::kMaxQueuedActionsPerFrame);
@@ -407,7 +409,7 @@ void sprite_instance::call_frame_actions(const script_value& frame_spec) {
     }
   }
   int budget = limits::kMaxQueuedActionsPerFrame;
-  while (m_action_list.size() > top_action && budget-- > 0) {
+  while (m_action_list.size() > top_action && budget-- > 0 && !action_budget_exhausted()) {
     const action_buffer* buffer = m_action_list[top_action];
     m_action_list.remove(top_action);
     buffer->execute(&m_as_environment);
@@ -416,8 +418,8 @@ void sprite_instance::call_frame_actions(const script_value& frame_spec) {
 }
 
 const char* sprite_instance::call_method_args(const char* method_name, const char* method_arg_fmt, va_list args) {
-  // Calling script methods from the host belongs to the interpreter; nothing runs yet.
-  return nullptr;
+  smart_ptr<sprite_instance> keep(this);
+  return call_method_parsed(&m_as_environment, this, method_name, method_arg_fmt, args);
 }
 
 // ---- mouse -----------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/swf/action/action_buffer.h"
+#include "engine/swf/action/environment.h"
 #include "engine/swf/base/hash_table.h"
 #include "engine/swf/base/jpeg.h"
 #include "engine/swf/base/limits.h"
@@ -93,9 +94,7 @@ void swf_event::read(stream* in, uint32_t flags) {
     log_error("error -- swf_event::read(), event_length = %d, but read %d\n", static_cast<int>(event_length),
               m_action_buffer->get_length());
   }
-  as_function* method = new as_function;
-  method->m_action_buffer = m_action_buffer;
-  method->m_start_pc = 0;
+  as_function* method = new as_function(m_action_buffer, nullptr, 0, scope_chain());
   method->m_length = m_action_buffer->get_length();
   m_method.set_as_function(method);
 }
