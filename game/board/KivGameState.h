@@ -9,7 +9,7 @@
 #include "engine/core/Timer.h"
 
 class KivWell;
-struct LuaState;
+class LuaState;
 namespace background {
 class BGEditor;
 class BGScene;

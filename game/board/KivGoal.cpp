@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/Math.h"
 #include "engine/core/MemoryManager.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIProgress.h"
@@ -21,9 +22,10 @@ namespace {
 constexpr const char* kKindNames[KivGoal::kKindCount] = {
     "TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"};
 
-// Whole seconds left, truncated towards zero.
+// Whole seconds left, truncated towards zero; a count or progress from a file far beyond
+// the integer range gives its end instead of an undefined conversion.
 int32_t WholeSecondsLeft(int32_t count, float progress) {
-  return static_cast<int32_t>(std::trunc(static_cast<float>(count) - progress));
+  return math::ToClampedInt(static_cast<double>(count) - static_cast<double>(progress), 0);
 }
 
 }  // namespace

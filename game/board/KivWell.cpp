@@ -294,7 +294,8 @@ void KivWell::ReportChain(int32_t blocks, int32_t colour) {
 
 int32_t KivWell::RemainingFailValue() const {
   if (!failGoal_) return 0;
-  return failGoal_->GetCount() - static_cast<int32_t>(failGoal_->progress);
+  return math::ToClampedInt(
+      static_cast<double>(failGoal_->GetCount()) - std::trunc(static_cast<double>(failGoal_->progress)), 0);
 }
 
 int32_t KivWell::RemainingTimePercent() const {

@@ -153,6 +153,7 @@ class KivWell : public well::GameWell {
   void RenderUI(bool skipEffects);
   // Loads a level: its layout, weights and outfit bonuses, a fresh effect manager.
   void Load(const std::string& wellFile, const LevelData* level);
+  using GameWell::Load;  // the framework's file reader stays reachable beside it
   bool LoadWell(const std::string& path) { return LoadWell(path, nullptr); }
   void MouseMoved(const math::Vec2& oldPosition, const math::Vec2& newPosition);
   void KeyPressed(uint32_t key);

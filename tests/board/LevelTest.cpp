@@ -170,6 +170,20 @@ TEST_F(GoalTest, TimeWarningsAtThirtyTwentyTenAndEachSecondBelow) {
   EXPECT_TRUE(clock->IsMet());
 }
 
+TEST_F(GoalTest, AClockBeyondTheIntegerRangeTicksWithoutWarningOrOverflow) {
+  LoadLevel("{ GoalName = 'clock', Type = 'TIME', Count = 1e40 },",
+            "{ LevelName = 'test', Layout = 'level.lua', Failure = 'clock', flower_1 = 1 },",
+            WellFile(1));
+  KivGoal* clock = board_->GetFailGoal();
+  ASSERT_NE(clock, nullptr);
+  ClearSounds();
+  clock->AddProgress(0.25f);
+  clock->AddProgress(1.0f);
+  EXPECT_EQ(Played("time_warning"), 0u);
+  EXPECT_FALSE(clock->IsMet());
+  EXPECT_GT(board_->RemainingFailValue(), 2000000000);
+}
+
 TEST_F(GoalTest, ATimeGoalOfNoTimeShowsAFullBarAndNoTimeLeft) {
   KivTimeGoal goal(nullptr, nullptr);
   EXPECT_FLOAT_EQ(goal.UsedShare(), 1.0f);
