@@ -64,6 +64,7 @@ void ensure_loaders_registered() {
   register_tag_loader(57, import_loader);
   register_tag_loader(59, do_init_action_loader);
   register_shape_loaders();
+  register_text_loaders();
 }
 
 void null_loader(stream*, int, movie_definition_sub*) {}
