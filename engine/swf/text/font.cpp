@@ -6,6 +6,7 @@
 #include "engine/swf/base/stream.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "engine/swf/shape/shape.h"
+#include "engine/swf/text/text.h"
 
 namespace swf {
 
@@ -192,7 +193,9 @@ void define_font_info_loader(stream* in, int, movie_definition_sub* m) {
 
 void register_text_loaders() {
   register_tag_loader(10, define_font_loader);
+  register_tag_loader(11, define_text_loader);
   register_tag_loader(13, define_font_info_loader);
+  register_tag_loader(33, define_text_loader);
   register_tag_loader(48, define_font_loader);
 }
 

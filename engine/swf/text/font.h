@@ -106,7 +106,8 @@ class font : public resource {
   hash_table<kerning_pair, float, kerning_hash> m_kerning_pairs;
 };
 
-// The font tag loaders: DefineFont (10), DefineFont2 (48) and DefineFontInfo (13).
+// The font tag loaders: DefineFont (10), DefineFont2 (48) and DefineFontInfo (13);
+// register_text_loaders files them with the static text loaders.
 void define_font_loader(stream* in, int tag_type, movie_definition_sub* m);
 void define_font_info_loader(stream* in, int tag_type, movie_definition_sub* m);
 void register_text_loaders();

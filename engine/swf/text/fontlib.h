@@ -1,0 +1,15 @@
+#pragma once
+
+#include "engine/swf/base/records.h"
+#include "engine/swf/text/font.h"
+
+namespace swf::fontlib {
+
+// The tallest on-screen glyph height (pixels) that the font's glyph textures serve;
+// taller text is drawn from the outlines.
+float max_textured_height(const font* f);
+
+// Draws one cached glyph as a textured quad in glyph units under the matrix.
+void draw_cached_glyph(const matrix& m, const cached_glyph& glyph, rgba color, int nominal_size);
+
+}  // namespace swf::fontlib
