@@ -14,6 +14,7 @@
 #include "engine/ui/UIManager.h"
 #include "platform/luaplus/LuaState.h"
 #include "tests/app/GameFlowTestSupport.h"
+#include "tests/app/ScreenFrameTest.h"
 #include "tests/app/ScreenTestSupport.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 #include "tests/graphics/ImageFixtures.h"
@@ -23,57 +24,21 @@ namespace gfxtest {
 namespace {
 
 constexpr uint32_t kRed = 0xFFE02020, kBlue = 0xFF2040E0, kBlack = 0xFF000000;
-constexpr float kFrameTime = 1.0f / 60.0f;
 // Frames of the covering phase until its progress is one half (0.4 s of its 0.8 s).
 constexpr int kHalfWayFrames = 24;
 
-class ScreenRenderTest : public GlGraphicsTest {
+class ScreenRenderTest : public ScreenFrameTest {
  protected:
   void SetUp() override {
     GlGraphicsTest::SetUp();
-    // The application only has to be there and windowed for the flow manager to draw.
-    screentest::AttachApplication("Pellavo screens");
-    ASSERT_TRUE(Start());
-    flowtest::StartConsole();
+    ASSERT_TRUE(StartScreens("Pellavo screens"));
     ASSERT_TRUE(gameflow::RegisterGameFlowManager(console::GetConsole().GetState()));
-    camera_ = std::make_unique<camera::Camera>(math::Vec3(0.0f, 0.0f, -20.0f), math::Vec3(0.0f, 0.0f, 0.0f),
-                                               math::Vec3(0.0f, 1.0f, 0.0f), 45.0f, 1.3333334f,
-                                               math::Vec2(1.0f, 100.0f));
-    flow_.camera = camera_.get();
-    ui::GetUIMan().cursorShown = false;
 
     WriteFixture("img/red.png", PngFile(16, 16, Pixels(16 * 16, kRed)));
     WriteFixture("img/blue.png", PngFile(16, 16, Pixels(16 * 16, kBlue)));
     WriteFixture("ui/red.ui", screentest::PanelFile("red", "img/red.png"));
     WriteFixture("ui/blue.ui", screentest::PanelFile("blue", "img/blue.png"));
   }
-  void TearDown() override {
-    screentest::ClearScreens();
-    console::GetConsole().Shutdown();
-    camera_.reset();
-    GlGraphicsTest::TearDown();
-    screentest::DetachApplication();
-  }
-
-  void Frames(int count) {
-    for (int i = 0; i < count; ++i) {
-      time_ += kFrameTime;
-      flow_.Tick(kFrameTime, time_);
-    }
-  }
-  // The next frame with a screenshot, read back.
-  Bitmap FrameWithScreenshot(const std::string& name) {
-    const std::string path = folder_ + "/" + name;
-    graphics_->TakeScreenshot(path, false);
-    Frames(1);
-    Bitmap shot;
-    EXPECT_TRUE(shot.Load(path + ".bmp")) << path;
-    return shot;
-  }
-
-  gameflow::GameFlowManager& flow_ = gameflow::GameFlowManager::Instance();
-  std::unique_ptr<camera::Camera> camera_;
-  float time_ = 10.0f;
 };
 
 // Pixels of the picture near each colour.

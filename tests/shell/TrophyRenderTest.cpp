@@ -22,6 +22,7 @@
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/app/GameFlowTestSupport.h"
+#include "tests/app/ScreenFrameTest.h"
 #include "tests/app/ScreenTestSupport.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 #include "tests/graphics/ImageFixtures.h"
@@ -32,7 +33,6 @@ namespace {
 
 constexpr uint32_t kGreen = 0xFF20C020, kGrey = 0xFF808080, kYellow = 0xFFF0F020,
                    kMagenta = 0xFFE020E0, kBlack = 0xFF000000;
-constexpr float kFrameTime = 1.0f / 60.0f;
 
 // A screen that hosts the popup transitions and the trophy screen as the menu screens do:
 // their ticks before its own, their drawing over its user interface.
@@ -64,20 +64,13 @@ std::string Widget(const std::string& name, int x, int y, int w, int h, const st
          ", " + fy(h) + " }" + (image.empty() ? "" : ", MouseOff = '" + image + "'") + " },\n";
 }
 
-class TrophyRenderTest : public GlGraphicsTest {
+class TrophyRenderTest : public ScreenFrameTest {
  protected:
   void SetUp() override {
     GlGraphicsTest::SetUp();
-    screentest::AttachApplication("Pellavo trophies");
-    ASSERT_TRUE(Start());
-    flowtest::StartConsole();
+    ASSERT_TRUE(StartScreens("Pellavo trophies"));
     ASSERT_TRUE(ui::RegisterUIClasses(console::GetConsole().GetState()));
     ASSERT_TRUE(RegisterShellScripts(console::GetConsole().GetState()));
-    camera_ = std::make_unique<camera::Camera>(math::Vec3(0.0f, 0.0f, -20.0f), math::Vec3(0.0f, 0.0f, 0.0f),
-                                               math::Vec3(0.0f, 1.0f, 0.0f), 45.0f, 1.3333334f,
-                                               math::Vec2(1.0f, 100.0f));
-    flow_.camera = camera_.get();
-    ui::GetUIMan().cursorShown = false;
 
     rms_ = std::make_unique<GameRMS>(testenv::MakeTempDir("rms") + "/kx_test.rms");
     rms_->Load();
@@ -114,32 +107,10 @@ class TrophyRenderTest : public GlGraphicsTest {
     KivTrophyData::Instance().Shutdown();
     KivVars::Instance().store = nullptr;
     ui::GetSpriteSet().Clear();
-    screentest::ClearScreens();
-    console::GetConsole().Shutdown();
-    camera_.reset();
-    GlGraphicsTest::TearDown();
-    screentest::DetachApplication();
+    ScreenFrameTest::TearDown();
   }
 
-  void Frames(int count) {
-    for (int i = 0; i < count; ++i) {
-      time_ += kFrameTime;
-      flow_.Tick(kFrameTime, time_);
-    }
-  }
-  Bitmap FrameWithScreenshot(const std::string& name) {
-    const std::string path = folder_ + "/" + name;
-    graphics_->TakeScreenshot(path, false);
-    Frames(1);
-    Bitmap shot;
-    EXPECT_TRUE(shot.Load(path + ".bmp")) << path;
-    return shot;
-  }
-
-  gameflow::GameFlowManager& flow_ = gameflow::GameFlowManager::Instance();
-  std::unique_ptr<camera::Camera> camera_;
   std::unique_ptr<GameRMS> rms_;
-  float time_ = 10.0f;
 };
 
 TEST_F(TrophyRenderTest, TheRoomShowsWonUnwonAndRevealedIconsUnderAPopupHalfOpen) {
