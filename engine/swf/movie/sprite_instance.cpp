@@ -37,26 +37,24 @@ int frame_argument(const native_call& call) {
   return script_text::to_int32(std::trunc(call.arg(0).to_number() - 1.0));
 }
 
-void sprite_goto_and_stop(const native_call& call) {
+// gotoAndStop and gotoAndPlay: the frame of argument 0, then the play state.
+void goto_frame_and(const native_call& call, movie_interface::play_state state, const char* name) {
   sprite_instance* sprite = sprite_of_call(call);
   if (!sprite) return;
   if (call.nargs < 1) {
-    log_error("error: sprite_goto_and_stop needs one arg\n");
+    log_error("error: %s needs one arg\n", name);
     return;
   }
   sprite->goto_frame(frame_argument(call));
-  sprite->set_play_state(movie_interface::STOP);
+  sprite->set_play_state(state);
+}
+
+void sprite_goto_and_stop(const native_call& call) {
+  goto_frame_and(call, movie_interface::STOP, "sprite_goto_and_stop");
 }
 
 void sprite_goto_and_play(const native_call& call) {
-  sprite_instance* sprite = sprite_of_call(call);
-  if (!sprite) return;
-  if (call.nargs < 1) {
-    log_error("error: sprite_goto_and_play needs one arg\n");
-    return;
-  }
-  sprite->goto_frame(frame_argument(call));
-  sprite->set_play_state(movie_interface::PLAY);
+  goto_frame_and(call, movie_interface::PLAY, "sprite_goto_and_play");
 }
 
 void sprite_next_frame(const native_call& call) {
