@@ -668,7 +668,9 @@ void sprite_instance::set_member(const string& name, const script_value& value) 
   m_as_environment.set_member(name, value);
 }
 
-void sprite_instance::set_variable(const char* path_to_var, const char* new_value) {
+// The host's narrow and wide texts take the same checks on their way to the environment.
+template <typename Text>
+void sprite_instance::set_host_variable(const char* path_to_var, const Text* new_value) {
   if (!path_to_var) {
     log_error("error: NULL path_to_var passed to set_variable()\n");
     return;
@@ -680,16 +682,12 @@ void sprite_instance::set_variable(const char* path_to_var, const char* new_valu
   m_as_environment.set_variable(string(path_to_var), script_value(new_value), scope_chain());
 }
 
+void sprite_instance::set_variable(const char* path_to_var, const char* new_value) {
+  set_host_variable(path_to_var, new_value);
+}
+
 void sprite_instance::set_variable(const char* path_to_var, const uint16_t* new_value) {
-  if (!path_to_var) {
-    log_error("error: NULL path_to_var passed to set_variable()\n");
-    return;
-  }
-  if (!new_value) {
-    log_error("error: NULL passed to set_variable('%s', NULL)\n", path_to_var);
-    return;
-  }
-  m_as_environment.set_variable(string(path_to_var), script_value(new_value), scope_chain());
+  set_host_variable(path_to_var, new_value);
 }
 
 const char* sprite_instance::get_variable(const char* path_to_var) const {

@@ -89,6 +89,8 @@ class sprite_instance : public character {
   float get_time_remainder() const { return m_time_remainder; }
 
  private:
+  template <typename Text>
+  void set_host_variable(const char* path_to_var, const Text* new_value);
   void increment_frame_and_check_for_loop();
   // Moves this sprite under the mouse when it is the one being dragged.
   void do_drag();
