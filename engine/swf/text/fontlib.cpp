@@ -24,4 +24,8 @@ void draw_cached_glyph(const matrix& m, const cached_glyph& glyph, rgba color, i
   render::draw_bitmap_quad(m, glyph.m_bitmap_info.get_ptr(), quad, uv, color);
 }
 
+int get_font_count() { return 0; }
+
+font* get_font(int) { return nullptr; }
+
 }  // namespace swf::fontlib
