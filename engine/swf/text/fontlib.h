@@ -24,3 +24,25 @@ int get_font_count();
 font* get_font(int index);
 
 }  // namespace swf::fontlib
+
+namespace swf {
+struct cache_options;
+class cache_reader;
+}  // namespace swf
+
+namespace swf::fontlib {
+
+// Rasterises every outline glyph of the fonts that has no texture yet and packs them
+// into glyph textures registered with the movie.
+void build_glyph_textures(const array<font*>& fonts, movie_definition_sub* m);
+
+// The font part of a movie's cache file: the glyph textures are built afresh and written
+// with every textured glyph's box.
+void save_cached_font_data(file_stream* out, movie_definition_sub* m, const array<font*>& fonts,
+                           const cache_options& options);
+// Reads the font part into the fonts. False (with a log line) when the part is damaged or
+// does not match the fonts: the rest of the file is then not to be trusted. Glyphs read
+// before the fault keep their textures.
+bool load_cached_font_data(cache_reader* in, const array<font*>& fonts, movie_definition_sub* m);
+
+}  // namespace swf::fontlib
