@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 #include "tools/swfwriter/SwfTextMovies.h"
