@@ -303,4 +303,28 @@ TEST_F(CursorFileTest, ADamagedFileGivesOneLogLineAndNoCursor) {
   EXPECT_EQ(Lines().size(), 1u);
 }
 
+// The game's own cursors, drawn by the content generator and placed beside the program.
+TEST_F(CursorFileTest, TheGamesCursorsBesideTheProgramAreAnimated) {
+  const std::string folder = std::string(PELLAVO_BINARY_DIR) + "/bin/cursors/";
+  for (const char* name : {"cursor_default", "cursor_power1", "cursor_power2", "cursor_power3", "cursor_power4",
+                           "cursor_power6"}) {
+    const std::string path = folder + name + ".ani";
+    HCURSOR cursor = static_cast<HCURSOR>(LoadImageA(nullptr, path.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
+    ASSERT_NE(cursor, nullptr) << path;
+    const plat::CursorAnimation* animation = plat::CursorAnimationOf(cursor);
+    ASSERT_NE(animation, nullptr);
+    EXPECT_GE(animation->frames.size(), 2u) << name;
+    EXPECT_GE(animation->steps.size(), 2u) << name;
+    for (const plat::CursorFrame& frame : animation->frames) {
+      EXPECT_EQ(frame.width, 32u) << name;
+      // Something is drawn in every frame.
+      bool drawn = false;
+      for (size_t i = 3; i < frame.rgba.size(); i += 4) drawn = drawn || frame.rgba[i] > 0;
+      EXPECT_TRUE(drawn) << name;
+    }
+    EXPECT_TRUE(DestroyCursor(cursor));
+  }
+  EXPECT_TRUE(Lines().empty());
+}
+
 }  // namespace
