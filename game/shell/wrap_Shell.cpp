@@ -14,6 +14,7 @@
 #include "game/board/KivGameState.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
+#include "game/shell/KivHighscoreState.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/luaplus/LuaState.h"
@@ -190,6 +191,20 @@ void RegisterKivGameState(lua_State* L) {
   ];
 }
 
+// The highscore screen as its panel's scripts see it: "KivHighscoreState" with the global
+// "GetHighscore" (nil unless the screen is current).
+void RegisterKivHighscoreState(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHighscoreState>("KivHighscoreState")
+      .def("HighscoreTab", &KivHighscoreState::HighscoreTab)
+      .def("SetLocalHS", &KivHighscoreState::SetLocalHS)
+      .def("SetGlobalHS", &KivHighscoreState::SetGlobalHS)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHighscore", &GetHighscore)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -208,6 +223,7 @@ bool RegisterShellScripts(LuaState* state) {
   if (!background::RegisterBGClasses(state)) return false;
   try {
     RegisterKivGameState(state->GetCState());
+    RegisterKivHighscoreState(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;

@@ -1,17 +1,28 @@
-// The arrow cursor, cursor visibility and the system icons.
+// The arrow cursor, cursor visibility, the system icons and cursors loaded from files.
 
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
+#include "engine/core/Log.h"
+#include "platform/win32/CursorFile.h"
 #include "platform/win32/KernelApi.h"
 #include "platform/win32/SdlVideo.h"
+#include "platform/win32/Time.h"
 #include "platform/win32/WinUser.h"
 
-// A cursor or icon: an SDL cursor (made when video is up).
+// A cursor or icon: an SDL cursor (made when video is up). A cursor loaded from a file
+// keeps its frames and makes one SDL cursor per frame the first time it is shown.
 struct HICON__ {
   SDL_Cursor* sdl = nullptr;
+  bool fromFile = false;
+  plat::CursorAnimation animation;
+  std::vector<SDL_Cursor*> frameCursors;
+  uint32_t startMs = 0;  // when it was last made current
+  int shownFrame = -1;
 };
 
 namespace {
@@ -41,7 +52,82 @@ SDL_Cursor* ArrowCursor() {
   return state.arrow.sdl;
 }
 
+// The SDL cursor of one frame of a cursor loaded from a file, made on first use.
+SDL_Cursor* FrameCursor(HCURSOR cursor, uint32_t frameIndex) {
+  if (cursor->frameCursors.size() != cursor->animation.frames.size()) {
+    cursor->frameCursors.assign(cursor->animation.frames.size(), nullptr);
+  }
+  SDL_Cursor*& made = cursor->frameCursors[frameIndex];
+  if (made) return made;
+  plat::CursorFrame& frame = cursor->animation.frames[frameIndex];
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      frame.rgba.data(), static_cast<int>(frame.width), static_cast<int>(frame.height), 32,
+      static_cast<int>(frame.width * 4), SDL_PIXELFORMAT_RGBA32);
+  if (!surface) return nullptr;
+  made = SDL_CreateColorCursor(surface, static_cast<int>(frame.hotX), static_cast<int>(frame.hotY));
+  SDL_FreeSurface(surface);
+  return made;
+}
+
+// The frame of the animation's step at this moment, shown when video runs.
+void StepFileCursor(HCURSOR cursor) {
+  const size_t step = cursor->animation.StepAt(timeGetTime() - cursor->startMs);
+  const uint32_t frame = cursor->animation.steps[step].frame;
+  const bool sameFrame = static_cast<int>(frame) == cursor->shownFrame;
+  cursor->shownFrame = static_cast<int>(frame);
+  if (!plat::VideoReady()) return;
+  if (sameFrame && SDL_GetCursor() == FrameCursor(cursor, frame)) return;
+  if (SDL_Cursor* sdlCursor = FrameCursor(cursor, frame)) SDL_SetCursor(sdlCursor);
+}
+
+std::vector<uint8_t> ReadWholeFile(const char* path, bool* tooLarge) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<uint8_t> bytes;
+  *tooLarge = false;
+  if (!file) return bytes;
+  file.seekg(0, std::ios::end);
+  const std::streamoff length = file.tellg();
+  if (length < 0) return bytes;
+  if (static_cast<uint64_t>(length) > plat::kMaxCursorFileBytes) {
+    *tooLarge = true;
+    return bytes;
+  }
+  file.seekg(0, std::ios::beg);
+  bytes.resize(static_cast<size_t>(length));
+  file.read(reinterpret_cast<char*>(bytes.data()), length);
+  if (file.gcount() != length) bytes.clear();
+  return bytes;
+}
+
 }  // namespace
+
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
+  if (type != IMAGE_CURSOR || !(flags & LR_LOADFROMFILE) || !name || IS_INTRESOURCE(name)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  bool tooLarge = false;
+  const std::vector<uint8_t> bytes = ReadWholeFile(name, &tooLarge);
+  plat::CursorAnimation animation;
+  std::string reason;
+  if (bytes.empty() && !tooLarge) {
+    reason = "file missing or unreadable";
+  } else if (tooLarge) {
+    reason = "file too large";
+  } else {
+    plat::ReadCursorFile(bytes.data(), bytes.size(), &animation, &reason);
+  }
+  if (animation.frames.empty()) {
+    LOG_LINE(MSG_ERROR) << "Unable to load cursor " << name << ": " << reason;
+    SetLastError(bytes.empty() && !tooLarge ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HCURSOR handle = new HICON__;
+  handle->fromFile = true;
+  handle->animation = std::move(animation);
+  State().made.push_back(handle);
+  return handle;
+}
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (!IS_INTRESOURCE(name) || reinterpret_cast<uintptr_t>(name) != IDC_ARROW_ID) {
@@ -66,7 +152,14 @@ HCURSOR SetCursor(HCURSOR cursor) {
   CursorState& state = State();
   const HCURSOR previous = state.current;
   state.current = cursor;
-  if (cursor && plat::VideoReady()) {
+  if (cursor && cursor->fromFile) {
+    // A cursor made current again starts its animation from the first step.
+    if (cursor != previous) {
+      cursor->startMs = timeGetTime();
+      cursor->shownFrame = -1;
+    }
+    StepFileCursor(cursor);
+  } else if (cursor && plat::VideoReady()) {
     SDL_Cursor* sdlCursor = cursor == &state.arrow ? ArrowCursor() : cursor->sdl;
     if (sdlCursor) SDL_SetCursor(sdlCursor);
   }
@@ -91,6 +184,9 @@ BOOL DestroyCursor(HCURSOR cursor) {
   if (state.current == cursor) state.current = nullptr;
   // SDL goes back to its default cursor when the current one is freed.
   if (cursor->sdl) SDL_FreeCursor(cursor->sdl);
+  for (SDL_Cursor* frame : cursor->frameCursors) {
+    if (frame) SDL_FreeCursor(frame);
+  }
   delete cursor;
   return TRUE;
 }
@@ -115,5 +211,17 @@ HCURSOR MakeCursorHandle(SDL_Cursor* cursor) {
 }
 
 bool IsCursorShown() { return State().shown; }
+
+const CursorAnimation* CursorAnimationOf(HCURSOR cursor) {
+  const std::vector<HCURSOR>& made = State().made;
+  if (!cursor || std::find(made.begin(), made.end(), cursor) == made.end() || !cursor->fromFile) {
+    return nullptr;
+  }
+  return &cursor->animation;
+}
+
+int CursorShownFrame(HCURSOR cursor) {
+  return CursorAnimationOf(cursor) ? cursor->shownFrame : -1;
+}
 
 }  // namespace plat

@@ -237,8 +237,21 @@ inline constexpr uintptr_t IDI_WINLOGO_ID = 32517;
 #define IDI_WINLOGO MAKEINTRESOURCEA(IDI_WINLOGO_ID)
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);  // previous cursor
-// Frees a cursor made from an SDL cursor; shared system cursors stay (TRUE either way).
+// Frees a cursor made from an SDL cursor or loaded from a file; shared system cursors
+// stay (TRUE either way).
 BOOL DestroyCursor(HCURSOR cursor);
+
+// LoadImageA reads cursors from files only: IMAGE_CURSOR with LR_LOADFROMFILE, the name a
+// path on the disk. Animated cursor files (".ani") and plain cursor files (".cur") are
+// read; the picture keeps the file's size whatever size is asked for. SetCursor with
+// such a handle steps its animation at the file's rates (call it every frame). A missing
+// or damaged file gives one log line and null.
+inline constexpr UINT IMAGE_BITMAP = 0;
+inline constexpr UINT IMAGE_ICON = 1;
+inline constexpr UINT IMAGE_CURSOR = 2;
+inline constexpr UINT LR_LOADFROMFILE = 0x0010;
+inline constexpr UINT LR_DEFAULTSIZE = 0x0040;
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
 // Absolute: shows or hides the system cursor over the window whatever was asked before.
 // Returns 0 when shown, -1 when hidden (the sign Win32 callers test).
 int ShowCursor(BOOL show);
@@ -250,6 +263,11 @@ namespace plat {
 HCURSOR MakeCursorHandle(SDL_Cursor* cursor);
 // The last visibility given to ShowCursor (true at start).
 bool IsCursorShown();
+struct CursorAnimation;
+// The frames and steps of a cursor loaded from a file (null for any other handle).
+const CursorAnimation* CursorAnimationOf(HCURSOR cursor);
+// The frame that SetCursor last showed for a cursor loaded from a file (-1 before).
+int CursorShownFrame(HCURSOR cursor);
 }  // namespace plat
 
 // ---------------------------------------------------------------------------------------

@@ -1,7 +1,8 @@
 // Runs each input as the game shell's Lua tables, each in throw-away states through its
 // own reader: as "scripts/constants.lua" (the tuning constants), as "dev.lua" (the
 // developer switch, read in cheat mode) and as "scripts/trophies.lua" (the trophy table,
-// whose records then go through the checks and look-ups). The files are written into a working folder of
+// whose records then go through the checks and look-ups), and as "scripts/credits.lua" (the
+// credit lines, each of which must come out bounded). The files are written into a working folder of
 // the run's own, where the file system finds them on the disk.
 
 #include <sys/stat.h>
@@ -11,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "game/shell/KivCreditsState.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 
@@ -23,6 +26,7 @@ void RemoveFuzzFolder() {
   std::remove((FuzzFolder() + "/" + KivVars::kConstantsFile).c_str());
   std::remove((FuzzFolder() + "/" + KivVars::kDevFile).c_str());
   std::remove((FuzzFolder() + "/" + KivTrophyData::kTrophyFile).c_str());
+  std::remove((FuzzFolder() + "/" + KivCreditsState::kCreditsFile).c_str());
   rmdir((FuzzFolder() + "/scripts").c_str());
   rmdir(FuzzFolder().c_str());
 }
@@ -75,6 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const KivTrophyData::Record& record : trophies.Records()) {
     trophies.FindByIndex(record.index);
     trophies.FindByCondition(record.kind, &record);
+  }
+
+  WriteInput(KivCreditsState::kCreditsFile, data, size);
+  std::vector<KivCreditsState::Line> lines;
+  KivCreditsState::ReadCredits(KivCreditsState::kCreditsFile, &lines);
+  if (lines.size() > static_cast<size_t>(KivCreditsState::kMaxLines)) __builtin_trap();
+  for (const KivCreditsState::Line& line : lines) {
+    if (line.text.size() > KivCreditsState::kMaxLineLength || line.style > KivCreditsState::kBig) __builtin_trap();
   }
   return 0;
 }

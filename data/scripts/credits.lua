@@ -1,0 +1,31 @@
+-- The lines of the credits screen, scrolling upwards without end. A line that starts
+-- with "#" is a big heading, one that starts with "*" a medium one; an empty string is a
+-- blank line.
+CREDITS = {
+  "#Pellavo",
+  "A match puzzle game with a fashion theme",
+  "",
+  "*Made by",
+  "The Pellavo project",
+  "",
+  "*Built on open libraries",
+  "SDL2 and SDL2_image",
+  "OpenGL through Mesa",
+  "FreeType",
+  "Lua and luabind",
+  "libcurl",
+  "FFmpeg",
+  "libopenmpt",
+  "libvorbis and libogg",
+  "libpng, libjpeg and zlib",
+  "GoogleTest and Google Benchmark",
+  "",
+  "*Fonts",
+  "DejaVu Sans",
+  "",
+  "*Art, sounds and music",
+  "Made by the project's own programs",
+  "",
+  "#Thank you for playing!",
+  "",
+}
