@@ -27,6 +27,7 @@ class KivBlock;
 class KivGameHud;
 class KivGoal;
 class KivReshuffle;
+class KivSpellBrush;
 class KivWell;
 class KivWellSFX;
 struct LevelData;
@@ -207,9 +208,24 @@ class KivWell : public well::GameWell {
   int32_t RemainingFailValue() const;
   // 100 x the share of a TIME fail goal's time left, truncated; 0 without one.
   int32_t RemainingTimePercent() const;
+  // The time spell: level x `time_token` seconds at the pointer; in free play, where the
+  // clock never runs out, level x the time-spell points instead.
+  void CastTimeSpell(int32_t level);
   void ReloadWell();
   void StepEditorWell(const std::string& path);
   void RefreshWallAround(int32_t x, int32_t y);
+
+  // --- Spells ---
+  // Deletes the armed brush and, for a name that is not empty, arms a new one.
+  void SpellBrush(const std::string& name);
+  KivSpellBrush* GetSpellBrush() const { return spellBrush_.get(); }
+  // The idle-hint countdown starts again from its full duration.
+  void RestartHintTimer() { hintTimer_.remaining = hintTimer_.duration; }
+  void SetChainPreview(int32_t score, int32_t length) {
+    previewScore_ = score;
+    previewLength_ = length;
+  }
+  FrameTimer& GetClock() const { return frameClock_; }
 
   // --- Help and the display ---
   // Offers a help tip over a screen rectangle, at once or after the delay.
@@ -375,6 +391,8 @@ class KivWell : public well::GameWell {
   bool AllowsTip(int32_t tip) const;
   math::Vec2 CellCentre(int32_t x, int32_t y) const;
 
+  FrameTimer& frameClock_;
+  std::unique_ptr<KivSpellBrush> spellBrush_;
   std::string wellFileName_;
   const LevelData* level_ = nullptr;
   std::array<std::unique_ptr<KivGoal>, kGoalSlots> goals_;

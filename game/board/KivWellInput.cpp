@@ -3,6 +3,7 @@
 
 #include "engine/core/Console.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 
@@ -11,7 +12,7 @@ void KivWell::MouseMoved(const math::Vec2& oldPosition, const math::Vec2& newPos
 }
 
 void KivWell::MouseButtonPressed(uint32_t button, const math::Vec2& position) {
-  if (button == kLeftButton) StartChain(position);
+  if (button == kLeftButton && !spellBrush_) StartChain(position);
 }
 
 void KivWell::UnselectChain() {
@@ -27,6 +28,16 @@ void KivWell::ForgetChain() {
 }
 
 void KivWell::MouseButtonReleased(uint32_t button, const math::Vec2& position) {
+  if (spellBrush_) {
+    // Any button casts an armed spell; the release that does not leaves it armed.
+    spellBrush_->TryCast();
+    if (spellBrush_->IsFinished()) {
+      spellBrush_.reset();
+      hovered_ = nullptr;
+      chain_.clear();
+    }
+    return;
+  }
   buttonHeld_ = false;
   if (button == kRightButton) {
     UnselectChain();

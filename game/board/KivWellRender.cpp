@@ -14,6 +14,7 @@
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWellSFX.h"
 #include "game/shell/KivFashionStudio.h"
 
@@ -37,6 +38,7 @@ void KivWell::Render() {
   if (wall_) wall_->Render();
   // The blocks, then the end popup over them.
   GameWell::Render();
+  if (spellBrush_) spellBrush_->Update();
   RenderChainMarks();
   for (well::WellBlock* block : GetBlocks()) {
     static_cast<KivBlock*>(block)->RenderOverlay(block->GetScreenPos());

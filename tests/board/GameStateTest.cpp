@@ -21,6 +21,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivSpell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
@@ -205,6 +206,37 @@ TEST_F(GameStateTest, ScriptTextsAndSpellNames) {
   EXPECT_EQ(KivGameState::SpellBrushName(1, 0), "match");
   EXPECT_EQ(KivGameState::SpellBrushName(6, 3), "lightning[3]");
   EXPECT_EQ(KivGameState::SpellBrushName(0, 4), "");
+}
+
+TEST_F(GameStateTest, TriggerSpellArmsBrushesAndTheTimeSpellActsAtOnce) {
+  Run("Reports = '' function SpellTriggered(name, ok) Reports = Reports .. name .. '=' .. tostring(ok) .. ';' end");
+  testenv::WriteFile("effects/spell_timer.p2d",
+                     "Part2D = { { Image = 'effects/dot.png', MaxC = 200, Lifespan = { 0.1, 0.1 },\n"
+                     "             GenRate = 0.0, IsSecondary = 0 } }\n");
+  state_->LoadLevel("FIRST");
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  state_->TriggerSpell(7, 2);
+  ASSERT_NE(board->GetSpellBrush(), nullptr);
+  EXPECT_EQ(board->GetSpellBrush()->GetName(), "fireball[2]");
+  EXPECT_EQ(board->GetSpellBrush()->GetSpell()->GetPower(), 2);
+  state_->TriggerSpell(0, 3);
+  EXPECT_EQ(board->GetSpellBrush(), nullptr);
+
+  // The time spell: 2 x time_token (10) seconds off the level clock, by its particles.
+  board->SetLevelClock(50.0f);
+  state_->TriggerSpell(5, 2);
+  EXPECT_EQ(board->GetSpellBrush(), nullptr);
+  StateFrames(30);
+  EXPECT_FLOAT_EQ(board->GetLevelClock(), 30.0f);
+  EXPECT_EQ(Global("Reports"), "time=true;");
+  // From the display's buttons (level 0) it counts as level 1; in free play it scores.
+  KivVars::Instance().SetFreeplay(true);
+  const int32_t score = board->GetScore();
+  state_->TriggerSpell(5, 0);
+  EXPECT_EQ(board->GetScore(), score + 100);
+  state_->TriggerSpell(5, 3);
+  EXPECT_EQ(board->GetScore(), score + 400);
 }
 
 // --- A level played through ---
