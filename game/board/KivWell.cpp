@@ -20,6 +20,7 @@
 #include "engine/part2d/Part2D.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
@@ -96,6 +97,7 @@ KivWell::KivWell(void* context, FrameTimer& clock)
 }
 
 KivWell::~KivWell() {
+  editor_.reset();
   spellBrush_.reset();
   reshuffle_.reset();
   lastHint_.clear();

@@ -10,6 +10,7 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/part2d/Part2D.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
@@ -59,6 +60,10 @@ void KivWell::RenderUI(bool skipEffects) {
   well::WellSFX* sfx = GetSFX();
   if (sfx && !GetOverlay() && !skipEffects && !studio && !TrophyScreenShowing()) {
     sfx->RenderOverlay();
+  }
+  if (editor_) {
+    editor_->Render();
+    FontManager::Get().Printf(math::Vec2(0.025f, 0.975f), "%s", wellFileName_.c_str());
   }
   if (failGoal_) failGoal_->Render();
   for (const auto& goal : goals_) {

@@ -21,6 +21,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivGoal.h"
 #include "game/board/KivSpell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivVars.h"
@@ -237,6 +238,21 @@ TEST_F(GameStateTest, TriggerSpellArmsBrushesAndTheTimeSpellActsAtOnce) {
   EXPECT_EQ(board->GetScore(), score + 100);
   state_->TriggerSpell(5, 3);
   EXPECT_EQ(board->GetScore(), score + 400);
+}
+
+TEST_F(GameStateTest, ClosingTheEditorRestartsATimeFailGoal) {
+  state_->LoadLevel("FIRST");
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  ASSERT_NE(board->GetFailGoal(), nullptr);
+  KivVars::Instance().SetCheatMode(true);
+  testenv::WriteFile("dev.lua", "DEV_DATA = { EnableEditor = true }\n");
+  board->KeyPressed(KivWell::kKeyF1);
+  ASSERT_TRUE(board->HasEditor());
+  board->GetFailGoal()->progress = 42.0f;
+  board->KeyPressed(KivWell::kKeyF1);
+  EXPECT_FALSE(board->HasEditor());
+  EXPECT_EQ(board->GetFailGoal()->progress, 0.0f);
 }
 
 // --- A level played through ---
