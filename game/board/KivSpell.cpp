@@ -185,6 +185,14 @@ void KivMatchSpell::SetMousePos(const math::Vec2& pos) {
   Search();
 }
 
+void KivMatchSpell::ForgetBlocks() {
+  chain_.clear();
+  targets_.clear();
+  // The next pointer position searches again, whatever its cell.
+  lastX_ = -1;
+  lastY_ = -1;
+}
+
 void KivMatchSpell::Search() {
   ++searches_;
   minX_ = std::clamp(cellX_ - (power_ - 1) / 2, 0, board_->GetWidth());
@@ -392,10 +400,8 @@ void KivLightningSpell::FindTargets() {
   }
 }
 
-bool KivLightningSpell::CanCast() {
-  if (!board_->IsInGrid(cellX_, cellY_)) return false;
-  return Live(board_->GetKivBlock(cellX_, cellY_));
-}
+// Any click casts the lightning: without a block under the pointer it reports a failure.
+bool KivLightningSpell::CanCast() { return true; }
 
 bool KivLightningSpell::Strike(KivBlock* block, int32_t x, int32_t y) {
   if (!Live(block) || block->kind == kKindWall) return false;

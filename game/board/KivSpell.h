@@ -49,6 +49,8 @@ class KivSpell {
   // Refills the target cells, then draws the shadows, the cursor and its effect.
   virtual void Render();
   virtual void Update(float dt);
+  // The board is about to free blocks (a reshuffle): drop every pointer to them.
+  virtual void ForgetBlocks() {}
 
   const std::string& GetName() const { return name_; }
   int32_t GetIndex() const { return index_; }
@@ -90,6 +92,7 @@ class KivMatchSpell : public KivSpell {
   bool Cast(const math::Vec2& pointer) override;
   bool CanCast() override;
   void SetMousePos(const math::Vec2& pos) override;
+  void ForgetBlocks() override;
 
   const std::vector<KivBlock*>& GetChain() const { return chain_; }
   // How many searches the pointer has caused.
@@ -184,6 +187,9 @@ class KivSpellBrush {
   void Update();
   // At a mouse-button release over the board.
   void TryCast();
+  void ForgetBlocks() {
+    if (spell_) spell_->ForgetBlocks();
+  }
 
   bool IsFinished() const { return finished_; }
   const std::string& GetName() const { return name_; }

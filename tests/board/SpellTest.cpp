@@ -274,8 +274,12 @@ TEST_F(SpellTest, ALightningWithoutOtherCandidatesChangesOnlyTheClickedBlock) {
   KivBlock* wall = Put("stone", 5, 3);
   wall->kind = kKindWall;
   Arm("lightning");
+  Click(8, 8);  // no block: the cast fails and ends the brush
+  EXPECT_EQ(board_->GetSpellBrush(), nullptr);
+  EXPECT_EQ(Reports(), "lightning=false;");
+  Arm("lightning");
   Click(3, 3);
-  EXPECT_EQ(Reports(), "lightning=true;");
+  EXPECT_EQ(Reports(), "lightning=false;lightning=true;");
   KivBlock* struck = board_->GetKivBlock(3, 3);
   ASSERT_NE(struck, nullptr);
   EXPECT_FALSE(struck->IsDying());
@@ -381,6 +385,18 @@ TEST_F(SpellTest, AMatchChainThatLostABlockSearchesAgainBeforeItCasts) {
   EXPECT_EQ(board_->GetScore(), 0);
   EXPECT_FALSE(Dying(1, 1));
   EXPECT_EQ(Reports(), "match=false;");
+
+  // A reshuffle frees the flowers it takes: an armed match forgets its chain at once.
+  LoadBoard(WellFile(2));
+  for (int x = 1; x <= 3; ++x) Put("flower", x, 1, kRed);
+  spell = static_cast<KivMatchSpell*>(Arm("match"));
+  Point(2, 1);
+  ASSERT_EQ(spell->GetChain().size(), 3u);
+  board_->Reshuffle();
+  EXPECT_TRUE(spell->GetChain().empty());
+  Frames(200);  // the falling flowers leave the screen and are deleted
+  Click(2, 1);
+  EXPECT_EQ(board_->GetScore(), 0);
 }
 
 TEST_F(SpellTest, TheClickThatArmsASpellDoesNotCastIt) {

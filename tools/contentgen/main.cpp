@@ -18,6 +18,7 @@
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
+#include "tools/contentgen/SpellArt.h"
 #include "tools/contentgen/TrophyArt.h"
 
 namespace {
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
                   (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
+                  (contentgen::MakeSpellArt(outDir) || Fail("cannot make the spell art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
