@@ -77,7 +77,11 @@ void KivWell::KeyPressed(uint32_t key) {
     ToggleEditor();
     return;
   }
-  if (!vars.GetCheatMode()) return;
+  if (!vars.GetCheatMode()) {
+    // The editor keeps its keys whatever happens to cheat mode while it is open.
+    if (editor_) editor_->KeyPressed(key);
+    return;
+  }
   switch (key) {
     case kKeyW:
       WinGame();

@@ -275,7 +275,7 @@ TEST_F(EditorTest, PageKeysStepThroughNumberedWellFiles) {
   EXPECT_EQ(Tile(0, 0), 3);
 }
 
-TEST_F(EditorTest, EncasedFlowersShowAsIceWhileEditingAndTheDrawPassRuns) {
+TEST_F(EditorTest, TheDrawPassRunsWithTheEditorAndAnEncasedFlower) {
   ASSERT_NE(Open(), nullptr);
   Key(KivEditor::kKey2);
   Press(KivWell::kLeftButton, 3, 3);  // a frozen flower
