@@ -1,3 +1,4 @@
+#include "game/board/KivHelp.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
@@ -11,6 +12,8 @@ void ShutdownShellObjects() {
   // The screens' objects first: they hold pictures and particles of the renderer.
   if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
   if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
+  // The tip popup holds its frame picture and particles.
+  KivHelp::Shutdown();
   KivTrophyData::Instance().Shutdown();
   // The level and goal tables: the level records, then the goal records.
   LevelInfo::Shutdown();
