@@ -225,7 +225,12 @@ end
 function EnableAllSpells()
 end
 
+-- The trophy room after a trophy won in a level: closing it lets the room go, so that
+-- the level goes on.
 function OnTrophyPopupClose()
+   local screen = GetTrophyScreen()
+   screen:SetCloseCmd("")
+   screen:Enable(false)
 end
 
 function OnTrophyIdle()

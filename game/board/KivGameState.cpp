@@ -69,7 +69,19 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
 
 KivGameState::~KivGameState() {
   board_.reset();
+  retired_.clear();
   ShareBoard();
+}
+
+void KivGameState::RetireBoard() {
+  // A script run from inside the board's tick (the summary waits for the score server
+  // while frames go on) may load another level: the board on the stack is kept until the
+  // next frame.
+  if (boardTicks_ > 0 && board_) {
+    retired_.push_back(std::move(board_));
+  } else {
+    board_.reset();
+  }
 }
 
 void KivGameState::ShareBoard() {
@@ -151,6 +163,7 @@ bool KivGameState::OnExit() {
 // --- Frame ---
 
 bool KivGameState::Tick(float dt) {
+  if (boardTicks_ == 0) retired_.clear();
   KivUITransition::Instance().Tick(dt);
   moveThrottle_.Tick(dt);
   const bool result = GameScreen::Tick(dt);
@@ -167,7 +180,10 @@ bool KivGameState::Tick(float dt) {
   } else if (opening_ && animating_) {
     if (background::BGScene* scene = BoardScene()) scene->Update(dt);
   } else if (board_ && pauseMode_ == kPlaying) {
-    board_->Tick(dt);
+    KivWell* board = board_.get();
+    ++boardTicks_;
+    board->Tick(dt);
+    --boardTicks_;
     KivSummary::Instance().Tick(dt);
     if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
       levelEnded_ = true;
@@ -351,7 +367,7 @@ void KivGameState::Reshuffle() {
 // --- Levels ---
 
 void KivGameState::LoadLevel(const std::string& name) {
-  board_.reset();
+  RetireBoard();
   if (LevelData* level = LevelInfo::Instance().FindLevel(name)) {
     MEMORY_OWNER("KivGameState::LoadLevel");
     board_ = std::make_unique<KivWell>(camera);
@@ -378,7 +394,7 @@ void KivGameState::LoadWell(const std::string& path) {
 }
 
 void KivGameState::ShutdownLevel() {
-  board_.reset();
+  RetireBoard();
   ShareBoard();
 }
 

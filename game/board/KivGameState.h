@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
@@ -107,12 +108,17 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   void ApplyPause();
   // Gives the board (or none) to the summary.
   void ShareBoard();
+  // Lets the board go: at once, or at the next frame while its tick is on the stack.
+  void RetireBoard();
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();
 
   int32_t pauseMode_ = kPlaying;
   std::unique_ptr<KivWell> board_;
+  // Boards let go while their tick was running, deleted at the next frame.
+  std::vector<std::unique_ptr<KivWell>> retired_;
+  int32_t boardTicks_ = 0;
   CountdownTimer moveThrottle_;
   ui::UIWidget* pausePanel_ = nullptr;
   ui::UIWidget* helpPanel_ = nullptr;

@@ -11,7 +11,10 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivEndPopup.h"
+#include "game/board/LevelInfo.h"
+#include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivUITransition.h"
 #include "game/shell/KivVars.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -33,6 +36,8 @@ class EndPopupTest : public BoardTest {
   }
   void TearDown() override {
     KivVars::Instance().SetFreeplay(false);
+    board_.reset();
+    LevelInfo::Shutdown();
     BoardTest::TearDown();
   }
   ui::UIWidget* AddPanel(const std::string& name) {
@@ -173,6 +178,55 @@ TEST_F(EndPopupTest, ALossAndAFreePlayWinEndAfterTheSummary) {
     const std::string shown = freeplayWin ? "ShowSummary(true)" : "ShowSummary(false)";
     EXPECT_EQ(Ran(), (std::vector<std::string>{"CloseIngameUI GetGame():StartLevelSummary()", shown}));
   }
+}
+
+TEST_F(EndPopupTest, ATrophyEarnedAtTheEndHoldsTheSummaryUntilItsPopupCloses) {
+  testenv::WriteFile("scripts/end_trophies.lua",
+                     "KIV_TROPHIES = {\n"
+                     "  { Index = 5, Name = 'T5', Condition = 'time_remaining', Value1 = 1, Value2 = 50 },\n}\n");
+  ASSERT_TRUE(KivTrophyData::Instance().Load("scripts/end_trophies.lua"));
+  testenv::WriteFile("end_goals.lua", "Goals = { { GoalName = 'clock', Type = 'TIME', Count = 100 } }\n");
+  testenv::WriteFile("end_levels.lua",
+                     "Levels = { { Index = 1, LevelName = 'timed', Layout = 'level.lua', Failure = 'clock' } }\n");
+  LevelInfo::Instance().LoadGoals("end_goals.lua");
+  LevelInfo::Instance().LoadLevels("end_levels.lua");
+  auto play = [this](bool victory) {
+    testenv::WriteFile("level.lua", WellFile(2));
+    board_ = std::make_unique<KivWell>(nullptr, *timer_);
+    board_->Load("level.lua", LevelInfo::Instance().FindLevel("timed"));
+    ASSERT_GT(board_->RemainingTimePercent(), 50);
+    if (victory) {
+      board_->WinGame();
+    } else {
+      board_->LooseGame();
+    }
+    FramesUntilStep(2);
+    Frames(3);
+  };
+  // A loss with time left earns no time trophy.
+  play(false);
+  EXPECT_FALSE(KivVars::Instance().HasTrophy(5));
+  const size_t before = Ran().size();
+
+  play(true);
+  EXPECT_TRUE(KivVars::Instance().HasTrophy(5));
+  KivTrophyScreen& room = KivTrophyScreen::Instance();
+  EXPECT_TRUE(room.IsPopupEnabled());
+  Frames(5);
+  EXPECT_EQ(Ran().size(), before) << "the summary waits for the trophy";
+  // The player closes the popup, then the trophy room it leads to.
+  room.EnablePopup(false, 0);
+  for (int i = 0; i < 40; ++i) {  // the popup's closing animation, as the level state ticks it
+    KivUITransition::Instance().Tick(0.05f);
+    Frame();
+  }
+  EXPECT_EQ(Ran().size(), before) << "the trophy room is open";
+  // Closing the room runs its close command, which lets the room go.
+  room.SetCloseCmd("");
+  room.Enable(false);
+  Frames(2);
+  EXPECT_EQ(Ran().size(), before + 1);
+  EXPECT_EQ(Ran().back(), "CloseIngameUI GetGame():StartLevelSummary()");
 }
 
 TEST_F(EndPopupTest, MissingPanelsEndThePopup) {

@@ -216,6 +216,19 @@ TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
   EXPECT_EQ(Calls("replay"), 1);
 }
 
+TEST_F(GameStateTest, ALevelLoadedFromInsideTheBoardsTickTakesTheBoardAwayAtTheNextFrame) {
+  // The popup's summary request runs inside the board's tick; here it loads a level.
+  Run("function CloseIngameUI(script) Count('close') GetGame():LoadLevel('first') end");
+  state_->LoadLevel("first");
+  state_->GetBoard()->WinGame();
+  for (int i = 0; i < 100 && Calls("close") == 0; ++i) StateFrames(1);
+  ASSERT_EQ(Calls("close"), 1);
+  ASSERT_NE(state_->GetBoard(), nullptr);
+  EXPECT_EQ(state_->GetBoard()->GetOverlay(), nullptr) << "the new level's board";
+  StateFrames(5);
+  EXPECT_FALSE(state_->HasLevelEnded());
+}
+
 TEST_F(GameStateTest, ReshuffleUnpausesAndTakesTheFlowers) {
   state_->LoadLevel("first");
   KivWell* board = state_->GetBoard();
