@@ -161,6 +161,7 @@ function OnEnterGame()
    ApplySpellCosts()
    GetGame():StartLevelOpening()
    GetGame():FinishLevelOpening()
+   SetupTooltips()
 end
 
 function OnExitGame()
@@ -174,6 +175,7 @@ end
 function CloseIngameUI(script)
    ShowPanel("prompt_dlg", false)
    ShowPanel("pause", false)
+   ShowPanel("in_game", false)
    RunText(script)
 end
 
@@ -256,7 +258,12 @@ function EnableAllSpells()
    UpdateSpellUI()
 end
 
+-- The trophy room after a trophy won in a level: closing it lets the room go, so that
+-- the level goes on.
 function OnTrophyPopupClose()
+   local screen = GetTrophyScreen()
+   screen:SetCloseCmd("")
+   screen:Enable(false)
 end
 
 function OnTrophyIdle()
@@ -467,4 +474,42 @@ function LoadEditorWell()
    if path ~= nil and path ~= "" then
       GetGame():LoadWell(path)
    end
+end
+
+-- The end of a level and the display's tooltips.
+table.insert(LevelPanels, "ui/summary.ui")
+table.insert(LevelPanels, "ui/buy_popup.ui")
+
+-- The summary panel comes up and counts the level's results.
+function ShowSummary(victory)
+   local panel = ShowPanel("summary", true)
+   if panel == nil or GetSummary == nil then
+      return
+   end
+   GetSummary():Enable(true)
+   GetSummary():Start(victory)
+end
+
+-- The summary's button: the panel closes and a score request still waiting is given up.
+function CloseSummary()
+   if GetSummary ~= nil then
+      GetSummary():Cleanup()
+   end
+   ShowPanel("summary", false)
+end
+
+-- The shop's offer after a won level; its button closes it again.
+function CheckShowPopup(show)
+   ShowPanel("buy_popup", show)
+end
+
+-- Resting the pointer on a part of the display tells what it is.
+function SetupTooltips()
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   GetGame():SetTooltip("btn_pause", "TOOLTIP_PAUSE")
+   GetGame():SetTooltip("score_box", "TOOLTIP_SCORE")
+   GetGame():SetTooltip("coins_box", "TOOLTIP_COINS")
+   GetGame():SetTooltip("zen_power", "TOOLTIP_ZEN")
 end

@@ -22,6 +22,9 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivScore.h"
+#include "game/board/KivEndPopup.h"
+#include "game/board/KivSummary.h"
+#include "game/board/KivTooltip.h"
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivTrophyData.h"
@@ -65,7 +68,30 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
   }
 }
 
-KivGameState::~KivGameState() { board_.reset(); }
+KivGameState::~KivGameState() {
+  board_.reset();
+  retired_.clear();
+  ShareBoard();
+}
+
+void KivGameState::RetireBoard() {
+  // A script run from inside the board's tick (the summary waits for the score server
+  // while frames go on) may load another level: the board on the stack is kept until the
+  // next frame.
+  if (boardTicks_ > 0 && board_) {
+    retired_.push_back(std::move(board_));
+  } else {
+    board_.reset();
+  }
+}
+
+void KivGameState::ShareBoard() {
+  if (board_) {
+    KivSummary::Instance().SetBoard(board_.get());
+  } else if (KivSummary* summary = KivSummary::Existing()) {
+    summary->SetBoard(nullptr);
+  }
+}
 
 bool KivGameState::IsCurrent() const {
   return gameflow::GameFlowManager::Instance().current == this;
@@ -95,12 +121,27 @@ bool KivGameState::OnEnter() {
   pauseMode_ = kPlaying;
   levelEnded_ = false;
   zenBreak_ = false;
+  ShareBoard();
   if (board_) board_->InitUI();
   pausePanel_ = Panel("pause");
   displayPanel_ = Panel("in_game");
+  tooltips_.Reset();
+  if (displayPanel_) {
+    auto* carrier = dynamic_cast<KivTooltipWidget*>(displayPanel_->GetWidgetByName("tooltip_helper"));
+    if (!carrier && !displayPanel_->GetWidgetByName("tooltip_helper")) {
+      MEMORY_OWNER("KivGameState::OnEnter");
+      carrier = new KivTooltipWidget(displayPanel_, "tooltip_helper");
+      if (!displayPanel_->AddChild(carrier)) {
+        delete carrier;
+        carrier = nullptr;
+      }
+    }
+    tooltips_.Reset(carrier);
+  }
   ApplyPause();
-  // The heroine's avatar, the fashion popup, the studio and the summary come with their
-  // own screens; the trophy room stays closed in a level.
+  // The heroine's avatar, the fashion popup and the studio come with their own screens;
+  // the summary waits for its script, and the trophy room stays closed in a level.
+  KivSummary::Instance().Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   GameScreen::OnEnter();
   return true;
@@ -114,6 +155,7 @@ bool KivGameState::OnExit() {
   if (board_) board_->HidePopups();
   if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
   if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
+  if (KivSummary* summary = KivSummary::Existing()) summary->Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   GameScreen::OnExit();
   return true;
@@ -122,6 +164,7 @@ bool KivGameState::OnExit() {
 // --- Frame ---
 
 bool KivGameState::Tick(float dt) {
+  if (boardTicks_ == 0) retired_.clear();
   KivUITransition::Instance().Tick(dt);
   moveThrottle_.Tick(dt);
   const bool result = GameScreen::Tick(dt);
@@ -129,14 +172,20 @@ bool KivGameState::Tick(float dt) {
     KivTrophyScreen::Instance().Tick(dt);
     return result;
   }
-  KivHelp::Instance().Tick(dt);
+  KivHelp& help = KivHelp::Instance();
+  help.Tick(dt);
+  if (help.ShowsHint()) return result;
 
   if (SceneEditorActive()) {
     BoardScene()->Update(dt);
   } else if (opening_ && animating_) {
     if (background::BGScene* scene = BoardScene()) scene->Update(dt);
   } else if (board_ && pauseMode_ == kPlaying) {
-    board_->Tick(dt);
+    KivWell* board = board_.get();
+    ++boardTicks_;
+    board->Tick(dt);
+    --boardTicks_;
+    KivSummary::Instance().Tick(dt);
     if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
       levelEnded_ = true;
       console::GetConsole().Do(board_->HasWon() ? "NextLevel()" : "ReplayLevel()");
@@ -224,6 +273,11 @@ void KivGameState::MouseButtonPressed(const input::MouseButton* button, const ma
 
 void KivGameState::MouseButtonReleased(const input::MouseButton* button, const math::Vec2* position) {
   if (!button || !position || pauseMode_ != kPlaying || !board_) return;
+  KivHelp& help = KivHelp::Instance();
+  if (help.ShowsHint()) {
+    if (button->id == 0) help.CloseHint();
+    return;
+  }
   if (!SceneEditorActive()) board_->MouseButtonReleased(button->id, *position);
 }
 
@@ -314,7 +368,7 @@ void KivGameState::Reshuffle() {
 // --- Levels ---
 
 void KivGameState::LoadLevel(const std::string& name) {
-  board_.reset();
+  RetireBoard();
   if (LevelData* level = LevelInfo::Instance().FindLevel(name)) {
     MEMORY_OWNER("KivGameState::LoadLevel");
     board_ = std::make_unique<KivWell>(camera);
@@ -323,6 +377,7 @@ void KivGameState::LoadLevel(const std::string& name) {
     levelName_ = name;
     ::LogLineWriter(MSG_COMMENT, kLogSource, __LINE__) << "Level loaded successfully!";
   }
+  ShareBoard();
   levelEnded_ = false;
 }
 
@@ -339,7 +394,10 @@ void KivGameState::LoadWell(const std::string& path) {
   levelEnded_ = false;
 }
 
-void KivGameState::ShutdownLevel() { board_.reset(); }
+void KivGameState::ShutdownLevel() {
+  RetireBoard();
+  ShareBoard();
+}
 
 std::string KivGameState::SpellBrushName(int32_t spell, int32_t level) {
   if (spell <= 0) return "";
@@ -396,8 +454,10 @@ void KivGameState::SetSpellCost(int32_t spell, int32_t cost) {
   if (board_) board_->SetSpellCost(spell - 1, cost);
 }
 
-void KivGameState::SetTooltip(const std::string&, const std::string&) {
-  // The level's tooltips come with the tooltip carrier of the display.
+void KivGameState::SetTooltip(const std::string& widgetName, const std::string& text) {
+  auto* carrier = static_cast<KivTooltipWidget*>(tooltips_.Get());
+  if (!displayPanel_ || !carrier || !ui::GetUIMan().IsPanel(displayPanel_)) return;
+  carrier->GetTooltips().SetTooltip(displayPanel_->GetWidgetByName(widgetName), text);
 }
 
 void KivGameState::StartLevelOpening() {
@@ -441,7 +501,8 @@ void KivGameState::FinishLevelOpening() {
 }
 
 void KivGameState::StartLevelSummary() {
-  // The summary comes with the end-of-level popups; the stand-in popup ends by itself.
+  if (!board_) return;
+  if (auto* popup = dynamic_cast<KivEndPopup*>(board_->GetOverlay())) popup->StartSummary();
 }
 
 // --- Script globals ---

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
 #include "engine/core/Timer.h"
+#include "engine/ui/WidgetHandle.h"
 
 class KivWell;
 class LuaState;
@@ -96,21 +98,32 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   int32_t GetPendingTrophy() const { return pendingTrophy_; }
   bool IsOpening() const { return opening_; }
   bool IsAnimating() const { return animating_; }
+  // The display's tooltip carrier, null without the display panel.
+  ui::UIWidget* GetTooltipCarrier() const { return tooltips_.Get(); }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
 
  private:
   void ApplyPause();
+  // Gives the board (or none) to the summary.
+  void ShareBoard();
+  // Lets the board go: at once, or at the next frame while its tick is on the stack.
+  void RetireBoard();
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();
 
   int32_t pauseMode_ = kPlaying;
   std::unique_ptr<KivWell> board_;
+  // Boards let go while their tick was running, deleted at the next frame.
+  std::vector<std::unique_ptr<KivWell>> retired_;
+  int32_t boardTicks_ = 0;
   CountdownTimer moveThrottle_;
   ui::UIWidget* pausePanel_ = nullptr;
   ui::UIWidget* helpPanel_ = nullptr;
   ui::UIWidget* displayPanel_ = nullptr;
+  // The display's "tooltip_helper" (a KivTooltipWidget); the panel owns it.
+  ui::WidgetHandle tooltips_;
   bool levelEnded_ = false;
   std::string levelName_;
   int32_t pendingTrophy_ = 0;

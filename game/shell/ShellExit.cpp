@@ -1,3 +1,5 @@
+#include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
@@ -11,6 +13,10 @@ void ShutdownShellObjects() {
   // The screens' objects first: they hold pictures and particles of the renderer.
   if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
   if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
+  // The tip popup holds its frame picture and particles; the summary gives up a score
+  // request still under way.
+  KivHelp::Shutdown();
+  KivSummary::Shutdown();
   KivTrophyData::Instance().Shutdown();
   // The level and goal tables: the level records, then the goal records.
   LevelInfo::Shutdown();

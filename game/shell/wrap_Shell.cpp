@@ -6,12 +6,15 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "engine/ui/UIWidget.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
 #include "engine/background/BGEditor.h"
 #include "engine/background/BGScene.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/KivHighscoreState.h"
@@ -205,6 +208,37 @@ void RegisterKivHighscoreState(lua_State* L) {
   ];
 }
 
+// The tip manager: "KivHelp" with the global GetHelp.
+void RegisterKivHelp(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHelp>("KivHelp")
+      .def("TriggerHelpWidget", &KivHelp::TriggerHelpWidget)
+      .def("TriggerHelpWidgetArea", &KivHelp::TriggerHelpWidgetArea)
+      .def("ShouldShowHint", &KivHelp::ShouldShowHint)
+      .def("MapStringToTip", &KivHelp::MapStringToTip)
+      .def("RemoveCurrent", &KivHelp::RemoveCurrent)
+      .def("RemoveAll", &KivHelp::RemoveAll)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHelp", &GetHelp)
+  ];
+}
+
+// The end-of-level summary: "KivSummary" with the global GetSummary.
+void RegisterKivSummary(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivSummary>("KivSummary")
+      .def("Enable", &KivSummary::Enable)
+      .def("Start", &KivSummary::Start)
+      .def("IsComplete", &KivSummary::IsComplete)
+      .def("ForceComplete", &KivSummary::ForceComplete)
+      .def("Cleanup", &KivSummary::Cleanup)
+  ];
+  luabind::module(L)[
+    luabind::def("GetSummary", &GetSummary)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -224,6 +258,8 @@ bool RegisterShellScripts(LuaState* state) {
   try {
     RegisterKivGameState(state->GetCState());
     RegisterKivHighscoreState(state->GetCState());
+    RegisterKivHelp(state->GetCState());
+    RegisterKivSummary(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;
