@@ -7,7 +7,9 @@
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
 #include "engine/core/Timer.h"
+#include "engine/ui/WidgetHandle.h"
 
+class KivHanaWidget;
 class KivWell;
 class LuaState;
 namespace background {
@@ -99,12 +101,18 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   const std::string& GetLastBrush() const { return lastBrush_; }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
+  // The heroine's copy in the display ("hana"), made on entry; null while none stands there.
+  KivHanaWidget* GetAvatar() const;
 
  private:
   void ApplyPause();
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();
+  // Replaces the heroine's copy in the display by a new one, fitted to its place.
+  void MakeAvatar();
+  // Dresses the heroine and her copy again after the studio changed her outfit.
+  void RedressAvatar();
 
   int32_t pauseMode_ = kPlaying;
   std::unique_ptr<KivWell> board_;
@@ -119,6 +127,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   bool opening_ = false;
   bool animating_ = false;
   std::string lastBrush_;
+  // The display panel owns the avatar widget; the handle empties when the panel goes.
+  ui::WidgetHandle avatar_;
 };
 
 // The script globals of the level state.

@@ -1,4 +1,6 @@
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
@@ -11,6 +13,10 @@ void ShutdownShellObjects() {
   // The screens' objects first: they hold pictures and particles of the renderer.
   if (KivTrophyScreen* screen = KivTrophyScreen::Existing()) screen->Shutdown();
   if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
+  // The fashion screens before the catalogue: they hold the heroine's pictures and her
+  // copy in their panels goes with the user interface.
+  KivFashionStudio::Destroy();
+  KivDresses::Destroy();
   KivTrophyData::Instance().Shutdown();
   // The level and goal tables: the level records, then the goal records.
   LevelInfo::Shutdown();
