@@ -24,6 +24,7 @@
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
@@ -103,6 +104,7 @@ bool KivGameState::OnEnter() {
   displayPanel_ = Panel("in_game");
   ApplyPause();
   MakeAvatar();
+  KivFashionPopup::Instance().Enable(false);
   KivFashionStudio::Instance().Enable(false);
   // The summary comes with its own screen; the trophy room stays closed in a level.
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
@@ -119,6 +121,7 @@ bool KivGameState::OnExit() {
   if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
   if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
+  if (KivFashionPopup* popup = KivFashionPopup::Existing()) popup->Enable(false);
   if (KivFashionStudio* studio = KivFashionStudio::Existing()) studio->Enable(false);
   GameScreen::OnExit();
   return true;

@@ -1,5 +1,6 @@
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
@@ -15,6 +16,7 @@ void ShutdownShellObjects() {
   if (KivUITransition* transition = KivUITransition::Existing()) transition->Shutdown();
   // The fashion screens before the catalogue: they hold the heroine's pictures and her
   // copy in their panels goes with the user interface.
+  KivFashionPopup::Destroy();
   KivFashionStudio::Destroy();
   KivDresses::Destroy();
   KivTrophyData::Instance().Shutdown();

@@ -9,6 +9,7 @@
 
 #include "engine/core/Log.h"
 #include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
@@ -161,6 +162,21 @@ void RegisterKivHana(lua_State* L) {
   ];
 }
 
+void RegisterKivFashionPopup(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivFashionPopup>("KivFashionPopup")
+      .def("Enable", &KivFashionPopup::Enable)
+      .def("SetItem", &KivFashionPopup::SetItem)
+      .def("OnMouseOver", &KivFashionPopup::OnMouseOver)
+      .def("OnMouseLeave", &KivFashionPopup::OnMouseLeave)
+      .def("OnBuyItem", &KivFashionPopup::OnBuyItem)
+      .def("SetTooltip", &KivFashionPopup::SetTooltip)
+  ];
+  luabind::module(L)[
+    luabind::def("GetFashionPopup", &GetFashionPopup)
+  ];
+}
+
 void RegisterKivFashionStudio(lua_State* L) {
   luabind::module(L)[
     luabind::class_<KivFashionStudio>("KivFashionStudio")
@@ -243,6 +259,7 @@ bool RegisterShellScripts(LuaState* state) {
     RegisterKivUITransition(state->GetCState());
     RegisterKivTrophyScreen(state->GetCState());
     RegisterKivHana(state->GetCState());
+    RegisterKivFashionPopup(state->GetCState());
     RegisterKivFashionStudio(state->GetCState());
     RegisterKivWell(state->GetCState());
   } catch (const std::exception& e) {

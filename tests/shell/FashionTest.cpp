@@ -2,6 +2,7 @@
 
 #include "engine/ui/SpriteSet.h"
 #include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivVars.h"
@@ -46,6 +47,7 @@ void FashionTest::SetUp() {
 }
 
 void FashionTest::TearDown() {
+  KivFashionPopup::Destroy();
   KivFashionStudio::Destroy();
   KivDresses::Destroy();
   ui::GetSpriteSet().Clear();
