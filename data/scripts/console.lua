@@ -33,6 +33,8 @@ ScreenshotCount = 0
 
 -- The trophy room's buttons.
 dofile("scripts/trophy_room.lua")
+-- The fashion popup's and the studio's scripts.
+dofile("scripts/fashion.lua")
 
 local dataScreensMade = false
 
@@ -73,6 +75,9 @@ end
 -- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
 -- with the first screen.
 LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
+-- The fashion popup and the fashion studio, which their objects look up.
+table.insert(LevelPanels, "ui/buy_popup.ui")
+table.insert(LevelPanels, "ui/fashion_studio.ui")
 
 function OnInitUI()
    if GetUIMan == nil then

@@ -14,6 +14,7 @@
 
 #include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/BoardArt.h"
+#include "tools/contentgen/FashionArt.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeSceneArt(outDir) || Fail("cannot make the scene art")) &&
                   (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
+                  (contentgen::MakeFashionArt(outDir) || Fail("cannot make the fashion art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
