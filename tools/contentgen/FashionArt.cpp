@@ -86,8 +86,15 @@ void DrawHair(Canvas& c, const Hair& hair, float phase) {
   const Color base = Rgb(hair.colour);
   const Color light = Mix(base, Rgb(0xFFFFFF), 0.3f);
   const Paint paint = VerticalGradient(14, 90, light, base);
-  // The crown and the fringe over the forehead.
-  c.FillEllipse(120, 36, 27, 22, 0, paint);
+  // The crown down to the brow, and the sides framing the face: an oval about the head
+  // with the face's own oval left free below the brow.
+  c.FillShape(88, 8, 152, 72,
+              [](float x, float y) {
+                const float hx = (x - 120.0f) / 29.0f, hy = (y - 40.0f) / 30.0f;
+                const float fx = (x - 120.0f) / 21.0f, fy = (y - 54.0f) / 22.0f;
+                return hx * hx + hy * hy <= 1.0f && !(y > 34.0f && fx * fx + fy * fy <= 1.0f);
+              },
+              paint);
   switch (hair.style) {
     case 0:
       c.FillRoundedRect(93, 30, 103, 70, 4, paint);
@@ -119,8 +126,6 @@ void DrawHair(Canvas& c, const Hair& hair, float phase) {
       c.FillCircle(148, 102, 4, Solid(Rgb(0x40A060)));
       break;
   }
-  // The fringe leaves the face free below the brow.
-  Polygon(c, {{96, 34}, {144, 34}, {140, 24}, {100, 24}}, paint);
 }
 
 struct Top {
