@@ -21,6 +21,7 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivScore.h"
+#include "game/board/KivTooltip.h"
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
@@ -102,6 +103,19 @@ bool KivGameState::OnEnter() {
   if (board_) board_->InitUI();
   pausePanel_ = Panel("pause");
   displayPanel_ = Panel("in_game");
+  tooltips_.Reset();
+  if (displayPanel_) {
+    auto* carrier = dynamic_cast<KivTooltipWidget*>(displayPanel_->GetWidgetByName("tooltip_helper"));
+    if (!carrier && !displayPanel_->GetWidgetByName("tooltip_helper")) {
+      MEMORY_OWNER("KivGameState::OnEnter");
+      carrier = new KivTooltipWidget(displayPanel_, "tooltip_helper");
+      if (!displayPanel_->AddChild(carrier)) {
+        delete carrier;
+        carrier = nullptr;
+      }
+    }
+    tooltips_.Reset(carrier);
+  }
   ApplyPause();
   MakeAvatar();
   KivFashionPopup::Instance().Enable(false);
@@ -172,7 +186,9 @@ bool KivGameState::Tick(float dt) {
     KivTrophyScreen::Instance().Tick(dt);
     return result;
   }
-  KivHelp::Instance().Tick(dt);
+  KivHelp& help = KivHelp::Instance();
+  help.Tick(dt);
+  if (help.ShowsHint()) return result;
 
   if (SceneEditorActive()) {
     BoardScene()->Update(dt);
@@ -267,6 +283,11 @@ void KivGameState::MouseButtonPressed(const input::MouseButton* button, const ma
 
 void KivGameState::MouseButtonReleased(const input::MouseButton* button, const math::Vec2* position) {
   if (!button || !position || pauseMode_ != kPlaying || !board_) return;
+  KivHelp& help = KivHelp::Instance();
+  if (help.ShowsHint()) {
+    if (button->id == 0) help.CloseHint();
+    return;
+  }
   if (!SceneEditorActive()) board_->MouseButtonReleased(button->id, *position);
 }
 
@@ -439,8 +460,10 @@ void KivGameState::SetSpellCost(int32_t spell, int32_t cost) {
   if (board_) board_->SetSpellCost(spell - 1, cost);
 }
 
-void KivGameState::SetTooltip(const std::string&, const std::string&) {
-  // The level's tooltips come with the tooltip carrier of the display.
+void KivGameState::SetTooltip(const std::string& widgetName, const std::string& text) {
+  auto* carrier = static_cast<KivTooltipWidget*>(tooltips_.Get());
+  if (!displayPanel_ || !carrier || !ui::GetUIMan().IsPanel(displayPanel_)) return;
+  carrier->GetTooltips().SetTooltip(displayPanel_->GetWidgetByName(widgetName), text);
 }
 
 void KivGameState::StartLevelOpening() {

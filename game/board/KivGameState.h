@@ -99,6 +99,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   bool IsOpening() const { return opening_; }
   bool IsAnimating() const { return animating_; }
   const std::string& GetLastBrush() const { return lastBrush_; }
+  // The display's tooltip carrier, null without the display panel.
+  ui::UIWidget* GetTooltipCarrier() const { return tooltips_.Get(); }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
   // The heroine's copy in the display ("hana"), made on entry; null while none stands there.
@@ -120,6 +122,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   ui::UIWidget* pausePanel_ = nullptr;
   ui::UIWidget* helpPanel_ = nullptr;
   ui::UIWidget* displayPanel_ = nullptr;
+  // The display's "tooltip_helper" (a KivTooltipWidget); the panel owns it.
+  ui::WidgetHandle tooltips_;
   bool levelEnded_ = false;
   std::string levelName_;
   int32_t pendingTrophy_ = 0;

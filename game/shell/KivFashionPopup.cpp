@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "engine/ui/UIManager.h"
+#include "game/board/KivHelp.h"
 #include "game/board/KivSpellNames.h"
+#include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivVars.h"
@@ -23,14 +25,21 @@ std::string Numbered(const char* format, int32_t a, int32_t b = 0) {
   return name;
 }
 
-// The tooltip of a widget in the popup's tooltip table; an empty text removes it.
-void SetTip(ui::UIWidget* table, ui::UIWidget* widget, const std::string& text) {
-  (void)table;
-  (void)widget;
-  (void)text;
+// The panel's tooltip carrier of that name, made as the panel's last child when the panel
+// has no widget of the name; null when a widget of another kind holds the name.
+KivTooltipWidget* FindOrAddTooltips(ui::UIWidget* panel, const char* name) {
+  if (ui::UIWidget* found = panel->GetWidgetByName(name)) return dynamic_cast<KivTooltipWidget*>(found);
+  auto* carrier = new KivTooltipWidget(panel, name);
+  if (panel->AddChild(carrier)) return carrier;
+  delete carrier;
+  return nullptr;
 }
 
-std::string SpellTipName(int32_t spell) { return {}; }
+// The tooltip of a widget in the carrier's table; an empty text removes it.
+void SetTip(const ui::WidgetHandle& carrier, ui::UIWidget* widget, const std::string& text) {
+  // The handle holds only a carrier that FindOrAddTooltips gave.
+  if (carrier) static_cast<KivTooltipWidget*>(carrier.Get())->GetTooltips().SetTooltip(widget, text);
+}
 
 bool ValidBoxNumber(int32_t box) { return box >= 1 && box <= KivFashionPopup::kBoxCount; }
 
@@ -70,7 +79,7 @@ void KivFashionPopup::LookUpWidgets() {
   description_.Reset(panel_->GetWidgetByName("item_desc"));
   if (description_) description_->SetText(kSelectText);
   if (!panel_->GetWidgetByName(kHelperName)) panel_->AddChild(new KivFashionHelper(panel_.Get()));
-  tooltip_.Reset(panel_->GetWidgetByName(kTooltip));
+  tooltip_.Reset(FindOrAddTooltips(panel_.Get(), kTooltip));
   for (int32_t b = 1; b <= kBoxCount; ++b) {
     ItemBox& box = boxes_[b - 1];
     if (ui::UIWidget* frame = panel_->GetWidgetByName(Numbered("item_box%d", b))) {
@@ -157,14 +166,14 @@ void KivFashionPopup::ShowIcons(int32_t boxNumber, const DressItem& item) {
     if (!icon) continue;
     if (stats[n]->empty()) {
       icon->SetIsVisible(false);
-      if (tooltip_) SetTip(tooltip_.Get(), icon, "");
+      SetTip(tooltip_, icon, "");
       continue;
     }
     const int32_t spell = SpellIndex(*stats[n]);
     icon->SetIsVisible(true);
     icon->SetOffImage(Numbered("wildcard%03i", spell + 1));
     shown[count++] = icon;
-    if (tooltip_) SetTip(tooltip_.Get(), icon, SpellTipName(spell));
+    SetTip(tooltip_, icon, KivHelp::GetSpellTipName(spell));
   }
   const ui::WidgetHandle& window = windows_[boxNumber - 1];
   if (count == 0 || !window) return;
@@ -210,7 +219,7 @@ bool KivFashionPopup::OnBuyItem(int32_t) {
 void KivFashionPopup::SetTooltip(const std::string& widget, const std::string& text) {
   RefreshWidgets();
   if (!panel_ || !tooltip_) return;
-  if (ui::UIWidget* target = panel_->GetWidgetByName(widget)) SetTip(tooltip_.Get(), target, text);
+  if (ui::UIWidget* target = panel_->GetWidgetByName(widget)) SetTip(tooltip_, target, text);
 }
 
 void KivFashionPopup::Tick(float dt) {

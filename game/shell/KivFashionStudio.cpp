@@ -8,6 +8,7 @@
 #include "engine/core/Console.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
+#include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
@@ -18,6 +19,22 @@ namespace {
 constexpr const char* kSlotNames[KivFashionStudio::kSlotCount] = {"head", "upper", "lower"};
 constexpr const char* kPartNames[KivFashionStudio::kSlotCount] = {"hair", "dress", "skirt"};
 constexpr const char* kRowSuffix[] = {"_name", "_desc", "_prev", "_next", "_box"};
+
+// The panel's tooltip carrier of that name, made as the panel's last child when the panel
+// has no widget of the name; null when a widget of another kind holds the name.
+KivTooltipWidget* FindOrAddTooltips(ui::UIWidget* panel, const char* name) {
+  if (ui::UIWidget* found = panel->GetWidgetByName(name)) return dynamic_cast<KivTooltipWidget*>(found);
+  auto* carrier = new KivTooltipWidget(panel, name);
+  if (panel->AddChild(carrier)) return carrier;
+  delete carrier;
+  return nullptr;
+}
+
+// The tooltip of a widget in the carrier's table; an empty text removes it.
+void SetTip(const ui::WidgetHandle& carrier, ui::UIWidget* widget, const std::string& text) {
+  // The handle holds only a carrier that FindOrAddTooltips gave.
+  if (carrier) static_cast<KivTooltipWidget*>(carrier.Get())->GetTooltips().SetTooltip(widget, text);
+}
 
 std::unique_ptr<KivFashionStudio>& Slot() {
   static std::unique_ptr<KivFashionStudio> studio;
@@ -75,7 +92,7 @@ void KivFashionStudio::LookUpWidgets() {
     }
   }
   coins_.Reset(panel_->GetWidgetByName(kCoins));
-  tooltip_.Reset(panel_->GetWidgetByName(kTooltip));
+  tooltip_.Reset(FindOrAddTooltips(panel_.Get(), kTooltip));
   for (int32_t slot = 0; slot < kSlotCount; ++slot) {
     SetText(widgets_[kName][slot], "");
     SetText(widgets_[kDesc][slot], "");
@@ -198,6 +215,6 @@ bool KivFashionStudio::TakePartsChanged() {
 
 void KivFashionStudio::SetTooltip(const std::string& widget, const std::string& text) {
   RefreshWidgets();
-  (void)widget;
-  (void)text;
+  if (!panel_ || !tooltip_) return;
+  if (ui::UIWidget* target = panel_->GetWidgetByName(widget)) SetTip(tooltip_, target, text);
 }

@@ -5,8 +5,9 @@ class LuaState;
 // Registers the game shell's script classes and globals in the state (wrap_Shell.cpp):
 // "KivVars" and "GetVars", "kiv_music" and "GetMusic", "KivTrophyData" and "GetTrophyData",
 // "KivUITransition" and "GetUITransition", "KivTrophyScreen" and "GetTrophyScreen", and the
-// board's class "KivWell". False, with a log line, when there is no state or luabind
-// refuses them.
+// board's class "KivWell", the level state's "GameState", the tips' "KivHelp" with
+// "GetHelp". False, with a log line, when
+// there is no state or luabind refuses them.
 bool RegisterShellScripts(LuaState* state);
 
 // Ends the game shell's process-wide objects in order while the audio manager and the

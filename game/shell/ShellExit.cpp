@@ -1,3 +1,4 @@
+#include "game/board/KivHelp.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
@@ -19,6 +20,8 @@ void ShutdownShellObjects() {
   KivFashionPopup::Destroy();
   KivFashionStudio::Destroy();
   KivDresses::Destroy();
+  // The tip popup holds its frame picture and particles.
+  KivHelp::Shutdown();
   KivTrophyData::Instance().Shutdown();
   // The level and goal tables: the level records, then the goal records.
   LevelInfo::Shutdown();

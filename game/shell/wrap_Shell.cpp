@@ -8,6 +8,7 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "engine/ui/UIWidget.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
@@ -18,6 +19,7 @@
 #include "engine/background/BGEditor.h"
 #include "engine/background/BGScene.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivHelp.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
@@ -248,6 +250,22 @@ void RegisterKivGameState(lua_State* L) {
   ];
 }
 
+// The tip manager: "KivHelp" with the global GetHelp.
+void RegisterKivHelp(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHelp>("KivHelp")
+      .def("TriggerHelpWidget", &KivHelp::TriggerHelpWidget)
+      .def("TriggerHelpWidgetArea", &KivHelp::TriggerHelpWidgetArea)
+      .def("ShouldShowHint", &KivHelp::ShouldShowHint)
+      .def("MapStringToTip", &KivHelp::MapStringToTip)
+      .def("RemoveCurrent", &KivHelp::RemoveCurrent)
+      .def("RemoveAll", &KivHelp::RemoveAll)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHelp", &GetHelp)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -269,6 +287,7 @@ bool RegisterShellScripts(LuaState* state) {
   if (!background::RegisterBGClasses(state)) return false;
   try {
     RegisterKivGameState(state->GetCState());
+    RegisterKivHelp(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;

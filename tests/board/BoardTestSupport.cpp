@@ -28,7 +28,8 @@ std::vector<std::string> BoardSounds() {
        {"token_jingle", "token_lock_1", "token_lock_2", "token_zen", "token_slicer",
         "token_tileblast", "token_double", "token_triple", "token_timer", "token_unselect",
         "tile_turned", "zenpower_flowerblast", "zen_full", "well_enter", "well_leave",
-        "time_warning", "zenpower_charge"}) {
+        "time_warning", "zenpower_charge", "HINT_OPEN", "hint_up", "hint_close", "help_open",
+        "help_close", "button_press", "score_countup"}) {
     names.push_back(name);
   }
   return names;

@@ -21,6 +21,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivHelp.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
@@ -53,6 +54,8 @@ class GameStateTest : public BoardTest {
         "function NextLevel() Count('next') end function ReplayLevel() Count('replay') end\n"
         "function DoZenBreak(on) Count('zen') end\n"
         "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end");
+    KivHelp::Shutdown();
+    KivHelp::Instance().SetClock(timer_.get());
     gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
     flow.AddTransitionState(KivGameState::kName, new KivGameState(nullptr));
     state_ = GetGame();
@@ -63,6 +66,7 @@ class GameStateTest : public BoardTest {
     gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
     flow.current = nullptr;
     flow.states.Clear();
+    KivHelp::Shutdown();
     LevelInfo::Shutdown();
     BoardTest::TearDown();
   }
@@ -300,8 +304,17 @@ class LevelReplayTest : public GameStateTest {
     Result result;
     const input::MouseButton left;
     int wait = 30;
+    int reading = 0;
     for (int frame = 0; frame < maxFrames && !state_->HasLevelEnded(); ++frame) {
       StateFrames(1, kFrame);
+      if (KivHelp::Instance().ShowsHint()) {
+        // The player reads the tip for a while, then clicks it away.
+        if (player && ++reading > 70) {
+          reading = 0;
+          state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+        }
+        continue;
+      }
       KivWell* board = state_->GetBoard();
       if (!player || !board || board->GetOverlay() || board->IsTransitionRunning() || --wait > 0) continue;
       const std::vector<std::pair<int, int>> chain = FindChain(*board);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "tests/shell/FashionTest.h"
 
@@ -50,6 +51,15 @@ class FashionPopupTest : public shelltest::FashionTest {
   }
   UIWidget* W(const std::string& name) { return panel_->GetWidgetByName(name); }
   std::string Text(const std::string& name) { return W(name)->GetText(); }
+  // The widget's text in the popup's tooltip table, "" without one.
+  std::string Tip(const std::string& name) {
+    auto* carrier = dynamic_cast<KivTooltipWidget*>(W(KivFashionPopup::kTooltip));
+    if (!carrier) return "(no table)";
+    for (const KivTooltips::Record& record : carrier->GetTooltips().GetRecords()) {
+      if (record.widget.Get() == W(name)) return record.text;
+    }
+    return "";
+  }
 
   UIWidget* panel_ = nullptr;
 };
@@ -71,6 +81,13 @@ TEST_F(FashionPopupTest, ConstructionReadsTheFramesHidesTheIconsAndAddsTheDriver
   ASSERT_NE(helper, nullptr);
   EXPECT_NEAR(helper->GetSize().x, 0.01f, 1e-6f);
   EXPECT_EQ(helper->GetPosition().x, 0.25f);
+  // The tooltip carrier follows the driver; scripts set tips of the panel's widgets.
+  EXPECT_EQ(panel_->GetChildren().back()->GetName(), KivFashionPopup::kTooltip);
+  EXPECT_EQ(panel_->GetChildren().end()[-2], helper);
+  popup.SetTooltip("ITEM_NAME", "NAME_TIP");
+  EXPECT_EQ(Tip("item_name"), "NAME_TIP");
+  popup.SetTooltip("item_name", "");
+  EXPECT_EQ(Tip("item_name"), "");
 }
 
 TEST_F(FashionPopupTest, NothingChangesWhileDisabledOrForABoxOutsideOneToThree) {
@@ -123,13 +140,15 @@ TEST_F(FashionPopupTest, TheIconsShownAreThoseOfTheStatsCentredInTheWindow) {
     int piece;           // of the head slot
     const char* first;   // off image of icon 1, or null when hidden
     const char* second;  // of icon 2
+    const char* tips[2];
   };
   const Case cases[] = {
-      {3, "wildcard002", "wildcard006"},  // "red" is no spell: the fireball's icon
-      {1, "wildcard002", nullptr},        // Stat1 only
-      {2, nullptr, "wildcard005"},        // Stat2 only
-      {6, nullptr, nullptr},              // no stats
-      {4, nullptr, nullptr},              // no catalogue row
+      // "red" is no spell: the fireball's icon
+      {3, "wildcard002", "wildcard006", {"TIP_ZENPOWER_FIREBALL_APPEAR", "TIP_ZENPOWER_LIGHTNING_APPEAR"}},
+      {1, "wildcard002", nullptr, {"TIP_ZENPOWER_FIREBALL_APPEAR", ""}},  // Stat1 only
+      {2, nullptr, "wildcard005", {"", "TIP_ZENPOWER_TIME_APPEAR"}},      // Stat2 only
+      {6, nullptr, nullptr, {"", ""}},                                    // no stats
+      {4, nullptr, nullptr, {"", ""}},                                    // no catalogue row
   };
   KivFashionPopup& popup = Popup();
   for (const Case& c : cases) {
@@ -147,6 +166,7 @@ TEST_F(FashionPopupTest, TheIconsShownAreThoseOfTheStatsCentredInTheWindow) {
     for (int n = 0; n < 2; ++n) {
       SCOPED_TRACE(n + 1);
       EXPECT_EQ(icons[n]->GetIsVisible(), images[n] != nullptr);
+      EXPECT_EQ(Tip("power1_" + std::to_string(n + 1)), c.tips[n]);
       if (!images[n]) continue;
       EXPECT_EQ(icons[n]->images[UIWidget::IS_Off].fileName, images[n]);
       // Centred as a group in the window 0.25 to 0.45, keeping their height.

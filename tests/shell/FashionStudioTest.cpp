@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
@@ -69,6 +70,15 @@ TEST_F(FashionStudioTest, ConstructionPutsADressedCopyFirstInItsFrameAndEmptiesT
   EXPECT_EQ(frame->GetChildren().front(), studio.Avatar());
   EXPECT_EQ(Text("head_name"), "");
   EXPECT_EQ(Text("lower_desc"), "");
+
+  auto* carrier = dynamic_cast<KivTooltipWidget*>(panel_->GetChildren().back());
+  ASSERT_NE(carrier, nullptr);
+  EXPECT_EQ(carrier->GetName(), KivFashionStudio::kTooltip);
+  studio.SetTooltip("head_next", "NEXT_TIP");
+  studio.SetTooltip("no_such_widget", "LOST");
+  ASSERT_EQ(carrier->GetTooltips().GetRecords().size(), 1u);
+  EXPECT_EQ(carrier->GetTooltips().GetRecords()[0].widget.Get(), W("head_next"));
+  EXPECT_EQ(carrier->GetTooltips().GetRecords()[0].text, "NEXT_TIP");
 }
 
 TEST_F(FashionStudioTest, ASlotWithOnePieceOwnedOffersNothingToChoose) {
