@@ -21,6 +21,8 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivScore.h"
+#include "game/board/KivEndPopup.h"
+#include "game/board/KivSummary.h"
 #include "game/board/KivTooltip.h"
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
@@ -70,7 +72,18 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
   }
 }
 
-KivGameState::~KivGameState() { board_.reset(); }
+KivGameState::~KivGameState() {
+  board_.reset();
+  ShareBoard();
+}
+
+void KivGameState::ShareBoard() {
+  if (board_) {
+    KivSummary::Instance().SetBoard(board_.get());
+  } else if (KivSummary* summary = KivSummary::Existing()) {
+    summary->SetBoard(nullptr);
+  }
+}
 
 bool KivGameState::IsCurrent() const {
   return gameflow::GameFlowManager::Instance().current == this;
@@ -100,6 +113,7 @@ bool KivGameState::OnEnter() {
   pauseMode_ = kPlaying;
   levelEnded_ = false;
   zenBreak_ = false;
+  ShareBoard();
   if (board_) board_->InitUI();
   pausePanel_ = Panel("pause");
   displayPanel_ = Panel("in_game");
@@ -120,7 +134,8 @@ bool KivGameState::OnEnter() {
   MakeAvatar();
   KivFashionPopup::Instance().Enable(false);
   KivFashionStudio::Instance().Enable(false);
-  // The summary comes with its own screen; the trophy room stays closed in a level.
+  // The summary waits for its script, and the trophy room stays closed in a level.
+  KivSummary::Instance().Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   GameScreen::OnEnter();
   return true;
@@ -134,6 +149,7 @@ bool KivGameState::OnExit() {
   if (board_) board_->HidePopups();
   if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
   if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
+  if (KivSummary* summary = KivSummary::Existing()) summary->Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   if (KivFashionPopup* popup = KivFashionPopup::Existing()) popup->Enable(false);
   if (KivFashionStudio* studio = KivFashionStudio::Existing()) studio->Enable(false);
@@ -196,6 +212,7 @@ bool KivGameState::Tick(float dt) {
     if (background::BGScene* scene = BoardScene()) scene->Update(dt);
   } else if (board_ && pauseMode_ == kPlaying) {
     board_->Tick(dt);
+    KivSummary::Instance().Tick(dt);
     if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
       levelEnded_ = true;
       console::GetConsole().Do(board_->HasWon() ? "NextLevel()" : "ReplayLevel()");
@@ -387,6 +404,7 @@ void KivGameState::LoadLevel(const std::string& name) {
     levelName_ = name;
     ::LogLineWriter(MSG_COMMENT, kLogSource, __LINE__) << "Level loaded successfully!";
   }
+  ShareBoard();
   levelEnded_ = false;
 }
 
@@ -403,7 +421,10 @@ void KivGameState::LoadWell(const std::string& path) {
   levelEnded_ = false;
 }
 
-void KivGameState::ShutdownLevel() { board_.reset(); }
+void KivGameState::ShutdownLevel() {
+  board_.reset();
+  ShareBoard();
+}
 
 std::string KivGameState::SpellBrushName(int32_t spell, int32_t level) {
   if (spell <= 0) return "";
@@ -507,7 +528,8 @@ void KivGameState::FinishLevelOpening() {
 }
 
 void KivGameState::StartLevelSummary() {
-  // The summary comes with the end-of-level popups; the stand-in popup ends by itself.
+  if (!board_) return;
+  if (auto* popup = dynamic_cast<KivEndPopup*>(board_->GetOverlay())) popup->StartSummary();
 }
 
 // --- Script globals ---

@@ -108,6 +108,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
 
  private:
   void ApplyPause();
+  // Gives the board (or none) to the summary.
+  void ShareBoard();
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();

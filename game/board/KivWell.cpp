@@ -20,6 +20,7 @@
 #include "engine/part2d/Part2D.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEndPopup.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
@@ -54,16 +55,6 @@ bool KivWellGridQuery::IsWall(int32_t x, int32_t y) {
     }
   }
   return false;
-}
-
-// --- End popup ---
-
-KivEndPopup::KivEndPopup(void* context, bool won) : WellEffect(context, ""), victory(won) {}
-
-void KivEndPopup::Tick(float dt) {
-  WellEffect::Tick(dt);
-  age_ += dt;
-  if (age_ >= kDoneAfter) SetDone();
 }
 
 // --- Construction ---
@@ -448,7 +439,11 @@ void KivWell::EndGame(bool victory) {
     GameWell::LooseGame();
   }
   MEMORY_OWNER("KivWell::EndGame");
-  SetOverlay(new KivEndPopup(GetContext(), victory));
+  if (victory) {
+    SetOverlay(new KivVictoryPopup(this));
+  } else {
+    SetOverlay(new KivDefeatPopup(this));
+  }
   ClearDecorations();
   if (victory && !IsFreeplay()) KivVars::Instance().AddCoins(gold_);
   if (pendingTrophy_ != 0 && trophyDelay_.remaining > kTrophyDelayAfterWin) {

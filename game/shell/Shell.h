@@ -6,7 +6,7 @@ class LuaState;
 // "KivVars" and "GetVars", "kiv_music" and "GetMusic", "KivTrophyData" and "GetTrophyData",
 // "KivUITransition" and "GetUITransition", "KivTrophyScreen" and "GetTrophyScreen", and the
 // board's class "KivWell", the level state's "GameState", the tips' "KivHelp" with
-// "GetHelp". False, with a log line, when
+// "GetHelp" and the summary's "KivSummary" with "GetSummary". False, with a log line, when
 // there is no state or luabind refuses them.
 bool RegisterShellScripts(LuaState* state);
 

@@ -1,4 +1,5 @@
 #include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
@@ -20,8 +21,10 @@ void ShutdownShellObjects() {
   KivFashionPopup::Destroy();
   KivFashionStudio::Destroy();
   KivDresses::Destroy();
-  // The tip popup holds its frame picture and particles.
+  // The tip popup holds its frame picture and particles; the summary gives up a score
+  // request still under way.
   KivHelp::Shutdown();
+  KivSummary::Shutdown();
   KivTrophyData::Instance().Shutdown();
   // The level and goal tables: the level records, then the goal records.
   LevelInfo::Shutdown();

@@ -20,6 +20,7 @@
 #include "engine/background/BGScene.h"
 #include "game/board/KivGameState.h"
 #include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
@@ -266,6 +267,21 @@ void RegisterKivHelp(lua_State* L) {
   ];
 }
 
+// The end-of-level summary: "KivSummary" with the global GetSummary.
+void RegisterKivSummary(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivSummary>("KivSummary")
+      .def("Enable", &KivSummary::Enable)
+      .def("Start", &KivSummary::Start)
+      .def("IsComplete", &KivSummary::IsComplete)
+      .def("ForceComplete", &KivSummary::ForceComplete)
+      .def("Cleanup", &KivSummary::Cleanup)
+  ];
+  luabind::module(L)[
+    luabind::def("GetSummary", &GetSummary)
+  ];
+}
+
 }  // namespace
 
 bool RegisterShellScripts(LuaState* state) {
@@ -288,6 +304,7 @@ bool RegisterShellScripts(LuaState* state) {
   try {
     RegisterKivGameState(state->GetCState());
     RegisterKivHelp(state->GetCState());
+    RegisterKivSummary(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;

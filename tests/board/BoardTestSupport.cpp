@@ -1,5 +1,6 @@
 #include "tests/board/BoardTestSupport.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "engine/app/Audio.h"
@@ -75,6 +76,8 @@ void BoardTest::SetUp() {
                      "}\n");
   KivVars& vars = KivVars::Instance();
   vars.LoadConstants();
+  // A fresh store each time: tests that save the profile leave the file behind.
+  std::remove("board_test.rms");
   rms_ = std::make_unique<GameRMS>("board_test.rms");
   rms_->Load();
   ASSERT_TRUE(rms_->AddProfile("Anna", "", "oslo"));

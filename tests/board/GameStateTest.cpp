@@ -22,6 +22,7 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
 #include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
@@ -58,7 +59,20 @@ class GameStateTest : public BoardTest {
     Run("Calls = {} function Count(name) Calls[name] = (Calls[name] or 0) + 1 end\n"
         "function NextLevel() Count('next') end function ReplayLevel() Count('replay') end\n"
         "function DoZenBreak(on) Count('zen') end\n"
-        "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end");
+        "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end\n"
+        // The end of a level: the display closes and the script runs; the summary's
+        // panel shows and the summary starts; the shop's popup is only counted.
+        "function CloseIngameUI(script) Count('close') load(script)() end\n"
+        "function ShowSummary(victory) Count('summary')\n"
+        "  GetUIMan():GetPanel('summary'):SetIsVisible(true)\n"
+        "  GetSummary():Enable(true) GetSummary():Start(victory) end\n"
+        "function CheckShowPopup(show) Count('shop') end");
+    testenv::WriteFile("ui/summary.ui",
+                       "Panel = { Name = 'summary', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 },\n"
+                       "  Children = { { Name = 'best_score_val', Type = 'Widget', Pos = { 0, 0 }, Size = { 0.1, 0.1 } } } }\n");
+    summaryPanel_ = ui::GetUIMan().AddPanel("ui/summary.ui");
+    ASSERT_NE(summaryPanel_, nullptr);
+    summaryPanel_->SetIsVisible(false);
     KivHelp::Shutdown();
     KivHelp::Instance().SetClock(timer_.get());
     gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
@@ -72,6 +86,7 @@ class GameStateTest : public BoardTest {
     flow.current = nullptr;
     flow.states.Clear();
     KivHelp::Shutdown();
+    KivSummary::Shutdown();
     LevelInfo::Shutdown();
     BoardTest::TearDown();
   }
@@ -88,7 +103,13 @@ class GameStateTest : public BoardTest {
   }
   ui::UIWidget* Panel(const char* name) { return ui::GetUIMan().GetPanel(name); }
 
+  // The summary's panel closes (its button's script) once the summary is complete.
+  void CloseCompleteSummary() {
+    if (summaryPanel_->GetIsVisible() && KivSummary::Instance().IsComplete()) summaryPanel_->SetIsVisible(false);
+  }
+
   KivGameState* state_ = nullptr;
+  ui::UIWidget* summaryPanel_ = nullptr;
 };
 
 TEST_F(GameStateTest, LoadingALevelMakesItsBoardAndAnUnknownNameLeavesNone) {
@@ -177,7 +198,12 @@ TEST_F(GameStateTest, F2OpensTheSceneEditorOnlyWithTheDeveloperSwitch) {
 TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
   state_->LoadLevel("first");
   state_->GetBoard()->WinGame();
-  StateFrames(100);
+  for (int i = 0; i < 800; ++i) {
+    StateFrames(1);
+    CloseCompleteSummary();
+  }
+  EXPECT_EQ(Calls("summary"), 1);
+  EXPECT_EQ(Calls("shop"), 1);
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 0);
   EXPECT_TRUE(state_->HasLevelEnded());
@@ -185,7 +211,12 @@ TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
   state_->LoadLevel("first");
   EXPECT_FALSE(state_->HasLevelEnded());
   state_->GetBoard()->LooseGame();
-  StateFrames(100);
+  for (int i = 0; i < 800; ++i) {
+    StateFrames(1);
+    CloseCompleteSummary();
+  }
+  EXPECT_EQ(Calls("summary"), 2);
+  EXPECT_EQ(Calls("shop"), 1) << "a loss never offers the shop";
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 1);
 }
@@ -233,9 +264,9 @@ class LevelReplayTest : public GameStateTest {
                        "          { GoalName = 'r_short', Type = 'TIME', Count = 3 } }\n");
     testenv::WriteFile("replay_levels.lua",
                        "Levels = {\n"
-                       "  { LevelName = 'win', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_long',\n"
+                       "  { Index = 1, LevelName = 'win', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_long',\n"
                        "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 },\n"
-                       "  { LevelName = 'lose', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_short',\n"
+                       "  { Index = 2, LevelName = 'lose', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_short',\n"
                        "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 } }\n");
     std::string tiles = "GameMode = {}\nTiles = {\n";
     for (int y = 0; y < KivWell::kGridHeight; ++y) {
@@ -312,6 +343,7 @@ class LevelReplayTest : public GameStateTest {
     int reading = 0;
     for (int frame = 0; frame < maxFrames && !state_->HasLevelEnded(); ++frame) {
       StateFrames(1, kFrame);
+      CloseCompleteSummary();
       if (KivHelp::Instance().ShowsHint()) {
         // The player reads the tip for a while, then clicks it away.
         if (player && ++reading > 70) {
@@ -340,7 +372,10 @@ class LevelReplayTest : public GameStateTest {
       result.won = board->HasWon();
     }
     // The end runs once, however long the popup stays done.
-    StateFrames(60, kFrame);
+    for (int frame = 0; frame < 60; ++frame) {
+      StateFrames(1, kFrame);
+      CloseCompleteSummary();
+    }
     return result;
   }
 };
@@ -352,6 +387,10 @@ TEST_F(LevelReplayTest, APlayerWinsALevelAndTheNextLevelFollowsOnce) {
   EXPECT_GT(first.score, 0);
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 0);
+  EXPECT_EQ(Calls("summary"), 1);
+  // The summary kept the level's best score (with its time bonus) and its cleared state.
+  EXPECT_EQ(rms_->GetScore(0), first.score);
+  EXPECT_TRUE(rms_->IsCleared(0));
 
   const Result second = Play("win", true, 60 * 120);
   EXPECT_EQ(second.score, first.score);
@@ -364,6 +403,7 @@ TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce)
   EXPECT_FALSE(result.won);
   EXPECT_EQ(result.moves, 0);
   EXPECT_EQ(Calls("replay"), 1);
+  EXPECT_FALSE(rms_->IsCleared(1));
   EXPECT_EQ(Calls("next"), 0);
 }
 
