@@ -19,6 +19,8 @@
 #include "engine/core/VFS.h"
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UIManager.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivHintPopup.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
 #include "game/shell/KivDresses.h"
@@ -81,6 +83,7 @@ Scene& GetScene() {
     vfs::VFS::Instance().AddArchive(std::string(PELLAVO_BINARY_DIR) + "/bin/kx.arc");
     KivVars::Instance().LoadConstants();
     ui::GetSpriteSet().Load("img/board_sprites.lua");
+    ui::GetSpriteSet().Load("img/help_sprites.lua");
     ui::GetSpriteSet().Load("hana/sprites.lua");
     ui::UIWidget* display = ui::GetUIMan().AddPanel("ui/in_game.ui");
     // The heroine's copy where the level state puts it.
@@ -139,6 +142,31 @@ void BM_LevelFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same frame with a tip open over the board (the one shown every time), its frame,
+// corners and text drawn and its particle border burst again every half second.
+void BM_LevelFrameWithTip(benchmark::State& state) {
+  Scene& scene = GetScene();
+  KivHelp& help = KivHelp::Instance();
+  help.ShowHint(KivHelp::kAlwaysShownTip, scene.board ? scene.board->CellToScreen(3, 3) : math::Vec2(0.3f, 0.3f),
+                scene.board ? scene.board->CellToScreen(6, 6) : math::Vec2(0.5f, 0.5f));
+  auto* popup = dynamic_cast<KivHintPopup*>(help.GetPopup());
+  int frame = 0;
+  RunBenchFrames(state, scene.graphics, scene.ready && popup, [&scene, &frame, &help, popup] {
+    if (frame % 30 == 0) popup->BorderBurst();
+    KeepEffects(*scene.board, frame++);
+    help.Tick(kFrame);
+    scene.board->Tick(kFrame);
+    scene.avatar->Tick(kFrame);
+    scene.board->Render();
+    ui::GetUIMan().Render();
+    scene.board->RenderUI(false);
+    help.Render();
+  });
+  state.counters["tip"] = help.ShowsHint() ? 1.0 : 0.0;
+  help.RemoveAll();
+}
+BENCHMARK(BM_LevelFrameWithTip)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_ClearOnlyFrame(benchmark::State& state) {
   Scene& scene = GetScene();
   RunBenchFrames(state, scene.graphics, scene.ready, [] {});
@@ -169,6 +197,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   Scene& scene = GetScene();
   scene.board.reset();
+  KivHelp::Shutdown();
   ui::GetUIMan().DropAllPanels();
   KivDresses::Destroy();
   ui::GetSpriteSet().Clear();

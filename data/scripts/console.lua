@@ -165,6 +165,7 @@ function OnEnterGame()
    end
    GetGame():StartLevelOpening()
    GetGame():FinishLevelOpening()
+   SetupTooltips()
 end
 
 function OnExitGame()
@@ -178,6 +179,7 @@ end
 function CloseIngameUI(script)
    ShowPanel("prompt_dlg", false)
    ShowPanel("pause", false)
+   ShowPanel("in_game", false)
    RunText(script)
 end
 
@@ -392,4 +394,36 @@ end
 
 function OnStopBGEditor()
    LOG("Scene editor closed")
+end
+
+-- The end of a level and the display's tooltips.
+table.insert(LevelPanels, "ui/summary.ui")
+
+-- The summary panel comes up and counts the level's results.
+function ShowSummary(victory)
+   local panel = ShowPanel("summary", true)
+   if panel == nil or GetSummary == nil then
+      return
+   end
+   GetSummary():Enable(true)
+   GetSummary():Start(victory)
+end
+
+-- The summary's button: the panel closes and a score request still waiting is given up.
+function CloseSummary()
+   if GetSummary ~= nil then
+      GetSummary():Cleanup()
+   end
+   ShowPanel("summary", false)
+end
+
+-- Resting the pointer on a part of the display tells what it is.
+function SetupTooltips()
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   GetGame():SetTooltip("btn_pause", "TOOLTIP_PAUSE")
+   GetGame():SetTooltip("score_box", "TOOLTIP_SCORE")
+   GetGame():SetTooltip("coins_box", "TOOLTIP_COINS")
+   GetGame():SetTooltip("zen_power", "TOOLTIP_ZEN")
 end

@@ -103,6 +103,8 @@ void DataApp::OnCreateStates() {
   // The board's sprites, then the level state, which finds the level's panels that
   // "OnInitUI()" has loaded.
   ui::GetSpriteSet().Load(kBoardSprites);
+  // The corners of the tips' frame.
+  ui::GetSpriteSet().Load(kHelpSprites);
   flow.AddTransitionState(KivGameState::kName, new KivGameState(camera));
   // Nothing more to load: the bar shows full before the first screen.
   loadedUnits = totalUnits - 1;

@@ -32,6 +32,7 @@ class DataApp : public GameApp {
   static constexpr const char* kTrophySprites = "trophies/sprites.lua";
   static constexpr const char* kBoardSprites = "img/board_sprites.lua";
   static constexpr const char* kHanaSprites = "hana/sprites.lua";
+  static constexpr const char* kHelpSprites = "img/help_sprites.lua";
   static constexpr const char* kSplashPages[2] = {"distro/distro_splash.jpg",
                                                   "ui_img/hovrik_jollix_splash.jpg"};
   static constexpr float kSplashHold = 2.0f;

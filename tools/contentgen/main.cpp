@@ -15,6 +15,7 @@
 #include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/BoardArt.h"
 #include "tools/contentgen/FashionArt.h"
+#include "tools/contentgen/HelpArt.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
                   (contentgen::MakeFashionArt(outDir) || Fail("cannot make the fashion art")) &&
+                  (contentgen::MakeHelpArt(outDir) || Fail("cannot make the help art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
