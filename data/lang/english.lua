@@ -54,7 +54,7 @@ Strings =
    TROPHY_24_DESC = "Win every other trophy.",
    -- The fashion popup and studio, and the clothes.
    SELECT_FASHION = "Choose a piece to buy.",
-   NOT_AVAILABLE = "Nothing else to wear here yet.",
+   NOT_AVAILABLE = "Not available",
    FASHION_BUY = "Buy",
    FASHION_CLOSE = "Close",
    FASHION_STUDIO_TITLE = "Fashion Studio",
