@@ -137,6 +137,10 @@ function PlayLevel(name)
    end
    CurrentLevel = name
    ShowPanel("prompt_dlg", false)
+   -- The heroine wears the profile's outfit, whose bonuses the board takes as it loads.
+   if GetHana ~= nil then
+      GetHana():ReloadCurrent()
+   end
    GetGame():LoadLevel(name)
    GoState("game", 0)
 end
