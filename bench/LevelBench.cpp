@@ -1,6 +1,7 @@
 // A full frame of a level on OpenGL (headless unless SDL_VIDEODRIVER says otherwise): the
 // game's board from the packed data (tiles, wall, flowers, a ten-block chain with its
-// marks and sparkles, particle bursts, a zen lightning) and the in-level display, against
+// marks and sparkles, particle bursts, a zen lightning) and the in-level display with the
+// heroine's copy in it (her figure from the packed data, dressed from a fresh profile), against
 // a frame that is only cleared, in the same run. The board's tick alone is timed too.
 // Prints frames per second of each.
 
@@ -22,6 +23,9 @@
 #include "game/board/KivHintPopup.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivVars.h"
 
 namespace {
@@ -32,6 +36,7 @@ struct Scene {
   BenchRenderer renderer;
   Graphics* graphics = nullptr;
   std::unique_ptr<KivWell> board;
+  KivHanaWidget* avatar = nullptr;  // the display panel's
   bool ready = false;
 };
 
@@ -79,7 +84,17 @@ Scene& GetScene() {
     KivVars::Instance().LoadConstants();
     ui::GetSpriteSet().Load("img/board_sprites.lua");
     ui::GetSpriteSet().Load("img/help_sprites.lua");
-    ui::GetUIMan().AddPanel("ui/in_game.ui");
+    ui::GetSpriteSet().Load("hana/sprites.lua");
+    ui::UIWidget* display = ui::GetUIMan().AddPanel("ui/in_game.ui");
+    // The heroine's copy where the level state puts it.
+    ui::UIWidget* holder = display ? display->GetWidgetByName("hana") : nullptr;
+    KivHana* hana = KivDresses::Instance().GetHana();
+    if (holder && hana) {
+      hana->ReloadCurrent();
+      s.avatar = new KivHanaWidget(*hana);
+      holder->InsertChild(s.avatar, false, "ui_timer_001");
+      s.avatar->FitToParent();
+    }
     input::GetDevices().Init(nullptr);
     std::FILE* file = std::fopen("level.lua", "wb");
     if (!file) return s;
@@ -95,7 +110,7 @@ Scene& GetScene() {
     s.board->LoadWell("level.lua");
     s.board->SetSpellCost(0, 100);
     HoldChain(*s.board);
-    s.ready = s.board->GetChain().size() >= 10;
+    s.ready = s.board->GetChain().size() >= 10 && s.avatar;
     return s;
   }();
   return scene;
@@ -118,6 +133,7 @@ void BM_LevelFrame(benchmark::State& state) {
   RunBenchFrames(state, scene.graphics, scene.ready, [&scene, &frame] {
     KeepEffects(*scene.board, frame++);
     scene.board->Tick(kFrame);
+    scene.avatar->Tick(kFrame);
     scene.board->Render();
     ui::GetUIMan().Render();
     scene.board->RenderUI(false);
@@ -140,6 +156,7 @@ void BM_LevelFrameWithTip(benchmark::State& state) {
     KeepEffects(*scene.board, frame++);
     help.Tick(kFrame);
     scene.board->Tick(kFrame);
+    scene.avatar->Tick(kFrame);
     scene.board->Render();
     ui::GetUIMan().Render();
     scene.board->RenderUI(false);
@@ -182,6 +199,7 @@ int main(int argc, char** argv) {
   scene.board.reset();
   KivHelp::Shutdown();
   ui::GetUIMan().DropAllPanels();
+  KivDresses::Destroy();
   ui::GetSpriteSet().Clear();
   input::GetDevices().Shutdown();
   CloseBenchRenderer(scene.renderer);

@@ -33,6 +33,8 @@ ScreenshotCount = 0
 
 -- The trophy room's buttons.
 dofile("scripts/trophy_room.lua")
+-- The fashion popup's and the studio's scripts.
+dofile("scripts/fashion.lua")
 
 local dataScreensMade = false
 
@@ -73,6 +75,9 @@ end
 -- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
 -- with the first screen.
 LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
+-- The fashion popup and the fashion studio, which their objects look up.
+table.insert(LevelPanels, "ui/buy_popup.ui")
+table.insert(LevelPanels, "ui/fashion_studio.ui")
 
 function OnInitUI()
    if GetUIMan == nil then
@@ -132,6 +137,10 @@ function PlayLevel(name)
    end
    CurrentLevel = name
    ShowPanel("prompt_dlg", false)
+   -- The heroine wears the profile's outfit, whose bonuses the board takes as it loads.
+   if GetHana ~= nil then
+      GetHana():ReloadCurrent()
+   end
    GetGame():LoadLevel(name)
    GoState("game", 0)
 end
@@ -478,7 +487,6 @@ end
 
 -- The end of a level and the display's tooltips.
 table.insert(LevelPanels, "ui/summary.ui")
-table.insert(LevelPanels, "ui/buy_popup.ui")
 
 -- The summary panel comes up and counts the level's results.
 function ShowSummary(victory)
@@ -496,11 +504,6 @@ function CloseSummary()
       GetSummary():Cleanup()
    end
    ShowPanel("summary", false)
-end
-
--- The shop's offer after a won level; its button closes it again.
-function CheckShowPopup(show)
-   ShowPanel("buy_popup", show)
 end
 
 -- Resting the pointer on a part of the display tells what it is.

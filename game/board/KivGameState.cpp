@@ -27,6 +27,11 @@
 #include "game/board/KivTooltip.h"
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
@@ -139,8 +144,10 @@ bool KivGameState::OnEnter() {
     tooltips_.Reset(carrier);
   }
   ApplyPause();
-  // The heroine's avatar, the fashion popup and the studio come with their own screens;
-  // the summary waits for its script, and the trophy room stays closed in a level.
+  MakeAvatar();
+  KivFashionPopup::Instance().Enable(false);
+  KivFashionStudio::Instance().Enable(false);
+  // The summary waits for its script, and the trophy room stays closed in a level.
   KivSummary::Instance().Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   GameScreen::OnEnter();
@@ -157,8 +164,44 @@ bool KivGameState::OnExit() {
   if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
   if (KivSummary* summary = KivSummary::Existing()) summary->Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
+  if (KivFashionPopup* popup = KivFashionPopup::Existing()) popup->Enable(false);
+  if (KivFashionStudio* studio = KivFashionStudio::Existing()) studio->Enable(false);
   GameScreen::OnExit();
   return true;
+}
+
+// --- The heroine in the display ---
+
+KivHanaWidget* KivGameState::GetAvatar() const {
+  // The handle holds only the widget this state made.
+  return static_cast<KivHanaWidget*>(avatar_.Get());
+}
+
+void KivGameState::MakeAvatar() {
+  if (ui::UIWidget* old = avatar_.Get()) {
+    if (old->parent) {
+      old->parent->DeleteChild(old, true);
+    } else {
+      delete old;
+    }
+  }
+  avatar_.Reset();
+  KivHana* hana = KivDresses::Instance().GetHana();
+  ui::UIWidget* holder = displayPanel_ ? displayPanel_->GetWidgetByName("hana") : nullptr;
+  // Without its place in the display the copy would never be drawn.
+  if (!hana || !holder) return;
+  auto* avatar = new KivHanaWidget(*hana);
+  holder->InsertChild(avatar, false, "ui_timer_001");
+  avatar_.Reset(avatar);
+  avatar->FitToParent();
+}
+
+void KivGameState::RedressAvatar() {
+  if (!KivFashionStudio::Instance().TakePartsChanged()) return;
+  KivHana* hana = KivDresses::Instance().GetHana();
+  if (!hana) return;
+  hana->ReloadCurrent();
+  if (KivHanaWidget* avatar = GetAvatar(); avatar && avatar->GetHana()) avatar->GetHana()->SetPieces(*hana);
 }
 
 // --- Frame ---
@@ -168,6 +211,7 @@ bool KivGameState::Tick(float dt) {
   KivUITransition::Instance().Tick(dt);
   moveThrottle_.Tick(dt);
   const bool result = GameScreen::Tick(dt);
+  RedressAvatar();
   if (TrophyRoomEnabled()) {
     KivTrophyScreen::Instance().Tick(dt);
     return result;

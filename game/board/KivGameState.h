@@ -10,6 +10,7 @@
 #include "engine/core/Timer.h"
 #include "engine/ui/WidgetHandle.h"
 
+class KivHanaWidget;
 class KivWell;
 class LuaState;
 namespace background {
@@ -102,6 +103,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   ui::UIWidget* GetTooltipCarrier() const { return tooltips_.Get(); }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
+  // The heroine's copy in the display ("hana"), made on entry; null while none stands there.
+  KivHanaWidget* GetAvatar() const;
 
  private:
   void ApplyPause();
@@ -112,6 +115,10 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();
+  // Replaces the heroine's copy in the display by a new one, fitted to its place.
+  void MakeAvatar();
+  // Dresses the heroine and her copy again after the studio changed her outfit.
+  void RedressAvatar();
 
   int32_t pauseMode_ = kPlaying;
   std::unique_ptr<KivWell> board_;
@@ -130,6 +137,8 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   bool zenBreak_ = false;
   bool opening_ = false;
   bool animating_ = false;
+  // The display panel owns the avatar widget; the handle empties when the panel goes.
+  ui::WidgetHandle avatar_;
 };
 
 // The script globals of the level state.

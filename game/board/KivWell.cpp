@@ -236,7 +236,7 @@ void KivWell::Load(const std::string& wellFile, const LevelData* level) {
 
 void KivWell::ApplyOutfitStats() {
   outfitStats_.clear();
-  KivDresses::Instance().CollectStats(0, outfitStats_);
+  KivDresses::Instance().CollectStats(KivDresses::Instance().GetHana(), outfitStats_);
   for (const auto& [name, value] : outfitStats_) {
     for (int32_t c = 0; c < kFlowerColors; ++c) {
       if (strcasecmp(name.c_str(), well::GetColorName(c)) == 0) {

@@ -95,6 +95,9 @@ void DataApp::OnCreateStates() {
   flow.camera = camera;
   // The trophy sprites name the icons of the panels that "OnInitUI()" loads.
   ui::GetSpriteSet().Load(kTrophySprites);
+  // The heroine's pieces, which the fashion studio's copy of her shows once "OnInitUI()"
+  // has loaded its panel.
+  ui::GetSpriteSet().Load(kHanaSprites);
   console::Console& console = console::GetConsole();
   console.Do("OnInitUI()");
   // The board's sprites, then the level state, which finds the level's panels that

@@ -15,8 +15,8 @@
 //   - keys: "ReloadGame()", then Escape runs "QuitGame()", F3 "CaptureAutoScreenshot()"
 //     and F4 "CaptureMiniScreenshot()" (functions of scripts/console.lua);
 //   - states: the game's script classes are registered, the game flow gets the
-//     application and the camera, the trophy sprites ("trophies/sprites.lua") are
-//     loaded, "OnInitUI()" runs (it loads the panels the game's objects look up), the
+//     application and the camera, the trophy sprites ("trophies/sprites.lua") and the
+//     heroine's ("hana/sprites.lua") are loaded, "OnInitUI()" runs (it loads the panels the game's objects look up), the
 //     board's sprite sheet "img/board_sprites.lua" is loaded, the level state "game" is
 //     made, the loading bar fills, and "GoToState('menu')" makes the screens that console.lua
 //     describes in data and enters the menu;
@@ -31,6 +31,7 @@ class DataApp : public GameApp {
   static constexpr const char* kSoundBank = "sounds/soundbank.lua";
   static constexpr const char* kTrophySprites = "trophies/sprites.lua";
   static constexpr const char* kBoardSprites = "img/board_sprites.lua";
+  static constexpr const char* kHanaSprites = "hana/sprites.lua";
   static constexpr const char* kHelpSprites = "img/help_sprites.lua";
   static constexpr const char* kSplashPages[2] = {"distro/distro_splash.jpg",
                                                   "ui_img/hovrik_jollix_splash.jpg"};

@@ -1,12 +1,18 @@
 // Lua binding of the game shell's objects, in the order the scripts expect them: the
 // class "KivVars" with the global "GetVars", the class "kiv_music" with the global
 // "GetMusic", then "KivTrophyData", "KivUITransition" and "KivTrophyScreen" with their
-// globals "GetTrophyData", "GetUITransition" and "GetTrophyScreen". Scripts get the process-wide objects; the classes have no constructors.
+// globals "GetTrophyData", "GetUITransition" and "GetTrophyScreen", then "KivHana",
+// "KivFashionPopup" and "KivFashionStudio" with "GetHana", "GetFashionPopup" and
+// "GetStudio". Scripts get the process-wide objects; the classes have no constructors.
 
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
 #include "engine/ui/UIWidget.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
@@ -138,6 +144,58 @@ void RegisterKivTrophyScreen(lua_State* L) {
   ];
 }
 
+// The heroine as scripts see her: "KivHana" with the global GetHana (the catalogue's
+// heroine).
+void RegisterKivHana(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHana>("KivHana")
+      .def("SetPiece", &KivHana::SetPiece)
+      .def("SetNext", &KivHana::SetNext)
+      .def("IsVisible", &KivHana::IsVisible)
+      .def("SetVisible", &KivHana::SetVisible)
+      .def("GetSize", &KivHana::GetSize)
+      .def("SetPos", &KivHana::SetPos)
+      .def("SetScale", &KivHana::SetScale)
+      .def("GetPos", &KivHana::GetPos)
+      .def("Reset", &KivHana::Reset)
+      .def("ReloadCurrent", &KivHana::ReloadCurrent)
+      .def("IsAvailable", &KivHana::IsAvailable)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHana", &GetHana)
+  ];
+}
+
+void RegisterKivFashionPopup(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivFashionPopup>("KivFashionPopup")
+      .def("Enable", &KivFashionPopup::Enable)
+      .def("SetItem", &KivFashionPopup::SetItem)
+      .def("OnMouseOver", &KivFashionPopup::OnMouseOver)
+      .def("OnMouseLeave", &KivFashionPopup::OnMouseLeave)
+      .def("OnBuyItem", &KivFashionPopup::OnBuyItem)
+      .def("SetTooltip", &KivFashionPopup::SetTooltip)
+  ];
+  luabind::module(L)[
+    luabind::def("GetFashionPopup", &GetFashionPopup)
+  ];
+}
+
+void RegisterKivFashionStudio(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivFashionStudio>("KivFashionStudio")
+      .def("Enable", &KivFashionStudio::Enable)
+      .def("GetIsVisible", &KivFashionStudio::GetIsVisible)
+      .def("SetIsVisible", &KivFashionStudio::SetIsVisible)
+      .def("ChangePart", &KivFashionStudio::ChangePart)
+      .def("RefreshParts", &KivFashionStudio::RefreshParts)
+      .def("SetTooltip", &KivFashionStudio::SetTooltip)
+  ];
+  luabind::module(L)[
+    luabind::def("GetStudio", &GetStudio)
+  ];
+}
+
 // The game's board as scripts see it through the level state: no constructor, the level
 // state makes and owns it.
 void RegisterKivWell(lua_State* L) {
@@ -249,6 +307,9 @@ bool RegisterShellScripts(LuaState* state) {
     RegisterKivTrophyData(state->GetCState());
     RegisterKivUITransition(state->GetCState());
     RegisterKivTrophyScreen(state->GetCState());
+    RegisterKivHana(state->GetCState());
+    RegisterKivFashionPopup(state->GetCState());
+    RegisterKivFashionStudio(state->GetCState());
     RegisterKivWell(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();

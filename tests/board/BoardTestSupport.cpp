@@ -11,6 +11,9 @@
 #include "game/board/KivScore.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivVars.h"
 #include "platform/bass/Bass.h"
 #include "platform/win32/SdlVideo.h"
@@ -104,6 +107,11 @@ void BoardTest::TearDown() {
   KivTrophyData::Instance().Shutdown();
   KivTrophyData::Instance().ProfileChanged();
   KivTrophyScreen::Instance().Shutdown();
+  // A board's load makes the clothes catalogue from this test's files, and the level's
+  // frames the fashion screens.
+  KivFashionPopup::Destroy();
+  KivFashionStudio::Destroy();
+  KivDresses::Destroy();
   for (ui::UINumber*& style : ui::g_sharedNumbers) {
     delete style;
     style = nullptr;

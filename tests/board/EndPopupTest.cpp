@@ -143,13 +143,16 @@ TEST_F(EndPopupTest, FlightsNearTheCentreGoSideways) {
 TEST_F(EndPopupTest, AWinOutsideFreePlayRunsTheSummaryThenTheShopThenWaitsForTheStudio) {
   ui::UIWidget* summary = AddPanel("summary");
   ui::UIWidget* buy = AddPanel("buy_popup");
+  // The studio's panel comes hidden, as the game loads it; a purchase opens it.
   ui::UIWidget* studio = AddPanel("fashion_studio");
+  studio->SetIsVisible(false);
   EndAndRequestSummary(true);
   Frames(3);
   EXPECT_EQ(Popup()->GetStep(), 3) << "the summary is still open";
   summary->SetIsVisible(false);
   Frames(3);
   EXPECT_EQ(Popup()->GetStep(), 4);
+  studio->SetIsVisible(true);
   buy->SetIsVisible(false);
   Frames(3);
   EXPECT_EQ(Popup()->GetStep(), 5);
@@ -167,7 +170,7 @@ TEST_F(EndPopupTest, ALossAndAFreePlayWinEndAfterTheSummary) {
     ui::GetUIMan().Shutdown();
     ui::UIWidget* summary = AddPanel("summary");
     AddPanel("buy_popup");
-    AddPanel("fashion_studio");
+    AddPanel("fashion_studio")->SetIsVisible(false);
     Run("Ran = {}");
     KivVars::Instance().SetFreeplay(freeplayWin);
     EndAndRequestSummary(freeplayWin);

@@ -26,6 +26,11 @@
 #include "game/board/KivHelp.h"
 #include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
@@ -495,6 +500,67 @@ TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce)
   EXPECT_EQ(Calls("replay"), 1);
   EXPECT_FALSE(rms_->IsCleared(1));
   EXPECT_EQ(Calls("next"), 0);
+}
+
+// --- The heroine in the display ---
+
+TEST_F(GameStateTest, EnteringPutsTheHeroinesCopyInTheDisplayAndTheStudioRedressesIt) {
+  testenv::WriteFile(KivHana::kSetupFile,
+                     "Character = { { Name = 'hair', Parts = { 'hair1', 'hair2' } },\n"
+                     "              { Name = 'dress', Offset = { 0, 60 }, Parts = { 'dress1' } } }\n");
+  testenv::WriteFile(KivDresses::kItemsFile, "Clothes = {}\n");
+  ui::UIWidget* display = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  display->SetName("in_game");
+  ui::UIWidget* holder = Make(math::Vec2(0.03f, 0.48f), math::Vec2(0.15f, 0.2f), display);
+  holder->SetName("hana");
+  ui::UIWidget* timer = Make(math::Vec2(0.0f, 0.0f), math::Vec2(0.15f, 0.2f), holder);
+  timer->SetName("ui_timer_001");
+  Make(math::Vec2(0.0f, 0.0f), math::Vec2(0.02f, 0.18f), holder)->SetName("timer_bar");
+  KivFashionPopup::Instance().Enable(true);
+  KivFashionStudio& studio = KivFashionStudio::Instance();
+  studio.Enable(true);
+
+  state_->OnEnter();
+  KivHanaWidget* avatar = state_->GetAvatar();
+  ASSERT_NE(avatar, nullptr);
+  ASSERT_EQ(holder->GetChildren().size(), 3u);
+  EXPECT_EQ(holder->GetChildren()[1], avatar);  // right after the timer's backdrop
+  EXPECT_FLOAT_EQ(avatar->GetPosition().x, 0.03f);
+  EXPECT_FLOAT_EQ(avatar->GetSize().y, 0.2f);
+  // 0.15 x 0.2 over an extent of 0.1 x 0.2.
+  EXPECT_FLOAT_EQ(avatar->GetHana()->GetScale(), 1.5f);
+  EXPECT_FALSE(KivFashionPopup::Instance().IsEnabled());
+  EXPECT_FALSE(studio.IsEnabled());
+
+  // A refresh of the studio while it is enabled re-dresses the heroine and the copy once.
+  studio.Enable(true);
+  studio.RefreshParts();
+  KivVars::Instance().SetValue(KivVars::kHeadWorn, 2);
+  StateFrames(1);
+  EXPECT_EQ(KivDresses::Instance().GetHana()->FindPart("hair")->current, "hair2");
+  EXPECT_EQ(avatar->GetHana()->FindPart("hair")->current, "hair2");
+  KivVars::Instance().SetValue(KivVars::kHeadWorn, 1);
+  StateFrames(1);
+  EXPECT_EQ(avatar->GetHana()->FindPart("hair")->current, "hair2");
+
+  // Entering again replaces the copy; leaving disables the fashion screens.
+  state_->OnEnter();
+  EXPECT_NE(state_->GetAvatar(), nullptr);
+  EXPECT_EQ(holder->GetChildren().size(), 3u);
+  KivFashionPopup::Instance().Enable(true);
+  studio.Enable(true);
+  state_->OnExit();
+  EXPECT_FALSE(KivFashionPopup::Instance().IsEnabled());
+  EXPECT_FALSE(studio.IsEnabled());
+
+  // A display dropped under the state takes the copy with it.
+  ASSERT_TRUE(ui::GetUIMan().DropPanel(display, true));
+  EXPECT_EQ(state_->GetAvatar(), nullptr);
+  studio.Enable(true);
+  studio.RefreshParts();
+  StateFrames(1);
+  state_->OnEnter();
+  EXPECT_EQ(state_->GetAvatar(), nullptr);
 }
 
 }  // namespace

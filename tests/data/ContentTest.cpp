@@ -172,7 +172,8 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
             "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false\n"
             "AddPanel ui/pause.ui\nSetIsVisible false\nAddPanel ui/help_flash.ui\nSetIsVisible false\n"
             "AddPanel ui/intro_dlg.ui\nSetIsVisible false\nAddPanel ui/prompt.ui\nSetIsVisible false\n"
-            "AddPanel ui/summary.ui\nSetIsVisible false\nAddPanel ui/buy_popup.ui\nSetIsVisible false");
+            "AddPanel ui/buy_popup.ui\nSetIsVisible false\nAddPanel ui/fashion_studio.ui\nSetIsVisible false\n"
+            "AddPanel ui/summary.ui\nSetIsVisible false");
   ASSERT_EQ(state->DoString("GetUIMan = nil"), 0);
   // The data screens are made with the first screen, after the game's own states.
   EXPECT_EQ(run("GoToState('menu')"),
