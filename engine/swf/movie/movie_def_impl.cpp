@@ -14,12 +14,14 @@
 #include "engine/swf/base/zlib_adapter.h"
 #include "engine/swf/action/environment.h"
 #include "engine/swf/movie/bitmap_character.h"
+#include "engine/swf/movie/cache_file.h"
 #include "engine/swf/movie/movie_root.h"
 #include "engine/swf/movie/sprite_instance.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "engine/swf/render/render_handler.h"
 #include "engine/swf/sound/sound_handler.h"
 #include "engine/swf/text/font.h"
+#include "engine/swf/text/fontlib.h"
 
 namespace swf {
 
@@ -282,6 +284,23 @@ void movie_def_impl::get_owned_fonts(array<font*>* fonts) {
     ids[at] = id;
     (*fonts)[at] = f.get_ptr();
   });
+}
+
+void movie_def_impl::output_cached_data(file_stream* out, const void* options) {
+  cache_options defaults;
+  write_cache_file(this, out, options ? *static_cast<const cache_options*>(options) : defaults);
+}
+
+void movie_def_impl::input_cached_data(file_stream* in) {
+  // A cache refused or damaged in its font part leaves the glyph textures to be built
+  // as if there were no cache; glyphs it did supply are kept.
+  if (!read_cache_file(this, in)) generate_font_bitmaps();
+}
+
+void movie_def_impl::generate_font_bitmaps() {
+  array<font*> fonts;
+  get_owned_fonts(&fonts);
+  fontlib::build_glyph_textures(fonts, this);
 }
 
 // ---- loaders and the library ----------------------------------------------------------

@@ -26,6 +26,14 @@ class movie_def_impl : public movie_definition_sub {
   const rect& get_frame_size() const { return m_frame_size; }
   int get_file_length() const { return m_file_length; }
 
+  // The cache file: written from the definition's current meshes and glyph textures
+  // (options: a cache_options, or null for the defaults), read into a definition just
+  // read from the same movie. Glyph textures the cache did not supply are built.
+  void output_cached_data(file_stream* out, const void* options) override;
+  void input_cached_data(file_stream* in) override;
+  // Glyph textures for the movie's own fonts.
+  void generate_font_bitmaps() override;
+
   void visit_imported_movies(import_visitor* visitor) override;
   void resolve_import(const char* source_url, movie_definition_sub* source_movie) override;
   int get_bitmap_info_count() const override { return m_bitmap_list.size(); }

@@ -6,6 +6,7 @@
 #include "engine/swf/base/stream.h"
 #include "engine/swf/movie/tag_loaders.h"
 #include "engine/swf/shape/shape.h"
+#include "engine/swf/text/edit_text.h"
 #include "engine/swf/text/text.h"
 
 namespace swf {
@@ -196,6 +197,7 @@ void register_text_loaders() {
   register_tag_loader(11, define_text_loader);
   register_tag_loader(13, define_font_info_loader);
   register_tag_loader(33, define_text_loader);
+  register_tag_loader(37, define_edit_text_loader);
   register_tag_loader(48, define_font_loader);
 }
 
