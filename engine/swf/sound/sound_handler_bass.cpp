@@ -7,6 +7,12 @@
 
 namespace swf {
 
+sound_handler_bass::~sound_handler_bass() {
+  for (uint32_t sample : m_samples) {
+    if (sample) BASS_SampleFree(sample);
+  }
+}
+
 int sound_handler_bass::create_sound(void* data, int data_bytes, int, format_type format, int sample_rate,
                                      bool stereo) {
   if (!m_enabled) return 0;

@@ -17,7 +17,9 @@ class sound_handler_bass : public sound_handler {
   static constexpr uint32_t kMaxVoices = 8;
 
   sound_handler_bass() = default;
-  ~sound_handler_bass() override = default;
+  // Frees the samples still held: sounds of movies that outlive the handler can no longer
+  // reach it (their ids belong to it alone).
+  ~sound_handler_bass() override;
 
   int create_sound(void* data, int data_bytes, int sample_count, format_type format, int sample_rate,
                    bool stereo) override;
