@@ -5,11 +5,14 @@
 // displayed after each frame; its frame actions, init actions, clip events and button
 // actions run through the interpreter. Every shape and morph shape read is also drawn at a
 // few scales (morphs at a few ratios), hit-tested, and its meshes written to and read back
-// from a cache part, and the input itself is read as a shape's cache part. The movie
+// from a cache part, and the input itself is read as a shape's cache part. Every edit
+// text field read gets an instance whose text is set from the input (and its members read
+// and written) and is drawn, through its font's glyphs and glyph textures. The movie
 // library is cleared after each input. Whatever the bytes, nothing may crash, leak or
 // hang.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -17,6 +20,7 @@
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/shape/morph_shape.h"
 #include "engine/swf/shape/shape.h"
+#include "engine/swf/text/edit_text.h"
 #include "tests/swf/support/SwfTestDoubles.h"
 
 namespace {
@@ -48,6 +52,24 @@ void ExerciseShape(swf::shape_character* shape, const swftest::Bytes& input) {
   shape->input_cached_data(part.get());
   std::unique_ptr<swf::file_stream> raw(swftest::MakeMemoryStream(input));
   shape->input_cached_data(raw.get());
+}
+
+// A field of the movie: its text set to slices of the input (newlines, backspaces and
+// broken UTF-8 included), its members written and read, and drawn after each change.
+void ExerciseEditText(swf::edit_text_definition* def, const swftest::Bytes& input) {
+  swf::smart_ptr<swf::character> field(def->create_character_instance(nullptr, 1));
+  const char* members[] = {"text", "textColor", "textWidth", "_x", "_alpha", "_width", "_visible"};
+  for (size_t start = 0; start < 3; ++start) {
+    size_t length = input.size() > start ? std::min<size_t>(input.size() - start, 512) : 0;
+    swf::string text(reinterpret_cast<const char*>(input.data()) + (length ? start : 0), static_cast<int>(length));
+    field->set_text_value(text.c_str());
+    for (const char* name : members) {
+      swf::script_value v;
+      field->get_member(swf::string(name), &v);
+      field->set_member(swf::string(name), start == 1 ? swf::script_value(text) : v);
+    }
+    field->display();
+  }
 }
 
 // Ten frames of play: each frame the mouse moves to a spot taken from the input's tail
@@ -99,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (auto* movie = dynamic_cast<swf::movie_def_impl*>(m)) {
       movie->for_each_character([&](int, swf::character_def* ch) {
         if (auto* shape = dynamic_cast<swf::shape_character*>(ch)) ExerciseShape(shape, bytes);
+        if (auto* field = dynamic_cast<swf::edit_text_definition*>(ch)) ExerciseEditText(field, bytes);
       });
     }
     render->calls.clear();

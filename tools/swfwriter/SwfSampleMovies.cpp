@@ -1,4 +1,5 @@
 #include "tools/swfwriter/SwfSampleMovies.h"
+#include "tools/swfwriter/SwfTextMovies.h"
 
 #include <cmath>
 
@@ -428,6 +429,7 @@ std::vector<std::pair<std::string, Bytes>> SampleMovies() {
       {"text.swf", TextMovie()},
       {"buttons.swf", ButtonMovie()},
       {"timeline.swf", TimelineMovie()},
+      {"text_fields.swf", TextHeavyMovie(12, 4)},
   };
 }
 

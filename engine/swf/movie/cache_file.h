@@ -68,8 +68,7 @@ class movie_def_impl;
 constexpr int kCacheFileVersion = 4;
 void write_cache_file(movie_def_impl* m, file_stream* out, const cache_options& options);
 // Reads a cache written from the same movie. Every doubt stops the reading with one log
-// line; what was read before stays. Answers whether the glyph textures of every font
-// came from the file.
+// line; what was read before stays. Answers whether the font part was read whole.
 bool read_cache_file(movie_def_impl* m, file_stream* in);
 
 }  // namespace swf

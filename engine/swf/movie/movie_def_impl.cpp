@@ -292,9 +292,10 @@ void movie_def_impl::output_cached_data(file_stream* out, const void* options) {
 }
 
 void movie_def_impl::input_cached_data(file_stream* in) {
-  // A cache refused or damaged in its font part leaves the glyph textures to be built
-  // as if there were no cache; glyphs it did supply are kept.
-  if (!read_cache_file(this, in)) generate_font_bitmaps();
+  // Glyphs the cache did not supply (a cache refused, damaged or written for another
+  // movie) get their textures as if there were no cache; those it did supply are kept.
+  read_cache_file(this, in);
+  generate_font_bitmaps();
 }
 
 void movie_def_impl::generate_font_bitmaps() {
