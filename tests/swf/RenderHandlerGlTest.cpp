@@ -9,6 +9,7 @@
 #include "engine/swf/render/render_handler_d3d.h"
 #include "tests/platform/d3d8/D3DTestSupport.h"
 #include "tests/swf/PlayerFixture.h"
+#include "tools/helpmovies/HelpMovies.h"
 
 namespace {
 
@@ -187,6 +188,57 @@ TEST_F(RenderHandlerGlTest, GlyphQuadFadesWithTheColoursAlpha) {
   EXPECT_EQ(Pixel(pixels, 4, 4), 0xFFFFFFFFu);
   EXPECT_TRUE(d3dtest::ColorNear(Pixel(pixels, 24, 4), 0xFF404040, 2)) << std::hex << Pixel(pixels, 24, 4);
   EXPECT_EQ(Pixel(pixels, 14, 4), 0xFF000000u);
+}
+
+}  // namespace
+
+namespace {
+
+// The help movies at their size in the popup, advanced through their frames.
+class HelpMovieGlTest : public d3dtest::GlDeviceFixture {
+ protected:
+  void SetUp() override {
+    GlDeviceFixture::SetUp();
+    ASSERT_TRUE(Open(helpmovies::kStageWidth, helpmovies::kStageHeight, helpmovies::kStageWidth,
+                     helpmovies::kStageHeight, true));
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    handler_ = std::make_unique<swf::render_handler_d3d>(device_);
+    swf::set_render_handler(handler_.get());
+  }
+  void TearDown() override {
+    swf::set_render_handler(nullptr);
+    handler_.reset();
+    if (device_) device_->EndScene();
+    GlDeviceFixture::TearDown();
+  }
+  std::unique_ptr<swf::render_handler_d3d> handler_;
+};
+
+TEST_F(HelpMovieGlTest, HelpMoviesShowTheirBandsCaptionsAndText) {
+  std::string error;
+  const auto movies = helpmovies::MakeHelpMovies(PELLAVO_TEST_FONT, error);
+  ASSERT_EQ(movies.size(), 2u) << error;
+  for (const auto& [name, bytes] : movies) {
+    swftest::SwfLogCapture log;
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    swftest::Played played(bytes);
+    played.root->set_display_viewport(0, 0, helpmovies::kStageWidth, helpmovies::kStageHeight);
+    played.root->set_background_alpha(0.0f);
+    for (int frame = 0; frame < 14; ++frame) played.root->advance(1.0f / 12.0f);
+    played.root->display();
+    const auto pixels = ReadBackBuffer();
+    const swfw::Color band = name == "help/chain.swf" ? helpmovies::kChainBand : helpmovies::kSpellsBand;
+    const uint32_t bandColor = 0xFF000000u | (uint32_t(band.r) << 16) | (uint32_t(band.g) << 8) | band.b;
+    EXPECT_EQ(Pixel(pixels, 5, 60), bandColor) << name;
+    EXPECT_EQ(Pixel(pixels, helpmovies::kBandWidth - 1, 110), bandColor) << name;
+    // The caption is revealed by now: dark text pixels along its line.
+    int dark = 0;
+    for (int x = 32; x < 250; ++x) {
+      for (int y = 10; y < 28; ++y) dark += (Pixel(pixels, x, y) & 0xFF) < 128;
+    }
+    EXPECT_GT(dark, 100) << name;
+    EXPECT_EQ(log.lines.size(), 0u) << name << ": " << log.All();
+  }
 }
 
 }  // namespace
