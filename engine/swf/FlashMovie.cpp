@@ -60,6 +60,9 @@ void FlashMovie::Display(const math::Vec2& p, const math::Vec2& s) {
                                  static_cast<int>(static_cast<float>(h) * s.y));
   instance->set_background_alpha(0.0f);
   instance->display();
+  // The movie's frame gave back the transforms, the viewport and texture stage 0; the
+  // renderer re-applies its own 2-D states for what the engine draws next.
+  graphics->ResetRenderStates();
 }
 
 }  // namespace flash

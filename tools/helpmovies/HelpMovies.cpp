@@ -258,6 +258,7 @@ struct Script {
   contentgen::Samples sound;
   int soundFrame;
   bool spells;
+  int items = 3;  // flowers or blocks in a row (more in rows below for the benchmark)
 };
 
 // Character ids shared by both movies.
@@ -267,7 +268,7 @@ enum : uint16_t {
 };
 // Depths.
 enum : uint16_t {
-  dBack = 1, dBand, dItems, dMorph = 8, dMask, dCaption, dField = 14, dButton, dOrb
+  dBack = 1, dBand, dItems, dMorph = 40, dMask, dCaption, dField = 44, dButton, dOrb
 };
 
 Bytes BuildMovie(const Script& s, const GlyphFont& font) {
@@ -379,11 +380,17 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
   }
 
   // The timeline. Frame 1 puts everything in place.
-  const int itemX[3] = {s.spells ? 220 : 80, s.spells ? 260 : 140, s.spells ? 300 : 200};
+  std::vector<int> itemX, itemY;
+  for (int i = 0; i < s.items; ++i) {
+    itemX.push_back((s.spells ? 220 : 80) + (s.spells ? 40 : 60) * (i % 3) + 16 * (i / 3));
+    itemY.push_back(60 - 6 * (i / 3));
+  }
   const uint16_t itemId = s.spells ? kBlock : kFlowerSprite;
   movie.Add(PlaceNew(kBack, dBack, Place(0, 0)));
   movie.Add(PlaceNew(kBand, dBand, Place(0, 0)));
-  for (int i = 0; i < 3; ++i) movie.Add(PlaceNew(itemId, static_cast<uint16_t>(dItems + i), Place(itemX[i], 60)));
+  for (int i = s.items - 1; i >= 0; --i) {
+    movie.Add(PlaceNew(itemId, static_cast<uint16_t>(dItems + i), Place(itemX[i], itemY[i])));
+  }
   if (s.spells) movie.Add(PlaceNew(kOrbSprite, dOrb, Place(70, 60), "orb"));
   movie.Add(PlaceNew(kMorph, dMorph, Place(0, 0), nullptr, {}, 0));
   swfw::Matrix mask = Place(30, 4);
@@ -404,7 +411,7 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
     }
     if (!s.spells && f >= 18 && f <= 26) {  // the linked flowers shrink away
       for (int i = 0; i < 3; ++i) {
-        movie.Add(Move(static_cast<uint16_t>(dItems + i), Place(itemX[i], 60, std::max(0.02, 1.0 - (f - 18) / 8.0))));
+        movie.Add(Move(static_cast<uint16_t>(dItems + i), Place(itemX[i], itemY[i], std::max(0.02, 1.0 - (f - 18) / 8.0))));
       }
     }
     if (s.spells && f >= 18 && f <= 26) {  // the orb flies to the middle block
@@ -426,7 +433,9 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, Bytes>> MakeHelpMovies(const std::string& fontFile, std::string& error) {
+namespace {
+
+Script ChainScript() {
   Script chain;
   chain.band = kChainBand;
   chain.backFrom = Color{255, 236, 244, 255};
@@ -437,7 +446,10 @@ std::vector<std::pair<std::string, Bytes>> MakeHelpMovies(const std::string& fon
   chain.sound = contentgen::MakeBlockSelect();
   chain.soundFrame = 18;
   chain.spells = false;
+  return chain;
+}
 
+Script SpellsScript() {
   Script spells;
   spells.band = kSpellsBand;
   spells.backFrom = Color{236, 242, 255, 255};
@@ -448,16 +460,34 @@ std::vector<std::pair<std::string, Bytes>> MakeHelpMovies(const std::string& fon
   spells.sound = contentgen::MakePopupOpen();
   spells.soundFrame = 26;
   spells.spells = true;
+  return spells;
+}
 
+// The font of both movies: every character their texts use.
+bool HelpFont(const std::string& fontFile, GlyphFont& font, std::string& error) {
   std::set<char> chars;
-  for (const Script* script : {&chain, &spells}) {
-    chars.insert(script->caption.begin(), script->caption.end());
-    for (const auto& entry : script->fieldTexts) chars.insert(entry.second.begin(), entry.second.end());
+  for (const Script& script : {ChainScript(), SpellsScript()}) {
+    chars.insert(script.caption.begin(), script.caption.end());
+    for (const auto& entry : script.fieldTexts) chars.insert(entry.second.begin(), entry.second.end());
   }
   for (char c : std::string("Replay0123456789%:!+ ")) chars.insert(c);
+  return MakeFont(fontFile, chars, font, error);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, Bytes>> MakeHelpMovies(const std::string& fontFile, std::string& error) {
   GlyphFont font;
-  if (!MakeFont(fontFile, chars, font, error)) return {};
-  return {{"help/chain.swf", BuildMovie(chain, font)}, {"help/spells.swf", BuildMovie(spells, font)}};
+  if (!HelpFont(fontFile, font, error)) return {};
+  return {{"help/chain.swf", BuildMovie(ChainScript(), font)}, {"help/spells.swf", BuildMovie(SpellsScript(), font)}};
+}
+
+Bytes MakeBenchMovie(const std::string& fontFile, std::string& error) {
+  GlyphFont font;
+  if (!HelpFont(fontFile, font, error)) return {};
+  Script chain = ChainScript();
+  chain.items = 12;
+  return BuildMovie(chain, font);
 }
 
 }  // namespace helpmovies

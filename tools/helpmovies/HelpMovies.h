@@ -22,4 +22,7 @@ inline constexpr swfw::Color kSpellsBand{64, 96, 214, 255};
 // cannot be read.
 std::vector<std::pair<std::string, swfw::Bytes>> MakeHelpMovies(const std::string& fontFile, std::string& error);
 
+// The chain movie with a dozen flower sprites in rows, for the frame benchmark.
+swfw::Bytes MakeBenchMovie(const std::string& fontFile, std::string& error);
+
 }  // namespace helpmovies
