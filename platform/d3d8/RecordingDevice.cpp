@@ -315,7 +315,10 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVert
     r.result = StreamVertices(type, startVertex, primitiveCount, &vertices, &r.stride);
     if (SUCCEEDED(r.result) && vertices) {
       r.vertexCount = static_cast<uint32_t>(VertexCountFor(type, primitiveCount));
-      r.vertices.assign(vertices, vertices + static_cast<size_t>(r.vertexCount) * r.stride);
+      // Whole strides, but never past the buffer's end (the last vertex may end short of
+      // a stride wider than the format).
+      const size_t available = State().stream->Length() - static_cast<size_t>(startVertex) * r.stride;
+      r.vertices.assign(vertices, vertices + std::min(static_cast<size_t>(r.vertexCount) * r.stride, available));
       r.state = std::make_shared<DeviceState>(State());
     }
   }

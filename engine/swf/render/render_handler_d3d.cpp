@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "engine/swf/base/image.h"
 #include "engine/swf/base/log.h"
