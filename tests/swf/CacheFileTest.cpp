@@ -149,6 +149,10 @@ TEST(CacheFileTest, RefusedAndDamagedCaches) {
   Bytes oneFont = swftest::MovieOfFrames({{swfw::DefineFont2(2, swfw::Font{})}});
   Bytes oneFontCache = WriteCache(swftest::LoadMovie(oneFont, "one.swf").get_ptr());
   size_t textureCount = 4;  // after "gsc" and the version
+  size_t textures = size_t(good[4] | (good[5] << 8));
+  size_t firstRecordCount = 4 + 2 + textures * (4 + 65536) + 2 + 2;
+  Bytes hugeRecordCount = good;
+  for (size_t i = 0; i < 4; ++i) hugeRecordCount[firstRecordCount + i] = i == 3 ? 0x7F : 0xFF;
 
   struct Case {
     const char* name;
@@ -170,6 +174,8 @@ TEST(CacheFileTest, RefusedAndDamagedCaches) {
       {"texture of another size", withU16At(textureCount + 2, 300), "error: cached glyph texture of 300 x 256",
        false},
       {"more textures than bytes", withU16At(textureCount, 60000), "more than the file has room for", false},
+      {"glyph records past the end of the file", hugeRecordCount, "2147483647 glyph records, more than the file",
+       false},
       {"cut inside the textures", Bytes(good.begin(), good.begin() + 5000),
        "unexpected eof reading cache file (fonts); skipping", false},
   };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/swf/base/limits.h"
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/text/font.h"
@@ -21,6 +22,7 @@ swfw::Font FontOf(std::vector<swfw::Shape> glyphs) {
   swfw::Font font;
   font.glyphs = std::move(glyphs);
   for (size_t i = 0; i < font.glyphs.size(); ++i) font.codes.push_back(static_cast<uint16_t>('A' + i));
+  font.wideOffsets = font.glyphs.size() > 256;
   return font;
 }
 
@@ -147,6 +149,20 @@ TEST(GlyphCacheTest, SmallTextIsDrawnFromTexturesAndTallTextFromOutlines) {
       EXPECT_EQ(l.render.Count("draw_bitmap_quad -48 560 -560 48 "), 1u) << l.render.calls.back();
     }
   }
+}
+
+// A font of more distinct glyphs than one movie may put in textures: the first ones get
+// theirs, the rest stay with their outlines, and the whole build stays quick.
+TEST(GlyphCacheTest, GlyphsPastTheMovieLimitKeepTheirOutlinesOnly) {
+  std::vector<swfw::Shape> glyphs;
+  for (int i = 0; i < swf::limits::kMaxTexturedGlyphsPerMovie + 10; ++i) {
+    glyphs.push_back(Box(16 * (1 + i % 64), 16 * (1 + i / 64)));
+  }
+  swftest::SwfLogCapture log;
+  LoadedFonts l({glyphs});
+  EXPECT_TRUE(l.Glyph(1, swf::limits::kMaxTexturedGlyphsPerMovie - 1).has_texture());
+  EXPECT_FALSE(l.Glyph(1, swf::limits::kMaxTexturedGlyphsPerMovie).has_texture());
+  EXPECT_EQ(log.Count("glyphs to put in glyph textures"), 1u);
 }
 
 }  // namespace

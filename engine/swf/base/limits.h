@@ -84,4 +84,8 @@ constexpr int kMaxStackValues = 65536;
 // Script objects alive at once (characters included).
 constexpr int kMaxLiveScriptObjects = 100000;
 
+// Glyphs one movie's fonts put into glyph textures; glyphs past it are drawn from their
+// outlines. Bounds the rasterising and packing a font of countless glyphs can ask for.
+constexpr int kMaxTexturedGlyphsPerMovie = 4096;
+
 }  // namespace swf::limits

@@ -6,6 +6,7 @@
 #include "engine/swf/text/fontlib.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/swf/base/image.h"
+#include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/cache_file.h"
 #include "engine/swf/movie/movie_definition.h"
@@ -34,9 +36,6 @@ constexpr int kGlyphRecordBytes = 4 + 2 + 6 * 4;
 
 struct int_rect {
   int m_x_min, m_x_max, m_y_min, m_y_max;
-  bool overlaps(const int_rect& o) const {
-    return m_x_min < o.m_x_max && m_x_max > o.m_x_min && m_y_min < o.m_y_max && m_y_max > o.m_y_min;
-  }
 };
 
 struct int_point {
@@ -82,9 +81,18 @@ class coverage_sink : public tesselate::trapezoid_sink {
       float f = (y - y0) / (y1 - y0);
       int xl = clamp_column(std::ceil(lx0 + (lx1 - lx0) * f));
       int xr = clamp_column(std::ceil(rx0 + (rx1 - rx0) * f));
-      if (xr > xl) std::memset(m_buffer + static_cast<int>(y) * kRenderSize + xl, 255, static_cast<size_t>(xr - xl));
+      if (xr > xl) {
+        int row = static_cast<int>(y);
+        std::memset(m_buffer + row * kRenderSize + xl, 255, static_cast<size_t>(xr - xl));
+        m_first_row = std::min(m_first_row, row);
+        m_last_row = std::max(m_last_row, row);
+      }
     }
   }
+
+  // The rows written, first to last; first > last when none was.
+  int first_row() const { return m_first_row; }
+  int last_row() const { return m_last_row; }
 
  private:
   static int clamp_column(float x) {
@@ -95,6 +103,8 @@ class coverage_sink : public tesselate::trapezoid_sink {
   uint8_t* m_buffer;
   float m_x_offset;
   float m_y_offset;
+  int m_first_row = kRenderSize;
+  int m_last_row = -1;
 };
 
 // One build of glyph textures for a movie; while a cache is written, the closed
@@ -106,6 +116,7 @@ class glyph_texture_builder {
 
   void build(const array<font*>& fonts) {
     std::vector<rasterized_glyph> glyphs;
+    int tried = 0;
     for (font* f : fonts) {
       if (!f) continue;
       f->set_cached_glyph_nominal_size(std::max(1, kNominalGlyphSize));
@@ -116,6 +127,11 @@ class glyph_texture_builder {
         rect box;
         outline->compute_anchor_bound(&box);
         if (!(box.width() >= 0.0f)) continue;
+        if (tried++ == limits::kMaxTexturedGlyphsPerMovie) {
+          log_error("error: more than %d glyphs to put in glyph textures; the rest are drawn from outlines\n",
+                    limits::kMaxTexturedGlyphsPerMovie);
+        }
+        if (tried > limits::kMaxTexturedGlyphsPerMovie) break;
         rasterized_glyph g;
         if (rasterize(f, i, outline, box, &g)) glyphs.push_back(std::move(g));
       }
@@ -125,26 +141,26 @@ class glyph_texture_builder {
 
  private:
   bool rasterize(font* f, int glyph_index, shape_character* outline, const rect& box, rasterized_glyph* out) {
-    if (m_coverage.empty()) m_coverage.resize(size_t(kRenderSize) * kRenderSize);
-    std::fill(m_coverage.begin(), m_coverage.end(), 0);
+    // The buffer is all 0 between glyphs: only the rows a glyph wrote are cleared again.
+    if (m_coverage.empty()) m_coverage.assign(size_t(kRenderSize) * kRenderSize, 0);
     float x_offset = 0.0f;
     float y_offset = kRenderingBox;
     if (box.m_x_min < 0.0f) x_offset = -box.m_x_min;
     if (box.m_y_max > 0.0f) y_offset = kRenderingBox - box.m_y_max;
     coverage_sink sink(m_coverage.data(), x_offset, y_offset);
     outline->tesselate(kRenderingBox / kRenderSize * 0.5f, &sink);
+    if (sink.first_row() > sink.last_row()) return false;
 
     // Box-filter 4 x 4 down to the nominal size and find the covered box.
-    uint8_t (&image)[kNominalGlyphSize][kNominalGlyphSize] = m_image;
     int min_x = kNominalGlyphSize, max_x = -1, min_y = kNominalGlyphSize, max_y = -1;
-    for (int j = 0; j < kNominalGlyphSize; ++j) {
+    for (int j = sink.first_row() / 4; j <= sink.last_row() / 4; ++j) {
       for (int i = 0; i < kNominalGlyphSize; ++i) {
         int sum = 0;
         for (int y = 0; y < 4; ++y) {
           const uint8_t* row = &m_coverage[size_t(j * 4 + y) * kRenderSize + size_t(i * 4)];
           sum += row[0] + row[1] + row[2] + row[3];
         }
-        image[j][i] = static_cast<uint8_t>(sum >> 4);
+        m_image[j][i] = static_cast<uint8_t>(sum >> 4);
         if (sum >= 16) {
           min_x = std::min(min_x, i);
           max_x = std::max(max_x, i);
@@ -153,13 +169,15 @@ class glyph_texture_builder {
         }
       }
     }
+    std::memset(&m_coverage[size_t(sink.first_row()) * kRenderSize], 0,
+                size_t(sink.last_row() - sink.first_row() + 1) * kRenderSize);
     if (max_x < 0) return false;
 
     out->m_font = f;
     out->m_glyph_index = glyph_index;
     out->m_image = std::make_unique<image_alpha>(max_x - min_x + 1, max_y - min_y + 1);
     for (int y = min_y; y <= max_y; ++y) {
-      std::memcpy(scanline(out->m_image.get(), y - min_y), &image[y][min_x], size_t(max_x - min_x + 1));
+      std::memcpy(scanline(out->m_image.get(), y - min_y), &m_image[y][min_x], size_t(max_x - min_x + 1));
     }
     constexpr float kPixelsPerUnit = static_cast<float>(kNominalGlyphSize) / kRenderingBox;
     out->m_origin_x = x_offset * kPixelsPerUnit - static_cast<float>(min_x);
@@ -250,17 +268,37 @@ class glyph_texture_builder {
 
   void start_texture() {
     m_texture.assign(size_t(kTextureSize) * kTextureSize, 0);
-    m_used.clear();
+    for (auto& row : m_occupied) row.fill(0);
     m_anchors.clear();
     m_anchors.push_back({0, 0});
   }
 
+  // Free: inside the texture and no pixel of it taken by an earlier rect.
   bool available(const int_rect& r) const {
-    if (r.m_x_max > kTextureSize || r.m_y_max > kTextureSize) return false;
-    for (const int_rect& u : m_used) {
-      if (r.overlaps(u)) return false;
+    if (r.m_x_min < 0 || r.m_y_min < 0 || r.m_x_max > kTextureSize || r.m_y_max > kTextureSize) return false;
+    for (int y = r.m_y_min; y < r.m_y_max; ++y) {
+      for (int word = r.m_x_min / 64; word <= (r.m_x_max - 1) / 64; ++word) {
+        if (m_occupied[size_t(y)][size_t(word)] & span_mask(word, r.m_x_min, r.m_x_max)) return false;
+      }
     }
     return true;
+  }
+
+  void occupy(const int_rect& r) {
+    for (int y = r.m_y_min; y < r.m_y_max; ++y) {
+      for (int word = r.m_x_min / 64; word <= (r.m_x_max - 1) / 64; ++word) {
+        m_occupied[size_t(y)][size_t(word)] |= span_mask(word, r.m_x_min, r.m_x_max);
+      }
+    }
+  }
+
+  // The bits of columns x0 .. x1 - 1 that fall in the 64-column word.
+  static uint64_t span_mask(int word, int x0, int x1) {
+    int lo = std::max(x0 - word * 64, 0);
+    int hi = std::min(x1 - word * 64, 64);
+    if (hi <= lo) return 0;
+    uint64_t upper = hi == 64 ? ~uint64_t(0) : (uint64_t(1) << hi) - 1;
+    return upper & ~((uint64_t(1) << lo) - 1);
   }
 
   bool find_spot(int w, int h, int* out_x, int* out_y) {
@@ -273,7 +311,7 @@ class glyph_texture_builder {
         if (!available(left)) break;
         r = left;
       }
-      m_used.push_back(r);
+      occupy(r);
       m_anchors.erase(std::remove_if(m_anchors.begin(), m_anchors.end(),
                                      [&](const int_point& p) {
                                        return p.m_x >= r.m_x_min && p.m_x < r.m_x_max && p.m_y >= r.m_y_min &&
@@ -326,7 +364,7 @@ class glyph_texture_builder {
   std::vector<uint8_t> m_coverage;
   uint8_t m_image[kNominalGlyphSize][kNominalGlyphSize] = {};
   std::vector<uint8_t> m_texture;
-  std::vector<int_rect> m_used;
+  std::array<std::array<uint64_t, kTextureSize / 64>, kTextureSize> m_occupied = {};
   std::vector<int_point> m_anchors;
   std::vector<pending_glyph> m_pending;
 };
