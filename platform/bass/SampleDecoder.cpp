@@ -206,6 +206,7 @@ int ConvertToMix(const RawSound& raw, int mixRate, std::vector<int16_t>& pcm) {
   }
   const size_t frameBytes = size_t(SDL_AUDIO_BITSIZE(raw.format) / 8) * size_t(raw.channels);
   const size_t inputBytes = raw.bytes.size() / frameBytes * frameBytes;  // whole frames
+  if (inputBytes == 0) return BASS_ERROR_FILEFORM;  // less than one frame
   const uint64_t bufferBytes = uint64_t(inputBytes) * uint64_t(std::max(cvt.len_mult, 1));
   if (bufferBytes > uint64_t(INT_MAX)) return BASS_ERROR_MEM;
   std::vector<uint8_t> buffer(size_t(bufferBytes) + 4);
@@ -215,8 +216,9 @@ int ConvertToMix(const RawSound& raw, int mixRate, std::vector<int16_t>& pcm) {
   if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) return BASS_ERROR_FORMAT;
   const size_t bytes = cvt.needed ? size_t(cvt.len_cvt) : inputBytes;
   pcm.resize(bytes / (2 * sizeof(int16_t)) * 2);
+  if (pcm.empty()) return BASS_ERROR_FILEFORM;
   std::memcpy(pcm.data(), buffer.data(), pcm.size() * sizeof(int16_t));
-  return pcm.empty() ? BASS_ERROR_FILEFORM : BASS_OK;
+  return BASS_OK;
 }
 
 }  // namespace

@@ -167,6 +167,16 @@ TEST_F(SoundHandlerMixerTest, MoviesStartSoundIsHeard) {
   EXPECT_GT(Peak(2048), 5000);
 }
 
+TEST_F(SoundHandlerMixerTest, SoundsShorterThanOneFrameAreRefused) {
+  swftest::SwfLogCapture log;
+  int16_t one = 1000;
+  for (bool stereo : {true, false}) {
+    const int id = handler_.create_sound(&one, stereo ? 2 : 1, 1, swf::sound_handler::FORMAT_NATIVE16, 22050, stereo);
+    EXPECT_EQ(handler_.sample_of(id), 0u) << stereo;
+  }
+  EXPECT_EQ(log.Count("Unable to load sound\n"), 2u);
+}
+
 TEST_F(SoundHandlerMixerTest, Mp3DataAfterItsSeekCountIsFound) {
   const std::string mp3 = testsounds::EncodeMp3(Tone(22050, 22050), 22050);
   if (mp3.empty()) GTEST_SKIP() << "this build of libavcodec has no MP3 encoder";
