@@ -213,11 +213,35 @@ function CloseIntro()
    ShowPanel("intro_dlg", false)
 end
 
--- The help movies play once the movie player is there; the panel shows their places.
+-- The help popup's movies, read from the disk beside the program: each of its two movie
+-- widgets plays its help movie, looping, from the start; closing the popup hides them and
+-- lets their movies go.
+HelpMovies = { flash_1 = "help/chain.swf", flash_2 = "help/spells.swf" }
+
 function SetupFlashHelp()
+   local panel = GetUIMan():GetPanel("help_flash")
+   if not panel then return end
+   for name, file in pairs(HelpMovies) do
+      local widget = panel:GetFlashWidgetByName(name)
+      if widget then
+         widget:SetFlashClip(file)
+         widget:SetLoop(true)
+         widget:PauseClip(false)
+         widget:SetIsVisible(true)
+      end
+   end
 end
 
 function ShutdownFlashHelp()
+   local panel = GetUIMan():GetPanel("help_flash")
+   if not panel then return end
+   for name, file in pairs(HelpMovies) do
+      local widget = panel:GetFlashWidgetByName(name)
+      if widget then
+         widget:SetIsVisible(false)
+         widget:SetFlashClip("")
+      end
+   end
 end
 
 function DoZenBreak(on)

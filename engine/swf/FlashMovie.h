@@ -5,34 +5,48 @@
 
 #include "engine/core/Math.h"
 
+namespace swf {
+class movie_definition_sub;
+class movie_interface;
+}  // namespace swf
+
 namespace flash {
 
 // One SWF movie of one SWF widget: loaded from a file, advanced by the frame time
 // (restarting at its end when looping), drawn into a play-area rectangle. The widget reads
 // and writes paused, looping and fileName directly.
-//
-// This stand-in has no player: Load logs "Can't create a movie from flash file <name>"
-// and fails, and Advance, Display and Reset do nothing without a movie.
 class FlashMovie {
  public:
+  using EndCallback = void (*)(FlashMovie* movie, uint32_t userValue);
+
   FlashMovie();
   ~FlashMovie();
   FlashMovie(const FlashMovie&) = delete;
   FlashMovie& operator=(const FlashMovie&) = delete;
 
-  // True when the movie was made; the name is kept on success.
+  // True when the movie was made; the name is kept on success. Failures log
+  // "Can't create a movie from flash file <name>" or "Can't create a movie Instance from
+  // flash file <name>".
   bool Load(const std::string& file);
+  // Advances by dt x speed unless paused; on the last frame a looping movie restarts, and
+  // the end callback (when set) is called either way.
   void Advance(float dt);
-  // Draws the movie in the rectangle (fractions of the screen).
+  // Draws the movie in the rectangle (fractions of the screen); a rectangle that leaves
+  // the screen draws nothing.
   void Display(const math::Vec2& position, const math::Vec2& size);
   // Back to the first frame.
   void Reset();
 
+  swf::movie_definition_sub* definition = nullptr;  // one reference held
+  swf::movie_interface* instance = nullptr;         // one reference held
+  uint32_t flags = 1;
   float frameRate = 30.0f;
   float speed = 1.0f;
   bool paused = false;
   bool looping = true;
   std::string fileName;
+  EndCallback endCallback = nullptr;
+  uint32_t userValue = 0;
 };
 
 }  // namespace flash

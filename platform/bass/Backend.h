@@ -21,6 +21,10 @@ class Backend {
   virtual bool Pause() = 0;
   virtual HSAMPLE SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length,
                              uint32_t max, uint32_t flags) = 0;
+  virtual void* SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                             uint32_t flags) = 0;
+  virtual HSAMPLE SampleCreateDone() = 0;
+  virtual bool SampleStop(HSAMPLE sample) = 0;
   virtual bool SampleFree(HSAMPLE sample) = 0;
   virtual HCHANNEL SampleGetChannel(HSAMPLE sample, bool onlynew) = 0;
   virtual HMUSIC MusicLoad(bool mem, const void* file, uint64_t offset, uint32_t length,

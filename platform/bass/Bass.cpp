@@ -43,6 +43,15 @@ HSAMPLE BASS_SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t le
   return bass::CurrentBackend().SampleLoad(mem, file, offset, length, max, flags);
 }
 
+void* BASS_SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                        uint32_t flags) {
+  return bass::CurrentBackend().SampleCreate(length, freq, chans, max, flags);
+}
+
+HSAMPLE BASS_SampleCreateDone() { return bass::CurrentBackend().SampleCreateDone(); }
+
+bool BASS_SampleStop(HSAMPLE sample) { return bass::CurrentBackend().SampleStop(sample); }
+
 bool BASS_SampleFree(HSAMPLE sample) { return bass::CurrentBackend().SampleFree(sample); }
 
 HCHANNEL BASS_SampleGetChannel(HSAMPLE sample, bool onlynew) {

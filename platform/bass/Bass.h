@@ -20,7 +20,8 @@ using HSAMPLE = uint32_t;   // a decoded sound
 using HCHANNEL = uint32_t;  // one playback of a sample
 using HMUSIC = uint32_t;    // a tracker module, itself a channel
 
-// BASS_SampleLoad flags.
+// BASS_SampleLoad and BASS_SampleCreate flags.
+inline constexpr uint32_t BASS_SAMPLE_MONO = 2;  // decode to one channel (taken, not needed)
 inline constexpr uint32_t BASS_SAMPLE_LOOP = 4;  // the channels of the sample loop
 
 // BASS_MusicLoad flags.
@@ -72,11 +73,21 @@ bool BASS_Pause();
 bool BASS_Start();
 int BASS_ErrorGetCode();
 
-// Decodes Ogg Vorbis, MPEG audio (MP3, MP2) or WAV into memory. mem: file points at the
+// Decodes Ogg Vorbis, MPEG audio (MP3, MP2) or WAV into memory; MPEG data may have a
+// few bytes before its first frame (an SWF sound's seek count), which are passed over. mem: file points at the
 // data and length counts its bytes from offset; otherwise file is a path (UTF-8) and a
 // length of 0 reads to its end. max: 1 to 65535 channels of the sample may play at once.
 HSAMPLE BASS_SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length,
                         uint32_t max, uint32_t flags);
+// A sample made from 16-bit PCM of the caller: BASS_SampleCreate returns a buffer of
+// length bytes (chans 1 or 2 interleaved channels at freq Hz, 100 to 200000) that the
+// caller fills before BASS_SampleCreateDone, which makes the sample and returns its
+// handle. A second BASS_SampleCreate before the Done drops the first buffer.
+void* BASS_SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                        uint32_t flags);
+HSAMPLE BASS_SampleCreateDone();
+// Stops every channel of the sample; the sample stays and can play again.
+bool BASS_SampleStop(HSAMPLE sample);
 // Stops and releases the sample's channels and the sample.
 bool BASS_SampleFree(HSAMPLE sample);
 // A channel of the sample, at volume 100, centred, at its start. With onlynew false a

@@ -119,6 +119,13 @@ struct Mixer::Impl {
   std::unordered_map<uint32_t, std::unique_ptr<Sample>> samples;
   std::unordered_map<uint32_t, Voice*> channels;  // owned by their samples
   std::unordered_map<uint32_t, std::unique_ptr<Voice>> musics;
+  // The buffer of a SampleCreate waiting for its SampleCreateDone.
+  std::vector<uint8_t> created;
+  uint32_t createdRate = 0;
+  uint32_t createdChans = 0;
+  uint32_t createdMax = 1;
+  uint32_t createdFlags = 0;
+  bool hasCreated = false;
 
   // --- The command queue, under queueLock ---
   std::mutex queueLock;
@@ -507,6 +514,87 @@ HSAMPLE Mixer::SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t 
   m.samples.emplace(handle, std::move(sample));
   Succeed();
   return handle;
+}
+
+void* Mixer::SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                          uint32_t flags) {
+  Impl& m = *impl_;
+  std::lock_guard<std::mutex> lock(m.apiLock);
+  m.hasCreated = false;
+  if (!m.initialized) {
+    Fail(BASS_ERROR_INIT);
+    return nullptr;
+  }
+  if (length == 0 || chans < 1 || chans > 2 || freq < 100 || freq > 200000 || max < 1 ||
+      max > 65535) {
+    Fail(BASS_ERROR_ILLPARAM);
+    return nullptr;
+  }
+  try {
+    m.created.assign(length, 0);
+  } catch (const std::bad_alloc&) {
+    Fail(BASS_ERROR_MEM);
+    return nullptr;
+  }
+  m.createdRate = freq;
+  m.createdChans = chans;
+  m.createdMax = max;
+  m.createdFlags = flags;
+  m.hasCreated = true;
+  Succeed();
+  return m.created.data();
+}
+
+HSAMPLE Mixer::SampleCreateDone() {
+  Impl& m = *impl_;
+  std::vector<uint8_t> bytes;
+  uint32_t freq, chans, max, flags;
+  int rate;
+  {
+    std::lock_guard<std::mutex> lock(m.apiLock);
+    if (!m.initialized) return Fail(BASS_ERROR_INIT);
+    if (!m.hasCreated) return Fail(BASS_ERROR_ILLPARAM);
+    m.hasCreated = false;
+    bytes.swap(m.created);
+    freq = m.createdRate;
+    chans = m.createdChans;
+    max = m.createdMax;
+    flags = m.createdFlags;
+    rate = m.mixRate;
+  }
+  auto sample = std::make_unique<Sample>();
+  if (int error = SampleDecoder::ConvertPcm16(bytes.data(), bytes.size(), int(freq), int(chans),
+                                              rate, sample->pcm);
+      error != BASS_OK) {
+    return Fail(error);
+  }
+  sample->frames = sample->pcm.size() / 2;
+  sample->max = max;
+  sample->loop = (flags & BASS_SAMPLE_LOOP) != 0;
+  std::lock_guard<std::mutex> lock(m.apiLock);
+  if (!m.initialized || m.mixRate != rate) return Fail(BASS_ERROR_INIT);
+  const HSAMPLE handle = m.NewHandle();
+  sample->handle = handle;
+  m.samples.emplace(handle, std::move(sample));
+  Succeed();
+  return handle;
+}
+
+bool Mixer::SampleStop(HSAMPLE handle) {
+  Impl& m = *impl_;
+  std::lock_guard<std::mutex> lock(m.apiLock);
+  if (!m.initialized) return Fail(BASS_ERROR_INIT);
+  auto it = m.samples.find(handle);
+  if (it == m.samples.end()) return Fail(BASS_ERROR_HANDLE);
+  for (auto& voice : it->second->channels) {
+    StoreMax(voice->doneSerial, voice->playSerial);
+    Command command;
+    command.kind = Command::Kind::kStop;
+    command.voice = voice.get();
+    m.Post(command);
+  }
+  Succeed();
+  return true;
 }
 
 bool Mixer::SampleFree(HSAMPLE handle) {

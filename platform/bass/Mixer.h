@@ -40,6 +40,10 @@ class Mixer final : public Backend {
   bool Pause() override;
   HSAMPLE SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length, uint32_t max,
                      uint32_t flags) override;
+  void* SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                     uint32_t flags) override;
+  HSAMPLE SampleCreateDone() override;
+  bool SampleStop(HSAMPLE sample) override;
   bool SampleFree(HSAMPLE sample) override;
   HCHANNEL SampleGetChannel(HSAMPLE sample, bool onlynew) override;
   HMUSIC MusicLoad(bool mem, const void* file, uint64_t offset, uint32_t length, uint32_t flags,

@@ -126,6 +126,65 @@ HSAMPLE RecordingBackend::SampleLoad(bool mem, const void* file, uint64_t offset
   return handle;
 }
 
+void* RecordingBackend::SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                                     uint32_t flags) {
+  Call& call = Record("BASS_SampleCreate", {length, freq, chans, max, flags});
+  hasPending_ = false;
+  if (TakeFailure(call)) return nullptr;
+  if (!initialized_) {
+    Failed(call, BASS_ERROR_INIT);
+    return nullptr;
+  }
+  if (length == 0 || chans < 1 || chans > 2 || freq < 100 || freq > 200000 || max < 1 ||
+      max > 65535) {
+    Failed(call, BASS_ERROR_ILLPARAM);
+    return nullptr;
+  }
+  pending_.assign(length, 0);
+  pendingSample_ = SampleState{};
+  pendingSample_.freq = freq;
+  pendingSample_.chans = chans;
+  pendingSample_.max = max;
+  pendingSample_.loop = (flags & BASS_SAMPLE_LOOP) != 0;
+  pendingCall_ = calls_.size() - 1;
+  hasPending_ = true;
+  Done(call, 1);
+  return pending_.data();
+}
+
+HSAMPLE RecordingBackend::SampleCreateDone() {
+  Call& call = Record("BASS_SampleCreateDone", {});
+  if (TakeFailure(call)) return 0;
+  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
+  if (!hasPending_) return Failed(call, BASS_ERROR_ILLPARAM);
+  hasPending_ = false;
+  calls_[pendingCall_].data.assign(pending_.begin(), pending_.end());
+  const HSAMPLE handle = NewHandle();
+  samples_[handle] = pendingSample_;
+  Done(calls_.back(), handle);
+  return handle;
+}
+
+bool RecordingBackend::SampleStop(HSAMPLE handle) {
+  Call& call = Record("BASS_SampleStop", {handle});
+  if (TakeFailure(call)) return false;
+  if (!initialized_) return Failed(call, BASS_ERROR_INIT);
+  auto it = samples_.find(handle);
+  if (it == samples_.end()) return Failed(call, BASS_ERROR_HANDLE);
+  for (uint32_t channel : it->second.channels) channels_[channel].active = BASS_ACTIVE_STOPPED;
+  return Done(call, 1);
+}
+
+uint32_t RecordingBackend::SampleRate(HSAMPLE sample) const {
+  auto it = samples_.find(sample);
+  return it == samples_.end() ? 0 : it->second.freq;
+}
+
+uint32_t RecordingBackend::SampleChannels(HSAMPLE sample) const {
+  auto it = samples_.find(sample);
+  return it == samples_.end() ? 0 : it->second.chans;
+}
+
 bool RecordingBackend::SampleFree(HSAMPLE handle) {
   Call& call = Record("BASS_SampleFree", {handle});
   if (TakeFailure(call)) return false;

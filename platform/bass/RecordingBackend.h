@@ -33,6 +33,10 @@ class RecordingBackend final : public Backend {
   //   BASS_Init                 device, freq, flags, win != null, clsid != null
   //   BASS_Free, BASS_Start, BASS_Pause   none
   //   BASS_SampleLoad           mem, offset, length, max, flags
+  //   BASS_SampleCreate         length, freq, chans, max, flags (data: the bytes filled,
+  //                             recorded at the Done)
+  //   BASS_SampleCreateDone     none
+  //   BASS_SampleStop           sample
   //   BASS_SampleFree           sample
   //   BASS_SampleGetChannel     sample, onlynew
   //   BASS_MusicLoad            mem, offset, length, flags, freq
@@ -58,6 +62,10 @@ class RecordingBackend final : public Backend {
   bool Pause() override;
   HSAMPLE SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length, uint32_t max,
                      uint32_t flags) override;
+  void* SampleCreate(uint32_t length, uint32_t freq, uint32_t chans, uint32_t max,
+                     uint32_t flags) override;
+  HSAMPLE SampleCreateDone() override;
+  bool SampleStop(HSAMPLE sample) override;
   bool SampleFree(HSAMPLE sample) override;
   HCHANNEL SampleGetChannel(HSAMPLE sample, bool onlynew) override;
   HMUSIC MusicLoad(bool mem, const void* file, uint64_t offset, uint32_t length, uint32_t flags,
@@ -94,9 +102,14 @@ class RecordingBackend final : public Backend {
   // nullptr for a handle that is not a live channel or music.
   const ChannelState* Channel(uint32_t handle) const;
   bool HasSample(HSAMPLE sample) const { return samples_.count(sample) != 0; }
+  // The rate and channels a BASS_SampleCreate gave the sample (0 for a loaded one).
+  uint32_t SampleRate(HSAMPLE sample) const;
+  uint32_t SampleChannels(HSAMPLE sample) const;
 
  private:
   struct SampleState {
+    uint32_t freq = 0;  // 0 for a loaded sample
+    uint32_t chans = 0;
     uint32_t max = 1;
     bool loop = false;
     std::vector<uint32_t> channels;
@@ -122,6 +135,11 @@ class RecordingBackend final : public Backend {
   std::map<uint32_t, SampleState> samples_;
   std::map<uint32_t, ChannelState> channels_;  // sample channels and musics
   uint32_t nextHandle_ = 1;
+  // The buffer of a BASS_SampleCreate waiting for its Done, and the index of its call.
+  std::vector<uint8_t> pending_;
+  SampleState pendingSample_;
+  size_t pendingCall_ = 0;
+  bool hasPending_ = false;
   bool initialized_ = false;
   bool paused_ = false;
 };

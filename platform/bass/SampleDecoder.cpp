@@ -128,6 +128,22 @@ bool LooksLikeMpeg(const uint8_t* data, size_t size) {
   return size >= 4 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0;
 }
 
+// A frame header: sync, a known version and layer, a bit rate and a sample rate that exist.
+bool IsFrameHeader(const uint8_t* p) {
+  return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0 && (p[1] & 0x18) != 0x08 && (p[1] & 0x06) != 0 &&
+         (p[2] & 0xF0) != 0xF0 && (p[2] & 0xF0) != 0 && (p[2] & 0x0C) != 0x0C;
+}
+
+// MPEG data may come with a few bytes before its first frame (an SWF sound's seek count):
+// the offset of a frame header within the first kMpegLeadLimit bytes, or size when none.
+constexpr size_t kMpegLeadLimit = 64;
+size_t FirstFrame(const uint8_t* data, size_t size) {
+  for (size_t i = 0; i + 4 <= size && i <= kMpegLeadLimit; ++i) {
+    if (IsFrameHeader(data + i)) return i;
+  }
+  return size;
+}
+
 int DecodeMpeg(const uint8_t* data, size_t size, RawSound& raw) {
   mpg123_init();  // needed by libmpg123 before 1.27, a no-op since
   int error = 0;
@@ -190,6 +206,7 @@ int ConvertToMix(const RawSound& raw, int mixRate, std::vector<int16_t>& pcm) {
   }
   const size_t frameBytes = size_t(SDL_AUDIO_BITSIZE(raw.format) / 8) * size_t(raw.channels);
   const size_t inputBytes = raw.bytes.size() / frameBytes * frameBytes;  // whole frames
+  if (inputBytes == 0) return BASS_ERROR_FILEFORM;  // less than one frame
   const uint64_t bufferBytes = uint64_t(inputBytes) * uint64_t(std::max(cvt.len_mult, 1));
   if (bufferBytes > uint64_t(INT_MAX)) return BASS_ERROR_MEM;
   std::vector<uint8_t> buffer(size_t(bufferBytes) + 4);
@@ -199,8 +216,9 @@ int ConvertToMix(const RawSound& raw, int mixRate, std::vector<int16_t>& pcm) {
   if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) return BASS_ERROR_FORMAT;
   const size_t bytes = cvt.needed ? size_t(cvt.len_cvt) : inputBytes;
   pcm.resize(bytes / (2 * sizeof(int16_t)) * 2);
+  if (pcm.empty()) return BASS_ERROR_FILEFORM;
   std::memcpy(pcm.data(), buffer.data(), pcm.size() * sizeof(int16_t));
-  return pcm.empty() ? BASS_ERROR_FILEFORM : BASS_OK;
+  return BASS_OK;
 }
 
 }  // namespace
@@ -219,8 +237,27 @@ int SampleDecoder::Decode(const uint8_t* data, size_t size, int mixRate,
       result = DecodeWav(data, size, raw);
     } else if (LooksLikeMpeg(data, size)) {
       result = DecodeMpeg(data, size, raw);
+    } else if (const size_t lead = FirstFrame(data, size); lead < size) {
+      result = DecodeMpeg(data + lead, size - lead, raw);
     }
     if (result != BASS_OK) return result;
+    return ConvertToMix(raw, mixRate, pcm);
+  } catch (const std::bad_alloc&) {
+    pcm.clear();
+    return BASS_ERROR_MEM;
+  }
+}
+
+int SampleDecoder::ConvertPcm16(const uint8_t* data, size_t size, int rate, int channels,
+                                int mixRate, std::vector<int16_t>& pcm) {
+  pcm.clear();
+  if (!data || size < 2 || channels < 1 || channels > 2 || rate <= 0) return BASS_ERROR_FILEFORM;
+  try {
+    RawSound raw;
+    raw.format = AUDIO_S16LSB;
+    raw.channels = channels;
+    raw.rate = rate;
+    raw.Append(data, size);
     return ConvertToMix(raw, mixRate, pcm);
   } catch (const std::bad_alloc&) {
     pcm.clear();

@@ -17,6 +17,10 @@ class SampleDecoder {
   // sound in it), BASS_ERROR_FORMAT (a layout it does not take, such as Vorbis with more
   // than two channels) or BASS_ERROR_MEM.
   static int Decode(const uint8_t* data, size_t size, int mixRate, std::vector<int16_t>& pcm);
+  // The same conversion for 16-bit little-endian PCM of the caller (channels 1 or 2 at
+  // rate Hz).
+  static int ConvertPcm16(const uint8_t* data, size_t size, int rate, int channels, int mixRate,
+                          std::vector<int16_t>& pcm);
 };
 
 }  // namespace bass

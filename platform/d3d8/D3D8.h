@@ -66,6 +66,17 @@ class IDirect3DSurface8 : public IDirect3DUnknown8 {
   virtual HRESULT UnlockRect() = 0;
 };
 
+// Vertices kept by the device for DrawPrimitive. Lock hands out the buffer's memory; with
+// D3DLOCK_DISCARD the previous contents are not kept.
+class IDirect3DVertexBuffer8 : public IDirect3DResource8 {
+ public:
+  // offset and size in bytes; size 0 locks from offset to the end.
+  virtual HRESULT Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) = 0;
+  virtual HRESULT Unlock() = 0;
+  virtual uint32_t Length() = 0;
+  virtual uint32_t FVF() = 0;
+};
+
 class IDirect3D8;
 
 class IDirect3DDevice8 : public IDirect3DUnknown8 {
@@ -103,6 +114,8 @@ class IDirect3DDevice8 : public IDirect3DUnknown8 {
   // A lockable surface in system memory.
   virtual HRESULT CreateImageSurface(uint32_t width, uint32_t height, D3DFORMAT format,
                                      IDirect3DSurface8** surface) = 0;
+  virtual HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
+                                     IDirect3DVertexBuffer8** buffer) = 0;
 
   // States.
   virtual HRESULT SetViewport(const D3DVIEWPORT8* viewport) = 0;
@@ -121,6 +134,14 @@ class IDirect3DDevice8 : public IDirect3DUnknown8 {
   // Only flexible vertex formats (D3DFVF_*) are taken as vertex shaders.
   virtual HRESULT SetVertexShader(uint32_t handle) = 0;
   virtual HRESULT GetVertexShader(uint32_t* handle) = 0;
+
+  // The device holds a reference to a bound stream until it is unbound; only stream 0
+  // feeds the draws.
+  virtual HRESULT SetStreamSource(uint32_t stream, IDirect3DVertexBuffer8* buffer,
+                                  uint32_t stride) = 0;
+  // Draws primitiveCount primitives from the vertices of stream 0, starting at startVertex.
+  virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                                uint32_t primitiveCount) = 0;
 
   // Drawing from the caller's memory.
   virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount,

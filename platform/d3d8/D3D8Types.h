@@ -327,7 +327,18 @@ enum D3DTEXTUREADDRESS : uint32_t {
   D3DTADDRESS_BORDER = 4,
 };
 
-enum D3DTEXTURETRANSFORMFLAGS : uint32_t { D3DTTFF_DISABLE = 0 };
+enum D3DTEXTURETRANSFORMFLAGS : uint32_t {
+  D3DTTFF_DISABLE = 0,
+  D3DTTFF_COUNT1 = 1,
+  D3DTTFF_COUNT2 = 2,
+  D3DTTFF_COUNT3 = 3,
+  D3DTTFF_COUNT4 = 4,
+  D3DTTFF_PROJECTED = 256,
+};
+
+// D3DTSS_TEXCOORDINDEX: the set index in the low word, a generated source above it.
+constexpr uint32_t D3DTSS_TCI_PASSTHRU = 0x00000;
+constexpr uint32_t D3DTSS_TCI_CAMERASPACEPOSITION = 0x20000;
 
 // ---- Transforms ---------------------------------------------------------------------------
 enum D3DTRANSFORMSTATETYPE : uint32_t {

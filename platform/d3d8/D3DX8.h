@@ -99,6 +99,15 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* dst, const void* dstPalett
                                    const void* srcPalette, const RECT* srcRect,
                                    uint32_t filter, D3DCOLOR colorKey);
 
+// Copies pixels from memory (srcRect of an image in srcFormat, rows srcPitch bytes apart)
+// into (a rectangle of) dst, converting the format and stretching with the filter as
+// D3DXLoadSurfaceFromSurface does. srcRect must not be null; palettes must be null.
+HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface8* dst, const void* dstPalette,
+                                  const RECT* dstRect, const void* srcMemory,
+                                  D3DFORMAT srcFormat, uint32_t srcPitch,
+                                  const void* srcPalette, const RECT* srcRect, uint32_t filter,
+                                  D3DCOLOR colorKey);
+
 // Only D3DXIFF_BMP is written: 24-bit rows for formats without alpha, 32-bit with alpha.
 HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format,
                                IDirect3DSurface8* surface, const void* palette,

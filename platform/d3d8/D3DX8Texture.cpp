@@ -324,6 +324,50 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* dst, const void*, const RE
   }
 }
 
+HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface8* dst, const void*, const RECT* dstRect,
+                                  const void* srcMemory, D3DFORMAT srcFormat, uint32_t srcPitch,
+                                  const void*, const RECT* srcRect, uint32_t filter,
+                                  D3DCOLOR colorKey) {
+  if (!dst || !srcMemory || !srcRect || IsCompressedFormat(srcFormat) ||
+      BytesPerPixel(srcFormat) == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  D3DSURFACE_DESC dstDesc;
+  if (FAILED(dst->GetDesc(&dstDesc))) return D3DERR_INVALIDCALL;
+  const RECT sr = *srcRect;
+  const RECT dr = dstRect ? *dstRect : WholeSurface(dstDesc);
+  if (sr.left < 0 || sr.top < 0 || sr.left >= sr.right || sr.top >= sr.bottom ||
+      !InsideSurface(dr, dstDesc) || IsCompressedFormat(dstDesc.Format)) {
+    return D3DERR_INVALIDCALL;
+  }
+  const uint32_t sw = static_cast<uint32_t>(sr.right - sr.left);
+  const uint32_t sh = static_cast<uint32_t>(sr.bottom - sr.top);
+  // The rows must hold the rectangle's pixels.
+  if (static_cast<uint64_t>(srcPitch) <
+      static_cast<uint64_t>(BytesPerPixel(srcFormat)) * static_cast<uint32_t>(sr.right)) {
+    return D3DERR_INVALIDCALL;
+  }
+  try {
+    const uint8_t* first = static_cast<const uint8_t*>(srcMemory) +
+                           static_cast<size_t>(sr.top) * srcPitch +
+                           static_cast<size_t>(sr.left) * BytesPerPixel(srcFormat);
+    std::vector<uint32_t> pixels(static_cast<size_t>(sw) * sh);
+    DecodePixels(srcFormat, first, srcPitch, sw, sh, pixels.data());
+    ApplyColorKey(pixels, colorKey);
+    const uint32_t dw = static_cast<uint32_t>(dr.right - dr.left);
+    const uint32_t dh = static_cast<uint32_t>(dr.bottom - dr.top);
+    pixels = ResampleArgb(pixels.data(), sw, sh, dw, dh, filter);
+    D3DLOCKED_RECT locked;
+    const HRESULT hr = dst->LockRect(&locked, &dr, 0);
+    if (FAILED(hr)) return hr;
+    EncodePixels(dstDesc.Format, pixels.data(), dw, dh, static_cast<uint8_t*>(locked.pBits),
+                 static_cast<uint32_t>(locked.Pitch));
+    return dst->UnlockRect();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
 HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format,
                                IDirect3DSurface8* surface, const void*, const RECT* srcRect) {
   if (!path || !surface) return D3DERR_INVALIDCALL;

@@ -9,6 +9,7 @@
 #include "platform/d3d8/PixelFormat.h"
 #include "platform/d3d8/SurfaceBase.h"
 #include "platform/d3d8/Texture.h"
+#include "platform/d3d8/VertexBuffer.h"
 
 namespace d3d8 {
 
@@ -103,6 +104,8 @@ void DeviceBase::ReleaseBindings() {
   }
   if (renderTarget_) renderTarget_->Release();
   renderTarget_ = nullptr;
+  if (state_.stream) state_.stream->Release();
+  state_.stream = nullptr;
 }
 
 uint32_t DeviceBase::Release() {
@@ -496,6 +499,60 @@ HRESULT DeviceBase::CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex,
     if (index < minIndex || index >= end) return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
+}
+
+HRESULT DeviceBase::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                       D3DPOOL pool, IDirect3DVertexBuffer8** buffer) {
+  if (!buffer) return D3DERR_INVALIDCALL;
+  *buffer = nullptr;
+  const uint32_t vertexSize = VertexSize(fvf);
+  if (length == 0 || (fvf != 0 && length < vertexSize) || pool == D3DPOOL_SCRATCH) {
+    return D3DERR_INVALIDCALL;
+  }
+  try {
+    *buffer = new VertexBuffer(this, length, usage, fvf, pool);
+  } catch (const std::bad_alloc&) {
+    return D3DERR_OUTOFVIDEOMEMORY;
+  }
+  return D3D_OK;
+}
+
+HRESULT DeviceBase::SetStreamSource(uint32_t stream, IDirect3DVertexBuffer8* buffer,
+                                    uint32_t stride) {
+  if (stream != 0) return D3DERR_INVALIDCALL;
+  if (buffer) buffer->AddRef();
+  if (state_.stream) state_.stream->Release();
+  state_.stream = buffer;
+  state_.streamStride = stride;
+  return D3D_OK;
+}
+
+HRESULT DeviceBase::StreamVertices(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                                   uint32_t primitiveCount, const uint8_t** vertices,
+                                   uint32_t* stride) const {
+  *vertices = nullptr;
+  *stride = state_.streamStride;
+  const uint64_t count = VertexCountFor(type, primitiveCount);
+  if (VertexCountFor(type, 1) == 0) return D3DERR_INVALIDCALL;
+  if (primitiveCount == 0) return D3D_OK;
+  auto* buffer = static_cast<VertexBuffer*>(state_.stream);
+  const uint32_t vertexSize = VertexSize(state_.vertexShader);
+  if (!buffer || buffer->Locked() || vertexSize == 0 || *stride < vertexSize) {
+    return D3DERR_INVALIDCALL;
+  }
+  const uint64_t end = (static_cast<uint64_t>(startVertex) + count - 1) * *stride + vertexSize;
+  if (end > buffer->Length()) return D3DERR_INVALIDCALL;
+  *vertices = buffer->Bytes() + static_cast<uint64_t>(startVertex) * *stride;
+  return D3D_OK;
+}
+
+HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                                  uint32_t primitiveCount) {
+  const uint8_t* vertices = nullptr;
+  uint32_t stride = 0;
+  const HRESULT hr = StreamVertices(type, startVertex, primitiveCount, &vertices, &stride);
+  if (FAILED(hr) || !vertices) return hr;
+  return DrawPrimitiveUP(type, primitiveCount, vertices, stride);
 }
 
 uint32_t DeviceBase::IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i) {

@@ -20,6 +20,9 @@ struct DeviceState {
   D3DMATRIX textureTransforms[8];
   D3DVIEWPORT8 viewport;
   uint32_t vertexShader;  // the flexible vertex format of the draws
+  // Stream 0 of DrawPrimitive; the device holds a reference to it.
+  IDirect3DVertexBuffer8* stream;
+  uint32_t streamStride;
 
   // Direct3D's defaults of a new or reset device (textures are left alone).
   void SetDefaults(bool depthBuffer, uint32_t targetWidth, uint32_t targetHeight);
@@ -57,6 +60,13 @@ class DeviceBase : public IDirect3DDevice8 {
                             IDirect3DCubeTexture8** texture) override;
   HRESULT CreateImageSurface(uint32_t width, uint32_t height, D3DFORMAT format,
                              IDirect3DSurface8** surface) override;
+  HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
+                             IDirect3DVertexBuffer8** buffer) override;
+  HRESULT SetStreamSource(uint32_t stream, IDirect3DVertexBuffer8* buffer,
+                          uint32_t stride) override;
+  // Draws the stream's vertices through DrawPrimitiveUP.
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                        uint32_t primitiveCount) override;
 
   HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
   HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
@@ -116,6 +126,11 @@ class DeviceBase : public IDirect3DDevice8 {
   HRESULT CheckIndexedDraw(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t vertexCount,
                            uint32_t primitiveCount, const void* indices, D3DFORMAT indexFormat,
                            const void* vertices, uint32_t stride, uint64_t* indexCount) const;
+  // The vertices a DrawPrimitive reads from stream 0: checks that a buffer is bound and
+  // unlocked and that the range lies inside it. vertices is null when there is nothing to
+  // draw (no primitives), which is not an error.
+  HRESULT StreamVertices(D3DPRIMITIVETYPE type, uint32_t startVertex, uint32_t primitiveCount,
+                         const uint8_t** vertices, uint32_t* stride) const;
   // Index i of an array of D3DFMT_INDEX16 or D3DFMT_INDEX32 indices.
   static uint32_t IndexAt(const void* indices, D3DFORMAT indexFormat, uint64_t i);
   // Drops every bound texture and the render target (before the device goes away).

@@ -25,13 +25,30 @@ layout(location = 3) in vec2 aTex1;
 uniform bool uPretransformed;
 uniform vec4 uViewport;
 uniform mat4 uWorldViewProj;
+uniform mat4 uWorldView;
+uniform int uTexCoord[2];
+uniform bool uTexCameraSpace[2];
+uniform bool uTexTransform[2];
+uniform mat4 uTexMatrix[2];
 out vec4 vColor;
 out vec2 vTex0;
 out vec2 vTex1;
+// The coordinates of a stage: a vertex set, or the camera-space position; then its texture
+// transform, two-component coordinates taking the matrix's third row as their translation
+// and positions its fourth row, as Direct3D pads them.
+vec2 StageCoords(int s) {
+  vec4 source;
+  if (uTexCameraSpace[s]) {
+    source = vec4((uWorldView * vec4(aPosition.xyz, 1.0)).xyz, 1.0);
+  } else {
+    source = vec4(uTexCoord[s] == 1 ? aTex1 : aTex0, 1.0, 0.0);
+  }
+  return uTexTransform[s] ? (uTexMatrix[s] * source).xy : source.xy;
+}
 void main() {
   vColor = aColor;
-  vTex0 = aTex0;
-  vTex1 = aTex1;
+  vTex0 = StageCoords(0);
+  vTex1 = StageCoords(1);
   if (uPretransformed) {
     float rhw = aPosition.w;
     float w = (rhw > 0.0 && !isinf(rhw)) ? 1.0 / rhw : 1.0;
@@ -56,7 +73,6 @@ in vec2 vTex1;
 uniform sampler2D uTexture0;
 uniform sampler2D uTexture1;
 uniform bool uHasTexture[2];
-uniform int uTexCoord[2];
 uniform int uColorOp[2];
 uniform int uColorArg1[2];
 uniform int uColorArg2[2];
@@ -125,10 +141,10 @@ bool AlphaPasses(float alpha) {
 void main() {
   vec4 current = vColor;
   if (uColorOp[0] != 1) {
-    vec4 tex0 = uHasTexture[0] ? texture(uTexture0, uTexCoord[0] == 1 ? vTex1 : vTex0) : vec4(1.0);
+    vec4 tex0 = uHasTexture[0] ? texture(uTexture0, vTex0) : vec4(1.0);
     current = RunStage(0, current, tex0);
     if (uColorOp[1] != 1) {
-      vec4 tex1 = uHasTexture[1] ? texture(uTexture1, uTexCoord[1] == 1 ? vTex1 : vTex0) : vec4(1.0);
+      vec4 tex1 = uHasTexture[1] ? texture(uTexture1, vTex1) : vec4(1.0);
       current = RunStage(1, current, tex1);
     }
   }
@@ -177,6 +193,10 @@ FixedFunctionProgram::FixedFunctionProgram() {
   pretransformed_ = glGetUniformLocation(program, "uPretransformed");
   viewport_ = glGetUniformLocation(program, "uViewport");
   worldViewProj_ = glGetUniformLocation(program, "uWorldViewProj");
+  worldView_ = glGetUniformLocation(program, "uWorldView");
+  texCameraSpace_ = glGetUniformLocation(program, "uTexCameraSpace");
+  texTransform_ = glGetUniformLocation(program, "uTexTransform");
+  texMatrix_ = glGetUniformLocation(program, "uTexMatrix");
   hasTexture_ = glGetUniformLocation(program, "uHasTexture");
   texCoord_ = glGetUniformLocation(program, "uTexCoord");
   colorOp_ = glGetUniformLocation(program, "uColorOp");
@@ -212,7 +232,22 @@ void FixedFunctionProgram::Use(const DeviceState& state, const bool hasTexture[2
     D3DXMatrixMultiply(&worldViewProj, &worldView, &projection);
     // Row-major rows read as GL's columns: the transpose, which is what column vectors need.
     glUniformMatrix4fv(worldViewProj_, 1, GL_FALSE, &worldViewProj.m[0][0]);
+    glUniformMatrix4fv(worldView_, 1, GL_FALSE, &worldView.m[0][0]);
+  } else {
+    static const GLfloat kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glUniformMatrix4fv(worldView_, 1, GL_FALSE, kIdentity);
   }
+
+  GLint cameraSpace[2], transform[2];
+  for (int s = 0; s < 2; ++s) {
+    const uint32_t* ts = state.stageStates[s];
+    cameraSpace[s] = (ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION;
+    const uint32_t count = ts[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF;
+    transform[s] = count != D3DTTFF_DISABLE;
+  }
+  glUniform1iv(texCameraSpace_, 2, cameraSpace);
+  glUniform1iv(texTransform_, 2, transform);
+  glUniformMatrix4fv(texMatrix_, 2, GL_FALSE, &state.textureTransforms[0].m[0][0]);
 
   GLint has[2], texCoord[2], colorOp[2], colorArg1[2], colorArg2[2], alphaOp[2], alphaArg1[2],
       alphaArg2[2];

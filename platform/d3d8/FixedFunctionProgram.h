@@ -36,6 +36,10 @@ class FixedFunctionProgram {
   int pretransformed_ = -1;
   int viewport_ = -1;
   int worldViewProj_ = -1;
+  int worldView_ = -1;
+  int texCameraSpace_ = -1;
+  int texTransform_ = -1;
+  int texMatrix_ = -1;
   int hasTexture_ = -1;
   int texCoord_ = -1;
   int colorOp_ = -1;

@@ -56,6 +56,19 @@ GLenum CompareFunction(uint32_t cmp) {
   }
 }
 
+GLenum StencilOperation(uint32_t op) {
+  switch (op) {
+    case D3DSTENCILOP_ZERO: return GL_ZERO;
+    case D3DSTENCILOP_REPLACE: return GL_REPLACE;
+    case D3DSTENCILOP_INCRSAT: return GL_INCR;
+    case D3DSTENCILOP_DECRSAT: return GL_DECR;
+    case D3DSTENCILOP_INVERT: return GL_INVERT;
+    case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
+    case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
+    default: return GL_KEEP;
+  }
+}
+
 GLint AddressMode(uint32_t address) {
   switch (address) {
     case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
@@ -316,7 +329,16 @@ void GlDevice::ApplyPipelineState(bool hasTexture[2]) {
   } else {
     glDisable(GL_DEPTH_TEST);
   }
-  glDisable(GL_STENCIL_TEST);
+  if (rs[D3DRS_STENCILENABLE] && target->HasDepthStencil()) {
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xFF),
+                  rs[D3DRS_STENCILMASK] & 0xFF);
+    glStencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]), StencilOperation(rs[D3DRS_STENCILZFAIL]),
+                StencilOperation(rs[D3DRS_STENCILPASS]));
+    glStencilMask(rs[D3DRS_STENCILWRITEMASK] & 0xFF);
+  } else {
+    glDisable(GL_STENCIL_TEST);
+  }
   const bool pretransformed = (state_.vertexShader & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
   if (pretransformed) {
     glEnable(GL_DEPTH_CLAMP);  // Direct3D does not clip pre-transformed vertices by depth

@@ -158,9 +158,9 @@ HRESULT GlDirect3D8::CheckDeviceFormat(uint32_t adapter, D3DDEVTYPE type, D3DFOR
     return checkFormat == D3DFMT_D24S8 ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   if (!IsStorableFormat(checkFormat)) return D3DERR_NOTAVAILABLE;
-  if ((usage & D3DUSAGE_RENDERTARGET) && IsCompressedFormat(checkFormat)) {
-    return D3DERR_NOTAVAILABLE;
-  }
+  // Compressed textures are made and read (DDS files keep their DXT levels), but they are
+  // not offered: callers that choose a format from these answers keep lossless ones.
+  if (IsCompressedFormat(checkFormat)) return D3DERR_NOTAVAILABLE;
   return D3D_OK;
 }
 

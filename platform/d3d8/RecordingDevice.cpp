@@ -276,6 +276,55 @@ HRESULT RecordingDevice::SetVertexShader(uint32_t handle) {
   return Record(std::move(r));
 }
 
+HRESULT RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                            D3DPOOL pool, IDirect3DVertexBuffer8** buffer) {
+  RecordedCall r{DeviceCall::CreateVertexBuffer};
+  r.width = length;
+  r.usage = usage;
+  r.value = fvf;
+  r.pool = pool;
+  if (failures_.Take(r.call, &r.result)) {
+    if (buffer) *buffer = nullptr;
+  } else {
+    r.result = DeviceBase::CreateVertexBuffer(length, usage, fvf, pool, buffer);
+    if (SUCCEEDED(r.result)) r.buffer = *buffer;
+  }
+  return Record(std::move(r));
+}
+
+HRESULT RecordingDevice::SetStreamSource(uint32_t stream, IDirect3DVertexBuffer8* buffer,
+                                         uint32_t stride) {
+  RecordedCall r{DeviceCall::SetStreamSource};
+  r.stage = stream;
+  r.buffer = buffer;
+  r.stride = stride;
+  if (!failures_.Take(r.call, &r.result)) {
+    r.result = DeviceBase::SetStreamSource(stream, buffer, stride);
+  }
+  return Record(std::move(r));
+}
+
+HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                                       uint32_t primitiveCount) {
+  RecordedCall r{DeviceCall::DrawPrimitive};
+  r.primitive = type;
+  r.primitiveCount = primitiveCount;
+  r.minIndex = startVertex;
+  if (!failures_.Take(r.call, &r.result)) {
+    const uint8_t* vertices = nullptr;
+    r.result = StreamVertices(type, startVertex, primitiveCount, &vertices, &r.stride);
+    if (SUCCEEDED(r.result) && vertices) {
+      r.vertexCount = static_cast<uint32_t>(VertexCountFor(type, primitiveCount));
+      // Whole strides, but never past the buffer's end (the last vertex may end short of
+      // a stride wider than the format).
+      const size_t available = State().stream->Length() - static_cast<size_t>(startVertex) * r.stride;
+      r.vertices.assign(vertices, vertices + std::min(static_cast<size_t>(r.vertexCount) * r.stride, available));
+      r.state = std::make_shared<DeviceState>(State());
+    }
+  }
+  return Record(std::move(r));
+}
+
 HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount,
                                          const void* vertices, uint32_t stride) {
   RecordedCall r{DeviceCall::DrawPrimitiveUP};

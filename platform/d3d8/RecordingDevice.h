@@ -35,6 +35,9 @@ enum class DeviceCall {
   SetVertexShader,
   DrawPrimitiveUP,
   DrawIndexedPrimitiveUP,
+  CreateVertexBuffer,
+  SetStreamSource,
+  DrawPrimitive,
 };
 
 // One call as the device saw it. Only the fields of the call's kind are filled.
@@ -63,6 +66,9 @@ struct RecordedCall {
   uint32_t stencil = 0;
   std::vector<D3DRECT> rects;
 
+  // CreateVertexBuffer: width = length, usage, value = FVF, pool. SetStreamSource: stage =
+  // stream, stride, buffer. DrawPrimitive: minIndex = start vertex, and the draw fields.
+  IDirect3DVertexBuffer8* buffer = nullptr;
   // CreateTexture, CreateCubeTexture (width = edge length), CreateImageSurface.
   uint32_t width = 0;
   uint32_t height = 0;
@@ -132,6 +138,12 @@ class RecordingDevice final : public DeviceBase {
                             IDirect3DCubeTexture8** texture) override;
   HRESULT CreateImageSurface(uint32_t width, uint32_t height, D3DFORMAT format,
                              IDirect3DSurface8** surface) override;
+  HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
+                             IDirect3DVertexBuffer8** buffer) override;
+  HRESULT SetStreamSource(uint32_t stream, IDirect3DVertexBuffer8* buffer,
+                          uint32_t stride) override;
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                        uint32_t primitiveCount) override;
   HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
   HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, uint32_t value) override;

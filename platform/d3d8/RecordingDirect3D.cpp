@@ -102,9 +102,9 @@ HRESULT RecordingDirect3D::CheckDeviceFormat(uint32_t adapter, D3DDEVTYPE type, 
                                              D3DFORMAT checkFormat) {
   HRESULT hr;
   if (!failures_.Take(Direct3DCall::CheckDeviceFormat, &hr)) {
-    const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
     hr = adapter >= adapters.size() ? D3DERR_INVALIDCALL
-         : IsStorableFormat(checkFormat) && !(renderTarget && IsCompressedFormat(checkFormat))
+         : IsStorableFormat(checkFormat) && !IsCompressedFormat(checkFormat) &&
+                 !unavailableFormats.count(checkFormat)
              ? D3D_OK
              : D3DERR_NOTAVAILABLE;
   }

@@ -5,6 +5,7 @@
 // cannot be made with hardware vertex processing, capabilities that cannot be read, ...).
 // Put it behind Direct3DCreate8 with d3d8::SetDirect3DFactory.
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,9 @@ class RecordingDirect3D final : public IDirect3D8 {
   RecordingDevice* LastDevice() const { return lastDevice_; }
 
   std::vector<Adapter> adapters;
+  // Formats CheckDeviceFormat reports unavailable beside the compressed ones, which it
+  // never offers (as the OpenGL layer does).
+  std::set<D3DFORMAT> unavailableFormats;
 
   static Adapter StandardAdapter(const std::string& description);
 

@@ -462,3 +462,72 @@ TEST(EndToEnd, PlayLevelOpensTheFirstLevelWithItsBoardAndDisplay) {
 }
 
 }  // namespace
+
+namespace {
+
+const char kHelpScript[] = R"lua(
+
+-- End-to-end test: in the first level the help opens with its two movies; after a second
+-- of frames, a screenshot, then the game's own quit.
+local E2E_EnterMainMenu = OnEnterMainMenu
+local E2E_Played = false
+function OnEnterMainMenu()
+   E2E_EnterMainMenu()
+   if not E2E_Played then
+      E2E_Played = true
+      DelayScript("PlayLevel('garden')", 0.2)
+   end
+end
+
+local E2E_EnterGame = OnEnterGame
+local E2E_Entered = false
+function OnEnterGame()
+   E2E_EnterGame()
+   if E2E_Entered then
+      return
+   end
+   E2E_Entered = true
+   DelayScript("GetGame():ShowHelp(true)", 1.5)
+   DelayScript("LOG('E2E help frame')", 2.6)
+   DelayScript("TakeScreenshot('e2e_help', false)", 2.7)
+   DelayScript("HardQuitGame()", 3.2)
+end
+)lua";
+
+TEST(EndToEnd, TheLevelHelpPlaysItsTwoMovies) {
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kHelpScript, run));
+  // The help movies are read from the disk beside the program.
+  ASSERT_TRUE(fs::exists(kBin + "/help/chain.swf")) << "the build writes the help movies into " << kBin;
+  fs::copy(kBin + "/help", run.work + "/help", fs::copy_options::recursive);
+  const RunResult result = RunProgram(run.work, run.dataHome);
+  EXPECT_EQ(result.status, 0);
+
+  const std::vector<std::string> log = LogLines(run.dataHome + "/Hovrik/kv.log");
+  ExpectInOrder(log, {
+      "Entering game state game  [MSG_COMMENT]",
+      "E2E help frame  [MSG_SCRIPT]",
+  });
+  EXPECT_EQ(FindFrom(log, "Can't create a movie"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
+
+  testenv::Bitmap shot;
+  ASSERT_TRUE(shot.Load(run.work + "/e2e_help.bmp")) << "no readable e2e_help.bmp";
+  for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
+  ASSERT_EQ(shot.width, 800);
+  ASSERT_EQ(shot.height, 600);
+  // Each movie's left edge is a band of its own colour: the chain movie's in the upper
+  // place (200..600 x 144..264), the spells movie's in the lower one (276..396).
+  EXPECT_TRUE(testenv::ColorNear(shot.At(205, 200), 0xD64080, 3)) << std::hex << shot.At(205, 200);
+  EXPECT_TRUE(testenv::ColorNear(shot.At(220, 250), 0xD64080, 3)) << std::hex << shot.At(220, 250);
+  EXPECT_TRUE(testenv::ColorNear(shot.At(205, 330), 0x4060D6, 3)) << std::hex << shot.At(205, 330);
+  EXPECT_TRUE(testenv::ColorNear(shot.At(220, 390), 0x4060D6, 3)) << std::hex << shot.At(220, 390);
+  // And the movies show more than their bands: captions, shapes and text.
+  std::set<uint32_t> chain;
+  for (int y = 150; y < 260; ++y) {
+    for (int x = 230; x < 590; ++x) chain.insert(shot.At(x, y));
+  }
+  EXPECT_GT(chain.size(), 40u);
+}
+
+}  // namespace

@@ -138,6 +138,9 @@ void Dx8Graphics::BuildPresentParameters(uint32_t newWidth, uint32_t newHeight, 
   presentParameters_.BackBufferCount = 1;
   presentParameters_.MultiSampleType = D3DMULTISAMPLE_NONE;
   presentParameters_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // The stencil of SWF masks; depth testing stays off in every state block.
+  presentParameters_.EnableAutoDepthStencil = 1;
+  presentParameters_.AutoDepthStencilFormat = D3DFMT_D24S8;
   presentParameters_.hDeviceWindow = window;
   presentParameters_.Flags = 0;
   if (fullscreen && !screen::g_wideScreen) {
@@ -157,7 +160,6 @@ void Dx8Graphics::BuildPresentParameters(uint32_t newWidth, uint32_t newHeight, 
     // Windowed, or full screen on a wide desktop: a window covering the desktop shows the
     // back buffer.
     presentParameters_.Windowed = 1;
-    presentParameters_.EnableAutoDepthStencil = 0;
     presentParameters_.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
   }
 }

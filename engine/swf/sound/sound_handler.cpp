@@ -11,6 +11,7 @@ namespace swf {
 namespace {
 
 sound_handler* s_sound_handler = nullptr;
+uint32_t s_generation = 0;
 
 const int kStepTable[89] = {
     7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,
@@ -61,11 +62,19 @@ int sample_rate_of(int code) {
 
 }  // namespace
 
-void set_sound_handler(sound_handler* handler) { s_sound_handler = handler; }
+void set_sound_handler(sound_handler* handler) {
+  if (handler != s_sound_handler) ++s_generation;
+  s_sound_handler = handler;
+}
 sound_handler* get_sound_handler() { return s_sound_handler; }
+uint32_t sound_handler_generation() { return s_generation; }
 
 sound_sample::~sound_sample() {
-  if (s_sound_handler) s_sound_handler->delete_sound(m_sound_handler_id);
+  if (s_sound_handler && m_generation == s_generation) s_sound_handler->delete_sound(m_sound_handler_id);
+}
+
+int sound_sample::get_sound_handler_id() const {
+  return m_generation == s_generation ? m_sound_handler_id : -1;
 }
 
 void adpcm_decode(std::vector<int16_t>* out, stream* in, int sample_count, bool stereo) {
@@ -139,6 +148,7 @@ void define_sound_loader(stream* in, int tag_type, movie_definition_sub* m) {
 
 void start_sound_tag::read(stream* in, int tag_type, movie_definition_sub* m, const sound_sample* sam) {
   m_handler_id = static_cast<uint16_t>(sam->get_sound_handler_id());
+  m_generation = sam->get_generation();
   in->read_uint(2);  // reserved
   m_stop_playback = in->read_uint(1) != 0;
   in->read_uint(1);  // no multiple
@@ -152,7 +162,7 @@ void start_sound_tag::read(stream* in, int tag_type, movie_definition_sub* m, co
 }
 
 void start_sound_tag::execute(character* m) {
-  if (!s_sound_handler) return;
+  if (!s_sound_handler || m_generation != s_generation) return;
   if (m_stop_playback) {
     s_sound_handler->stop_sound(m_handler_id);
   } else {

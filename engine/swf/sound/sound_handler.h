@@ -29,18 +29,24 @@ class sound_handler {
 
 void set_sound_handler(sound_handler* handler);
 sound_handler* get_sound_handler();
+// Changes each time another handler is installed: ids are a handler's own, and one made
+// under an earlier handler must never reach a later one.
+uint32_t sound_handler_generation();
 
 // A sound of a movie's dictionary: the handler's id; deleting it deletes the handler's
-// sound.
+// sound. The id is given out only while the handler it was made with is installed
+// (-1, which every handler ignores, afterwards).
 class sound_sample : public resource {
  public:
-  explicit sound_sample(int id) : m_sound_handler_id(id) {}
+  explicit sound_sample(int id) : m_sound_handler_id(id), m_generation(sound_handler_generation()) {}
   ~sound_sample() override;
   sound_sample* cast_to_sound_sample() override { return this; }
-  int get_sound_handler_id() const { return m_sound_handler_id; }
+  int get_sound_handler_id() const;
+  uint32_t get_generation() const { return m_generation; }
 
  private:
   int m_sound_handler_id;
+  uint32_t m_generation;
 };
 
 // The command of a StartSound tag: plays or stops the sound when its frame runs.
@@ -50,6 +56,7 @@ class start_sound_tag : public execute_tag {
   void execute(character* m) override;
 
   uint16_t m_handler_id = 0;
+  uint32_t m_generation = 0;  // of the handler the id belongs to
   uint32_t m_loop_count = 0;
   bool m_stop_playback = false;
 };

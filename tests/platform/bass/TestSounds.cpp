@@ -28,12 +28,32 @@ std::string EncodeOgg(const std::vector<float>& samples, int channels, int rate)
   return oggenc::EncodeOgg(samples, channels, rate, 0.4f);
 }
 
+namespace {
+std::string EncodeMpeg(AVCodecID id, const std::vector<int16_t>& mono, int rate);
+}  // namespace
+
 std::string EncodeMp2(const std::vector<int16_t>& mono, int rate) {
-  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+  return EncodeMpeg(AV_CODEC_ID_MP2, mono, rate);
+}
+
+std::string EncodeMp3(const std::vector<int16_t>& mono, int rate) {
+  return EncodeMpeg(AV_CODEC_ID_MP3, mono, rate);
+}
+
+namespace {
+
+// Mono 16-bit samples, packed or planar (the same layout for one channel).
+std::string EncodeMpeg(AVCodecID id, const std::vector<int16_t>& mono, int rate) {
+  const AVCodec* codec = avcodec_find_encoder(id);
   if (!codec) return {};
+  AVSampleFormat format = AV_SAMPLE_FMT_NONE;
+  for (const AVSampleFormat* f = codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
+    if (*f == AV_SAMPLE_FMT_S16 || *f == AV_SAMPLE_FMT_S16P) format = *f;
+  }
+  if (format == AV_SAMPLE_FMT_NONE) return {};
   AVCodecContext* context = avcodec_alloc_context3(codec);
   context->bit_rate = 128000;
-  context->sample_fmt = AV_SAMPLE_FMT_S16;
+  context->sample_fmt = format;
   context->sample_rate = rate;
   av_channel_layout_default(&context->ch_layout, 1);
   std::string out;
@@ -68,6 +88,8 @@ std::string EncodeMp2(const std::vector<int16_t>& mono, int rate) {
   avcodec_free_context(&context);
   return out;
 }
+
+}  // namespace
 
 namespace {
 void PutLe(std::string& out, uint32_t value, int bytes) {

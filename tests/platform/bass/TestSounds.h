@@ -16,6 +16,8 @@ std::string EncodeOgg(const std::vector<float>& samples, int channels, int rate)
 
 // An MPEG audio layer II stream (read by the same MPEG decoder as MP3) through libavcodec.
 std::string EncodeMp2(const std::vector<int16_t>& mono, int rate);
+// An MP3 stream through libavcodec; empty when the build has no MP3 encoder.
+std::string EncodeMp3(const std::vector<int16_t>& mono, int rate);
 
 // A 16-bit PCM WAV file.
 std::string MakeWav16(const std::vector<int16_t>& samples, int channels, int rate);

@@ -14,7 +14,7 @@ std::vector<ScreenVertex> Quad(float left, float top, float right, float bottom,
 void GlDeviceFixture::SetUp() { window_.sdl = nullptr; }
 
 bool GlDeviceFixture::Open(int windowWidth, int windowHeight, uint32_t backWidth,
-                           uint32_t backHeight) {
+                           uint32_t backHeight, bool depthStencil) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     ADD_FAILURE() << "SDL video: " << SDL_GetError();
     return false;
@@ -38,6 +38,8 @@ bool GlDeviceFixture::Open(int windowWidth, int windowHeight, uint32_t backWidth
   pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
   pp.hDeviceWindow = &window_;
   pp.Windowed = 1;
+  pp.EnableAutoDepthStencil = depthStencil ? 1 : 0;
+  pp.AutoDepthStencilFormat = D3DFMT_D24S8;
   const HRESULT hr = direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_,
                                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_);
   if (FAILED(hr)) {

@@ -46,8 +46,10 @@ class GlDeviceFixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Makes window and device; false (with a test failure) when it cannot.
-  bool Open(int windowWidth, int windowHeight, uint32_t backWidth, uint32_t backHeight);
+  // Makes window and device (with a D24S8 depth-stencil when asked); false (with a test
+  // failure) when it cannot.
+  bool Open(int windowWidth, int windowHeight, uint32_t backWidth, uint32_t backHeight,
+            bool depthStencil = false);
   d3d8::GlDevice* Gl() const { return static_cast<d3d8::GlDevice*>(device_); }
   // The back buffer as 0xAARRGGBB values, rows top first.
   std::vector<uint32_t> ReadBackBuffer();

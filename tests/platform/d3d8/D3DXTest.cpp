@@ -144,6 +144,81 @@ TEST(RenderToSurfaceTest, SwitchesTargetAndViewportAndPutsThemBack) {
   EXPECT_EQ(device->Release(), 0u);
 }
 
+TEST(LoadSurfaceFromMemoryTest, StretchesA8R8G8B8AndA8AndRefusesShortRows) {
+  d3d8::RecordingDevice* device = d3d8::RecordingDevice::Create();
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  IDirect3DSurface8* surface = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
+  // Two pixels, red and blue, stretched over four: point filtering doubles each.
+  const uint32_t argb[2] = {0xFFFF0000, 0xFF0000FF};
+  const RECT two{0, 0, 2, 1};
+  ASSERT_EQ(D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, argb, D3DFMT_A8R8G8B8, 8, nullptr, &two,
+                                      D3DX_FILTER_POINT, 0),
+            D3D_OK);
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  const uint32_t* row = static_cast<const uint32_t*>(locked.pBits);
+  EXPECT_EQ(row[1], 0xFFFF0000u);
+  EXPECT_EQ(row[2], 0xFF0000FFu);
+  surface->UnlockRect();
+  // Alpha bytes become black with that alpha.
+  const uint8_t alpha[2] = {0x40, 0xC0};
+  ASSERT_EQ(D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, alpha, D3DFMT_A8, 2, nullptr, &two,
+                                      D3DX_FILTER_POINT, 0),
+            D3D_OK);
+  ASSERT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const uint32_t*>(locked.pBits)[3], 0xC0000000u);
+  surface->UnlockRect();
+  // Rows shorter than the rectangle, no rectangle, or an empty one are refused.
+  const RECT empty{1, 0, 1, 1};
+  EXPECT_EQ(D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, argb, D3DFMT_A8R8G8B8, 4, nullptr, &two,
+                                      D3DX_DEFAULT, 0),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, argb, D3DFMT_A8R8G8B8, 8, nullptr, nullptr,
+                                      D3DX_DEFAULT, 0),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, argb, D3DFMT_A8R8G8B8, 8, nullptr, &empty,
+                                      D3DX_DEFAULT, 0),
+            D3DERR_INVALIDCALL);
+  surface->Release();
+  texture->Release();
+  device->Release();
+}
+
+TEST(VertexBufferTest, DrawPrimitiveReadsTheBoundStreamInsideItsBuffer) {
+  d3d8::RecordingDevice* device = d3d8::RecordingDevice::Create();
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  ASSERT_EQ(device->CreateVertexBuffer(4 * 12, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DFVF_XYZ, D3DPOOL_DEFAULT,
+                                       &buffer),
+            D3D_OK);
+  uint8_t* data = nullptr;
+  ASSERT_EQ(buffer->Lock(0, 48, &data, D3DLOCK_DISCARD), D3D_OK);
+  uint8_t* again = nullptr;
+  EXPECT_EQ(buffer->Lock(0, 48, &again, 0), D3DERR_INVALIDCALL);  // already locked
+  for (int i = 0; i < 12; ++i) {
+    const float v = static_cast<float>(i);
+    std::memcpy(data + 4 * i, &v, 4);
+  }
+  device->SetVertexShader(D3DFVF_XYZ);
+  ASSERT_EQ(device->SetStreamSource(0, buffer, 12), D3D_OK);
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);  // still locked
+  ASSERT_EQ(buffer->Unlock(), D3D_OK);
+  EXPECT_EQ(buffer->Lock(40, 16, &again, 0), D3DERR_INVALIDCALL);  // past the end
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 1), D3D_OK);
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);  // five vertices of four
+  EXPECT_EQ(device->SetStreamSource(1, buffer, 12), D3DERR_INVALIDCALL);
+  const auto draws = device->CallsOf(d3d8::DeviceCall::DrawPrimitive);
+  ASSERT_EQ(draws.size(), 3u);
+  ASSERT_EQ(draws[1]->vertices.size(), 36u);
+  float first;
+  std::memcpy(&first, draws[1]->vertices.data(), 4);
+  EXPECT_EQ(first, 3.0f);  // vertex 1 starts at float 3
+  buffer->Release();  // the device keeps the stream's reference
+  EXPECT_EQ(device->SetStreamSource(0, nullptr, 0), D3D_OK);
+  device->Release();
+}
+
 TEST(TextureRequirementsTest, KeepSizesUnlessTheDeviceWantsPowersOfTwo) {
   d3d8::RecordingDevice* device = d3d8::RecordingDevice::Create();
   uint32_t w = 300, h = 200, levels = 0;

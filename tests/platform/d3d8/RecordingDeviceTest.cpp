@@ -260,8 +260,12 @@ TEST(GlDirect3DTest, AdapterAndCapabilitiesComeFromOpenGl) {
   EXPECT_GE(caps.MaxTextureWidth, 2048u);
   EXPECT_EQ(caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY, 0u);
   EXPECT_EQ(direct3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_UNKNOWN, 1), D3D_OK);
+  // Compressed formats are read from files but not offered.
   EXPECT_EQ(direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE,
                                         D3DFMT_DXT5),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE,
+                                        D3DFMT_A8),
             D3D_OK);
   EXPECT_EQ(direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_RENDERTARGET,
                                         D3DRTYPE_SURFACE, D3DFMT_DXT5),
