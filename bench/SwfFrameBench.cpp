@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "bench/BenchFrame.h"
+#include "bench/BenchPair.h"
 #include "engine/swf/FlashDriver.h"
 #include "engine/swf/FlashMovie.h"
 #include "tools/helpmovies/HelpMovies.h"
@@ -58,31 +59,16 @@ void BM_ClearOnlyFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ClearOnlyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Collects the two frame times to print their ratio after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const double ms = run.GetAdjustedRealTime();
-      if (run.benchmark_name().find("BM_SwfHelpFrame") != std::string::npos) swf = ms;
-      if (run.benchmark_name().find("BM_ClearOnlyFrame") != std::string::npos) clear = ms;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double swf = 0.0;
-  double clear = 0.0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   UseHeadlessDefaults();
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  PairReporter reporter("BM_SwfHelpFrame", "BM_ClearOnlyFrame", PairReporter::Clock::kReal);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.swf > 0.0 && reporter.clear > 0.0) {
-    std::printf("SWF help frame %.2f ms, clear-only frame %.2f ms: %.2fx\n", reporter.swf, reporter.clear,
-                reporter.swf / reporter.clear);
+  if (reporter.HasBoth()) {
+    std::printf("SWF help frame %.2f ms, clear-only frame %.2f ms: %.2fx\n", reporter.first_ns / 1e6,
+                reporter.second_ns / 1e6, reporter.first_ns / reporter.second_ns);
   }
   Stage& stage = GetStage();
   stage.movie.reset();

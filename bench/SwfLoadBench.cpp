@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPair.h"
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
@@ -143,8 +144,6 @@ void Setup() {
   Files()["text.swf.gsc.kept"] = cache;
 }
 
-double g_uncached_ns = 0.0;
-double g_cached_ns = 0.0;
 
 void Run(benchmark::State& state, bool cached) {
   Setup();
@@ -165,29 +164,16 @@ BENCHMARK(BM_LoadWithoutCache)->Unit(benchmark::kMillisecond);
 void BM_LoadWithCache(benchmark::State& state) { Run(state, true); }
 BENCHMARK(BM_LoadWithCache)->Unit(benchmark::kMillisecond);
 
-// Keeps the two times for the closing line.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
-      double ns = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      if (run.benchmark_name().find("BM_LoadWithoutCache") == 0) g_uncached_ns = ns;
-      if (run.benchmark_name().find("BM_LoadWithCache") == 0) g_cached_ns = ns;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  PairReporter reporter("BM_LoadWithoutCache", "BM_LoadWithCache", PairReporter::Clock::kReal);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (g_uncached_ns > 0.0 && g_cached_ns > 0.0) {
+  if (reporter.HasBoth()) {
+    const double uncached = reporter.first_ns, cached = reporter.second_ns;
     std::printf("a load with its cache takes %.0f%% of the time of one without (%.2f ms against %.2f ms)\n",
-                100.0 * g_cached_ns / g_uncached_ns, g_cached_ns / 1e6, g_uncached_ns / 1e6);
+                100.0 * cached / uncached, cached / 1e6, uncached / 1e6);
   }
   benchmark::Shutdown();
   return 0;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/BenchPair.h"
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/render/render_handler.h"
@@ -167,8 +168,6 @@ int TrianglesOf(const swf::shape_mesh& mesh) {
 // At 1:1 the wanted tolerance is 20 twips (a pixel) and a mesh is made at 3/4 of it.
 constexpr float kOneToOneTolerance = 0.75f * 20.0f * swf::kCurvePixelError;
 
-double g_rebuild_ns = 0.0;
-double g_cached_ns = 0.0;
 
 void BM_TesselateAtOneToOne(benchmark::State& state) {
   Handler();
@@ -208,29 +207,16 @@ void BM_DrawFromMeshCache(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawFromMeshCache)->Unit(benchmark::kMicrosecond);
 
-// Keeps the two times for the closing line.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
-      double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      if (run.benchmark_name().find("BM_TesselateAtOneToOne") == 0) g_rebuild_ns = ns;
-      if (run.benchmark_name().find("BM_DrawFromMeshCache") == 0) g_cached_ns = ns;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  PairReporter reporter("BM_TesselateAtOneToOne", "BM_DrawFromMeshCache", PairReporter::Clock::kCpu);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (g_rebuild_ns > 0.0 && g_cached_ns > 0.0) {
+  if (reporter.HasBoth()) {
+    const double rebuild = reporter.first_ns, cached = reporter.second_ns;
     std::printf("a draw from the mesh cache costs 1/%.0f of a rebuild (%.1f us against %.1f us)\n",
-                g_rebuild_ns / g_cached_ns, g_cached_ns / 1000.0, g_rebuild_ns / 1000.0);
+                rebuild / cached, cached / 1000.0, rebuild / 1000.0);
   }
   benchmark::Shutdown();
   return 0;
