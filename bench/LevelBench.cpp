@@ -75,7 +75,7 @@ Scene& GetScene() {
     s.graphics = s.renderer.graphics;
     vfs::VFS::Instance().AddArchive(std::string(PELLAVO_BINARY_DIR) + "/bin/kx.arc");
     KivVars::Instance().LoadConstants();
-    ui::GetSpriteSet().Load("img/board_sprites.lua");
+    ui::GetSpriteSet().Load("img/sprites.lua");
     ui::GetUIMan().AddPanel("ui/in_game.ui");
     input::GetDevices().Init(nullptr);
     std::FILE* file = std::fopen("level.lua", "wb");

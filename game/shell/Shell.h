@@ -1,13 +1,18 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 class LuaState;
 
-// Registers the game shell's script classes and globals in the state (wrap_Shell.cpp):
-// "KivVars" and "GetVars", "kiv_music" and "GetMusic", "KivTrophyData" and "GetTrophyData",
-// "KivUITransition" and "GetUITransition", "KivTrophyScreen" and "GetTrophyScreen", and the
-// board's class "KivWell". False, with a log line, when there is no state or luabind
-// refuses them.
-bool RegisterShellScripts(LuaState* state);
+// Registers the game's script interface in the state (wrap_Shell.cpp), in this order: the
+// level state "GameState" with the board's "KivWell" and the scene classes; "GetMenuState";
+// "KivVars" and "GetVars"; "KivHighscoreState" and "GetHighscore"; "KivTrophyScreen" and
+// "GetTrophyScreen"; "GetTrophyState"; "KivTrophyData" and "GetTrophyData";
+// "KivStoryState" and "GetStoryState"; "KivUITransition" and "GetUITransition"; "kiv_music"
+// and "GetMusic". `registered`, when given, hears the name of each group as it is done.
+// False, with a log line, when there is no state or luabind refuses them.
+bool RegisterShellScripts(LuaState* state, const std::function<void(const std::string&)>& registered = {});
 
 // Ends the game shell's process-wide objects in order while the audio manager and the
 // log still exist: the trophy screen and the popup transitions let their pictures and

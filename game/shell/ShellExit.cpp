@@ -1,4 +1,5 @@
 #include "game/board/LevelInfo.h"
+#include "game/shell/CursorSet.h"
 #include "game/shell/KivHighscoreServer.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
@@ -17,4 +18,6 @@ void ShutdownShellObjects() {
   KivMusic::Instance().Shutdown();
   // The score client keeps nothing of its own: its user id is the game variables'.
   KivVars::Instance().Shutdown();
+  // The cursors are freed while the video system still exists.
+  CursorSet::Shutdown();
 }

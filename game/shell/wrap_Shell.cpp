@@ -1,7 +1,5 @@
-// Lua binding of the game shell's objects, in the order the scripts expect them: the
-// class "KivVars" with the global "GetVars", the class "kiv_music" with the global
-// "GetMusic", then "KivTrophyData", "KivUITransition" and "KivTrophyScreen" with their
-// globals "GetTrophyData", "GetUITransition" and "GetTrophyScreen". Scripts get the process-wide objects; the classes have no constructors.
+// Lua binding of the game's objects, in the order of kRegistrations below. Scripts get the
+// process-wide objects and the current screens; the classes have no constructors.
 
 #include <luabind/luabind.hpp>
 
@@ -15,6 +13,8 @@
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/KivHighscoreState.h"
+#include "game/shell/KivMenuScreen.h"
+#include "game/shell/MenuScreens.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/luaplus/LuaState.h"
@@ -205,28 +205,68 @@ void RegisterKivHighscoreState(lua_State* L) {
   ];
 }
 
+// The menu family's getters, and the story screen's class with its getter.
+void RegisterMenuGetters(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivMenuScreen>("KivMenuScreen"),
+    luabind::def("GetMenuState", &GetMenuState)
+  ];
+}
+
+void RegisterTrophyStateGetter(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivTrophyState, KivMenuScreen>("KivTrophyState"),
+    luabind::def("GetTrophyState", &GetTrophyState)
+  ];
+}
+
+void RegisterKivStoryState(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivStoryState, KivMenuScreen>("KivStoryState")
+      .def("WinGame", &KivStoryState::WinGame),
+    luabind::def("GetStoryState", &GetStoryState)
+  ];
+}
+
+struct Registration {
+  const char* name;
+  void (*registration)(lua_State*);
+};
+
+// The order in which the game's script interface is registered.
+const Registration kRegistrations[] = {
+    {"GameState", &RegisterKivGameState},
+    {"GetMenuState", &RegisterMenuGetters},
+    {"KivVars", &RegisterKivVars},
+    {"KivHighscoreState", &RegisterKivHighscoreState},
+    {"KivTrophyScreen", &RegisterKivTrophyScreen},
+    {"GetTrophyState", &RegisterTrophyStateGetter},
+    {"KivTrophyData", &RegisterKivTrophyData},
+    {"KivStoryState", &RegisterKivStoryState},
+    {"KivUITransition", &RegisterKivUITransition},
+    {"kiv_music", &RegisterKivMusic},
+};
+
 }  // namespace
 
-bool RegisterShellScripts(LuaState* state) {
+bool RegisterShellScripts(LuaState* state, const std::function<void(const std::string&)>& registered) {
   if (!state) return false;
+  // The level state's scripts reach the board and the scene through it.
   try {
-    RegisterKivVars(state->GetCState());
-    RegisterKivMusic(state->GetCState());
-    RegisterKivTrophyData(state->GetCState());
-    RegisterKivUITransition(state->GetCState());
-    RegisterKivTrophyScreen(state->GetCState());
     RegisterKivWell(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;
   }
   if (!background::RegisterBGClasses(state)) return false;
-  try {
-    RegisterKivGameState(state->GetCState());
-    RegisterKivHighscoreState(state->GetCState());
-  } catch (const std::exception& e) {
-    LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
-    return false;
+  for (const Registration& entry : kRegistrations) {
+    try {
+      entry.registration(state->GetCState());
+    } catch (const std::exception& e) {
+      LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
+      return false;
+    }
+    if (registered) registered(entry.name);
   }
   return true;
 }
