@@ -157,6 +157,7 @@ function OnEnterGame()
    if GetGame == nil or GetGame() == nil then
       return
    end
+   ApplySpellCosts()
    GetGame():StartLevelOpening()
    GetGame():FinishLevelOpening()
 end
@@ -213,13 +214,45 @@ end
 function TriggerSpellTips()
 end
 
+-- The spell bars show each spell's charge against its cost.
 function UpdateSpellUI()
+   local panel = GetUIMan():GetPanel("in_game")
+   if panel == nil or GetGame == nil or GetGame() == nil then
+      return
+   end
+   for n = 1, 6 do
+      local bar = panel:GetProgressByName(string.format("specials_%03i", n))
+      local cost = SpellCost(n)
+      if bar ~= nil then
+         bar:SetIsVisible(cost > 0)
+         if cost > 0 then
+            bar:SetProgress(math.min(GetGame():GetZen(n) / cost, 1))
+         end
+      end
+   end
 end
 
+-- A cast spell spends its charge; one that found nothing to do keeps it.
 function SpellTriggered(name, on)
+   if on and GetGame ~= nil and GetGame() ~= nil then
+      for n, spell in ipairs(SpellNames) do
+         if spell == name then
+            GetGame():AddZen(-SpellCost(n), n - 1)
+         end
+      end
+   end
+   UpdateSpellUI()
 end
 
+-- Developer key P: every spell of the level charged at once.
 function EnableAllSpells()
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   for n = 1, 6 do
+      GetGame():AddZen(SpellCost(n), n - 1)
+   end
+   UpdateSpellUI()
 end
 
 -- The story's last trophy: closing its popup closes the trophy screen, whose close
@@ -652,4 +685,51 @@ end
 
 function OnStopBGEditor()
    LOG("Scene editor closed")
+end
+
+-- Spells: their costs in zen per level (0 keeps a spell out of the level), and the spell
+-- buttons of the in-level display, which arm a spell once it is fully charged.
+SpellNames = { "match", "fireball", "tilegrab", "flowerblast", "time", "lightning" }
+DefaultSpellCosts = { 8, 10, 8, 10, 6, 12 }
+LevelSpellCosts =
+{
+   garden = { 6, 8, 0, 0, 6, 0 },
+   puzzle = { 8, 10, 8, 10, 6, 0 },
+}
+
+function SpellCost(n)
+   local costs = LevelSpellCosts[CurrentLevel or ""] or DefaultSpellCosts
+   return costs[n] or 0
+end
+
+function ApplySpellCosts()
+   for n = 1, 6 do
+      GetGame():SetSpellCost(n, SpellCost(n))
+   end
+   UpdateSpellUI()
+end
+
+function ArmSpell(n)
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   local cost = SpellCost(n)
+   if cost > 0 and GetGame():GetZen(n) >= cost then
+      GetGame():TriggerSpell(n, 0)
+   end
+end
+
+-- The level editor's F9 and F10: a file chosen in a dialog (none without a desktop).
+function SaveEditorWell()
+   local path = GetScript():GetSaveFile("lua", "Save the well")
+   if path ~= nil and path ~= "" then
+      GetGame():SaveWell(path)
+   end
+end
+
+function LoadEditorWell()
+   local path = GetScript():GetOpenFile("lua", "Load a well")
+   if path ~= nil and path ~= "" then
+      GetGame():LoadWell(path)
+   end
 end

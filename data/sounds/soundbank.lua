@@ -50,6 +50,11 @@ SoundBank =
    { Name = "well_leave", Files = { "sounds/well_leave.ogg" } },
    { Name = "time_warning", Files = { "sounds/time_warning.ogg" } },
    { Name = "zenpower_charge", Files = { "sounds/zenpower_charge.ogg" } },
+   -- A spell that went off.
+   { Name = "zenpower_match", Files = { "sounds/zenpower_match.ogg" } },
+   { Name = "zenpower_fireball", Files = { "sounds/zenpower_fireball.ogg" } },
+   { Name = "zenpower_tilegrab", Files = { "sounds/zenpower_tilegrab.ogg" } },
+   { Name = "zenpower_lightning", Files = { "sounds/zenpower_lightning.ogg" } },
    -- A popup opening (once its frame has grown) and closing.
    { Name = "popup_open", Files = { "sounds/popup_open.ogg" } },
    { Name = "popup_close", Files = { "sounds/popup_close.ogg" } },

@@ -3,6 +3,7 @@
 
 #include "game/board/KivGameState.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/app/GameFlowManager.h"
@@ -371,13 +372,13 @@ std::string KivGameState::SpellBrushName(int32_t spell, int32_t level) {
 void KivGameState::TriggerSpell(int32_t spell, int32_t level) {
   if (!board_ || board_->IsOverlayDone()) return;
   if (spell == 5) {
-    // The time spell arms no brush: it acts at once at the pointer.
-    lastBrush_.clear();
+    // The time spell arms no brush: it acts at once at the pointer. A level of 0 (as the
+    // display's buttons give) counts as 1, as a spell without a power takes its default.
+    board_->CastTimeSpell(std::max(level, 1));
     console::GetConsole().Do("SpellTriggered('time', true)");
     return;
   }
-  // The spells' brushes come with the spells; until then the choice is only kept.
-  lastBrush_ = SpellBrushName(spell, level);
+  board_->SpellBrush(SpellBrushName(spell, level));
 }
 
 void KivGameState::AddZen(int32_t amount, int32_t spell) {

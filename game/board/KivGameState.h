@@ -96,7 +96,6 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   int32_t GetPendingTrophy() const { return pendingTrophy_; }
   bool IsOpening() const { return opening_; }
   bool IsAnimating() const { return animating_; }
-  const std::string& GetLastBrush() const { return lastBrush_; }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
 
@@ -118,7 +117,6 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   bool zenBreak_ = false;
   bool opening_ = false;
   bool animating_ = false;
-  std::string lastBrush_;
 };
 
 // The script globals of the level state.

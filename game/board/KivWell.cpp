@@ -20,10 +20,12 @@
 #include "engine/part2d/Part2D.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
 #include "game/board/LevelInfo.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWellSFX.h"
 #include "game/board/LevelData.h"
 #include "game/shell/KivDresses.h"
@@ -68,7 +70,8 @@ void KivEndPopup::Tick(float dt) {
 
 // --- Construction ---
 
-KivWell::KivWell(void* context, FrameTimer& clock) : GameWell(context, clock) {
+KivWell::KivWell(void* context, FrameTimer& clock)
+    : GameWell(context, clock), frameClock_(clock) {
   MEMORY_OWNER("KivWell::KivWell");
   colourWeights_.Init(kFlowerColors);
   for (int32_t i = 0; i < kFlowerColors; ++i) colourWeights_.SetWeight(static_cast<uint32_t>(i), 1.0f);
@@ -94,6 +97,8 @@ KivWell::KivWell(void* context, FrameTimer& clock) : GameWell(context, clock) {
 }
 
 KivWell::~KivWell() {
+  editor_.reset();
+  spellBrush_.reset();
   reshuffle_.reset();
   lastHint_.clear();
   chain_.clear();
@@ -111,6 +116,8 @@ bool KivWell::IsFreeplay() const { return KivVars::Instance().GetFreeplay(); }
 KivWellSFX* KivWell::GetKivSFX() const { return static_cast<KivWellSFX*>(GetSFX()); }
 
 void KivWell::ClearWell() {
+  // An armed match spell holds blocks that the clearing deletes.
+  spellBrush_.reset();
   reshuffle_.reset();
   lastHint_.clear();
   hovered_ = nullptr;
@@ -441,6 +448,7 @@ void KivWell::LooseGame() { EndGame(false); }
 void KivWell::EndGame(bool victory) {
   if (GetOverlay()) return;
   RemoveAllTips();
+  spellBrush_.reset();
   ForgetChain();
   if (victory) {
     GameWell::WinGame();
@@ -499,6 +507,10 @@ bool KivWell::TransitionStep(float dt) {
 
 void KivWell::Tick(float dt) {
   if (scene_) scene_->Update(dt);
+  if (spellBrush_) {
+    spellBrush_->SetPos(pointer_);
+    if (spellBrush_->IsFinished()) spellBrush_.reset();
+  }
   if (HasEditor()) return;
 
   const bool busy = TransitionStep(dt);

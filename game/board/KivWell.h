@@ -24,9 +24,11 @@ class Part2D;
 
 class BlockGenerator;
 class KivBlock;
+class KivEditor;
 class KivGameHud;
 class KivGoal;
 class KivReshuffle;
+class KivSpellBrush;
 class KivWell;
 class KivWellSFX;
 struct LevelData;
@@ -159,8 +161,8 @@ class KivWell : public well::GameWell {
   void KeyPressed(uint32_t key);
   void MouseButtonPressed(uint32_t button, const math::Vec2& position);
   void MouseButtonReleased(uint32_t button, const math::Vec2& position);
-  void MouseButtonDown(uint32_t button, const math::Vec2& position) {}
-  void MouseWheel(int32_t delta, const math::Vec2& position) {}
+  void MouseButtonDown(uint32_t button, const math::Vec2& position);
+  void MouseWheel(int32_t delta, const math::Vec2& position);
   // Fills every tiled cell that holds no block.
   void FillTiledCells();
   // Creates the in-level display, or shows its panel again.
@@ -207,9 +209,26 @@ class KivWell : public well::GameWell {
   int32_t RemainingFailValue() const;
   // 100 x the share of a TIME fail goal's time left, truncated; 0 without one.
   int32_t RemainingTimePercent() const;
+  // The time spell: level x `time_token` seconds at the pointer; in free play, where the
+  // clock never runs out, level x the time-spell points instead.
+  void CastTimeSpell(int32_t level);
+  // F1: closes the level editor, or opens it when the developer data allow it.
+  void ToggleEditor();
   void ReloadWell();
   void StepEditorWell(const std::string& path);
   void RefreshWallAround(int32_t x, int32_t y);
+
+  // --- Spells ---
+  // Deletes the armed brush and, for a name that is not empty, arms a new one.
+  void SpellBrush(const std::string& name);
+  KivSpellBrush* GetSpellBrush() const { return spellBrush_.get(); }
+  // The idle-hint countdown starts again from its full duration.
+  void RestartHintTimer() { hintTimer_.remaining = hintTimer_.duration; }
+  void SetChainPreview(int32_t score, int32_t length) {
+    previewScore_ = score;
+    previewLength_ = length;
+  }
+  FrameTimer& GetClock() const { return frameClock_; }
 
   // --- Help and the display ---
   // Offers a help tip over a screen rectangle, at once or after the delay.
@@ -259,7 +278,8 @@ class KivWell : public well::GameWell {
   void SetTileValue(int32_t x, int32_t y, int32_t value);
   KivBlock* GetKivBlock(int32_t x, int32_t y);
   KivWellSFX* GetKivSFX() const;
-  bool HasEditor() const { return false; }
+  bool HasEditor() const { return editor_ != nullptr; }
+  KivEditor* GetEditor() const { return editor_.get(); }
   // Where the last pointer move that reached the board went.
   const math::Vec2& GetPointer() const { return pointer_; }
   bool IsFreeplay() const;
@@ -375,6 +395,9 @@ class KivWell : public well::GameWell {
   bool AllowsTip(int32_t tip) const;
   math::Vec2 CellCentre(int32_t x, int32_t y) const;
 
+  FrameTimer& frameClock_;
+  std::unique_ptr<KivSpellBrush> spellBrush_;
+  std::unique_ptr<KivEditor> editor_;
   std::string wellFileName_;
   const LevelData* level_ = nullptr;
   std::array<std::unique_ptr<KivGoal>, kGoalSlots> goals_;

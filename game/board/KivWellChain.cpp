@@ -94,8 +94,11 @@ void KivWell::GrowChain(const math::Vec2& position) {
 
   buttonHeld_ = DeviceLeftHeld();
   if (!buttonHeld_) {
-    previewScore_ = 0;
-    previewLength_ = 0;
+    // An armed match spell shows its own chain's preview.
+    if (!spellBrush_) {
+      previewScore_ = 0;
+      previewLength_ = 0;
+    }
     return;
   }
   if (chain_.empty() || pendingTrophy_ != 0) {

@@ -17,6 +17,7 @@
 #include "game/board/KivGoal.h"
 #include "game/board/KivScore.h"
 #include "game/board/KivWell.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWellSFX.h"
 
 namespace {
@@ -206,6 +207,24 @@ void KivWell::AddTimeBonus(int32_t seconds, const math::Vec2& position) {
   if (KivWellSFX* sfx = GetKivSFX()) {
     sfx->EmitAt(KivWellSFX::kTimer, std::clamp(seconds, 0, 3600), position);
   }
+}
+
+void KivWell::CastTimeSpell(int32_t level) {
+  if (IsFreeplay()) {
+    const int64_t points =
+        int64_t{level} * KivScore::Instance().GetValue(KivScore::kTimeSpellPerLevel);
+    AdjustCounter(static_cast<int32_t>(std::clamp<int64_t>(points, 0, INT32_MAX)));
+    return;
+  }
+  const int64_t seconds = int64_t{level} * Constant("time_token");
+  AddTimeBonus(static_cast<int32_t>(std::clamp<int64_t>(seconds, 0, INT32_MAX)), pointer_);
+}
+
+void KivWell::SpellBrush(const std::string& name) {
+  spellBrush_.reset();
+  if (name.empty()) return;
+  MEMORY_OWNER("KivWell::SpellBrush");
+  spellBrush_ = std::make_unique<KivSpellBrush>(this, name);
 }
 
 void KivWell::TakeLevelTime(float seconds) {

@@ -10,6 +10,7 @@
 #include "game/board/KivBlock.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
 
@@ -268,6 +269,7 @@ void KivWell::Reshuffle() {
   previewScore_ = 0;
   previewLength_ = 0;
   lastHint_.clear();
+  if (spellBrush_) spellBrush_->ForgetBlocks();
 
   MEMORY_OWNER("KivWell::Reshuffle");
   reshuffle_ = std::make_unique<KivReshuffle>();

@@ -2,16 +2,33 @@
 // release; developer keys act only in cheat mode.
 
 #include "engine/core/Console.h"
+#include "engine/core/MemoryManager.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
+#include "game/board/KivGoal.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 
 void KivWell::MouseMoved(const math::Vec2& oldPosition, const math::Vec2& newPosition) {
   pointer_ = newPosition;
+  if (editor_) editor_->MouseMoved(oldPosition, newPosition);
 }
 
 void KivWell::MouseButtonPressed(uint32_t button, const math::Vec2& position) {
-  if (button == kLeftButton) StartChain(position);
+  if (editor_) {
+    editor_->MouseButtonPressed(button, position);
+    return;
+  }
+  if (button == kLeftButton && !spellBrush_) StartChain(position);
+}
+
+void KivWell::MouseButtonDown(uint32_t button, const math::Vec2& position) {
+  if (editor_) editor_->MouseButtonDown(button, position);
+}
+
+void KivWell::MouseWheel(int32_t delta, const math::Vec2&) {
+  if (editor_) editor_->MouseWheel(delta);
 }
 
 void KivWell::UnselectChain() {
@@ -27,6 +44,17 @@ void KivWell::ForgetChain() {
 }
 
 void KivWell::MouseButtonReleased(uint32_t button, const math::Vec2& position) {
+  if (editor_) return;
+  if (spellBrush_) {
+    // Any button casts an armed spell; the release that does not leaves it armed.
+    spellBrush_->TryCast();
+    if (spellBrush_->IsFinished()) {
+      spellBrush_.reset();
+      hovered_ = nullptr;
+      chain_.clear();
+    }
+    return;
+  }
   buttonHeld_ = false;
   if (button == kRightButton) {
     UnselectChain();
@@ -46,12 +74,14 @@ void KivWell::MouseButtonReleased(uint32_t button, const math::Vec2& position) {
 void KivWell::KeyPressed(uint32_t key) {
   KivVars& vars = KivVars::Instance();
   if (key == kKeyF1) {
-    // The level editor comes with its own issue; until then F1 only asks whether the
-    // developer data would allow it.
-    vars.LoadDevData();
+    ToggleEditor();
     return;
   }
-  if (!vars.GetCheatMode()) return;
+  if (!vars.GetCheatMode()) {
+    // The editor keeps its keys whatever happens to cheat mode while it is open.
+    if (editor_) editor_->KeyPressed(key);
+    return;
+  }
   switch (key) {
     case kKeyW:
       WinGame();
@@ -75,6 +105,25 @@ void KivWell::KeyPressed(uint32_t key) {
       AddGold(10);
       break;
     default:
+      if (editor_) editor_->KeyPressed(key);
       break;
   }
+}
+
+void KivWell::ToggleEditor() {
+  if (editor_) {
+    editor_.reset();
+    if (wall_) wall_->UpdateAll();
+    RebuildTileList();
+    CountTiles();
+    // The editing took no time off the level: a TIME fail goal starts its clock again.
+    if (failGoal_ && failGoal_->kind == KivGoal::kTime) failGoal_->progress = 0.0f;
+    return;
+  }
+  if (!KivVars::Instance().LoadDevData()) return;
+  ClearWell();
+  LoadWell(wellFileName_);
+  MEMORY_OWNER("KivWell::ToggleEditor");
+  editor_ = std::make_unique<KivEditor>(this);
+  spellBrush_.reset();
 }

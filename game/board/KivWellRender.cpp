@@ -10,10 +10,12 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/part2d/Part2D.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWellSFX.h"
 #include "game/shell/KivFashionStudio.h"
 
@@ -37,6 +39,7 @@ void KivWell::Render() {
   if (wall_) wall_->Render();
   // The blocks, then the end popup over them.
   GameWell::Render();
+  if (spellBrush_) spellBrush_->Update();
   RenderChainMarks();
   for (well::WellBlock* block : GetBlocks()) {
     static_cast<KivBlock*>(block)->RenderOverlay(block->GetScreenPos());
@@ -57,6 +60,10 @@ void KivWell::RenderUI(bool skipEffects) {
   well::WellSFX* sfx = GetSFX();
   if (sfx && !GetOverlay() && !skipEffects && !studio && !TrophyScreenShowing()) {
     sfx->RenderOverlay();
+  }
+  if (editor_) {
+    editor_->Render();
+    FontManager::Get().Printf(math::Vec2(0.025f, 0.975f), "%s", wellFileName_.c_str());
   }
   if (failGoal_) failGoal_->Render();
   for (const auto& goal : goals_) {

@@ -1,10 +1,12 @@
 // A loaded board drawn by the real renderer (OpenGL, headless) and read back through a
 // screenshot: floor tiles, the wall round them, flowers of two colours, a gem with its
-// value, and a chain with its marks.
+// value, and a chain with its marks; an armed spell's cursor and shadows.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/app/Input.h"
 #include "engine/app/Mouse.h"
@@ -12,6 +14,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UINumber.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivSpell.h"
 #include "game/board/KivWell.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 #include "tests/graphics/ImageFixtures.h"
@@ -127,6 +130,53 @@ TEST_F(BoardRenderTest, TilesWallFlowersAGemAndAChainShowInTheirPlaces) {
   EXPECT_TRUE(ColorNear(At(shot, 3, 1), kMark));              // its head
   EXPECT_TRUE(ColorNear(At(shot, 4, 3, 18, 18), kGold));      // the gem
   EXPECT_TRUE(ColorNear(At(shot, 4, 3), kDigits));            // with its value over it
+}
+
+
+TEST_F(BoardRenderTest, AnArmedFireballShowsItsCursorAndShadowsOnItsNineCells) {
+  constexpr uint32_t kShadow = 0xFF6020A0, kCursor = 0xFF20E020;
+  ASSERT_TRUE(Start());
+  Solid("img/tile.png", 45, 45, kTile);
+  Solid("img/shadow.png", 45, 45, kShadow);
+  Solid("img/castle.png", 20, 20, kCursor);
+  WriteFixture("img/spell_sheet.lua",
+               "Sprites = {\n"
+               "  { Name = 'bg_tile_002', ImageFile = 'img/tile.png', SpriteC = 1 },\n"
+               "  { Name = 'Effect_Overlay_Shadow', ImageFile = 'img/shadow.png', SpriteC = 1 },\n"
+               "  { Name = 'castle_off', ImageFile = 'img/castle.png', SpriteC = 1 },\n"
+               "}\n");
+  ASSERT_TRUE(ui::GetSpriteSet().Load("img/spell_sheet.lua"));
+  std::string tiles = "Tiles = {\n";
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 15; ++x) tiles += (x <= 6 && y <= 5) ? "2, " : "0, ";
+  }
+  WriteFixture("level.lua", tiles + "}\n");
+  FrameTimer clock;
+  board_ = std::make_unique<KivWell>(nullptr, clock);
+  board_->Load("level.lua", nullptr);
+  auto centre = [&](int x, int y) { return board_->CellToScreen(x, y) + board_->GetCellSize() * 0.5f; };
+  board_->SpellBrush("fireball");
+  // The pointer rests a quarter cell right of the centre of (3, 3): the cursor follows it.
+  board_->MouseMoved(centre(0, 0), centre(3, 3) + math::Vec2(board_->GetCellSize().x * 0.25f, 0.0f));
+  board_->Tick(0.02f);
+
+  ASSERT_TRUE(graphics_->BeginFrame());
+  graphics_->Clear(kBlack, 0, 0, true, false, false);
+  graphics_->ResetRenderStates();
+  board_->Render();
+  const Bitmap shot = EndFrameWithScreenshot();
+  ASSERT_EQ(shot.width, 800);
+
+  EXPECT_TRUE(ColorNear(At(shot, 3, 3, 11, 0), kCursor));  // the cursor, at the pointer
+  EXPECT_TRUE(ColorNear(At(shot, 3, 3, -12, 0), kShadow)); // the pointer cell's shadow
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{2, 2}, {3, 2}, {4, 2}, {2, 3}, {4, 3},
+                                                            {2, 4}, {3, 4}, {4, 4}}) {
+    EXPECT_TRUE(ColorNear(At(shot, x, y), kShadow)) << x << "," << y;
+  }
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{1, 3}, {5, 3}, {3, 1}, {3, 5}}) {
+    EXPECT_TRUE(ColorNear(At(shot, x, y), kTile)) << x << "," << y;
+  }
+  EXPECT_TRUE(ColorNear(At(shot, 8, 3), kBlack));
 }
 
 }  // namespace

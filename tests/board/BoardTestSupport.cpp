@@ -27,7 +27,8 @@ std::vector<std::string> BoardSounds() {
        {"token_jingle", "token_lock_1", "token_lock_2", "token_zen", "token_slicer",
         "token_tileblast", "token_double", "token_triple", "token_timer", "token_unselect",
         "tile_turned", "zenpower_flowerblast", "zen_full", "well_enter", "well_leave",
-        "time_warning", "zenpower_charge"}) {
+        "time_warning", "zenpower_charge", "zenpower_match", "zenpower_fireball",
+        "zenpower_tilegrab", "zenpower_lightning"}) {
     names.push_back(name);
   }
   return names;

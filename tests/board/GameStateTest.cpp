@@ -21,6 +21,8 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivGoal.h"
+#include "game/board/KivSpell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
@@ -207,6 +209,52 @@ TEST_F(GameStateTest, ScriptTextsAndSpellNames) {
   EXPECT_EQ(KivGameState::SpellBrushName(0, 4), "");
 }
 
+TEST_F(GameStateTest, TriggerSpellArmsBrushesAndTheTimeSpellActsAtOnce) {
+  Run("Reports = '' function SpellTriggered(name, ok) Reports = Reports .. name .. '=' .. tostring(ok) .. ';' end");
+  testenv::WriteFile("effects/spell_timer.p2d",
+                     "Part2D = { { Image = 'effects/dot.png', MaxC = 200, Lifespan = { 0.1, 0.1 },\n"
+                     "             GenRate = 0.0, IsSecondary = 0 } }\n");
+  state_->LoadLevel("FIRST");
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  state_->TriggerSpell(7, 2);
+  ASSERT_NE(board->GetSpellBrush(), nullptr);
+  EXPECT_EQ(board->GetSpellBrush()->GetName(), "fireball[2]");
+  EXPECT_EQ(board->GetSpellBrush()->GetSpell()->GetPower(), 2);
+  state_->TriggerSpell(0, 3);
+  EXPECT_EQ(board->GetSpellBrush(), nullptr);
+
+  // The time spell: 2 x time_token (10) seconds off the level clock, by its particles.
+  board->SetLevelClock(50.0f);
+  state_->TriggerSpell(5, 2);
+  EXPECT_EQ(board->GetSpellBrush(), nullptr);
+  StateFrames(30);
+  EXPECT_FLOAT_EQ(board->GetLevelClock(), 30.0f);
+  EXPECT_EQ(Global("Reports"), "time=true;");
+  // From the display's buttons (level 0) it counts as level 1; in free play it scores.
+  KivVars::Instance().SetFreeplay(true);
+  const int32_t score = board->GetScore();
+  state_->TriggerSpell(5, 0);
+  EXPECT_EQ(board->GetScore(), score + 100);
+  state_->TriggerSpell(5, 3);
+  EXPECT_EQ(board->GetScore(), score + 400);
+}
+
+TEST_F(GameStateTest, ClosingTheEditorRestartsATimeFailGoal) {
+  state_->LoadLevel("FIRST");
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  ASSERT_NE(board->GetFailGoal(), nullptr);
+  KivVars::Instance().SetCheatMode(true);
+  testenv::WriteFile("dev.lua", "DEV_DATA = { EnableEditor = true }\n");
+  board->KeyPressed(KivWell::kKeyF1);
+  ASSERT_TRUE(board->HasEditor());
+  board->GetFailGoal()->progress = 42.0f;
+  board->KeyPressed(KivWell::kKeyF1);
+  EXPECT_FALSE(board->HasEditor());
+  EXPECT_EQ(board->GetFailGoal()->progress, 0.0f);
+}
+
 // --- A level played through ---
 
 // Plays levels through the level state with a small player: it looks for a chain of
@@ -242,6 +290,7 @@ class LevelReplayTest : public GameStateTest {
   struct Result {
     int32_t score = 0;
     int moves = 0;
+    int spells = 0;
     bool won = false;
   };
 
@@ -291,7 +340,8 @@ class LevelReplayTest : public GameStateTest {
     state_->MouseMoved(&from, &to);
   }
 
-  Result Play(const std::string& level, bool player, int maxFrames) {
+  // With castMatch the player's first move is a match spell cast at the chain's first cell.
+  Result Play(const std::string& level, bool player, int maxFrames, bool castMatch = false) {
     num::Random::Instance().Seed(99);
     num::CSRand(99);
     state_->LoadLevel(level);
@@ -307,6 +357,23 @@ class LevelReplayTest : public GameStateTest {
       const std::vector<std::pair<int, int>> chain = FindChain(*board);
       wait = 20;
       if (chain.empty()) continue;
+      if (castMatch && result.spells == 0) {
+        // The level state's board runs on the process's frame clock: it is advanced here
+        // past the spell's arming delay (and the pointer's throttle).
+        FrameTimer& clock = FrameTimer::Instance();
+        state_->TriggerSpell(1, 0);
+        const float armed = clock.GetTime();
+        PointerTo(*board, chain.front().first, chain.front().second, false);
+        for (int i = 0; i < 120 && (i < 6 || clock.GetTime() - armed < 0.06f); ++i) {
+          StateFrames(1, kFrame);
+          clock.Update();
+        }
+        PointerTo(*board, chain.front().first, chain.front().second, false);
+        state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+        if (!board->GetSpellBrush()) ++result.spells;
+        ++result.moves;
+        continue;
+      }
       PointerTo(*board, chain.front().first, chain.front().second, true);
       state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
       for (const auto& [x, y] : chain) {
@@ -339,6 +406,21 @@ TEST_F(LevelReplayTest, APlayerWinsALevelAndTheNextLevelFollowsOnce) {
   EXPECT_EQ(second.score, first.score);
   EXPECT_EQ(second.moves, first.moves);
   EXPECT_EQ(Calls("next"), 2);
+}
+
+TEST_F(LevelReplayTest, APlayerWhoOpensWithAMatchSpellWinsTheSameWayForOneSeed) {
+  Run("Reports = '' function SpellTriggered(name, ok) Reports = Reports .. name .. '=' .. tostring(ok) .. ';' end");
+  const Result first = Play("win", true, 60 * 120, true);
+  EXPECT_EQ(first.spells, 1);
+  EXPECT_TRUE(first.won);
+  EXPECT_GT(first.score, 0);
+  EXPECT_EQ(Global("Reports"), "match=true;");
+
+  const Result second = Play("win", true, 60 * 120, true);
+  EXPECT_EQ(second.spells, 1);
+  EXPECT_EQ(second.score, first.score);
+  EXPECT_EQ(second.moves, first.moves);
+  EXPECT_EQ(Global("Reports"), "match=true;match=true;");
 }
 
 TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce) {

@@ -19,6 +19,7 @@
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
 #include "tools/contentgen/SoundMaker.h"
+#include "tools/contentgen/SpellArt.h"
 #include "tools/contentgen/TrophyArt.h"
 
 namespace {
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeTrophyArt(outDir) || Fail("cannot make the trophy art")) &&
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
                   (contentgen::MakeCursorArt(outDir) || Fail("cannot make the cursors")) &&
+                  (contentgen::MakeSpellArt(outDir) || Fail("cannot make the spell art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
