@@ -1,6 +1,7 @@
 // A full frame of a level on OpenGL (headless unless SDL_VIDEODRIVER says otherwise): the
 // game's board from the packed data (tiles, wall, flowers, a ten-block chain with its
-// marks and sparkles, particle bursts, a zen lightning) and the in-level display, against
+// marks and sparkles, particle bursts, a zen lightning) and the in-level display with the
+// heroine's copy in it (her figure from the packed data, dressed from a fresh profile), against
 // a frame that is only cleared, in the same run. The board's tick alone is timed too.
 // Prints frames per second of each.
 
@@ -18,8 +19,13 @@
 #include "engine/core/VFS.h"
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UIManager.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivHintPopup.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivVars.h"
 
 namespace {
@@ -30,6 +36,7 @@ struct Scene {
   BenchRenderer renderer;
   Graphics* graphics = nullptr;
   std::unique_ptr<KivWell> board;
+  KivHanaWidget* avatar = nullptr;  // the display panel's
   bool ready = false;
 };
 
@@ -76,7 +83,17 @@ Scene& GetScene() {
     vfs::VFS::Instance().AddArchive(std::string(PELLAVO_BINARY_DIR) + "/bin/kx.arc");
     KivVars::Instance().LoadConstants();
     ui::GetSpriteSet().Load("img/sprites.lua");
-    ui::GetUIMan().AddPanel("ui/in_game.ui");
+    ui::GetSpriteSet().Load("hana/sprites.lua");
+    ui::UIWidget* display = ui::GetUIMan().AddPanel("ui/in_game.ui");
+    // The heroine's copy where the level state puts it.
+    ui::UIWidget* holder = display ? display->GetWidgetByName("hana") : nullptr;
+    KivHana* hana = KivDresses::Instance().GetHana();
+    if (holder && hana) {
+      hana->ReloadCurrent();
+      s.avatar = new KivHanaWidget(*hana);
+      holder->InsertChild(s.avatar, false, "ui_timer_001");
+      s.avatar->FitToParent();
+    }
     input::GetDevices().Init(nullptr);
     std::FILE* file = std::fopen("level.lua", "wb");
     if (!file) return s;
@@ -92,7 +109,7 @@ Scene& GetScene() {
     s.board->LoadWell("level.lua");
     s.board->SetSpellCost(0, 100);
     HoldChain(*s.board);
-    s.ready = s.board->GetChain().size() >= 10;
+    s.ready = s.board->GetChain().size() >= 10 && s.avatar;
     return s;
   }();
   return scene;
@@ -115,6 +132,7 @@ void BM_LevelFrame(benchmark::State& state) {
   RunBenchFrames(state, scene.graphics, scene.ready, [&scene, &frame] {
     KeepEffects(*scene.board, frame++);
     scene.board->Tick(kFrame);
+    scene.avatar->Tick(kFrame);
     scene.board->Render();
     ui::GetUIMan().Render();
     scene.board->RenderUI(false);
@@ -122,6 +140,31 @@ void BM_LevelFrame(benchmark::State& state) {
   state.counters["chain"] = static_cast<double>(scene.board ? scene.board->GetChain().size() : 0);
 }
 BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same frame with a tip open over the board (the one shown every time), its frame,
+// corners and text drawn and its particle border burst again every half second.
+void BM_LevelFrameWithTip(benchmark::State& state) {
+  Scene& scene = GetScene();
+  KivHelp& help = KivHelp::Instance();
+  help.ShowHint(KivHelp::kAlwaysShownTip, scene.board ? scene.board->CellToScreen(3, 3) : math::Vec2(0.3f, 0.3f),
+                scene.board ? scene.board->CellToScreen(6, 6) : math::Vec2(0.5f, 0.5f));
+  auto* popup = dynamic_cast<KivHintPopup*>(help.GetPopup());
+  int frame = 0;
+  RunBenchFrames(state, scene.graphics, scene.ready && popup, [&scene, &frame, &help, popup] {
+    if (frame % 30 == 0) popup->BorderBurst();
+    KeepEffects(*scene.board, frame++);
+    help.Tick(kFrame);
+    scene.board->Tick(kFrame);
+    scene.avatar->Tick(kFrame);
+    scene.board->Render();
+    ui::GetUIMan().Render();
+    scene.board->RenderUI(false);
+    help.Render();
+  });
+  state.counters["tip"] = help.ShowsHint() ? 1.0 : 0.0;
+  help.RemoveAll();
+}
+BENCHMARK(BM_LevelFrameWithTip)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ClearOnlyFrame(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -153,7 +196,9 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   Scene& scene = GetScene();
   scene.board.reset();
+  KivHelp::Shutdown();
   ui::GetUIMan().DropAllPanels();
+  KivDresses::Destroy();
   ui::GetSpriteSet().Clear();
   input::GetDevices().Shutdown();
   CloseBenchRenderer(scene.renderer);

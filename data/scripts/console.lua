@@ -32,6 +32,8 @@ ScreenshotCount = 0
 
 -- The trophy room's buttons.
 dofile("scripts/trophy_room.lua")
+-- The fashion popup's and the studio's scripts.
+dofile("scripts/fashion.lua")
 
 local dataScreensMade = false
 
@@ -72,6 +74,9 @@ end
 -- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
 -- with the first screen.
 LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
+-- The fashion popup and the fashion studio, which their objects look up.
+table.insert(LevelPanels, "ui/buy_popup.ui")
+table.insert(LevelPanels, "ui/fashion_studio.ui")
 
 function OnInitUI()
    if GetUIMan == nil then
@@ -131,6 +136,10 @@ function PlayLevel(name)
    end
    CurrentLevel = name
    ShowPanel("prompt_dlg", false)
+   -- The heroine wears the profile's outfit, whose bonuses the board takes as it loads.
+   if GetHana ~= nil then
+      GetHana():ReloadCurrent()
+   end
    GetGame():LoadLevel(name)
    GoState("game", 0)
 end
@@ -160,6 +169,7 @@ function OnEnterGame()
    ApplySpellCosts()
    GetGame():StartLevelOpening()
    GetGame():FinishLevelOpening()
+   SetupTooltips()
 end
 
 function OnExitGame()
@@ -173,6 +183,7 @@ end
 function CloseIngameUI(script)
    ShowPanel("prompt_dlg", false)
    ShowPanel("pause", false)
+   ShowPanel("in_game", false)
    RunText(script)
 end
 
@@ -732,4 +743,36 @@ function LoadEditorWell()
    if path ~= nil and path ~= "" then
       GetGame():LoadWell(path)
    end
+end
+
+-- The end of a level and the display's tooltips.
+table.insert(LevelPanels, "ui/summary.ui")
+
+-- The summary panel comes up and counts the level's results.
+function ShowSummary(victory)
+   local panel = ShowPanel("summary", true)
+   if panel == nil or GetSummary == nil then
+      return
+   end
+   GetSummary():Enable(true)
+   GetSummary():Start(victory)
+end
+
+-- The summary's button: the panel closes and a score request still waiting is given up.
+function CloseSummary()
+   if GetSummary ~= nil then
+      GetSummary():Cleanup()
+   end
+   ShowPanel("summary", false)
+end
+
+-- Resting the pointer on a part of the display tells what it is.
+function SetupTooltips()
+   if GetGame == nil or GetGame() == nil then
+      return
+   end
+   GetGame():SetTooltip("btn_pause", "TOOLTIP_PAUSE")
+   GetGame():SetTooltip("score_box", "TOOLTIP_SCORE")
+   GetGame():SetTooltip("coins_box", "TOOLTIP_COINS")
+   GetGame():SetTooltip("zen_power", "TOOLTIP_ZEN")
 end

@@ -58,4 +58,12 @@ SoundBank =
    -- A popup opening (once its frame has grown) and closing.
    { Name = "popup_open", Files = { "sounds/popup_open.ogg" } },
    { Name = "popup_close", Files = { "sounds/popup_close.ogg" } },
+   -- Tips: a tip asked for, coming up and closing; its frame's corners flying in and out.
+   { Name = "HINT_OPEN", Files = { "sounds/HINT_OPEN.ogg" } },
+   { Name = "hint_up", Files = { "sounds/hint_up.ogg" } },
+   { Name = "hint_close", Files = { "sounds/hint_close.ogg" } },
+   { Name = "help_open", Files = { "sounds/help_open.ogg" } },
+   { Name = "help_close", Files = { "sounds/help_close.ogg" } },
+   -- The summary counting a number up.
+   { Name = "score_countup", Files = { "sounds/score_countup.ogg" } },
 }

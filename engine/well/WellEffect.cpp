@@ -36,7 +36,7 @@ void WellEffect::Tick(float dt) {
 
   stageTimer_.Update(dt);
   if (stageTimer_.remaining < 0.0f) {
-    stageTimer_.remaining = kStageInterval;
+    stageTimer_.remaining = stageInterval_;
     OnStage(stage_);
     ++stage_;
   }

@@ -65,6 +65,10 @@ class WellEffect {
   void* GetContext() const { return context_; }
   const std::vector<CountUp>& GetCountUps() const { return countUps_; }
 
+ protected:
+  // The time between two stages (0.3 s unless the overlay sets its own).
+  void SetStageInterval(float seconds) { stageInterval_ = stageTimer_.remaining = seconds; }
+
  private:
   CountdownTimer startTimer_;
   CountdownTimer stageTimer_;
@@ -73,6 +77,7 @@ class WellEffect {
   ui::UIWidget* panel_ = nullptr;  // owned by the UI manager
   float elapsed_ = 0.0f;
   int32_t stage_ = 0;
+  float stageInterval_ = kStageInterval;
   std::vector<CountUp> countUps_;
 };
 

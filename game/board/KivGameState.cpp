@@ -22,8 +22,16 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivScore.h"
+#include "game/board/KivEndPopup.h"
+#include "game/board/KivSummary.h"
+#include "game/board/KivTooltip.h"
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
@@ -65,7 +73,18 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
   }
 }
 
-KivGameState::~KivGameState() { board_.reset(); }
+KivGameState::~KivGameState() {
+  board_.reset();
+  ShareBoard();
+}
+
+void KivGameState::ShareBoard() {
+  if (board_) {
+    KivSummary::Instance().SetBoard(board_.get());
+  } else if (KivSummary* summary = KivSummary::Existing()) {
+    summary->SetBoard(nullptr);
+  }
+}
 
 bool KivGameState::IsCurrent() const {
   return gameflow::GameFlowManager::Instance().current == this;
@@ -95,12 +114,29 @@ bool KivGameState::OnEnter() {
   pauseMode_ = kPlaying;
   levelEnded_ = false;
   zenBreak_ = false;
+  ShareBoard();
   if (board_) board_->InitUI();
   pausePanel_ = Panel("pause");
   displayPanel_ = Panel("in_game");
+  tooltips_.Reset();
+  if (displayPanel_) {
+    auto* carrier = dynamic_cast<KivTooltipWidget*>(displayPanel_->GetWidgetByName("tooltip_helper"));
+    if (!carrier && !displayPanel_->GetWidgetByName("tooltip_helper")) {
+      MEMORY_OWNER("KivGameState::OnEnter");
+      carrier = new KivTooltipWidget(displayPanel_, "tooltip_helper");
+      if (!displayPanel_->AddChild(carrier)) {
+        delete carrier;
+        carrier = nullptr;
+      }
+    }
+    tooltips_.Reset(carrier);
+  }
   ApplyPause();
-  // The heroine's avatar, the fashion popup, the studio and the summary come with their
-  // own screens; the trophy room stays closed in a level.
+  MakeAvatar();
+  KivFashionPopup::Instance().Enable(false);
+  KivFashionStudio::Instance().Enable(false);
+  // The summary waits for its script, and the trophy room stays closed in a level.
+  KivSummary::Instance().Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   GameScreen::OnEnter();
   return true;
@@ -114,9 +150,46 @@ bool KivGameState::OnExit() {
   if (board_) board_->HidePopups();
   if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
   if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
+  if (KivSummary* summary = KivSummary::Existing()) summary->Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
+  if (KivFashionPopup* popup = KivFashionPopup::Existing()) popup->Enable(false);
+  if (KivFashionStudio* studio = KivFashionStudio::Existing()) studio->Enable(false);
   GameScreen::OnExit();
   return true;
+}
+
+// --- The heroine in the display ---
+
+KivHanaWidget* KivGameState::GetAvatar() const {
+  // The handle holds only the widget this state made.
+  return static_cast<KivHanaWidget*>(avatar_.Get());
+}
+
+void KivGameState::MakeAvatar() {
+  if (ui::UIWidget* old = avatar_.Get()) {
+    if (old->parent) {
+      old->parent->DeleteChild(old, true);
+    } else {
+      delete old;
+    }
+  }
+  avatar_.Reset();
+  KivHana* hana = KivDresses::Instance().GetHana();
+  ui::UIWidget* holder = displayPanel_ ? displayPanel_->GetWidgetByName("hana") : nullptr;
+  // Without its place in the display the copy would never be drawn.
+  if (!hana || !holder) return;
+  auto* avatar = new KivHanaWidget(*hana);
+  holder->InsertChild(avatar, false, "ui_timer_001");
+  avatar_.Reset(avatar);
+  avatar->FitToParent();
+}
+
+void KivGameState::RedressAvatar() {
+  if (!KivFashionStudio::Instance().TakePartsChanged()) return;
+  KivHana* hana = KivDresses::Instance().GetHana();
+  if (!hana) return;
+  hana->ReloadCurrent();
+  if (KivHanaWidget* avatar = GetAvatar(); avatar && avatar->GetHana()) avatar->GetHana()->SetPieces(*hana);
 }
 
 // --- Frame ---
@@ -125,11 +198,14 @@ bool KivGameState::Tick(float dt) {
   KivUITransition::Instance().Tick(dt);
   moveThrottle_.Tick(dt);
   const bool result = GameScreen::Tick(dt);
+  RedressAvatar();
   if (TrophyRoomEnabled()) {
     KivTrophyScreen::Instance().Tick(dt);
     return result;
   }
-  KivHelp::Instance().Tick(dt);
+  KivHelp& help = KivHelp::Instance();
+  help.Tick(dt);
+  if (help.ShowsHint()) return result;
 
   if (SceneEditorActive()) {
     BoardScene()->Update(dt);
@@ -137,6 +213,7 @@ bool KivGameState::Tick(float dt) {
     if (background::BGScene* scene = BoardScene()) scene->Update(dt);
   } else if (board_ && pauseMode_ == kPlaying) {
     board_->Tick(dt);
+    KivSummary::Instance().Tick(dt);
     if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
       levelEnded_ = true;
       console::GetConsole().Do(board_->HasWon() ? "NextLevel()" : "ReplayLevel()");
@@ -224,6 +301,11 @@ void KivGameState::MouseButtonPressed(const input::MouseButton* button, const ma
 
 void KivGameState::MouseButtonReleased(const input::MouseButton* button, const math::Vec2* position) {
   if (!button || !position || pauseMode_ != kPlaying || !board_) return;
+  KivHelp& help = KivHelp::Instance();
+  if (help.ShowsHint()) {
+    if (button->id == 0) help.CloseHint();
+    return;
+  }
   if (!SceneEditorActive()) board_->MouseButtonReleased(button->id, *position);
 }
 
@@ -323,6 +405,7 @@ void KivGameState::LoadLevel(const std::string& name) {
     levelName_ = name;
     ::LogLineWriter(MSG_COMMENT, kLogSource, __LINE__) << "Level loaded successfully!";
   }
+  ShareBoard();
   levelEnded_ = false;
 }
 
@@ -339,7 +422,10 @@ void KivGameState::LoadWell(const std::string& path) {
   levelEnded_ = false;
 }
 
-void KivGameState::ShutdownLevel() { board_.reset(); }
+void KivGameState::ShutdownLevel() {
+  board_.reset();
+  ShareBoard();
+}
 
 std::string KivGameState::SpellBrushName(int32_t spell, int32_t level) {
   if (spell <= 0) return "";
@@ -396,8 +482,10 @@ void KivGameState::SetSpellCost(int32_t spell, int32_t cost) {
   if (board_) board_->SetSpellCost(spell - 1, cost);
 }
 
-void KivGameState::SetTooltip(const std::string&, const std::string&) {
-  // The level's tooltips come with the tooltip carrier of the display.
+void KivGameState::SetTooltip(const std::string& widgetName, const std::string& text) {
+  auto* carrier = static_cast<KivTooltipWidget*>(tooltips_.Get());
+  if (!displayPanel_ || !carrier || !ui::GetUIMan().IsPanel(displayPanel_)) return;
+  carrier->GetTooltips().SetTooltip(displayPanel_->GetWidgetByName(widgetName), text);
 }
 
 void KivGameState::StartLevelOpening() {
@@ -441,7 +529,8 @@ void KivGameState::FinishLevelOpening() {
 }
 
 void KivGameState::StartLevelSummary() {
-  // The summary comes with the end-of-level popups; the stand-in popup ends by itself.
+  if (!board_) return;
+  if (auto* popup = dynamic_cast<KivEndPopup*>(board_->GetOverlay())) popup->StartSummary();
 }
 
 // --- Script globals ---

@@ -7,7 +7,9 @@
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
 #include "engine/core/Timer.h"
+#include "engine/ui/WidgetHandle.h"
 
+class KivHanaWidget;
 class KivWell;
 class LuaState;
 namespace background {
@@ -96,14 +98,25 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   int32_t GetPendingTrophy() const { return pendingTrophy_; }
   bool IsOpening() const { return opening_; }
   bool IsAnimating() const { return animating_; }
+  const std::string& GetLastBrush() const { return lastBrush_; }
+  // The display's tooltip carrier, null without the display panel.
+  ui::UIWidget* GetTooltipCarrier() const { return tooltips_.Get(); }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
+  // The heroine's copy in the display ("hana"), made on entry; null while none stands there.
+  KivHanaWidget* GetAvatar() const;
 
  private:
   void ApplyPause();
+  // Gives the board (or none) to the summary.
+  void ShareBoard();
   bool SceneEditorActive() const;
   background::BGScene* BoardScene() const;
   void DrawFrame();
+  // Replaces the heroine's copy in the display by a new one, fitted to its place.
+  void MakeAvatar();
+  // Dresses the heroine and her copy again after the studio changed her outfit.
+  void RedressAvatar();
 
   int32_t pauseMode_ = kPlaying;
   std::unique_ptr<KivWell> board_;
@@ -111,12 +124,17 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   ui::UIWidget* pausePanel_ = nullptr;
   ui::UIWidget* helpPanel_ = nullptr;
   ui::UIWidget* displayPanel_ = nullptr;
+  // The display's "tooltip_helper" (a KivTooltipWidget); the panel owns it.
+  ui::WidgetHandle tooltips_;
   bool levelEnded_ = false;
   std::string levelName_;
   int32_t pendingTrophy_ = 0;
   bool zenBreak_ = false;
   bool opening_ = false;
   bool animating_ = false;
+  std::string lastBrush_;
+  // The display panel owns the avatar widget; the handle empties when the panel goes.
+  ui::WidgetHandle avatar_;
 };
 
 // The script globals of the level state.

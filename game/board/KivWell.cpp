@@ -21,6 +21,7 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivEditor.h"
+#include "game/board/KivEndPopup.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivReshuffle.h"
@@ -56,16 +57,6 @@ bool KivWellGridQuery::IsWall(int32_t x, int32_t y) {
     }
   }
   return false;
-}
-
-// --- End popup ---
-
-KivEndPopup::KivEndPopup(void* context, bool won) : WellEffect(context, ""), victory(won) {}
-
-void KivEndPopup::Tick(float dt) {
-  WellEffect::Tick(dt);
-  age_ += dt;
-  if (age_ >= kDoneAfter) SetDone();
 }
 
 // --- Construction ---
@@ -245,7 +236,7 @@ void KivWell::Load(const std::string& wellFile, const LevelData* level) {
 
 void KivWell::ApplyOutfitStats() {
   outfitStats_.clear();
-  KivDresses::Instance().CollectStats(0, outfitStats_);
+  KivDresses::Instance().CollectStats(KivDresses::Instance().GetHana(), outfitStats_);
   for (const auto& [name, value] : outfitStats_) {
     for (int32_t c = 0; c < kFlowerColors; ++c) {
       if (strcasecmp(name.c_str(), well::GetColorName(c)) == 0) {
@@ -456,7 +447,11 @@ void KivWell::EndGame(bool victory) {
     GameWell::LooseGame();
   }
   MEMORY_OWNER("KivWell::EndGame");
-  SetOverlay(new KivEndPopup(GetContext(), victory));
+  if (victory) {
+    SetOverlay(new KivVictoryPopup(this));
+  } else {
+    SetOverlay(new KivDefeatPopup(this));
+  }
   ClearDecorations();
   if (victory && !IsFreeplay()) KivVars::Instance().AddCoins(gold_);
   if (pendingTrophy_ != 0 && trophyDelay_.remaining > kTrophyDelayAfterWin) {

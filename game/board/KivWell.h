@@ -54,21 +54,6 @@ class KivWellGridQuery : public well::WellBorder {
   KivWell* board_;
 };
 
-// The end-of-level popup until the victory and defeat popups take its place: no panel,
-// done half a second after it is made.
-class KivEndPopup : public well::WellEffect {
- public:
-  static constexpr float kDoneAfter = 0.5f;
-
-  KivEndPopup(void* context, bool victory);
-  void Tick(float dt) override;
-
-  bool victory;
-
- private:
-  float age_ = 0.0f;
-};
-
 // The board a level is played on: 15 x 12 cells of floor tiles with the game's blocks on
 // them, the wall round the tiles, the chain the player draws with the mouse, its score
 // and its clearing, the effects that blocks start (cuts, flower spreads, tile

@@ -172,6 +172,8 @@ void KivApp::OnCreateStates() {
   flow.AddTransitionState("game", new KivGameState(camera));
   flow.AddTransitionState("menu", new KivMenuScreen(camera, "ui/menu.ui", "OnEnterMainMenu()", "OnExitMainMenu()",
                                                     "backgrounds/menu.lua"));
+  flow.AddTransitionState("shop", new KivShopState(camera, "ui/shop.ui", "OnEnterMainMenu()", "OnExitMainMenu()",
+                                                    "backgrounds/shop.lua"));
   flow.AddTransitionState("settings", new KivMenuScreen(camera, "ui/settings.ui", "OnEnterSettings()",
                                                         "OnExitSettings()", "backgrounds/settings.lua"));
   flow.AddTransitionState("highscore", new KivHighscoreState(camera, "ui/highscore.ui", "OnEnterHighscore()",

@@ -1,8 +1,14 @@
 #include "game/shell/MenuScreens.h"
 
+#include <algorithm>
+
 #include "engine/app/GameFlowManager.h"
 #include "engine/core/Console.h"
 #include "engine/ui/UIManager.h"
+#include "engine/ui/UIWidget.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivVars.h"
@@ -107,8 +113,56 @@ void KivTrophyState::RenderForeground() {
   KivTrophyScreen::Instance().Render();
 }
 
+// --- Shop ---
+
+float KivShopState::CoverScale(float present, const math::Vec2& place, const math::Vec2& size) {
+  // A heroine without extent in either direction keeps her scale: the ratio would divide
+  // by zero.
+  if (size.x <= 0.0f || size.y <= 0.0f) return present;
+  return std::max(place.x / size.x, place.y / size.y);
+}
+
+bool KivShopState::OnEnter() {
+  KivMenuScreen::OnEnter();
+  hanaPlace = panels.empty() || !panels[0] ? nullptr : panels[0]->GetWidgetByName(kHanaPlace);
+  KivHana* hana = KivDresses::Instance().GetHana();
+  if (hanaPlace && hana) {
+    hana->SetPos(hanaPlace->GetPosition());
+    hana->SetScale(CoverScale(hana->GetScale(), hanaPlace->GetSize(), hana->GetSize()));
+  }
+  mapRequested = false;
+  KivFashionStudio& studio = KivFashionStudio::Instance();
+  studio.SetIsVisible(true);
+  studio.RefreshParts();
+  return true;
+}
+
+bool KivShopState::Tick(float dt) {
+  KivFashionStudio& studio = KivFashionStudio::Instance();
+  if (studio.GetIsVisible()) {
+    if (studio.TakePartsChanged()) {
+      if (KivHana* hana = KivDresses::Instance().GetHana()) hana->ReloadCurrent();
+    }
+  } else if (!mapRequested) {
+    RunScript(KivVars::Instance().GetFreeplay() ? kFreePlayMap : kStoryMap);
+    mapRequested = true;
+  }
+  return KivMenuScreen::Tick(dt);
+}
+
+bool KivShopState::OnExit() {
+  KivFashionStudio::Instance().SetIsVisible(false);
+  return KivMenuScreen::OnExit();
+}
+
+void KivShopState::RenderForeground() {
+  KivMenuScreen::RenderForeground();
+  KivFashionStudio::Instance();
+}
+
 // --- Getters ---
 
 KivMenuScreen* GetMenuState() { return CurrentOfType<KivMenuScreen>("kiv_menu"); }
 KivTrophyState* GetTrophyState() { return CurrentOfType<KivTrophyState>("kiv_trophy"); }
 KivStoryState* GetStoryState() { return CurrentOfType<KivStoryState>("kiv_story"); }
+KivShopState* GetShopScreen() { return CurrentOfType<KivShopState>("kiv_shop"); }

@@ -4,12 +4,19 @@
 #include <luabind/luabind.hpp>
 
 #include "engine/core/Log.h"
+#include "engine/ui/UIWidget.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
 #include "engine/background/BGEditor.h"
 #include "engine/background/BGScene.h"
 #include "game/board/KivGameState.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/KivHighscoreState.h"
@@ -135,6 +142,58 @@ void RegisterKivTrophyScreen(lua_State* L) {
   ];
 }
 
+// The heroine as scripts see her: "KivHana" with the global GetHana (the catalogue's
+// heroine).
+void RegisterKivHana(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHana>("KivHana")
+      .def("SetPiece", &KivHana::SetPiece)
+      .def("SetNext", &KivHana::SetNext)
+      .def("IsVisible", &KivHana::IsVisible)
+      .def("SetVisible", &KivHana::SetVisible)
+      .def("GetSize", &KivHana::GetSize)
+      .def("SetPos", &KivHana::SetPos)
+      .def("SetScale", &KivHana::SetScale)
+      .def("GetPos", &KivHana::GetPos)
+      .def("Reset", &KivHana::Reset)
+      .def("ReloadCurrent", &KivHana::ReloadCurrent)
+      .def("IsAvailable", &KivHana::IsAvailable)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHana", &GetHana)
+  ];
+}
+
+void RegisterKivFashionPopup(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivFashionPopup>("KivFashionPopup")
+      .def("Enable", &KivFashionPopup::Enable)
+      .def("SetItem", &KivFashionPopup::SetItem)
+      .def("OnMouseOver", &KivFashionPopup::OnMouseOver)
+      .def("OnMouseLeave", &KivFashionPopup::OnMouseLeave)
+      .def("OnBuyItem", &KivFashionPopup::OnBuyItem)
+      .def("SetTooltip", &KivFashionPopup::SetTooltip)
+  ];
+  luabind::module(L)[
+    luabind::def("GetFashionPopup", &GetFashionPopup)
+  ];
+}
+
+void RegisterKivFashionStudio(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivFashionStudio>("KivFashionStudio")
+      .def("Enable", &KivFashionStudio::Enable)
+      .def("GetIsVisible", &KivFashionStudio::GetIsVisible)
+      .def("SetIsVisible", &KivFashionStudio::SetIsVisible)
+      .def("ChangePart", &KivFashionStudio::ChangePart)
+      .def("RefreshParts", &KivFashionStudio::RefreshParts)
+      .def("SetTooltip", &KivFashionStudio::SetTooltip)
+  ];
+  luabind::module(L)[
+    luabind::def("GetStudio", &GetStudio)
+  ];
+}
+
 // The game's board as scripts see it through the level state: no constructor, the level
 // state makes and owns it.
 void RegisterKivWell(lua_State* L) {
@@ -191,6 +250,37 @@ void RegisterKivGameState(lua_State* L) {
   ];
 }
 
+// The tip manager: "KivHelp" with the global GetHelp.
+void RegisterKivHelp(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHelp>("KivHelp")
+      .def("TriggerHelpWidget", &KivHelp::TriggerHelpWidget)
+      .def("TriggerHelpWidgetArea", &KivHelp::TriggerHelpWidgetArea)
+      .def("ShouldShowHint", &KivHelp::ShouldShowHint)
+      .def("MapStringToTip", &KivHelp::MapStringToTip)
+      .def("RemoveCurrent", &KivHelp::RemoveCurrent)
+      .def("RemoveAll", &KivHelp::RemoveAll)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHelp", &GetHelp)
+  ];
+}
+
+// The end-of-level summary: "KivSummary" with the global GetSummary.
+void RegisterKivSummary(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivSummary>("KivSummary")
+      .def("Enable", &KivSummary::Enable)
+      .def("Start", &KivSummary::Start)
+      .def("IsComplete", &KivSummary::IsComplete)
+      .def("ForceComplete", &KivSummary::ForceComplete)
+      .def("Cleanup", &KivSummary::Cleanup)
+  ];
+  luabind::module(L)[
+    luabind::def("GetSummary", &GetSummary)
+  ];
+}
+
 // The highscore screen as its panel's scripts see it: "KivHighscoreState" with the global
 // "GetHighscore" (nil unless the screen is current).
 void RegisterKivHighscoreState(lua_State* L) {
@@ -209,7 +299,9 @@ void RegisterKivHighscoreState(lua_State* L) {
 void RegisterMenuGetters(lua_State* L) {
   luabind::module(L)[
     luabind::class_<KivMenuScreen>("KivMenuScreen"),
-    luabind::def("GetMenuState", &GetMenuState)
+    luabind::class_<KivShopState, KivMenuScreen>("KivShopState"),
+    luabind::def("GetMenuState", &GetMenuState),
+    luabind::def("GetShopScreen", &GetShopScreen)
   ];
 }
 
@@ -236,14 +328,19 @@ struct Registration {
 // The order in which the game's script interface is registered.
 const Registration kRegistrations[] = {
     {"GameState", &RegisterKivGameState},
+    {"KivHana", &RegisterKivHana},
     {"GetMenuState", &RegisterMenuGetters},
     {"KivVars", &RegisterKivVars},
+    {"KivFashionPopup", &RegisterKivFashionPopup},
+    {"KivFashionStudio", &RegisterKivFashionStudio},
+    {"KivSummary", &RegisterKivSummary},
     {"KivHighscoreState", &RegisterKivHighscoreState},
     {"KivTrophyScreen", &RegisterKivTrophyScreen},
     {"GetTrophyState", &RegisterTrophyStateGetter},
     {"KivTrophyData", &RegisterKivTrophyData},
     {"KivStoryState", &RegisterKivStoryState},
     {"KivUITransition", &RegisterKivUITransition},
+    {"KivHelp", &RegisterKivHelp},
     {"kiv_music", &RegisterKivMusic},
 };
 

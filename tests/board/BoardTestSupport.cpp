@@ -1,5 +1,6 @@
 #include "tests/board/BoardTestSupport.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "engine/app/Audio.h"
@@ -10,6 +11,9 @@
 #include "game/board/KivScore.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivVars.h"
 #include "platform/bass/Bass.h"
 #include "platform/win32/SdlVideo.h"
@@ -28,7 +32,8 @@ std::vector<std::string> BoardSounds() {
         "token_tileblast", "token_double", "token_triple", "token_timer", "token_unselect",
         "tile_turned", "zenpower_flowerblast", "zen_full", "well_enter", "well_leave",
         "time_warning", "zenpower_charge", "zenpower_match", "zenpower_fireball",
-        "zenpower_tilegrab", "zenpower_lightning"}) {
+        "zenpower_tilegrab", "zenpower_lightning", "HINT_OPEN", "hint_up", "hint_close", "help_open",
+        "help_close", "button_press", "score_countup"}) {
     names.push_back(name);
   }
   return names;
@@ -72,6 +77,8 @@ void BoardTest::SetUp() {
                      "}\n");
   KivVars& vars = KivVars::Instance();
   vars.LoadConstants();
+  // A fresh store each time: tests that save the profile leave the file behind.
+  std::remove("board_test.rms");
   rms_ = std::make_unique<GameRMS>("board_test.rms");
   rms_->Load();
   ASSERT_TRUE(rms_->AddProfile("Anna", "", "oslo"));
@@ -99,6 +106,11 @@ void BoardTest::TearDown() {
   KivTrophyData::Instance().Shutdown();
   KivTrophyData::Instance().ProfileChanged();
   KivTrophyScreen::Instance().Shutdown();
+  // A board's load makes the clothes catalogue from this test's files, and the level's
+  // frames the fashion screens.
+  KivFashionPopup::Destroy();
+  KivFashionStudio::Destroy();
+  KivDresses::Destroy();
   for (ui::UINumber*& style : ui::g_sharedNumbers) {
     delete style;
     style = nullptr;

@@ -23,7 +23,14 @@
 #include "game/board/KivGameState.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivSpell.h"
+#include "game/board/KivHelp.h"
+#include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivHana.h"
+#include "game/shell/KivHanaWidget.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
@@ -54,7 +61,22 @@ class GameStateTest : public BoardTest {
     Run("Calls = {} function Count(name) Calls[name] = (Calls[name] or 0) + 1 end\n"
         "function NextLevel() Count('next') end function ReplayLevel() Count('replay') end\n"
         "function DoZenBreak(on) Count('zen') end\n"
-        "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end");
+        "function SetupFlashHelp() end function ShutdownFlashHelp() Count('shutdown') end\n"
+        // The end of a level: the display closes and the script runs; the summary's
+        // panel shows and the summary starts; the shop's popup is only counted.
+        "function CloseIngameUI(script) Count('close') load(script)() end\n"
+        "function ShowSummary(victory) Count('summary')\n"
+        "  GetUIMan():GetPanel('summary'):SetIsVisible(true)\n"
+        "  GetSummary():Enable(true) GetSummary():Start(victory) end\n"
+        "function CheckShowPopup(show) Count('shop') end");
+    testenv::WriteFile("ui/summary.ui",
+                       "Panel = { Name = 'summary', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 },\n"
+                       "  Children = { { Name = 'best_score_val', Type = 'Widget', Pos = { 0, 0 }, Size = { 0.1, 0.1 } } } }\n");
+    summaryPanel_ = ui::GetUIMan().AddPanel("ui/summary.ui");
+    ASSERT_NE(summaryPanel_, nullptr);
+    summaryPanel_->SetIsVisible(false);
+    KivHelp::Shutdown();
+    KivHelp::Instance().SetClock(timer_.get());
     gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
     flow.AddTransitionState(KivGameState::kName, new KivGameState(nullptr));
     state_ = GetGame();
@@ -65,6 +87,8 @@ class GameStateTest : public BoardTest {
     gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
     flow.current = nullptr;
     flow.states.Clear();
+    KivHelp::Shutdown();
+    KivSummary::Shutdown();
     LevelInfo::Shutdown();
     BoardTest::TearDown();
   }
@@ -81,7 +105,13 @@ class GameStateTest : public BoardTest {
   }
   ui::UIWidget* Panel(const char* name) { return ui::GetUIMan().GetPanel(name); }
 
+  // The summary's panel closes (its button's script) once the summary is complete.
+  void CloseCompleteSummary() {
+    if (summaryPanel_->GetIsVisible() && KivSummary::Instance().IsComplete()) summaryPanel_->SetIsVisible(false);
+  }
+
   KivGameState* state_ = nullptr;
+  ui::UIWidget* summaryPanel_ = nullptr;
 };
 
 TEST_F(GameStateTest, LoadingALevelMakesItsBoardAndAnUnknownNameLeavesNone) {
@@ -170,7 +200,12 @@ TEST_F(GameStateTest, F2OpensTheSceneEditorOnlyWithTheDeveloperSwitch) {
 TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
   state_->LoadLevel("first");
   state_->GetBoard()->WinGame();
-  StateFrames(100);
+  for (int i = 0; i < 800; ++i) {
+    StateFrames(1);
+    CloseCompleteSummary();
+  }
+  EXPECT_EQ(Calls("summary"), 1);
+  EXPECT_EQ(Calls("shop"), 1);
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 0);
   EXPECT_TRUE(state_->HasLevelEnded());
@@ -178,7 +213,12 @@ TEST_F(GameStateTest, AWonLevelRunsNextLevelOnceAndALostOneReplaysOnce) {
   state_->LoadLevel("first");
   EXPECT_FALSE(state_->HasLevelEnded());
   state_->GetBoard()->LooseGame();
-  StateFrames(100);
+  for (int i = 0; i < 800; ++i) {
+    StateFrames(1);
+    CloseCompleteSummary();
+  }
+  EXPECT_EQ(Calls("summary"), 2);
+  EXPECT_EQ(Calls("shop"), 1) << "a loss never offers the shop";
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 1);
 }
@@ -272,9 +312,9 @@ class LevelReplayTest : public GameStateTest {
                        "          { GoalName = 'r_short', Type = 'TIME', Count = 3 } }\n");
     testenv::WriteFile("replay_levels.lua",
                        "Levels = {\n"
-                       "  { LevelName = 'win', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_long',\n"
+                       "  { Index = 1, LevelName = 'win', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_long',\n"
                        "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 },\n"
-                       "  { LevelName = 'lose', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_short',\n"
+                       "  { Index = 2, LevelName = 'lose', Layout = 'replay.lua', Goal1 = 'r_tiles', Failure = 'r_short',\n"
                        "    flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 } }\n");
     std::string tiles = "GameMode = {}\nTiles = {\n";
     for (int y = 0; y < KivWell::kGridHeight; ++y) {
@@ -350,8 +390,18 @@ class LevelReplayTest : public GameStateTest {
     Result result;
     const input::MouseButton left;
     int wait = 30;
+    int reading = 0;
     for (int frame = 0; frame < maxFrames && !state_->HasLevelEnded(); ++frame) {
       StateFrames(1, kFrame);
+      CloseCompleteSummary();
+      if (KivHelp::Instance().ShowsHint()) {
+        // The player reads the tip for a while, then clicks it away.
+        if (player && ++reading > 70) {
+          reading = 0;
+          state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+        }
+        continue;
+      }
       KivWell* board = state_->GetBoard();
       if (!player || !board || board->GetOverlay() || board->IsTransitionRunning() || --wait > 0) continue;
       const std::vector<std::pair<int, int>> chain = FindChain(*board);
@@ -389,7 +439,10 @@ class LevelReplayTest : public GameStateTest {
       result.won = board->HasWon();
     }
     // The end runs once, however long the popup stays done.
-    StateFrames(60, kFrame);
+    for (int frame = 0; frame < 60; ++frame) {
+      StateFrames(1, kFrame);
+      CloseCompleteSummary();
+    }
     return result;
   }
 };
@@ -401,6 +454,10 @@ TEST_F(LevelReplayTest, APlayerWinsALevelAndTheNextLevelFollowsOnce) {
   EXPECT_GT(first.score, 0);
   EXPECT_EQ(Calls("next"), 1);
   EXPECT_EQ(Calls("replay"), 0);
+  EXPECT_EQ(Calls("summary"), 1);
+  // The summary kept the level's best score (with its time bonus) and its cleared state.
+  EXPECT_EQ(rms_->GetScore(0), first.score);
+  EXPECT_TRUE(rms_->IsCleared(0));
 
   const Result second = Play("win", true, 60 * 120);
   EXPECT_EQ(second.score, first.score);
@@ -428,7 +485,69 @@ TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce)
   EXPECT_FALSE(result.won);
   EXPECT_EQ(result.moves, 0);
   EXPECT_EQ(Calls("replay"), 1);
+  EXPECT_FALSE(rms_->IsCleared(1));
   EXPECT_EQ(Calls("next"), 0);
+}
+
+// --- The heroine in the display ---
+
+TEST_F(GameStateTest, EnteringPutsTheHeroinesCopyInTheDisplayAndTheStudioRedressesIt) {
+  testenv::WriteFile(KivHana::kSetupFile,
+                     "Character = { { Name = 'hair', Parts = { 'hair1', 'hair2' } },\n"
+                     "              { Name = 'dress', Offset = { 0, 60 }, Parts = { 'dress1' } } }\n");
+  testenv::WriteFile(KivDresses::kItemsFile, "Clothes = {}\n");
+  ui::UIWidget* display = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  display->SetName("in_game");
+  ui::UIWidget* holder = Make(math::Vec2(0.03f, 0.48f), math::Vec2(0.15f, 0.2f), display);
+  holder->SetName("hana");
+  ui::UIWidget* timer = Make(math::Vec2(0.0f, 0.0f), math::Vec2(0.15f, 0.2f), holder);
+  timer->SetName("ui_timer_001");
+  Make(math::Vec2(0.0f, 0.0f), math::Vec2(0.02f, 0.18f), holder)->SetName("timer_bar");
+  KivFashionPopup::Instance().Enable(true);
+  KivFashionStudio& studio = KivFashionStudio::Instance();
+  studio.Enable(true);
+
+  state_->OnEnter();
+  KivHanaWidget* avatar = state_->GetAvatar();
+  ASSERT_NE(avatar, nullptr);
+  ASSERT_EQ(holder->GetChildren().size(), 3u);
+  EXPECT_EQ(holder->GetChildren()[1], avatar);  // right after the timer's backdrop
+  EXPECT_FLOAT_EQ(avatar->GetPosition().x, 0.03f);
+  EXPECT_FLOAT_EQ(avatar->GetSize().y, 0.2f);
+  // 0.15 x 0.2 over an extent of 0.1 x 0.2.
+  EXPECT_FLOAT_EQ(avatar->GetHana()->GetScale(), 1.5f);
+  EXPECT_FALSE(KivFashionPopup::Instance().IsEnabled());
+  EXPECT_FALSE(studio.IsEnabled());
+
+  // A refresh of the studio while it is enabled re-dresses the heroine and the copy once.
+  studio.Enable(true);
+  studio.RefreshParts();
+  KivVars::Instance().SetValue(KivVars::kHeadWorn, 2);
+  StateFrames(1);
+  EXPECT_EQ(KivDresses::Instance().GetHana()->FindPart("hair")->current, "hair2");
+  EXPECT_EQ(avatar->GetHana()->FindPart("hair")->current, "hair2");
+  KivVars::Instance().SetValue(KivVars::kHeadWorn, 1);
+  StateFrames(1);
+  EXPECT_EQ(avatar->GetHana()->FindPart("hair")->current, "hair2");
+
+  // Entering again replaces the copy; leaving disables the fashion screens.
+  state_->OnEnter();
+  EXPECT_NE(state_->GetAvatar(), nullptr);
+  EXPECT_EQ(holder->GetChildren().size(), 3u);
+  KivFashionPopup::Instance().Enable(true);
+  studio.Enable(true);
+  state_->OnExit();
+  EXPECT_FALSE(KivFashionPopup::Instance().IsEnabled());
+  EXPECT_FALSE(studio.IsEnabled());
+
+  // A display dropped under the state takes the copy with it.
+  ASSERT_TRUE(ui::GetUIMan().DropPanel(display, true));
+  EXPECT_EQ(state_->GetAvatar(), nullptr);
+  studio.Enable(true);
+  studio.RefreshParts();
+  StateFrames(1);
+  state_->OnEnter();
+  EXPECT_EQ(state_->GetAvatar(), nullptr);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "game/board/KivReshuffle.h"
 #include "game/board/KivScore.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivVars.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -280,6 +282,46 @@ TEST_F(GoalTest, APuzzleKeepsTheFlowersOfItsFileAndAnAutomaticLevelDropsThem) {
             WellFile(1, blocks));
   EXPECT_EQ(board_->GetKivBlock(1, 1), nullptr);
   EXPECT_NE(board_->GetKivBlock(2, 1), nullptr);
+}
+
+// --- The heroine's outfit ---
+
+class OutfitTest : public BoardTest {
+ protected:
+  void SetUp() override {
+    BoardTest::SetUp();
+    KivDresses::Destroy();
+  }
+};
+
+TEST_F(OutfitTest, TheWornPiecesRaiseTheWeightsOfTheColoursAndKindsTheyNameWhenALevelLoads) {
+  testenv::WriteFile(KivDresses::kItemsFile,
+                     "Clothes = {\n"
+                     "  { SpriteName = 'bow', Stat1 = 'Red', Prob1 = 50, Stat2 = 'gem', Prob2 = 200 },\n"
+                     "  { SpriteName = 'coat', Stat1 = 'fireball', Prob1 = 30, Stat2 = 'blue', Prob2 = 25 },\n"
+                     "  { SpriteName = 'boots', Stat1 = 'stone', Prob1 = 40 },\n"
+                     "}\n");
+  testenv::WriteFile(KivHana::kSetupFile,
+                     "Character = {\n"
+                     "  { Name = 'hair', Parts = { 'bow' } },\n"
+                     "  { Name = 'dress', Parts = { 'coat' } },\n"
+                     "  { Name = 'skirt', Parts = { 'plain', 'boots' } },\n"
+                     "}\n");
+  LevelData level;
+  level.colourWeights.fill(1);
+  level.kindWeights.fill(1);
+  testenv::WriteFile("level.lua", WellFile(1));
+  board_ = std::make_unique<KivWell>(nullptr, *timer_);
+  board_->Load("level.lua", &level);
+  const float red = board_->GetColourWeights().GetWeight(static_cast<uint32_t>(well::FindColor("red")));
+  const float blue = board_->GetColourWeights().GetWeight(static_cast<uint32_t>(well::FindColor("blue")));
+  const float green = board_->GetColourWeights().GetWeight(static_cast<uint32_t>(well::FindColor("green")));
+  EXPECT_FLOAT_EQ(red, 1.5f);
+  EXPECT_FLOAT_EQ(blue, 1.25f);
+  EXPECT_FLOAT_EQ(green, 1.0f);
+  EXPECT_FLOAT_EQ(board_->GetKindWeights().GetWeight(static_cast<uint32_t>(KivBlock::TypeIndex("gem"))), 3.0f);
+  // The skirt shows its first piece: the boots' stone is not worn.
+  EXPECT_FLOAT_EQ(board_->GetKindWeights().GetWeight(static_cast<uint32_t>(KivBlock::TypeIndex("stone"))), 1.0f);
 }
 
 // --- Colours, hints, no moves, reshuffle ---

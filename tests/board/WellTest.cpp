@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "game/board/KivEndPopup.h"
 #include "game/board/KivWellSFX.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
@@ -101,14 +102,16 @@ TEST_F(WellTest, TheFirstEndOfALevelHolds) {
   EXPECT_EQ(board_->GetOverlay(), popup);
   EXPECT_EQ(KivVars::Instance().GetCoins(), 0) << "a loss pays no gold";
   EXPECT_FALSE(board_->IsOverlayDone());
-  Frames(26);
-  EXPECT_TRUE(board_->IsOverlayDone());
+  auto* defeat = dynamic_cast<KivEndPopup*>(popup);
+  ASSERT_NE(defeat, nullptr);
+  EXPECT_FALSE(defeat->IsVictory());
 
   LoadBoard(WellFile(1));
   board_->AddGold(7);
   board_->WinGame();
   board_->WinGame();
   EXPECT_TRUE(board_->HasWon());
+  EXPECT_TRUE(dynamic_cast<KivEndPopup*>(board_->GetOverlay())->IsVictory());
   EXPECT_EQ(KivVars::Instance().GetCoins(), 7);
 }
 

@@ -171,7 +171,9 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   EXPECT_EQ(run("OnInitUI()"),
             "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false\n"
             "AddPanel ui/pause.ui\nSetIsVisible false\nAddPanel ui/help_flash.ui\nSetIsVisible false\n"
-            "AddPanel ui/intro_dlg.ui\nSetIsVisible false\nAddPanel ui/prompt.ui\nSetIsVisible false");
+            "AddPanel ui/intro_dlg.ui\nSetIsVisible false\nAddPanel ui/prompt.ui\nSetIsVisible false\n"
+            "AddPanel ui/buy_popup.ui\nSetIsVisible false\nAddPanel ui/fashion_studio.ui\nSetIsVisible false\n"
+            "AddPanel ui/summary.ui\nSetIsVisible false");
   ASSERT_EQ(state->DoString("GetUIMan = nil"), 0);
   // The game makes every screen itself: no data screen is added. Start-up runs
   // "ReloadGame()" twice and the first screen's script once.

@@ -1,8 +1,10 @@
 // Runs each input as the game shell's Lua tables, each in throw-away states through its
 // own reader: as "scripts/constants.lua" (the tuning constants), as "dev.lua" (the
-// developer switch, read in cheat mode) and as "scripts/trophies.lua" (the trophy table,
-// whose records then go through the checks and look-ups), and as "scripts/credits.lua" (the
-// credit lines, each of which must come out bounded). The files are written into a working folder of
+// developer switch, read in cheat mode), as "scripts/trophies.lua" (the trophy table,
+// whose records then go through the checks and look-ups), as "scripts/credits.lua" (the
+// credit lines, each of which must come out bounded), and as "scripts/items.lua" and
+// "hana/hana_setup.lua" at once (the clothes catalogue and the heroine it makes, who is
+// then dressed, measured, ticked and cloned, and whose bonuses are collected). The files are written into a working folder of
 // the run's own, where the file system finds them on the disk.
 
 #include <sys/stat.h>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "game/shell/KivCreditsState.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 
@@ -27,7 +31,10 @@ void RemoveFuzzFolder() {
   std::remove((FuzzFolder() + "/" + KivVars::kDevFile).c_str());
   std::remove((FuzzFolder() + "/" + KivTrophyData::kTrophyFile).c_str());
   std::remove((FuzzFolder() + "/" + KivCreditsState::kCreditsFile).c_str());
+  std::remove((FuzzFolder() + "/" + KivDresses::kItemsFile).c_str());
+  std::remove((FuzzFolder() + "/" + KivHana::kSetupFile).c_str());
   rmdir((FuzzFolder() + "/scripts").c_str());
+  rmdir((FuzzFolder() + "/hana").c_str());
   rmdir(FuzzFolder().c_str());
 }
 
@@ -51,7 +58,9 @@ void WriteInput(const char* name, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  if (chdir(FuzzFolder().c_str()) != 0 || mkdir("scripts", 0700) != 0) std::abort();
+  if (chdir(FuzzFolder().c_str()) != 0 || mkdir("scripts", 0700) != 0 || mkdir("hana", 0700) != 0) {
+    std::abort();
+  }
   std::atexit(RemoveFuzzFolder);
   return 0;
 }
@@ -87,6 +96,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (lines.size() > static_cast<size_t>(KivCreditsState::kMaxLines)) __builtin_trap();
   for (const KivCreditsState::Line& line : lines) {
     if (line.text.size() > KivCreditsState::kMaxLineLength || line.style > KivCreditsState::kBig) __builtin_trap();
+  }
+
+  WriteInput(KivDresses::kItemsFile, data, size);
+  WriteInput(KivHana::kSetupFile, data, size);
+  KivDresses dresses;
+  if (KivHana* hana = dresses.GetHana()) {
+    hana->ReloadCurrent();
+    for (const char* slot : {"head", "upper", "lower", ""}) hana->IsAvailable(slot);
+    hana->SetScale(some * 0.01f);
+    hana->GetSize();
+    std::vector<KivDresses::Stat> stats;
+    dresses.CollectStats(hana, stats);
+    for (const auto& part : hana->Parts()) {
+      dresses.Find(part->current);
+      hana->SetNext(part->Name, part->pieces.back());
+    }
+    hana->Tick(0.1f);
+    hana->Clone()->SetPieces(*hana);
   }
   return 0;
 }

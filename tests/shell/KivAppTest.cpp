@@ -96,7 +96,7 @@ class RunRenderer : public spritetest::SpriteRenderer {
   }
 };
 
-const char* const kStateNames[] = {"game", "menu", "settings", "highscore", "trophies",
+const char* const kStateNames[] = {"game", "menu", "shop", "settings", "highscore", "trophies",
                                    "story", "credits", "map_asia", "map_zen"};
 
 // The game's application, noting the loading bar and the states it made.
@@ -175,7 +175,7 @@ class KivAppRunTest : public ::testing::Test {
         "Panel = { Name = 'Loading', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 }, Children = {"
         " { Name = 'LoadingProgress', Type = 'Progress', Pos = { 0.25, 0.7 }, Size = { 0.5, 0.04 } } } }\n"));
     // Each screen's panel, named after its file.
-    for (const char* panel : {"menu", "settings", "highscore", "story", "map_asia", "map_zen"}) {
+    for (const char* panel : {"menu", "shop", "settings", "highscore", "story", "map_asia", "map_zen"}) {
       ASSERT_TRUE(testenv::WriteFile(std::string("ui/") + panel + ".ui",
                                      std::string("Panel = { Name = 'ui_") + panel +
                                          "', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 } }\n"));
@@ -267,6 +267,7 @@ TEST_F(KivAppRunTest, AWholeRunFillsTheHooksInOrderAndEntersTheMenu) {
   const std::vector<std::string> expected = {
       "state game ui_state [] OnEnterGame() OnExitGame()",
       "state menu kiv_menu [ui_menu] OnEnterMainMenu() OnExitMainMenu()",
+      "state shop kiv_shop [ui_shop] OnEnterMainMenu() OnExitMainMenu()",
       "state settings kiv_menu [ui_settings] OnEnterSettings() OnExitSettings()",
       "state highscore kiv_highscore [ui_highscore] OnEnterHighscore() OnExitMainMenu()",
       "state trophies kiv_trophy [] OnEnterTrophy() OnExitTrophy()",
@@ -307,15 +308,16 @@ TEST_F(KivAppStageTest, TheScriptInterfaceIsRegisteredInItsOrder) {
   ASSERT_NE(state, nullptr);
   std::vector<std::string> order;
   EXPECT_TRUE(RegisterShellScripts(state, [&](const std::string& name) { order.push_back(name); }));
-  const std::vector<std::string> expected = {"GameState",       "GetMenuState", "KivVars",
-                                             "KivHighscoreState", "KivTrophyScreen", "GetTrophyState",
-                                             "KivTrophyData",   "KivStoryState", "KivUITransition",
-                                             "kiv_music"};
+  const std::vector<std::string> expected = {
+      "GameState",       "KivHana",        "GetMenuState",   "KivVars",         "KivFashionPopup",
+      "KivFashionStudio", "KivSummary",    "KivHighscoreState", "KivTrophyScreen", "GetTrophyState",
+      "KivTrophyData",   "KivStoryState",  "KivUITransition", "KivHelp",         "kiv_music"};
   EXPECT_EQ(order, expected);
   EXPECT_EQ(state->DoString("Globals = tostring(GetGame ~= nil and GetMenuState ~= nil and GetVars ~= nil and "
                             "GetHighscore ~= nil and GetTrophyScreen ~= nil and GetTrophyState ~= nil and "
                             "GetTrophyData ~= nil and GetStoryState ~= nil and GetUITransition ~= nil and "
-                            "GetMusic ~= nil and KivStoryState ~= nil)"),
+                            "GetMusic ~= nil and KivStoryState ~= nil and GetHana ~= nil and GetShopScreen ~= nil and "
+                            "GetStudio ~= nil and GetFashionPopup ~= nil and GetSummary ~= nil and GetHelp ~= nil)"),
             0);
   EXPECT_EQ(script::ToString(script::GetGlobal(state, "Globals"), "?"), "true");
   LuaState::Destroy(state);

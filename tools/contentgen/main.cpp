@@ -15,6 +15,8 @@
 #include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/BoardArt.h"
 #include "tools/contentgen/CursorArt.h"
+#include "tools/contentgen/FashionArt.h"
+#include "tools/contentgen/HelpArt.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
@@ -125,6 +127,8 @@ int main(int argc, char** argv) {
                   (contentgen::MakeBoardArt(fonts, outDir) || Fail("cannot make the board art")) &&
                   (contentgen::MakeCursorArt(outDir) || Fail("cannot make the cursors")) &&
                   (contentgen::MakeSpellArt(outDir) || Fail("cannot make the spell art")) &&
+                  (contentgen::MakeFashionArt(outDir) || Fail("cannot make the fashion art")) &&
+                  (contentgen::MakeHelpArt(outDir) || Fail("cannot make the help art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
