@@ -100,7 +100,11 @@ CurrentLevel = ""
 PromptScript = ""
 
 -- Texts of the prompts' keys.
-PromptTexts = { NO_MOVES_LEFT = "No moves left! The flowers will be shuffled." }
+PromptTexts =
+{
+   NO_MOVES_LEFT = "No moves left! The flowers will be shuffled.",
+   CONNECTION_FAIL = "The score server could not be reached. Please try again later.",
+}
 
 local function RunText(text)
    if text == nil or text == "" then
