@@ -82,8 +82,7 @@ Scene& GetScene() {
     s.graphics = s.renderer.graphics;
     vfs::VFS::Instance().AddArchive(std::string(PELLAVO_BINARY_DIR) + "/bin/kx.arc");
     KivVars::Instance().LoadConstants();
-    ui::GetSpriteSet().Load("img/board_sprites.lua");
-    ui::GetSpriteSet().Load("img/help_sprites.lua");
+    ui::GetSpriteSet().Load("img/sprites.lua");
     ui::GetSpriteSet().Load("hana/sprites.lua");
     ui::UIWidget* display = ui::GetUIMan().AddPanel("ui/in_game.ui");
     // The heroine's copy where the level state puts it.

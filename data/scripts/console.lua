@@ -22,10 +22,9 @@ Console =
 -- scene is the panel's name with ".lua" in place of ".ui") and the scripts run when it is
 -- entered and left. They are made when the first screen is entered, after the game has
 -- made its own states, so a state the game makes itself keeps its name (the game flow
--- refuses the second one): take a screen out of this list once the game makes it.
+-- refuses the second one). The game makes all of its screens itself.
 DataScreens =
 {
-   { Name = "menu", Panel = "ui/menu.ui", Enter = "OnEnterMainMenu()", Exit = "OnExitMainMenu()" },
 }
 
 Language = "english"
@@ -101,7 +100,11 @@ CurrentLevel = ""
 PromptScript = ""
 
 -- Texts of the prompts' keys.
-PromptTexts = { NO_MOVES_LEFT = "No moves left! The flowers will be shuffled." }
+PromptTexts =
+{
+   NO_MOVES_LEFT = "No moves left! The flowers will be shuffled.",
+   CONNECTION_FAIL = "The score server could not be reached. Please try again later.",
+}
 
 local function RunText(text)
    if text == nil or text == "" then
@@ -291,12 +294,20 @@ function EnableAllSpells()
    UpdateSpellUI()
 end
 
--- The trophy room after a trophy won in a level: closing it lets the room go, so that
--- the level goes on.
+-- Closing a trophy popup: on the story screen (its last trophy) the trophy room goes and
+-- its close command shows the credits; in a level the room goes without a command, so that
+-- the level goes on. The trophy room screen keeps its room.
 function OnTrophyPopupClose()
+   if GetTrophyScreen == nil then
+      return
+   end
    local screen = GetTrophyScreen()
-   screen:SetCloseCmd("")
-   screen:Enable(false)
+   if GetStoryState ~= nil and GetStoryState() ~= nil then
+      screen:Enable(false)
+   elseif GetGame ~= nil and GetGame() ~= nil then
+      screen:SetCloseCmd("")
+      screen:Enable(false)
+   end
 end
 
 function OnTrophyIdle()
@@ -320,8 +331,8 @@ local function AnimateMenuCard()
    AddUIXFade(card, 0, 0.4, Vec2(0, 1), "")
    local quit = card:GetWidgetByName("QuitButton")
    if quit ~= nil then
-      quit:SetPosition(Vec2(0.08, 0.4))
-      AddUIPan(quit, 0.15, 0.35, Vec2(0.08, 0.32), "")
+      quit:SetPosition(Vec2(0.08, 0.724))
+      AddUIPan(quit, 0.15, 0.35, Vec2(0.08, 0.644), "")
    end
 end
 
@@ -334,6 +345,267 @@ function OnEnterMainMenu()
 end
 
 function OnExitMainMenu()
+end
+
+-- Moving between the screens. Screens and popups leave through these.
+function MainMenu()
+   GoState("menu", 0)
+end
+
+function MapAsia()
+   GoState("map_asia", 0)
+end
+
+function MapZen()
+   GoState("map_zen", 0)
+end
+
+function GoCredits()
+   GoState("credits", 0)
+end
+
+-- The menu's buttons: the story continues on the map of the story; free play opens every
+-- level on the map of free play.
+function PlayStory()
+   if GetVars ~= nil then
+      GetVars():SetFreeplay(false)
+   end
+   MapAsia()
+end
+
+function PlayFree()
+   if GetVars ~= nil then
+      GetVars():SetFreeplay(true)
+   end
+   MapZen()
+end
+
+function OpenStory()
+   GoState("story", 0)
+end
+
+function OpenSettings()
+   GoState("settings", 0)
+end
+
+function OpenTrophies()
+   GoState("trophies", 0)
+end
+
+function OpenHighscores()
+   GoState("highscore", 0)
+end
+
+-- The settings screen: volumes in steps of 10, full screen, hints and movie help, and the
+-- profiles (create, choose the next one, delete the current one).
+local function SettingsWidget(name)
+   if GetUIMan == nil then
+      return nil
+   end
+   return GetUIMan():GetWidget(name)
+end
+
+local function OnOff(on)
+   if on then
+      return "on"
+   end
+   return "off"
+end
+
+function RefreshSettings()
+   local rms = GetRMS()
+   local text = SettingsWidget("MusicValue")
+   if text ~= nil then
+      text:SetText(tostring(math.floor(rms:GetMusicVolume())))
+   end
+   text = SettingsWidget("SoundValue")
+   if text ~= nil then
+      text:SetText(tostring(math.floor(rms:GetSoundVolume())))
+   end
+   text = SettingsWidget("FullscreenValue")
+   if text ~= nil then
+      text:SetText(OnOff(rms:IsUseFullscreenEnabled()))
+   end
+   local vars = nil
+   if GetVars ~= nil then
+      vars = GetVars()
+   end
+   text = SettingsWidget("HintsValue")
+   if text ~= nil and vars ~= nil then
+      text:SetText(OnOff(vars:IsHintEnabled()))
+   end
+   text = SettingsWidget("MovieHelpValue")
+   if text ~= nil and vars ~= nil then
+      text:SetText(OnOff(vars:IsFlashHelpEnabled()))
+   end
+   text = SettingsWidget("ProfileValue")
+   if text ~= nil then
+      if rms:ProfileValid() then
+         text:SetText(rms:GetName() .. " (" .. (rms:GetCurrentProfile() + 1) .. "/" .. rms:GetProfileC() .. ")")
+      else
+         text:SetText("no profile")
+      end
+   end
+end
+
+local function Clamp(value)
+   return math.max(0, math.min(100, value))
+end
+
+function ChangeMusicVolume(step)
+   local rms = GetRMS()
+   local volume = Clamp(math.floor(rms:GetMusicVolume()) + step)
+   rms:SetMusicVolume(volume)
+   GetAudio():SetMusicVolume(volume)
+   RefreshSettings()
+end
+
+function ChangeSoundVolume(step)
+   local rms = GetRMS()
+   local volume = Clamp(math.floor(rms:GetSoundVolume()) + step)
+   rms:SetSoundVolume(volume)
+   GetAudio():SetSFXVolume(volume)
+   RefreshSettings()
+end
+
+function ToggleFullscreen()
+   local rms = GetRMS()
+   local full = not rms:IsUseFullscreenEnabled()
+   rms:SetUseFullscreenEnabled(full)
+   if full then
+      FullScreenMode()
+   else
+      WindowedMode()
+   end
+   RefreshSettings()
+end
+
+function ToggleHints()
+   if GetVars ~= nil then
+      GetVars():SetHintEnabled(not GetVars():IsHintEnabled())
+   end
+   RefreshSettings()
+end
+
+function ToggleMovieHelp()
+   if GetVars ~= nil then
+      GetVars():SetFlashHelp(not GetVars():IsFlashHelpEnabled())
+   end
+   RefreshSettings()
+end
+
+-- Profile changes reach the trophies' view of the profile at once.
+local function ProfileChanged()
+   if GetTrophyData ~= nil then
+      GetTrophyData():ProfileChanged()
+   end
+   RefreshSettings()
+end
+
+function CreateProfile()
+   local rms = GetRMS()
+   local edit = SettingsWidget("ProfileName")
+   local name = ""
+   if edit ~= nil then
+      name = edit:GetText()
+   end
+   if name == "" then
+      name = "Player " .. (rms:GetProfileC() + 1)
+   end
+   if rms:AddProfile(name, "", "english") then
+      rms:Save()
+   end
+   ProfileChanged()
+end
+
+function NextProfile()
+   local rms = GetRMS()
+   if rms:GetProfileC() > 0 then
+      rms:SetProfile((rms:GetCurrentProfile() + 1) % rms:GetProfileC())
+   end
+   ProfileChanged()
+end
+
+function DeleteProfile()
+   local rms = GetRMS()
+   if rms:ProfileValid() then
+      rms:DeleteProfile(rms:GetCurrentProfile())
+      if rms:GetCurrentProfile() < 0 and rms:GetProfileC() > 0 then
+         rms:SetProfile(0)
+      end
+      rms:Save()
+   end
+   ProfileChanged()
+end
+
+function OnEnterSettings()
+   RefreshSettings()
+end
+
+function OnExitSettings()
+   GetRMS():Save()
+end
+
+function OnEnterHighscore()
+end
+
+-- The trophy room shows the trophy screen's panel, which the trophy screen opens itself.
+function OnEnterTrophy()
+end
+
+function OnExitTrophy()
+end
+
+-- The story screen shows the chapter the profile has reached.
+StoryChapters =
+{
+   "Hana opens her little fashion shop in the old town. Flowers bloom where she walks.",
+   "The garden festival is near: the whole town wants new clothes.",
+   "A famous designer comes to town and watches Hana's work.",
+   "The grand show: Hana's flowers and fashion win every heart.",
+}
+
+function OnEnterStory()
+   local chapter = 1
+   if GetVars ~= nil then
+      chapter = GetVars():GetCurrentStory() + 1
+   end
+   chapter = math.max(1, math.min(#StoryChapters, chapter))
+   local title = SettingsWidget("StoryTitle")
+   if title ~= nil then
+      title:SetText("Chapter " .. chapter)
+   end
+   local text = SettingsWidget("StoryText")
+   if text ~= nil then
+      text:SetText(StoryChapters[chapter])
+   end
+end
+
+function OnExitStory()
+end
+
+-- After the last chapter the story ends with the adventure's trophy and the credits.
+function StoryContinue()
+   if GetVars ~= nil and GetVars():GetCurrentStory() + 1 >= #StoryChapters and GetStoryState() ~= nil then
+      GetStoryState():WinGame()
+      return
+   end
+   MapAsia()
+end
+
+function OnEnterMapAsia()
+end
+
+function OnEnterMapZen()
+end
+
+function OnExitMap()
+end
+
+function OnEnterCredits()
+end
+
+function OnExitGeneric()
 end
 
 function QuitGame()

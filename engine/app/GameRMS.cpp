@@ -166,6 +166,7 @@ bool GameRMS::DecodeRecord(const uint8_t* data, size_t size, Record& record) {
 // --- Loading and saving ---
 
 void GameRMS::Load() {
+  ++profileChanges_;
   std::FILE* file = std::fopen(path_.c_str(), "rb");
   if (!file) {
     if (errno != ENOENT) {
@@ -249,6 +250,7 @@ bool GameRMS::Save() {
 }
 
 void GameRMS::Reset() {
+  ++profileChanges_;
   record_ = Record{};
   record_.magic = GetMagic();
   record_.version = GetVersion();
@@ -285,12 +287,14 @@ bool GameRMS::AddProfile(const std::string& name, const std::string& info, const
   CopyText(profile.location, location, kTextSize);
   LOG_LINE(MSG_COMMENT) << "Adding profile " << name << " [ " << info << "] to index " << index;
   ++record_.profileCount;
+  ++profileChanges_;
   return true;
 }
 
 void GameRMS::SetProfile(int32_t index) {
   if (index >= 0 && index < GetProfileC()) {
     record_.currentProfile = index;
+    ++profileChanges_;
     LOG_LINE(MSG_COMMENT) << "Setting profile " << index;
   } else {
     LOG_LINE(MSG_WARNING) << "Invalid profile ID " << index;
@@ -309,6 +313,7 @@ void GameRMS::DeleteProfile(int32_t index) {
   if (index + 1 < count) record_.profiles[count - 1] = ProfileRecord{};
   --record_.profileCount;
   LOG_LINE(MSG_COMMENT) << "Deleting profile " << index << ", " << GetProfileC() << " profiles left";
+  if (record_.currentProfile == index) ++profileChanges_;
   if (record_.currentProfile >= index) --record_.currentProfile;
 }
 

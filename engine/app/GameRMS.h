@@ -167,6 +167,10 @@ class GameRMS {
   std::string GetLanguageFromID(int32_t index) const;  // the index is not used
 
   bool IsLoaded() const { return loaded_; }
+  // Goes up each time the current profile may have become another one (loaded, reset,
+  // added, chosen, or the current one deleted), so that holders of a profile's values can
+  // tell when to read them again.
+  uint32_t GetProfileChanges() const { return profileChanges_; }
   const std::string& GetPath() const { return path_; }
   const Record& GetRecord() const { return record_; }
 
@@ -200,6 +204,7 @@ class GameRMS {
   Record record_;
   std::string path_;
   bool loaded_ = false;
+  uint32_t profileChanges_ = 0;
 };
 
 // The application's profile store, or null when there is no application object (or it

@@ -22,6 +22,9 @@ class FrameTimer {
   float GetTime() const { return time_; }
   float GetFPS() const { return fps_; }
   uint32_t GetFrameCount() const { return frameCount_; }
+  // Frames counted in the current one-second window: 0 right after the window rolled
+  // over, so a reader that acts on 0 acts once a second.
+  uint32_t GetFramesThisSecond() const { return framesThisSecond_; }
 
   // Seconds of the performance counter. The whole 64-bit counter is used: the time never
   // wraps while the game runs (a 32-bit counter at 10 MHz would wrap every seven minutes,

@@ -13,20 +13,10 @@
 #include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
 #include "game/board/KivWellSFX.h"
-
-namespace spellcursor {
-namespace {
-int32_t g_current = 0;
-}  // namespace
-
-int32_t Current() { return g_current; }
-void Set(int32_t number) { g_current = number; }
-
-}  // namespace spellcursor
+#include "game/shell/CursorSet.h"
 
 namespace {
 
-constexpr int32_t kCursorCount = 7;
 constexpr const char* kCursorImage = "castle_off";
 constexpr const char* kShadowImage = "Effect_Overlay_Shadow";
 
@@ -84,7 +74,8 @@ KivSpell::KivSpell(KivWell* board, int32_t index, int32_t power)
 }
 
 KivSpell::~KivSpell() {
-  if (cursorSet_ && spellcursor::Current() != 0) spellcursor::Set(0);
+  if (!cursorSet_) return;
+  if (CursorSet* cursors = CursorSet::Existing()) cursors->SelectDefault();
 }
 
 void KivSpell::Begin() {
@@ -96,8 +87,9 @@ void KivSpell::Begin() {
   shadow_.size = board_->CellToOffset(1, 1);
   name_ = SpellName(index_);
   const int32_t cursor = index_ + 1;
-  if (cursor < kCursorCount && spellcursor::Current() != cursor) {
-    spellcursor::Set(cursor);
+  CursorSet& cursors = CursorSet::Instance();
+  if (cursor < CursorSet::kSlotCount && cursors.current != cursor) {
+    cursors.Select(cursor);
     cursorSet_ = true;
   }
 }

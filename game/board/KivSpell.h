@@ -14,13 +14,6 @@
 class KivBlock;
 class KivWell;
 
-// The game's mouse cursors by number: 0 the default, 1 to 6 the spell cursors. Until the
-// application's cursor set takes over, only the current number is kept; nothing is shown.
-namespace spellcursor {
-int32_t Current();
-void Set(int32_t number);
-}  // namespace spellcursor
-
 // An armed spell: follows the pointer with its cursor image, its particle effect and a
 // shadow over every cell it would affect, and acts on the board when it is cast.
 class KivSpell {

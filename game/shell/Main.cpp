@@ -7,27 +7,22 @@
 #include "engine/app/AppMain.h"
 #include "engine/app/ProcessExit.h"
 #include "engine/core/MemoryManager.h"
-#include "game/shell/DataApp.h"
+#include "game/shell/KivApp.h"
 #include "game/shell/Shell.h"
 
 namespace {
 
-// "Pellavo : v1.07               (Built on Apr 18 2008 )". The caption is also the
-// window class name that the single-instance test looks for.
-std::string MakeCaption() {
-  return std::string("Pellavo") + " : " + "v1.07" + "               (Built on " + __DATE__ + " )";
-}
-
 GameApp* CreateApplication(HINSTANCE instance, const std::string& className, const std::string& settingsPath,
                            const std::string& logPath) {
   MEMORY_OWNER("CreateApplication");
-  return new DataApp(instance, className, settingsPath, logPath);
+  return new KivApp(instance, className, settingsPath, logPath);
 }
 
 }  // namespace
 
+// The caption is also the window class name that the single-instance test looks for.
 int main() {
-  const int status = RunApplication(MakeCaption(), CreateApplication);
+  const int status = RunApplication(MakeCaption(__DATE__), CreateApplication);
   ShutdownShellObjects();
   ShutdownProcessObjects();
   return status;

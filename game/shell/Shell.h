@@ -1,15 +1,21 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 class LuaState;
 
-// Registers the game shell's script classes and globals in the state (wrap_Shell.cpp):
-// "KivVars" and "GetVars", "kiv_music" and "GetMusic", "KivTrophyData" and "GetTrophyData",
-// "KivUITransition" and "GetUITransition", "KivTrophyScreen" and "GetTrophyScreen", the
-// heroine's "KivHana" with "GetHana", "KivFashionPopup" with "GetFashionPopup",
-// "KivFashionStudio" with "GetStudio", and the board's class "KivWell", the level state's "GameState", the tips' "KivHelp" with
-// "GetHelp" and the summary's "KivSummary" with "GetSummary". False, with a log line, when
+// Registers the game's script interface in the state (wrap_Shell.cpp), in this order: the
+// level state "GameState" with the board's "KivWell" and the scene classes; "KivHana" with
+// "GetHana"; "GetMenuState" and "GetShopScreen"; "KivVars" and "GetVars";
+// "KivFashionPopup" and "GetFashionPopup"; "KivFashionStudio" and "GetStudio";
+// "KivSummary" and "GetSummary"; "KivHighscoreState" and "GetHighscore";
+// "KivTrophyScreen" and "GetTrophyScreen"; "GetTrophyState"; "KivTrophyData" and
+// "GetTrophyData"; "KivStoryState" and "GetStoryState"; "KivUITransition" and
+// "GetUITransition"; "KivHelp" and "GetHelp"; "kiv_music" and "GetMusic". `registered`,
+// when given, hears the name of each group as it is done. False, with a log line, when
 // there is no state or luabind refuses them.
-bool RegisterShellScripts(LuaState* state);
+bool RegisterShellScripts(LuaState* state, const std::function<void(const std::string&)>& registered = {});
 
 // Ends the game shell's process-wide objects in order while the audio manager and the
 // log still exist: the trophy screen and the popup transitions let their pictures and

@@ -1,6 +1,7 @@
 #include "game/board/KivHelp.h"
 #include "game/board/KivSummary.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/CursorSet.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
 #include "game/shell/KivFashionStudio.h"
@@ -31,4 +32,6 @@ void ShutdownShellObjects() {
   KivMusic::Instance().Shutdown();
   // The score client keeps nothing of its own: its user id is the game variables'.
   KivVars::Instance().Shutdown();
+  // The cursors are freed while the video system still exists.
+  CursorSet::Shutdown();
 }

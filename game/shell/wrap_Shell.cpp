@@ -1,9 +1,5 @@
-// Lua binding of the game shell's objects, in the order the scripts expect them: the
-// class "KivVars" with the global "GetVars", the class "kiv_music" with the global
-// "GetMusic", then "KivTrophyData", "KivUITransition" and "KivTrophyScreen" with their
-// globals "GetTrophyData", "GetUITransition" and "GetTrophyScreen", then "KivHana",
-// "KivFashionPopup" and "KivFashionStudio" with "GetHana", "GetFashionPopup" and
-// "GetStudio". Scripts get the process-wide objects; the classes have no constructors.
+// Lua binding of the game's objects, in the order of kRegistrations below. Scripts get the
+// process-wide objects and the current screens; the classes have no constructors.
 
 #include <luabind/luabind.hpp>
 
@@ -24,6 +20,8 @@
 #include "game/board/KivWell.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/KivHighscoreState.h"
+#include "game/shell/KivMenuScreen.h"
+#include "game/shell/MenuScreens.h"
 #include "game/shell/Music.h"
 #include "game/shell/Shell.h"
 #include "platform/luaplus/LuaState.h"
@@ -252,20 +250,6 @@ void RegisterKivGameState(lua_State* L) {
   ];
 }
 
-// The highscore screen as its panel's scripts see it: "KivHighscoreState" with the global
-// "GetHighscore" (nil unless the screen is current).
-void RegisterKivHighscoreState(lua_State* L) {
-  luabind::module(L)[
-    luabind::class_<KivHighscoreState>("KivHighscoreState")
-      .def("HighscoreTab", &KivHighscoreState::HighscoreTab)
-      .def("SetLocalHS", &KivHighscoreState::SetLocalHS)
-      .def("SetGlobalHS", &KivHighscoreState::SetGlobalHS)
-  ];
-  luabind::module(L)[
-    luabind::def("GetHighscore", &GetHighscore)
-  ];
-}
-
 // The tip manager: "KivHelp" with the global GetHelp.
 void RegisterKivHelp(lua_State* L) {
   luabind::module(L)[
@@ -297,33 +281,89 @@ void RegisterKivSummary(lua_State* L) {
   ];
 }
 
+// The highscore screen as its panel's scripts see it: "KivHighscoreState" with the global
+// "GetHighscore" (nil unless the screen is current).
+void RegisterKivHighscoreState(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivHighscoreState>("KivHighscoreState")
+      .def("HighscoreTab", &KivHighscoreState::HighscoreTab)
+      .def("SetLocalHS", &KivHighscoreState::SetLocalHS)
+      .def("SetGlobalHS", &KivHighscoreState::SetGlobalHS)
+  ];
+  luabind::module(L)[
+    luabind::def("GetHighscore", &GetHighscore)
+  ];
+}
+
+// The menu family's getters, and the story screen's class with its getter.
+void RegisterMenuGetters(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivMenuScreen>("KivMenuScreen"),
+    luabind::class_<KivShopState, KivMenuScreen>("KivShopState"),
+    luabind::def("GetMenuState", &GetMenuState),
+    luabind::def("GetShopScreen", &GetShopScreen)
+  ];
+}
+
+void RegisterTrophyStateGetter(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivTrophyState, KivMenuScreen>("KivTrophyState"),
+    luabind::def("GetTrophyState", &GetTrophyState)
+  ];
+}
+
+void RegisterKivStoryState(lua_State* L) {
+  luabind::module(L)[
+    luabind::class_<KivStoryState, KivMenuScreen>("KivStoryState")
+      .def("WinGame", &KivStoryState::WinGame),
+    luabind::def("GetStoryState", &GetStoryState)
+  ];
+}
+
+struct Registration {
+  const char* name;
+  void (*registration)(lua_State*);
+};
+
+// The order in which the game's script interface is registered.
+const Registration kRegistrations[] = {
+    {"GameState", &RegisterKivGameState},
+    {"KivHana", &RegisterKivHana},
+    {"GetMenuState", &RegisterMenuGetters},
+    {"KivVars", &RegisterKivVars},
+    {"KivFashionPopup", &RegisterKivFashionPopup},
+    {"KivFashionStudio", &RegisterKivFashionStudio},
+    {"KivSummary", &RegisterKivSummary},
+    {"KivHighscoreState", &RegisterKivHighscoreState},
+    {"KivTrophyScreen", &RegisterKivTrophyScreen},
+    {"GetTrophyState", &RegisterTrophyStateGetter},
+    {"KivTrophyData", &RegisterKivTrophyData},
+    {"KivStoryState", &RegisterKivStoryState},
+    {"KivUITransition", &RegisterKivUITransition},
+    {"KivHelp", &RegisterKivHelp},
+    {"kiv_music", &RegisterKivMusic},
+};
+
 }  // namespace
 
-bool RegisterShellScripts(LuaState* state) {
+bool RegisterShellScripts(LuaState* state, const std::function<void(const std::string&)>& registered) {
   if (!state) return false;
+  // The level state's scripts reach the board and the scene through it.
   try {
-    RegisterKivVars(state->GetCState());
-    RegisterKivMusic(state->GetCState());
-    RegisterKivTrophyData(state->GetCState());
-    RegisterKivUITransition(state->GetCState());
-    RegisterKivTrophyScreen(state->GetCState());
-    RegisterKivHana(state->GetCState());
-    RegisterKivFashionPopup(state->GetCState());
-    RegisterKivFashionStudio(state->GetCState());
     RegisterKivWell(state->GetCState());
   } catch (const std::exception& e) {
     LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
     return false;
   }
   if (!background::RegisterBGClasses(state)) return false;
-  try {
-    RegisterKivGameState(state->GetCState());
-    RegisterKivHighscoreState(state->GetCState());
-    RegisterKivHelp(state->GetCState());
-    RegisterKivSummary(state->GetCState());
-  } catch (const std::exception& e) {
-    LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
-    return false;
+  for (const Registration& entry : kRegistrations) {
+    try {
+      entry.registration(state->GetCState());
+    } catch (const std::exception& e) {
+      LOG_LINE(MSG_ERROR) << "Unable to register the game's script classes: " << e.what();
+      return false;
+    }
+    if (registered) registered(entry.name);
   }
   return true;
 }

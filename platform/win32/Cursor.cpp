@@ -166,6 +166,8 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return previous;
 }
 
+HCURSOR GetCursor() { return State().current; }
+
 BOOL DestroyCursor(HCURSOR cursor) {
   if (!cursor) {
     SetLastError(ERROR_INVALID_HANDLE);

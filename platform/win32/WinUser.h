@@ -237,6 +237,7 @@ inline constexpr uintptr_t IDI_WINLOGO_ID = 32517;
 #define IDI_WINLOGO MAKEINTRESOURCEA(IDI_WINLOGO_ID)
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);  // previous cursor
+HCURSOR GetCursor();                // the cursor SetCursor last made current
 // Frees a cursor made from an SDL cursor or loaded from a file; shared system cursors
 // stay (TRUE either way).
 BOOL DestroyCursor(HCURSOR cursor);

@@ -11,6 +11,8 @@
 
 #include "game/board/KivSpell.h"
 #include "game/board/KivSpellNames.h"
+#include "game/shell/CursorSet.h"
+#include "platform/win32/SdlVideo.h"
 #include "tests/board/BoardTestSupport.h"
 
 namespace {
@@ -148,19 +150,23 @@ TEST_F(SpellTest, NamesMakeTheirSpellsWithPowersFromTheNameOrTheDefault) {
 }
 
 TEST_F(SpellTest, ASpellSetsItsCursorAndPutsTheDefaultBack) {
-  spellcursor::Set(0);
+  // The game's cursor files beside the program fill the set's slots.
+  ASSERT_TRUE(plat::EnsureVideo());
+  CursorSet& cursors = CursorSet::Instance();
+  cursors.SelectDefault();
   Arm("lightning");
-  EXPECT_EQ(spellcursor::Current(), 6);
+  EXPECT_EQ(cursors.current, 6);
   Arm("match");  // the new brush replaces the old one
-  EXPECT_EQ(spellcursor::Current(), 1);
+  EXPECT_EQ(cursors.current, 1);
   board_->SpellBrush("");
-  EXPECT_EQ(spellcursor::Current(), 0);
+  EXPECT_EQ(cursors.current, 0);
   Put("flower", 3, 3);
   Arm("fireball");
-  EXPECT_EQ(spellcursor::Current(), 2);
+  EXPECT_EQ(cursors.current, 2);
   Click(3, 3);
   EXPECT_EQ(board_->GetSpellBrush(), nullptr);
-  EXPECT_EQ(spellcursor::Current(), 0);
+  EXPECT_EQ(cursors.current, 0);
+  CursorSet::Shutdown();
 }
 
 TEST_F(SpellTest, AFireballHitsItsSquareOnceAndTakesOnlyALock) {

@@ -75,7 +75,7 @@ TEST_F(ContentTest, TheArchiveHoldsEveryFileStartUpReads) {
       "scripts/console.lua", "scripts/swear.lua", "sounds/soundbank.lua", "sounds/segments.lua",
       "sounds/screen_shift.ogg", "sounds/block_select.ogg", "distro/distro_splash.jpg",
       "ui_img/hovrik_jollix_splash.jpg", "fonts/BigFont.lua", "fonts/GameFont.lua", "fonts/MediumFont.lua",
-      "fonts/SmallFont.lua", "fonts/TinyFont.lua", "ui/loading.ui", "ui/menu.ui", "ui/menu.lua",
+      "fonts/SmallFont.lua", "fonts/TinyFont.lua", "ui/loading.ui", "ui/menu.ui", "backgrounds/menu.lua",
       "ui_img/blue.png", "ui_img/fade_bg.png", "ui_img/cursor.png", "Cursor.png", "scripts/constants.lua",
       "sounds/main_theme.ogg", "sounds/chinese_theme.ogg", "sounds/japanese_theme.ogg",
       "sounds/southeast_theme.ogg", "sounds/celebration_theme.ogg", "sounds/popup_sting.ogg",
@@ -96,7 +96,7 @@ TEST_F(ContentTest, EveryLuaSourceRunsAndDefinesTheTableItsReaderLooksFor) {
       {"config.ini", "Config"},          {"scripts/console.lua", "Console"},
       {"scripts/swear.lua", "Swear"},    {"sounds/soundbank.lua", "SoundBank"},
       {"sounds/segments.lua", "AudioSegments"}, {"ui/loading.ui", "Panel"},
-      {"ui/menu.ui", "Panel"},           {"ui/menu.lua", "BGScene"},
+      {"ui/menu.ui", "Panel"},           {"backgrounds/menu.lua", "BGScene"},
       {"scripts/constants.lua", "KIV_CONSTANTS"},
   };
   std::set<std::string> seen;
@@ -175,10 +175,20 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
             "AddPanel ui/buy_popup.ui\nSetIsVisible false\nAddPanel ui/fashion_studio.ui\nSetIsVisible false\n"
             "AddPanel ui/summary.ui\nSetIsVisible false");
   ASSERT_EQ(state->DoString("GetUIMan = nil"), 0);
-  // The data screens are made with the first screen, after the game's own states.
-  EXPECT_EQ(run("GoToState('menu')"),
-            "AddGameScreen menu ui/menu.ui OnEnterMainMenu() OnExitMainMenu()\nGoState menu 0");
+  // The game makes every screen itself: no data screen is added. Start-up runs
+  // "ReloadGame()" twice and the first screen's script once.
   EXPECT_EQ(run("GoToState('menu')"), "GoState menu 0");
+  EXPECT_EQ(run("GoToState('menu')"), "GoState menu 0");
+  // Screens and popups leave through these, each one change of state.
+  EXPECT_EQ(run("MainMenu() MapAsia() MapZen() GoCredits()"),
+            "GoState menu 0\nGoState map_asia 0\nGoState map_zen 0\nGoState credits 0");
+  // The enter and exit scripts the states are given all exist.
+  for (const char* name : {"OnEnterMainMenu", "OnExitMainMenu", "OnEnterSettings", "OnExitSettings",
+                           "OnEnterHighscore", "OnEnterTrophy", "OnExitTrophy", "OnEnterStory", "OnExitStory",
+                           "OnEnterMapAsia", "OnEnterMapZen", "OnExitMap", "OnEnterCredits", "OnExitGeneric",
+                           "OnTrophyPopupClose", "OnTrophyIdle", "CreatePrompt"}) {
+    EXPECT_TRUE(script::GetGlobal(state, name).IsFunction()) << name;
+  }
   EXPECT_EQ(run("OnEnterMainMenu()"), "PlaySegment menu");
   EXPECT_EQ(run("OnExitMainMenu()"), "");
   EXPECT_EQ(run("CaptureAutoScreenshot() CaptureMiniScreenshot()"), "TakeScreenshot true false\nTakeScreenshot true true");
@@ -200,8 +210,8 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
       function AddUIPan(w, delay, time, to) Note("AddUIPan", delay, time, to.x, to.y) end
   )"), 0);
   EXPECT_EQ(run("OnEnterMainMenu()"),
-            "MenuCard:SetColor 1 1 1 0\nAddUIXFade 0 0.4 0 1\nQuitButton:SetPosition 0.08 0.4\n"
-            "AddUIPan 0.15 0.35 0.08 0.32");
+            "MenuCard:SetColor 1 1 1 0\nAddUIXFade 0 0.4 0 1\nQuitButton:SetPosition 0.08 0.724\n"
+            "AddUIPan 0.15 0.35 0.08 0.644");
   LuaState::Destroy(state);
 }
 
@@ -249,7 +259,7 @@ TEST_F(ContentTest, PanelsScenesAndSoundBanksNameOnlyFilesAndFontsThatExist) {
     for (const std::string& font : contents.fonts) EXPECT_TRUE(fonts.count(font)) << file << ": " << font;
   }
 
-  LuaState* state = RunInFreshState("ui/menu.lua");
+  LuaState* state = RunInFreshState("backgrounds/menu.lua");
   ASSERT_NE(state, nullptr);
   const LuaObject scene = script::GetGlobal(state, "BGScene");
   EXPECT_TRUE(Exists(script::GetString(script::GetField(scene, "Info"), "BackgroundImg", "")));

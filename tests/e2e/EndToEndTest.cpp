@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/RecordOrder.h"
 #include "tests/support/TestEnv.h"
 
@@ -241,7 +242,7 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
       "Camera created  [MSG_INIT]",
       // The desktop is German, and no language was stored yet.
       "Game scripts ready, language german  [MSG_SCRIPT]",
-      "Adding screen menu from file ui/menu.ui  [MSG_COMMENT]",
+      "Loading units : ",
       "Entering game state menu  [MSG_COMMENT]",
       "E2E profiles at start: 0 ",
       "E2E first frame  [MSG_SCRIPT]",
@@ -259,7 +260,7 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
   EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
   EXPECT_EQ(FindFrom(log, "Message box"), std::string::npos);
   // The menu's background scene and its birds' animation load.
-  EXPECT_EQ(FindFrom(log, "Unable to load Background ui/menu.lua!"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "Unable to load Background backgrounds/menu.lua!"), std::string::npos);
   EXPECT_EQ(FindFrom(log, "Unable to load biped data"), std::string::npos);
   // The settings are saved last, while the log is still open.
   EXPECT_EQ(log.empty() ? std::string() : log.back(), "Config file saved  [MSG_INIT]");
@@ -286,9 +287,9 @@ TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProf
     longestRun = std::max(longestRun, run);
   }
   EXPECT_GT(shot.pixels.size() - longestRun, shot.pixels.size() / 10) << "the screenshot is nearly one colour";
-  // Below the card, clear of the scene's decals, the scene's picture shows its
+  // Beside the card, clear of the scene's decals, the scene's picture shows its
   // plum-to-orchid gradient: red and blue well above green.
-  const uint32_t corner = shot.At(450, 470);
+  const uint32_t corner = shot.At(780, 380);
   const int red = int(corner >> 16 & 0xFF);
   const int green = int(corner >> 8 & 0xFF);
   const int blue = int(corner & 0xFF);
@@ -459,6 +460,157 @@ TEST(EndToEnd, PlayLevelOpensTheFirstLevelWithItsBoardAndDisplay) {
     for (int x = 10; x < 160; ++x) display.insert(shot.At(x, y));
   }
   EXPECT_GT(display.size(), 20u);
+}
+
+// A walk through the screens from the menu's buttons' scripts: settings, trophy room,
+// highscores (the global list from a loopback score server that kv.lua names), credits,
+// the story's map, its first level, back to the menu, and the game's own quit; each
+// screen is photographed once it has settled.
+const char kWalkScript[] = R"lua(
+
+E2E_Walk =
+{
+   { Name = "menu", Go = "" },
+   { Name = "settings", Go = "OpenSettings()" },
+   { Name = "trophies", Go = "OpenTrophies()" },
+   { Name = "highscore", Go = "OpenHighscores()" },
+   { Name = "global", Go = "GetHighscore():SetGlobalHS() E2E_LogRow()" },
+   { Name = "credits", Go = "GoCredits()" },
+   { Name = "map", Go = "MapAsia()" },
+   { Name = "level", Go = "PlayLevel('garden')" },
+   { Name = "back", Go = "MainMenu()" },
+}
+
+function E2E_LogRow()
+   local name = GetUIMan():GetWidget("name_1")
+   LOG("E2E global first row: " .. (name and name:GetText() or "(none)"))
+end
+
+function E2E_Step(i)
+   local step = E2E_Walk[i]
+   if step == nil then
+      HardQuitGame()
+      return
+   end
+   LOG("E2E step " .. step.Name .. " in " .. GetCurrentState())
+   if step.Go ~= "" then
+      load(step.Go)()
+   end
+   DelayScript("LOG('E2E shot " .. step.Name .. " in ' .. GetCurrentState()) TakeScreenshot('e2e_walk_" .. step.Name .. "', false)", 1.5)
+   DelayScript("E2E_Step(" .. (i + 1) .. ")", 1.8)
+end
+
+local E2E_EnterMainMenu = OnEnterMainMenu
+local E2E_Started = false
+function OnEnterMainMenu()
+   E2E_EnterMainMenu()
+   if not E2E_Started then
+      E2E_Started = true
+      local rms = GetRMS()
+      if rms:GetProfileC() == 0 then
+         rms:AddProfile("walker", "", "oslo")
+      end
+      DelayScript("E2E_Step(1)", 0.5)
+   end
+end
+)lua";
+
+// The share of pixels of the most common colour, and the number of colours, of a shot.
+struct ShotSummary {
+  bool loaded = false;
+  double topShare = 1.0;
+  size_t colours = 0;
+};
+
+ShotSummary Summarise(const std::string& path, testenv::Bitmap& shot) {
+  ShotSummary summary;
+  if (!shot.Load(path)) return summary;
+  summary.loaded = true;
+  for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
+  std::vector<uint32_t> sorted = shot.pixels;
+  std::sort(sorted.begin(), sorted.end());
+  size_t longestRun = 0;
+  for (size_t i = 0, run = 0; i < sorted.size(); ++i) {
+    run = (i > 0 && sorted[i] == sorted[i - 1]) ? run + 1 : 1;
+    longestRun = std::max(longestRun, run);
+  }
+  summary.topShare = sorted.empty() ? 1.0 : double(longestRun) / double(sorted.size());
+  summary.colours = std::set<uint32_t>(sorted.begin(), sorted.end()).size();
+  return summary;
+}
+
+TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
+  LoopbackServer server(
+      [](const std::string& head) {
+        const std::string body =
+            head.find("Action=create_user") != std::string::npos ? "4711" : "1@Zoe@paris@90000@2@Yan@bern@1200";
+        return LoopbackServer::Reply{"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body};
+      },
+      8);
+  ASSERT_TRUE(server.Ok());
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kWalkScript, run));
+  ASSERT_TRUE(testenv::WriteFile(run.dataHome + "/Hovrik/kv.lua",
+                                 "Config = { ScoreServer = \"http://127.0.0.1:" + std::to_string(server.Port()) +
+                                     "\" }\n"));
+  const RunResult result = RunProgram(run.work, run.dataHome);
+  EXPECT_EQ(result.status, 0);
+
+  const std::vector<std::string> log = LogLines(run.dataHome + "/Hovrik/kv.log");
+  ExpectInOrder(log, {
+      "Audio manager Init  [MSG_INIT]",
+      "Font manager initialized  [MSG_INIT]",
+      "Loading units : ",
+      "Entering game state menu  [MSG_COMMENT]",
+      "E2E shot menu in menu",
+      "Entering game state settings  [MSG_COMMENT]",
+      "E2E shot settings in settings",
+      "Entering game state trophies  [MSG_COMMENT]",
+      "E2E shot trophies in trophies",
+      "Entering game state highscore  [MSG_COMMENT]",
+      "E2E global first row: Zoe",
+      "E2E shot global in highscore",
+      "Entering game state credits  [MSG_COMMENT]",
+      "E2E shot credits in credits",
+      "Entering game state map_asia  [MSG_COMMENT]",
+      "E2E shot map in map_asia",
+      "Level loaded successfully!  [MSG_COMMENT]",
+      "Entering game state game  [MSG_COMMENT]",
+      "E2E shot level in game",
+      "Entering game state menu  [MSG_COMMENT]",
+      "E2E shot back in menu",
+      "Gameflow manager shutdown  [MSG_INIT]",
+  });
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "CONNECTION_FAIL"), std::string::npos);
+  EXPECT_FALSE(server.Heads().empty()) << "the global tab asked the loopback server";
+
+  // Each screen is a picture, not a cleared buffer; the screens differ from the menu.
+  testenv::Bitmap menu;
+  ASSERT_TRUE(Summarise(run.work + "/e2e_walk_menu.bmp", menu).loaded);
+  for (const char* name : {"menu", "settings", "trophies", "highscore", "global", "credits", "map", "level", "back"}) {
+    SCOPED_TRACE(name);
+    testenv::Bitmap shot;
+    const ShotSummary summary = Summarise(run.work + "/e2e_walk_" + name + ".bmp", shot);
+    ASSERT_TRUE(summary.loaded);
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+    EXPECT_LT(summary.topShare, 0.9);
+    EXPECT_GT(summary.colours, 20u);
+    if (std::string(name) != "menu" && std::string(name) != "back") {
+      size_t differing = 0;
+      for (size_t i = 0; i < shot.pixels.size(); ++i) differing += shot.pixels[i] != menu.pixels[i];
+      EXPECT_GT(differing, shot.pixels.size() / 10) << "looks like the menu";
+    }
+  }
+  // The menu's card in the middle, in both visits: the card's dark plum, not the
+  // scene's brighter picture.
+  for (const char* name : {"menu", "back"}) {
+    testenv::Bitmap shot;
+    ASSERT_TRUE(Summarise(run.work + "/e2e_walk_" + std::string(name) + ".bmp", shot).loaded);
+    const uint32_t card = shot.At(400, 490);
+    EXPECT_LT(int(card >> 8 & 0xFF), 80) << name << " " << std::hex << card;
+  }
 }
 
 }  // namespace

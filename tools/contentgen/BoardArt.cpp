@@ -365,7 +365,7 @@ bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
   MakeWall(sheet);
   MakeMarksAndSparks(sheet);
   if (!sheet.ok) return false;
-  std::ofstream file(outDir + "/img/board_sprites.lua");
+  std::ofstream file(outDir + "/img/sprites.lua");
   file << "-- The board's sprites: blocks, floor tiles, wall pieces, chain marks and sparks.\n"
        << "Sprites =\n{\n";
   for (const std::string& entry : sheet.entries) file << entry;

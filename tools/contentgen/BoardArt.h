@@ -7,7 +7,7 @@
 #include "tools/contentgen/SoundMaker.h"
 
 // The board's art: the block, floor-tile, wall, chain-mark and spark sprites with their
-// sprite sheet "img/board_sprites.lua", the number styles of gems, zen and the timer, the
+// sprite sheet "img/sprites.lua", the number styles of gems, zen and the timer, the
 // ring images of the board's explosions; and the board's sounds.
 namespace contentgen {
 

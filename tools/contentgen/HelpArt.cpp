@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "tools/contentgen/Canvas.h"
@@ -50,15 +52,25 @@ bool MakeCorners(const std::string& outDir) {
     bool right;
     bool bottom;
   } corners[] = {{"help_tl", false, false}, {"help_bl", false, true}, {"help_tr", true, false}, {"help_br", true, true}};
-  std::ofstream sheet(outDir + "/img/help_sprites.lua");
-  sheet << "-- The four corners that fly in round a tip.\nSprites =\n{\n";
+  std::string entries = "   -- The four corners that fly in round a tip.\n";
   for (const auto& corner : corners) {
     const std::string file = std::string("img/") + corner.name + ".png";
     if (!Corner(corner.right, corner.bottom).SavePng(outDir + "/" + file)) return false;
-    sheet << "   { Name = \"" << corner.name << "\", ImageFile = \"" << file << "\", SpriteC = 1, FrameTime = 10 },\n";
+    entries += std::string("   { Name = \"") + corner.name + "\", ImageFile = \"" + file +
+               "\", SpriteC = 1, FrameTime = 10 },\n";
   }
-  sheet << "}\n";
-  return static_cast<bool>(sheet);
+  // The board's sheet ends with the table's closing brace: the corners go before it.
+  const std::string sheetPath = outDir + "/img/sprites.lua";
+  std::ifstream in(sheetPath);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string sheet = text.str();
+  const size_t close = sheet.rfind('}');
+  if (!in || close == std::string::npos) return false;
+  sheet.insert(close, entries);
+  std::ofstream out(sheetPath, std::ios::trunc);
+  out << sheet;
+  return static_cast<bool>(out);
 }
 
 // The round plate behind a tip's icon.

@@ -72,7 +72,7 @@ bool MakeSpellArt(const std::string& outDir) {
                "\", SpriteC = 1, FrameTime = 10 },\n";
   }
   // The board's sheet ends with the table's closing brace: the spell sprites go before it.
-  const std::string sheetPath = outDir + "/img/board_sprites.lua";
+  const std::string sheetPath = outDir + "/img/sprites.lua";
   std::ifstream in(sheetPath);
   std::stringstream text;
   text << in.rdbuf();

@@ -1,0 +1,189 @@
+#include "game/shell/KivApp.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/app/Audio.h"
+#include "engine/app/BootLoader.h"
+#include "engine/app/GameFlowManager.h"
+#include "engine/app/GameRMS.h"
+#include "engine/app/Input.h"
+#include "engine/app/Mouse.h"
+#include "engine/core/Console.h"
+#include "engine/core/Log.h"
+#include "engine/core/Timer.h"
+#include "engine/core/VFS.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/ui/SpriteSet.h"
+#include "game/board/KivGameState.h"
+#include "game/shell/CursorSet.h"
+#include "game/shell/KivCreditsState.h"
+#include "game/shell/KivHighscoreState.h"
+#include "game/shell/KivMenuScreen.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/MenuScreens.h"
+#include "game/shell/Music.h"
+#include "game/shell/Shell.h"
+#include "platform/dinput/DInput.h"
+
+namespace {
+
+void AddOneLoadingUnit(void* application) { static_cast<KivApp*>(application)->OnLoadProgress(1); }
+
+}  // namespace
+
+std::string MakeCaption(const std::string& buildDate) {
+  return std::string("Pellavo") + " : " + "v1.07" + "               (Built on " + buildDate + " )";
+}
+
+KivApp::KivApp(HINSTANCE moduleInstance, const std::string& className, const std::string& settingsPath,
+               const std::string& logPath)
+    : KivApp(moduleInstance, className, settingsPath, logPath, FrameTimer::Instance()) {}
+
+KivApp::KivApp(HINSTANCE moduleInstance, const std::string& className, const std::string& settingsPath,
+               const std::string& logPath, FrameTimer& timer)
+    : GameApp(moduleInstance, className, settingsPath, logPath), timer_(timer) {}
+
+bool KivApp::Init() {
+  const bool ok = GameApp::Init();
+  // Pointer moves during loading hide the system's pointer; the game's cursors are
+  // system cursors, so it is shown again once start-up is through.
+  if (ok) {
+    if (input::Mouse* mouse = input::GetDevices().mouse) mouse->SetCursorVisible(true);
+  }
+  StartPlayTime();
+  return ok;
+}
+
+void KivApp::StartPlayTime() {
+  playTime = static_cast<float>(KivVars::Instance().GetValue(KivVars::kPlayTime));
+  playTimeProfile_ = rms ? rms->GetProfileChanges() : 0;
+  playTimeCounting = true;
+}
+
+void KivApp::CountPlayTime() {
+  // The play time is the current profile's: after another profile became current,
+  // counting goes on from that profile's total rather than writing the previous one's
+  // into it.
+  if (rms && rms->GetProfileChanges() != playTimeProfile_) {
+    playTime = static_cast<float>(KivVars::Instance().GetValue(KivVars::kPlayTime));
+    playTimeProfile_ = rms->GetProfileChanges();
+  }
+  playTime += timer_.GetDelta();
+  if (timer_.GetFramesThisSecond() == 0) {
+    KivVars::Instance().SetValue(KivVars::kPlayTime, static_cast<int32_t>(playTime));
+  }
+}
+
+bool KivApp::Frame() {
+  GameApp::Frame();
+  if (!playTimeCounting) return true;
+  CountPlayTime();
+  KivMusic::Instance().Update();
+  CursorSet::Instance().Apply();
+  return true;
+}
+
+std::string KivApp::FindArchive() {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::is_regular_file(kArchive, error)) return kArchive;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const fs::path beside = program.parent_path() / kArchive;
+    if (fs::is_regular_file(beside, error)) return beside.string();
+  }
+  // Not found either way: the archive's own log line names the file it looked for.
+  return kArchive;
+}
+
+void KivApp::MountArchive() { vfs::VFS::Instance().AddArchive(FindArchive()); }
+
+std::string KivApp::GetProfileFileName() { return "kx_" + GetSaveName() + ".rms"; }
+
+void KivApp::InitAudio() {
+  audio::Audio& audio = audio::GetAudio();
+  audio.Init(kSoundBank);
+  if (rms) {
+    // Also sets a playing music channel's volume (x the music's factor).
+    audio.SetMusicVolume(static_cast<int>(rms->GetMusicVolume()));
+    audio.SetSFXVolume(static_cast<int>(rms->GetSoundVolume()));
+  }
+  LOG_LINE(MSG_INIT) << "Audio manager Init";
+  KivMusic::Instance().Init();
+
+  BootLoader splash(true);
+  splash.skipEndsPage = true;
+  for (const char* page : kSplashPages) splash.AddPage(page, kSplashHold, kSplashFadeIn, kSplashFadeOut);
+  while (!splash.done) {
+    splash.Tick();
+    splash.Render();
+  }
+}
+
+void KivApp::InitFonts() {
+  FontManager& fonts = FontManager::Get();
+  fonts.RegisterTTFonts(kDefaultFont, 6, 12);
+  for (const char* name : kBitmapFonts) fonts.InitBitmapFont(name, std::string("fonts/") + name + ".lua");
+  LOG_LINE(MSG_INIT) << "Font manager initialized";
+}
+
+void KivApp::BindKeys() {
+  console::Console& console = console::GetConsole();
+  if (console.GetState()) console.Do("ReloadGame()");
+  console.BindKey(DIK_ESCAPE, "QuitGame()");
+  console.BindKey(DIK_F3, "CaptureAutoScreenshot()");
+  console.BindKey(DIK_F4, "CaptureMiniScreenshot()");
+}
+
+void KivApp::RescaleLoadingUnits(int32_t& current, int32_t& total) {
+  // 64 bits: a large count times 919 would not fit in 32; no total would divide by zero.
+  current = total > 0 ? static_cast<int32_t>(static_cast<int64_t>(current) * kLoadingUnits / total) : 0;
+  total = kLoadingUnits;
+}
+
+void KivApp::OnCreateStates() {
+  console::Console& console = console::GetConsole();
+  RegisterShellScripts(console.GetState());
+  CursorSet::Instance();
+
+  RescaleLoadingUnits(loadedUnits, totalUnits);
+  OnLoadProgress(1);
+
+  // The bar moves once per sprite read.
+  ui::SpriteSet& sprites = ui::GetSpriteSet();
+  sprites.progressCallback = &AddOneLoadingUnit;
+  sprites.progressUser = this;
+  for (const char* sheet : kSpriteSheets) sprites.Load(sheet);
+  // A sheet loaded later in the game would otherwise draw loading frames over it.
+  sprites.progressCallback = nullptr;
+  sprites.progressUser = nullptr;
+
+  gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+  flow.application = this;
+  flow.camera = camera;
+
+  if (console.GetState()) console.Do("OnInitUI()");
+
+  LOG_LINE(MSG_COMMENT) << "Loading units : " << loadedUnits << ", total units " << totalUnits;
+  loadedUnits = totalUnits - 1;
+  OnLoadProgress(1);
+
+  flow.AddTransitionState("game", new KivGameState(camera));
+  flow.AddTransitionState("menu", new KivMenuScreen(camera, "ui/menu.ui", "OnEnterMainMenu()", "OnExitMainMenu()",
+                                                    "backgrounds/menu.lua"));
+  flow.AddTransitionState("shop", new KivShopState(camera, "ui/shop.ui", "OnEnterMainMenu()", "OnExitMainMenu()",
+                                                    "backgrounds/shop.lua"));
+  flow.AddTransitionState("settings", new KivMenuScreen(camera, "ui/settings.ui", "OnEnterSettings()",
+                                                        "OnExitSettings()", "backgrounds/settings.lua"));
+  flow.AddTransitionState("highscore", new KivHighscoreState(camera, "ui/highscore.ui", "OnEnterHighscore()",
+                                                             "OnExitMainMenu()", "backgrounds/highscore.lua"));
+  flow.AddTransitionState("trophies", new KivTrophyState(camera, "", "OnEnterTrophy()", "OnExitTrophy()", ""));
+  flow.AddTransitionState("story", new KivStoryState(camera, "ui/story.ui", "OnEnterStory()", "OnExitStory()", ""));
+  flow.AddTransitionState("credits", new KivCreditsState(camera));
+  flow.AddTransitionState("map_asia",
+                          new KivMapState(camera, "ui/map_asia.ui", "OnEnterMapAsia()", "OnExitMap()", ""));
+  flow.AddTransitionState("map_zen", new KivMapState(camera, "ui/map_zen.ui", "OnEnterMapZen()", "OnExitMap()", ""));
+
+  console.Do("GoToState('menu')");
+}

@@ -1,0 +1,159 @@
+// The simple screens of the menu family: the trophy room's departure once per visit, the
+// end of the story with and without the adventure's trophy, and the getters of the
+// current screen.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/app/GameFlowManager.h"
+#include "engine/app/GameRMS.h"
+#include "game/shell/KivTrophyData.h"
+#include "game/shell/KivTrophyScreen.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/MenuScreens.h"
+#include "tests/shell/ShellUITest.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+constexpr int32_t kAdventureTrophy = 7;
+
+class MenuScreensTest : public shelltest::ShellUITest {
+ protected:
+  void SetUp() override {
+    ShellUITest::SetUp();
+    rms_ = std::make_unique<GameRMS>(testenv::MakeTempDir("screens") + "/kx_test.rms");
+    rms_->Load();
+    ASSERT_TRUE(rms_->AddProfile("Anna", "", "oslo"));
+    KivVars::Instance().store = rms_.get();
+    // Each script the screens run counts itself; closing the story's popup closes the room,
+    // as the game's script does.
+    Run("Ran = ''\n"
+        "function MainMenu() Ran = Ran .. 'MainMenu ' end\n"
+        "function GoCredits() Ran = Ran .. 'GoCredits ' end\n"
+        "function OnTrophyIdle() end\n"
+        "function OnTrophyPopupClose() Ran = Ran .. 'PopupClose ' GetTrophyScreen():Enable(false) end\n");
+    flow_.current = nullptr;
+  }
+  void TearDown() override {
+    flow_.current = nullptr;
+    KivVars::Instance().store = nullptr;
+    ShellUITest::TearDown();
+  }
+
+  void LoadTrophies(bool withAdventure) {
+    std::string rows = "KIV_TROPHIES = {\n{ Index = 1, Name = 'First', Condition = 'none' },\n";
+    if (withAdventure) {
+      rows += "{ Index = " + std::to_string(kAdventureTrophy) + ", Name = 'Journey', Condition = 'special_winadventure' },\n";
+    }
+    Write("scripts/trophies.lua", rows + "}\n");
+    ASSERT_TRUE(KivTrophyData::Instance().Load("scripts/trophies.lua"));
+  }
+
+  gameflow::GameFlowManager& flow_ = gameflow::GameFlowManager::Instance();
+  std::unique_ptr<GameRMS> rms_;
+};
+
+TEST_F(MenuScreensTest, TheTrophyRoomSendsMainMenuOnceAVisitWhenItEndsUpClosed) {
+  KivTrophyState state(nullptr, "", "OnEnterTrophy()", "OnExitTrophy()", "");
+  KivTrophyScreen& screen = KivTrophyScreen::Instance();
+  for (int visit = 1; visit <= 2; ++visit) {
+    SCOPED_TRACE(visit);
+    flow_.current = &state;
+    state.OnEnter();
+    EXPECT_FALSE(state.left);
+    EXPECT_TRUE(screen.IsEnabled());
+    EXPECT_EQ(screen.CloseCmd(), "MainMenu()");
+    EXPECT_EQ(screen.IdleCmd(), "");
+    EXPECT_EQ(screen.PopupCmd(), "");
+    for (int i = 0; i < 3; ++i) state.Tick(0.02f);
+    EXPECT_EQ(Global("Ran"), "") << "nothing while the room is open";
+
+    // The room is disabled without the state changing: one "MainMenu()" however many
+    // frames pass.
+    screen.SetCloseCmd("");
+    screen.Enable(false);
+    for (int i = 0; i < 10; ++i) state.Tick(0.02f);
+    EXPECT_EQ(Global("Ran"), "MainMenu ");
+    state.OnExit();
+    EXPECT_TRUE(state.left);
+    EXPECT_FALSE(screen.IsEnabled());
+    Run("Ran = ''");
+  }
+}
+
+TEST_F(MenuScreensTest, WinGameWithTheTrophyOwnedGoesStraightToTheCredits) {
+  LoadTrophies(true);
+  KivVars::Instance().AddTrophy(kAdventureTrophy);
+  KivStoryState story(nullptr, "", "", "", "");
+  flow_.current = &story;
+  story.WinGame();
+  EXPECT_EQ(Global("Ran"), "GoCredits ");
+  EXPECT_FALSE(KivTrophyScreen::Instance().IsPopupEnabled());
+}
+
+TEST_F(MenuScreensTest, WinGameWithoutTheTrophyOpensItsPopupAndTheCreditsFollowItsClose) {
+  LoadTrophies(true);
+  KivStoryState story(nullptr, "", "", "", "");
+  flow_.current = &story;
+  story.WinGame();
+  KivTrophyScreen& screen = KivTrophyScreen::Instance();
+  EXPECT_TRUE(KivVars::Instance().HasTrophy(kAdventureTrophy));
+  EXPECT_TRUE(screen.IsPopupEnabled());
+  EXPECT_EQ(Global("Ran"), "") << "the credits wait for the popup";
+  EXPECT_EQ(screen.CloseCmd(), "GoCredits()");
+  EXPECT_EQ(screen.IdleCmd(), "OnTrophyIdle()");
+  EXPECT_EQ(screen.PopupCmd(), "OnTrophyPopupClose()");
+  story.Tick(0.02f);
+  screen.EnablePopup(false, 0);
+  EXPECT_EQ(Global("Ran"), "PopupClose GoCredits ");
+}
+
+TEST_F(MenuScreensTest, WinGameWithoutAnAdventureTrophyInTheTableDoesNothing) {
+  LoadTrophies(false);
+  KivStoryState story(nullptr, "", "", "", "");
+  story.WinGame();
+  EXPECT_EQ(Global("Ran"), "");
+  EXPECT_FALSE(KivTrophyScreen::Instance().IsPopupEnabled());
+}
+
+TEST_F(MenuScreensTest, EachGetterGivesTheCurrentScreenOfItsTypeOnly) {
+  KivMenuScreen menu(nullptr, "", "", "", "");
+  KivTrophyState trophies(nullptr, "", "", "", "");
+  KivStoryState story(nullptr, "", "", "", "");
+  KivMapState map(nullptr, "", "", "", "");
+  EXPECT_EQ(map.GetTypeName(), "kiv_map");
+  // No current state (as while a transition has not yet entered the first screen).
+  EXPECT_EQ(GetMenuState(), nullptr);
+  EXPECT_EQ(GetTrophyState(), nullptr);
+  EXPECT_EQ(GetStoryState(), nullptr);
+  Run("AllNil = tostring(GetMenuState() == nil and GetTrophyState() == nil and GetStoryState() == nil)");
+  EXPECT_EQ(Global("AllNil"), "true");
+
+  flow_.current = &menu;
+  EXPECT_EQ(GetMenuState(), &menu);
+  EXPECT_EQ(GetTrophyState(), nullptr);
+  flow_.current = &trophies;
+  EXPECT_EQ(GetTrophyState(), &trophies);
+  EXPECT_EQ(GetMenuState(), nullptr);
+  flow_.current = &map;
+  EXPECT_EQ(GetMenuState(), nullptr) << "a map is no menu";
+  flow_.current = &story;
+  EXPECT_EQ(GetStoryState(), &story);
+  LoadTrophies(true);
+  KivVars::Instance().AddTrophy(kAdventureTrophy);
+  Run("GetStoryState():WinGame()");
+  EXPECT_EQ(Global("Ran"), "GoCredits ");
+
+  // A change of state that has not entered the story yet leaves the menu current.
+  flow_.current = &menu;
+  flow_.pendingState = &story;
+  flow_.pendingDelay = 0.5f;
+  EXPECT_EQ(GetStoryState(), nullptr);
+  flow_.pendingState = nullptr;
+  flow_.pendingDelay = 0.0f;
+}
+
+}  // namespace
