@@ -476,6 +476,7 @@ E2E_Walk =
    { Name = "highscore", Go = "OpenHighscores()" },
    { Name = "global", Go = "GetHighscore():SetGlobalHS() E2E_LogRow()" },
    { Name = "credits", Go = "GoCredits()" },
+   { Name = "shop", Go = "GoState('shop', 0)" },
    { Name = "map", Go = "MapAsia()" },
    { Name = "level", Go = "PlayLevel('garden')" },
    { Name = "back", Go = "MainMenu()" },
@@ -572,6 +573,8 @@ TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
       "E2E shot global in highscore",
       "Entering game state credits  [MSG_COMMENT]",
       "E2E shot credits in credits",
+      "Entering game state shop  [MSG_COMMENT]",
+      "E2E shot shop in shop",
       "Entering game state map_asia  [MSG_COMMENT]",
       "E2E shot map in map_asia",
       "Level loaded successfully!  [MSG_COMMENT]",
@@ -588,7 +591,7 @@ TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
   // Each screen is a picture, not a cleared buffer; the screens differ from the menu.
   testenv::Bitmap menu;
   ASSERT_TRUE(Summarise(run.work + "/e2e_walk_menu.bmp", menu).loaded);
-  for (const char* name : {"menu", "settings", "trophies", "highscore", "global", "credits", "map", "level", "back"}) {
+  for (const char* name : {"menu", "settings", "trophies", "highscore", "global", "credits", "shop", "map", "level", "back"}) {
     SCOPED_TRACE(name);
     testenv::Bitmap shot;
     const ShotSummary summary = Summarise(run.work + "/e2e_walk_" + name + ".bmp", shot);
