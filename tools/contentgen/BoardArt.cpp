@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <vector>
 
 #include "tools/contentgen/Canvas.h"
@@ -404,6 +405,20 @@ std::vector<BoardSound> BoardSounds() {
   };
   for (const auto& e : effects) sounds.push_back({e.name, Tone(e.pitch, e.glide, e.seconds, 0.45f)});
   return sounds;
+}
+
+bool AppendToBoardSheet(const std::string& outDir, const std::string& entries) {
+  const std::string sheetPath = outDir + "/img/sprites.lua";
+  std::ifstream in(sheetPath);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string sheet = text.str();
+  const size_t close = sheet.rfind('}');
+  if (!in || close == std::string::npos) return false;
+  sheet.insert(close, entries);
+  std::ofstream out(sheetPath, std::ios::trunc);
+  out << sheet;
+  return static_cast<bool>(out);
 }
 
 }  // namespace contentgen

@@ -19,4 +19,8 @@ struct BoardSound {
 };
 std::vector<BoardSound> BoardSounds();
 
+// Adds sprite entries (lines of the sheet's table) to the end of the board's sheet
+// "img/sprites.lua" that MakeBoardArt wrote, before the table's closing brace.
+bool AppendToBoardSheet(const std::string& outDir, const std::string& entries);
+
 }  // namespace contentgen

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/contentgen/BoardArt.h"
 #include "tools/contentgen/Canvas.h"
 #include "tools/contentgen/SoundMaker.h"
 
@@ -60,17 +60,7 @@ bool MakeCorners(const std::string& outDir) {
                "\", SpriteC = 1, FrameTime = 10 },\n";
   }
   // The board's sheet ends with the table's closing brace: the corners go before it.
-  const std::string sheetPath = outDir + "/img/sprites.lua";
-  std::ifstream in(sheetPath);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string sheet = text.str();
-  const size_t close = sheet.rfind('}');
-  if (!in || close == std::string::npos) return false;
-  sheet.insert(close, entries);
-  std::ofstream out(sheetPath, std::ios::trunc);
-  out << sheet;
-  return static_cast<bool>(out);
+  return AppendToBoardSheet(outDir, entries);
 }
 
 // The round plate behind a tip's icon.

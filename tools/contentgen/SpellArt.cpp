@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include "tools/contentgen/Canvas.h"
 #include "tools/contentgen/SoundMaker.h"
@@ -72,17 +71,7 @@ bool MakeSpellArt(const std::string& outDir) {
                "\", SpriteC = 1, FrameTime = 10 },\n";
   }
   // The board's sheet ends with the table's closing brace: the spell sprites go before it.
-  const std::string sheetPath = outDir + "/img/sprites.lua";
-  std::ifstream in(sheetPath);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string sheet = text.str();
-  const size_t close = sheet.rfind('}');
-  if (!in || close == std::string::npos) return false;
-  sheet.insert(close, entries);
-  std::ofstream out(sheetPath, std::ios::trunc);
-  out << sheet;
-  if (!out) return false;
+  if (!AppendToBoardSheet(outDir, entries)) return false;
   for (const BoardSound& sound : SpellSounds()) {
     const std::string ogg = EncodeOgg(sound.samples);
     std::ofstream file(outDir + "/sounds/" + sound.name + ".ogg", std::ios::binary);
