@@ -34,6 +34,7 @@
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
+#include "tests/board/LevelPlayer.h"
 #include "tests/support/TestEnv.h"
 
 namespace boardtest {
@@ -310,7 +311,7 @@ TEST_F(GameStateTest, ClosingTheEditorRestartsATimeFailGoal) {
 
 // --- A level played through ---
 
-// Plays levels through the level state with a small player: it looks for a chain of
+// Plays levels through the level state with the tests' level player: it finds a chain of
 // flowers (over tiles still to turn when there is one), drags it with the scripted mouse
 // and waits for the board to settle. Frames are 1/60 s; both generators are seeded.
 class LevelReplayTest : public GameStateTest {
@@ -346,45 +347,6 @@ class LevelReplayTest : public GameStateTest {
     int spells = 0;
     bool won = false;
   };
-
-  // A chain of three or more blocks that can join, found by a search from every cell;
-  // one over a tile still to turn comes first.
-  std::vector<std::pair<int, int>> FindChain(KivWell& board) {
-    std::vector<std::pair<int, int>> best;
-    bool bestTurns = false;
-    board.RebuildCells();
-    for (int x = 0; x < KivWell::kGridWidth; ++x) {
-      for (int y = 0; y < KivWell::kGridHeight; ++y) {
-        std::vector<KivBlock*> blocks;
-        std::vector<std::pair<int, int>> cells;
-        Grow(board, x, y, blocks, cells);
-        if (cells.size() < 3) continue;
-        bool turns = false;
-        for (const auto& [cx, cy] : cells) turns = turns || board.GetTileValue(cx, cy) > 1;
-        if (best.empty() || (turns && !bestTurns)) {
-          best = cells;
-          bestTurns = turns;
-        }
-      }
-    }
-    return best;
-  }
-
-  void Grow(KivWell& board, int x, int y, std::vector<KivBlock*>& blocks,
-            std::vector<std::pair<int, int>>& cells) {
-    KivBlock* block = board.GetKivBlock(x, y);
-    if (!block || block->IsDying() || block->moving || block->kind != kKindFlower ||
-        std::find(blocks.begin(), blocks.end(), block) != blocks.end() || !board.CanJoin(block, blocks)) {
-      return;
-    }
-    blocks.push_back(block);
-    cells.emplace_back(x, y);
-    for (int dx = -1; dx <= 1 && cells.size() < 5; ++dx) {
-      for (int dy = -1; dy <= 1 && cells.size() < 5; ++dy) {
-        if (dx || dy) Grow(board, x + dx, y + dy, blocks, cells);
-      }
-    }
-  }
 
   void PointerTo(KivWell& board, int x, int y, bool held) {
     const math::Vec2 from = input::GetDevices().mouse->position;
