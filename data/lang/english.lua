@@ -161,4 +161,20 @@ Strings =
    SUMMARY_CONTINUE = "Continue",
    BUY_TITLE = "New clothes are waiting in the shop!",
    BUY_CLOSE = "Later",
+   -- The settings screen's languages and score graph, the help popup without movies, and
+   -- the calendar beside the highscores.
+   LANGUAGE_ENGLISH = "English",
+   LANGUAGE_DEUTSCH = "Deutsch",
+   LANGUAGE_SUOMI = "Suomi",
+   LANGUAGE_SVENSKA = "Svenska",
+   LANGUAGE_ITALIANO = "Italiano",
+   SETTINGS_LEVEL_SCORES = "Best scores of the levels cleared",
+   HELP_MOVIES_OFF = "Drag a chain of three or more matching flowers to clear them. Fill a spell's bar, click the spell and then the board to cast it. The help movies are switched off in the settings.",
+   WEEKDAY_MONDAY = "Mo",
+   WEEKDAY_TUESDAY = "Tu",
+   WEEKDAY_WEDNESDAY = "We",
+   WEEKDAY_THURSDAY = "Th",
+   WEEKDAY_FRIDAY = "Fr",
+   WEEKDAY_SATURDAY = "Sa",
+   WEEKDAY_SUNDAY = "Su",
 }
