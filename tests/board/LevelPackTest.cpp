@@ -100,7 +100,9 @@ class LevelPackTest : public BoardTest {
       level.index = script::GetInt(row, "Index", 0);
       level.region = script::GetInt(row, "Region", -1);
       const LuaObject spells = script::GetField(row, "Spells");
-      for (int s = 0; spells.IsTable() && s < 6; ++s) level.spells[s] = static_cast<int>(script::ToFloat(spells.GetByIndex(s + 1), -1.0f));
+      for (int s = 0; spells.IsTable() && s < 6; ++s) {
+        level.spells[s] = static_cast<int>(script::ToFloat(spells.GetByIndex(s + 1), -1.0f));
+      }
       levels.push_back(level);
     }
     LuaState::Destroy(state);
@@ -184,7 +186,8 @@ TEST_F(LevelPackTest, EveryLevelHasItsGoalsASlotAThemeAndItsSpells) {
     }
     EXPECT_TRUE(data->genMode == "AUTO" || data->genMode == "PUZZLE") << data->genMode;
   }
-  EXPECT_EQ(kinds, (std::set<std::string>{"TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"}));
+  EXPECT_EQ(kinds,
+            (std::set<std::string>{"TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"}));
   EXPECT_EQ(failures, (std::set<std::string>{"TIME", "MOVES"}));
   EXPECT_EQ(spellUsed, (std::array<bool, 6>{true, true, true, true, true, true}));
   EXPECT_EQ(levels_[0].name, "garden");
