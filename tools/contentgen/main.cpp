@@ -23,6 +23,7 @@
 #include "tools/contentgen/SoundMaker.h"
 #include "tools/contentgen/SpellArt.h"
 #include "tools/contentgen/TrophyArt.h"
+#include "tools/contentgen/ExtraArt.h"
 
 namespace {
 
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeFashionArt(outDir) || Fail("cannot make the fashion art")) &&
                   (contentgen::MakeHelpArt(outDir) || Fail("cannot make the help art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
+                  (contentgen::MakeExtraArt(outDir) || Fail("cannot make the highscore tabs and key tick")) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
 }
