@@ -463,6 +463,69 @@ TEST_F(ContentContractTest, PanelsHoldTheWidgetsTheCodeFindsAndNameOnlyWhatIsThe
   }
 }
 
+// The scenes the screens load, each one the scripts name, and every other scene of the
+// content: their pictures, particle files and animations are there.
+TEST_F(ContentContractTest, ScenesNameOnlyPicturesEffectsAndAnimationsThatAreThere) {
+  std::set<std::string> scenes = {"backgrounds/menu.lua", "backgrounds/shop.lua", "backgrounds/settings.lua",
+                                  "backgrounds/highscore.lua", "backgrounds/credits.lua"};
+  for (const std::string& file : DataFiles("backgrounds", ".lua")) scenes.insert(file);
+  for (const std::string& file : DataFiles("scripts", ".lua")) {
+    const std::string text = testenv::ReadFile(kSources + "/" + file);
+    for (size_t at = text.find("backgrounds/"); at != std::string::npos; at = text.find("backgrounds/", at + 1)) {
+      const size_t end = text.find(".lua", at);
+      if (end != std::string::npos && end - at < 64) scenes.insert(text.substr(at, end + 4 - at));
+    }
+  }
+  spritetest::SpriteRenderer renderer;
+  for (const std::string& file : scenes) {
+    SCOPED_TRACE(file);
+    LuaFile lua(file);
+    ASSERT_TRUE(lua.ok());
+    const LuaObject scene = lua.Global("BGScene");
+    ASSERT_TRUE(scene.IsTable());
+    const std::string picture = script::GetString(script::GetField(scene, "Info"), "BackgroundImg", "");
+    if (!picture.empty()) {
+      EXPECT_TRUE(Shows(picture)) << picture;
+    }
+    const LuaObject tiles = script::GetField(scene, "BackgroundTiles");
+    for (int i = 1; tiles.IsTable() && i <= tiles.GetTableCount(); ++i) {
+      EXPECT_TRUE(Shows(script::GetString(tiles[i], "Img", ""))) << "tile " << i;
+    }
+    const LuaObject elements = script::GetField(scene, "Background");
+    for (int i = 1; elements.IsTable() && i <= elements.GetTableCount(); ++i) {
+      const std::string type = Lower(script::GetString(elements[i], "Type", ""));
+      if (type == "partsys") {
+        part2d::Part2D system;
+        const std::string effect = script::GetString(elements[i], "PartSys", "");
+        EXPECT_TRUE(system.Load(effect) && system.GroupC() > 0) << effect;
+      } else if (type == "biped") {
+        // Animations are listed from the disk beside the program.
+        const std::string name = script::GetString(elements[i], "Biped", "");
+        EXPECT_TRUE(testenv::FileExists(kBin + "/bganim/" + name + ".sbp") ||
+                    testenv::FileExists(kBin + "/anim/" + name + ".sbp"))
+            << "animation " << name;
+      } else {
+        EXPECT_TRUE(Shows(script::GetString(elements[i], "SpriteImg", ""))) << "element " << i << " " << type;
+      }
+    }
+  }
+  // Every animation's parts are pictures that are there.
+  for (const char* folder : {"bganim", "anim"}) {
+    if (!testenv::FileExists(kBin + "/" + folder)) continue;
+    for (const auto& entry : fs::directory_iterator(kBin + "/" + folder)) {
+      if (entry.path().extension() != ".sbp") continue;
+      LuaState* state = script::CreateLuaState();
+      ASSERT_EQ(state->DoString(testenv::ReadFile(entry.path().string()).c_str()), 0) << entry.path();
+      const LuaObject bones = script::GetGlobal(state, "AnimationData");
+      EXPECT_TRUE(bones.IsTable()) << entry.path();
+      for (int i = 1; bones.IsTable() && i <= bones.GetTableCount(); ++i) {
+        EXPECT_TRUE(Shows(script::GetString(bones[i], "DefaultImg", ""))) << entry.path() << " bone " << i;
+      }
+      LuaState::Destroy(state);
+    }
+  }
+}
+
 // Every text key the code sets and every key the content shows has an English text.
 TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
   LuaFile english("lang/english.lua");
