@@ -266,7 +266,27 @@ TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
     ASSERT_TRUE(items.ok());
     const LuaObject clothes = items.Global("Clothes");
     ASSERT_TRUE(clothes.IsTable());
-    for (int i = 1; i <= clothes.GetTableCount(); ++i) names.push_back(script::GetString(clothes[i], "SpriteName", ""));
+    // A piece's bonuses name a zen power (its icon in the fashion popup), a flower colour
+    // or a block kind (dealt more often); any other name would do nothing.
+    std::set<std::string> bonuses = {"match", "fireball", "tilegrab", "flowerblast", "time", "lightning",
+                                     "blue", "green", "red", "yellow", "purple", "black", "turqoise", "orange",
+                                     "pink", "violet", "cyan", "white", "aqua", "beige", "coral", "indigo", "ivory",
+                                     "lime", "flower", "double", "triple", "zenblock", "gem", "hcut", "vcut",
+                                     "slashcut", "backslashcut", "xcut", "pluscut", "starcut", "timeblock",
+                                     "frozenflower", "lockedflower", "stone", "tileblast"};
+    for (const std::string& generic : Series("generic%d", 1, 6)) bonuses.insert(generic);
+    const std::set<std::string> slots = {"", "head", "upper", "lower"};
+    for (int i = 1; i <= clothes.GetTableCount(); ++i) {
+      const std::string sprite = script::GetString(clothes[i], "SpriteName", "");
+      names.push_back(sprite);
+      for (const char* stat : {"Stat1", "Stat2"}) {
+        const std::string bonus = Lower(script::GetString(clothes[i], stat, ""));
+        if (!bonus.empty()) {
+          EXPECT_TRUE(bonuses.count(bonus)) << sprite << " " << stat << " " << bonus;
+        }
+      }
+      EXPECT_TRUE(slots.count(Lower(script::GetString(clothes[i], "Override", "")))) << sprite;
+    }
   }
   for (const std::string& name : names) EXPECT_TRUE(Shows(name)) << name;
 
