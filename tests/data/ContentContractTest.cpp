@@ -104,7 +104,8 @@ const char* const kEngineGlobals[] = {
     "GetTrophyScreen", "GetTrophyState", "GetTrophyData", "GetStoryState", "GetUITransition", "GetMusic",
     "AddUIPan", "AddUIMove", "AddUISine", "AddUIXFade", "UIMoveProgress", "UISetImage", "GetAudio", "GetRMS",
     "GetConfig", "GetConsole", "GoState", "AddGameScreen", "HardQuitGame", "TakeScreenshot", "SetLocale",
-    "LoadLanguage", "Vec2", "Vec3", "Vec4", "print", "tostring", "tonumber", "dofile", "ipairs", "pairs"};
+    "LoadLanguage", "GetScript", "LOG", "Vec2", "Vec3", "Vec4", "print", "tostring", "tonumber", "dofile", "ipairs",
+    "pairs"};
 
 struct PanelWidget {
   std::string type;  // lower case
@@ -671,6 +672,33 @@ TEST_F(ContentContractTest, EveryScriptTheCodeRunsFindsItsFunctionsOnceStartUpHa
   for (const std::string& run : runs) {
     for (const std::string& name : CalledNames(run)) EXPECT_TRUE(defined(name)) << name << " in " << run;
   }
+  // Every file a script names by its full name is there: movies, animations, cursors and
+  // the language file beside the program, the rest in the archive.
+  const std::set<std::string> onDisk = {".swf", ".avi", ".sbp", ".lng", ".ani"};
+  const std::set<std::string> named = {".ui", ".lua", ".p2d", ".png", ".jpg", ".ogg"};
+  for (const std::string& file : DataFiles("scripts", ".lua")) {
+    const std::string text = testenv::ReadFile(kSources + "/" + file);
+    for (size_t open = text.find('"'); open != std::string::npos; open = text.find('"', open + 1)) {
+      const size_t close = text.find('"', open + 1);
+      if (close == std::string::npos) break;
+      const std::string name = text.substr(open + 1, close - open - 1);
+      open = close;
+      const size_t dot = name.rfind('.');
+      const bool plain = name.find_first_of(" %<>*") == std::string::npos && name.find('/') != std::string::npos;
+      if (!plain || dot == std::string::npos) continue;
+      const std::string extension = Lower(name.substr(dot));
+      if (onDisk.count(extension)) {
+        EXPECT_TRUE(testenv::FileExists(kBin + "/" + name)) << file << " names " << name;
+      } else if (named.count(extension)) {
+        EXPECT_FALSE(Load(name).empty()) << file << " names " << name;
+      }
+    }
+  }
+  for (const char* cursor : {"cursor_default", "cursor_power1", "cursor_power2", "cursor_power3", "cursor_power4",
+                             "cursor_power6"}) {
+    EXPECT_TRUE(testenv::FileExists(kBin + "/cursors/" + cursor + ".ani")) << cursor;
+  }
+
   // And the event scripts of every panel.
   for (const std::string& file : DataFiles("ui", ".ui")) {
     for (const std::string& script : ReadPanel(file).scripts) {
