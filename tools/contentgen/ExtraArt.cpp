@@ -40,6 +40,19 @@ bool MakeTag(const std::string& path, bool top, bool highlight) {
   return c.SavePng(path);
 }
 
+// The backdrop of the heroine's portrait in the level: a dusky plate with a gold rim and a
+// soft spotlight where she stands.
+bool MakePortraitFrame(const std::string& path) {
+  constexpr int kSide = 128;
+  const float side = static_cast<float>(kSide);
+  Canvas c(kSide, kSide);
+  c.FillRoundedRect(1.0f, 1.0f, side - 1.0f, side - 1.0f, 14.0f, Solid(Rgb(0xE8C060)));
+  c.FillRoundedRect(4.0f, 4.0f, side - 4.0f, side - 4.0f, 11.0f,
+                    VerticalGradient(4.0f, side - 4.0f, Rgb(0x7A4A86), Rgb(0x2E1638)));
+  Glow(c, side * 0.5f, side * 0.62f, side * 0.42f, Rgb(0xF6C8D8), 0.45f);
+  return c.SavePng(path);
+}
+
 // A key tick: a very short click of filtered noise over a high sine, quieter than the
 // pointer's tick so that fast typing stays soft.
 Samples KeyTick() {
@@ -70,6 +83,7 @@ bool MakeExtraArt(const std::string& outDir) {
          MakeTag(outDir + "/ui_img/top_tag_dim.png", true, false) &&
          MakeTag(outDir + "/ui_img/bottom_tag_highlight.png", false, true) &&
          MakeTag(outDir + "/ui_img/bottom_tag_dim.png", false, false) &&
+         MakePortraitFrame(outDir + "/ui_img/portrait_frame.png") &&
          WriteSound(outDir + "/sounds/textbox_new_text.ogg", KeyTick());
 }
 
