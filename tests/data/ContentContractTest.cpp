@@ -188,8 +188,8 @@ class ContentContractTest : public ::testing::Test {
         const std::string name = script::GetString(sprites[i], "Name", "");
         const std::string image = script::GetString(sprites[i], "ImageFile", "");
         EXPECT_FALSE(name.empty()) << sheet << " row " << i;
-        EXPECT_GT(script::GetInt(sprites[i], "SpriteC", 1), 0) << sheet << ": " << name;
         sprites_[Lower(name)] = image;
+        frames_[Lower(name)] = {script::GetInt(sprites[i], "SpriteC", 0), script::GetFloat(sprites[i], "FrameTime", 0.1f)};
       }
     }
   }
@@ -202,6 +202,7 @@ class ContentContractTest : public ::testing::Test {
   }
 
   std::map<std::string, std::string> sprites_;  // lower-case name -> image file
+  std::map<std::string, std::pair<int, float>> frames_;  // lower-case name -> frames, frames a second
 };
 
 TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
@@ -291,8 +292,15 @@ TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
   }
   for (const std::string& name : names) EXPECT_TRUE(Shows(name)) << name;
 
-  // Every picture a sheet names decodes.
+  // Every picture a sheet names decodes; an animated sprite gives its speed in frames a
+  // second (left out, it would show each frame for ten seconds).
   for (const auto& [sprite, image] : sprites_) EXPECT_TRUE(Decodes(image)) << sprite << ": " << image;
+  for (const auto& [sprite, frames] : frames_) {
+    EXPECT_GT(frames.first, 0) << sprite;
+    if (frames.first > 1) {
+      EXPECT_GE(frames.second, 1.0f) << sprite;
+    }
+  }
 }
 
 TEST_F(ContentContractTest, NumberStylesParticleFilesAndSoundsAreComplete) {
