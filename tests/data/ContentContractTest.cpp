@@ -576,6 +576,8 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
       "HIGHSCORE_GLOBAL", "TROPHY_ROOM", "SELECT_FASHION", "NOT_AVAILABLE", "CONNECTION_FAIL", "NO_MOVES_LEFT",
       "WEEKDAY_MONDAY", "WEEKDAY_TUESDAY", "WEEKDAY_WEDNESDAY", "WEEKDAY_THURSDAY", "WEEKDAY_FRIDAY",
       "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY"};
+  // The help shows tip n (0 to 23) under its number's key.
+  Append(keys, Series("HINT_%02d", 1, 24));
   // The levels' names and places.
   {
     LuaFile levels("scripts/levels.lua");
