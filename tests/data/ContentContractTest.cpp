@@ -97,6 +97,11 @@ const char* const kSheets[] = {"img/sprites.lua",   "ui_img/sprites.lua", "effec
                                "decals/sprites.lua", "hana/sprites.lua",   "tiles/sprites.lua",
                                "story/sprites.lua",  "trophies/sprites.lua"};
 
+// The pieces of a level's wall, each after the level's Border name.
+const char* const kWallPieces[] = {"_l",        "_r",        "_t",   "_b",   "_corner_tl", "_corner_tr",
+                                   "_corner_bl", "_corner_br", "_u_l", "_u_r", "_u_t",       "_u_b",
+                                   "_edge_tl",   "_edge_tr",   "_edge_bl", "_edge_br", "_closed"};
+
 // Engine functions scripts may call besides the content's own: the registered globals.
 const char* const kEngineGlobals[] = {
     "GetUIMan", "GetGame", "GetWell", "GetBG", "GetBGEditor", "GetSummary", "GetHelp", "GetHana",
@@ -222,10 +227,7 @@ TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
   }
   // Floor tiles, the default wall, chain marks, effects and spells.
   Append(names, Series("bg_tile_%03d", 1, 4));
-  for (const char* piece : {"_l", "_r", "_t", "_b", "_corner_tl", "_corner_tr", "_corner_bl", "_corner_br", "_u_l",
-                            "_u_r", "_u_t", "_u_b", "_edge_tl", "_edge_tr", "_edge_bl", "_edge_br", "_closed"}) {
-    names.push_back(std::string("wall") + piece);
-  }
+  for (const char* piece : kWallPieces) names.push_back(std::string("wall") + piece);
   for (const char* name : {"arrow_start", "arrowhead", "arrow_0", "arrow_45", "arrow_90", "arrow_135", "arrow_180",
                            "arrow_225", "arrow_270", "arrow_315", "starparts", "overlay_sparkle", "lightning_sfx",
                            "tileblast_shrapnel", "castle_off", "Effect_Overlay_Shadow"}) {
@@ -807,9 +809,7 @@ TEST_F(ContentContractTest, EveryLevelHasGoalsAThemeAUniqueIndexAndALayoutThatLo
     const std::string failure = script::GetString(level, "Failure", "");
     if (!failure.empty()) { EXPECT_TRUE(goalTypes.count(Lower(failure))) << "Failure " << failure; }
     const std::string border = script::GetString(level, "Border", "wall");
-    for (const char* piece : {"_l", "_r", "_t", "_b", "_corner_tl", "_closed"}) {
-      EXPECT_TRUE(Shows(border + piece)) << border + piece;
-    }
+    for (const char* piece : kWallPieces) EXPECT_TRUE(Shows(border + piece)) << border + piece;
     int colours = 0;
     for (int c = 1; c <= 24; ++c) colours += script::GetInt(level, Format("flower_%d", c).c_str(), 0);
     if (mode == "AUTO") { EXPECT_GT(colours, 0) << "the generator has no colour to deal"; }
