@@ -161,19 +161,12 @@ Strings =
    SUMMARY_CONTINUE = "Continue",
    BUY_TITLE = "New clothes are waiting in the shop!",
    BUY_CLOSE = "Later",
-   -- The highscores, the prompts the game opens and the calendar's days.
+   -- The highscores and the prompts the game opens.
    EMPTY_HS_NAME_SLOT = "- empty -",
    HIGHSCORE_LOCAL = "Highscores on this computer",
    HIGHSCORE_GLOBAL = "Highscores from around the world",
    CONNECTION_FAIL = "The highscore server could not be reached. Please try again later.",
    NO_MOVES_LEFT = "No moves left! The flowers will be shuffled.",
-   WEEKDAY_MONDAY = "Mon",
-   WEEKDAY_TUESDAY = "Tue",
-   WEEKDAY_WEDNESDAY = "Wed",
-   WEEKDAY_THURSDAY = "Thu",
-   WEEKDAY_FRIDAY = "Fri",
-   WEEKDAY_SATURDAY = "Sat",
-   WEEKDAY_SUNDAY = "Sun",
    PUZZLE_RESET = "Start again",
    -- The panels' captions, which are their own keys.
    ["Pellavo"] = "Pellavo",
@@ -270,4 +263,20 @@ Strings =
    STORY_TEXT_3 = "In Sorrami a famous tailor watched Hana work and sent a letter ahead.\nThe floating markets of Tavanda are waiting: the grand show of the year is to be held there.",
    STORY_TITLE_4 = "The grand show",
    STORY_TEXT_4 = "At the festival of Kestrava Hana's flowers and fashion win every heart.\nHer journey is done, and the quiet gardens of Stillwater now open their gates to her.",
+   -- The settings screen's languages and score graph, the help popup without movies, and
+   -- the calendar beside the highscores.
+   LANGUAGE_ENGLISH = "English",
+   LANGUAGE_DEUTSCH = "Deutsch",
+   LANGUAGE_SUOMI = "Suomi",
+   LANGUAGE_SVENSKA = "Svenska",
+   LANGUAGE_ITALIANO = "Italiano",
+   SETTINGS_LEVEL_SCORES = "Best scores of the levels cleared",
+   HELP_MOVIES_OFF = "Drag a chain of three or more matching flowers to clear them. Fill a spell's bar, click the spell and then the board to cast it. The help movies are switched off in the settings.",
+   WEEKDAY_MONDAY = "Mo",
+   WEEKDAY_TUESDAY = "Tu",
+   WEEKDAY_WEDNESDAY = "We",
+   WEEKDAY_THURSDAY = "Th",
+   WEEKDAY_FRIDAY = "Fr",
+   WEEKDAY_SATURDAY = "Sa",
+   WEEKDAY_SUNDAY = "Su",
 }
