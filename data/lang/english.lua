@@ -205,6 +205,7 @@ Strings =
    ["Hints"] = "Hints",
    ["Movie help"] = "Movie help",
    ["Full screen"] = "Full screen",
+   ["Language"] = "Language",
    -- The journey: regions, towns, map captions, goals and the story's chapters.
    COUNTRY_KIRAVEL = "Kiravel",
    COUNTRY_SORRAMI = "Sorrami",
