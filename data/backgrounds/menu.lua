@@ -1,7 +1,7 @@
 -- The main menu's background scene, all of it behind the panel: the menu picture, two
 -- clouds drifting across the top, a paper lantern bobbing on its string, a strip of light
 -- scrolling under the card, two flowers turning slowly, petals falling from above the
--- screen and two birds at rest.
+-- screen, a bird at rest and one feeding.
 BGScene =
 {
    Info =
@@ -103,7 +103,7 @@ BGScene =
          Sort = -1,
          Rotation = 0,
          Paralax = 1,
-         Biped = "bird_idle",
+         Biped = "bird_peck",
       },
    },
    Paths = {},

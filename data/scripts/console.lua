@@ -416,7 +416,7 @@ SceneEditor =
       Decals = { "ui_img/cloud.png", "ui_img/lantern.png", "ui_img/light_strip.png", "ui_img/flower.png" },
       Tiles = { "ui_img/panel_bg.png", "ui_img/fade_bg.png" },
       Particles = { "effects/petals.p2d", "effects/sparkle.p2d" },
-      Animations = { "bird_idle" },
+      Animations = { "bird_idle", "bird_peck" },
    },
    Index = { Decals = 0, Tiles = 0, Particles = 0, Animations = 0 },
    Current = "Decals",

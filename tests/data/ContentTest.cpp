@@ -284,7 +284,8 @@ TEST_F(ContentTest, PanelsScenesAndSoundBanksNameOnlyFilesAndFontsThatExist) {
   // every picture they name is in the archive.
   EXPECT_TRUE(testenv::FileExists(kBin + "/anim")) << "the anim folder beside the program";
   for (const std::string& animation : animations) {
-    const std::string file = kBin + "/bganim/" + animation + ".sbp";
+    std::string file = kBin + "/anim/" + animation + ".sbp";
+    if (!testenv::FileExists(file)) file = kBin + "/bganim/" + animation + ".sbp";
     state = script::CreateLuaState();
     ASSERT_TRUE(state->DoString(testenv::ReadFile(file).c_str()) == 0) << file;
     const LuaObject bones = script::GetGlobal(state, "AnimationData");

@@ -1,5 +1,6 @@
 #include "tools/contentgen/SceneArt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -116,6 +117,18 @@ BoneKeys Pose(const std::string& bone, int f) {
   if (bone == "Tail") return {-24.0f, -22.0f + breath, 95.0f};
   if (bone == "NearWing") return {-2.0f, -36.0f + breath, 70.0f - 80.0f * flap};
   return {2.0f, -38.0f + breath, 60.0f - 70.0f * flap};  // FarWing
+}
+
+// The same bird feeding: twice a loop it bends its body forward and dips its head to the
+// ground, its wings folded.
+BoneKeys PeckPose(const std::string& bone, int f) {
+  const float t = float(f) / float(kLoopFrames);
+  const float dip = std::max(0.0f, std::sin(4.0f * kPi * t));
+  if (bone == "Body") return {-24.0f, -22.0f + 2.0f * dip, -80.0f + 20.0f * dip};
+  if (bone == "Head") return {24.0f + 6.0f * dip, -34.0f + 24.0f * dip, -60.0f + 70.0f * dip};
+  if (bone == "Tail") return {-24.0f, -22.0f - 4.0f * dip, 95.0f - 15.0f * dip};
+  if (bone == "NearWing") return {-2.0f, -36.0f + 3.0f * dip, 70.0f};
+  return {2.0f, -38.0f + 3.0f * dip, 60.0f};  // FarWing
 }
 
 
@@ -246,7 +259,10 @@ bool MakeMovesIcon(const std::string& file) {
 
 }  // namespace
 
-std::string BirdIdleAnimation() {
+namespace {
+
+// A bird's animation file: its five bones, each with a loop of frames from the pose.
+std::string BirdAnimation(const char* comment, BoneKeys (*pose)(const std::string&, int)) {
   struct Bone {
     const char* name;
     const char* image;
@@ -258,10 +274,7 @@ std::string BirdIdleAnimation() {
       {"FarWing", "bird/wing.png", 0, 4}, {"Tail", "bird/tail.png", 1, 1}, {"Body", "bird/body.png", 2, 2},
       {"Head", "bird/head.png", 3, 3},    {"NearWing", "bird/wing.png", 4, 0},
   };
-  std::string text =
-      "-- A small bird at rest: it breathes, turns its head and beats its wings once every two\n"
-      "-- seconds. Made by contentgen; positions are pixels from the bird's feet.\n"
-      "AnimationData =\n{\n";
+  std::string text = std::string(comment) + "-- Made by contentgen; positions are pixels from the bird's feet.\nAnimationData =\n{\n";
   char line[160];
   for (const Bone& bone : bones) {
     std::snprintf(line, sizeof line,
@@ -270,7 +283,7 @@ std::string BirdIdleAnimation() {
                   bone.name, bone.image, bone.sortL, bone.sortR);
     text += line;
     for (int f = 0; f < kLoopFrames; ++f) {
-      const BoneKeys keys = Pose(bone.name, f);
+      const BoneKeys keys = pose(bone.name, f);
       std::snprintf(line, sizeof line, "         { Pos = { %.2f, %.2f }, Rot = %.2f },\n", keys.x, keys.y, keys.rot);
       text += line;
     }
@@ -279,10 +292,23 @@ std::string BirdIdleAnimation() {
   return text + "}\n";
 }
 
+}  // namespace
+
+std::string BirdIdleAnimation() {
+  return BirdAnimation(
+      "-- A small bird at rest: it breathes, turns its head and beats its wings once every two\n"
+      "-- seconds.\n",
+      Pose);
+}
+
+std::string BirdPeckAnimation() {
+  return BirdAnimation("-- A small bird feeding: it dips its head to the ground twice every two seconds.\n", PeckPose);
+}
+
 bool MakeSceneArt(const std::string& outDir) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  for (const char* folder : {"ui_img", "bird", "bganim"}) fs::create_directories(fs::path(outDir) / folder, ec);
+  for (const char* folder : {"ui_img", "bird", "bganim", "anim"}) fs::create_directories(fs::path(outDir) / folder, ec);
   if (ec) return false;
   const bool pictures = MakeCloud(outDir + "/ui_img/cloud.png") && MakeLantern(outDir + "/ui_img/lantern.png") &&
                         MakeLightStrip(outDir + "/ui_img/light_strip.png") &&
@@ -299,10 +325,13 @@ bool MakeSceneArt(const std::string& outDir) {
                       MakeBlocksIcon(outDir + "/img/goal_blocks.png") && MakeSetsIcon(outDir + "/img/goal_sets.png") &&
                       MakeMovesIcon(outDir + "/img/goal_moves.png");
   if (!levels) return false;
-  std::ofstream out(outDir + "/bganim/bird_idle.sbp", std::ios::binary);
-  out << BirdIdleAnimation();
-  out.close();
-  return static_cast<bool>(out);
+  std::ofstream idle(outDir + "/bganim/bird_idle.sbp", std::ios::binary);
+  idle << BirdIdleAnimation();
+  idle.close();
+  std::ofstream peck(outDir + "/anim/bird_peck.sbp", std::ios::binary);
+  peck << BirdPeckAnimation();
+  peck.close();
+  return static_cast<bool>(idle) && static_cast<bool>(peck);
 }
 
 }  // namespace contentgen

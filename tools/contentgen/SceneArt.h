@@ -14,8 +14,9 @@ namespace contentgen {
 // written.
 bool MakeSceneArt(const std::string& outDir);
 
-// The text of the bird's idle animation: two seconds at 30 frames a second that loop
-// (breathing, a head turn and one wing flap).
+// The texts of the bird's animations, each two seconds at 30 frames a second that loop:
+// at rest (breathing, a head turn and one wing flap) and feeding (two dips of the head).
 std::string BirdIdleAnimation();
+std::string BirdPeckAnimation();
 
 }  // namespace contentgen
