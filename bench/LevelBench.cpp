@@ -52,7 +52,7 @@ constexpr const char* kLevelName = "bigset";
 // Seconds of play before the frames are timed, for the generator to deal the board full.
 constexpr int kDealFrames = 600;
 
-// The longest chain the tests' player finds, held under a held left button.
+// The chain the tests' player would draw next, held under a held left button.
 void HoldChain(KivWell& board) {
   const std::vector<std::pair<int, int>> chain = boardtest::FindChain(board);
   if (chain.empty()) return;
