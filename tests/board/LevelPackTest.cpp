@@ -1,0 +1,201 @@
+// The game's own levels, as shipped in data/: every level of scripts/levels.lua names goals
+// that exist, a board file that loads, a slot and a theme the game knows, and a player who
+// scans the board for chains (the tests' level player) wins each one, seeded, before its
+// clock or its move limit runs out; in free play as well as in the story.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/core/Random.h"
+#include "engine/core/Script.h"
+#include "game/board/KivGoal.h"
+#include "game/board/KivScore.h"
+#include "game/board/LevelInfo.h"
+#include "game/shell/KivVars.h"
+#include "game/shell/Music.h"
+#include "tests/board/BoardTestSupport.h"
+#include "tests/board/LevelPlayer.h"
+#include "tests/support/TestEnv.h"
+
+namespace boardtest {
+namespace {
+
+const std::string kData = std::string(PELLAVO_SOURCE_DIR) + "/data/";
+
+// A level row with the fields the game's scripts read beside the level table's own.
+struct PackLevel {
+  std::string name;
+  std::string layout;
+  int index = 0;
+  int region = 0;
+  std::array<int, 6> spells{};
+};
+
+struct Outcome {
+  bool won = false;
+  bool lost = false;
+  int moves = 0;
+  float seconds = 0.0f;
+};
+
+class LevelPackTest : public BoardTest {
+ protected:
+  static constexpr float kFrame = 1.0f / 60.0f;
+
+  void SetUp() override {
+    BoardTest::SetUp();
+    for (const char* file : {"scripts/levels.lua", "scripts/goals.lua", "scripts/score.lua", "scripts/constants.lua"}) {
+      Ship(file);
+    }
+    KivVars::Instance().LoadConstants();
+    LevelInfo::Instance().LoadGoals(LevelInfo::kGoalsFile);
+    LevelInfo::Instance().LoadLevels(LevelInfo::kLevelsFile);
+    KivScore::Instance().Load();
+    levels_ = ReadLevels();
+    for (const PackLevel& level : levels_) Ship(level.layout);
+    // With no moves left the board asks the level state to pause and to prompt; here the
+    // prompt is counted and the test reshuffles, as the prompt's answer would.
+    Run("NoMovesPrompts = 0\n"
+        "local game = { Pause = function() end }\n"
+        "function GetGame() return game end\n"
+        "function CreatePrompt(key, script) NoMovesPrompts = NoMovesPrompts + 1 end");
+  }
+
+  void TearDown() override {
+    Run("GetGame = nil CreatePrompt = nil");
+    KivVars::Instance().SetFreeplay(false);
+    LevelInfo::Shutdown();
+    BoardTest::TearDown();
+  }
+
+  // Copies a file of the game's data into the test's working folder.
+  static void Ship(const std::string& name) {
+    const std::string text = testenv::ReadFile(kData + name);
+    ASSERT_FALSE(text.empty()) << name;
+    ASSERT_TRUE(testenv::WriteFile(name, text));
+  }
+
+  static std::vector<PackLevel> ReadLevels() {
+    std::vector<PackLevel> levels;
+    LuaState* state = script::CreateLuaState();
+    EXPECT_TRUE(script::LoadScript(state, LevelInfo::kLevelsFile));
+    const LuaObject table = script::GetGlobal(state, "Levels");
+    for (int i = 1; table.IsTable() && i <= table.GetTableCount(); ++i) {
+      const LuaObject row = table.GetByIndex(i);
+      PackLevel level;
+      level.name = script::GetString(row, "LevelName", "");
+      level.layout = script::GetString(row, "Layout", "");
+      level.index = script::GetInt(row, "Index", 0);
+      level.region = script::GetInt(row, "Region", -1);
+      const LuaObject spells = script::GetField(row, "Spells");
+      for (int s = 0; spells.IsTable() && s < 6; ++s) level.spells[s] = static_cast<int>(script::ToFloat(spells.GetByIndex(s + 1), -1.0f));
+      levels.push_back(level);
+    }
+    LuaState::Destroy(state);
+    return levels;
+  }
+
+  int NoMovesPrompts() { return std::stoi(Global("NoMovesPrompts")); }
+
+  // Plays the level from its start, seeded, until it is won or lost or the frames run out.
+  Outcome Play(const PackLevel& level, bool freeplay, int seed, int maxFrames = 60 * 400) {
+    num::Random::Instance().Seed(static_cast<uint32_t>(seed));
+    num::CSRand(static_cast<uint32_t>(seed));
+    KivVars::Instance().SetFreeplay(freeplay);
+    board_ = std::make_unique<KivWell>(nullptr, *timer_);
+    board_->Load(level.layout, LevelInfo::Instance().FindLevel(level.name));
+    for (int s = 0; s < 6; ++s) board_->SetSpellCost(s, level.spells[s]);
+    Outcome outcome;
+    int prompts = NoMovesPrompts();
+    int wait = 30;
+    for (int frame = 0; frame < maxFrames && !board_->GetOverlay(); ++frame) {
+      Frame(kFrame);
+      outcome.seconds += kFrame;
+      if (NoMovesPrompts() != prompts) {
+        prompts = NoMovesPrompts();
+        board_->Reshuffle();
+      }
+      if (board_->GetOverlay() || board_->IsTransitionRunning() || --wait > 0) continue;
+      const std::vector<std::pair<int, int>> chain = FindChain(*board_);
+      wait = 20;
+      if (chain.empty()) continue;
+      Drag(chain);
+      outcome.seconds += 0.02f * static_cast<float>(chain.size());
+      ++outcome.moves;
+    }
+    outcome.won = board_->GetOverlay() && board_->HasWon();
+    outcome.lost = board_->GetOverlay() && !board_->HasWon();
+    return outcome;
+  }
+
+  std::vector<PackLevel> levels_;
+};
+
+TEST_F(LevelPackTest, EveryLevelHasItsGoalsASlotAThemeAndItsSpells) {
+  ASSERT_GE(levels_.size(), 15u);
+  EXPECT_EQ(LevelInfo::Instance().LevelCount(), levels_.size()) << "every row has a name of its own";
+  std::set<int> indices;
+  std::set<std::string> kinds;
+  std::set<std::string> failures;
+  std::array<bool, 6> spellUsed{};
+  for (const PackLevel& level : levels_) {
+    SCOPED_TRACE(level.name);
+    const LevelData* data = LevelInfo::Instance().FindLevel(level.name);
+    ASSERT_NE(data, nullptr);
+    // Slots run 1 to the number of levels: the free-play goal and the open-level count
+    // look at exactly those slots.
+    EXPECT_GE(level.index, 1);
+    EXPECT_LE(level.index, static_cast<int>(levels_.size()));
+    EXPECT_TRUE(indices.insert(level.index).second) << "Index " << level.index << " twice";
+    EXPECT_EQ(KivMusic::ThemeName(KivMusic::ThemeFromName(data->music)), data->music);
+    EXPECT_GE(level.region, 0);
+    EXPECT_LE(level.region, 3);
+    int goals = 0;
+    for (const std::string& goal : data->goals) {
+      if (goal.empty()) continue;
+      const GoalData* row = LevelInfo::Instance().FindGoal(goal);
+      ASSERT_NE(row, nullptr) << goal;
+      kinds.insert(row->kindName);
+      ++goals;
+    }
+    EXPECT_GT(goals, 0);
+    if (level.region > 0) {
+      // A story level can be lost: to its clock or to its move limit.
+      const GoalData* failure = LevelInfo::Instance().FindGoal(data->failure);
+      ASSERT_NE(failure, nullptr);
+      EXPECT_TRUE(failure->kindName == "TIME" || failure->kindName == "MOVES") << failure->kindName;
+      failures.insert(failure->kindName);
+    }
+    for (size_t s = 0; s < 6; ++s) {
+      EXPECT_GE(level.spells[s], 0);
+      spellUsed[s] = spellUsed[s] || level.spells[s] > 0;
+    }
+    EXPECT_TRUE(data->genMode == "AUTO" || data->genMode == "PUZZLE") << data->genMode;
+  }
+  EXPECT_EQ(kinds, (std::set<std::string>{"TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"}));
+  EXPECT_EQ(failures, (std::set<std::string>{"TIME", "MOVES"}));
+  EXPECT_EQ(spellUsed, (std::array<bool, 6>{true, true, true, true, true, true}));
+  EXPECT_EQ(levels_[0].name, "garden");
+  EXPECT_EQ(levels_[1].name, "puzzle");
+  EXPECT_EQ(levels_[2].name, "bigset");
+}
+
+TEST_F(LevelPackTest, AScanningPlayerWinsEveryLevelBeforeItsLimit) {
+  for (const PackLevel& level : levels_) {
+    SCOPED_TRACE(level.name);
+    const bool freeplay = level.region == 0;
+    const Outcome outcome = Play(level, freeplay, 1000 + level.index);
+    EXPECT_TRUE(outcome.won) << "lost " << outcome.lost << " after " << outcome.moves << " moves, "
+                             << outcome.seconds << " s";
+    std::printf("%-14s won %d moves %3d seconds %6.1f\n", level.name.c_str(), outcome.won, outcome.moves,
+                static_cast<double>(outcome.seconds));
+  }
+}
+
+}  // namespace
+}  // namespace boardtest
