@@ -37,11 +37,12 @@ declare -A OPTIONS=(
   [fuzz_sbp]="-max_len=65536"
   [fuzz_cursor_file]="-max_len=65536"
   [fuzz_score_reply]=""
+  [fuzz_data_tables]="-max_len=65536"
 )
 TARGETS=(fuzz_archive fuzz_langfile fuzz_image_decoders fuzz_profile_file fuzz_swf_movie
          fuzz_swf_actions fuzz_swf_cache fuzz_swf_sounds fuzz_p2d fuzz_shell_tables
          fuzz_ui_panel fuzz_level_tables fuzz_well_file fuzz_scene_file fuzz_sbp
-         fuzz_cursor_file fuzz_score_reply)
+         fuzz_cursor_file fuzz_score_reply fuzz_data_tables)
 
 # Tests whose runs leave the profile files that seed fuzz_profile_file: the store's own
 # save and the real program's profile after a restart.
@@ -50,13 +51,19 @@ PROFILE_TESTS=(
   "test_e2e EndToEnd.CoinsAddedByAScriptSurviveARestartAndTheVictoryStingIsCalled"
 )
 
-# Copies the files given (those that exist) into folder $1.
+# Copies the files given (those that exist) into folder $1; a file whose name is taken
+# by another file's bytes there gets its folder's name in front ("hana_sprites.lua").
 seed() {
   local to=$1; shift
   mkdir -p "$to"
-  local f
+  local f name
   for f in "$@"; do
-    [ -f "$f" ] && cp "$f" "$to/"
+    [ -f "$f" ] || continue
+    name=$(basename "$f")
+    if [ -f "$to/$name" ] && ! cmp -s "$f" "$to/$name"; then
+      name="$(basename "$(dirname "$f")")_$name"
+    fi
+    cp "$f" "$to/$name"
   done
   return 0
 }
@@ -98,7 +105,7 @@ gather() {
   local image
   mkdir -p "$corpus/fuzz_image_decoders"
   for image in data/**/*.{png,jpg,tga,bmp,dds} "$content"/**/*.{png,jpg,tga,bmp,dds}; do
-    [ "$(stat -c %s "$image")" -le 65536 ] && cp "$image" "$corpus/fuzz_image_decoders/"
+    [ "$(stat -c %s "$image")" -le 65536 ] && seed "$corpus/fuzz_image_decoders" "$image"
   done
 
   # Profile files as the store and the game write them; the leading even byte makes the
@@ -115,6 +122,14 @@ gather() {
   for profile in "$profiles"/**/*.rms "${XDG_DATA_HOME:-$HOME/.local/share}"/Hovrik/*.rms; do
     found=$((found + 1))
     seed_with_byte "$corpus/fuzz_profile_file" '\000' "$profile" "profile_$found.rms"
+  done
+  # The settings files those runs wrote, beside the shipped config.ini.
+  local settings
+  found=0
+  mkdir -p "$corpus/fuzz_data_tables"
+  for settings in "$profiles"/**/kv.lua; do
+    found=$((found + 1))
+    cp "$settings" "$corpus/fuzz_data_tables/kv_$found.lua"
   done
   rm -rf "$profiles"
 
@@ -166,6 +181,11 @@ gather() {
   printf '\005Anna@Oslo@900@Bo@Lund@850@Cy@Ry@10@' > "$corpus/fuzz_score_reply/add_score"
   printf '\0071@Anna@Oslo@12,345@2@Bo@Lund@900@' > "$corpus/fuzz_score_reply/total_score"
   printf '\003@@Error@@ no such user' > "$corpus/fuzz_score_reply/error"
+
+  # The engine's small tables: sprite sheets, number styles, the sound bank, config.ini.
+  local tables=()
+  mapfile -t tables < <(grep -rlE --include='*.lua' '^ *(Sprites|Number|SoundBank) *=' data "$content" || true)
+  seed "$corpus/fuzz_data_tables" "${tables[@]}" data/config.ini
 
   local target
   for target in "${TARGETS[@]}"; do
