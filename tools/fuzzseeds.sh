@@ -39,12 +39,13 @@ declare -A OPTIONS=(
   [fuzz_score_reply]=""
   [fuzz_data_tables]="-max_len=65536"
   [fuzz_sound_file]="-max_len=65536 -rss_limit_mb=2048"
+  [fuzz_movie_file]="-max_len=300000 -rss_limit_mb=2048"
 )
 TARGETS=(fuzz_archive fuzz_langfile fuzz_image_decoders fuzz_profile_file fuzz_swf_movie
          fuzz_swf_actions fuzz_swf_cache fuzz_swf_sounds fuzz_p2d fuzz_shell_tables
          fuzz_ui_panel fuzz_level_tables fuzz_well_file fuzz_scene_file fuzz_sbp
          fuzz_cursor_file fuzz_score_reply fuzz_data_tables
-         fuzz_sound_file)
+         fuzz_sound_file fuzz_movie_file)
 
 # Tests whose runs leave the profile files that seed fuzz_profile_file: the store's own
 # save and the real program's profile after a restart.
@@ -196,6 +197,9 @@ gather() {
     [ "$(stat -c %s "$sound")" -le 65536 ] && seed "$corpus/fuzz_sound_file" "$sound"
   done
   seed "$corpus/fuzz_sound_file" data/**/*.{mod,xm,s3m,it} "$content"/**/*.{mod,xm,s3m,it}
+
+  # Movies: the AVI files beside the program.
+  seed "$corpus/fuzz_movie_file" "$bin"/**/*.avi
 
   local target
   for target in "${TARGETS[@]}"; do
