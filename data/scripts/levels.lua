@@ -39,7 +39,7 @@ Levels =
    {
       Index = 4, LevelName = "lantern", country = "COUNTRY_KIRAVEL", city = "jadeport",
       Layout = "levels/level_04.lua", BG = 1, Region = 1, Scene = "backgrounds/kiravel.lua",
-      Goal1 = "blue_blocks_30", Failure = "moves_45",
+      Goal1 = "blue_blocks_45", Failure = "moves_45",
       flower_1 = 14, flower_2 = 8, flower_3 = 8,
       token_flower = 4, token_zen = 2, token_collect_double = 2, token_time = 1,
       GenMode = "AUTO", GenSpeed = 0.25, Border = "wall", Music = "chinese",
@@ -52,7 +52,7 @@ Levels =
       flower_1 = 10, flower_2 = 10, flower_3 = 10, flower_4 = 10,
       token_flower = 1,
       GenMode = "AUTO", GenSpeed = 0.2, Border = "wall", Music = "chinese",
-      Spells = { 8, 10, 8, 10, 6, 0 },
+      Spells = { 0, 0, 0, 0, 0, 0 },
    },
    {
       Index = 6, LevelName = "blossom", country = "COUNTRY_SORRAMI", city = "hanavell",
@@ -75,7 +75,7 @@ Levels =
    {
       Index = 8, LevelName = "silkbridge", country = "COUNTRY_SORRAMI", city = "mirukai",
       Layout = "levels/level_08.lua", BG = 2, Region = 2, Scene = "backgrounds/sorrami.lua",
-      Goal1 = "green_chains_10", Failure = "time_150",
+      Goal1 = "green_chains_14", Failure = "time_150",
       flower_1 = 8, flower_2 = 12, flower_3 = 8,
       token_flower = 1,
       GenMode = "AUTO", GenSpeed = 0.25, Border = "wall", Music = "japanese",

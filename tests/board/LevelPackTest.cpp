@@ -13,9 +13,11 @@
 
 #include "engine/core/Random.h"
 #include "engine/core/Script.h"
+#include "game/board/KivGameState.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivScore.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
 #include "tests/board/BoardTestSupport.h"
@@ -186,15 +188,48 @@ TEST_F(LevelPackTest, EveryLevelHasItsGoalsASlotAThemeAndItsSpells) {
 }
 
 TEST_F(LevelPackTest, AScanningPlayerWinsEveryLevelBeforeItsLimit) {
+  // The story's levels are played again in free play, where their clocks stop.
   for (const PackLevel& level : levels_) {
-    SCOPED_TRACE(level.name);
-    const bool freeplay = level.region == 0;
-    const Outcome outcome = Play(level, freeplay, 1000 + level.index);
-    EXPECT_TRUE(outcome.won) << "lost " << outcome.lost << " after " << outcome.moves << " moves, "
-                             << outcome.seconds << " s";
-    std::printf("%-14s won %d moves %3d seconds %6.1f\n", level.name.c_str(), outcome.won, outcome.moves,
-                static_cast<double>(outcome.seconds));
+    for (const bool freeplay : {false, true}) {
+      if (level.region == 0 && !freeplay) continue;
+      SCOPED_TRACE(level.name + (freeplay ? " in free play" : " in the story"));
+      const Outcome outcome = Play(level, freeplay, 1000 + level.index);
+      EXPECT_TRUE(outcome.won) << "lost " << outcome.lost << " after " << outcome.moves << " moves, "
+                               << outcome.seconds << " s";
+    }
   }
+}
+
+TEST_F(LevelPackTest, TheLevelStateCountsTheProfilesLevelsOverTheLevelTable) {
+  Ship("scripts/trophies.lua");
+  KivGameState state(nullptr);
+  KivVars& vars = KivVars::Instance();
+  EXPECT_FALSE(vars.CheckWinFreeplay()) << "a new profile has won nothing in free play";
+  for (int slot = 0; slot < 4; ++slot) rms_->SetOpen(slot, 1);
+  EXPECT_EQ(vars.GetLevelOpenC(), 4);
+  // The first tier of the open-levels trophies comes with the fourth level.
+  const KivTrophyData::Record* first = KivTrophyData::Instance().FindByCondition(KivTrophyData::kLevelOpen);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(KivTrophyData::Instance().CheckLevelsOpen(), first->index);
+  // A slot beyond the table's levels is not one of them.
+  rms_->SetOpen(static_cast<int32_t>(levels_.size()), 1);
+  EXPECT_EQ(vars.GetLevelOpenC(), 4);
+}
+
+TEST_F(LevelPackTest, WinningTheLastLevelLeftInFreePlayEarnsTheFreePlayTrophy) {
+  Ship("scripts/trophies.lua");
+  KivGameState state(nullptr);
+  KivVars& vars = KivVars::Instance();
+  const KivTrophyData::Record* record = KivTrophyData::Instance().FindByCondition(KivTrophyData::kSpecialWinZen);
+  ASSERT_NE(record, nullptr);
+  const PackLevel& last = levels_.back();
+  for (const PackLevel& level : levels_) rms_->SetOpen(level.index - 1, &level == &last ? 1 : 3);
+  EXPECT_FALSE(vars.CheckWinFreeplay());
+
+  const Outcome outcome = Play(last, true, 5);
+  ASSERT_TRUE(outcome.won);
+  for (int frame = 0; frame < 300 && !vars.HasTrophy(record->index); ++frame) Frame(kFrame);
+  EXPECT_TRUE(vars.HasTrophy(record->index));
 }
 
 }  // namespace

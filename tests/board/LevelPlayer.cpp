@@ -16,9 +16,14 @@ void Grow(KivWell& board, int x, int y, std::vector<KivBlock*>& blocks, std::vec
   }
   blocks.push_back(block);
   cells.emplace_back(x, y);
+  // The chain goes on from its newest cell only: a drag joins each block to the one
+  // before it, so the cells must form a path.
   for (int dx = -1; dx <= 1 && cells.size() < 5; ++dx) {
     for (int dy = -1; dy <= 1 && cells.size() < 5; ++dy) {
-      if (dx || dy) Grow(board, x + dx, y + dy, blocks, cells);
+      if (!dx && !dy) continue;
+      const size_t before = cells.size();
+      Grow(board, x + dx, y + dy, blocks, cells);
+      if (cells.size() > before) return;
     }
   }
 }
