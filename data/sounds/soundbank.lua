@@ -9,7 +9,7 @@ SoundBank =
    { Name = "button_press", Files = { "sounds/button_press.ogg" } },
    { Name = "button_rollover", Files = { "sounds/button_rollover.ogg" }, Bias = { 0.7 } },
    -- A key typed into an edited text.
-   { Name = "textbox_new_text", Files = { "sounds/button_rollover.ogg" }, Bias = { 0.4 } },
+   { Name = "textbox_new_text", Files = { "sounds/textbox_new_text.ogg" }, Bias = { 0.6 } },
    { Name = "block_select", Files = { "sounds/block_select.ogg" } },
    -- The board: the select grades of a chain's length, the clears graded by length, the
    -- blocks' and the board's own sounds; the zen charge plays while zen lightnings run.

@@ -25,6 +25,7 @@
 #include "tools/contentgen/SoundMaker.h"
 #include "tools/contentgen/SpellArt.h"
 #include "tools/contentgen/TrophyArt.h"
+#include "tools/contentgen/ExtraArt.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ int main(int argc, char** argv) {
                   (contentgen::MakeMovieArt(outDir) || Fail("cannot make the story movie")) &&
                   (contentgen::MakeWidgetArt(outDir) || Fail("cannot make the widget art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
+                  (contentgen::MakeExtraArt(outDir) || Fail("cannot make the highscore tabs and key tick")) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;
 }
