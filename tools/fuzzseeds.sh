@@ -48,10 +48,12 @@ TARGETS=(fuzz_archive fuzz_langfile fuzz_image_decoders fuzz_profile_file fuzz_s
          fuzz_sound_file fuzz_movie_file)
 
 # Tests whose runs leave the profile files that seed fuzz_profile_file: the store's own
-# save and the real program's profile after a restart.
+# save, the real program's profile after a restart, and the profile of the game played
+# through (coins, clothes, cleared levels and trophies; a few minutes).
 PROFILE_TESTS=(
   "test_profiles ProfilesTest.ASavedStoreLoadsBackTheSame"
   "test_e2e EndToEnd.CoinsAddedByAScriptSurviveARestartAndTheVictoryStingIsCalled"
+  "test_playthrough *"
 )
 
 # Copies the files given (those that exist) into folder $1; a file whose name is taken
