@@ -254,11 +254,16 @@ run_all() {
   return $failed
 }
 
-case "${1:-}" in
-  gather) shift; gather "$@" ;;
-  run) shift; run_all "$@" ;;
-  *)
-    echo "usage: $0 gather [BUILD [FUZZBUILD]] | run [SECONDS [JOBS] [TARGET...]] [-- FUZZBUILD]" >&2
-    exit 2
-    ;;
-esac
+main() {
+  case "${1:-}" in
+    gather) shift; gather "$@" ;;
+    run) shift; run_all "$@" ;;
+    *)
+      echo "usage: $0 gather [BUILD [FUZZBUILD]] | run [SECONDS [JOBS] [TARGET...]] [-- FUZZBUILD]" >&2
+      exit 2
+      ;;
+  esac
+}
+
+# One line, read whole before it runs: the script may be edited while a run goes on.
+main "$@"; exit $?
