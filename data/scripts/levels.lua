@@ -7,6 +7,8 @@
 -- Region, Scene and Spells are the game scripts' own (scripts/progress.lua): the map region
 -- a level belongs to, the scene behind its board, and what each of the six spells (match,
 -- fireball, tilegrab, flowerblast, time, lightning) costs there, 0 keeping it out.
+-- A puzzle deals one colour, weighted far above the share that a worn piece of clothing
+-- adds to a colour, so that its bunches keep their colour.
 Levels =
 {
    {
@@ -22,7 +24,7 @@ Levels =
       Index = 2, LevelName = "puzzle", country = "COUNTRY_KIRAVEL", city = "lumenhai",
       Layout = "levels/puzzle.lua", BG = 1, Region = 1, Scene = "backgrounds/kiravel.lua",
       Goal1 = "clear_board", Failure = "time_120",
-      flower_1 = 10,
+      flower_1 = 10000,
       token_flower = 1,
       GenMode = "PUZZLE", GenSpeed = 0, Border = "wall", Music = "chinese",
       Spells = { 0, 0, 0, 0, 0, 0 },
@@ -67,7 +69,7 @@ Levels =
       Index = 7, LevelName = "stonepath", country = "COUNTRY_SORRAMI", city = "hanavell",
       Layout = "levels/level_07.lua", BG = 2, Region = 2, Scene = "backgrounds/sorrami.lua",
       Goal1 = "clear_board", Failure = "time_150",
-      flower_2 = 10,
+      flower_2 = 10000,
       token_flower = 1,
       GenMode = "PUZZLE", GenSpeed = 0, Border = "wall", Music = "japanese",
       Spells = { 0, 0, 0, 0, 0, 0 },
@@ -121,7 +123,7 @@ Levels =
       Index = 13, LevelName = "lagoon", country = "COUNTRY_TAVANDA", city = "sarawind",
       Layout = "levels/level_13.lua", BG = 3, Region = 3, Scene = "backgrounds/tavanda.lua",
       Goal1 = "clear_board", Failure = "time_180",
-      flower_4 = 10,
+      flower_4 = 10000,
       token_flower = 1,
       GenMode = "PUZZLE", GenSpeed = 0, Border = "wall", Music = "southeast",
       Spells = { 0, 0, 0, 0, 0, 0 },
@@ -156,7 +158,7 @@ Levels =
    {
       Index = 17, LevelName = "bamboo", country = "COUNTRY_STILLWATER", city = "mossbend",
       Layout = "levels/level_17.lua", BG = 0, Region = 0, Scene = "backgrounds/stillwater.lua",
-      Goal1 = "turn_tiles", Failure = "moves_60",
+      Goal1 = "turn_tiles", Failure = "time_240",
       flower_2 = 10, flower_4 = 10, flower_5 = 10,
       token_flower = 1,
       GenMode = "AUTO", GenSpeed = 0.2, Border = "wall", Music = "main",
@@ -175,7 +177,7 @@ Levels =
       Index = 19, LevelName = "paperlanterns", country = "COUNTRY_STILLWATER", city = "reedhollow",
       Layout = "levels/level_19.lua", BG = 0, Region = 0, Scene = "backgrounds/stillwater.lua",
       Goal1 = "clear_board", Failure = "time_120",
-      flower_3 = 10,
+      flower_3 = 10000,
       token_flower = 1,
       GenMode = "PUZZLE", GenSpeed = 0, Border = "wall", Music = "main",
       Spells = { 0, 0, 0, 0, 0, 0 },

@@ -17,6 +17,8 @@
 #include "game/board/KivGoal.h"
 #include "game/board/KivScore.h"
 #include "game/board/LevelInfo.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivHana.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Music.h"
@@ -51,9 +53,12 @@ class LevelPackTest : public BoardTest {
 
   void SetUp() override {
     BoardTest::SetUp();
-    for (const char* file : {"scripts/levels.lua", "scripts/goals.lua", "scripts/score.lua", "scripts/constants.lua"}) {
+    // The heroine's clothes too: what she wears adds to the weights of colours and kinds.
+    for (const char* file : {"scripts/levels.lua", "scripts/goals.lua", "scripts/score.lua", "scripts/constants.lua",
+                             KivDresses::kItemsFile, KivHana::kSetupFile}) {
       Ship(file);
     }
+    KivDresses::Destroy();
     KivVars::Instance().LoadConstants();
     LevelInfo::Instance().LoadGoals(LevelInfo::kGoalsFile);
     LevelInfo::Instance().LoadLevels(LevelInfo::kLevelsFile);
@@ -95,7 +100,9 @@ class LevelPackTest : public BoardTest {
       level.index = script::GetInt(row, "Index", 0);
       level.region = script::GetInt(row, "Region", -1);
       const LuaObject spells = script::GetField(row, "Spells");
-      for (int s = 0; spells.IsTable() && s < 6; ++s) level.spells[s] = static_cast<int>(script::ToFloat(spells.GetByIndex(s + 1), -1.0f));
+      for (int s = 0; spells.IsTable() && s < 6; ++s) {
+        level.spells[s] = static_cast<int>(script::ToFloat(spells.GetByIndex(s + 1), -1.0f));
+      }
       levels.push_back(level);
     }
     LuaState::Destroy(state);
@@ -179,7 +186,8 @@ TEST_F(LevelPackTest, EveryLevelHasItsGoalsASlotAThemeAndItsSpells) {
     }
     EXPECT_TRUE(data->genMode == "AUTO" || data->genMode == "PUZZLE") << data->genMode;
   }
-  EXPECT_EQ(kinds, (std::set<std::string>{"TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"}));
+  EXPECT_EQ(kinds,
+            (std::set<std::string>{"TIME", "BIGSET", "CLEAR_BLOCK", "CLEAR_SET", "MOVES", "CLEAR_ALL", "CLEAR_TILE"}));
   EXPECT_EQ(failures, (std::set<std::string>{"TIME", "MOVES"}));
   EXPECT_EQ(spellUsed, (std::array<bool, 6>{true, true, true, true, true, true}));
   EXPECT_EQ(levels_[0].name, "garden");
@@ -230,6 +238,38 @@ TEST_F(LevelPackTest, WinningTheLastLevelLeftInFreePlayEarnsTheFreePlayTrophy) {
   ASSERT_TRUE(outcome.won);
   for (int frame = 0; frame < 300 && !vars.HasTrophy(record->index); ++frame) Frame(kFrame);
   EXPECT_TRUE(vars.HasTrophy(record->index));
+}
+
+TEST_F(LevelPackTest, PlayingTheStoryThroughEarnsTheTrophiesOfPlay) {
+  Ship("scripts/trophies.lua");
+  KivGameState state(nullptr);
+  KivTrophyData& trophies = KivTrophyData::Instance();
+  trophies.ProfileChanged();
+  KivVars& vars = KivVars::Instance();
+  for (const PackLevel& level : levels_) {
+    if (level.region == 0) continue;
+    SCOPED_TRACE(level.name);
+    rms_->SetOpen(level.index - 1, 1);
+    trophies.OnNewLevel();
+    const Outcome outcome = Play(level, false, 2000 + level.index);
+    ASSERT_TRUE(outcome.won) << "lost " << outcome.lost << " after " << outcome.moves << " moves, " << outcome.seconds
+                             << " s";
+    // The end of the level checks the time left; a trophy it finds shows at once.
+    for (int frame = 0; frame < 120; ++frame) Frame(kFrame);
+  }
+  // Every tier of the kinds a player earns by playing: flowers over the game, blocks in a
+  // level, streaks of chains and of levels won with time to spare. (Longer chains, the
+  // zen meter, clothes and the special trophies come from the player's choices, the
+  // shop and the ends of story and free play.)
+  std::set<int> earnable;
+  for (const KivTrophyData::Record& record : trophies.Records()) {
+    if (record.kind == KivTrophyData::kFlowerGame || record.kind == KivTrophyData::kTokenLevel ||
+        record.kind == KivTrophyData::kFlowerSetRow || record.kind == KivTrophyData::kTimeRemaining) {
+      earnable.insert(record.index);
+    }
+  }
+  EXPECT_EQ(earnable.size(), 9u);
+  for (const int index : earnable) EXPECT_TRUE(vars.HasTrophy(index)) << "trophy " << index;
 }
 
 }  // namespace

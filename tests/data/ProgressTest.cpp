@@ -195,7 +195,8 @@ TEST_F(ProgressTest, EachLevelsSpellCostsAndSceneComeFromItsRow) {
     ASSERT_TRUE(script::LoadScript(scene, file));
     const LuaObject bg = script::GetGlobal(scene, "BGScene");
     vfs::File picture;
-    EXPECT_TRUE(vfs::VFS::Instance().LoadFile(script::GetString(script::GetField(bg, "Info"), "BackgroundImg", ""), picture));
+    const std::string image = script::GetString(script::GetField(bg, "Info"), "BackgroundImg", "");
+    EXPECT_TRUE(vfs::VFS::Instance().LoadFile(image, picture)) << image;
     const LuaObject elements = script::GetField(bg, "Background");
     int bipeds = 0;
     for (int e = 1; elements.IsTable() && e <= elements.GetTableCount(); ++e) {
