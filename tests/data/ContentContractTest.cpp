@@ -580,14 +580,13 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
       "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY"};
   // The help shows tip n (0 to 23) under its number's key.
   Append(keys, Series("HINT_%02d", 1, 24));
-  // The levels' names and places.
+  // The levels' places.
   {
     LuaFile levels("scripts/levels.lua");
     ASSERT_TRUE(levels.ok());
     const LuaObject rows = levels.Global("Levels");
     ASSERT_TRUE(rows.IsTable());
     for (int i = 1; i <= rows.GetTableCount(); ++i) {
-      keys.push_back(script::GetString(rows[i], "LevelName", ""));
       keys.push_back(script::GetString(rows[i], "country", ""));
       keys.push_back("CITY_" + script::GetString(rows[i], "city", ""));
     }
@@ -787,11 +786,14 @@ TEST_F(ContentContractTest, EveryLevelHasGoalsAThemeAUniqueIndexAndALayoutThatLo
   ASSERT_GT(levels.GetTableCount(), 0);
   const std::set<std::string> themes = {"main", "chinese", "japanese", "southeast", "celebration"};
   std::set<int> indexes;
+  std::set<std::string> names;
   for (int i = 1; i <= levels.GetTableCount(); ++i) {
     const LuaObject level = levels[i];
     const std::string name = script::GetString(level, "LevelName", "");
     SCOPED_TRACE(name);
+    // A row without a name, or with the name of an earlier row, is dropped.
     EXPECT_FALSE(name.empty()) << "level row " << i;
+    EXPECT_TRUE(names.insert(Lower(name)).second) << "LevelName twice";
     const int index = script::GetInt(level, "Index", 0);
     EXPECT_TRUE(index >= 1 && index <= 2000) << index;
     EXPECT_TRUE(indexes.insert(index).second) << "Index " << index << " twice";
