@@ -98,9 +98,12 @@ AVStream* AviStream::Stream() const { return format_->streams[streamIndex_]; }
 
 std::int32_t AviStream::SampleToTime(std::int32_t sample) const {
   if (sample < 0) return -1;
-  std::int64_t scaled = std::int64_t(sample) * info_.dwScale * 1000;
-  std::int64_t ms = (scaled + info_.dwRate / 2) / info_.dwRate;
-  return static_cast<std::int32_t>(std::min<std::int64_t>(ms, std::numeric_limits<std::int32_t>::max()));
+  // A sample count, the stream's scale and the 1000 of milliseconds take up to 31 + 32 + 10
+  // bits: a header's large scale must not overflow the product, only clamp the time.
+  const unsigned __int128 scaled = static_cast<unsigned __int128>(sample) * info_.dwScale * 1000u;
+  const unsigned __int128 ms = (scaled + info_.dwRate / 2) / info_.dwRate;
+  const unsigned __int128 most = static_cast<unsigned __int128>(std::numeric_limits<std::int32_t>::max());
+  return static_cast<std::int32_t>(ms < most ? ms : most);
 }
 
 }  // namespace vfw

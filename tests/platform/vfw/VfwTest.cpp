@@ -363,6 +363,32 @@ TEST_F(VfwTest, FilesThatHoldNoMovieAreRefused) {
   EXPECT_EQ(AVIStreamGetFrame(nullptr, 0), nullptr);
 }
 
+// A header whose frame lasts billions of time units: the time of a late frame is clamped
+// to the largest millisecond count, never wrapped round into a negative or small one.
+TEST_F(VfwTest, AHugeFrameDurationClampsTheTimeOfLateFrames) {
+  std::string bytes = testenv::ReadFile(MakeMovie(kMovies[1]));
+  const size_t header = bytes.find("strh");
+  ASSERT_NE(header, std::string::npos);
+  ASSERT_EQ(bytes.substr(header + 8, 4), "vids");
+  // The stream header's scale and rate: 0x7FFFFFFF time units a frame at a rate of 1.
+  const char scale[] = "\xff\xff\xff\x7f\x01\x00\x00\x00";
+  bytes.replace(header + 28, 8, scale, 8);
+  const std::string path = testenv::MakeTempDir("slow") + "/slow.avi";
+  ASSERT_TRUE(testenv::WriteFile(path, bytes));
+
+  PAVISTREAM stream = nullptr;
+  ASSERT_EQ(AVIStreamOpenFromFileA(&stream, path.c_str(), streamtypeVIDEO, 0, OF_READ, nullptr), AVIERR_OK);
+  AVISTREAMINFOA info;
+  ASSERT_EQ(AVIStreamInfoA(stream, &info, sizeof info), AVIERR_OK);
+  ASSERT_EQ(info.dwScale, 0x7FFFFFFFu);
+  ASSERT_EQ(info.dwRate, 1u);
+  for (std::int32_t sample : {1, 6, 0x7FFFFFFF}) {
+    EXPECT_EQ(AVIStreamSampleToTime(stream, sample), 0x7FFFFFFF) << sample;
+  }
+  EXPECT_EQ(AVIStreamSampleToTime(stream, 0), 0);
+  EXPECT_EQ(AVIStreamRelease(stream), 0u);
+}
+
 TEST_F(VfwTest, TruncatedMovieReadsWhatIsThereWithoutFault) {
   const Movie& movie = kMovies[1];
   std::string whole = testenv::ReadFile(MakeMovie(movie));
