@@ -94,9 +94,9 @@ function OnInitUI()
    end
 end
 
--- The levels in play order; the one being played.
-LevelOrder = { "garden", "puzzle", "bigset" }
-CurrentLevel = ""
+-- The levels, the maps, the story's progress and the spells' costs.
+dofile("scripts/progress.lua")
+
 PromptScript = ""
 
 -- Texts of the prompts' keys.
@@ -132,44 +132,13 @@ local function ShowPanel(name, visible)
    return panel
 end
 
--- Loads the named level and enters (or enters again) the level state.
-function PlayLevel(name)
-   if GetGame == nil or GetGame() == nil then
-      LOG("No level state to play " .. tostring(name))
-      return
-   end
-   CurrentLevel = name
-   ShowPanel("prompt_dlg", false)
-   -- The heroine wears the profile's outfit, whose bonuses the board takes as it loads.
-   if GetHana ~= nil then
-      GetHana():ReloadCurrent()
-   end
-   GetGame():LoadLevel(name)
-   GoState("game", 0)
-end
-
--- After a won level: the next one in LevelOrder, or the menu after the last.
-function NextLevel()
-   for i, name in ipairs(LevelOrder) do
-      if name == CurrentLevel and LevelOrder[i + 1] ~= nil then
-         PlayLevel(LevelOrder[i + 1])
-         return
-      end
-   end
-   GoState("menu", 0)
-end
-
--- After a lost level: the same one again.
-function ReplayLevel()
-   PlayLevel(CurrentLevel)
-end
-
 -- The level state runs these twice each time it is entered or left: they only set
 -- things that may be set twice.
 function OnEnterGame()
    if GetGame == nil or GetGame() == nil then
       return
    end
+   LoadLevelScene()
    ApplySpellCosts()
    GetGame():StartLevelOpening()
    GetGame():FinishLevelOpening()
@@ -352,36 +321,8 @@ function MainMenu()
    GoState("menu", 0)
 end
 
-function MapAsia()
-   GoState("map_asia", 0)
-end
-
-function MapZen()
-   GoState("map_zen", 0)
-end
-
 function GoCredits()
    GoState("credits", 0)
-end
-
--- The menu's buttons: the story continues on the map of the story; free play opens every
--- level on the map of free play.
-function PlayStory()
-   if GetVars ~= nil then
-      GetVars():SetFreeplay(false)
-   end
-   MapAsia()
-end
-
-function PlayFree()
-   if GetVars ~= nil then
-      GetVars():SetFreeplay(true)
-   end
-   MapZen()
-end
-
-function OpenStory()
-   GoState("story", 0)
 end
 
 function OpenSettings()
@@ -556,52 +497,6 @@ end
 function OnExitTrophy()
 end
 
--- The story screen shows the chapter the profile has reached.
-StoryChapters =
-{
-   "Hana opens her little fashion shop in the old town. Flowers bloom where she walks.",
-   "The garden festival is near: the whole town wants new clothes.",
-   "A famous designer comes to town and watches Hana's work.",
-   "The grand show: Hana's flowers and fashion win every heart.",
-}
-
-function OnEnterStory()
-   local chapter = 1
-   if GetVars ~= nil then
-      chapter = GetVars():GetCurrentStory() + 1
-   end
-   chapter = math.max(1, math.min(#StoryChapters, chapter))
-   local title = SettingsWidget("StoryTitle")
-   if title ~= nil then
-      title:SetText("Chapter " .. chapter)
-   end
-   local text = SettingsWidget("StoryText")
-   if text ~= nil then
-      text:SetText(StoryChapters[chapter])
-   end
-end
-
-function OnExitStory()
-end
-
--- After the last chapter the story ends with the adventure's trophy and the credits.
-function StoryContinue()
-   if GetVars ~= nil and GetVars():GetCurrentStory() + 1 >= #StoryChapters and GetStoryState() ~= nil then
-      GetStoryState():WinGame()
-      return
-   end
-   MapAsia()
-end
-
-function OnEnterMapAsia()
-end
-
-function OnEnterMapZen()
-end
-
-function OnExitMap()
-end
-
 function OnEnterCredits()
 end
 
@@ -732,38 +627,6 @@ end
 
 function OnStopBGEditor()
    LOG("Scene editor closed")
-end
-
--- Spells: their costs in zen per level (0 keeps a spell out of the level), and the spell
--- buttons of the in-level display, which arm a spell once it is fully charged.
-SpellNames = { "match", "fireball", "tilegrab", "flowerblast", "time", "lightning" }
-DefaultSpellCosts = { 8, 10, 8, 10, 6, 12 }
-LevelSpellCosts =
-{
-   garden = { 6, 8, 0, 0, 6, 0 },
-   puzzle = { 8, 10, 8, 10, 6, 0 },
-}
-
-function SpellCost(n)
-   local costs = LevelSpellCosts[CurrentLevel or ""] or DefaultSpellCosts
-   return costs[n] or 0
-end
-
-function ApplySpellCosts()
-   for n = 1, 6 do
-      GetGame():SetSpellCost(n, SpellCost(n))
-   end
-   UpdateSpellUI()
-end
-
-function ArmSpell(n)
-   if GetGame == nil or GetGame() == nil then
-      return
-   end
-   local cost = SpellCost(n)
-   if cost > 0 and GetGame():GetZen(n) >= cost then
-      GetGame():TriggerSpell(n, 0)
-   end
 end
 
 -- The level editor's F9 and F10: a file chosen in a dialog (none without a desktop).

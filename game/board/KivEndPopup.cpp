@@ -9,6 +9,7 @@
 #include "engine/well/WellBlock.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
+#include "game/board/LevelData.h"
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
@@ -94,6 +95,11 @@ bool KivEndPopup::RunScript(const std::string& script) {
 
 void KivEndPopup::Render() { flying_.RenderAll(); }
 
+int32_t KivEndPopup::WonSlot() const {
+  if (!IsVictory() || !board_ || !board_->GetLevel()) return -1;
+  return board_->GetLevel()->index - 1;
+}
+
 void KivEndPopup::Tick(float dt) {
   if (runningScript_) {
     flying_.TickAll(dt);
@@ -117,7 +123,9 @@ void KivEndPopup::Tick(float dt) {
         if (!vars.GetFreeplay()) {
           // Time-left trophies are for won levels only.
           if (IsVictory() && board_) trophy = KivTrophyData::Instance().CheckTimeRemaining(board_->RemainingTimePercent());
-        } else if (vars.CheckWinFreeplay()) {
+        } else if (vars.CheckWinFreeplayWith(WonSlot())) {
+          // The level just won counts as won in free play: its summary marks its slot
+          // only in the next step, and winning the last level must earn the trophy.
           const KivTrophyData::Record* record =
               KivTrophyData::Instance().FindByCondition(KivTrophyData::kSpecialWinZen);
           if (record && !vars.HasTrophy(record->index)) trophy = record->index;

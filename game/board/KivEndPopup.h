@@ -63,6 +63,8 @@ class KivEndPopup : public well::WellEffect {
   // Steps 3 to 5: runs the script once and looks the panel up; true once the panel has
   // closed (or is missing, which ends the popup).
   void WatchPanel(const std::string& script, const char* panelName, ui::WidgetHandle& panel, int32_t next);
+  // The profile slot of the level this popup ends when it was won, else -1.
+  int32_t WonSlot() const;
 
   KivWell* board_;
   CountdownTimer wait_;

@@ -61,6 +61,13 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
   LevelInfo& info = LevelInfo::Instance();
   info.LoadGoals(LevelInfo::kGoalsFile);
   info.LoadLevels(LevelInfo::kLevelsFile);
+  // The profile's level counts (levels open, the free-play goal) run over the slots of the
+  // level table's levels: without this they would see no level at all, and the free-play
+  // goal would be met before any level was won.
+  KivVars::Instance().levelCount = [] {
+    const LevelInfo* levels = LevelInfo::Existing();
+    return levels ? static_cast<int32_t>(levels->LevelCount()) : 0;
+  };
   KivTrophyData::Instance().Load("scripts/trophies.lua");
   KivScore::Instance().Load();
 

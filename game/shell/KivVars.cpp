@@ -242,12 +242,14 @@ void KivVars::ResetHints() {
   for (int32_t h = 0; h < kHintCount; ++h) SetValue(kFirstHintShown + h, 0);
 }
 
-bool KivVars::CheckWinFreeplay() const {
+bool KivVars::CheckWinFreeplay() const { return CheckWinFreeplayWith(-1); }
+
+bool KivVars::CheckWinFreeplayWith(int32_t wonSlot) const {
   const GameRMS::ProfileRecord* profile = Profile();
   if (!profile) return false;
   const int32_t count = LevelCount();
   for (int32_t i = 0; i < count; ++i) {
-    if (profile->levels[i].state != kLevelZenCleared) return false;
+    if (i != wonSlot && profile->levels[i].state != kLevelZenCleared) return false;
   }
   return true;
 }

@@ -126,6 +126,9 @@ class KivVars {
   void SetFreeplay(bool on) { freePlay_ = on; }
   bool GetFreeplay() const { return freePlay_; }
   bool CheckWinFreeplay() const;
+  // The same, with the level in slot wonSlot counted as won in free play (-1: none): a
+  // level just won is marked in its slot only when its summary starts.
+  bool CheckWinFreeplayWith(int32_t wonSlot) const;
   bool AddTrophy(int32_t trophy);
   bool HasTrophy(int32_t trophy) const { return TrophyState(trophy) > 0; }
   bool IsTrophyDisplayed(int32_t trophy) const { return TrophyState(trophy) > 1; }

@@ -10,8 +10,9 @@ class KivWell;
 
 namespace boardtest {
 
-// A chain of three to five flowers that can join, found by a search from every cell, as
-// cells (x, y) in drag order; one that lies over a tile still to turn comes first. Empty
+// A chain of three to five blocks that can join (flowers, and the special blocks that join
+// any chain), found by a search from every cell, as cells (x, y) in drag order; one that
+// lies over a tile still to turn comes first, then the one nearest to such a tile. Empty
 // when the board offers none.
 std::vector<std::pair<int, int>> FindChain(KivWell& board);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "tools/contentgen/Canvas.h"
 
@@ -117,6 +118,132 @@ BoneKeys Pose(const std::string& bone, int f) {
   return {2.0f, -38.0f + breath, 60.0f - 70.0f * flap};  // FarWing
 }
 
+
+// --- The level scenes: one picture behind the boards of each region ---
+
+constexpr int kScreenW = 800;
+constexpr int kScreenH = 600;
+constexpr int kScreenTexture = 1024;
+
+// An 800 x 600 picture in the top-left of a 1024 x 1024 texture, as the scenes show it.
+bool SaveBackdrop(const Canvas& picture, const std::string& file) {
+  Canvas texture(kScreenTexture, kScreenTexture, Rgb(0x000000));
+  texture.Paste(picture, 0, 0);
+  return texture.SaveJpeg(file, 88);
+}
+
+// A ridge of hills whose top follows two waves, filled down to the bottom of the picture.
+void Ridge(Canvas& c, float base, float height, float waves, float phase, const Color& top, const Color& bottom) {
+  c.FillShape(0, static_cast<int>(base - height) - 2, kScreenW, kScreenH,
+              [=](float x, float y) {
+                const float t = x / static_cast<float>(kScreenW);
+                const float crest = base - height * (0.55f + 0.3f * std::sin(2.0f * kPi * (t * waves + phase)) +
+                                                     0.15f * std::sin(2.0f * kPi * (t * waves * 2.7f + phase * 1.3f)));
+                return y >= crest;
+              },
+              VerticalGradient(base - height, static_cast<float>(kScreenH), top, bottom));
+}
+
+// Water across the bottom with bands of light that move across it.
+void Water(Canvas& c, float top, const Color& near, const Color& far) {
+  c.FillRect(0, static_cast<int>(top), kScreenW, kScreenH,
+             VerticalGradient(top, static_cast<float>(kScreenH), far, near));
+  for (int band = 0; band < 9; ++band) {
+    const float y = top + 12.0f + static_cast<float>(band) * (static_cast<float>(kScreenH) - top) / 9.0f;
+    const float x = static_cast<float>((band * 173) % 620);
+    c.FillRoundedRect(x, y, x + 90.0f + static_cast<float>(band % 3) * 40.0f, y + 3.0f, 1.5f,
+                      Solid(Rgb(0xFFFFFF, 0.18f)));
+  }
+}
+
+// Kiravel: an amber evening over layered mountains and a river.
+bool MakeKiravelBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, 420, Rgb(0x6A1F3A), Rgb(0xF2A65A)));
+  Glow(c, 600, 250, 150, Rgb(0xFFE3A0), 0.6f);
+  Ridge(c, 330, 150, 1.3f, 0.1f, Rgb(0x8E3B4A), Rgb(0x5A2233));
+  Ridge(c, 420, 140, 1.8f, 0.45f, Rgb(0x5A2233), Rgb(0x3A1428));
+  Water(c, 470, Rgb(0x2A1030), Rgb(0x8A4A5A));
+  return SaveBackdrop(c, file);
+}
+
+// Sorrami: a pale sun over blossom hills.
+bool MakeSorramiBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0xFBE3EC), Rgb(0xC98BB9)));
+  c.FillCircle(560, 170, 90, Solid(Rgb(0xF26D7D, 0.85f)));
+  Ridge(c, 380, 120, 1.1f, 0.7f, Rgb(0xE7A9C8), Rgb(0xB56A9A));
+  Ridge(c, 470, 110, 2.2f, 0.2f, Rgb(0xB56A9A), Rgb(0x7A3E6E));
+  for (int i = 0; i < 40; ++i) {
+    const float x = static_cast<float>((i * 197) % kScreenW);
+    const float y = 60.0f + static_cast<float>((i * 131) % 480);
+    c.FillEllipse(x, y, 5.0f, 3.0f, static_cast<float>(i), Solid(Rgb(0xFFD1E3, 0.8f)));
+  }
+  return SaveBackdrop(c, file);
+}
+
+// Tavanda: green hills over a wide water of floating markets.
+bool MakeTavandaBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, 380, Rgb(0x1E5C6B), Rgb(0x9BD8C4)));
+  Glow(c, 220, 140, 130, Rgb(0xFFF5C0), 0.5f);
+  Ridge(c, 360, 110, 1.6f, 0.3f, Rgb(0x2F7A52), Rgb(0x1F5A3C));
+  Water(c, 390, Rgb(0x0F3A4A), Rgb(0x3C8C96));
+  for (int boat = 0; boat < 5; ++boat) {
+    const float x = 90.0f + static_cast<float>(boat) * 150.0f;
+    const float y = 450.0f + static_cast<float>((boat * 37) % 90);
+    c.FillEllipse(x, y, 40.0f, 9.0f, 0.0f, Solid(Rgb(0x6A3A1E)));
+    c.FillRect(static_cast<int>(x) - 18, static_cast<int>(y) - 22, static_cast<int>(x) + 18, static_cast<int>(y) - 6,
+               Solid(kGold));
+  }
+  return SaveBackdrop(c, file);
+}
+
+// Stillwater: a still pond under a blue-green dusk, with stones at its edge.
+bool MakeStillwaterBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0x243B55), Rgb(0x6FA3A0)));
+  Glow(c, 400, 120, 200, Rgb(0xE8F6F0), 0.35f);
+  c.FillEllipse(400, 470, 360, 110, 0.0f, VerticalGradient(360, 580, Rgb(0x5E9C9A), Rgb(0x1E4A58)));
+  for (int stone = 0; stone < 7; ++stone) {
+    const float x = 60.0f + static_cast<float>(stone) * 115.0f;
+    c.FillEllipse(x, 575.0f - static_cast<float>(stone % 2) * 14.0f, 38.0f, 20.0f, 0.0f, Solid(Rgb(0x3A4A50)));
+  }
+  return SaveBackdrop(c, file);
+}
+
+// --- The goal icons of the level pack that the board's own art has not ---
+
+// Blocks to clear: three flowers in a stack.
+bool MakeBlocksIcon(const std::string& file) {
+  Canvas c(32, 32);
+  for (const auto& [x, y] : {std::pair{10.0f, 22.0f}, std::pair{22.0f, 22.0f}, std::pair{16.0f, 11.0f}}) {
+    c.FillCircle(x, y, 8.0f, Solid(kPlum));
+    c.FillCircle(x, y, 6.5f, Solid(Rgb(0xF27DB0)));
+    c.FillCircle(x, y, 2.5f, Solid(kGold));
+  }
+  return c.SavePng(file);
+}
+
+// Chains to make: two links.
+bool MakeSetsIcon(const std::string& file) {
+  Canvas c(32, 32);
+  c.FillRoundedRect(2, 10, 20, 22, 6, Solid(kPlum));
+  c.FillRoundedRect(5, 13, 17, 19, 3, Solid(kCream));
+  c.FillRoundedRect(12, 10, 30, 22, 6, Solid(kTeal));
+  c.FillRoundedRect(15, 13, 27, 19, 3, Solid(kCream));
+  return c.SavePng(file);
+}
+
+// Moves: a ring with an arrow head on its top.
+bool MakeMovesIcon(const std::string& file) {
+  Canvas c(32, 32);
+  c.FillCircle(16, 16, 13, Solid(kPlum));
+  c.FillCircle(16, 16, 9, Solid(kCream));
+  c.FillShape(16, 0, 30, 16, [](float x, float y) { return x - 16.0f < 7.0f - std::fabs(y - 8.0f); }, Solid(kGold));
+  return c.SavePng(file);
+}
+
 }  // namespace
 
 std::string BirdIdleAnimation() {
@@ -162,6 +289,16 @@ bool MakeSceneArt(const std::string& outDir) {
                         MakeBirdBody(outDir + "/bird/body.png") && MakeBirdHead(outDir + "/bird/head.png") &&
                         MakeBirdWing(outDir + "/bird/wing.png") && MakeBirdTail(outDir + "/bird/tail.png");
   if (!pictures) return false;
+  fs::create_directories(fs::path(outDir) / "scenes", ec);
+  fs::create_directories(fs::path(outDir) / "img", ec);
+  if (ec) return false;
+  const bool levels = MakeKiravelBackdrop(outDir + "/scenes/kiravel_bg.jpg") &&
+                      MakeSorramiBackdrop(outDir + "/scenes/sorrami_bg.jpg") &&
+                      MakeTavandaBackdrop(outDir + "/scenes/tavanda_bg.jpg") &&
+                      MakeStillwaterBackdrop(outDir + "/scenes/stillwater_bg.jpg") &&
+                      MakeBlocksIcon(outDir + "/img/goal_blocks.png") && MakeSetsIcon(outDir + "/img/goal_sets.png") &&
+                      MakeMovesIcon(outDir + "/img/goal_moves.png");
+  if (!levels) return false;
   std::ofstream out(outDir + "/bganim/bird_idle.sbp", std::ios::binary);
   out << BirdIdleAnimation();
   out.close();

@@ -2,9 +2,12 @@
 
 #include <string>
 
-// The menu scene's art, drawn by program: the decal pictures (a cloud, a paper lantern, a
-// strip of light), the five parts of a small bird, and the bird's idle animation
-// "bganim/bird_idle.sbp" computed from key frames.
+// The scenes' art, drawn by program: the decal pictures (a cloud, a paper lantern, a strip
+// of light), the five parts of a small bird, the bird's idle animation
+// "bganim/bird_idle.sbp" computed from key frames, the pictures behind the boards of each
+// region of the levels ("scenes/<region>_bg.jpg") and the goal icons of the level pack
+// that the board's own art has not ("img/goal_blocks.png", "img/goal_sets.png",
+// "img/goal_moves.png").
 namespace contentgen {
 
 // Writes every picture and animation under the output folder; false when one cannot be

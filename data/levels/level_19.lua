@@ -1,0 +1,45 @@
+-- Paper lanterns: six bunches of one colour and a frozen row; clear them all.
+GameMode = {}
+Tiles = {
+0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0,
+0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+}
+Blocks = {
+  { Type = "flower", Color = "flower_1", X = 2, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 3, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 6, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 7, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 10, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 11, Y = 2, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 2, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 3, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 6, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 7, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 10, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 11, Y = 3, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 12, Y = 6, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 2, Y = 7, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 3, Y = 7, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 4, Y = 7, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 8, Y = 7, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 9, Y = 7, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 12, Y = 7, Width = 1, Height = 1 },
+  { Type = "frozenflower", Color = "flower_1", X = 2, Y = 8, Width = 1, Height = 1 },
+  { Type = "frozenflower", Color = "flower_1", X = 3, Y = 8, Width = 1, Height = 1 },
+  { Type = "frozenflower", Color = "flower_1", X = 4, Y = 8, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 8, Y = 8, Width = 1, Height = 1 },
+  { Type = "triple", Color = "flower_1", X = 9, Y = 8, Width = 1, Height = 1 },
+  { Type = "flower", Color = "flower_1", X = 12, Y = 8, Width = 1, Height = 1 },
+}
+Decorations = {}
+Info = { Background = "level_19", Effect = "none" }
