@@ -219,4 +219,20 @@ Strings =
    STORY_TEXT_3 = "In Sorrami a famous tailor watched Hana work and sent a letter ahead.\nThe floating markets of Tavanda are waiting: the grand show of the year is to be held there.",
    STORY_TITLE_4 = "The grand show",
    STORY_TEXT_4 = "At the festival of Kestrava Hana's flowers and fashion win every heart.\nHer journey is done, and the quiet gardens of Stillwater now open their gates to her.",
+   -- The settings screen's languages and score graph, the help popup without movies, and
+   -- the calendar beside the highscores.
+   LANGUAGE_ENGLISH = "English",
+   LANGUAGE_DEUTSCH = "Deutsch",
+   LANGUAGE_SUOMI = "Suomi",
+   LANGUAGE_SVENSKA = "Svenska",
+   LANGUAGE_ITALIANO = "Italiano",
+   SETTINGS_LEVEL_SCORES = "Best scores of the levels cleared",
+   HELP_MOVIES_OFF = "Drag a chain of three or more matching flowers to clear them. Fill a spell's bar, click the spell and then the board to cast it. The help movies are switched off in the settings.",
+   WEEKDAY_MONDAY = "Mo",
+   WEEKDAY_TUESDAY = "Tu",
+   WEEKDAY_WEDNESDAY = "We",
+   WEEKDAY_THURSDAY = "Th",
+   WEEKDAY_FRIDAY = "Fr",
+   WEEKDAY_SATURDAY = "Sa",
+   WEEKDAY_SUNDAY = "Su",
 }

@@ -53,15 +53,37 @@ function OnStartUp()
    LOG("Pellavo scripts started")
 end
 
--- The language file "lang/<language>.lng" holds the game's texts; English is the only
--- one there is.
+-- The language file "lang/<language>.lng" beside the program holds the game's texts. A
+-- language without a file falls back to English: loading a missing file would leave the
+-- game without any texts.
+function LanguageFile(name)
+   return "lang/" .. name .. ".lng"
+end
+
+local function HasLanguageFile(name)
+   if io == nil then
+      return name == "english"
+   end
+   local file = io.open(LanguageFile(name), "rb")
+   if file == nil then
+      return false
+   end
+   file:close()
+   return true
+end
+
 function SetupLanguage(name)
    if name == nil or name == "" then
       name = "english"
    end
-   Language = string.lower(name)
+   name = string.lower(name)
+   if name ~= "english" and not HasLanguageFile(name) then
+      LOG("No language file for " .. name .. ", the texts stay English")
+      name = "english"
+   end
+   Language = name
    SetLocale(Language)
-   LoadLanguage("lang/english.lng")
+   LoadLanguage(LanguageFile(Language))
 end
 
 -- Nothing is kept between runs of the game's scripts yet, so there is nothing to reset.
@@ -70,9 +92,9 @@ function ReloadGame()
 end
 
 -- The game's panels that objects of the game look up once, when they are made: the
--- trophy room and the trophy popup, and the level's panels beside its display
--- (ui/in_game.ui comes with the level state), each loaded hidden. The data screens come
--- with the first screen.
+-- trophy room, the trophy popup, the highscores' "connecting" notice, and the level's
+-- panels beside its display (ui/in_game.ui comes with the level state), each loaded
+-- hidden. The data screens come with the first screen.
 LevelPanels = { "ui/pause.ui", "ui/help_flash.ui", "ui/intro_dlg.ui", "ui/prompt.ui" }
 -- The fashion popup and the fashion studio, which their objects look up.
 table.insert(LevelPanels, "ui/buy_popup.ui")
@@ -82,7 +104,7 @@ function OnInitUI()
    if GetUIMan == nil then
       return
    end
-   local files = { "ui/trophy_screen.ui", "ui/trophy_popup.ui" }
+   local files = { "ui/trophy_screen.ui", "ui/trophy_popup.ui", "ui/connecting.ui" }
    for _, file in ipairs(LevelPanels) do
       table.insert(files, file)
    end
@@ -187,12 +209,23 @@ end
 
 -- The help popup's movies, read from the disk beside the program: each of its two movie
 -- widgets plays its help movie, looping, from the start; closing the popup hides them and
--- lets their movies go.
+-- lets their movies go. With movie help switched off in the settings the popup starts no
+-- movie and shows its note instead.
 HelpMovies = { flash_1 = "help/chain.swf", flash_2 = "help/spells.swf" }
+
+local function MovieHelpEnabled()
+   return GetVars == nil or GetVars():IsFlashHelpEnabled()
+end
 
 function SetupFlashHelp()
    local panel = GetUIMan():GetPanel("help_flash")
    if not panel then return end
+   local movies = MovieHelpEnabled()
+   local note = panel:GetWidgetByName("help_note")
+   if note then
+      note:SetIsVisible(not movies)
+   end
+   if not movies then return end
    for name, file in pairs(HelpMovies) do
       local widget = panel:GetFlashWidgetByName(name)
       if widget then
@@ -337,158 +370,8 @@ function OpenHighscores()
    GoState("highscore", 0)
 end
 
--- The settings screen: volumes in steps of 10, full screen, hints and movie help, and the
--- profiles (create, choose the next one, delete the current one).
-local function SettingsWidget(name)
-   if GetUIMan == nil then
-      return nil
-   end
-   return GetUIMan():GetWidget(name)
-end
-
-local function OnOff(on)
-   if on then
-      return "on"
-   end
-   return "off"
-end
-
-function RefreshSettings()
-   local rms = GetRMS()
-   local text = SettingsWidget("MusicValue")
-   if text ~= nil then
-      text:SetText(tostring(math.floor(rms:GetMusicVolume())))
-   end
-   text = SettingsWidget("SoundValue")
-   if text ~= nil then
-      text:SetText(tostring(math.floor(rms:GetSoundVolume())))
-   end
-   text = SettingsWidget("FullscreenValue")
-   if text ~= nil then
-      text:SetText(OnOff(rms:IsUseFullscreenEnabled()))
-   end
-   local vars = nil
-   if GetVars ~= nil then
-      vars = GetVars()
-   end
-   text = SettingsWidget("HintsValue")
-   if text ~= nil and vars ~= nil then
-      text:SetText(OnOff(vars:IsHintEnabled()))
-   end
-   text = SettingsWidget("MovieHelpValue")
-   if text ~= nil and vars ~= nil then
-      text:SetText(OnOff(vars:IsFlashHelpEnabled()))
-   end
-   text = SettingsWidget("ProfileValue")
-   if text ~= nil then
-      if rms:ProfileValid() then
-         text:SetText(rms:GetName() .. " (" .. (rms:GetCurrentProfile() + 1) .. "/" .. rms:GetProfileC() .. ")")
-      else
-         text:SetText("no profile")
-      end
-   end
-end
-
-local function Clamp(value)
-   return math.max(0, math.min(100, value))
-end
-
-function ChangeMusicVolume(step)
-   local rms = GetRMS()
-   local volume = Clamp(math.floor(rms:GetMusicVolume()) + step)
-   rms:SetMusicVolume(volume)
-   GetAudio():SetMusicVolume(volume)
-   RefreshSettings()
-end
-
-function ChangeSoundVolume(step)
-   local rms = GetRMS()
-   local volume = Clamp(math.floor(rms:GetSoundVolume()) + step)
-   rms:SetSoundVolume(volume)
-   GetAudio():SetSFXVolume(volume)
-   RefreshSettings()
-end
-
-function ToggleFullscreen()
-   local rms = GetRMS()
-   local full = not rms:IsUseFullscreenEnabled()
-   rms:SetUseFullscreenEnabled(full)
-   if full then
-      FullScreenMode()
-   else
-      WindowedMode()
-   end
-   RefreshSettings()
-end
-
-function ToggleHints()
-   if GetVars ~= nil then
-      GetVars():SetHintEnabled(not GetVars():IsHintEnabled())
-   end
-   RefreshSettings()
-end
-
-function ToggleMovieHelp()
-   if GetVars ~= nil then
-      GetVars():SetFlashHelp(not GetVars():IsFlashHelpEnabled())
-   end
-   RefreshSettings()
-end
-
--- Profile changes reach the trophies' view of the profile at once.
-local function ProfileChanged()
-   if GetTrophyData ~= nil then
-      GetTrophyData():ProfileChanged()
-   end
-   RefreshSettings()
-end
-
-function CreateProfile()
-   local rms = GetRMS()
-   local edit = SettingsWidget("ProfileName")
-   local name = ""
-   if edit ~= nil then
-      name = edit:GetText()
-   end
-   if name == "" then
-      name = "Player " .. (rms:GetProfileC() + 1)
-   end
-   if rms:AddProfile(name, "", "english") then
-      rms:Save()
-   end
-   ProfileChanged()
-end
-
-function NextProfile()
-   local rms = GetRMS()
-   if rms:GetProfileC() > 0 then
-      rms:SetProfile((rms:GetCurrentProfile() + 1) % rms:GetProfileC())
-   end
-   ProfileChanged()
-end
-
-function DeleteProfile()
-   local rms = GetRMS()
-   if rms:ProfileValid() then
-      rms:DeleteProfile(rms:GetCurrentProfile())
-      if rms:GetCurrentProfile() < 0 and rms:GetProfileC() > 0 then
-         rms:SetProfile(0)
-      end
-      rms:Save()
-   end
-   ProfileChanged()
-end
-
-function OnEnterSettings()
-   RefreshSettings()
-end
-
-function OnExitSettings()
-   GetRMS():Save()
-end
-
-function OnEnterHighscore()
-end
+-- The settings screen and the highscore screen's enter script.
+dofile("scripts/settings.lua")
 
 -- The trophy room shows the trophy screen's panel, which the trophy screen opens itself.
 function OnEnterTrophy()

@@ -114,6 +114,12 @@ void UIGraph::RiseGraph() {
   speed = heightSpeed;
 }
 
+void UIGraph::SetNodes(const std::vector<float>& values) {
+  if (values.size() < 2) return;
+  nodes = values;
+  ComputePoints();
+}
+
 void UIGraph::DropGraph() {
   state = GS_Dropping;
   speed = heightSpeed;

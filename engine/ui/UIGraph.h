@@ -42,6 +42,10 @@ class UIGraph : public UIWidget {
   void SetGraphFillColor(uint32_t colour);
   void RiseGraph();
   void DropGraph();
+  // Plots these values from now on, as the panel's `Nodes` would: fewer than two values
+  // leave the nodes as they were. The height factor stays, so a risen graph shows the
+  // new values at once.
+  void SetNodes(const std::vector<float>& values);
 
   // The plot area from the widget's placing and offsets (after loading).
   void ComputePlotArea();

@@ -11,6 +11,8 @@
 
 #include <luabind/luabind.hpp>
 
+#include <vector>
+
 #include "engine/core/Log.h"
 #include "engine/part2d/Part2D.h"
 #include "engine/ui/UICheckBox.h"
@@ -52,6 +54,18 @@ bool Tick(UIWidget* widget, float dt) { return widget->Tick(dt); }
 bool DeleteChild(UIWidget* widget, UIWidget* child) { return widget->DeleteChild(child, true); }
 bool DeleteChildKeep(UIWidget* widget, UIWidget* child, bool destroy) {
   return widget->DeleteChild(child, destroy);
+}
+// The values of a script's list, in order; entries that are not numbers count as 0.
+void SetGraphNodes(UIGraph* graph, const luabind::object& list) {
+  if (luabind::type(list) != LUA_TTABLE) return;
+  std::vector<float> values;
+  for (int i = 1;; ++i) {
+    const luabind::object entry = list[i];
+    const int kind = luabind::type(entry);
+    if (kind == LUA_TNIL) break;
+    values.push_back(kind == LUA_TNUMBER ? luabind::object_cast<float>(entry) : 0.0f);
+  }
+  graph->SetNodes(values);
 }
 bool SavePanel(UIManager* manager, UIWidget* panel, const std::string& file) {
   return manager->SavePanel(panel, file);
@@ -232,6 +246,7 @@ void RegisterGraph(lua_State* L) {
       .def("SetGraphFillColor", &UIGraph::SetGraphFillColor)
       .def("RiseGraph", &UIGraph::RiseGraph)
       .def("DropGraph", &UIGraph::DropGraph)
+      .def("SetNodes", &SetGraphNodes)
   ];
 }
 

@@ -155,7 +155,8 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
     return script::ToString(script::GetGlobal(state, "CallText"), "?");
   };
   EXPECT_EQ(run("OnStartUp()"), "");
-  EXPECT_EQ(run("SetupLanguage('French');"), "SetLocale french\nLoadLanguage lang/english.lng");
+  // A language without a file falls back to English.
+  EXPECT_EQ(run("SetupLanguage('French');"), "SetLocale english\nLoadLanguage lang/english.lng");
   EXPECT_EQ(run("SetupLanguage('');"), "SetLocale english\nLoadLanguage lang/english.lng");
   EXPECT_EQ(run("ReloadGame()"), "");
   EXPECT_EQ(run("ReloadGame()"), "");
@@ -170,6 +171,7 @@ TEST_F(ContentTest, ConsoleScriptRunsTheStartUpAndMakesTheMenuScreen) {
   )"), 0);
   EXPECT_EQ(run("OnInitUI()"),
             "AddPanel ui/trophy_screen.ui\nSetIsVisible false\nAddPanel ui/trophy_popup.ui\nSetIsVisible false\n"
+            "AddPanel ui/connecting.ui\nSetIsVisible false\n"
             "AddPanel ui/pause.ui\nSetIsVisible false\nAddPanel ui/help_flash.ui\nSetIsVisible false\n"
             "AddPanel ui/intro_dlg.ui\nSetIsVisible false\nAddPanel ui/prompt.ui\nSetIsVisible false\n"
             "AddPanel ui/buy_popup.ui\nSetIsVisible false\nAddPanel ui/fashion_studio.ui\nSetIsVisible false\n"

@@ -17,6 +17,8 @@
 #include "tools/contentgen/CursorArt.h"
 #include "tools/contentgen/FashionArt.h"
 #include "tools/contentgen/HelpArt.h"
+#include "tools/contentgen/MovieArt.h"
+#include "tools/contentgen/WidgetArt.h"
 #include "tools/contentgen/MusicMaker.h"
 #include "tools/contentgen/Pictures.h"
 #include "tools/contentgen/SceneArt.h"
@@ -129,6 +131,8 @@ int main(int argc, char** argv) {
                   (contentgen::MakeSpellArt(outDir) || Fail("cannot make the spell art")) &&
                   (contentgen::MakeFashionArt(outDir) || Fail("cannot make the fashion art")) &&
                   (contentgen::MakeHelpArt(outDir) || Fail("cannot make the help art")) &&
+                  (contentgen::MakeMovieArt(outDir) || Fail("cannot make the story movie")) &&
+                  (contentgen::MakeWidgetArt(outDir) || Fail("cannot make the widget art")) &&
                   MakeFonts(fonts, outDir) && MakeSounds(outDir) && MakeMusic(outDir) &&
                   WriteBytes(outDir + "/.generated", "");
   return ok ? 0 : 1;

@@ -1,0 +1,231 @@
+-- The settings screen (ui/settings.ui): volumes in steps of 10, check boxes for full
+-- screen, hints and movie help, the language of the texts, the profiles (create, choose
+-- the next one, delete the current one) and a graph of the current profile's level scores.
+
+-- The languages offered, in the list's order: the language's name (its file is
+-- "lang/<name>.lng") and the text key of its entry in the list.
+Languages =
+{
+   { Name = "english", Key = "LANGUAGE_ENGLISH" },
+   { Name = "deutsch", Key = "LANGUAGE_DEUTSCH" },
+   { Name = "suomi", Key = "LANGUAGE_SUOMI" },
+   { Name = "svenska", Key = "LANGUAGE_SVENSKA" },
+   { Name = "italiano", Key = "LANGUAGE_ITALIANO" },
+}
+
+function SettingsWidget(name)
+   if GetUIMan == nil then
+      return nil
+   end
+   return GetUIMan():GetWidget(name)
+end
+
+local function Vars()
+   if GetVars == nil then
+      return nil
+   end
+   return GetVars()
+end
+
+local function SetChecked(name, checked)
+   local box = SettingsWidget(name)
+   if box ~= nil then
+      box:SetChecked(checked)
+   end
+end
+
+-- The list of languages, filled once, showing the profile's language.
+local function RefreshLanguageList(rms)
+   local list = SettingsWidget("LanguageList")
+   if list == nil then
+      return
+   end
+   list:Clear()
+   for _, language in ipairs(Languages) do
+      list:AddOption(language.Key)
+   end
+   local current = string.lower(rms:GetLanguage())
+   if current == "" then
+      current = "english"
+   end
+   for index, language in ipairs(Languages) do
+      if language.Name == current then
+         list:SetCurrentOption(index - 1)
+      end
+   end
+end
+
+-- The best score of every level the profile has cleared, in the order of the level
+-- records, after a first node of 0: the graph rises from its zero line, and a profile
+-- that has cleared nothing still has the two nodes a graph needs.
+function ProfileLevelScores()
+   local scores = { 0 }
+   local rms = GetRMS()
+   if rms == nil or not rms:ProfileValid() then
+      return scores
+   end
+   for level = 0, 1999 do
+      if rms:IsCleared(level) then
+         scores[#scores + 1] = rms:GetScore(level)
+      end
+   end
+   if #scores < 2 then
+      scores[2] = 0
+   end
+   return scores
+end
+
+local function RefreshScoreGraph()
+   local graph = SettingsWidget("ScoreGraph")
+   if graph ~= nil then
+      graph:SetNodes(ProfileLevelScores())
+      graph:RiseGraph()
+   end
+end
+
+function RefreshSettings()
+   local rms = GetRMS()
+   local text = SettingsWidget("MusicValue")
+   if text ~= nil then
+      text:SetText(tostring(math.floor(rms:GetMusicVolume())))
+   end
+   text = SettingsWidget("SoundValue")
+   if text ~= nil then
+      text:SetText(tostring(math.floor(rms:GetSoundVolume())))
+   end
+   SetChecked("FullscreenCheck", rms:IsUseFullscreenEnabled())
+   local vars = Vars()
+   if vars ~= nil then
+      SetChecked("HintsCheck", vars:IsHintEnabled())
+      SetChecked("MovieHelpCheck", vars:IsFlashHelpEnabled())
+   end
+   text = SettingsWidget("ProfileValue")
+   if text ~= nil then
+      if rms:ProfileValid() then
+         text:SetText(rms:GetName() .. " (" .. (rms:GetCurrentProfile() + 1) .. "/" .. rms:GetProfileC() .. ")")
+      else
+         text:SetText("no profile")
+      end
+   end
+   RefreshScoreGraph()
+end
+
+local function Clamp(value)
+   return math.max(0, math.min(100, value))
+end
+
+function ChangeMusicVolume(step)
+   local rms = GetRMS()
+   local volume = Clamp(math.floor(rms:GetMusicVolume()) + step)
+   rms:SetMusicVolume(volume)
+   GetAudio():SetMusicVolume(volume)
+   RefreshSettings()
+end
+
+function ChangeSoundVolume(step)
+   local rms = GetRMS()
+   local volume = Clamp(math.floor(rms:GetSoundVolume()) + step)
+   rms:SetSoundVolume(volume)
+   GetAudio():SetSFXVolume(volume)
+   RefreshSettings()
+end
+
+function ToggleFullscreen()
+   local rms = GetRMS()
+   local full = not rms:IsUseFullscreenEnabled()
+   rms:SetUseFullscreenEnabled(full)
+   if full then
+      FullScreenMode()
+   else
+      WindowedMode()
+   end
+   RefreshSettings()
+end
+
+function ToggleHints()
+   local vars = Vars()
+   if vars ~= nil then
+      vars:SetHintEnabled(not vars:IsHintEnabled())
+   end
+   RefreshSettings()
+end
+
+function ToggleMovieHelp()
+   local vars = Vars()
+   if vars ~= nil then
+      vars:SetFlashHelp(not vars:IsFlashHelpEnabled())
+   end
+   RefreshSettings()
+end
+
+-- The language chosen in the list becomes the profile file's language and the game's.
+function ChangeLanguage()
+   local list = SettingsWidget("LanguageList")
+   if list == nil then
+      return
+   end
+   local language = Languages[list:GetSelected() + 1]
+   if language == nil then
+      return
+   end
+   GetRMS():SetLanguage(language.Name)
+   SetupLanguage(language.Name)
+   RefreshSettings()
+end
+
+-- Profile changes reach the trophies' view of the profile at once.
+function ProfileChanged()
+   if GetTrophyData ~= nil then
+      GetTrophyData():ProfileChanged()
+   end
+   RefreshSettings()
+end
+
+function CreateProfile()
+   local rms = GetRMS()
+   local edit = SettingsWidget("ProfileName")
+   local name = ""
+   if edit ~= nil then
+      name = edit:GetText()
+   end
+   if name == "" then
+      name = "Player " .. (rms:GetProfileC() + 1)
+   end
+   if rms:AddProfile(name, "", "english") then
+      rms:Save()
+   end
+   ProfileChanged()
+end
+
+function NextProfile()
+   local rms = GetRMS()
+   if rms:GetProfileC() > 0 then
+      rms:SetProfile((rms:GetCurrentProfile() + 1) % rms:GetProfileC())
+   end
+   ProfileChanged()
+end
+
+function DeleteProfile()
+   local rms = GetRMS()
+   if rms:ProfileValid() then
+      rms:DeleteProfile(rms:GetCurrentProfile())
+      if rms:GetCurrentProfile() < 0 and rms:GetProfileC() > 0 then
+         rms:SetProfile(0)
+      end
+      rms:Save()
+   end
+   ProfileChanged()
+end
+
+function OnEnterSettings()
+   RefreshLanguageList(GetRMS())
+   RefreshSettings()
+end
+
+function OnExitSettings()
+   GetRMS():Save()
+end
+
+-- The highscore screen fills its own table; its calendar shows the days of the time frames.
+function OnEnterHighscore()
+end
