@@ -121,12 +121,12 @@ bool Driver::PointerTo(float x, float y) {
   source_.CursorAt(window, static_cast<int>(std::lround(left + x / kPlayWidth * areaWidth)),
                    static_cast<int>(std::lround(y / kPlayHeight * height)));
   source_.Motion(1, 0);
-  return Frames(2);
+  return Frames(1);
 }
 
 bool Driver::Press(bool down) {
   source_.Button(0, down);
-  return Frames(2);
+  return Frames(1);
 }
 
 bool Driver::ClickAt(float x, float y) { return PointerTo(x, y) && Press(true) && Press(false); }

@@ -40,6 +40,7 @@
 #include "engine/app/ProcessExit.h"
 #include "engine/core/Random.h"
 #include "engine/graphics/Graphics.h"
+#include "engine/ui/UIManager.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivEndPopup.h"
@@ -49,6 +50,8 @@
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivApp.h"
+#include "game/shell/KivFashionStudio.h"
+#include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "platform/dinput/DInput.h"
@@ -72,11 +75,11 @@ const std::string kBin = std::string(PELLAVO_BINARY_DIR) + "/bin";
 constexpr uint32_t kSeed = 20261211;
 // The clock moves this much before each frame while the player acts, and more while
 // the player only waits for the level's clock to run out.
-constexpr uint32_t kFrameMs = 20;
+constexpr uint32_t kFrameMs = 40;
 constexpr uint32_t kWaitingFrameMs = 100;
 // A run that has not ended after this many frames or seconds has hung.
 constexpr int64_t kMaxFrames = 150000;
-constexpr int kRunTimeoutSeconds = 300;
+constexpr int kRunTimeoutSeconds = 420;
 constexpr const char* kPlayerName = "mira";
 
 // --- The game in the test process ---
@@ -186,7 +189,7 @@ class Player {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(driver_.Start());
     report_ << "startup seconds " << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
-            << "\n";
+            << "" << std::endl;
     ASSERT_TRUE(driver_.Until([] { return Driver::Settled("menu"); }, 2000)) << Driver::CurrentState();
     ASSERT_NO_FATAL_FAILURE(MakeProfile());
     ASSERT_NO_FATAL_FAILURE(Go("MainMenu", "PlayButton", "map_asia"));
@@ -292,7 +295,7 @@ class Player {
     ASSERT_TRUE(Shot(driver_, "play_board", shot));
     const math::Vec2 cell = board->CellToScreen(chain[0].first, chain[0].second) + board->GetCellSize() * 0.5f;
     const uint32_t pixel = shot.At(int(cell.x * 800.0f), int(cell.y * 600.0f));
-    report_ << "flower pixel " << std::hex << pixel << std::dec << "\n";
+    report_ << "flower pixel " << std::hex << pixel << std::dec << "" << std::endl;
   }
 
   // Clicks away what covers the board: tips, trophy popups, prompts. True once nothing
@@ -339,17 +342,40 @@ class Player {
   }
 
   void BackToMap() {
-    ASSERT_TRUE(driver_.Until([] { return Driver::Settled("game") || Driver::Settled("menu"); }, 3000));
+    ASSERT_TRUE(driver_.Until(
+        [] { return Driver::Settled("game") || Driver::Settled("menu") || Driver::Settled("story"); }, 3000));
     if (Driver::Settled("menu")) {
       ASSERT_NO_FATAL_FAILURE(Go("MainMenu", "PlayButton", "map_asia"));
       return;
     }
-    // A level came next: the player leaves it for the menu from the pause card.
+    if (Driver::Settled("story")) {
+      ASSERT_NO_FATAL_FAILURE(Go("story", "StoryContinue", "map_asia"));
+      return;
+    }
+    // A level came next: the player leaves it for the map from the pause card.
+    KivGameState* game = Game();
+    ASSERT_TRUE(driver_.Until([&] { return !game->IsAnimating() && game->GetBoard(); }, 1000));
     ASSERT_TRUE(DismissPopups(200));
     ASSERT_TRUE(driver_.Click("in_game", "btn_pause"));
-    ASSERT_TRUE(driver_.Until([] { return Driver::Shown("pause", "pause_menu"); }, 200));
-    ASSERT_NO_FATAL_FAILURE(Go("pause", "pause_menu", "menu"));
-    ASSERT_NO_FATAL_FAILURE(Go("MainMenu", "PlayButton", "map_asia"));
+    ASSERT_TRUE(driver_.Until([] { return Driver::Shown("pause", "pause_map"); }, 200));
+    ASSERT_NO_FATAL_FAILURE(Go("pause", "pause_map", "map_asia"));
+  }
+
+  // What may hold an ended level: the end popup's step, the studio, the trophy room, and
+  // the panels shown.
+  static std::string Describe(KivWell* board) {
+    std::ostringstream text;
+    auto* popup = board ? dynamic_cast<KivEndPopup*>(board->GetOverlay()) : nullptr;
+    text << "popup step " << (popup ? popup->GetStep() : -1) << ", studio "
+         << KivFashionStudio::Instance().GetIsVisible();
+    if (KivTrophyScreen* room = KivTrophyScreen::Existing()) {
+      text << ", room " << room->IsEnabled() << " popup " << room->IsPopupEnabled() << "/" << room->IsPopupVisible();
+    }
+    text << ", panels:";
+    for (ui::UIWidget* panel : ui::GetUIMan().GetPanels()) {
+      if (panel && panel->GetIsVisible()) text << " " << panel->GetName();
+    }
+    return text.str();
   }
 
   bool SpellReady(int spell) {
@@ -377,6 +403,7 @@ class Player {
     bool summarySeen = false;
     int wait = 0;
     int32_t maxZen = 0;
+    int sinceEnd = 0;
     for (int frame = 0;; ++frame) {
       ASSERT_LT(frame, 40000) << "the level did not end";
       ASSERT_TRUE(driver_.Frames(1));
@@ -406,6 +433,9 @@ class Player {
       }
       if (ended) {
         if (summarySeen && (!board || !board->GetOverlay())) break;
+        if (++sinceEnd > 1500) {
+          FAIL() << "the ended level stays: " << Describe(board);
+        }
         continue;
       }
       if (!play || !board || board->GetOverlay() || board->IsTransitionRunning() || game->IsAnimating() ||
@@ -443,8 +473,8 @@ class Player {
     }
     if (LevelData* level = LevelInfo::Instance().FindLevel(result.name)) result.slot = level->index - 1;
     report_ << "level " << result.name << " won " << result.won << " score " << result.finalScore << " moves "
-            << result.moves << " spells " << result.spells << " slot " << result.slot << "\n";
-    report_ << "zen " << result.name << " " << maxZen << " bar " << SpellReady(1) << "\n";
+            << result.moves << " spells " << result.spells << " slot " << result.slot << "" << std::endl;
+    report_ << "zen " << result.name << " " << maxZen << " bar " << SpellReady(1) << "" << std::endl;
     results_.push_back(result);
   }
 
@@ -508,7 +538,7 @@ class Player {
     }
     ASSERT_GE(boughtSlot_, 0) << "no piece was added";
     bought_ = true;
-    report_ << "bought slot " << boughtSlot_ << " piece " << boughtPiece_ << "\n";
+    report_ << "bought slot " << boughtSlot_ << " piece " << boughtPiece_ << "" << std::endl;
     // The studio opens over the level to try it on.
     EXPECT_TRUE(driver_.Until([] { return Driver::Shown("fashion_studio", "fashion_studio"); }, 300));
   }
@@ -546,7 +576,7 @@ class Player {
       for (int x = left; x < right; ++x) changed += !testenv::ColorNear(before.At(x, y), after.At(x, y), 8);
     }
     EXPECT_GT(changed, 200u) << "the heroine looks the same";
-    report_ << "studio pixels changed " << changed << "\n";
+    report_ << "studio pixels changed " << changed << "" << std::endl;
 
     ASSERT_TRUE(driver_.Click("fashion_studio", "studio_close"));
     ASSERT_TRUE(driver_.Until([] { return Driver::Settled("map_asia"); }, 2000)) << Driver::CurrentState();
@@ -562,7 +592,7 @@ class Player {
     int32_t won = 0;
     for (int32_t trophy = 1; trophy <= KivVars::kTrophyCount; ++trophy) won += KivVars::Instance().HasTrophy(trophy);
     EXPECT_GT(won, 0);
-    report_ << "trophies " << won << "\n";
+    report_ << "trophies " << won << "" << std::endl;
     ASSERT_TRUE(driver_.Click("trophy_screen", "trophy_close"));
     ASSERT_TRUE(driver_.Until([] { return Driver::Settled("menu"); }, 2000)) << Driver::CurrentState();
   }
@@ -576,7 +606,7 @@ class Player {
     int64_t total = 0;
     for (const LevelResult& level : results_) total += level.finalScore;
     report_ << "global first " << Driver::TextOf("highscore", "name_1") << " "
-            << Driver::TextOf("highscore", "score_1") << "\n";
+            << Driver::TextOf("highscore", "score_1") << "" << std::endl;
     EXPECT_FALSE(Driver::TextOf("highscore", "score_1").empty());
     testenv::Bitmap shot;
     ASSERT_TRUE(Shot(driver_, "play_highscores", shot));
@@ -620,6 +650,7 @@ void PlayInChild(const std::string& work, const std::string& dataHome, const std
     num::Random::Instance().Seed(kSeed);
     num::CSRand(kSeed);
     Driver driver(source);
+    driver.SetFrameMilliseconds(kFrameMs);
     Player player(driver, report);
     std::thread playing([&] {
       player.Run();
@@ -634,8 +665,8 @@ void PlayInChild(const std::string& work, const std::string& dataHome, const std
     driver.OnGameEnded();
     playing.join();
     EXPECT_EQ(status, kExitNormal);
-    report << "frames " << driver.FrameCount() << "\n";
-    report << "seconds " << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() << "\n";
+    report << "frames " << driver.FrameCount() << "" << std::endl;
+    report << "seconds " << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() << "" << std::endl;
   }
   ShutdownShellObjects();
   ShutdownProcessObjects();
