@@ -294,8 +294,11 @@ class Player {
     testenv::Bitmap shot;
     ASSERT_TRUE(Shot(driver_, "play_board", shot));
     const math::Vec2 cell = board->CellToScreen(chain[0].first, chain[0].second) + board->GetCellSize() * 0.5f;
+    // The flowers are drawn in strong colours: the cell's middle is no grey of the board.
     const uint32_t pixel = shot.At(int(cell.x * 800.0f), int(cell.y * 600.0f));
-    report_ << "flower pixel " << std::hex << pixel << std::dec << "" << std::endl;
+    const int channels[3] = {int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)};
+    const auto [low, high] = std::minmax({channels[0], channels[1], channels[2]});
+    EXPECT_GT(high - low, 80) << "no flower in the cell: " << std::hex << pixel;
   }
 
   // Clicks away what covers the board: tips, trophy popups, prompts. True once nothing
@@ -483,12 +486,13 @@ class Player {
   void ReadSummary(LevelResult& result) {
     KivSummary& summary = KivSummary::Instance();
     std::set<std::string> counted;
-    ASSERT_TRUE(driver_.Until(
-        [&] {
-          counted.insert(Driver::TextOf("summary", "raw_score_val"));
-          return summary.IsComplete() && !summary.IsWaiting();
-        },
-        3000));
+    for (int frame = 0; !(summary.IsComplete() && !summary.IsWaiting()); ++frame) {
+      ASSERT_LT(frame, 3000) << "the summary did not complete: " << Describe(Game()->GetBoard()) << ", step "
+                             << summary.GetStep() << ", waiting " << summary.IsWaiting();
+      counted.insert(Driver::TextOf("summary", "raw_score_val"));
+      ASSERT_TRUE(DismissPopups(200));
+      ASSERT_TRUE(driver_.Frames(1));
+    }
     result.finalScore = summary.GetValue(KivSummary::kFinalScore);
     EXPECT_EQ(DigitsOf(Driver::TextOf("summary", "final_score_val")), result.finalScore);
     if (summary.GetValue(KivSummary::kRawScore) > 0) {
@@ -508,6 +512,11 @@ class Player {
     }
     testenv::Bitmap shot;
     EXPECT_TRUE(Shot(driver_, "play_summary_" + result.name + (result.won ? "_won" : "_lost"), shot));
+    // The score request waited in frames of its own, as many as the loopback server's
+    // answer took: the generators are seeded again here, so that what follows (the next
+    // level's board) does not depend on that.
+    num::Random::Instance().Seed(kSeed);
+    num::CSRand(kSeed);
     ASSERT_TRUE(driver_.Click("summary", "summary_btn"));
     ASSERT_TRUE(driver_.Until([] { return !Driver::Shown("summary", "summary"); }, 300));
   }
@@ -518,6 +527,7 @@ class Player {
     ASSERT_TRUE(driver_.Until([] { return Driver::Shown("buy_popup", "buy_close"); }, 300));
     ASSERT_TRUE(driver_.Frames(30));
     KivVars& vars = KivVars::Instance();
+    report_ << "coins " << vars.GetCoins() << " cost " << vars.GetConstant("fashion_cost") << std::endl;
     if (bought_ || vars.GetCoins() < vars.GetConstant("fashion_cost")) {
       ASSERT_TRUE(driver_.Click("buy_popup", "buy_close"));
       ASSERT_TRUE(driver_.Until([] { return !Driver::Shown("buy_popup", "buy_popup"); }, 300));
@@ -756,9 +766,18 @@ TEST(Playthrough, ThePlayerGoesFromTheMenuThroughLevelsShopAndScreensToTheCredit
     runs.push_back(report);
 
     // The log: no picture, sound or file missing beyond the lines that come by design.
+    // By design every screen's base also loads a scene named after its panel file
+    // ("ui/menu.ui" gives "ui/menu.lua"), which the game does not have: the screens show
+    // the scenes they load themselves. A screen without a scene loads an empty name.
+    std::set<std::string> designed = {"Unable to load script file   [MSG_SCRIPT]",
+                                      "Unable to load Background !  [MSG_ERROR]"};
+    for (const char* panel : {"menu", "shop", "settings", "highscore", "story", "credits", "map_asia", "map_zen"}) {
+      designed.insert(std::string("Unable to load script file ui/") + panel + ".lua  [MSG_SCRIPT]");
+      designed.insert(std::string("Unable to load Background ui/") + panel + ".lua!  [MSG_ERROR]");
+    }
     const std::vector<std::string> log = LogLines(saves + "kv.log");
     for (const std::string& line : log) {
-      if (line.find("Unable to load") == std::string::npos) continue;
+      if (line.find("Unable to load") == std::string::npos || designed.count(line)) continue;
       ADD_FAILURE() << "log: " << line;
     }
     EXPECT_EQ(recordtest::FindFrom(log, "[MSG_FATAL]"), std::string::npos);
