@@ -8,7 +8,7 @@ KIV_CONSTANTS = {
   -- Sparkles that fly to the meter for each zen point.
   { Name = "particles_per_zen", Value = 3 },
   -- Coins that one piece of clothing costs in the shop.
-  { Name = "fashion_cost", Value = 150 },
+  { Name = "fashion_cost", Value = 25 },
   -- Tiles that one tile blast clears.
   { Name = "tileblast_count", Value = 5 },
   -- Seconds that a time token adds to the clock.

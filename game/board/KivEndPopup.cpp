@@ -133,7 +133,7 @@ void KivEndPopup::Tick(float dt) {
         if (trophy != 0) {
           vars.AddTrophy(trophy);
           KivTrophyScreen& room = KivTrophyScreen::Instance();
-          room.SetAllCmds("OnTrophyPopupClose()", "OnTrophyIdle()", "");
+          room.SetAllCmds("", "OnTrophyIdle()", "OnTrophyPopupClose()");
           room.EnablePopup(true, trophy);
         }
         stepStarted_ = true;

@@ -248,7 +248,7 @@ bool KivGameState::Tick(float dt) {
     pendingTrophy_ = 0;
     if (KivVars::Instance().AddTrophy(trophy)) {
       KivTrophyScreen& room = KivTrophyScreen::Instance();
-      room.SetAllCmds("OnTrophyPopupClose()", "OnTrophyIdle()", "");
+      room.SetAllCmds("", "OnTrophyIdle()", "OnTrophyPopupClose()");
       room.EnablePopup(true, trophy);
     }
   }
