@@ -55,7 +55,7 @@ const std::string kGenerated = std::string(PELLAVO_BINARY_DIR) + "/content";
 const std::string kData = std::string(PELLAVO_SOURCE_DIR) + "/data";
 
 constexpr size_t kProfileFileSize = 285537;
-constexpr int kRunTimeoutSeconds = 90;
+constexpr int kRunTimeoutSeconds = 300;
 
 const char kTestScript[] = R"lua(
 
