@@ -78,7 +78,13 @@ void KivTrophyScreen::LookUpWidgets() {
 }
 
 void KivTrophyScreen::RefreshWidgets() {
-  if ((roomFound_ && !room_) || (popupFound_ && !popup_)) LookUpWidgets();
+  // Looked up again when a panel held went (dropped, or reloaded after a language change)
+  // or when one missing so far has been loaded since.
+  const ui::UIManager* manager = ui::UIManager::Existing();
+  if (!manager) return;
+  const bool roomChanged = roomFound_ ? !room_ : manager->GetPanel(kRoomPanel) != nullptr;
+  const bool popupChanged = popupFound_ ? !popup_ : manager->GetPanel(kPopupPanel) != nullptr;
+  if (roomChanged || popupChanged) LookUpWidgets();
 }
 
 ui::UIWidget* KivTrophyScreen::Icon(int32_t trophy) {

@@ -20,10 +20,10 @@ class UIWidget;
 // room or the popup does. Scripts reach it as the class "KivTrophyScreen" through
 // "GetTrophyScreen".
 //
-// The panels "trophy_screen" and "trophy_popup" must be loaded (by "OnInitUI()") before
-// anything makes the object: their widgets are looked up when it is built. The widgets are
-// held through handles; when a panel is dropped or reloaded (after a language change) they
-// are looked up again by name at the next call.
+// The panels "trophy_screen" and "trophy_popup" are loaded by "OnInitUI()"; their widgets
+// are looked up when the object is built. The widgets are held through handles; when a
+// panel is dropped or reloaded (after a language change), or loaded only after the object
+// was built, they are looked up again by name at the next call.
 //
 // Sprites of trophy n: "trophy_<n>_disabled" (not won, or not yet revealed),
 // "trophy_<n>_available" (won) and "trophy_<n>_selected" (won, under the mouse; the glow).
@@ -103,7 +103,7 @@ class KivTrophyScreen {
   // Looks the panels and widgets up by name (at construction, and again once a panel held
   // went); the tooltip's texts start as the room's title.
   void LookUpWidgets();
-  // The panels went since the last look-up.
+  // A panel went, or a missing one came, since the last look-up.
   void RefreshWidgets();
   void SetTooltip(const std::string& name, const std::string& description);
   void ShowOwned(ui::UIWidget* icon, int32_t trophy);

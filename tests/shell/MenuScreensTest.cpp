@@ -1,6 +1,6 @@
-// The simple screens of the menu family: the trophy room's departure once per visit, the
-// end of the story with and without the adventure's trophy, and the getters of the
-// current screen.
+// The simple screens of the menu family: the trophy room's departure once per visit and
+// through the game's own room panel, the end of the story with and without the
+// adventure's trophy, and the getters of the current screen.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +82,51 @@ TEST_F(MenuScreensTest, TheTrophyRoomSendsMainMenuOnceAVisitWhenItEndsUpClosed) 
     EXPECT_FALSE(screen.IsEnabled());
     Run("Ran = ''");
   }
+}
+
+// The game's own room panel and close script: the card behind the icons must leave the
+// pointer to the widgets drawn over it, or the close button and the icons never see it.
+TEST_F(MenuScreensTest, TheGamesTrophyRoomLeavesOnItsCloseButtonAndLightsAWonTrophyUnderThePointer) {
+  const std::string source = std::string(PELLAVO_SOURCE_DIR) + "/data/";
+  Write("ui/trophy_screen.ui", testenv::ReadFile(source + "ui/trophy_screen.ui"));
+  ui::UIWidget* room = ui_.AddPanel("ui/trophy_screen.ui");
+  ASSERT_NE(room, nullptr);
+  room->SetIsVisible(false);
+  Run(testenv::ReadFile(source + "scripts/trophy_room.lua"));
+  LoadTrophies(false);
+  KivVars::Instance().AddTrophy(1);
+  KivVars::Instance().SetTrophyDisplayed(1);
+
+  KivTrophyState state(nullptr, "", "", "", "");
+  KivTrophyScreen& screen = KivTrophyScreen::Instance();
+  flow_.current = &state;
+  state.OnEnter();
+  ASSERT_TRUE(screen.IsVisible());
+  const auto centre = [](const ui::UIWidget* widget) { return widget->GetPosition() + widget->GetSize() * 0.5f; };
+
+  ui::UIWidget* won = room->GetWidgetByName("trophy_1");
+  ui::UIWidget* locked = room->GetWidgetByName("trophy_2");
+  ASSERT_TRUE(won && locked);
+  Move(math::Vec2(0.01f, 0.01f), centre(won));
+  EXPECT_EQ(won->state, ui::UIWidget::IS_Over);
+  Move(centre(won), centre(locked));
+  EXPECT_EQ(won->state, ui::UIWidget::IS_Off);
+
+  // A click on the card itself does nothing; one on the close button leaves for the menu once.
+  Press(math::Vec2(0.15f, 0.08f));
+  Release(math::Vec2(0.15f, 0.08f));
+  EXPECT_EQ(Global("Ran"), "");
+  ui::UIWidget* close = room->GetWidgetByName("trophy_close");
+  ASSERT_NE(close, nullptr);
+  Press(centre(close));
+  Release(centre(close));
+  EXPECT_EQ(Global("Ran"), "MainMenu ");
+  EXPECT_TRUE(screen.IsEnabled()) << "the room stays until the state is left";
+  for (int i = 0; i < 5; ++i) state.Tick(0.02f);
+  state.OnExit();
+  EXPECT_FALSE(screen.IsEnabled());
+  EXPECT_FALSE(room->GetIsVisible());
+  EXPECT_EQ(Global("Ran"), "MainMenu ");
 }
 
 TEST_F(MenuScreensTest, WinGameWithTheTrophyOwnedGoesStraightToTheCredits) {

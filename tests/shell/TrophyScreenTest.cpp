@@ -303,7 +303,7 @@ TEST_F(TrophyScreenTest, EveryOtherTrophyOwnedOpensTheAllTrophiesPopupUntilTheCl
   EXPECT_EQ(shared.IdleCmd(), "i");
 }
 
-TEST_F(TrophyScreenTest, ReloadedPanelsAreLookedUpAgainAndDroppedOnesSkipped) {
+TEST_F(TrophyScreenTest, ReloadedOrLatePanelsAreLookedUpAgainAndDroppedOnesSkipped) {
   Own(3, false);
   Open();
   ASSERT_EQ(Screen().RevealCount(), 1);
@@ -331,6 +331,13 @@ TEST_F(TrophyScreenTest, ReloadedPanelsAreLookedUpAgainAndDroppedOnesSkipped) {
   EXPECT_FALSE(Screen().IsVisible());
   EXPECT_FALSE(Screen().IsPopupVisible());
   EXPECT_EQ(Screen().Icon(9), nullptr);
+
+  // A room loaded after all is found at the next call.
+  MakeRoom();
+  Screen().Enable(false);
+  Screen().Enable(true);
+  EXPECT_TRUE(Screen().IsVisible());
+  EXPECT_EQ(Screen().Icon(9), Icon(9));
 }
 
 }  // namespace
