@@ -374,7 +374,9 @@ TEST(SwfFunctions, CallMethodParsedPassesArgumentsInOrder) {
 TEST(SwfBuiltins, OneGlobalSharedByTwoMovies) {
   A first;
   first.Push({A::Str("_global")}).Op("GetVariable").Push({A::Str("shared"), A::Str("yes")}).Op("SetMember");
-  RunBlock(first);
+  // The first movie stays alive: with the last movie, what scripts stored goes.
+  Played kept(MovieOfFrames({{swfw::DoAction(first.Build())}}));
+  kept.root->advance(0.01f);
   A second;
   second.Push({A::Str("shared")}).Op("GetVariable").Op("Trace");
   EXPECT_EQ(RunBlock(second), std::vector<std::string>{"yes"});

@@ -208,12 +208,11 @@ void key_init() {
 
 // ---- the global object ------------------------------------------------------------------
 
-void action_init() {
-  static bool inited = false;
-  if (inited) return;
-  inited = true;
-  set_global(new script_object);
-  script_object* global = get_global();
+namespace {
+
+bool g_global_built = false;
+
+void set_builtin_members(script_object* global) {
   global->set_member("trace", script_value(global_trace));
   global->set_member("Object", script_value(object_ctor));
   global->set_member("Sound", script_value(sound_ctor));
@@ -223,6 +222,24 @@ void action_init() {
   global->set_member("String", script_value(string_ctor));
   math_init();
   key_init();
+}
+
+}  // namespace
+
+void action_init() {
+  if (g_global_built) return;
+  g_global_built = true;
+  set_global(new script_object);
+  set_builtin_members(get_global());
+}
+
+void reset_global_object() {
+  if (!g_global_built) return;
+  // The same object stays the global one; releasing its members may free clips whose
+  // destructors reach the global object again, which then finds it empty.
+  smart_ptr<script_object> global(get_global());
+  global->clear_members();
+  set_builtin_members(global.get_ptr());
 }
 
 void global_trace(const native_call& call) {

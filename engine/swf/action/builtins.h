@@ -10,6 +10,9 @@ namespace swf {
 // Builds the process-wide global object with its constructors, Math and Key, once; later
 // calls do nothing.
 void action_init();
+// Drops what scripts stored in the global object and builds its built-ins anew (the
+// player calls it when its last movie is released and when its library is cleared).
+void reset_global_object();
 
 // The elements of an array are its members "0", "1", ...
 class as_array_object : public script_object {};

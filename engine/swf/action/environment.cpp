@@ -175,7 +175,8 @@ character* script_environment::find_target(const string& path) const {
     if (env) env = env->get_relative_target("_level0");
     ++p;
   }
-  while (env) {
+  // "/" alone (or a path ending in its separator) names the character reached.
+  while (env && *p) {
     // The element runs to the next '/' or to the next '.' that is not part of "..".
     const char* next_slash = std::strchr(p, '/');
     const char* next_dot = p;

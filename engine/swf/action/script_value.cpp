@@ -442,6 +442,13 @@ bool script_object::set_member_flags(const string& name, uint32_t flags) {
   return true;
 }
 
+void script_object::clear_members() {
+  // Taken out first: releasing a value may come back to this object.
+  member_table members = std::move(m_members);
+  m_members.clear();
+  smart_ptr<script_object> prototype = std::move(m_prototype);
+}
+
 void script_object::protect_member(const string& name) {
   if (script_member* member = m_members.find_value(name)) member->m_protected = true;
 }

@@ -162,6 +162,8 @@ class script_object : public ref_counted {
 
   // Keeps a member's flags as they are from now on (built-in members).
   void protect_member(const string& name);
+  // Drops every member and the prototype.
+  void clear_members();
 
   script_object* get_prototype() const { return m_prototype.get_ptr(); }
   const member_table& get_members() const { return m_members; }

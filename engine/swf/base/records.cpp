@@ -104,13 +104,16 @@ void matrix::set_inverse(const matrix& m) {
   *this = r;
 }
 
+// The scales are the lengths of the columns, which set_scale_rotation writes: the x
+// axis maps to (m[0][0], m[1][0]) and the y axis to (m[0][1], m[1][1]). A mirrored matrix
+// has a negative x scale.
 float matrix::get_x_scale() const {
-  float scale = std::sqrt(m_[0][0] * m_[0][0] + m_[0][1] * m_[0][1]);
+  float scale = std::sqrt(m_[0][0] * m_[0][0] + m_[1][0] * m_[1][0]);
   if (m_[0][0] * m_[1][1] - m_[1][0] * m_[0][1] < 0.0f) scale = -scale;
   return scale;
 }
 
-float matrix::get_y_scale() const { return std::sqrt(m_[1][0] * m_[1][0] + m_[1][1] * m_[1][1]); }
+float matrix::get_y_scale() const { return std::sqrt(m_[0][1] * m_[0][1] + m_[1][1] * m_[1][1]); }
 
 float matrix::get_max_scale() const {
   float a = m_[0][0] * m_[0][0] + m_[0][1] * m_[0][1];
@@ -118,9 +121,12 @@ float matrix::get_max_scale() const {
   return std::sqrt(a > b ? a : b);
 }
 
+// The angle of the x axis. A mirrored matrix has a negative x scale, so its x axis
+// points against the angle: both terms are negated, and set_scale_rotation with the
+// scales and the angle read back gives the same matrix.
 float matrix::get_rotation() const {
   float det = m_[0][0] * m_[1][1] - m_[0][1] * m_[1][0];
-  return det >= 0.0f ? std::atan2(m_[1][0], m_[0][0]) : std::atan2(m_[1][0], -m_[0][0]);
+  return det >= 0.0f ? std::atan2(m_[1][0], m_[0][0]) : std::atan2(-m_[1][0], -m_[0][0]);
 }
 
 bool matrix::operator==(const matrix& other) const { return std::memcmp(m_, other.m_, sizeof(m_)) == 0; }

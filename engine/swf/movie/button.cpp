@@ -170,6 +170,18 @@ float button_character_instance::get_pixel_scale() const {
   return get_parent() ? get_parent()->get_pixel_scale() : 1.0f;
 }
 
+bool button_character_instance::get_bound(rect* bound) const {
+  bool found = false;
+  for (int i = 0; i < m_def->m_button_records.size() && i < m_record_character.size(); ++i) {
+    const character* ch = m_record_character[i].get_ptr();
+    rect record;
+    if (ch && record_in_state(m_def->m_button_records[i]) && ch->get_bound_in_parent(&record)) {
+      include_in_bound(record, bound, &found);
+    }
+  }
+  return found;
+}
+
 bool button_character_instance::record_in_state(const button_record& rec) const {
   switch (m_mouse_state) {
     case UP: return rec.m_up;

@@ -110,6 +110,8 @@ class button_character_instance : public character {
   float get_pixel_scale() const override;
   character* get_topmost_mouse_entity(float x, float y) override;
   void on_button_event(const clip_event& event) override;
+  // The box of the records shown in the current state, each through its own matrix.
+  bool get_bound(rect* bound) const override;
 
   mouse_state get_mouse_state_value() const { return m_mouse_state; }
   character* get_record_character(int i) const { return m_record_character[i].get_ptr(); }

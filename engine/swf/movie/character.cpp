@@ -51,33 +51,73 @@ character* character_def::create_character_instance(character* parent, int id) {
   return new generic_character(this, parent, id);
 }
 
-character* character::get_root_movie() { return m_parent ? m_parent->get_root_movie() : nullptr; }
+bool character_def::get_bound_local(rect* bound) {
+  float width = get_width_local();
+  float height = get_height_local();
+  if (!(width > 0.0f) && !(height > 0.0f)) return false;
+  *bound = rect{0.0f, width, 0.0f, height};
+  return true;
+}
+
+character* character::get_root_movie() {
+  character* parent = get_parent();
+  return parent ? parent->get_root_movie() : nullptr;
+}
 
 void character::get_mouse_state(int* x, int* y, int* buttons) {
-  if (m_parent) {
-    m_parent->get_mouse_state(x, y, buttons);
+  if (character* parent = get_parent()) {
+    parent->get_mouse_state(x, y, buttons);
   } else {
     movie_interface::get_mouse_state(x, y, buttons);
   }
 }
 
 matrix character::get_world_matrix() const {
-  if (!m_parent) return m_matrix;
-  matrix m = m_parent->get_world_matrix();
+  const character* parent = get_parent();
+  if (!parent) return m_matrix;
+  matrix m = parent->get_world_matrix();
   m.concatenate(m_matrix);
   return m;
 }
 
 cxform character::get_world_cxform() const {
-  if (!m_parent) return m_color_transform;
-  cxform cx = m_parent->get_world_cxform();
+  const character* parent = get_parent();
+  if (!parent) return m_color_transform;
+  cxform cx = parent->get_world_cxform();
   cx.concatenate(m_color_transform);
   return cx;
 }
 
+bool character::get_bound_in_parent(rect* bound) const {
+  rect local;
+  if (!get_bound(&local)) return false;
+  bound->enclose_transformed_rect(m_matrix, local);
+  return true;
+}
+
+void include_in_bound(const rect& part, rect* bound, bool* found) {
+  if (!*found) {
+    *bound = part;
+    *found = true;
+    return;
+  }
+  bound->expand_to_point(part.m_x_min, part.m_y_min);
+  bound->expand_to_point(part.m_x_max, part.m_y_max);
+}
+
+float character::get_width() const {
+  rect bound;
+  return get_bound_in_parent(&bound) ? bound.width() : 0.0f;
+}
+
+float character::get_height() const {
+  rect bound;
+  return get_bound_in_parent(&bound) ? bound.height() : 0.0f;
+}
+
 void character::get_drag_state(drag_state* state) {
-  if (m_parent) {
-    m_parent->get_drag_state(state);
+  if (character* parent = get_parent()) {
+    parent->get_drag_state(state);
   } else {
     *state = drag_state();
   }
@@ -102,7 +142,7 @@ void character::set_event_handler(const clip_event& event, const script_value& m
 
 int character::get_nesting_depth() const {
   int depth = 1;
-  for (const character* p = m_parent; p; p = p->m_parent) ++depth;
+  for (const character* p = get_parent(); p; p = p->get_parent()) ++depth;
   return depth;
 }
 
@@ -110,6 +150,8 @@ int character::get_nesting_depth() const {
 
 generic_character::generic_character(character_def* def, character* parent, int id)
     : character(parent, id), m_def(def) {}
+
+generic_character::~generic_character() = default;
 
 void generic_character::display() {
   m_def->display(this);
@@ -122,9 +164,7 @@ character* generic_character::get_topmost_mouse_entity(float x, float y) {
   return m_def->point_test_local(local.m_x, local.m_y) ? this : nullptr;
 }
 
-float generic_character::get_height() const { return m_def->get_height_local() * get_world_matrix().get_y_scale(); }
-
-float generic_character::get_width() const { return m_def->get_width_local() * get_world_matrix().get_x_scale(); }
+bool generic_character::get_bound(rect* bound) const { return m_def->get_bound_local(bound); }
 
 movie_root* generic_character::get_root() { return get_parent() ? get_parent()->get_root() : nullptr; }
 

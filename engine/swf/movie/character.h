@@ -11,6 +11,7 @@
 namespace swf {
 
 class character;
+class character_def;
 class movie_definition_sub;
 class movie_root;
 class action_buffer;
@@ -25,7 +26,8 @@ using display_callback = void (*)(void* user);
 // What the StartDrag action sets: the dragged character, whether its centre locks to the
 // mouse, and bounds in twips (read only while the bounds flag is set).
 struct drag_state {
-  character* m_character = nullptr;
+  // Held weakly: a dragged clip that a later frame removes is no longer dragged.
+  weak_ptr<character> m_character;
   bool m_lock_center = false;
   bool m_bound = false;
   float m_bound_x0 = 0.0f;
@@ -147,14 +149,23 @@ class character : public movie_interface {
   virtual void set_display_callback(display_callback callback, void* user);
   virtual const char* get_text_name() const { return ""; }
   virtual void set_text_value(const char* new_text) {}
-  virtual float get_height() const { return 0.0f; }
-  virtual float get_width() const { return 0.0f; }
+  // The box of what the character shows, in its own coordinates (before its matrix);
+  // false when it shows nothing.
+  virtual bool get_bound(rect* bound) const { return false; }
+  // That box as the parent sees it: through this character's matrix.
+  bool get_bound_in_parent(rect* bound) const;
+  // The size of that box as the parent sees it (through this character's matrix), in
+  // twips; 0 when the character shows nothing.
+  virtual float get_height() const;
+  virtual float get_width() const;
   virtual bool get_accept_anim_moves() const { return true; }
   virtual void do_display_callback();
 
   // ---- fields ---------------------------------------------------------------------
   int get_id() const { return m_id; }
-  character* get_parent() const { return m_parent; }
+  // None for a root sprite, and once the parent is gone: a clip that a script keeps
+  // after its parent was freed acts as one without a parent.
+  character* get_parent() const { return m_parent.get_ptr(); }
   void set_parent(character* parent) { m_parent = parent; }
   const string& get_name() const { return m_name; }
   void set_name(const char* name) { m_name = name; }
@@ -178,7 +189,9 @@ class character : public movie_interface {
 
  private:
   int m_id;
-  character* m_parent;  // not counted: the parent's display list holds this character
+  // Weak: the parent's display list holds this character, and a script may keep the
+  // character longer than its parent lives.
+  weak_ptr<character> m_parent;
   string m_name;
   int m_depth = -1;
   cxform m_color_transform;
@@ -195,18 +208,22 @@ class character : public movie_interface {
 // bitmaps): drawn, hit-tested and measured through the definition.
 class generic_character : public character {
  public:
-  generic_character(class character_def* def, character* parent, int id);
+  generic_character(character_def* def, character* parent, int id);
+  ~generic_character() override;
   void display() override;
   character* get_topmost_mouse_entity(float x, float y) override;
-  float get_height() const override;
-  float get_width() const override;
+  bool get_bound(rect* bound) const override;
   movie_root* get_root() override;
   float get_pixel_scale() const override;
-  class character_def* get_definition() const { return m_def; }
+  character_def* get_definition() const { return m_def.get_ptr(); }
 
  private:
-  class character_def* m_def;  // not counted: the definition outlives its instances
+  // Counted: a script may keep the instance after its movie released the definition.
+  smart_ptr<character_def> m_def;
 };
+
+// Grows the bound over the part; the first part (while found is false) is the bound.
+void include_in_bound(const rect& part, rect* bound, bool* found);
 
 // Characters alive in the process, and the test that a new instance may be made under
 // the parent: instances nest to a bounded depth (a sprite that places itself stops

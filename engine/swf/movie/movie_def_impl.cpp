@@ -12,6 +12,7 @@
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/stream.h"
 #include "engine/swf/base/zlib_adapter.h"
+#include "engine/swf/action/builtins.h"
 #include "engine/swf/action/environment.h"
 #include "engine/swf/movie/bitmap_character.h"
 #include "engine/swf/movie/cache_file.h"
@@ -408,6 +409,7 @@ void clear_library() {
   instance_cache().clear();
   clear_loaded_movies();
   movie_library().clear();
+  reset_global_object();
 }
 
 movie_interface* movie_def_impl::create_instance() {

@@ -16,6 +16,7 @@ class movie_definition_sub;
 class sound_sample;
 class stream;
 class file_stream;
+struct rect;
 
 // Anything a movie can export.
 class resource : public ref_counted {
@@ -35,6 +36,9 @@ class character_def : public resource {
   virtual bool point_test_local(float x, float y) { return false; }
   virtual float get_height_local() { return 0.0f; }
   virtual float get_width_local() { return 0.0f; }
+  // The box of what an instance shows, in its own coordinates; false when it shows
+  // nothing. By default the box from the origin to the local width and height.
+  virtual bool get_bound_local(rect* bound);
   // A new instance under the parent; a definition without an instance type of its own
   // makes a generic character.
   virtual character* create_character_instance(character* parent, int id);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/swf/action/action_buffer.h"
+#include "engine/swf/action/builtins.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/button.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -23,11 +24,22 @@ rect get_stage_rect(movie_definition_sub* def) {
   return r;
 }
 
+namespace {
+int g_live_movie_roots = 0;
+}  // namespace
+
+int get_live_movie_count() { return g_live_movie_roots; }
+
 movie_root::movie_root(movie_definition_sub* def) : m_def(def) {
+  ++g_live_movie_roots;
   set_display_viewport(0, 0, static_cast<int>(def->get_width_pixels()), static_cast<int>(def->get_height_pixels()));
 }
 
-movie_root::~movie_root() = default;
+movie_root::~movie_root() {
+  // What scripts stored in the global object (often a clip: _global.keep = _root) would
+  // keep whole movies alive for as long as the process runs: with the last movie, it goes.
+  if (--g_live_movie_roots == 0) reset_global_object();
+}
 
 void movie_root::set_root_movie(sprite_instance* root_movie) { m_movie = root_movie; }
 

@@ -81,6 +81,9 @@ class movie_root : public movie_interface {
   array<Timer*> m_interval_timers;
 };
 
+// Movie roots alive in the process.
+int get_live_movie_count();
+
 // The stage rectangle of a definition in twips (a sprite's is its movie's).
 rect get_stage_rect(movie_definition_sub* def);
 

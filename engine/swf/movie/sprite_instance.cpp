@@ -9,6 +9,7 @@
 #include "engine/swf/base/swf_string.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/movie/movie_root.h"
+#include "engine/swf/movie/sprite_definition.h"
 #include "engine/swf/movie/tag_loaders.h"
 
 namespace swf {
@@ -120,8 +121,18 @@ bool may_create_instance(character* parent, int character_id) {
 
 // ---- construction ----------------------------------------------------------------------
 
+namespace {
+
+// The definition of the whole file a sprite's definition belongs to.
+movie_definition_sub* file_definition_of(movie_definition_sub* def) {
+  if (sprite_definition* sprite = dynamic_cast<sprite_definition*>(def)) return sprite->get_movie_definition();
+  return def;
+}
+
+}  // namespace
+
 sprite_instance::sprite_instance(movie_definition_sub* def, movie_root* root, character* parent, int id)
-    : character(parent, id), m_def(def), m_root(root) {
+    : character(parent, id), m_def(def), m_movie_def(file_definition_of(def)), m_root(root) {
   m_as_environment.set_target(this);
   movieclip_builtins();
   int frame_count = def->get_frame_count();
@@ -131,41 +142,60 @@ sprite_instance::sprite_instance(movie_definition_sub* def, movie_root* root, ch
 
 sprite_instance::~sprite_instance() = default;
 
-character* sprite_instance::get_root_movie() { return m_root ? m_root->get_root_movie() : nullptr; }
-movie_interface* sprite_instance::get_root_interface() { return m_root; }
-float sprite_instance::get_pixel_scale() const { return m_root ? m_root->get_pixel_scale() : 1.0f; }
-float sprite_instance::get_timer() const { return m_root ? m_root->get_timer() : 0.0f; }
-
-void sprite_instance::set_background_color(const rgba& color) {
-  if (m_root) m_root->set_background_color(color);
+character* sprite_instance::get_root_movie() {
+  movie_root* root = get_root();
+  return root ? root->get_root_movie() : nullptr;
 }
 
-float sprite_instance::get_background_alpha() const { return m_root ? m_root->get_background_alpha() : 1.0f; }
+movie_interface* sprite_instance::get_root_interface() { return get_root(); }
 
-int sprite_instance::add_interval_timer(Timer* timer) { return m_root ? m_root->add_interval_timer(timer) : -1; }
+float sprite_instance::get_pixel_scale() const {
+  const movie_root* root = m_root.get_ptr();
+  return root ? root->get_pixel_scale() : 1.0f;
+}
+
+float sprite_instance::get_timer() const {
+  const movie_root* root = m_root.get_ptr();
+  return root ? root->get_timer() : 0.0f;
+}
+
+void sprite_instance::set_background_color(const rgba& color) {
+  if (movie_root* root = get_root()) root->set_background_color(color);
+}
+
+float sprite_instance::get_background_alpha() const {
+  const movie_root* root = m_root.get_ptr();
+  return root ? root->get_background_alpha() : 1.0f;
+}
+
+int sprite_instance::add_interval_timer(Timer* timer) {
+  movie_root* root = get_root();
+  return root ? root->add_interval_timer(timer) : -1;
+}
 
 void sprite_instance::clear_interval_timer(int id) {
-  if (m_root) m_root->clear_interval_timer(id);
+  if (movie_root* root = get_root()) root->clear_interval_timer(id);
 }
 
 void sprite_instance::get_mouse_state(int* x, int* y, int* buttons) {
-  if (m_root) {
-    m_root->get_mouse_state(x, y, buttons);
+  if (movie_root* root = get_root()) {
+    root->get_mouse_state(x, y, buttons);
   } else {
     movie_interface::get_mouse_state(x, y, buttons);
   }
 }
 
 void sprite_instance::get_drag_state(drag_state* state) {
-  *state = m_root ? m_root->get_drag_state() : drag_state();
+  movie_root* root = get_root();
+  *state = root ? root->get_drag_state() : drag_state();
 }
 
 void sprite_instance::set_drag_state(const drag_state& state) {
-  if (m_root) m_root->set_drag_state(state);
+  if (movie_root* root = get_root()) root->set_drag_state(state);
 }
 
 void sprite_instance::stop_drag() {
-  if (m_root) m_root->stop_drag();
+  if (movie_root* root = get_root()) root->stop_drag();
 }
 
 // ---- timeline --------------------------------------------------------------------------
@@ -178,7 +208,7 @@ void sprite_instance::set_play_state(play_state state) {
 void do_drag_step(character* ch) {
   drag_state st;
   ch->get_drag_state(&st);
-  if (st.m_character != ch) return;
+  if (st.m_character.get_ptr() != ch) return;
   int x = 0;
   int y = 0;
   int buttons = 0;
@@ -209,7 +239,8 @@ void sprite_instance::advance(float delta_seconds) {
 
   m_time_remainder += delta_seconds;
   float frame_rate = 0.0f;
-  if (m_root && m_root->get_movie_definition()) frame_rate = m_root->get_movie_definition()->get_frame_rate();
+  movie_root* root = get_root();
+  if (root && root->get_movie_definition()) frame_rate = root->get_movie_definition()->get_frame_rate();
   // A movie that states no rate (or a broken one) still plays.
   if (!(frame_rate > 0.0f) || !std::isfinite(frame_rate)) frame_rate = kFallbackFrameRate;
   const float frame_time = 1.0f / frame_rate;
@@ -450,6 +481,8 @@ character* sprite_instance::get_relative_target(const string& name) {
   if (name == "." || name == "this") return this;
   if (name == "..") return get_parent();
   if (name == "_level0" || name == "_root") return get_root_movie();
+  // An empty name names no child, not the first unnamed one.
+  if (name.empty()) return nullptr;
   return m_display_list.get_character_by_name(name);
 }
 
@@ -528,16 +561,32 @@ void sprite_instance::clone_display_object(const string& name, const string& new
 
 // ---- size ------------------------------------------------------------------------------
 
-float sprite_instance::get_height() const {
-  float h = 0.0f;
-  for (int i = 0; i < m_display_list.size(); ++i) h = std::fmax(h, m_display_list.get_character(i)->get_height());
-  return h;
+bool sprite_instance::get_bound(rect* bound) const {
+  bool found = false;
+  for (int i = 0; i < m_display_list.size(); ++i) {
+    rect child;
+    if (m_display_list.get_character(i)->get_bound_in_parent(&child)) include_in_bound(child, bound, &found);
+  }
+  return found;
 }
 
-float sprite_instance::get_width() const {
-  float w = 0.0f;
-  for (int i = 0; i < m_display_list.size(); ++i) w = std::fmax(w, m_display_list.get_character(i)->get_width());
-  return w;
+matrix sprite_instance::get_matrix_sized(standard_member_id id, float size) const {
+  matrix m = get_matrix();
+  rect bound;
+  float local = 0.0f;
+  if (get_bound(&bound)) local = id == M_WIDTH ? bound.width() : bound.height();
+  // A clip that shows nothing takes the size itself as its scale.
+  float scale = std::fabs(std::fabs(local) < 1e-6f ? size : size / local);
+  float x_scale = m.get_x_scale();
+  float y_scale = m.get_y_scale();
+  // A mirrored clip stays mirrored.
+  if (id == M_WIDTH) {
+    x_scale = std::copysign(scale, x_scale);
+  } else {
+    y_scale = scale;
+  }
+  m.set_scale_rotation(x_scale, y_scale, m.get_rotation());
+  return m;
 }
 
 // ---- properties and variables ----------------------------------------------------------
@@ -553,16 +602,8 @@ bool sprite_instance::get_builtin_property(standard_member_id id, script_value* 
     case M_TOTALFRAMES: value->set_int(m_def->get_frame_count()); return true;
     case M_ALPHA: value->set_double(get_cxform().m_[3][0] * 100.0); return true;
     case M_VISIBLE: value->set_bool(get_visible()); return true;
-    case M_WIDTH:
-    case M_HEIGHT: {
-      rect box;
-      box.m_x_max = get_width();
-      box.m_y_max = get_height();
-      rect bounds;
-      bounds.enclose_transformed_rect(get_world_matrix(), box);
-      value->set_double((id == M_WIDTH ? bounds.width() : bounds.height()) / 20.0);
-      return true;
-    }
+    case M_WIDTH: value->set_double(get_width() / 20.0); return true;
+    case M_HEIGHT: value->set_double(get_height() / 20.0); return true;
     case M_ROTATION: value->set_double(m.get_rotation() * 57.29578f); return true;
     case M_TARGET: value->set_string("/_root"); return true;
     case M_FRAMESLOADED: value->set_int(m_def->get_frame_count()); return true;
@@ -624,17 +665,7 @@ bool sprite_instance::set_builtin_property(standard_member_id id, const script_v
       m_accept_anim_moves = false;
       return true;
     case M_WIDTH:
-    case M_HEIGHT: {
-      float size = id == M_WIDTH ? get_width() : get_height();
-      float wanted = static_cast<float>(value.to_number() * 20.0);
-      float term = std::fabs(size) < 1e-6f ? wanted : wanted / size;
-      if (id == M_WIDTH) {
-        m.m_[0][0] = term;
-      } else {
-        m.m_[1][1] = term;
-      }
-      break;
-    }
+    case M_HEIGHT: m = get_matrix_sized(id, static_cast<float>(value.to_number() * 20.0)); break;
     case M_ROTATION:
       m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), static_cast<float>(value.to_number() * 0.017453292));
       break;

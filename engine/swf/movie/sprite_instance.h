@@ -42,7 +42,7 @@ class sprite_instance : public character {
   int add_interval_timer(Timer* timer) override;
   void clear_interval_timer(int id) override;
   character* get_root_movie() override;
-  movie_root* get_root() override { return m_root; }
+  movie_root* get_root() override { return m_root.get_ptr(); }
   movie_interface* get_root_interface() override;
   float get_pixel_scale() const override;
   execute_tag* find_previous_replace_or_add_tag(int frame, int depth, int id) override;
@@ -73,8 +73,8 @@ class sprite_instance : public character {
   float get_timer() const override;
   void clone_display_object(const string& name, const string& new_name, uint16_t depth) override;
   void execute_frame_tags(int frame, bool state_only) override;
-  float get_height() const override;
-  float get_width() const override;
+  // The box of every child, each through its own matrix.
+  bool get_bound(rect* bound) const override;
   bool get_accept_anim_moves() const override { return m_accept_anim_moves; }
   virtual void on_event_xmlsocket_onxml();
   virtual void on_event_interval_timer();
@@ -99,11 +99,19 @@ class sprite_instance : public character {
   // Handles the built-in properties; false for any other name.
   bool set_builtin_property(standard_member_id id, const script_value& value);
   bool get_builtin_property(standard_member_id id, script_value* value);
+  // _width and _height: the matrix whose x (or y) scale makes the bound that size,
+  // keeping the other scale and the rotation.
+  matrix get_matrix_sized(standard_member_id id, float size) const;
   // Refuses an instance that would nest too deep (a sprite that places itself).
   bool may_nest_child(uint16_t character_id) const;
 
   smart_ptr<movie_definition_sub> m_def;
-  movie_root* m_root;
+  // The whole movie's definition, which a sprite's definition asks for its characters:
+  // counted, so a clip that a script keeps after its movie was released can still play.
+  smart_ptr<movie_definition_sub> m_movie_def;
+  // Weak: the root owns this sprite's tree, and a script may keep a sprite longer than
+  // the root lives. A sprite without its root acts as one that was never placed.
+  weak_ptr<movie_root> m_root;
   display_list m_display_list;
   array<const action_buffer*> m_action_list;
   play_state m_play_state = PLAY;

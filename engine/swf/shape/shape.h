@@ -96,6 +96,10 @@ class shape_character : public character_def, public tesselating_shape {
   bool point_test_local(float x, float y) override;
   float get_height_local() override { return m_bound.height(); }
   float get_width_local() override { return m_bound.width(); }
+  bool get_bound_local(rect* bound) override {
+    *bound = m_bound;
+    return m_bound.m_x_min <= m_bound.m_x_max && m_bound.m_y_min <= m_bound.m_y_max;
+  }
   void output_cached_data(file_stream* out, const void* options) override;
   void input_cached_data(file_stream* in) override;
 

@@ -62,6 +62,10 @@ class edit_text_character : public character {
   void display() override;
   const char* get_text_name() const override { return m_def->m_variable_name.c_str(); }
   void set_text_value(const char* new_text) override;
+  bool get_bound(rect* bound) const override {
+    *bound = m_def->m_rect;
+    return true;
+  }
   movie_root* get_root() override { return get_parent() ? get_parent()->get_root() : nullptr; }
   float get_pixel_scale() const override { return get_parent() ? get_parent()->get_pixel_scale() : 1.0f; }
 

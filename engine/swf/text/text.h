@@ -43,6 +43,10 @@ class text_character : public character_def {
 
   void read(stream* in, int tag_type, movie_definition_sub* m);
   void display(character* instance) override;
+  bool get_bound_local(rect* bound) override {
+    *bound = m_rect;
+    return m_rect.m_x_min <= m_rect.m_x_max && m_rect.m_y_min <= m_rect.m_y_max;
+  }
 
   const rect& get_bound() const { return m_rect; }
   const matrix& get_matrix() const { return m_matrix; }
