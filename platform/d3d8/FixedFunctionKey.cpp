@@ -13,12 +13,10 @@ bool IsKnownOperation(uint32_t op) {
 }
 
 // Operations the pipeline does not know combine as MODULATE does.
-uint8_t ColorOperation(uint32_t op) {
+uint8_t Operation(uint32_t op) {
   if (op == D3DTOP_DISABLE) return D3DTOP_DISABLE;
   return static_cast<uint8_t>(IsKnownOperation(op) ? op : D3DTOP_MODULATE);
 }
-
-uint8_t AlphaOperation(uint32_t op) { return ColorOperation(op); }
 
 // The select and its modifiers; selects of registers the pipeline does not have read zero.
 uint8_t Argument(uint32_t arg) {
@@ -40,10 +38,10 @@ uint8_t CompareFunction(uint32_t func) {
 
 // Fills a running stage's operations and the arguments they read.
 void SetOperations(const uint32_t* ts, StageKey* stage) {
-  stage->colorOp = ColorOperation(ts[D3DTSS_COLOROP]);
+  stage->colorOp = Operation(ts[D3DTSS_COLOROP]);
   if (OperationReadsArg1(stage->colorOp)) stage->colorArg1 = Argument(ts[D3DTSS_COLORARG1]);
   if (OperationReadsArg2(stage->colorOp)) stage->colorArg2 = Argument(ts[D3DTSS_COLORARG2]);
-  stage->alphaOp = AlphaOperation(ts[D3DTSS_ALPHAOP]);
+  stage->alphaOp = Operation(ts[D3DTSS_ALPHAOP]);
   if (stage->alphaOp == D3DTOP_DISABLE) return;
   if (OperationReadsArg1(stage->alphaOp)) stage->alphaArg1 = AlphaArgument(ts[D3DTSS_ALPHAARG1]);
   if (OperationReadsArg2(stage->alphaOp)) stage->alphaArg2 = AlphaArgument(ts[D3DTSS_ALPHAARG2]);
@@ -59,6 +57,8 @@ bool StageReadsTexture(const StageKey& stage) {
          (OperationReadsArg2(stage.alphaOp) && Select(stage.alphaArg2) == kArgTexture);
 }
 
+// Arguments an operation does not read are zero in the key (the diffuse select), so any
+// factor select found is one that is read.
 bool StageReadsFactor(const StageKey& stage) {
   const uint8_t args[4] = {stage.colorArg1, stage.colorArg2, stage.alphaArg1, stage.alphaArg2};
   for (uint8_t arg : args) {
@@ -67,10 +67,6 @@ bool StageReadsFactor(const StageKey& stage) {
   return OperationReadsFactor(stage.colorOp) ||
          (stage.alphaOp != D3DTOP_DISABLE && OperationReadsFactor(stage.alphaOp));
 }
-
-// Unused arguments are zero in the key, and zero is also the diffuse select: a stage that
-// reads the factor names it in an argument that its operation reads.
-static_assert(kArgDiffuse == 0, "an argument left out must read as the diffuse select");
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/d3d8/AlphaTestReach.h"
 #include "platform/d3d8/DeviceBase.h"
 #include "platform/d3d8/FixedFunctionKey.h"
 #include "platform/d3d8/FixedFunctionProgram.h"
@@ -136,7 +137,11 @@ class GlDevice final : public DeviceBase {
             size_t vertexBytes, uint64_t count, const void* indices, D3DFORMAT indexFormat);
   void ApplyRasterState(const DrawState& draw);
   void BindTextures(const DrawState& draw);
+  // Makes the draw's program current with its values; its key leaves the alpha test out
+  // where the test cannot change a pixel of these vertices.
   void UseProgram(const DrawState& draw, const void* vertices, size_t vertexBytes);
+  static AlphaTestInputs AlphaTestInputsOf(const DrawState& draw, const void* vertices,
+                                           size_t vertexBytes);
   // Points the vertex attributes at the streaming buffer for a vertex format and stride.
   void SetVertexFormat(uint32_t fvf, uint32_t stride);
 

@@ -387,26 +387,35 @@ void GlDevice::BindTextures(const DrawState& draw) {
   }
 }
 
+// What the alpha test of a draw works on: its reference, the alpha values of its textures,
+// vertices and factor, and whether a transparent pixel would leave the target as it was.
+AlphaTestInputs GlDevice::AlphaTestInputsOf(const DrawState& draw, const void* vertices,
+                                            size_t vertexBytes) {
+  AlphaTestInputs inputs;
+  inputs.alphaRef = static_cast<uint32_t>(draw.values.alphaRef);
+  for (int s = 0; s < 2; ++s) {
+    if (!draw.textures[s]) continue;
+    StageAlpha(draw.textures[s], draw.samplers[s], &inputs.texture[s], &inputs.mixesTexels[s]);
+  }
+  DiffuseAlphaRange(draw.fvf, draw.stride, vertices, vertexBytes, &inputs.diffuseMin,
+                    &inputs.diffuseMax);
+  inputs.factorAlpha = static_cast<uint8_t>(draw.values.factor[3] * 255.0f + 0.5f);
+  inputs.transparentLeavesTarget =
+      draw.blend && (draw.blendSource == GL_SRC_ALPHA || draw.blendSource == GL_ZERO) &&
+      (draw.blendDest == GL_ONE_MINUS_SRC_ALPHA || draw.blendDest == GL_ONE) &&
+      (draw.blendEquation == GL_FUNC_ADD || draw.blendEquation == GL_FUNC_REVERSE_SUBTRACT) &&
+      !draw.stencilTest && !(draw.depthTest && draw.depthWrite);
+  return inputs;
+}
+
 void GlDevice::UseProgram(const DrawState& draw, const void* vertices, size_t vertexBytes) {
   FixedFunctionKey key = draw.key;
-  FixedFunctionProgram* program;
-  if (generalProgram_) {
-    program = &context_->GeneralProgram();
-  } else {
-    if (key.HasAlphaTest()) {
-      AlphaTestInputs inputs;
-      inputs.alphaRef = static_cast<uint32_t>(draw.values.alphaRef);
-      for (int s = 0; s < 2; ++s) {
-        if (draw.textures[s]) StageAlpha(draw.textures[s], draw.samplers[s], &inputs.texture[s], &inputs.mixesTexels[s]);
-      }
-      DiffuseAlphaRange(draw.fvf, draw.stride, vertices, vertexBytes, &inputs.diffuseMin, &inputs.diffuseMax);
-      inputs.factorAlpha = static_cast<uint8_t>(draw.values.factor[3] * 255.0f + 0.5f);
-      inputs.transparentLeavesTarget =
-          draw.blend && (draw.blendSource == GL_SRC_ALPHA || draw.blendSource == GL_ZERO) &&
-          (draw.blendDest == GL_ONE_MINUS_SRC_ALPHA || draw.blendDest == GL_ONE) &&
-          (draw.blendEquation == GL_FUNC_ADD || draw.blendEquation == GL_FUNC_REVERSE_SUBTRACT) &&
-          !draw.stencilTest && !(draw.depthTest && draw.depthWrite);
-      if (!AlphaTestCanChangePixels(key, inputs)) key.alphaFunc = D3DCMP_ALWAYS;
+  FixedFunctionProgram* program = &context_->GeneralProgram();
+  if (!generalProgram_) {
+    // The textures are uploaded by now, so their alpha values are known.
+    if (key.HasAlphaTest() &&
+        !AlphaTestCanChangePixels(key, AlphaTestInputsOf(draw, vertices, vertexBytes))) {
+      key.alphaFunc = D3DCMP_ALWAYS;
     }
     program = &context_->ProgramFor(key);
   }

@@ -10,7 +10,15 @@ namespace d3d8 {
 class GlStateCache {
  public:
   // Capabilities turned on and off with glEnable and glDisable.
-  enum Capability { kBlend, kCullFace, kDepthTest, kStencilTest, kDepthClamp, kScissorTest, kCapabilities };
+  enum Capability {
+    kBlend,
+    kCullFace,
+    kDepthTest,
+    kStencilTest,
+    kDepthClamp,
+    kScissorTest,
+    kCapabilities
+  };
 
   void Enable(Capability capability, bool on);
   void BlendFunc(uint32_t source, uint32_t dest);

@@ -34,8 +34,10 @@ size_t GlStreamBuffer::Write(const void* data, size_t bytes, size_t align) {
     offset = 0;
   }
   // The range written is one no queued draw reads: GL need not wait for them.
-  void* target = glMapBufferRange(target_, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
-                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  const GLbitfield access =
+      GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT;
+  void* target = glMapBufferRange(target_, static_cast<GLintptr>(offset),
+                                  static_cast<GLsizeiptr>(bytes), access);
   if (target) {
     std::memcpy(target, data, bytes);
     glUnmapBuffer(target_);
