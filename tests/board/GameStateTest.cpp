@@ -31,6 +31,7 @@
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
+#include "game/shell/KivMenuScreen.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
@@ -128,6 +129,32 @@ TEST_F(GameStateTest, LoadingALevelMakesItsBoardAndAnUnknownNameLeavesNone) {
   EXPECT_EQ(state_->GetBoard(), nullptr);
   EXPECT_EQ(GetBG(), nullptr);
   StateFrames(3);  // ticks without a board
+}
+
+TEST_F(GameStateTest, WithoutABoardTheScriptsSceneAndEditorAreTheMenus) {
+  gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+  KivMenuScreen menu(nullptr, "", "", "", "");
+  flow.current = &menu;
+  EXPECT_EQ(GetBG(), &menu.scene);
+  EXPECT_EQ(GetBGEditor(), nullptr);
+  menu.scene.KeyPressed(background::BGScene::kEditorKey);
+  ASSERT_NE(menu.scene.editor, nullptr);
+  EXPECT_EQ(GetBGEditor(), menu.scene.editor.get());
+
+  // A level's board comes first; its scene without an editor leaves the menu's editor.
+  state_->LoadLevel("first");
+  background::BGScene* boardScene = state_->GetBoard()->GetScene();
+  EXPECT_EQ(GetBG(), boardScene);
+  EXPECT_EQ(GetBGEditor(), menu.scene.editor.get());
+  boardScene->KeyPressed(background::BGScene::kEditorKey);
+  EXPECT_EQ(GetBGEditor(), boardScene->editor.get());
+
+  // Neither the menu nor a board: nothing.
+  state_->ShutdownLevel();
+  flow.current = state_;
+  EXPECT_EQ(GetBG(), nullptr);
+  EXPECT_EQ(GetBGEditor(), nullptr);
+  menu.scene.KeyPressed(background::BGScene::kEditorKey);
 }
 
 TEST_F(GameStateTest, PauseAppliesOnceAndOnlyWhileTheStateIsCurrent) {
