@@ -289,6 +289,24 @@ TEST_F(WellTest, CoinVariantsCycleThroughTheThreeCoinSets) {
   EXPECT_EQ(live(KivWellSFX::kGoldCoin + 2), 2);
 }
 
+TEST_F(WellTest, TheSparklesAreDrawnOnceInTheLayerOverTheBoard) {
+  LoadBoard(WellFile(1));
+  KivWellSFX* sfx = board_->GetKivSFX();
+  sfx->SparkleAt(2, 2, 0);
+  sfx->SparkleAt(3, 2, 1);
+  ASSERT_EQ(sfx->GetSparkles(0)->GetActiveCount(), 1);
+  ASSERT_EQ(sfx->GetSparkles(1)->GetActiveCount(), 1);
+  renderer_.draws.clear();
+  sfx->Render();
+  EXPECT_TRUE(renderer_.draws.empty()) << "the board's effect layer has nothing else live";
+  sfx->RenderOverlay();
+  EXPECT_EQ(renderer_.draws.size(), 2u);
+  // They still play with the effects: a picture without frames ends at its first step.
+  Frame();
+  EXPECT_EQ(sfx->GetSparkles(0)->GetActiveCount(), 0);
+  EXPECT_EQ(sfx->GetSparkles(1)->GetActiveCount(), 0);
+}
+
 TEST_F(WellTest, ScriptsKnowTheBoardsClass) {
   ASSERT_TRUE(RegisterShellScripts(console::GetConsole().GetState()));
   Run("known = tostring(KivWell ~= nil)");
