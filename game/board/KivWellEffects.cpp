@@ -228,7 +228,9 @@ void KivWell::SpellBrush(const std::string& name) {
 }
 
 void KivWell::TakeLevelTime(float seconds) {
-  levelClock_ = std::max(0.0f, levelClock_ - seconds);
+  // The level's clock is its TIME fail goal: what the goal counts up is the time used.
+  if (!failGoal_ || failGoal_->kind != KivGoal::kTime) return;
+  failGoal_->progress = std::max(0.0f, failGoal_->progress - seconds);
 }
 
 void KivWell::StartTimeWarning(const math::Vec2& position, const math::Vec2& size,

@@ -81,7 +81,7 @@ void KivWellSFX::Init() {
     set->Load(file);
     parts_[static_cast<size_t>(i)] = set;
   }
-  // Each timer particle that dies takes a second off the level clock; each zen-power
+  // Each timer particle that dies gives a second back to the level's clock; each zen-power
   // particle that dies adds one to the zen the board collects.
   if (part2d::Part2D* system = parts_[kTimer]->GetSystem(); system && system->GroupC() > 0) {
     system->GetGroup(0)->SetCallback(0, &KivWellSFX::TimerParticleDied, this);
