@@ -1,27 +1,22 @@
 // The level editor: when F1 opens it, its tools and their values, painting, erasing,
 // saving, reverting and stepping through numbered well files.
 
-#include <luabind/luabind.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "engine/app/GameRMS.h"
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
-#include "engine/core/Console.h"
 #include "engine/graphics/FontManager.h"
 #include "game/board/KivEditor.h"
 #include "game/board/KivHelp.h"
 #include "game/board/LevelData.h"
 #include "game/board/KivSpell.h"
 #include "game/shell/KivVars.h"
-#include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
-#include "platform/luaplus/LuaState.h"
 
 namespace boardtest {
 namespace {
@@ -346,39 +341,6 @@ TEST_F(EditorTest, WithTheEditorAttachedEveryKeyButF1IsTheEditors) {
   EXPECT_EQ(board_->GetEditor(), nullptr);
   Key(KivWell::kKeyC);
   EXPECT_EQ(board_->GetGold(), 10);
-}
-
-TEST_F(EditorTest, AProfileOfTheCheatNameReachesTheEditorThroughTheSettingsScript) {
-  // The game's settings script over the test's profile store, which holds "Anna".
-  LuaState* state = console::GetConsole().GetState();
-  ASSERT_TRUE(RegisterGameRMS(state));
-  ASSERT_TRUE(RegisterShellScripts(state));
-  luabind::globals(state->GetCState())["TestRMS"] = rms_.get();
-  Run("function GetRMS() return TestRMS end");
-  Run(testenv::ReadFile(std::string(PELLAVO_SOURCE_DIR) + "/data/scripts/settings.lua"));
-  testenv::WriteFile("dev.lua", "DEV_DATA = { EnableEditor = true }\n");
-  KivVars& vars = KivVars::Instance();
-  vars.SetCheatMode(true);
-  struct Case {
-    const char* what;
-    const char* script;
-    bool cheat;
-  };
-  const Case cases[] = {
-      {"Anna chosen", "ProfileChanged()", false},
-      {"a profile made with the cheat name", "GetRMS():AddProfile('Let_Me_Play_On', '', 'english') ProfileChanged()", true},
-      {"the next profile, Anna", "NextProfile()", false},
-      {"the cheater's again", "NextProfile()", true},
-      {"the cheater's deleted", "DeleteProfile()", false},
-  };
-  for (const Case& c : cases) {
-    Run(c.script);
-    EXPECT_EQ(vars.GetCheatMode(), c.cheat) << c.what;
-    Key(KivWell::kKeyF1);
-    EXPECT_EQ(board_->HasEditor(), c.cheat) << c.what;
-    if (board_->HasEditor()) Key(KivWell::kKeyF1);
-  }
-  Run("GetRMS = nil");
 }
 
 TEST_F(EditorTest, APuzzleSavedByTheEditorLoadsBackWithTheSameKinds) {

@@ -385,6 +385,19 @@ class LevelReplayTest : public GameStateTest {
     state_->MouseMoved(&from, &to);
   }
 
+  // The player drags the chain with the left button, a frame at each cell.
+  void DragChain(KivWell& board, const std::vector<std::pair<int, int>>& chain) {
+    const input::MouseButton left;
+    PointerTo(board, chain.front().first, chain.front().second, true);
+    state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
+    for (const auto& [x, y] : chain) {
+      PointerTo(board, x, y, true);
+      StateFrames(1, kFrame);
+    }
+    PointerTo(board, chain.back().first, chain.back().second, false);
+    state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+  }
+
   // With castMatch the player's first move is a match spell cast at the chain's first cell.
   Result Play(const std::string& level, bool player, int maxFrames, bool castMatch = false) {
     num::Random::Instance().Seed(99);
@@ -429,14 +442,7 @@ class LevelReplayTest : public GameStateTest {
         ++result.moves;
         continue;
       }
-      PointerTo(*board, chain.front().first, chain.front().second, true);
-      state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
-      for (const auto& [x, y] : chain) {
-        PointerTo(*board, x, y, true);
-        StateFrames(1, kFrame);
-      }
-      PointerTo(*board, chain.back().first, chain.back().second, false);
-      state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+      DragChain(*board, chain);
       ++result.moves;
     }
     if (KivWell* board = state_->GetBoard()) {
@@ -552,14 +558,7 @@ TEST_F(LevelReplayTest, ATimeBlockAndTheTimeSpellEachGiveTheClockTimeBack) {
   ASSERT_FALSE(chain.empty());
   const float beforeBlock = clock->progress;
   ASSERT_GT(beforeBlock, 25.0f) << "the clock has been running";
-  PointerTo(*board, chain.front().first, chain.front().second, true);
-  state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
-  for (const auto& [x, y] : chain) {
-    PointerTo(*board, x, y, true);
-    StateFrames(1, kFrame);
-  }
-  PointerTo(*board, chain.back().first, chain.back().second, false);
-  state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+  DragChain(*board, chain);
   play(60);
   // time_token (10) seconds back, against about one second played.
   const float afterBlock = clock->progress;
