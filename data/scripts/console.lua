@@ -101,6 +101,8 @@ table.insert(LevelPanels, "ui/buy_popup.ui")
 table.insert(LevelPanels, "ui/fashion_studio.ui")
 
 function OnInitUI()
+   -- The profile chosen in an earlier run is the one in play.
+   ApplyProfileCheatMode()
    if GetUIMan == nil then
       return
    end

@@ -173,8 +173,20 @@ function ChangeLanguage()
    RefreshSettings()
 end
 
+-- A profile made with the cheat name plays in cheat mode (the level editor and the
+-- developer keys answer, and its scores go online as 0); any other profile plays
+-- without.
+function ApplyProfileCheatMode()
+   if GetVars == nil or GetRMS == nil then
+      return
+   end
+   local rms = GetRMS()
+   GetVars():SetCheatMode(rms ~= nil and rms:IsCheating())
+end
+
 -- Profile changes reach the trophies' view of the profile at once.
 function ProfileChanged()
+   ApplyProfileCheatMode()
    if GetTrophyData ~= nil then
       GetTrophyData():ProfileChanged()
    end

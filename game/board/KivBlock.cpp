@@ -290,6 +290,13 @@ KivLockedFlowerBlock::KivLockedFlowerBlock(KivWell* board)
   lock.Init("tile_locked", math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
 }
 
+std::string KivLockedFlowerBlock::GetTypeName() const {
+  // Mend: the flower's name for an encased block is "frozenflower", so an editor save
+  // would turn every locked flower into a frozen one for good.
+  if (!madeAtRandom && kind == kKindLocked) return TypeName(kKindLocked);
+  return KivFrozenFlowerBlock::GetTypeName();
+}
+
 void KivLockedFlowerBlock::Render(const math::Vec2& pos) {
   KivFrozenFlowerBlock::Render(pos);
   if (kind == kKindLocked) DrawOver(lock, pos);

@@ -151,6 +151,8 @@ class KivLockedFlowerBlock : public KivFrozenFlowerBlock {
  public:
   explicit KivLockedFlowerBlock(KivWell* board);
 
+  // "lockedflower" while the lock holds; afterwards a frozen flower's name.
+  std::string GetTypeName() const override;
   void Render(const math::Vec2& pos) override;
   bool Tick(float dt) override;
   void Kill() override;

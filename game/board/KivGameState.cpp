@@ -36,6 +36,7 @@
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
 #include "game/shell/KivVars.h"
+#include "game/shell/MenuScreens.h"
 #include "game/shell/Music.h"
 
 namespace {
@@ -570,10 +571,15 @@ KivWell* GetWell() {
 background::BGScene* GetBG() {
   KivGameState* game = GetGame();
   if (game && game->GetBoard()) return game->GetBoard()->GetScene();
-  return nullptr;
+  // Without a level the scene in question is the menu's, while the menu is up.
+  KivMenuScreen* menu = GetMenuState();
+  return menu ? &menu->scene : nullptr;
 }
 
 background::BGEditor* GetBGEditor() {
-  background::BGScene* scene = GetBG();
-  return scene ? scene->editor.get() : nullptr;
+  KivGameState* game = GetGame();
+  background::BGScene* boardScene = game && game->GetBoard() ? game->GetBoard()->GetScene() : nullptr;
+  if (boardScene && boardScene->editor) return boardScene->editor.get();
+  KivMenuScreen* menu = GetMenuState();
+  return menu ? menu->scene.editor.get() : nullptr;
 }
