@@ -209,9 +209,46 @@ bool MakeButtonDown(const FontFiles&, const std::string& file) {
   return MakeButton(file, WithAlpha(kRose, 0.95f), Rgb(0x5A1E60), kOrchid, false);
 }
 
+// A band of the given width from (x0, y0) to (x1, y1).
+void Segment(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
+  const float dx = x1 - x0;
+  const float dy = y1 - y0;
+  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
+  c.FillShape(int(std::min(x0, x1) - width), int(std::min(y0, y1) - width), int(std::max(x0, x1) + width) + 1,
+              int(std::max(y0, y1) + width) + 1,
+              [=](float x, float y) {
+                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
+                const float px = x0 + dx * t - x;
+                const float py = y0 + dy * t - y;
+                return px * px + py * py <= width * width * 0.25f;
+              },
+              Solid(colour));
+}
+
+// A won level's button on the maps: a green body, and a golden tick at its right end
+// beside the level's name.
+bool MakeButtonWon(const FontFiles&, const std::string& file) {
+  Canvas c(256, 64);
+  c.FillRoundedRect(2, 2, 254, 62, 30, Solid(WithAlpha(kGold, 0.95f)));
+  c.FillRoundedRect(5, 5, 251, 59, 27, VerticalGradient(5, 59, Rgb(0x4FA86A), Rgb(0x1F5A3C)));
+  c.FillRoundedRect(14, 8, 242, 30, 11, Solid(WithAlpha(kWhite, 0.2f)));
+  c.FillCircle(228, 32, 19, Solid(Rgb(0x1F4A30)));
+  Segment(c, 218, 32, 226, 42, 6.5f, kGold);
+  Segment(c, 226, 42, 241, 21, 6.5f, kGold);
+  return c.SavePng(file);
+}
+
 bool MakeProgressFull(const FontFiles&, const std::string& file) {
   Canvas c(256, 32);
   c.FillRoundedRect(1, 1, 255, 31, 14, HorizontalGradient(0, 256, kGold, kPink));
+  c.FillRoundedRect(8, 4, 248, 13, 4, Solid(WithAlpha(kWhite, 0.3f)));
+  return c.SavePng(file);
+}
+
+// The last seconds of a level's clock: the time bar's remaining part fades to this.
+bool MakeProgressWarn(const FontFiles&, const std::string& file) {
+  Canvas c(256, 32);
+  c.FillRoundedRect(1, 1, 255, 31, 14, HorizontalGradient(0, 256, Rgb(0xF2603A), Rgb(0xC8202E)));
   c.FillRoundedRect(8, 4, 248, 13, 4, Solid(WithAlpha(kWhite, 0.3f)));
   return c.SavePng(file);
 }
@@ -317,8 +354,10 @@ const std::vector<Picture>& Pictures() {
       {"ui_img/button.png", MakeButtonOff},
       {"ui_img/button_over.png", MakeButtonOver},
       {"ui_img/button_down.png", MakeButtonDown},
+      {"ui_img/button_won.png", MakeButtonWon},
       {"ui_img/progress_full.png", MakeProgressFull},
       {"ui_img/progress_empty.png", MakeProgressEmpty},
+      {"ui_img/progress_warn.png", MakeProgressWarn},
       {"ui_img/cursor.png", MakeCaret},
       {"ui_img/flower.png", MakeFlower},
       {"cursor.png", MakePointer},
