@@ -22,6 +22,7 @@
 #include "engine/well/WellBlock.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
+#include "game/shell/KivFashionPopup.h"
 #include "platform/d3d8/ImageDecoder.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/SpriteTestSupport.h"
@@ -289,6 +290,8 @@ TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
         const std::string bonus = Lower(script::GetString(clothes[i], stat, ""));
         if (!bonus.empty()) {
           EXPECT_TRUE(bonuses.count(bonus)) << sprite << " " << stat << " " << bonus;
+          // The fashion popup shows each bonus with an icon of its own kind.
+          names.push_back(KivFashionPopup::IconOfBonus(bonus).image);
         }
       }
       EXPECT_TRUE(slots.count(Lower(script::GetString(clothes[i], "Override", "")))) << sprite;
@@ -387,7 +390,7 @@ std::vector<PanelContract> PanelContracts() {
   std::vector<PanelContract> table = {
       {"ui/loading.ui", "", {"LoadingProgress"}, {{"loadingprogress", "progress"}}},
       {"ui/menu.ui", "", {}, {}},
-      {"ui/settings.ui", "", {}, {}},
+      {"ui/settings.ui", "", {"ProfileName", "ProfileTown", "CreateProfileButton"}, {}},
       {"ui/story.ui", "", {}, {}},
       {"ui/map_asia.ui", "", {}, {}},
       {"ui/map_zen.ui", "", {}, {}},
@@ -410,9 +413,9 @@ std::vector<PanelContract> PanelContracts() {
       {"ui/summary.ui",
        "summary",
        {"tokens_collected_val", "coins_collected_val", "raw_score_val", "time_left", "time_bonus_val",
-        "final_score_val", "best_score_val", "summary_txt", "summary_player", "summary_btn"},
+        "final_score_val", "best_score_val", "summary_txt", "summary_player", "summary_btn", "summary_online"},
        {}},
-      {"ui/buy_popup.ui", "buy_popup", {"item_name", "item_desc"}, {}},
+      {"ui/buy_popup.ui", "buy_popup", {"item_name", "item_desc", "buy_price", "buy_coins", "buy1", "buy2", "buy3"}, {}},
       {"ui/fashion_studio.ui",
        "fashion_studio",
        {"coins_box", "hana_pos"},
@@ -579,7 +582,8 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
       "FASHION_CHANGE_HINT", "FIRST_DOUBLE_ZEN", "ZEN_NOT_POWERED_YET", "EMPTY_HS_NAME_SLOT", "HIGHSCORE_LOCAL",
       "HIGHSCORE_GLOBAL", "TROPHY_ROOM", "SELECT_FASHION", "NOT_AVAILABLE", "CONNECTION_FAIL", "NO_MOVES_LEFT",
       "WEEKDAY_MONDAY", "WEEKDAY_TUESDAY", "WEEKDAY_WEDNESDAY", "WEEKDAY_THURSDAY", "WEEKDAY_FRIDAY",
-      "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY"};
+      "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY", "TROPHY_LOCKED", "SUMMARY_OFFLINE", "PROFILE_NEEDED", "FASHION_PRICE",
+      "FASHION_COINS"};
   // The help shows tip n (0 to 23) under its number's key.
   Append(keys, Series("HINT_%02d", 1, 24));
   // The levels' places.
@@ -601,6 +605,11 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
     for (int i = 1; rows.IsTable() && i <= rows.GetTableCount(); ++i) {
       keys.push_back(script::GetString(rows[i], "Name", ""));
       keys.push_back(script::GetString(rows[i], "Description", ""));
+      // The tooltip of each bonus's icon in the fashion popup.
+      for (const char* stat : {"Stat1", "Stat2"}) {
+        const std::string bonus = script::GetString(rows[i], stat, "");
+        if (!bonus.empty()) keys.push_back(KivFashionPopup::IconOfBonus(bonus).tip);
+      }
     }
     LuaFile trophies("scripts/trophies.lua");
     ASSERT_TRUE(trophies.ok());
