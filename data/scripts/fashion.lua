@@ -82,11 +82,7 @@ function CheckShowPopup(show)
 end
 
 local function PopupWidget(name)
-   local panel = GetUIMan():GetPanel("buy_popup")
-   if panel == nil then
-      return nil
-   end
-   return panel:GetWidgetByName(name)
+   return PanelWidget("buy_popup", name)
 end
 
 -- A text key's text followed by a number: "Price: 25".
@@ -119,12 +115,7 @@ function ShowFashionPrice(vars, offers)
       local button = PopupWidget("buy" .. box)
       if button ~= nil then
          button:SetIsVisible(box <= offers)
-         button:SetIsActive(affordable)
-         if affordable then
-            button:SetColor(1, 1, 1, 1)
-         else
-            button:SetColor(0.6, 0.6, 0.6, 0.6)
-         end
+         SetButtonActive(button, affordable, 0.6, 0.6, 0.6, 0.6)
       end
    end
 end

@@ -113,7 +113,18 @@ local function SaveProgress()
    end
 end
 
-local function PanelWidget(panelName, widgetName)
+-- A button that takes clicks in its own colours, or none in the dimmed colour given.
+function SetButtonActive(button, active, r, g, b, a)
+   button:SetIsActive(active)
+   if active then
+      button:SetColor(1, 1, 1, 1)
+   else
+      button:SetColor(r, g, b, a)
+   end
+end
+
+-- A widget of a loaded panel, or nil (the fashion popup's scripts use it too).
+function PanelWidget(panelName, widgetName)
    if GetUIMan == nil then
       return nil
    end
@@ -150,12 +161,7 @@ local function ShowLevelButton(panelName, name, open, won)
    if button == nil then
       return
    end
-   button:SetIsActive(open)
-   if open then
-      button:SetColor(1, 1, 1, 1)
-   else
-      button:SetColor(1, 1, 1, 0.35)
-   end
+   SetButtonActive(button, open, 1, 1, 1, 0.35)
    if won and open then
       button:SetOffImage(LEVEL_WON_IMAGE)
    else

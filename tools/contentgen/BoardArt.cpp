@@ -70,21 +70,6 @@ Canvas Glyph(const std::function<void(Canvas&)>& draw) {
   return c;
 }
 
-// A line from (x0, y0) to (x1, y1) of the given width.
-void Line(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
-  const float dx = x1 - x0;
-  const float dy = y1 - y0;
-  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
-  c.FillShape(0, 0, c.Width(), c.Height(),
-              [=](float x, float y) {
-                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
-                const float px = x0 + dx * t - x;
-                const float py = y0 + dy * t - y;
-                return px * px + py * py <= width * width * 0.25f;
-              },
-              Solid(colour));
-}
-
 void MakeBlocks(Sheet& sheet) {
   char name[64];
   for (int i = 0; i < 24; ++i) {

@@ -247,16 +247,6 @@ bool MakeWildcard(int n, const std::string& path) {
 
 // --- The icons of the bonuses that are no zen power: "bonus_<name>" ---
 
-// A band of the given width across the badge, from (x0, y0) to (x1, y1).
-void Bar(Canvas& c, float x0, float y0, float x1, float y1, float width, const Paint& paint) {
-  const float dx = x1 - x0;
-  const float dy = y1 - y0;
-  const float length = std::sqrt(dx * dx + dy * dy);
-  const float nx = -dy / length * width * 0.5f;
-  const float ny = dx / length * width * 0.5f;
-  Polygon(c, {{x0 + nx, y0 + ny}, {x1 + nx, y1 + ny}, {x1 - nx, y1 - ny}, {x0 - nx, y0 - ny}}, paint);
-}
-
 // Five petals round a golden heart, centred at (x, y).
 void SmallFlower(Canvas& c, float x, float y, float radius, const Color& petals) {
   for (int i = 0; i < 5; ++i) {
@@ -290,10 +280,10 @@ bool MakeColourBonus(const FlowerColourName& colour, const std::string& path) {
 bool MakeBlockBonus(const std::string& kind, const std::string& path) {
   const Paint white = Solid(Rgb(0xFFFFFF));
   const auto cut = [&](Canvas& c, bool across, bool down, bool slash, bool backslash) {
-    if (across) Bar(c, 12, 24, 36, 24, 5, white);
-    if (down) Bar(c, 24, 12, 24, 36, 5, white);
-    if (slash) Bar(c, 15, 33, 33, 15, 5, white);
-    if (backslash) Bar(c, 15, 15, 33, 33, 5, white);
+    if (across) Line(c, 12, 24, 36, 24, 5, Rgb(0xFFFFFF));
+    if (down) Line(c, 24, 12, 24, 36, 5, Rgb(0xFFFFFF));
+    if (slash) Line(c, 15, 33, 33, 15, 5, Rgb(0xFFFFFF));
+    if (backslash) Line(c, 15, 15, 33, 33, 5, Rgb(0xFFFFFF));
   };
   if (kind == "gem") {
     Canvas c = Badge(Rgb(0xE0A030));
@@ -336,8 +326,8 @@ bool MakeBlockBonus(const std::string& kind, const std::string& path) {
       c.FillCircle(24, 24, 6, Solid(Rgb(0x4A3020)));
       c.FillCircle(24, 24, 3.5f, Solid(Rgb(0x8A6A50)));
     } else {
-      Bar(c, 12, 24, 36, 24, 2, Solid(Rgb(0xDDF4FF)));
-      Bar(c, 24, 12, 24, 36, 2, Solid(Rgb(0xDDF4FF)));
+      Line(c, 12, 24, 36, 24, 2, Rgb(0xDDF4FF));
+      Line(c, 24, 12, 24, 36, 2, Rgb(0xDDF4FF));
     }
     return c.SavePng(path);
   }

@@ -209,22 +209,6 @@ bool MakeButtonDown(const FontFiles&, const std::string& file) {
   return MakeButton(file, WithAlpha(kRose, 0.95f), Rgb(0x5A1E60), kOrchid, false);
 }
 
-// A band of the given width from (x0, y0) to (x1, y1).
-void Segment(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
-  const float dx = x1 - x0;
-  const float dy = y1 - y0;
-  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
-  c.FillShape(int(std::min(x0, x1) - width), int(std::min(y0, y1) - width), int(std::max(x0, x1) + width) + 1,
-              int(std::max(y0, y1) + width) + 1,
-              [=](float x, float y) {
-                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
-                const float px = x0 + dx * t - x;
-                const float py = y0 + dy * t - y;
-                return px * px + py * py <= width * width * 0.25f;
-              },
-              Solid(colour));
-}
-
 // A won level's button on the maps: a green body, and a golden tick at its right end
 // beside the level's name.
 bool MakeButtonWon(const FontFiles&, const std::string& file) {
@@ -233,8 +217,8 @@ bool MakeButtonWon(const FontFiles&, const std::string& file) {
   c.FillRoundedRect(5, 5, 251, 59, 27, VerticalGradient(5, 59, Rgb(0x4FA86A), Rgb(0x1F5A3C)));
   c.FillRoundedRect(14, 8, 242, 30, 11, Solid(WithAlpha(kWhite, 0.2f)));
   c.FillCircle(228, 32, 19, Solid(Rgb(0x1F4A30)));
-  Segment(c, 218, 32, 226, 42, 6.5f, kGold);
-  Segment(c, 226, 42, 241, 21, 6.5f, kGold);
+  Line(c, 218, 32, 226, 42, 6.5f, kGold);
+  Line(c, 226, 42, 241, 21, 6.5f, kGold);
   return c.SavePng(file);
 }
 
