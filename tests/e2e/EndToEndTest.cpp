@@ -207,9 +207,10 @@ void PrepareRun(const std::string& consoleLines, TestRun& run) {
       kArcTool + " pack '" + data + "' '" + kGenerated + "' '" + run.work + "/kx.arc' > /dev/null";
   ASSERT_EQ(std::system(pack.c_str()), 0) << pack;
   fs::copy_file(kBin + "/config.ini", run.work + "/config.ini");
-  // The biped animations and the story's movie are read from the disk beside the program.
-  for (const char* folder : {"anim", "bganim", "movies"}) {
-    fs::copy(kBin + "/" + folder, run.work + "/" + folder, fs::copy_options::recursive);
+  // The biped animations, the story's movie, the language files, the help movies and the
+  // cursors are read from the disk beside the program, as a normal run finds them.
+  for (const char* folder : {"anim", "bganim", "movies", "lang", "help", "cursors"}) {
+    if (fs::exists(kBin + "/" + folder)) fs::copy(kBin + "/" + folder, run.work + "/" + folder, fs::copy_options::recursive);
   }
 }
 
@@ -662,9 +663,8 @@ end
 TEST(EndToEnd, TheLevelHelpPlaysItsTwoMovies) {
   TestRun run;
   ASSERT_NO_FATAL_FAILURE(PrepareRun(kHelpScript, run));
-  // The help movies are read from the disk beside the program.
-  ASSERT_TRUE(fs::exists(kBin + "/help/chain.swf")) << "the build writes the help movies into " << kBin;
-  fs::copy(kBin + "/help", run.work + "/help", fs::copy_options::recursive);
+  // The help movies are read from the disk beside the program (PrepareRun copies them).
+  ASSERT_TRUE(fs::exists(run.work + "/help/chain.swf")) << "the build writes the help movies into " << kBin;
   const RunResult result = RunProgram(run.work, run.dataHome);
   EXPECT_EQ(result.status, 0);
 
