@@ -534,6 +534,9 @@ table.insert(LevelPanels, "ui/summary.ui")
 
 -- The summary panel comes up and counts the level's results.
 function ShowSummary(victory)
+   -- The level's banner makes way for the summary and the popups after it.
+   ShowPanel("kiv_victory", false)
+   ShowPanel("kiv_defeat", false)
    local panel = ShowPanel("summary", true)
    if panel == nil or GetSummary == nil then
       return

@@ -178,12 +178,16 @@ void KivApp::OnCreateStates() {
                                                         "OnExitSettings()", "backgrounds/settings.lua"));
   flow.AddTransitionState("highscore", new KivHighscoreState(camera, "ui/highscore.ui", "OnEnterHighscore()",
                                                              "OnExitMainMenu()", "backgrounds/highscore.lua"));
-  flow.AddTransitionState("trophies", new KivTrophyState(camera, "", "OnEnterTrophy()", "OnExitTrophy()", ""));
-  flow.AddTransitionState("story", new KivStoryState(camera, "ui/story.ui", "OnEnterStory()", "OnExitStory()", ""));
+  // The trophy room, the story and the maps show scenes of their own too.
+  flow.AddTransitionState("trophies", new KivTrophyState(camera, "", "OnEnterTrophy()", "OnExitTrophy()",
+                                                          "backgrounds/trophies.lua"));
+  flow.AddTransitionState("story", new KivStoryState(camera, "ui/story.ui", "OnEnterStory()", "OnExitStory()",
+                                                      "backgrounds/story.lua"));
   flow.AddTransitionState("credits", new KivCreditsState(camera));
-  flow.AddTransitionState("map_asia",
-                          new KivMapState(camera, "ui/map_asia.ui", "OnEnterMapAsia()", "OnExitMap()", ""));
-  flow.AddTransitionState("map_zen", new KivMapState(camera, "ui/map_zen.ui", "OnEnterMapZen()", "OnExitMap()", ""));
+  flow.AddTransitionState("map_asia", new KivMapState(camera, "ui/map_asia.ui", "OnEnterMapAsia()", "OnExitMap()",
+                                                       "backgrounds/map_asia.lua"));
+  flow.AddTransitionState("map_zen", new KivMapState(camera, "ui/map_zen.ui", "OnEnterMapZen()", "OnExitMap()",
+                                                      "backgrounds/map_zen.lua"));
 
   console.Do("GoToState('menu')");
 }

@@ -339,6 +339,50 @@ TEST_F(GameStateTest, ClosingTheEditorRestartsATimeFailGoal) {
   EXPECT_EQ(board->GetFailGoal()->progress, 0.0f);
 }
 
+TEST_F(GameStateTest, TheLevelsClockWaitsWhileTheStudioIsOpenOverIt) {
+  ui::UIWidget* studioPanel = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  studioPanel->SetName(KivFashionStudio::kPanel);
+  studioPanel->SetIsVisible(false);
+  state_->LoadLevel("FIRST");
+  KivGoal* clock = state_->GetBoard()->GetFailGoal();
+  ASSERT_NE(clock, nullptr);
+  StateFrames(5);
+  const float before = clock->progress;
+  EXPECT_GT(before, 0.0f) << "the clock runs while the level plays";
+
+  KivFashionStudio::Instance().SetIsVisible(true);
+  StateFrames(50);
+  EXPECT_EQ(clock->progress, before) << "the studio's Studio button stops the clock";
+
+  KivFashionStudio::Instance().SetIsVisible(false);
+  StateFrames(5);
+  EXPECT_GT(clock->progress, before);
+}
+
+TEST_F(GameStateTest, ACardOrPopupOverTheLevelIsAnyPanelShownBesideTheDisplay) {
+  ui::UIWidget* display = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  display->SetName("in_game");
+  state_->OnEnter();
+  for (ui::UIWidget* panel : ui::GetUIMan().GetPanels()) {
+    if (panel != display) panel->SetIsVisible(false);
+  }
+  ASSERT_TRUE(state_->DisplayShown());
+  EXPECT_FALSE(state_->PopupShown()) << "the display alone is no card";
+
+  state_->Pause(true);
+  EXPECT_TRUE(state_->PopupShown()) << "the pause card";
+  state_->Pause(false);
+  EXPECT_FALSE(state_->PopupShown());
+  summaryPanel_->SetIsVisible(true);
+  EXPECT_TRUE(state_->PopupShown()) << "the summary";
+
+  // The end of a level puts the display away: what the board draws over it goes too.
+  display->SetIsVisible(false);
+  EXPECT_FALSE(state_->DisplayShown());
+  ASSERT_TRUE(ui::GetUIMan().DropPanel(display, true));
+  EXPECT_FALSE(state_->DisplayShown()) << "a display dropped under the state is not followed";
+}
+
 // --- A level played through ---
 
 // Plays levels through the level state with the tests' level player: it finds a chain of

@@ -20,22 +20,9 @@ constexpr float kPi = 3.14159265f;
 // One board cell of the 800 x 600 play area.
 constexpr int kCell = 45;
 
-// A hue around the colour wheel at full saturation, as RGB.
-Color Hue(float turn, float value = 1.0f) {
-  const float h = std::fmod(turn, 1.0f) * 6.0f;
-  const float x = 1.0f - std::fabs(std::fmod(h, 2.0f) - 1.0f);
-  float r = 0, g = 0, b = 0;
-  if (h < 1) { r = 1; g = x; } else if (h < 2) { r = x; g = 1; } else if (h < 3) { g = 1; b = x; }
-  else if (h < 4) { g = x; b = 1; } else if (h < 5) { r = x; b = 1; } else { r = 1; b = x; }
-  return Color{r * value, g * value, b * value, 1.0f};
-}
-
-// The colour of flower colour index i: eight hues in three shades.
-Color FlowerColour(int i) {
-  const float shade[3] = {1.0f, 0.7f, 0.45f};
-  Color c = Hue(float(i % 8) / 8.0f, shade[i / 8]);
-  return Mix(c, Rgb(0xFFFFFF), i / 8 == 2 ? 0.35f : 0.1f);
-}
+// The colour of flower colour index i: a goal or a piece of clothing that names "blue"
+// means the flower drawn blue.
+Color FlowerColour(int i) { return Rgb(FlowerColourNamed(i).rgb); }
 
 // A sprite picture and its entry in the sprite sheet.
 struct Sheet {
@@ -81,21 +68,6 @@ Canvas Glyph(const std::function<void(Canvas&)>& draw) {
   Canvas c(kCell, kCell);
   draw(c);
   return c;
-}
-
-// A line from (x0, y0) to (x1, y1) of the given width.
-void Line(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
-  const float dx = x1 - x0;
-  const float dy = y1 - y0;
-  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
-  c.FillShape(0, 0, c.Width(), c.Height(),
-              [=](float x, float y) {
-                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
-                const float px = x0 + dx * t - x;
-                const float py = y0 + dy * t - y;
-                return px * px + py * py <= width * width * 0.25f;
-              },
-              Solid(colour));
 }
 
 void MakeBlocks(Sheet& sheet) {
@@ -419,6 +391,19 @@ bool AppendToBoardSheet(const std::string& outDir, const std::string& entries) {
   std::ofstream out(sheetPath, std::ios::trunc);
   out << sheet;
   return static_cast<bool>(out);
+}
+
+const FlowerColourName& FlowerColourNamed(int index) {
+  // The names of the board's colour table, in its order; the last six are its generic
+  // colours.
+  static const FlowerColourName kNamed[kFlowerColourCount] = {
+      {"blue", 0x3A6FE8},   {"green", 0x3CB043},  {"red", 0xE03A3A},    {"yellow", 0xF2D43A},
+      {"purple", 0x9A48D0}, {"black", 0x3A3A46},  {"turqoise", 0x2EC4B0}, {"orange", 0xF28C28},
+      {"pink", 0xF47FB8},   {"violet", 0xB87CF0}, {"cyan", 0x38D8F0},   {"white", 0xF4F4F4},
+      {"aqua", 0x78E6D8},   {"beige", 0xE0C8A0},  {"coral", 0xF07860},  {"indigo", 0x4B3CA8},
+      {"ivory", 0xF8F0D8},  {"lime", 0xA8E040},   {"generic1", 0x8B5A2B}, {"generic2", 0x808020},
+      {"generic3", 0x208080}, {"generic4", 0x802040}, {"generic5", 0x203080}, {"generic6", 0x909090}};
+  return kNamed[std::clamp(index, 0, kFlowerColourCount - 1)];
 }
 
 }  // namespace contentgen
