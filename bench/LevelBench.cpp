@@ -82,6 +82,8 @@ Scene& GetScene() {
     Scene s;
     if (!OpenBenchRenderer(s.renderer)) return s;
     s.graphics = s.renderer.graphics;
+    // Filtered, as the game's start-up sets it on this device (card class 2).
+    s.graphics->SetFiltering(s.graphics->cardClass >= 1);
     vfs::VFS::Instance().AddArchive(std::string(PELLAVO_BINARY_DIR) + "/bin/kx.arc");
     KivVars::Instance().LoadConstants();
     ui::GetSpriteSet().Load("img/sprites.lua");
