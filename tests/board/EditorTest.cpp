@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/ui/SpriteSet.h"
 #include "game/board/KivEditor.h"
 #include "game/board/KivHelp.h"
 #include "game/board/LevelData.h"
@@ -128,6 +130,31 @@ TEST_F(EditorTest, ToolValuesClampOrWrapByWheelAndKeys) {
   EXPECT_EQ(Tile(2, 2), 2);
   Key(KivEditor::kKey1);
   EXPECT_EQ(editor->GetTool()->value, 1);
+}
+
+// The board's pictures share one image: a tool's preview shows its own rectangle of it.
+TEST_F(EditorTest, APreviewOfAPictureInASharedImageShowsItsOwnRectangle) {
+  // The 80 x 60 picture's rectangle from (20, 15), 20 x 15 pixels: borders and clips.
+  delete ui::GetSpriteSet().Remove("bg_tile_001");
+  ASSERT_TRUE(ui::GetSpriteSet().AddSprite("bg_tile_001", "img/shared.png", 1, 0.0f, 20, 15, false, false,
+                                           80 - 40 - 20, 60 - 30 - 15, "test"));
+  KivEditor* editor = Open();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(editor->GetTool()->preview.fileName, "bg_tile_001");
+  renderer_.draws.clear();
+  editor->Render();
+  ASSERT_FALSE(renderer_.draws.empty());
+  float u0 = 1.0f, u1 = 0.0f, v0 = 1.0f, v1 = 0.0f;
+  for (const ScreenVertex& v : renderer_.draws.back().vertices) {
+    u0 = std::min(u0, v.u);
+    u1 = std::max(u1, v.u);
+    v0 = std::min(v0, v.v);
+    v1 = std::max(v1, v.v);
+  }
+  EXPECT_FLOAT_EQ(u0, 20.0f / 80);
+  EXPECT_FLOAT_EQ(u1, 40.0f / 80);
+  EXPECT_FLOAT_EQ(v0, 15.0f / 60);
+  EXPECT_FLOAT_EQ(v1, 30.0f / 60);
 }
 
 TEST_F(EditorTest, TilesPaintByDragButNeverUnderAWall) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "tools/contentgen/Canvas.h"
@@ -24,13 +25,60 @@ constexpr int kCell = 45;
 // means the flower drawn blue.
 Color FlowerColour(int i) { return Rgb(FlowerColourNamed(i).rgb); }
 
-// A sprite picture and its entry in the sprite sheet.
+// Where the pictures of one packed sheet go: a skyline of the filled height of every
+// column, each picture placed where it lies lowest (the leftmost such place).
+class SheetPacker {
+ public:
+  explicit SheetPacker(int width) : skyline_(size_t(width), 0) {}
+
+  // The top-left corner for a box of w x h pixels; false when it is wider than the sheet.
+  bool Place(int w, int h, int& x, int& y) {
+    const int width = int(skyline_.size());
+    if (w > width) return false;
+    int bestX = -1;
+    int bestY = 0;
+    for (int at = 0; at + w <= width; ++at) {
+      const int top = *std::max_element(skyline_.begin() + at, skyline_.begin() + at + w);
+      if (bestX < 0 || top < bestY) {
+        bestX = at;
+        bestY = top;
+      }
+    }
+    std::fill(skyline_.begin() + bestX, skyline_.begin() + bestX + w, bestY + h);
+    x = bestX;
+    y = bestY;
+    return true;
+  }
+
+  int Height() const { return *std::max_element(skyline_.begin(), skyline_.end()); }
+
+ private:
+  std::vector<int> skyline_;
+};
+
+// The smallest power of two at least n.
+int PowerOfTwo(int n) {
+  int p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
+// A sprite picture and its entry in the sprite sheet. Pictures added between StartPacking
+// and FinishPacking go into one image of their own instead of a file each, so that the
+// board draws all of them from one texture.
 struct Sheet {
+  explicit Sheet(std::string folder) : outDir(std::move(folder)) {}
+
   std::string outDir;
   std::vector<std::string> entries;
   bool ok = true;
 
   void Add(const std::string& name, const Canvas& canvas, int frames = 1, int frameTime = 10) {
+    if (packing_ && frames == 1) {
+      packed_.push_back({name, canvas, entries.size()});
+      entries.emplace_back();  // written by FinishPacking, in its place
+      return;
+    }
     const std::string file = "img/" + name + ".png";
     ok = canvas.SavePng(outDir + "/" + file) && ok;
     char line[256];
@@ -39,6 +87,74 @@ struct Sheet {
                   name.c_str(), file.c_str(), frames, frameTime);
     entries.push_back(line);
   }
+
+  void StartPacking(const std::string& file) {
+    packing_ = true;
+    packedFile_ = file;
+    packed_.clear();
+  }
+
+  // Lays the pictures added since StartPacking out in one image (tallest first) and writes
+  // it with their entries. Each picture is framed by a one-pixel border of its own opposite
+  // edges: the texture repeats, so filtered samples at a picture's edge blend with its
+  // far side, as they do when the picture is an image of its own, and never with a
+  // neighbour. An entry takes its picture's rectangle through the frame borders (its
+  // top-left corner) and the clips (what lies right of and below its rectangle once the
+  // border is taken off both sides): the frame rectangle of a one-frame strip.
+  void FinishPacking() {
+    packing_ = false;
+    std::vector<size_t> order(packed_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+      return packed_[a].picture.Height() > packed_[b].picture.Height();
+    });
+    SheetPacker packer(kPackedWidth);
+    std::vector<std::pair<int, int>> corners(packed_.size());
+    for (size_t i : order) {
+      const Canvas& picture = packed_[i].picture;
+      if (!packer.Place(picture.Width() + 2, picture.Height() + 2, corners[i].first, corners[i].second)) {
+        ok = false;
+        return;
+      }
+    }
+    const int width = kPackedWidth;
+    const int height = PowerOfTwo(packer.Height());
+    Canvas image(width, height);
+    for (size_t i = 0; i < packed_.size(); ++i) {
+      const Canvas& picture = packed_[i].picture;
+      const int w = picture.Width();
+      const int h = picture.Height();
+      Canvas framed(w + 2, h + 2);
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) framed.Paste(picture, 1 + dx * w, 1 + dy * h);
+      }
+      image.Paste(framed, corners[i].first, corners[i].second);
+      const int left = corners[i].first + 1;
+      const int top = corners[i].second + 1;
+      char line[320];
+      std::snprintf(line, sizeof line,
+                    "   { Name = \"%s\", ImageFile = \"%s\", SpriteC = 1, FrameBorderX = %d, "
+                    "FrameBorderY = %d, ClipX = %d, ClipY = %d },\n",
+                    packed_[i].name.c_str(), packedFile_.c_str(), left, top, width - 2 * left - w,
+                    height - 2 * top - h);
+      entries[packed_[i].entry] = line;
+    }
+    ok = image.SavePng(outDir + "/" + packedFile_) && ok;
+    packed_.clear();
+  }
+
+ private:
+  // Wide enough for the turned-tile picture and a dozen cells beside it.
+  static constexpr int kPackedWidth = 1024;
+
+  struct Packed {
+    std::string name;
+    Canvas picture;
+    size_t entry;  // its line in entries
+  };
+  bool packing_ = false;
+  std::string packedFile_;
+  std::vector<Packed> packed_;
 };
 
 Canvas Tile(const Color& base, const Color& rim) {
@@ -332,10 +448,15 @@ Samples Tone(float pitch, float glide, float seconds, float level) {
 }  // namespace
 
 bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
-  Sheet sheet{outDir, {}, true};
+  Sheet sheet(outDir);
+  // The pictures the board draws one after another (its floor tiles, its wall, its blocks
+  // and what lies over them) share one image, so that each of those layers is one run of
+  // one texture.
+  sheet.StartPacking("img/board.png");
   MakeBlocks(sheet);
   MakeFloor(sheet);
   MakeWall(sheet);
+  sheet.FinishPacking();
   MakeMarksAndSparks(sheet);
   if (!sheet.ok) return false;
   std::ofstream file(outDir + "/img/sprites.lua");
