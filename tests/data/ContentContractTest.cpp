@@ -846,13 +846,29 @@ int FlowerColourOf(const std::string& name) {
 
 // The petal colour of flower picture `index` (0-based), as 0xRRGGBB; 0 when it does not
 // decode. The petal at the top of the flower lies 10 pixels above its middle.
+// The colour in the upper half of flower N's picture, found as the game finds it: through
+// its entry in the board's sprite sheet, whose picture may be packed into a larger image
+// (the frame borders give its top-left corner, the clips what lies right of and below it).
 uint32_t PetalColour(int index) {
-  const std::string bytes = Load(Format("img/flowers_tiles_%03d.png", index + 1));
-  d3d8::DecodedImage image;
-  if (bytes.empty() || d3d8::DecodeImage(bytes.data(), bytes.size(), &image) != D3D_OK || image.width < 30) return 0;
-  const std::vector<uint8_t>& pixels = image.Surface(0, 0);
-  const size_t at = (size_t(image.height / 2 - 10) * image.width + image.width / 2) * 4;
-  return uint32_t(pixels[at + 2]) << 16 | uint32_t(pixels[at + 1]) << 8 | pixels[at];
+  LuaFile sheet("img/sprites.lua");
+  const LuaObject sprites = sheet.Global("Sprites");
+  const std::string wanted = Format("flowers_tiles_%03d", index + 1);
+  for (int i = 1; sprites.IsTable() && i <= sprites.GetTableCount(); ++i) {
+    const LuaObject entry = sprites[i];
+    if (script::GetString(entry, "Name", "") != wanted) continue;
+    const std::string bytes = Load(script::GetString(entry, "ImageFile", ""));
+    d3d8::DecodedImage image;
+    if (bytes.empty() || d3d8::DecodeImage(bytes.data(), bytes.size(), &image) != D3D_OK) return 0;
+    const int left = script::GetInt(entry, "FrameBorderX", 0);
+    const int top = script::GetInt(entry, "FrameBorderY", 0);
+    const int width = int(image.width) - 2 * left - script::GetInt(entry, "ClipX", 0);
+    const int height = int(image.height) - 2 * top - script::GetInt(entry, "ClipY", 0);
+    if (width < 30 || height < 30) return 0;
+    const std::vector<uint8_t>& pixels = image.Surface(0, 0);
+    const size_t at = (size_t(top + height / 2 - 10) * image.width + size_t(left + width / 2)) * 4;
+    return uint32_t(pixels[at + 2]) << 16 | uint32_t(pixels[at + 1]) << 8 | pixels[at];
+  }
+  return 0;
 }
 
 // Whether a colour looks like the colour of that name, for the five colours levels deal.
