@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchWarmUp.h"
 #include "engine/core/Archive.h"
 #include "engine/core/VFS.h"
 
@@ -81,7 +82,7 @@ void BM_VfsLoadFile(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kEntrySize);
 }
-BENCHMARK(BM_VfsLoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VfsLoadFile)->Unit(benchmark::kMillisecond)->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_ZlibUncompress(benchmark::State& state) {
   const Fixture& fixture = GetFixture();
@@ -96,7 +97,7 @@ void BM_ZlibUncompress(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kEntrySize);
 }
-BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond)->MinWarmUpTime(kWarmUpSeconds);
 
 // Keeps each benchmark's time per iteration for the closing ratio.
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -1,14 +1,17 @@
 #pragma once
 
 // What the drawing benchmarks share: their window (the graphics tests' hidden window) and
-// renderer, the bracket around each measured frame, the frame-rate counter and a TGA header
-// for the images they make.
+// renderer, the bracket around each measured frame, the frame-rate counter, a TGA header
+// for the images they make and the temporary folder they work in.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
+#include "bench/BenchWarmUp.h"
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
@@ -20,6 +23,38 @@ inline void UseHeadlessDefaults() {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
 }
+
+// A temporary folder for the files a benchmark makes: made and made the working folder
+// when constructed; the working folder goes back and the folder is removed, with all in
+// it, when destroyed.
+class BenchFolder {
+ public:
+  explicit BenchFolder(const std::string& name) {
+    std::string pattern = (std::filesystem::temp_directory_path() / ("pellavo_" + name + "_XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) return;
+    path_ = pattern;
+    std::error_code ec;
+    previous_ = std::filesystem::current_path(ec);
+    std::filesystem::current_path(path_, ec);
+    ok_ = !ec;
+  }
+  ~BenchFolder() {
+    std::error_code ec;
+    if (!previous_.empty()) std::filesystem::current_path(previous_, ec);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  BenchFolder(const BenchFolder&) = delete;
+  BenchFolder& operator=(const BenchFolder&) = delete;
+
+  // True when the folder was made and is the working folder.
+  bool ok() const { return ok_; }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+  bool ok_ = false;
+};
 
 // The benchmark's window and an 800 x 600 OpenGL renderer on it.
 struct BenchRenderer {

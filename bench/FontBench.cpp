@@ -137,19 +137,19 @@ void BM_EmptyFrame(benchmark::State& state) {
   }
   SetPerItem(state);
 }
-BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_BitmapFontLines(benchmark::State& state) {
   if (!GetScene().ready) return state.SkipWithError("no OpenGL renderer or font");
   QueuedTextFrames(state, GetScene().bitmapFont);
 }
-BENCHMARK(BM_BitmapFontLines)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BitmapFontLines)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_TrueTypeFontLines(benchmark::State& state) {
   if (!GetScene().ready) return state.SkipWithError("no OpenGL renderer or font");
   QueuedTextFrames(state, GetScene().trueTypeFont);
 }
-BENCHMARK(BM_TrueTypeFontLines)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TrueTypeFontLines)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_PlainSprites(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -167,7 +167,7 @@ void BM_PlainSprites(benchmark::State& state) {
   }
   SetPerItem(state);
 }
-BENCHMARK(BM_PlainSprites)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainSprites)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 // The layout and measuring of the 200 lines, nothing drawn.
 void BM_BitmapFontLayoutOnly(benchmark::State& state) {
@@ -183,7 +183,7 @@ void BM_BitmapFontLayoutOnly(benchmark::State& state) {
   }
   SetPerItem(state);
 }
-BENCHMARK(BM_BitmapFontLayoutOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BitmapFontLayoutOnly)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 

@@ -79,7 +79,7 @@ void BM_ClearAndPresent(benchmark::State& state) {
   }
   SetFrameRate(state);
 }
-BENCHMARK(BM_ClearAndPresent)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClearAndPresent)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_SpritesOneDrawEach(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -100,7 +100,7 @@ void BM_SpritesOneDrawEach(benchmark::State& state) {
   }
   SetFrameRate(state);
 }
-BENCHMARK(BM_SpritesOneDrawEach)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpritesOneDrawEach)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_SpritesOneDrawInAll(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -121,7 +121,7 @@ void BM_SpritesOneDrawInAll(benchmark::State& state) {
   }
   SetFrameRate(state);
 }
-BENCHMARK(BM_SpritesOneDrawInAll)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpritesOneDrawInAll)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 

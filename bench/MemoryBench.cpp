@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchWarmUp.h"
+
 namespace {
 
 constexpr uint32_t kSlots = 4096;
@@ -109,13 +111,28 @@ void BM_MixedPattern(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * pattern.pairs));
 }
 
-BENCHMARK_TEMPLATE(BM_MixedPattern, CHeap)->Name("CHeap")->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_MixedPattern, CHeapZeroFill)->Name("CHeapZeroFill")->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_MixedPattern, CHeapZeroFillAndWipe)->Name("CHeapZeroFillAndWipe")->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_MixedPattern, CHeap)
+    ->Name("CHeap")
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(kWarmUpSeconds);
+BENCHMARK_TEMPLATE(BM_MixedPattern, CHeapZeroFill)
+    ->Name("CHeapZeroFill")
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(kWarmUpSeconds);
+BENCHMARK_TEMPLATE(BM_MixedPattern, CHeapZeroFillAndWipe)
+    ->Name("CHeapZeroFillAndWipe")
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(kWarmUpSeconds);
 #if defined(PELLAVO_TRACKING_MEMORY) && PELLAVO_TRACKING_MEMORY
-BENCHMARK_TEMPLATE(BM_MixedPattern, GlobalNew)->Name("TrackingManager")->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_MixedPattern, GlobalNew)
+    ->Name("TrackingManager")
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(kWarmUpSeconds);
 #else
-BENCHMARK_TEMPLATE(BM_MixedPattern, GlobalNew)->Name("GlobalNewUntracked")->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_MixedPattern, GlobalNew)
+    ->Name("GlobalNewUntracked")
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(kWarmUpSeconds);
 #endif
 
 // Keeps each run's time so that main can print the ratios at the end.

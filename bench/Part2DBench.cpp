@@ -1,19 +1,21 @@
 // Frames of particle systems on OpenGL (headless unless SDL_VIDEODRIVER says otherwise):
-// an additive group of 16 x 16-pixel particles under a linear force, ticked and drawn (50
-// particles a draw), against the same count of 16 x 16 quads of the same image drawn as
-// plain additive UISprite draws (one draw each), with 2,000 and 10,000 live particles;
-// and the tick alone, reported per particle.
+// an additive group of 16 x 16-pixel particles under a linear force, ticked and drawn in
+// batches, against the same count of 16 x 16 quads of the same image drawn as plain
+// additive UISprite draws (one draw each), with 2,000 and 10,000 live particles; and the
+// tick alone, reported per particle. Prints the medians of five repetitions and the ratios
+// with and without the rasteriser's threads.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/BenchFrame.h"
+#include "bench/BenchRatios.h"
+#include "bench/DrawCounter.h"
 #include "engine/core/Random.h"
 #include "engine/graphics/ResMan.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
@@ -50,10 +52,6 @@ struct Scene {
 Scene& GetScene() {
   static Scene scene = [] {
     Scene s;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("bench_p2d_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
     WriteDotImage();
     s.window = gfxtest::CreateTestWindow(800, 600);
     s.graphics = Dx8Graphics::Create();
@@ -94,16 +92,20 @@ void BM_ParticleFrame(benchmark::State& state) {
   if (!scene.ready) return state.SkipWithError("no OpenGL renderer");
   const int count = static_cast<int>(state.range(0));
   std::unique_ptr<part2d::Part2D> system = MakeSystem(count);
-  for (auto _ : state) {
-    BeginBenchFrame(scene.graphics);
+  const auto draw = [&system] {
     system->Tick(0.001f);
     system->Render(math::Vec2(0, 0));
-    EndBenchFrame(scene.graphics);
-  }
+  };
+  RunBenchFrames(state, scene.graphics, true, draw);
+  benchdraws::CountFrameDraws(state, scene.graphics, draw);
   if (system->GetGroup(0)->GetLiveCount() != count) state.SkipWithError("particles died");
-  SetFrameRate(state);
 }
-BENCHMARK(BM_ParticleFrame)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ParticleFrame)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_SpriteFrame(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -114,17 +116,19 @@ void BM_SpriteFrame(benchmark::State& state) {
   ui::UISprite sprite;
   sprite.Init(kImage, math::Vec2(0, 0), math::Vec2(1, 1), true);
   const math::Vec2 size = sprite.GetImageSize();
-  for (auto _ : state) {
-    BeginBenchFrame(scene.graphics);
+  RunBenchFrames(state, scene.graphics, true, [&] {
     for (int i = 0; i < count; ++i) {
       sprite.SetTransform(group->particles[i].pos - size * 0.5f, size, 0.0f, 1.0f, 0xFFFFFFFF);
       sprite.Render();
     }
-    EndBenchFrame(scene.graphics);
-  }
-  SetFrameRate(state);
+  });
 }
-BENCHMARK(BM_SpriteFrame)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpriteFrame)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(kWarmUpSeconds);
 
 // The tick alone (forces, ageing, motion), without a renderer's work; ns per particle.
 void BM_TickPerParticle(benchmark::State& state) {
@@ -141,14 +145,17 @@ BENCHMARK(BM_TickPerParticle)->Arg(2000)->Arg(10000)->Unit(benchmark::kMicroseco
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  UseHeadlessDefaults();
+  BenchFolder folder("bench_p2d");
+  if (!folder.ok()) return 1;
+  const int status = RunRatioBenchmarks(
+      argc, argv,
+      {{"2,000 particles / 2,000 sprites", "BM_ParticleFrame/2000", "BM_SpriteFrame/2000"},
+       {"10,000 particles / 10,000 sprites", "BM_ParticleFrame/10000", "BM_SpriteFrame/10000"}});
   Scene& scene = GetScene();
   res::ResMan::Get().ReleaseAll();
   Graphics::SHUTDOWN();
   if (scene.window) gfxtest::DestroyTestWindow(scene.window);
   benchmark::Shutdown();
-  return 0;
+  return status;
 }

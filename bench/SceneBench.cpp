@@ -1,8 +1,8 @@
 // A frame of a background scene on OpenGL (headless unless SDL_VIDEODRIVER says
 // otherwise): update and both passes of a scene with a picture, 20 decals of the five kinds,
 // a particle element of 500 live particles and two five-part birds, against the same count
-// of quads drawn as plain ui::UISprite draws in the same run. Prints frames per second of
-// each.
+// of quads drawn as plain ui::UISprite draws in the same run. Prints the medians of five
+// repetitions, the ratios with and without the rasteriser's threads and the draw calls.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "bench/BenchFrame.h"
+#include "bench/BenchRatios.h"
+#include "bench/DrawCounter.h"
 #include "engine/background/BGElement.h"
 #include "engine/background/BGScene.h"
 #include "engine/background/BipedAnim.h"
@@ -83,9 +85,6 @@ struct Stage {
 Stage& GetStage() {
   static Stage stage = [] {
     Stage s;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "pellavo_bench_scene";
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
     WriteText("art/sky.tga", Tga(256, 0xFF304070));
     WriteText("art/decal.tga", Tga(64, 0xC0F0A0C0));
     WriteText("art/part.tga", Tga(16, 0xFFE0C040));
@@ -169,17 +168,16 @@ void BM_SceneFrame(benchmark::State& state) {
     state.SkipWithError("no OpenGL renderer, scene or particles");
     return;
   }
-  for (auto _ : state) {
-    BeginBenchFrame(stage.graphics);
+  const auto draw = [&stage] {
     stage.scene->Update(1.0f / 60.0f);
     stage.scene->Render();
     stage.scene->RenderForeground();
-    EndBenchFrame(stage.graphics);
-  }
+  };
+  RunBenchFrames(state, stage.graphics, true, draw);
+  benchdraws::CountFrameDraws(state, stage.graphics, draw);
   if (LiveParticles(*stage.scene) != kParticles) state.SkipWithError("particles died");
-  SetFrameRate(state);
 }
-BENCHMARK(BM_SceneFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SceneFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_SameQuadsAsSprites(benchmark::State& state) {
   Stage& stage = GetStage();
@@ -187,19 +185,22 @@ void BM_SameQuadsAsSprites(benchmark::State& state) {
     state.SkipWithError("no OpenGL renderer or scene");
     return;
   }
-  for (auto _ : state) {
-    BeginBenchFrame(stage.graphics);
+  const auto draw = [&stage] {
     for (const auto& sprite : stage.sprites) sprite->RenderRotated();
-    EndBenchFrame(stage.graphics);
-  }
-  SetFrameRate(state);
+  };
+  RunBenchFrames(state, stage.graphics, true, draw);
+  benchdraws::CountFrameDraws(state, stage.graphics, draw);
 }
-BENCHMARK(BM_SameQuadsAsSprites)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SameQuadsAsSprites)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  RunBenchmarksHeadless(argc, argv);
+  UseHeadlessDefaults();
+  BenchFolder folder("bench_scene");
+  if (!folder.ok()) return 1;
+  const int status = RunRatioBenchmarks(
+      argc, argv, {{"Scene frame / the same quads as sprites", "BM_SceneFrame", "BM_SameQuadsAsSprites"}});
   Stage& stage = GetStage();
   stage.scene.reset();
   stage.sprites.clear();
@@ -207,5 +208,5 @@ int main(int argc, char** argv) {
   Graphics::SHUTDOWN();
   if (stage.window) gfxtest::DestroyTestWindow(stage.window);
   benchmark::Shutdown();
-  return 0;
+  return status;
 }

@@ -2,7 +2,8 @@
 // otherwise): the chain help movie with a dozen flower sprites (gradient shapes, a morph,
 // a masked caption, static and edit text, frame actions) advanced and drawn over the
 // whole 800 x 600 screen through the engine glue, beside a frame that only clears, in the
-// same run. Prints both frame times and their ratio.
+// same run. Prints the medians of five repetitions, the ratios with and without the
+// rasteriser's threads and the draw calls.
 
 #include <benchmark/benchmark.h>
 
@@ -12,7 +13,8 @@
 #include <memory>
 
 #include "bench/BenchFrame.h"
-#include "bench/BenchPair.h"
+#include "bench/BenchRatios.h"
+#include "bench/DrawCounter.h"
 #include "engine/swf/FlashDriver.h"
 #include "engine/swf/FlashMovie.h"
 #include "tools/helpmovies/HelpMovies.h"
@@ -33,7 +35,8 @@ Stage& GetStage() {
     std::string error;
     const swfw::Bytes bytes = helpmovies::MakeBenchMovie(PELLAVO_BENCH_FONT, error);
     if (bytes.empty()) return s;
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / "pellavo_bench_help.swf";
+    // Into the working folder: the program's temporary folder.
+    const std::filesystem::path file = "pellavo_bench_help.swf";
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     s.driver = std::make_unique<flash::FlashDriver>();
@@ -46,34 +49,33 @@ Stage& GetStage() {
 
 void BM_SwfHelpFrame(benchmark::State& state) {
   Stage& stage = GetStage();
-  RunBenchFrames(state, stage.renderer.graphics, stage.ready, [&] {
+  const auto draw = [&stage] {
     stage.movie->Advance(1.0f / 60.0f);
     stage.movie->Display(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
-  });
+  };
+  RunBenchFrames(state, stage.renderer.graphics, stage.ready, draw);
+  if (stage.ready) benchdraws::CountFrameDraws(state, stage.renderer.graphics, draw);
 }
-BENCHMARK(BM_SwfHelpFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SwfHelpFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_ClearOnlyFrame(benchmark::State& state) {
   Stage& stage = GetStage();
-  RunBenchFrames(state, stage.renderer.graphics, stage.renderer.graphics != nullptr && stage.ready, [] {});
+  RunBenchFrames(state, stage.renderer.graphics, stage.ready, [] {});
 }
-BENCHMARK(BM_ClearOnlyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClearOnlyFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   UseHeadlessDefaults();
-  benchmark::Initialize(&argc, argv);
-  PairReporter reporter("BM_SwfHelpFrame", "BM_ClearOnlyFrame", PairReporter::Clock::kReal);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.HasBoth()) {
-    std::printf("SWF help frame %.2f ms, clear-only frame %.2f ms: %.2fx\n", reporter.first_ns / 1e6,
-                reporter.second_ns / 1e6, reporter.first_ns / reporter.second_ns);
-  }
+  BenchFolder folder("bench_swf_frame");
+  if (!folder.ok()) return 1;
+  const int status = RunRatioBenchmarks(
+      argc, argv, {{"SWF help frame / clear-only frame", "BM_SwfHelpFrame", "BM_ClearOnlyFrame"}});
   Stage& stage = GetStage();
   stage.movie.reset();
   stage.driver.reset();
   CloseBenchRenderer(stage.renderer);
   benchmark::Shutdown();
-  return 0;
+  return status;
 }

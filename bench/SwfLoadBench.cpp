@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/BenchPair.h"
+#include "bench/BenchWarmUp.h"
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
@@ -159,10 +160,10 @@ void Run(benchmark::State& state, bool cached) {
 }
 
 void BM_LoadWithoutCache(benchmark::State& state) { Run(state, false); }
-BENCHMARK(BM_LoadWithoutCache)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWithoutCache)->Unit(benchmark::kMillisecond)->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_LoadWithCache(benchmark::State& state) { Run(state, true); }
-BENCHMARK(BM_LoadWithCache)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWithCache)->Unit(benchmark::kMillisecond)->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/BenchPair.h"
+#include "bench/BenchWarmUp.h"
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/render/render_handler.h"
@@ -185,7 +186,7 @@ void BM_TesselateAtOneToOne(benchmark::State& state) {
   state.counters["triangles"] = static_cast<double>(triangles) / static_cast<double>(state.iterations());
   state.counters["triangles/s"] = benchmark::Counter(static_cast<double>(triangles), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_TesselateAtOneToOne)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TesselateAtOneToOne)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_DrawFromMeshCache(benchmark::State& state) {
   NullRenderHandler& handler = Handler();
@@ -205,7 +206,7 @@ void BM_DrawFromMeshCache(benchmark::State& state) {
   if (swf::shape_mesh::get_build_count() != builds) state.SkipWithError("the cache was missed");
   state.counters["vertices"] = static_cast<double>(handler.vertices) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_DrawFromMeshCache)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawFromMeshCache)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // A frame of a board on OpenGL (headless unless SDL_VIDEODRIVER says otherwise): Tick and
 // Render of a 15 x 12 board full of 1 x 1 blocks inside its border, against the same
-// quads drawn as plain sprite draws, one UISprite::Render each. Prints frames per second
-// of each.
+// quads drawn as plain sprite draws, one UISprite::Render each. Prints the medians of five
+// repetitions, the ratios with and without the rasteriser's threads and the draw calls.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "bench/BenchFrame.h"
+#include "bench/BenchRatios.h"
+#include "bench/DrawCounter.h"
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UISprite.h"
 #include "engine/well/GameWell.h"
@@ -144,33 +146,37 @@ Scene& GetScene() {
 
 void BM_BoardTickAndRender(benchmark::State& state) {
   Scene& scene = GetScene();
-  RunBenchFrames(state, scene.graphics, scene.ready, [&scene] {
+  const auto draw = [&scene] {
     scene.board->Tick(1.0f / 60.0f);
     scene.border->Render();
     scene.board->Render();
-  });
+  };
+  RunBenchFrames(state, scene.graphics, scene.ready, draw);
+  if (scene.ready) benchdraws::CountFrameDraws(state, scene.graphics, draw);
   state.counters["quads"] = static_cast<double>(scene.sprites.size());
 }
-BENCHMARK(BM_BoardTickAndRender)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BoardTickAndRender)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 void BM_PlainSpriteDraws(benchmark::State& state) {
   Scene& scene = GetScene();
-  RunBenchFrames(state, scene.graphics, scene.ready, [&scene] {
+  const auto draw = [&scene] {
     for (const auto& sprite : scene.sprites) sprite->Render();
-  });
+  };
+  RunBenchFrames(state, scene.graphics, scene.ready, draw);
+  if (scene.ready) benchdraws::CountFrameDraws(state, scene.graphics, draw);
   state.counters["quads"] = static_cast<double>(scene.sprites.size());
 }
-BENCHMARK(BM_PlainSpriteDraws)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainSpriteDraws)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(kWarmUpSeconds);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   UseHeadlessDefaults();
   // The images go to a folder of their own.
-  char folder[] = "/tmp/pellavo_bench_wellXXXXXX";
-  if (!mkdtemp(folder) || chdir(folder) != 0) return 1;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  BenchFolder folder("bench_well");
+  if (!folder.ok()) return 1;
+  const int status = RunRatioBenchmarks(
+      argc, argv, {{"Board frame / the same quads as sprites", "BM_BoardTickAndRender", "BM_PlainSpriteDraws"}});
   Scene& scene = GetScene();
   scene.sprites.clear();
   scene.border.reset();
@@ -178,5 +184,5 @@ int main(int argc, char** argv) {
   ui::GetSpriteSet().Clear();
   CloseBenchRenderer(scene.renderer);
   benchmark::Shutdown();
-  return 0;
+  return status;
 }

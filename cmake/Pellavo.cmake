@@ -68,18 +68,9 @@ function(pellavo_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  # The discovery passes its properties on as one flat list, which holds one label: the
-  # tests of several labels get them all from a script run after it.
-  list(GET T_LABELS 0 first_label)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${first_label}" TIMEOUT ${T_TIMEOUT})
-  list(LENGTH T_LABELS label_count)
-  if(label_count GREATER 1)
-    set(labels_script "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
-    file(WRITE "${labels_script}" "set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels_script}")
-  endif()
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # pellavo_add_benchmark(<name> SOURCES <file>... [LIBS <target>...])

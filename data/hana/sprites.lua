@@ -1,6 +1,7 @@
 -- The heroine's sprites: her body and face, every piece of her clothes, "none" (which a
--- hidden slot's part shows: nothing), and the icons of the six zen powers that the
--- fashion popup shows ("wildcard001" to "wildcard006"). The face blinks, and a few pieces
+-- hidden slot's part shows: nothing), the icons of the six zen powers that the fashion
+-- popup shows ("wildcard001" to "wildcard006") and the icons of its other bonuses, a
+-- flower colour or a block kind ("bonus_<name>"). The face blinks, and a few pieces
 -- move: their pictures hold their frames side by side.
 local animated = { face = 6, hair3 = 4, dress4 = 4, skirt6 = 4 }
 
@@ -19,4 +20,16 @@ for n = 1, 6 do
    Add("dress" .. n)
    Add("skirt" .. n)
    Add(string.format("wildcard%03d", n))
+end
+-- The board's flower colours, by the names of its colour table, and the block kinds.
+BonusIcons =
+{
+   "blue", "green", "red", "yellow", "purple", "black", "turqoise", "orange", "pink", "violet",
+   "cyan", "white", "aqua", "beige", "coral", "indigo", "ivory", "lime", "generic1", "generic2",
+   "generic3", "generic4", "generic5", "generic6",
+   "flower", "double", "triple", "zenblock", "gem", "hcut", "vcut", "slashcut", "backslashcut",
+   "xcut", "pluscut", "starcut", "timeblock", "frozenflower", "lockedflower", "stone", "tileblast",
+}
+for _, name in ipairs(BonusIcons) do
+   Add("bonus_" .. name)
 end

@@ -101,6 +101,8 @@ table.insert(LevelPanels, "ui/buy_popup.ui")
 table.insert(LevelPanels, "ui/fashion_studio.ui")
 
 function OnInitUI()
+   -- The profile chosen in an earlier run is the one in play.
+   ApplyProfileCheatMode()
    if GetUIMan == nil then
       return
    end
@@ -532,6 +534,9 @@ table.insert(LevelPanels, "ui/summary.ui")
 
 -- The summary panel comes up and counts the level's results.
 function ShowSummary(victory)
+   -- The level's banner makes way for the summary and the popups after it.
+   ShowPanel("kiv_victory", false)
+   ShowPanel("kiv_defeat", false)
    local panel = ShowPanel("summary", true)
    if panel == nil or GetSummary == nil then
       return

@@ -77,7 +77,47 @@ function CheckShowPopup(show)
       popup:Enable(false)
       return
    end
+   ShowFashionPrice(vars, #chosen)
    GetUITransition():PopupWidget("buy_popup", "buy_bg", "")
+end
+
+local function PopupWidget(name)
+   return PanelWidget("buy_popup", name)
+end
+
+-- A text key's text followed by a number: "Price: 25".
+local function SetLabelledNumber(name, key, value)
+   local widget = PopupWidget(name)
+   if widget ~= nil then
+      widget:SetText(key)
+      widget:AppendText(" " .. tostring(value))
+   end
+end
+
+-- The popup opens on a clean page: no name or description of an earlier offer, the price
+-- of a piece and the player's coins, and buy buttons only under the offers, taking clicks
+-- only while the coins reach the price.
+function ShowFashionPrice(vars, offers)
+   local cost = vars:GetConstant("fashion_cost")
+   local coins = vars:GetCoins()
+   local name = PopupWidget("item_name")
+   if name ~= nil then
+      name:SetText("")
+   end
+   local description = PopupWidget("item_desc")
+   if description ~= nil then
+      description:SetText("SELECT_FASHION")
+   end
+   SetLabelledNumber("buy_price", "FASHION_PRICE", cost)
+   SetLabelledNumber("buy_coins", "FASHION_COINS", coins)
+   local affordable = coins >= cost
+   for box = 1, 3 do
+      local button = PopupWidget("buy" .. box)
+      if button ~= nil then
+         button:SetIsVisible(box <= offers)
+         SetButtonActive(button, affordable, 0.6, 0.6, 0.6, 0.6)
+      end
+   end
 end
 
 -- The buy button of box `box`: the offer becomes the player's, for "fashion_cost" coins,

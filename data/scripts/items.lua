@@ -21,7 +21,7 @@ Clothes =
 
    { SpriteName = "dress1", Name = "ITEM_DRESS1", Description = "ITEM_DRESS1_DESC", PartID = "dress" },
    { SpriteName = "dress2", Name = "ITEM_DRESS2", Description = "ITEM_DRESS2_DESC", PartID = "dress",
-     Stat1 = "flowerblast", Prob1 = 10, Stat2 = "pink", Prob2 = 20 },
+     Stat1 = "flowerblast", Prob1 = 10, Stat2 = "purple", Prob2 = 20 },
    { SpriteName = "dress3", Name = "ITEM_DRESS3", Description = "ITEM_DRESS3_DESC", PartID = "dress",
      Stat1 = "tilegrab", Prob1 = 10, Stat2 = "green", Prob2 = 20 },
    { SpriteName = "dress4", Name = "ITEM_DRESS4", Description = "ITEM_DRESS4_DESC", PartID = "dress",
@@ -35,7 +35,7 @@ Clothes =
    { SpriteName = "skirt2", Name = "ITEM_SKIRT2", Description = "ITEM_SKIRT2_DESC", PartID = "skirt",
      Stat1 = "match", Prob1 = 10, Stat2 = "green", Prob2 = 15 },
    { SpriteName = "skirt3", Name = "ITEM_SKIRT3", Description = "ITEM_SKIRT3_DESC", PartID = "skirt",
-     Stat1 = "flowerblast", Prob1 = 10, Stat2 = "orange", Prob2 = 20 },
+     Stat1 = "flowerblast", Prob1 = 10, Stat2 = "yellow", Prob2 = 20 },
    { SpriteName = "skirt4", Name = "ITEM_SKIRT4", Description = "ITEM_SKIRT4_DESC", PartID = "skirt",
      Stat1 = "tilegrab", Prob1 = 15 },
    { SpriteName = "skirt5", Name = "ITEM_SKIRT5", Description = "ITEM_SKIRT5_DESC", PartID = "skirt",

@@ -113,7 +113,18 @@ local function SaveProgress()
    end
 end
 
-local function PanelWidget(panelName, widgetName)
+-- A button that takes clicks in its own colours, or none in the dimmed colour given.
+function SetButtonActive(button, active, r, g, b, a)
+   button:SetIsActive(active)
+   if active then
+      button:SetColor(1, 1, 1, 1)
+   else
+      button:SetColor(r, g, b, a)
+   end
+end
+
+-- A widget of a loaded panel, or nil (the fashion popup's scripts use it too).
+function PanelWidget(panelName, widgetName)
    if GetUIMan == nil then
       return nil
    end
@@ -124,17 +135,37 @@ local function PanelWidget(panelName, widgetName)
    return panel:GetWidgetByName(widgetName)
 end
 
--- A level's button on a map: active while the level is open, dimmed while it is closed.
-local function ShowLevelButton(panelName, name, open)
+-- The looks of a level's button on the maps: open, and won (with a tick).
+LEVEL_BUTTON_IMAGE = "ui_img/button.png"
+LEVEL_WON_IMAGE = "ui_img/button_won.png"
+
+-- Whether the profile has won the level: in the story (slot state 2) or, on the map of
+-- free play, there (state 3).
+function IsLevelWon(name, free)
+   local rms = Profile()
+   local slot = LevelSlot(name)
+   if rms == nil or slot == nil then
+      return false
+   end
+   local state = rms:IsOpen(slot)
+   if free then
+      return state >= 3
+   end
+   return state >= 2
+end
+
+-- A level's button on a map: active while the level is open, dimmed while it is closed,
+-- and marked once it is won.
+local function ShowLevelButton(panelName, name, open, won)
    local button = PanelWidget(panelName, "Level_" .. name)
    if button == nil then
       return
    end
-   button:SetIsActive(open)
-   if open then
-      button:SetColor(1, 1, 1, 1)
+   SetButtonActive(button, open, 1, 1, 1, 0.35)
+   if won and open then
+      button:SetOffImage(LEVEL_WON_IMAGE)
    else
-      button:SetColor(1, 1, 1, 0.35)
+      button:SetOffImage(LEVEL_BUTTON_IMAGE)
    end
 end
 
@@ -241,9 +272,27 @@ function MapZen()
    GoState("map_zen", 0)
 end
 
+-- What the menu's Play or Free play asked for while there was no profile to play with
+-- ("story" or "free"): the settings make the profile first, then it goes on.
+PendingPlay = nil
+
+-- Without a profile every level would be locked and nothing kept: the player makes one in
+-- the settings first. True when the play may go on now.
+local function ProfileReady(play)
+   if Profile() ~= nil then
+      return true
+   end
+   PendingPlay = play
+   GoState("settings", 0)
+   return false
+end
+
 -- The menu's buttons: the story goes on on the map of the story; free play has a map of
 -- its own, whose levels open once the story is told.
 function PlayStory()
+   if not ProfileReady("story") then
+      return
+   end
    local vars = Vars()
    if vars ~= nil then
       vars:SetFreeplay(false)
@@ -252,11 +301,29 @@ function PlayStory()
 end
 
 function PlayFree()
+   if not ProfileReady("free") then
+      return
+   end
    local vars = Vars()
    if vars ~= nil then
       vars:SetFreeplay(true)
    end
    MapZen()
+end
+
+-- Once a profile is made, the play asked for before goes on.
+function ContinuePendingPlay()
+   local play = PendingPlay
+   if play == nil or Profile() == nil then
+      return false
+   end
+   PendingPlay = nil
+   if play == "free" then
+      PlayFree()
+   else
+      PlayStory()
+   end
+   return true
 end
 
 function OpenStory()
@@ -301,7 +368,7 @@ function OnEnterMapAsia()
       SaveProgress()
    end
    for _, name in ipairs(LevelOrder) do
-      ShowLevelButton("map_asia", name, IsLevelOpen(name))
+      ShowLevelButton("map_asia", name, IsLevelOpen(name), IsLevelWon(name, false))
    end
 end
 
@@ -325,7 +392,7 @@ function OnEnterMapZen()
    end
    for _, list in ipairs({ FreeLevels, LevelOrder }) do
       for _, name in ipairs(list) do
-         ShowLevelButton("map_zen", name, finished and IsLevelOpen(name))
+         ShowLevelButton("map_zen", name, finished and IsLevelOpen(name), IsLevelWon(name, true))
       end
    end
    local note = PanelWidget("map_zen", "ZenLockedNote")

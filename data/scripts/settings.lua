@@ -173,28 +173,60 @@ function ChangeLanguage()
    RefreshSettings()
 end
 
+-- A profile made with the cheat name plays in cheat mode (the level editor and the
+-- developer keys answer, and its scores go online as 0); any other profile plays
+-- without.
+function ApplyProfileCheatMode()
+   if GetVars == nil or GetRMS == nil then
+      return
+   end
+   local rms = GetRMS()
+   GetVars():SetCheatMode(rms ~= nil and rms:IsCheating())
+end
+
 -- Profile changes reach the trophies' view of the profile at once.
 function ProfileChanged()
+   ApplyProfileCheatMode()
    if GetTrophyData ~= nil then
       GetTrophyData():ProfileChanged()
    end
    RefreshSettings()
 end
 
+local function EditedText(name)
+   local edit = SettingsWidget(name)
+   if edit == nil then
+      return ""
+   end
+   return edit:GetText()
+end
+
+local function ClearEdit(name)
+   local edit = SettingsWidget(name)
+   if edit ~= nil then
+      edit:SetText("")
+   end
+end
+
+-- A new profile of the name and home town typed in (the home town stands beside the
+-- player's scores in the highscores and goes to the score server; it may stay empty).
+-- When the menu's Play brought the player here, the play goes on with the new profile.
 function CreateProfile()
    local rms = GetRMS()
-   local edit = SettingsWidget("ProfileName")
-   local name = ""
-   if edit ~= nil then
-      name = edit:GetText()
-   end
+   local name = EditedText("ProfileName")
    if name == "" then
       name = "Player " .. (rms:GetProfileC() + 1)
    end
-   if rms:AddProfile(name, "", "english") then
+   local made = rms:AddProfile(name, "", EditedText("ProfileTown"))
+   if made then
       rms:Save()
+      ClearEdit("ProfileName")
+      ClearEdit("ProfileTown")
    end
    ProfileChanged()
+   if made then
+      ContinuePendingPlay()
+   end
 end
 
 function NextProfile()
@@ -220,9 +252,28 @@ end
 function OnEnterSettings()
    RefreshLanguageList(GetRMS())
    RefreshSettings()
+   -- Sent here by Play without a profile: a prompt says why, and the name box waits for
+   -- the typing (again once the prompt's button has taken the focus).
+   if PendingPlay ~= nil and not GetRMS():ProfileValid() then
+      FocusProfileName()
+      CreatePrompt("PROFILE_NEEDED", "DelayScript('FocusProfileName()', 0)")
+   end
+end
+
+function FocusProfileName()
+   local edit = SettingsWidget("ProfileName")
+   if edit ~= nil and GetUIMan ~= nil then
+      GetUIMan():SetEditWidget(edit)
+   end
 end
 
 function OnExitSettings()
+   -- Leaving without making a profile gives the play up.
+   PendingPlay = nil
+   local prompt = GetUIMan ~= nil and GetUIMan():GetPanel("prompt_dlg") or nil
+   if prompt ~= nil then
+      prompt:SetIsVisible(false)
+   end
    GetRMS():Save()
 end
 

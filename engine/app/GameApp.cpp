@@ -298,13 +298,29 @@ void GameApp::OnLoadProgress(int32_t units) {
   if (loadingBar) {
     loadingBar->SetProgress(totalUnits > 0 ? static_cast<float>(loadedUnits) / static_cast<float>(totalUnits) : 0.0f);
   }
-  // A lost device begins no frame; the bar has moved all the same.
-  if (Graphics* graphics = GetGraphics()) {
-    DrawStandaloneFrame(*graphics, 0xFFFFFFFFu, [this] {
-      if (loadingPanel) loadingPanel->Render(true);
-    });
+  if (LoadingFrameDue()) {
+    // A lost device begins no frame; the bar has moved all the same.
+    if (Graphics* graphics = GetGraphics()) {
+      DrawStandaloneFrame(*graphics, 0xFFFFFFFFu, [this] {
+        if (loadingPanel) loadingPanel->Render(true);
+      });
+    }
   }
   PumpMessage();
+}
+
+bool GameApp::LoadingFrameDue() {
+  LARGE_INTEGER now;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  const bool atEnd = loadedUnits >= totalUnits;
+  if (!atEnd && lastLoadingFrame >= 0 &&
+      (now.QuadPart - lastLoadingFrame) * kLoadingFramesPerSecond < frequency.QuadPart) {
+    return false;
+  }
+  lastLoadingFrame = now.QuadPart;
+  return true;
 }
 
 void GameApp::SaveProfile() {

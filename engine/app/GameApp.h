@@ -47,6 +47,8 @@ class GameApp : public Win32Application {
   static constexpr const char* kLoadingBar = "LoadingProgress";
   // The cheat name GetCheatName gives unless the game names another.
   static constexpr const char* kDefaultCheatName = "let_me_play_on";
+  // Loading frames are drawn at most this many times a second.
+  static constexpr int64_t kLoadingFramesPerSecond = 30;
 
   // Also tests the desktop for a wide screen (IsWideScreen), which full screen then uses,
   // and logs "Wide screen Detected !" or "Regular screen Detected !".
@@ -73,8 +75,11 @@ class GameApp : public Win32Application {
   // Windowed: always 800 x 600, play area at the origin.
   void SetWindowed(uint32_t modeWidth, uint32_t modeHeight) override;
 
-  // Advances the loading bar by units and draws one loading frame: the loading panel over
-  // opaque white (an empty white frame without the panel), then one window message.
+  // Advances the loading bar by units and draws a loading frame (the loading panel over
+  // opaque white, an empty white frame without the panel) when the last one is at least
+  // 1/30 s old or the bar has reached its end; then one window message. A frame takes
+  // about as long as loading a few sprites: one for each would make loading last several
+  // times longer, and the eye sees no more than 30 a second.
   virtual void OnLoadProgress(int32_t units);
   // Game hooks.
   virtual void InitFonts() = 0;
@@ -108,6 +113,10 @@ class GameApp : public Win32Application {
   // then not the player's).
   virtual void SaveProfile();
 
+  // True when a loading frame is to be drawn now (see OnLoadProgress), which then counts
+  // as the last one drawn.
+  bool LoadingFrameDue();
+
   // Creates the graphics device for the current mode: the wide mode for full screen on a
   // wide desktop, the play-area offsets, a windowed 800 x 600 retry when full screen is
   // refused; then the image types and the filtering. False (after a message box) when no
@@ -124,6 +133,8 @@ class GameApp : public Win32Application {
   ui::UIProgress* loadingBar = nullptr;
   int32_t loadedUnits = 0;
   int32_t totalUnits = kDefaultTotalUnits;
+  // When the last loading frame was drawn (performance counter), or -1 before the first.
+  int64_t lastLoadingFrame = -1;
   // The object behind the script class "Script" (owned), made by InitSystems.
   GameScript* script = nullptr;
   // The profile store (owned), made by CreateRMS during start-up; null until then.

@@ -18,18 +18,24 @@ constexpr uint32_t kNoCameraClearColor = 0xFF000000;
 }  // namespace
 
 GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFile,
-                       const std::string& enter, const std::string& exit)
+                       const std::string& enter, const std::string& exit, const std::string& sceneFile)
     : camera(screenCamera), enterScript(enter), exitScript(exit) {
   // Registered by the listener's constructor; events reach it only while it is current.
   input::MouseListener::enabled = false;
 
-  // A screen without a panel file has no panel and no scene.
-  if (panelFile.empty()) return;
-  ui::UIWidget* panel = ui::GetUIMan().AddPanel(panelFile);
-  if (!panel) return;
-  panel->SetIsVisible(false);
-  panels.push_back(panel);
-  scene.Load(vfs::StripExtension(panelFile) + ".lua");
+  ui::UIWidget* panel = panelFile.empty() ? nullptr : ui::GetUIMan().AddPanel(panelFile);
+  if (panel) {
+    panel->SetIsVisible(false);
+    panels.push_back(panel);
+  }
+  // A screen that names its own scene does not look for one named after its panel: the
+  // look would only fail and log two errors at every start. Without a scene of its own
+  // or a panel, a screen has no scene.
+  if (!sceneFile.empty()) {
+    scene.Load(sceneFile);
+  } else if (panel) {
+    scene.Load(vfs::StripExtension(panelFile) + ".lua");
+  }
 }
 
 GameScreen::~GameScreen() = default;

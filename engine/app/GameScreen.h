@@ -33,10 +33,12 @@ class GameScreen : public GameState, public input::MouseListener {
 
   // Loads the panel file through the UI manager (none when the name is empty) and hides
   // the panel; when it loads, the scene is loaded from the panel file's name without its
-  // extension, lower-cased, with ".lua" (ui/in_game.ui gives ui/in_game.lua). The mouse
-  // listener is registered with the mouse device (when it exists) and disabled.
+  // extension, lower-cased, with ".lua" (ui/in_game.ui gives ui/in_game.lua). A screen that
+  // names a scene file of its own shows that one instead (with or without a panel), and
+  // no scene named after its panel is looked for. The mouse listener is registered with
+  // the mouse device (when it exists) and disabled.
   GameScreen(camera::Camera* camera, const std::string& panelFile, const std::string& enterScript,
-             const std::string& exitScript);
+             const std::string& exitScript, const std::string& sceneFile = "");
   // The panels stay with the UI manager; the mouse listener is unregistered.
   ~GameScreen() override;
 

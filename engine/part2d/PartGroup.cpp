@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/core/Log.h"
@@ -18,12 +19,29 @@ namespace part2d {
 
 namespace {
 
-// The vertex batch that every group draws through: 50 particles of 12 vertices, emptied
-// at the end of each group's draw.
+// The vertex batch that every group draws through: the corners of 150 bands, emptied at
+// the end of each group's draw. The indices of every band's two triangles are the same
+// in every batch, made once.
 constexpr uint32_t kBatchVertices = 600;
-constexpr uint32_t kParticleVertices = 12;
+constexpr uint32_t kBatchBands = kBatchVertices / kBandVertices;
 ScreenVertex g_batch[kBatchVertices];
 uint32_t g_batchCount = 0;
+
+const uint16_t* BatchIndices() {
+  static const std::array<uint16_t, kBatchBands * kBandIndices> indices = [] {
+    // Corners from-left, from-right, to-left, to-right, wound as the quad builders wind
+    // theirs, so that no cull mode drops a half.
+    constexpr uint16_t kCorners[kBandIndices] = {1, 3, 0, 3, 2, 0};
+    std::array<uint16_t, kBatchBands * kBandIndices> list{};
+    for (uint32_t band = 0; band < kBatchBands; ++band) {
+      for (uint32_t i = 0; i < kBandIndices; ++i) {
+        list[band * kBandIndices + i] = static_cast<uint16_t>(band * kBandVertices + kCorners[i]);
+      }
+    }
+    return list;
+  }();
+  return indices.data();
+}
 
 // Beyond this many screens from the origin a particle is not drawn.
 constexpr float kFarAway = 1.0e6f;
@@ -179,11 +197,41 @@ bool PartGroup::Update(float dt) {
   return true;
 }
 
+uint32_t BuildParticleBand(const math::Vec2& centre, const math::Vec2& direction, float halfLength,
+                           float halfWidth, uint32_t color, const math::Vec2& uv1, const math::Vec2& uv2,
+                           ScreenVertex* out) {
+  float W, H;
+  PlayAreaSize(W, H);
+  // The direction of motion on the screen (play-area units are not square); a particle
+  // without one has a band of no area.
+  math::Vec2 unit(W * direction.x, H * direction.y);
+  const float length = unit.Magnitude();
+  unit = length > 0.0f ? unit / length : math::Vec2(0.0f, 0.0f);
+  const math::Vec2 along = unit * (halfLength * H);
+  // A negative length (a particle stretched while it runs backwards after a bounce) turns
+  // the whole band round, so that its triangles keep their winding.
+  const float acrossPixels = halfLength < 0.0f ? -halfWidth * W : halfWidth * W;
+  const math::Vec2 across = math::Vec2(-unit.y, unit.x) * acrossPixels;
+  const math::Vec2 middle(W * centre.x + static_cast<float>(screen::g_offsetX),
+                          H * centre.y + static_cast<float>(screen::g_offsetY));
+  auto corner = [&](const math::Vec2& p, float u, float v) {
+    return ScreenVertex{p.x, p.y, 0.0f, 1.0f, color, u, v};
+  };
+  const math::Vec2 from = middle - along;
+  const math::Vec2 to = middle + along;
+  out[0] = corner(from + across, uv1.x, uv1.y);
+  out[1] = corner(from - across, uv2.x, uv1.y);
+  out[2] = corner(to + across, uv1.x, uv2.y);
+  out[3] = corner(to - across, uv2.x, uv2.y);
+  return kBandVertices;
+}
+
 void PartGroup::DrawBatch() const {
   if (g_batchCount == 0) return;
   if (Graphics* graphics = GetGraphics()) {
     sprite.BindTexture();
-    graphics->DrawArray(g_batch, g_batchCount, PT_Triangles);
+    graphics->DrawIndexedArray(g_batch, g_batchCount, BatchIndices(),
+                               g_batchCount / kBandVertices * kBandIndices, PT_Triangles);
   }
   g_batchCount = 0;
 }
@@ -210,8 +258,8 @@ bool PartGroup::Render(const math::Vec2& offset) {
     const float t = particle.LifeFraction();
     const math::Vec2 size = particle.size + particle.sizeDelta * t;
     const math::Vec2 centre = particle.pos - offset;
-    const math::Vec2 half =
-        (particle.dir * size.y + particle.dir * (StretchSpeed * particle.speed)) * 0.5f;
+    const float halfLength = (size.y + StretchSpeed * particle.speed) * 0.5f;
+    const math::Vec2 half = particle.dir * halfLength;
     const int32_t index = std::clamp(static_cast<int32_t>(t * 256.0f), 0, kColorEntries - 1);
     const uint32_t color = colors[index];
     // A particle thrown far off the screen by huge forces or speeds (or pushed to NaN) is
@@ -221,13 +269,12 @@ bool PartGroup::Render(const math::Vec2& offset) {
           std::fabs(size.x) < kFarAway)) {
       continue;
     }
-    const math::Vec2 from = centre - half, to = centre + half;
     math::Vec2 uv1 = kFullUv1;
     math::Vec2 uv2 = kFullUv2;
     if (strip) strip->GetFrameUV(particle.animTime, uv1, uv2);
-    g_batchCount += BuildLineQuad(from, to, size.x * 0.5f, color, color, uv1, uv2,
-                                  g_batch + g_batchCount);
-    if (g_batchCount + 6 >= kBatchVertices) DrawBatch();
+    g_batchCount += BuildParticleBand(centre, particle.dir, halfLength, size.x * 0.5f, color, uv1, uv2,
+                                      g_batch + g_batchCount);
+    if (g_batchCount == kBatchVertices) DrawBatch();
   }
   DrawBatch();
   if (Additive) {

@@ -1,6 +1,7 @@
 #include "engine/ui/SpriteSet.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "engine/core/Log.h"
@@ -48,41 +49,57 @@ bool SpriteSet::AddSprite(const std::string& name, const std::string& imageFile,
 }
 
 bool SpriteSet::Load(const std::string& file) {
+  std::vector<SheetItem> items;
+  if (!ReadSheet(file, items)) return false;
+  AddItems(items, file);
+  return true;
+}
+
+bool SpriteSet::ReadSheet(const std::string& file, std::vector<SheetItem>& items) {
   LuaState* state = script::CreateLuaState();
   if (!script::LoadScript(state, file)) {
     LOG_LINE(MSG_ERROR) << "Unable to load Sprite set " << file << "!";
     LuaState::Destroy(state);
     return false;
   }
-  std::vector<std::string> missing;
   LuaObject sprites = script::GetGlobal(state, "Sprites");
   if (sprites.IsTable()) {
     const int count = sprites.GetTableCount();
     for (int i = 1; i <= count; ++i) {
-      LuaObject item = sprites.GetByIndex(i);
-      if (!item.IsTable()) continue;
-      const std::string name = script::GetString(item, "Name", "");
-      const std::string imageFile = script::GetString(item, "ImageFile", "");
-      const int frameCount = script::GetInt(item, "SpriteC", 0);
-      if (frameCount <= 0 || name.empty() || imageFile.empty()) continue;
-      // A second strip of a name keeps the first; it is no missing image.
-      if (Find(name)) continue;
-      const float framesPerSecond = script::GetFloat(item, "FrameTime", 0.1f);
-      if (AddSprite(name, imageFile, frameCount, 1.0f / framesPerSecond,
-                    script::GetFloat(item, "FrameBorderX", 0.0f),
-                    script::GetFloat(item, "FrameBorderY", 0.0f),
-                    script::GetBool(item, "FlipU", false), script::GetBool(item, "FlipV", false),
-                    script::GetFloat(item, "ClipX", 0.0f), script::GetFloat(item, "ClipY", 0.0f),
-                    file)) {
-        if (progressCallback) progressCallback(progressUser);
-      } else {
-        missing.push_back("Missing Sprite " + name + " : " + imageFile);
-      }
+      LuaObject entry = sprites.GetByIndex(i);
+      if (!entry.IsTable()) continue;
+      SheetItem item;
+      item.name = script::GetString(entry, "Name", "");
+      item.imageFile = script::GetString(entry, "ImageFile", "");
+      item.frameCount = script::GetInt(entry, "SpriteC", 0);
+      if (item.frameCount <= 0 || item.name.empty() || item.imageFile.empty()) continue;
+      item.frameDuration = 1.0f / script::GetFloat(entry, "FrameTime", 0.1f);
+      item.borderX = script::GetFloat(entry, "FrameBorderX", 0.0f);
+      item.borderY = script::GetFloat(entry, "FrameBorderY", 0.0f);
+      item.flipU = script::GetBool(entry, "FlipU", false);
+      item.flipV = script::GetBool(entry, "FlipV", false);
+      item.clipX = script::GetFloat(entry, "ClipX", 0.0f);
+      item.clipY = script::GetFloat(entry, "ClipY", 0.0f);
+      items.push_back(std::move(item));
+    }
+  }
+  LuaState::Destroy(state);
+  return true;
+}
+
+void SpriteSet::AddItems(const std::vector<SheetItem>& items, const std::string& file) {
+  std::vector<std::string> missing;
+  for (const SheetItem& item : items) {
+    // A second strip of a name keeps the first; it is no missing image.
+    if (Find(item.name)) continue;
+    if (AddSprite(item.name, item.imageFile, item.frameCount, item.frameDuration, item.borderX, item.borderY,
+                  item.flipU, item.flipV, item.clipX, item.clipY, file)) {
+      if (progressCallback) progressCallback(progressUser);
+    } else {
+      missing.push_back("Missing Sprite " + item.name + " : " + item.imageFile);
     }
   }
   for (const std::string& line : missing) LOG_LINE(MSG_COMMENT) << line;
-  LuaState::Destroy(state);
-  return true;
 }
 
 }  // namespace ui

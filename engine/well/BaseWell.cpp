@@ -1,6 +1,7 @@
 #include "engine/well/BaseWell.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "engine/core/Log.h"
@@ -261,14 +262,14 @@ void BaseWell::LoadBlocks(LuaState* state, float delay) {
   const LuaObject table = script::GetGlobal(state, "Blocks");
   if (!table.IsTable()) return;
   const int count = table.GetTableCount();
-  // A board holds at most one block per cell, so a longer table cannot all stand.
-  const int64_t cells = int64_t{width_} * height_;
-  if (count > cells) {
+  // Every entry is read: one that cannot stand (outside the grid, or on a taken cell,
+  // which the board's cell checks refuse) leaves the entries after it their chance.
+  if (count > kMaxBlockEntries) {
     LOG_LINE(MSG_WARNING) << "Well file " << filePath_ << " lists " << count
-                          << " blocks for a grid of " << static_cast<long long>(cells)
-                          << " cells; the rest are skipped";
+                          << " blocks; those after the first " << kMaxBlockEntries
+                          << " are skipped";
   }
-  for (int i = 1; i <= count && i <= cells; ++i) {
+  for (int i = 1; i <= count && i <= kMaxBlockEntries; ++i) {
     const LuaObject entry = table.GetByIndex(i);
     const std::string type = script::GetString(entry, "Type", "normal");
     const std::string color = script::GetString(entry, "Color", "red");
@@ -287,6 +288,16 @@ void BaseWell::LoadBlocks(LuaState* state, float delay) {
   }
 }
 
+float BaseWell::ReadOffset(const LuaObject& entry, const char* key, int index) const {
+  const float offset = script::GetFloat(entry, key, 0.0f);
+  if (std::isfinite(offset)) return offset;
+  // Mend: an infinite or undefined offset would be kept and written back as "1/0", which
+  // no well file may hold; it reads as no offset.
+  LOG_LINE(MSG_WARNING) << "Well file " << filePath_ << ": decoration " << index << " has no finite "
+                        << key << "; 0 is used";
+  return 0.0f;
+}
+
 void BaseWell::LoadDecorations(LuaState* state) {
   const LuaObject table = script::GetGlobal(state, "Decorations");
   if (!table.IsTable()) return;
@@ -300,8 +311,7 @@ void BaseWell::LoadDecorations(LuaState* state) {
     const LuaObject entry = table.GetByIndex(i);
     const std::string image = script::GetString(entry, "Image", "");
     if (image.empty()) continue;
-    const math::Vec2 offset(script::GetFloat(entry, "OffsetX", 0.0f),
-                            script::GetFloat(entry, "OffsetY", 0.0f));
+    const math::Vec2 offset(ReadOffset(entry, "OffsetX", i), ReadOffset(entry, "OffsetY", i));
     // Layer and Rotation are numbers, truncated to whole ones.
     AddDecoration(image, script::GetInt(entry, "X", 0), script::GetInt(entry, "Y", 0),
                   script::GetInt(entry, "Width", 0), script::GetInt(entry, "Height", 0), offset,

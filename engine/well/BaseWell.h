@@ -8,6 +8,7 @@
 #include "engine/core/Math.h"
 #include "engine/core/Timer.h"
 
+class LuaObject;
 class LuaState;
 class WriteLua;
 
@@ -48,6 +49,11 @@ class BaseWell {
   static constexpr int32_t kUpperLayer = 3;
   // A well file's decorations beyond this many are skipped (with a warning).
   static constexpr size_t kMaxDecorations = 1024;
+  // Entries of a well file's "Blocks" read at most (the rest skipped with a warning).
+  // Every entry is read, not only as many as the grid has cells, since invalid entries
+  // may come before valid ones; but a data file can list millions of entries within its
+  // script limits (one table named again and again), and no board needs this many.
+  static constexpr int kMaxBlockEntries = 4096;
 
   // The game time of the given frame clock dates the delayed drops.
   explicit BaseWell(void* context, FrameTimer& clock = FrameTimer::Instance());
@@ -213,6 +219,9 @@ class BaseWell {
   std::vector<WellBlock*> removed_;
 
  private:
+  // A decoration's offset field; a value that is not finite reads as 0, with a warning.
+  float ReadOffset(const LuaObject& entry, const char* key, int index) const;
+
   struct PendingDrop {
     WellBlock* block;
     float due;  // game time

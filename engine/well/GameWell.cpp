@@ -3,10 +3,22 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "engine/graphics/SpriteBatch.h"
 #include "engine/well/WellBlock.h"
 #include "engine/well/WellSFX.h"
 
 namespace well {
+
+namespace {
+
+// The blocks of a board go into one batch, filled and drawn within the board's Render, so
+// that blocks whose pictures share a texture take one draw call between them.
+SpriteBatch& BlockBatch() {
+  static SpriteBatch batch;
+  return batch;
+}
+
+}  // namespace
 
 GameWell::GameWell(void* context, FrameTimer& clock) : BaseWell(context, clock) {}
 
@@ -119,9 +131,11 @@ void GameWell::Render() {
   if (!hasCells_) return;
   RenderDecorations(false, true, true);
   if (WellSFX* sfx = GetSFX()) sfx->RenderBelowBlocks();
+  SpriteBatch& batch = BlockBatch();
   for (WellBlock* block : blocks_) {
-    if (block->HasImage()) block->Draw();
+    if (block->HasImage()) block->RenderToBatch(batch);
   }
+  batch.Render(math::Vec2(0.0f, 0.0f), false);
   RenderDecorations(false, true, false);
   BaseWell::Render();
 }

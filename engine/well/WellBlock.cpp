@@ -37,15 +37,30 @@ int FindColor(const std::string& name) {
 // --- Drawing ---
 
 void WellBlock::Render(const math::Vec2& pos) {
-  if (!HasImage()) return;
-  sprite.SetTransform(pos, screenSize, 0.0f, 1.0f, tint);
-  sprite.Render();
+  if (HasImage()) DrawSprites(pos, nullptr);
 }
 
 void WellBlock::RenderToBatch(SpriteBatch& batch) {
-  if (!HasImage()) return;
-  sprite.SetTransform(GetScreenPos(), screenSize, 0.0f, 1.0f, tint);
-  batch.AddRotated(&sprite, 0.0f);
+  if (HasImage()) DrawSprites(GetScreenPos(), &batch);
+}
+
+void WellBlock::DrawSprites(const math::Vec2& pos, SpriteBatch* batch) {
+  sprite.SetTransform(pos, screenSize, 0.0f, 1.0f, tint);
+  DrawSprite(sprite, batch);
+}
+
+void WellBlock::DrawSprite(ui::UISprite& placed, SpriteBatch* batch) {
+  if (!batch) {
+    placed.Render();
+    return;
+  }
+  // The batch draws with the blend it finds; an additive sprite sets its own.
+  if (placed.additive) {
+    batch->Render(math::Vec2(0.0f, 0.0f), false);
+    placed.Render();
+    return;
+  }
+  batch->AddRotated(&placed, 0.0f);
 }
 
 namespace {

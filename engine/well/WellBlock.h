@@ -48,9 +48,11 @@ class WellBlock {
   // The kind's name, as the well file writes it.
   virtual std::string GetTypeName() const = 0;
 
-  // Draws the sprite at pos with the block's screen size and tint (no rotation).
+  // Draws the block's sprites at pos (DrawSprites), when it has an image.
   virtual void Render(const math::Vec2& pos);
-  // Adds the sprite at the block's screen position and size to a batch.
+  // Adds the block's sprites at its screen position to a batch (DrawSprites), when it has
+  // an image. The batch draws them in the order they were added, one draw call per run
+  // of sprites that share a texture.
   virtual void RenderToBatch(SpriteBatch& batch);
   // Render(pos) when the block lies wholly inside [min, max], else the sprite cut to it.
   virtual void RenderClipped(const math::Vec2& pos, const math::Vec2& clipMin,
@@ -105,6 +107,12 @@ class WellBlock {
   // Render at the screen position, when the block has an image.
   void Draw();
 
+  // The block's sprites at pos, each placed and then drawn at once, or added to the batch
+  // when there is one: Render and RenderToBatch both draw through it, so a kind with more
+  // sprites than its own (overlays) overrides this alone. The base places the sprite at
+  // pos with the screen size and tint (no rotation).
+  virtual void DrawSprites(const math::Vec2& pos, SpriteBatch* batch);
+
   BaseWell* well = nullptr;
   int32_t color = 0;
   int32_t state = kBlockNormal;
@@ -121,6 +129,11 @@ class WellBlock {
   math::Vec2 drawOffset{0.0f, 0.0f};
   ui::UISprite sprite;
   CountdownTimer timer;  // OnTimer runs each time it runs out, while its duration is above 0
+
+ protected:
+  // Draws the placed sprite at once, or adds it to the batch when there is one (an
+  // additive sprite first draws what the batch holds, then itself, to keep the order).
+  static void DrawSprite(ui::UISprite& placed, SpriteBatch* batch);
 
  private:
   // The block whose cell lies right below this one's current cell, unless it is this one.

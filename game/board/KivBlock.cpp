@@ -202,15 +202,15 @@ std::string KivFlowerBlock::GetTypeName() const {
   return TypeName(kind);
 }
 
-void KivFlowerBlock::DrawOver(ui::UISprite& over, const math::Vec2& pos) {
+void KivFlowerBlock::DrawOver(ui::UISprite& over, const math::Vec2& pos, SpriteBatch* batch) {
   if (!over.IsLoaded()) return;
   over.SetTransform(pos, screenSize, 0.0f, 1.0f, tint);
-  over.Render();
+  DrawSprite(over, batch);
 }
 
-void KivFlowerBlock::Render(const math::Vec2& pos) {
+void KivFlowerBlock::DrawSprites(const math::Vec2& pos, SpriteBatch* batch) {
   if (Board()->HasEditor() && state == kBlockEncased) {
-    DrawOver(ice, pos);
+    DrawOver(ice, pos, batch);
     return;
   }
   if (popIn.remaining >= 0.0f) {
@@ -218,12 +218,12 @@ void KivFlowerBlock::Render(const math::Vec2& pos) {
     const math::Vec2 size = screenSize * (t * kPopInOvershoot);
     if (HasImage()) {
       sprite.SetTransform(pos + (screenSize - size) * 0.5f, size, 0.0f, 1.0f, tint);
-      sprite.Render();
+      DrawSprite(sprite, batch);
     }
     return;
   }
-  WellBlock::Render(pos);
-  if (state == kBlockEncased) DrawOver(ice, pos);
+  WellBlock::DrawSprites(pos, batch);
+  if (state == kBlockEncased) DrawOver(ice, pos, batch);
 }
 
 bool KivFlowerBlock::Tick(float dt) {
@@ -290,9 +290,16 @@ KivLockedFlowerBlock::KivLockedFlowerBlock(KivWell* board)
   lock.Init("tile_locked", math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
 }
 
-void KivLockedFlowerBlock::Render(const math::Vec2& pos) {
-  KivFrozenFlowerBlock::Render(pos);
-  if (kind == kKindLocked) DrawOver(lock, pos);
+std::string KivLockedFlowerBlock::GetTypeName() const {
+  // Mend: the flower's name for an encased block is "frozenflower", so an editor save
+  // would turn every locked flower into a frozen one for good.
+  if (!madeAtRandom && kind == kKindLocked) return TypeName(kKindLocked);
+  return KivFrozenFlowerBlock::GetTypeName();
+}
+
+void KivLockedFlowerBlock::DrawSprites(const math::Vec2& pos, SpriteBatch* batch) {
+  KivFrozenFlowerBlock::DrawSprites(pos, batch);
+  if (kind == kKindLocked) DrawOver(lock, pos, batch);
 }
 
 bool KivLockedFlowerBlock::Tick(float dt) {
@@ -332,11 +339,11 @@ std::string KivMultiplierBlock::GetTypeName() const {
   return TypeName(multiplier > 2.5f ? kKindTriple : kKindDouble);
 }
 
-void KivMultiplierBlock::Render(const math::Vec2& pos) {
-  KivFlowerBlock::Render(pos);
+void KivMultiplierBlock::DrawSprites(const math::Vec2& pos, SpriteBatch* batch) {
+  KivFlowerBlock::DrawSprites(pos, batch);
   if (popIn.remaining >= 0.0f || !overlay.IsLoaded()) return;
   overlay.SetTransform(pos, screenSize, 0.0f, 1.0f, 0xFFFFFFFF);
-  overlay.Render();
+  DrawSprite(overlay, batch);
 }
 
 void KivMultiplierBlock::OnKill() {

@@ -118,7 +118,7 @@ class KivFlowerBlock : public KivBlock {
 
   void RefreshImage() override;
   std::string GetTypeName() const override;
-  void Render(const math::Vec2& pos) override;
+  void DrawSprites(const math::Vec2& pos, SpriteBatch* batch) override;
   bool Tick(float dt) override;
   void OnKill() override;
   void Remove() override { SetDead(); }
@@ -129,8 +129,8 @@ class KivFlowerBlock : public KivBlock {
   ui::UISprite ice;
 
  protected:
-  // Draws a sprite over the block's area with its tint.
-  void DrawOver(ui::UISprite& over, const math::Vec2& pos);
+  // Draws a sprite over the block's area with its tint (into the batch when there is one).
+  void DrawOver(ui::UISprite& over, const math::Vec2& pos, SpriteBatch* batch);
 };
 
 // A frozen flower (kind 15): the first hit thaws it into a flower of its colour. It loses
@@ -151,7 +151,9 @@ class KivLockedFlowerBlock : public KivFrozenFlowerBlock {
  public:
   explicit KivLockedFlowerBlock(KivWell* board);
 
-  void Render(const math::Vec2& pos) override;
+  // "lockedflower" while the lock holds; afterwards a frozen flower's name.
+  std::string GetTypeName() const override;
+  void DrawSprites(const math::Vec2& pos, SpriteBatch* batch) override;
   bool Tick(float dt) override;
   void Kill() override;
 
@@ -165,7 +167,7 @@ class KivMultiplierBlock : public KivFlowerBlock {
 
   void RefreshImage() override;
   std::string GetTypeName() const override;
-  void Render(const math::Vec2& pos) override;
+  void DrawSprites(const math::Vec2& pos, SpriteBatch* batch) override;
   void OnKill() override;
   float GetMultiplier() const override { return multiplier; }
 

@@ -42,6 +42,8 @@ void KivEditorTool::RenderPreview() {
   int32_t y = 0;
   board->ScreenToCell(position, x, y);
   preview.SetTransform(board->CellToScreen(x, y), board->GetCellSize(), 0.0f, 1.0f, kWhite);
+  // A picture of a strip shows the strip's frame: the board's pictures share one image.
+  preview.Animate(0.0f);
   if (preview.IsLoaded()) preview.Render();
 }
 

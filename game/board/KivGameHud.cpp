@@ -46,7 +46,7 @@ void KivGameHud::Init() {
     spellBars[static_cast<size_t>(i)] = panel->GetProgressByName(name);
   }
   if (setBox) setBox->SetText("");
-  introDialog = manager->GetPanel("intro_dlg");
+  introDialog.Reset(manager->GetPanel("intro_dlg"));
 }
 
 void KivGameHud::Update(float dt) {

@@ -5,6 +5,7 @@
 
 #include "engine/core/Math.h"
 #include "engine/ui/UINumber.h"
+#include "engine/ui/WidgetHandle.h"
 
 namespace ui {
 class UIWidget;
@@ -59,6 +60,8 @@ class KivGameHud {
   ui::UIWidget* puzzleReset = nullptr;
   ui::UIProgress* zenPower = nullptr;
   std::array<ui::UIProgress*, kSpellBars> spellBars{};
-  ui::UIWidget* introDialog = nullptr;
+  // Read every tick (it makes the board wait): held by a handle that empties should the
+  // panel be deleted under the display.
+  ui::WidgetHandle introDialog;
   ui::UINumber digits;
 };

@@ -36,6 +36,7 @@
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivUITransition.h"
 #include "game/shell/KivVars.h"
+#include "game/shell/MenuScreens.h"
 #include "game/shell/Music.h"
 
 namespace {
@@ -233,9 +234,15 @@ bool KivGameState::Tick(float dt) {
     if (background::BGScene* scene = BoardScene()) scene->Update(dt);
   } else if (board_ && pauseMode_ == kPlaying) {
     KivWell* board = board_.get();
-    ++boardTicks_;
-    board->Tick(dt);
-    --boardTicks_;
+    // While the studio is open over the level only the scene lives on: the level's clock
+    // and its blocks wait for the player to come back.
+    if (KivFashionStudio::Instance().GetIsVisible()) {
+      if (background::BGScene* scene = BoardScene()) scene->Update(dt);
+    } else {
+      ++boardTicks_;
+      board->Tick(dt);
+      --boardTicks_;
+    }
     KivSummary::Instance().Tick(dt);
     if (!levelEnded_ && board_ && board_->IsOverlayDone()) {
       levelEnded_ = true;
@@ -272,14 +279,36 @@ void KivGameState::DrawFrame() {
       boardDrawn = true;
     }
   }
+  // What the board draws over its display (the chain's value, the goal icons, the
+  // effects' overlay) belongs to the display: once the display is put away at the end of a
+  // level it is not drawn at all, and while a card or a popup is up (the pause card, a
+  // prompt, the help, the end of the level's panels) the effects' overlay waits. The tips
+  // go under the panels then, so that none covers the card's texts and buttons.
+  const bool boardLayer = boardDrawn && board_ && DisplayShown();
+  const bool under = PopupShown();
+  if (under) KivHelp::Instance().Render();
   ui::GetUIMan().Render();
-  if (boardDrawn && board_) board_->RenderUI(pauseMode_ != kPlaying);
+  if (boardLayer) board_->RenderUI(pauseMode_ != kPlaying || under);
   if (room && room->IsEnabled()) KivTrophyScreen::Instance().Render();
   KivUITransition::Instance().Render();
-  KivHelp::Instance().Render();
+  if (!under) KivHelp::Instance().Render();
   console::GetConsole().Render();
   FontManager::Get().RenderText();
   dd::Manager::Instance().Render2D();
+}
+
+bool KivGameState::DisplayShown() const {
+  const ui::UIManager* manager = ui::UIManager::Existing();
+  return displayPanel_ && manager && manager->IsPanel(displayPanel_) && displayPanel_->GetIsVisible();
+}
+
+bool KivGameState::PopupShown() const {
+  const ui::UIManager* manager = ui::UIManager::Existing();
+  if (!manager) return false;
+  for (const ui::UIWidget* panel : manager->GetPanels()) {
+    if (panel && panel != displayPanel_ && panel->GetIsVisible()) return true;
+  }
+  return false;
 }
 
 bool KivGameState::Render() {
@@ -570,10 +599,15 @@ KivWell* GetWell() {
 background::BGScene* GetBG() {
   KivGameState* game = GetGame();
   if (game && game->GetBoard()) return game->GetBoard()->GetScene();
-  return nullptr;
+  // Without a level the scene in question is the menu's, while the menu is up.
+  KivMenuScreen* menu = GetMenuState();
+  return menu ? &menu->scene : nullptr;
 }
 
 background::BGEditor* GetBGEditor() {
-  background::BGScene* scene = GetBG();
-  return scene ? scene->editor.get() : nullptr;
+  KivGameState* game = GetGame();
+  background::BGScene* boardScene = game && game->GetBoard() ? game->GetBoard()->GetScene() : nullptr;
+  if (boardScene && boardScene->editor) return boardScene->editor.get();
+  KivMenuScreen* menu = GetMenuState();
+  return menu ? menu->scene.editor.get() : nullptr;
 }

@@ -103,6 +103,10 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   ui::UIWidget* GetTooltipCarrier() const { return tooltips_.Get(); }
   // Whether this state is the game flow's current one.
   bool IsCurrent() const;
+  // The display panel ("in_game") is shown.
+  bool DisplayShown() const;
+  // A panel other than the display is shown over the level: a card or a popup.
+  bool PopupShown() const;
   // The heroine's copy in the display ("hana"), made on entry; null while none stands there.
   KivHanaWidget* GetAvatar() const;
 

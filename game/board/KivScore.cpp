@@ -12,9 +12,9 @@ KivScore& KivScore::Instance() {
 
 void KivScore::LoadFrom(const std::string& path) {
   LuaState* state = script::CreateLuaState();
-  if (!script::LoadScript(state, path)) {
-    LOG_LINE(MSG_ERROR) << "Unable to score data from file " << path << "!";
-    LuaState::Destroy(state);
+  if (!state || !script::LoadScript(state, path)) {
+    ::LogLineWriter(MSG_ERROR, kLogSource, __LINE__) << "Unable to score data from file " << path << "!";
+    if (state) LuaState::Destroy(state);
     return;
   }
   const LuaObject rows = script::GetGlobal(state, kTable);

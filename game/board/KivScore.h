@@ -14,6 +14,8 @@ class KivScore {
  public:
   static constexpr const char* kFile = "scripts/score.lua";
   static constexpr const char* kTable = "KIV_SCORE_DATA";
+  // The source named in the table's log lines.
+  static constexpr const char* kLogSource = "kiv_score";
   static constexpr int32_t kRows = 3;
   static constexpr int32_t kPointsPerBlock = 0;
   static constexpr int32_t kTimeBonusPerPercent = 1;

@@ -82,6 +82,7 @@ void KivSummary::FindWidgets() {
     widgets[2].Reset(find("highscore_val_" + number));
   }
   button_.Reset(find("summary_btn"));
+  onlineNote_.Reset(find(kOnlineNote));
 }
 
 void KivSummary::Start(bool victory) {
@@ -128,6 +129,7 @@ void KivSummary::Start(bool victory) {
     for (ui::WidgetHandle& widget : row) SetText(widget, "");
   }
   entries_.fill(HighscoreEntry{});
+  SetText(onlineNote_, "");
   if (title_ && level) {
     title_->SetWideText(JoinLocalizedStrings(level->country, "CITY_" + level->city, true));
   }
@@ -157,6 +159,9 @@ void KivSummary::SubmitScore(bool victory, int32_t slot) {
   // Cleanup then clears waiting, so that the late reply fills nothing.
   const bool answered = server.AddScore(slot, score, rows, kRowCount);
   if (!answered) {
+    // The online half would stay blank: it says why. A reply given up by Cleanup says
+    // nothing.
+    if (waiting_ && enabled_) SetText(onlineNote_, kOfflineText);
     waiting_ = false;
     return;
   }

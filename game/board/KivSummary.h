@@ -18,7 +18,8 @@ class HighscoreServer;
 // other in the panel "summary" (tokens, coins, raw score, time left, time bonus, final
 // score, best score) with a sound while a number runs, keeps the best score of the level
 // in the profile, saves the profile, and fills the panel's five online highscore rows
-// from the score server's reply. Scripts enable and start it; the level state ticks it
+// from the score server's reply (or says that it is offline). Scripts enable and start it;
+// the level state ticks it
 // and gives it the board of the level.
 class KivSummary {
  public:
@@ -33,6 +34,10 @@ class KivSummary {
   static constexpr uint32_t kGreyedColour = 0xFF7F7F7F;
   static constexpr const char* kSound = "score_countup";
   static constexpr const char* kPanel = "summary";
+  // The note in the online half: empty, or kOfflineText when the score server could not be
+  // reached (the rows then stay empty).
+  static constexpr const char* kOnlineNote = "summary_online";
+  static constexpr const char* kOfflineText = "SUMMARY_OFFLINE";
   // The value widgets, in counting order.
   static constexpr const char* kValueWidgets[kValueCount] = {
       "tokens_collected_val", "coins_collected_val", "raw_score_val", "time_left",
@@ -94,6 +99,7 @@ class KivSummary {
   ui::WidgetHandle player_;
   std::array<std::array<ui::WidgetHandle, 3>, kRowCount> rows_;
   ui::WidgetHandle button_;
+  ui::WidgetHandle onlineNote_;
   KivWell* board_ = nullptr;
   int32_t step_ = kStepDone;
   std::array<int32_t, kValueCount> values_{};

@@ -232,6 +232,7 @@ void KivWell::Load(const std::string& wellFile, const LevelData* level) {
   goalsActive_ = true;
   RebuildTileList();
   CountTiles();
+  ShowPuzzleReset();
 }
 
 void KivWell::ApplyOutfitStats() {
@@ -311,10 +312,17 @@ void KivWell::InitUI() {
   hud_->Init();
   hud_->score = score_;
   hud_->gold = gold_;
+  hud_->zenShown = zen_;
+  ShowPuzzleReset();
   if (hud_->zenPower) zenBarPosition = hud_->ZenCentre();
   for (int32_t i = 0; i < kSpellCount; ++i) {
     if (hud_->spellBars[static_cast<size_t>(i)]) spellBarPositions[static_cast<size_t>(i)] = hud_->SpellCentre(i);
   }
+}
+
+void KivWell::ShowPuzzleReset() {
+  if (!hud_ || !hud_->puzzleReset) return;
+  hud_->puzzleReset->SetIsVisible(generator_ && generator_->IsPuzzle());
 }
 
 void KivWell::ReloadWell() {
@@ -367,8 +375,9 @@ void KivWell::CountTiles() {
     }
   }
   constexpr int32_t kFewTilesTip = 2;
+  constexpr float kFewTilesTipDelay = 1.0f;
   if (unturnedTiles_ > 0 && tileStepsLeft_ <= 5 && AllowsTip(kFewTilesTip)) {
-    OfferTip(kFewTilesTip, low, high + GetCellSize(), 0.0f);
+    OfferTip(kFewTilesTip, low, high + GetCellSize(), kFewTilesTipDelay);
   }
 }
 
@@ -478,7 +487,13 @@ void KivWell::StartLeaveFade(const std::string& script) {
   PlaySoundNow("well_leave");
 }
 
+bool KivWell::IntroShown() const {
+  return hud_ && hud_->introDialog && hud_->introDialog->GetIsVisible();
+}
+
 bool KivWell::TransitionStep(float dt) {
+  // The level's introduction is read before anything moves.
+  if (IntroShown()) return true;
   if (!transitionRunning_) return false;
   transitionTime_ += 2.0f * dt;
   const float x = GetViewOffset().x;

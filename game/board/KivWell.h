@@ -21,6 +21,9 @@ class BGScene;
 namespace part2d {
 class Part2D;
 }
+namespace ui {
+class UIWidget;
+}
 
 class BlockGenerator;
 class KivBlock;
@@ -154,6 +157,8 @@ class KivWell : public well::GameWell {
   void InitUI();
   // Hides the end popup's panel.
   void HidePopups();
+  // "Start again" shows only in puzzle levels, where starting again is what it is for.
+  void ShowPuzzleReset();
   bool HasBlocks();
   // The 15 x 12 grid and a fresh floor record for every cell.
   void SetupBlockInfo();
@@ -185,7 +190,8 @@ class KivWell : public well::GameWell {
   void TileBlast(int32_t x, int32_t y, int32_t count);
   void AddTimeBonus(int32_t seconds, const math::Vec2& position);
   void AddZenParticles(int32_t n);
-  // Lowers the level clock by seconds, not below 0 (the time bonus particles).
+  // Gives time back: lowers a TIME fail goal's progress by seconds, not below 0 (each
+  // time bonus particle that dies gives one second).
   void TakeLevelTime(float seconds);
   void StartEnterFade(const std::string& script);
   void StartLeaveFade(const std::string& script);
@@ -218,6 +224,8 @@ class KivWell : public well::GameWell {
   // --- Help and the display ---
   // Offers a help tip over a screen rectangle, at once or after the delay.
   void OfferTip(int32_t tip, const math::Vec2& min, const math::Vec2& max, float delay);
+  // Offers a help tip over a widget of the display; nothing without the widget.
+  void OfferWidgetTip(int32_t tip, ui::UIWidget* widget, float delay);
   // A flower burst: the display counts the flowers that went up.
   void CountFlowerBurst() { ++flowerBursts_; }
   int32_t GetFlowerBursts() const { return flowerBursts_; }
@@ -285,8 +293,9 @@ class KivWell : public well::GameWell {
   int32_t GetClearedCells(int32_t colour) const;
   float GetLevelTime() const { return levelTime_; }
   void SetLevelTime(float seconds) { levelTime_ = seconds; }
-  float GetLevelClock() const { return levelClock_; }
-  void SetLevelClock(float seconds) { levelClock_ = seconds; }
+  // The zen the level holds, which the display's zen meter shows: what reached the
+  // level's spells less what they spent, within [0, max_zen].
+  int32_t GetZen() const { return zen_; }
   bool IsSoundRequested(int32_t flag) const { return sounds_[static_cast<size_t>(flag)] != 0; }
   int32_t GetPendingTrophy() const { return pendingTrophy_; }
   const CountdownTimer& GetTrophyDelay() const { return trophyDelay_; }
@@ -359,6 +368,8 @@ class KivWell : public well::GameWell {
   void ApplyOutfitStats();
   // Returns true while the board is busy with its transition or intro.
   bool TransitionStep(float dt);
+  // The display's panel "intro_dlg" is up.
+  bool IntroShown() const;
   void RunLevelIntroTips();
   void TickTimedEffects(float dt);
   void TickTrophy(float dt);
@@ -416,7 +427,7 @@ class KivWell : public well::GameWell {
   int32_t unturnedTiles_ = 0;
   int32_t tileStepsLeft_ = 0;
   float levelTime_ = 0.0f;
-  float levelClock_ = 0.0f;
+  int32_t zen_ = 0;
   int32_t score_ = 0;
   int32_t gold_ = 0;
   std::array<int32_t, kSpellCount> spellCharge_{};

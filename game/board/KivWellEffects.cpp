@@ -12,6 +12,7 @@
 #include "engine/core/MemoryManager.h"
 #include "engine/core/Random.h"
 #include "engine/part2d/Part2D.h"
+#include "engine/ui/UIProgress.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivGameHud.h"
 #include "game/board/KivGoal.h"
@@ -21,6 +22,9 @@
 #include "game/board/KivWellSFX.h"
 
 namespace {
+
+// The tips of the display's counters and bars wait this long after what brought them.
+constexpr float kDisplayTipDelay = 1.0f;
 
 constexpr const char* kRandomBlock = "kiv_random_block";
 
@@ -130,10 +134,9 @@ KivBlock* KivWell::ReplaceBlock(int32_t x, int32_t y, const std::string& type,
 void KivWell::AddGold(int32_t n) {
   gold_ = static_cast<int32_t>(std::clamp<int64_t>(int64_t{gold_} + n, 0, INT32_MAX));
   if (hud_) hud_->gold = gold_;
+  // The first gold points at the display's coin counter, a moment after the coins land.
   constexpr int32_t kGoldTip = 0;
-  if (gold_ != 0 && AllowsTip(kGoldTip)) {
-    OfferTip(kGoldTip, zenBarPosition, zenBarPosition + GetCellSize(), 0.0f);
-  }
+  if (gold_ != 0 && hud_) OfferWidgetTip(kGoldTip, hud_->coinsBox, kDisplayTipDelay);
 }
 
 bool KivWell::TurnTile(int32_t x, int32_t y, bool turnAll) {
@@ -152,28 +155,36 @@ void KivWell::AddZen(int32_t amount, int32_t spell) {
   constexpr int32_t kZenTip = 3;
   constexpr int32_t kFullTip = 4;
   bool anyWasNotFull = false;
+  bool anyReached = false;
   bool tipOffered = false;
   for (int32_t i = 0; i < kSpellCount; ++i) {
     const auto s = static_cast<size_t>(i);
     if (spellCost_[s] <= 0 || (spell != -1 && spell != i)) continue;
+    anyReached = true;
     const bool wasFull = spellCharge_[s] >= spellCost_[s];
     spellCharge_[s] = static_cast<int32_t>(
         std::clamp<int64_t>(int64_t{spellCharge_[s]} + amount, 0, spellCost_[s]));
     if (wasFull) continue;
     anyWasNotFull = true;
-    const math::Vec2 at = spellBarPositions[s];
-    if (!tipOffered && AllowsTip(kZenTip)) {
-      OfferTip(kZenTip, at, at + GetCellSize(), 0.0f);
+    // The zen tips point at the spell's bar in the display.
+    ui::UIWidget* bar = hud_ ? hud_->spellBars[s] : nullptr;
+    if (!tipOffered && bar && AllowsTip(kZenTip)) {
+      OfferWidgetTip(kZenTip, bar, kDisplayTipDelay);
       tipOffered = true;
     }
     if (spellCharge_[s] >= spellCost_[s]) {
       if (!IsFreeplay()) SetPendingTrophy(FeedZenFullTrophy());
-      if (!tipOffered && AllowsTip(kFullTip)) {
-        OfferTip(kFullTip, at, at + GetCellSize(), 0.0f);
+      if (!tipOffered && bar && AllowsTip(kFullTip)) {
+        OfferWidgetTip(kFullTip, bar, kDisplayTipDelay);
         tipOffered = true;
       }
       RequestSound(kSoundZenFull);
     }
+  }
+  if (anyReached) {
+    const int32_t maxZen = std::max(Constant("max_zen"), 0);
+    zen_ = static_cast<int32_t>(std::clamp<int64_t>(int64_t{zen_} + amount, 0, maxZen));
+    if (hud_) hud_->zenShown = zen_;
   }
   if (anyWasNotFull) console::GetConsole().Do("UpdateSpellUI()");
 }
@@ -228,7 +239,9 @@ void KivWell::SpellBrush(const std::string& name) {
 }
 
 void KivWell::TakeLevelTime(float seconds) {
-  levelClock_ = std::max(0.0f, levelClock_ - seconds);
+  // The level's clock is its TIME fail goal: what the goal counts up is the time used.
+  if (!failGoal_ || failGoal_->kind != KivGoal::kTime) return;
+  failGoal_->progress = std::max(0.0f, failGoal_->progress - seconds);
 }
 
 void KivWell::StartTimeWarning(const math::Vec2& position, const math::Vec2& size,

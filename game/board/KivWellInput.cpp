@@ -1,5 +1,5 @@
 // The board's mouse and keys: chains start at a press and resolve or cancel at the
-// release; developer keys act only in cheat mode.
+// release; developer keys act only in cheat mode and never while the editor is attached.
 
 #include "engine/core/Console.h"
 #include "engine/core/MemoryManager.h"
@@ -77,11 +77,13 @@ void KivWell::KeyPressed(uint32_t key) {
     ToggleEditor();
     return;
   }
-  if (!vars.GetCheatMode()) {
-    // The editor keeps its keys whatever happens to cheat mode while it is open.
-    if (editor_) editor_->KeyPressed(key);
+  // While the editor is attached every other key is the editor's: the developer keys do
+  // nothing then (W would end the level being edited).
+  if (editor_) {
+    editor_->KeyPressed(key);
     return;
   }
+  if (!vars.GetCheatMode()) return;
   switch (key) {
     case kKeyW:
       WinGame();
@@ -105,7 +107,6 @@ void KivWell::KeyPressed(uint32_t key) {
       AddGold(10);
       break;
     default:
-      if (editor_) editor_->KeyPressed(key);
       break;
   }
 }

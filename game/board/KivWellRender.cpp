@@ -8,6 +8,7 @@
 #include "engine/background/BGScene.h"
 #include "engine/core/Random.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/SpriteBatch.h"
 #include "engine/part2d/Part2D.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivEditor.h"
@@ -63,6 +64,7 @@ void KivWell::RenderUI(bool skipEffects) {
   }
   if (editor_) {
     editor_->Render();
+    editor_->RenderStatus();
     FontManager::Get().Printf(math::Vec2(0.025f, 0.975f), "%s", wellFileName_.c_str());
   }
   if (failGoal_) failGoal_->Render();
@@ -72,15 +74,19 @@ void KivWell::RenderUI(bool skipEffects) {
 }
 
 void KivWell::RenderTiles() {
+  // The tiles go through a batch, in cell order: tiles whose pictures share a texture
+  // take one draw call between them.
+  static SpriteBatch batch;
   const math::Vec2 view = GetViewOffset();
   for (int32_t y = 0; y < GetHeight(); ++y) {
     for (int32_t x = 0; x < GetWidth(); ++x) {
       KivBlockInfo* info = GetBlockInfo(x, y);
       if (!info || info->value <= 0 || !info->sprite.IsLoaded()) continue;
       info->sprite.position = CellToScreenNoView(x, y) - view;
-      info->sprite.Render();
+      batch.Add(&info->sprite, info->sprite.position);
     }
   }
+  batch.Render(math::Vec2(0.0f, 0.0f), false);
 }
 
 void KivWell::RenderChainMarks() {

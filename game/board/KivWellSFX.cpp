@@ -81,7 +81,7 @@ void KivWellSFX::Init() {
     set->Load(file);
     parts_[static_cast<size_t>(i)] = set;
   }
-  // Each timer particle that dies takes a second off the level clock; each zen-power
+  // Each timer particle that dies gives a second back to the level's clock; each zen-power
   // particle that dies adds one to the zen the board collects.
   if (part2d::Part2D* system = parts_[kTimer]->GetSystem(); system && system->GroupC() > 0) {
     system->GetGroup(0)->SetCallback(0, &KivWellSFX::TimerParticleDied, this);
@@ -89,9 +89,11 @@ void KivWellSFX::Init() {
   if (part2d::Part2D* system = parts_[kZenPower]->GetSystem(); system && system->GroupC() > 0) {
     system->GetGroup(0)->SetCallback(0, &KivWellSFX::ZenParticleDied, this);
   }
-  for (size_t pool = 0; pool < sparkles_.size(); ++pool) {
-    sparkles_[pool] = static_cast<well::SimpleSFX*>(AddSet(
-        new well::SimpleSFX(context_, this, "overlay_sparkle", kSparkleCapacity, false, true)));
+  // The sparkles are not in the set list: they belong to the layer over the board and
+  // are drawn there only.
+  for (auto& pool : sparkles_) {
+    pool = std::make_unique<well::SimpleSFX>(context_, this, "overlay_sparkle", kSparkleCapacity,
+                                             false, true);
   }
   for (int32_t i = 0; i < kZenLightningCount; ++i) {
     char name[32];
@@ -122,7 +124,7 @@ well::Part2DSFXSet* KivWellSFX::GetSet(int32_t index) const {
 
 well::SimpleSFX* KivWellSFX::GetSparkles(int32_t pool) const {
   if (pool < 0 || pool >= static_cast<int32_t>(sparkles_.size())) return nullptr;
-  return sparkles_[static_cast<size_t>(pool)];
+  return sparkles_[static_cast<size_t>(pool)].get();
 }
 
 well::ExplosionSFXSet* KivWellSFX::GetRings(int32_t colour) const {
@@ -215,6 +217,9 @@ void KivWellSFX::Tick(float dt) {
   WellSFX::Tick(dt);
   if (timerSet_) timerSet_->Tick(dt);
   if (zenLightningSet_) zenLightningSet_->Tick(dt);
+  for (const auto& pool : sparkles_) {
+    if (pool) pool->Tick(dt);
+  }
 
   for (size_t i = bolts_.size(); i-- > 0;) {
     Bolt& bolt = *bolts_[i];
@@ -258,8 +263,8 @@ void KivWellSFX::Render() {
 }
 
 void KivWellSFX::RenderOverlay() {
-  for (well::SimpleSFX* sparkles : sparkles_) {
-    if (sparkles) sparkles->Render();
+  for (const auto& pool : sparkles_) {
+    if (pool) pool->Render();
   }
   for (ZenLightning& zen : zen_) {
     if (!zen.active) continue;

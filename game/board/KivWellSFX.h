@@ -105,7 +105,7 @@ class KivWellSFX : public well::WellSFX {
   std::array<well::Part2DSFXSet*, kSetCount> parts_{};
   std::unique_ptr<well::Part2DSFXSet> timerSet_;
   std::unique_ptr<well::Part2DSFXSet> zenLightningSet_;
-  std::array<well::SimpleSFX*, 2> sparkles_{};  // in the set list
+  std::array<std::unique_ptr<well::SimpleSFX>, 2> sparkles_;  // not in the set list
   std::array<well::ExplosionSFXSet*, kRingCount> rings_{};
   std::vector<std::unique_ptr<Bolt>> bolts_;
   std::array<ZenLightning, kZenLightningCount> zen_;

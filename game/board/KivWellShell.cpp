@@ -31,6 +31,11 @@ void KivWell::OfferTip(int32_t tip, const math::Vec2& min, const math::Vec2& max
   }
 }
 
+void KivWell::OfferWidgetTip(int32_t tip, ui::UIWidget* widget, float delay) {
+  KivHelp& help = KivHelp::Instance();
+  if (widget && help.ShouldShowHint(tip)) help.TriggerHelpWidget(tip, widget, delay);
+}
+
 void KivWell::RemoveAllTips() { KivHelp::Instance().RemoveAll(); }
 
 int32_t KivWell::FeedMoveTrophies(int32_t blocks, int32_t flowers) {

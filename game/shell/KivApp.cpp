@@ -1,7 +1,12 @@
 #include "game/shell/KivApp.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+#include <vector>
 
 #include "engine/app/Audio.h"
 #include "engine/app/BootLoader.h"
@@ -136,10 +141,19 @@ void KivApp::BindKeys() {
   console.BindKey(DIK_F4, "CaptureMiniScreenshot()");
 }
 
-void KivApp::RescaleLoadingUnits(int32_t& current, int32_t& total) {
-  // 64 bits: a large count times 919 would not fit in 32; no total would divide by zero.
-  current = total > 0 ? static_cast<int32_t>(static_cast<int64_t>(current) * kLoadingUnits / total) : 0;
-  total = kLoadingUnits;
+void KivApp::RescaleLoadingUnits(int32_t& current, int32_t& total, int32_t units) {
+  units = std::max(units, 1);
+  if (total <= 0 || current < 0 || current >= total) {
+    current = 0;
+    total = units;
+    return;
+  }
+  // The new total t keeps the bar's place: (t - units) / t = current / total, rounded so
+  // that the bar does not move back. 64 bits: the product does not fit in 32.
+  const int64_t left = static_cast<int64_t>(total) - current;
+  const int64_t newTotal = (static_cast<int64_t>(units) * total + left - 1) / left;
+  total = static_cast<int32_t>(std::min<int64_t>(newTotal, INT32_MAX));
+  current = total - units;
 }
 
 void KivApp::OnCreateStates() {
@@ -147,14 +161,25 @@ void KivApp::OnCreateStates() {
   RegisterShellScripts(console.GetState());
   CursorSet::Instance();
 
-  RescaleLoadingUnits(loadedUnits, totalUnits);
+  // The sheets are read first, so that the bar's units are the sprites they hold: one
+  // unit now, one a sprite, one when the user interface is made.
+  ui::SpriteSet& sprites = ui::GetSpriteSet();
+  std::vector<ui::SpriteSet::SheetItem> sheets[std::size(kSpriteSheets)];
+  bool read[std::size(kSpriteSheets)] = {};
+  int32_t spriteUnits = 0;
+  for (size_t i = 0; i < std::size(kSpriteSheets); ++i) {
+    read[i] = sprites.ReadSheet(kSpriteSheets[i], sheets[i]);
+    spriteUnits += static_cast<int32_t>(sheets[i].size());
+  }
+  RescaleLoadingUnits(loadedUnits, totalUnits, spriteUnits + 2);
   OnLoadProgress(1);
 
-  // The bar moves once per sprite read.
-  ui::SpriteSet& sprites = ui::GetSpriteSet();
+  // The bar moves once per sprite added.
   sprites.progressCallback = &AddOneLoadingUnit;
   sprites.progressUser = this;
-  for (const char* sheet : kSpriteSheets) sprites.Load(sheet);
+  for (size_t i = 0; i < std::size(kSpriteSheets); ++i) {
+    if (read[i]) sprites.AddItems(sheets[i], kSpriteSheets[i]);
+  }
   // A sheet loaded later in the game would otherwise draw loading frames over it.
   sprites.progressCallback = nullptr;
   sprites.progressUser = nullptr;
@@ -178,12 +203,16 @@ void KivApp::OnCreateStates() {
                                                         "OnExitSettings()", "backgrounds/settings.lua"));
   flow.AddTransitionState("highscore", new KivHighscoreState(camera, "ui/highscore.ui", "OnEnterHighscore()",
                                                              "OnExitMainMenu()", "backgrounds/highscore.lua"));
-  flow.AddTransitionState("trophies", new KivTrophyState(camera, "", "OnEnterTrophy()", "OnExitTrophy()", ""));
-  flow.AddTransitionState("story", new KivStoryState(camera, "ui/story.ui", "OnEnterStory()", "OnExitStory()", ""));
+  // The trophy room, the story and the maps show scenes of their own too.
+  flow.AddTransitionState("trophies", new KivTrophyState(camera, "", "OnEnterTrophy()", "OnExitTrophy()",
+                                                          "backgrounds/trophies.lua"));
+  flow.AddTransitionState("story", new KivStoryState(camera, "ui/story.ui", "OnEnterStory()", "OnExitStory()",
+                                                      "backgrounds/story.lua"));
   flow.AddTransitionState("credits", new KivCreditsState(camera));
-  flow.AddTransitionState("map_asia",
-                          new KivMapState(camera, "ui/map_asia.ui", "OnEnterMapAsia()", "OnExitMap()", ""));
-  flow.AddTransitionState("map_zen", new KivMapState(camera, "ui/map_zen.ui", "OnEnterMapZen()", "OnExitMap()", ""));
+  flow.AddTransitionState("map_asia", new KivMapState(camera, "ui/map_asia.ui", "OnEnterMapAsia()", "OnExitMap()",
+                                                       "backgrounds/map_asia.lua"));
+  flow.AddTransitionState("map_zen", new KivMapState(camera, "ui/map_zen.ui", "OnEnterMapZen()", "OnExitMap()",
+                                                      "backgrounds/map_zen.lua"));
 
   console.Do("GoToState('menu')");
 }

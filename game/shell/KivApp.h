@@ -18,8 +18,9 @@ class FrameTimer;
 //   - keys: "ReloadGame()", then Escape, F3 and F4 run "QuitGame()",
 //     "CaptureAutoScreenshot()" and "CaptureMiniScreenshot()";
 //   - states: the game's script classes, the cursors, the eight sprite sheets on a
-//     loading bar of 919 units that moves once per sprite, "OnInitUI()", the ten states and
-//     "GoToState('menu')".
+//     loading bar that moves once per sprite (its units: one before the sheets, the
+//     sprites they hold, one when "OnInitUI()" is through), "OnInitUI()", the ten states
+//     and "GoToState('menu')".
 // Each frame: the game flow's tick; once start-up is through, the play time, written into
 // game variable 12 once a second, the music and the cursor.
 class KivApp : public GameApp {
@@ -32,7 +33,6 @@ class KivApp : public GameApp {
   static constexpr float kSplashFadeOut = 1.0f;
   static constexpr const char* kDefaultFont = "times new roman";
   static constexpr const char* kBitmapFonts[5] = {"BigFont", "GameFont", "MediumFont", "SmallFont", "TinyFont"};
-  static constexpr int32_t kLoadingUnits = 919;
   static constexpr const char* kSpriteSheets[8] = {
       "img/sprites.lua",   "ui_img/sprites.lua", "effects/sprites.lua", "decals/sprites.lua",
       "hana/sprites.lua",  "tiles/sprites.lua",  "story/sprites.lua",   "trophies/sprites.lua"};
@@ -63,8 +63,10 @@ class KivApp : public GameApp {
   // timer's one-second window has just rolled over.
   void CountPlayTime();
 
-  // Current units x 919 / total (0 when there is no total), total 919.
-  static void RescaleLoadingUnits(int32_t& current, int32_t& total);
+  // Rescales the loading counters so that the part of the bar still empty holds exactly
+  // `units` more units: the bar keeps its place and reaches its end with the last of
+  // them. With no total, or a bar already full, the bar starts empty with `units` in all.
+  static void RescaleLoadingUnits(int32_t& current, int32_t& total, int32_t units);
   // The archive's path: kArchive in the working folder when it is there, else beside
   // the program.
   static std::string FindArchive();

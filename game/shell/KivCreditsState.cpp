@@ -8,12 +8,11 @@
 #include "platform/luaplus/LuaState.h"
 
 KivCreditsState::KivCreditsState(camera::Camera* screenCamera)
-    : GameScreen(screenCamera, kPanelFile, kEnterScript, kExitScript) {
+    : GameScreen(screenCamera, kPanelFile, kEnterScript, kExitScript, kSceneFile) {
   for (Slot& slot : slots_) {
     slot.timer.duration = kLineTime;
     slot.timer.remaining = kLineTime;
   }
-  scene.Load(kSceneFile);
   if (!ReadCredits(kCreditsFile, &lines_)) LOG_LINE(MSG_ERROR) << "Unable to load Credits !";
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/core/StringUtil.h"
 #include "engine/ui/UIManager.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivSpellNames.h"
@@ -43,7 +44,24 @@ void SetTip(const ui::WidgetHandle& carrier, ui::UIWidget* widget, const std::st
 
 bool ValidBoxNumber(int32_t box) { return box >= 1 && box <= KivFashionPopup::kBoxCount; }
 
+std::string UpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 }  // namespace
+
+// A zen power shows its power's icon and tip. Any other bonus (a flower colour, a block
+// kind) shows an icon and a text of its own: read as a spell, it would fall back to the
+// fireball's icon and tell of a power the piece does not give.
+KivFashionPopup::BonusIcon KivFashionPopup::IconOfBonus(const std::string& stat) {
+  const std::string name = ToLowerCase(stat);
+  const int32_t spell = SpellIndex(name);
+  if (SpellName(spell) == name) return {Numbered("wildcard%03i", spell + 1), KivHelp::GetSpellTipName(spell)};
+  return {kBonusIconPrefix + name, kBonusTipPrefix + UpperCase(name)};
+}
 
 KivFashionPopup& KivFashionPopup::Instance() {
   std::unique_ptr<KivFashionPopup>& popup = Slot();
@@ -169,11 +187,11 @@ void KivFashionPopup::ShowIcons(int32_t boxNumber, const DressItem& item) {
       SetTip(tooltip_, icon, "");
       continue;
     }
-    const int32_t spell = SpellIndex(*stats[n]);
+    const BonusIcon look = IconOfBonus(*stats[n]);
     icon->SetIsVisible(true);
-    icon->SetOffImage(Numbered("wildcard%03i", spell + 1));
+    icon->SetOffImage(look.image);
     shown[count++] = icon;
-    SetTip(tooltip_, icon, KivHelp::GetSpellTipName(spell));
+    SetTip(tooltip_, icon, look.tip);
   }
   const ui::WidgetHandle& window = windows_[boxNumber - 1];
   if (count == 0 || !window) return;

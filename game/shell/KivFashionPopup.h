@@ -31,6 +31,16 @@ class KivFashionPopup {
   static constexpr float kMaxZoom = 1.2f;
   static constexpr uint32_t kShadowColour = 0x96000000;
 
+  // The icon and the tooltip of a piece's bonus: a zen power's "wildcard<nnn>" and its
+  // tip; any other bonus "bonus_<name>" and the text "BONUS_<NAME>".
+  static constexpr const char* kBonusIconPrefix = "bonus_";
+  static constexpr const char* kBonusTipPrefix = "BONUS_";
+  struct BonusIcon {
+    std::string image;
+    std::string tip;
+  };
+  static BonusIcon IconOfBonus(const std::string& stat);
+
   // One offer.
   struct ItemBox {
     ui::UISprite sprite;

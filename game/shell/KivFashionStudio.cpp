@@ -12,6 +12,7 @@
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
+#include "game/shell/KivPieceWidget.h"
 #include "game/shell/KivVars.h"
 
 namespace {
@@ -19,6 +20,14 @@ namespace {
 constexpr const char* kSlotNames[KivFashionStudio::kSlotCount] = {"head", "upper", "lower"};
 constexpr const char* kPartNames[KivFashionStudio::kSlotCount] = {"hair", "dress", "skirt"};
 constexpr const char* kRowSuffix[] = {"_name", "_desc", "_prev", "_next", "_box"};
+// Where a slot's pieces lie in their pictures (frames of the whole figure), as fractions of
+// the picture: the hair round the head, the top from the shoulders, the skirt from the
+// waist down. The box of the slot shows that window.
+struct PieceWindow {
+  float x1, y1, x2, y2;
+};
+constexpr PieceWindow kPieceWindows[KivFashionStudio::kSlotCount] = {
+    {0.3f, 0.02f, 0.7f, 0.42f}, {0.3f, 0.3f, 0.7f, 0.7f}, {0.3f, 0.5f, 0.7f, 0.9f}};
 
 // The panel's tooltip carrier of that name, made as the panel's last child when the panel
 // has no widget of the name; null when a widget of another kind holds the name.
@@ -74,6 +83,7 @@ void KivFashionStudio::LookUpWidgets() {
   for (auto& row : widgets_) {
     for (ui::WidgetHandle& widget : row) widget.Reset();
   }
+  for (ui::WidgetHandle& piece : pieces_) piece.Reset();
   coins_.Reset();
   tooltip_.Reset();
   avatar_.Reset();
@@ -90,6 +100,21 @@ void KivFashionStudio::LookUpWidgets() {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
       widgets_[row][slot].Reset(panel_->GetWidgetByName(std::string(kSlotNames[slot]) + kRowSuffix[row]));
     }
+  }
+  for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+    ui::UIWidget* box = widgets_[kBox][slot].Get();
+    if (!box) continue;
+    const std::string name = std::string(kSlotNames[slot]) + kPieceSuffix;
+    ui::UIWidget* piece = box->GetWidgetByName(name);
+    if (!piece) {
+      const PieceWindow& window = kPieceWindows[slot];
+      piece = new KivPieceWidget(box, name, math::Vec2(window.x1, window.y1), math::Vec2(window.x2, window.y2));
+      if (!box->AddChild(piece)) {
+        delete piece;
+        continue;
+      }
+    }
+    pieces_[slot].Reset(dynamic_cast<KivPieceWidget*>(piece));
   }
   coins_.Reset(panel_->GetWidgetByName(kCoins));
   tooltip_.Reset(FindOrAddTooltips(panel_.Get(), kTooltip));
@@ -190,13 +215,17 @@ void KivFashionStudio::RefreshParts() {
     const int owned = std::popcount(static_cast<uint32_t>(vars.GetValue(KivVars::kHeadOwned + slot)) & reachable);
     const auto index = static_cast<size_t>(std::clamp(piece - 1, 0, 31));
     const bool choosable = available && owned >= 2;
-    if (!choosable) {
+    // A slot she wears one piece in shows that piece, with nothing to step to: only a
+    // slot that a worn piece hides is not available (it once said so for any slot with
+    // fewer than two pieces owned, while she visibly wore one there).
+    if (!available) {
       SetText(widgets_[kName][slot], "");
       SetText(widgets_[kDesc][slot], kNotAvailable);
       Show(widgets_[kBox][slot], false);
     } else if (part && index < part->pieces.size()) {
       if (const DressItem* item = catalogue.Find(part->pieces[index])) {
         Show(widgets_[kBox][slot], true);
+        if (auto* shown = static_cast<KivPieceWidget*>(pieces_[slot].Get())) shown->SetPiece(part->pieces[index]);
         SetText(widgets_[kName][slot], item->Name);
         SetText(widgets_[kDesc][slot], item->Description);
       }

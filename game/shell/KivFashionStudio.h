@@ -9,8 +9,9 @@ class KivHanaWidget;
 
 // The fashion studio: the panel "fashion_studio", where the player dresses the heroine with
 // the pieces she owns. Per slot (head, upper, lower) it shows the worn piece's name and
-// description ("<slot>_name", "<slot>_desc"), its box ("<slot>_box") and the buttons that
-// step through the owned pieces ("<slot>_prev", "<slot>_next"); a dressed copy of the
+// description ("<slot>_name", "<slot>_desc"), its box ("<slot>_box", the piece's picture in
+// it) and the buttons that step through the owned pieces ("<slot>_prev", "<slot>_next"),
+// shown while two or more are owned; a dressed copy of the
 // heroine stands in "hana_pos", the coins in "coins_box", and the tooltips of the panel's
 // widgets show through "studio_tooltip". After every refresh it runs
 // "RefreshFashionZenPowers()", through which the scripts show the outfit's powers. Scripts
@@ -27,6 +28,8 @@ class KivFashionStudio {
   static constexpr const char* kCoins = "coins_box";
   static constexpr const char* kNotAvailable = "NOT_AVAILABLE";
   static constexpr const char* kRefreshScript = "RefreshFashionZenPowers()";
+  // The worn piece's picture inside "<slot>_box": a widget made by the studio.
+  static constexpr const char* kPieceSuffix = "_piece";
   static constexpr int32_t kSlotCount = 3;
 
   // The process-wide studio, built on first use.
@@ -74,6 +77,7 @@ class KivFashionStudio {
 
   ui::WidgetHandle panel_;
   ui::WidgetHandle widgets_[kRowCount][kSlotCount];
+  ui::WidgetHandle pieces_[kSlotCount];
   ui::WidgetHandle coins_;
   ui::WidgetHandle tooltip_;
   ui::WidgetHandle avatar_;

@@ -8,10 +8,9 @@
 KivMenuScreen::KivMenuScreen(camera::Camera* screenCamera, const std::string& panelFile,
                              const std::string& enter, const std::string& exit,
                              const std::string& backgroundFile)
-    : GameScreen(screenCamera, panelFile, enter, exit) {
+    : GameScreen(screenCamera, panelFile, enter, exit, backgroundFile) {
   name = "kiv_menu";
   input::KeyboardListener::enabled = false;
-  if (!backgroundFile.empty()) scene.Load(backgroundFile);
 }
 
 bool KivMenuScreen::OnEnter() {

@@ -157,6 +157,17 @@ void KivTrophyScreen::ShowOwned(ui::UIWidget* icon, int32_t trophy) {
   if (manager.IsPanel(icon)) manager.PushPanelToFront(icon);
 }
 
+void KivTrophyScreen::ShowLocked(ui::UIWidget* icon, int32_t trophy) {
+  // Every look of the icon is the disabled one: the pointer over a trophy not won (or not
+  // yet revealed) does not light it up as won, whatever the icon showed before (another
+  // profile's trophies).
+  const std::string disabled = SpriteName(trophy, kDisabled);
+  icon->SetOffImage(disabled);
+  icon->SetOverImage(disabled);
+  icon->SetClickImage(disabled);
+  icon->SetIsActive(false);
+}
+
 void KivTrophyScreen::RefreshUI() {
   RefreshWidgets();
   if (!enabled_ || popupEnabled_) return;
@@ -166,8 +177,7 @@ void KivTrophyScreen::RefreshUI() {
     ui::UIWidget* icon = Icon(n);
     if (!icon) continue;
     if (!vars.HasTrophy(n)) {
-      icon->SetOffImage(SpriteName(n, kDisabled));
-      icon->SetIsActive(false);
+      ShowLocked(icon, n);
       continue;
     }
     ++owned;
@@ -186,8 +196,7 @@ void KivTrophyScreen::RefreshUI() {
       reveal.glow.LoadImage(SpriteName(n, kSelected));
       reveal.elapsed = 0.0f;
     }
-    icon->SetOffImage(SpriteName(n, kDisabled));
-    icon->SetIsActive(false);
+    ShowLocked(icon, n);
   }
   const KivTrophyData& data = KivTrophyData::Instance();
   if (owned == data.GetAllTrophyC() - 1) {
@@ -225,6 +234,12 @@ void KivTrophyScreen::Tick(float dt) {
     if (!icon || !icon->IsInside(mouse)) continue;
     if (const KivTrophyData::Record* record = data.FindByIndex(n)) {
       SetTooltip(record->name, record->descriptionText);
+      // A trophy not won yet says so before what it takes.
+      if (!KivVars::Instance().HasTrophy(n) && tooltipDesc_) {
+        tooltipDesc_->SetText(kLockedText);
+        tooltipDesc_->AppendText(" ");
+        tooltipDesc_->AppendText(record->descriptionText);
+      }
       return;
     }
   }

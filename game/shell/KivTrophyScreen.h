@@ -34,6 +34,8 @@ class KivTrophyScreen {
   static constexpr const char* kPopupPanel = "trophy_popup";
   static constexpr const char* kParticlesFile = "effects/trophy.p2d";
   static constexpr const char* kRoomTitle = "TROPHY_ROOM";
+  // Put before the description of a trophy not won yet in the tooltip.
+  static constexpr const char* kLockedText = "TROPHY_LOCKED";
   // A reveal lasts this long; the glow shrinks from kGlowStartScale to 1 meanwhile.
   static constexpr float kRevealTime = 1.0f;
   static constexpr float kGlowStartScale = 1.5f;
@@ -107,6 +109,7 @@ class KivTrophyScreen {
   void RefreshWidgets();
   void SetTooltip(const std::string& name, const std::string& description);
   void ShowOwned(ui::UIWidget* icon, int32_t trophy);
+  void ShowLocked(ui::UIWidget* icon, int32_t trophy);
   static void RunCommand(std::string& command);
 
   ui::WidgetHandle room_;

@@ -22,7 +22,7 @@ GlTexture::GlTexture(IDirect3DDevice8* device, std::shared_ptr<GlContext> contex
   GLuint name = 0;
   glGenTextures(1, &name);
   name_ = name;
-  glBindTexture(GL_TEXTURE_2D, name_);
+  context_->State().BindTextureForUpdate(name_);
   // Formats without alpha are kept without it, so that blending reads a destination alpha
   // of one from them as Direct3D does.
   const GLint internalFormat = FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8;
@@ -40,6 +40,7 @@ GlTexture::GlTexture(IDirect3DDevice8* device, std::shared_ptr<GlContext> contex
   }
   // The memory starts zeroed; GL's storage is undefined until it gets it.
   dirty_.resize(levels);
+  alpha_.resize(levels);
   for (uint32_t i = 0; i < levels; ++i) {
     dirty_[i] = RECT{0, 0, static_cast<int32_t>(Level(i).Width()),
                      static_cast<int32_t>(Level(i).Height())};
@@ -47,12 +48,15 @@ GlTexture::GlTexture(IDirect3DDevice8* device, std::shared_ptr<GlContext> contex
 }
 
 GlTexture::~GlTexture() {
+  FlushDraws();
   context_->MakeCurrent();
   GLuint name = name_;
   glDeleteTextures(1, &name);
+  context_->State().ForgetTexture(name_);
   if (framebuffer_) {
     GLuint fb = framebuffer_;
     glDeleteFramebuffers(1, &fb);
+    context_->State().ForgetFramebuffer(framebuffer_);
   }
   if (depthStencil_) {
     GLuint rb = depthStencil_;
@@ -60,7 +64,17 @@ GlTexture::~GlTexture() {
   }
 }
 
+void GlTexture::FlushDraws() { context_->FlushDraws(); }
+
+TexelAlpha GlTexture::Alpha() const {
+  if (!FormatHasAlpha(Format())) return TexelAlpha::Opaque();
+  TexelAlpha alpha = alpha_[0];
+  for (size_t level = 1; level < alpha_.size(); ++level) alpha.Include(alpha_[level]);
+  return alpha;
+}
+
 void GlTexture::AfterChange(uint32_t level, const RECT& area) {
+  FlushDraws();
   RECT& dirty = dirty_[level];
   if (IsEmpty(dirty)) {
     dirty = area;
@@ -92,9 +106,10 @@ void GlTexture::Upload() {
     const uint32_t height = static_cast<uint32_t>(area.bottom - area.top);
     pixels.resize(static_cast<size_t>(width) * height);
     DecodePixels(format, src, memory.Pitch(), width, height, pixels.data());
+    NoteAlpha(level, area, pixels);
     if (!bound) {
       context_->MakeCurrent();
-      glBindTexture(GL_TEXTURE_2D, name_);
+      context_->State().BindTextureForUpdate(name_);
       bound = true;
     }
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), area.left, area.top,
@@ -109,7 +124,7 @@ uint32_t GlTexture::Framebuffer(bool withDepthStencil) {
   if (!framebuffer_) {
     GLuint fb = 0;
     glGenFramebuffers(1, &fb);
-    glBindFramebuffer(GL_FRAMEBUFFER, fb);
+    context_->State().BindFramebuffer(fb);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name_, 0);
     framebuffer_ = fb;
     framebufferChecked_ = false;
@@ -120,12 +135,12 @@ uint32_t GlTexture::Framebuffer(bool withDepthStencil) {
     glBindRenderbuffer(GL_RENDERBUFFER, rb);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, static_cast<GLsizei>(Width()),
                           static_cast<GLsizei>(Height()));
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    context_->State().BindFramebuffer(framebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, rb);
     depthStencil_ = rb;
     framebufferChecked_ = false;
   }
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  context_->State().BindFramebuffer(framebuffer_);
   if (!framebufferChecked_) {
     framebufferComplete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     framebufferChecked_ = true;
@@ -134,8 +149,31 @@ uint32_t GlTexture::Framebuffer(bool withDepthStencil) {
 }
 
 void GlTexture::BeforeLock(uint32_t level, uint32_t flags) {
+  FlushDraws();
   if (level == 0 && drawn_ && !(flags & D3DLOCK_DISCARD)) ReadBack();
   drawn_ = drawn_ && level != 0;
+}
+
+void GlTexture::NoteAlpha(uint32_t level, const RECT& area, const std::vector<uint32_t>& pixels) {
+  if (!FormatHasAlpha(Format())) return;
+  TexelAlpha seen{true, 255, 0, 255};
+  for (uint32_t pixel : pixels) {
+    const uint8_t alpha = static_cast<uint8_t>(pixel >> 24);
+    seen.min = std::min(seen.min, alpha);
+    seen.max = std::max(seen.max, alpha);
+    if (alpha > 0) seen.minNonZero = std::min(seen.minNonZero, alpha);
+  }
+  const SurfaceMemory& memory = Level(level);
+  const bool whole = area.left == 0 && area.top == 0 &&
+                     area.right == static_cast<int32_t>(memory.Width()) &&
+                     area.bottom == static_cast<int32_t>(memory.Height());
+  // A part of the level adds its values to those known of the rest, which may since have
+  // been overwritten: the range stays wide enough, if wider than needed.
+  if (whole) {
+    alpha_[level] = seen;
+  } else {
+    alpha_[level].Include(seen);
+  }
 }
 
 void GlTexture::ReadBack() {
@@ -144,7 +182,7 @@ void GlTexture::ReadBack() {
   if (!fb) return;
   SurfaceMemory& memory = Level(0);
   std::vector<uint32_t> pixels(static_cast<size_t>(memory.Width()) * memory.Height());
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
+  context_->State().BindReadFramebuffer(fb);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glReadPixels(0, 0, static_cast<GLsizei>(memory.Width()), static_cast<GLsizei>(memory.Height()),
                GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/d3d8/AlphaTestReach.h"
 #include "platform/d3d8/Texture.h"
 
 namespace d3d8 {
@@ -12,7 +13,8 @@ class GlContext;
 // A texture of the OpenGL device: the levels in memory (what LockRect hands out, in the
 // texture's own format) mirrored into a GL texture. Changes made through locks reach GL
 // before the texture is next drawn with or into; a render target that GL drew into is
-// read back before a lock hands its memory out.
+// read back before a lock hands its memory out. Draws the device holds back are sent
+// before the texture's memory or GL object changes.
 class GlTexture final : public Texture {
  public:
   // Throws std::bad_alloc when the memory cannot be had.
@@ -27,8 +29,14 @@ class GlTexture final : public Texture {
   // buffer of a device made with EnableAutoDepthStencil).
   uint32_t Framebuffer(bool withDepthStencil = false);
   bool HasDepthStencil() const { return depthStencil_ != 0; }
-  // GL drew into level 0: its memory is stale until read back.
-  void MarkDrawn() { drawn_ = true; }
+  // GL drew into level 0: its memory is stale until read back, and its alpha values are
+  // no longer known.
+  void MarkDrawn() {
+    drawn_ = true;
+    alpha_[0] = TexelAlpha{};
+  }
+  // The alpha values GL holds for the texture (as of the last Upload).
+  TexelAlpha Alpha() const;
 
  protected:
   void BeforeLock(uint32_t level, uint32_t flags) override;
@@ -37,6 +45,10 @@ class GlTexture final : public Texture {
  private:
   ~GlTexture() override;
   void ReadBack();
+  // Records the alpha values of pixels uploaded to an area of a level.
+  void NoteAlpha(uint32_t level, const RECT& area, const std::vector<uint32_t>& pixels);
+  // Sends the draws the device holds back (they may read this texture as it is).
+  void FlushDraws();
 
   std::shared_ptr<GlContext> context_;
   uint32_t name_ = 0;
@@ -46,6 +58,7 @@ class GlTexture final : public Texture {
   bool framebufferComplete_ = false;
   bool drawn_ = false;
   std::vector<RECT> dirty_;  // per level; empty rectangle when clean
+  std::vector<TexelAlpha> alpha_;  // per level, as uploaded
 };
 
 }  // namespace d3d8

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "engine/app/AppMain.h"
 #include "engine/app/GameFlowManager.h"
@@ -365,6 +366,31 @@ TEST_F(AppTest, AltTabIsLoggedAndNotDispatched) {
   EXPECT_TRUE(log.Contains("Minimizing screen due to fullscreen ALT-TAB  [MSG_COMMENT]"));
   source_->Post(app.window, WM_SYSKEYUP, VK_MENU, KF_ALTDOWN_BIT);
   EXPECT_FALSE(app.PumpMessage());
+}
+
+// Loading frames are drawn at most every 1/30 s, and always when the bar reaches its end;
+// the bar moves at every call.
+TEST_F(AppTest, LoadingFramesComeAtMostEveryThirtiethOfASecondAndAlwaysAtTheEnd) {
+  TestApp& app = MakeApp();
+  FakeRenderer renderer;
+  app.loadedUnits = 0;
+  app.totalUnits = 6;
+  const auto frames = [&renderer] {
+    return std::count(renderer.calls.begin(), renderer.calls.end(), std::string("Present"));
+  };
+  app.GameApp::OnLoadProgress(1);  // the first frame
+  EXPECT_EQ(frames(), 1);
+  app.GameApp::OnLoadProgress(1);
+  clock_->AdvanceMilliseconds(33);
+  app.GameApp::OnLoadProgress(1);
+  EXPECT_EQ(frames(), 1);
+  clock_->AdvanceMilliseconds(1);  // 34 ms after the first
+  app.GameApp::OnLoadProgress(1);
+  EXPECT_EQ(frames(), 2);
+  EXPECT_EQ(app.loadedUnits, 4);
+  app.GameApp::OnLoadProgress(2);  // at once, but the bar is full
+  EXPECT_EQ(frames(), 3);
+  EXPECT_EQ(app.loadedUnits, 6);
 }
 
 TEST(WindowsError, IsLoggedWithItsNumber) {

@@ -284,6 +284,23 @@ TEST_F(ScreenTest, ScreensWithoutAPanelRunTheirScriptsAndLogNoError) {
   }
 }
 
+TEST_F(ScreenTest, AScreenThatNamesItsOwnSceneShowsItAndLooksForNoneAfterItsPanel) {
+  testenv::WriteFile("ui/own.ui", screentest::PanelFile("own", "img/own.png"));
+  testenv::WriteFile("scenes/own.lua",
+                     "BGScene = { Info = { BackgroundImg = 'img/own_bg.png', Width = 1, Height = 1 } }\n");
+  const struct {
+    const char* what;
+    const char* panel;
+  } cases[] = {{"with a panel", "ui/own.ui"}, {"without a panel", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LogCapture log;
+    GameScreen screen(camera_.get(), c.panel, "", "", "scenes/own.lua");
+    EXPECT_EQ(screen.scene.BackgroundImg, "img/own_bg.png");
+    EXPECT_FALSE(log.Contains("[MSG_ERROR]")) << log.All();
+  }
+}
+
 TEST_F(ScreenTest, ScriptsAreSkippedWhileTheConsoleHasNoLuaState) {
   console::GetConsole().Shutdown();
   GameScreen screen(camera_.get(), "", "crash()", "crash()");

@@ -43,7 +43,8 @@ TEST_F(BlockTest, TheFactoryReadsKindsColoursAndParameters) {
       {"gem[12]", kKindGem, "gem[12]"},      {"gem[]", kKindGem, "gem[1]"},
       {"gem[5", kKindGem, "gem[1]"},         {"gem", kKindGem, "gem[1]"},
       {"[3]gem", kKindFlower, "flower"},     {"stone", kKindStone, "stone"},
-      {"unknown", kKindNone, "unknown"},     {"lockedflower", kKindLocked, "frozenflower"},
+      {"unknown", kKindNone, "unknown"},     {"lockedflower", kKindLocked, "lockedflower"},
+      {"frozenflower", kKindFrozen, "frozenflower"},
       {"gem[1000000]", kKindGem, "gem[999]"},  // a gem's worth is bounded
       {"gem[-4]", kKindGem, "gem[1]"},
   };
@@ -96,6 +97,7 @@ TEST_F(BlockTest, ALockedFlowerLosesOneLayerAFrame) {
   Drag({{4, 5}, {4, 4}, {5, 4}});
   EXPECT_EQ(locked->kind, kKindFrozen);
   EXPECT_EQ(locked->state, kBlockEncased);
+  EXPECT_EQ(locked->GetTypeName(), "frozenflower") << "saved without its lock from now on";
   EXPECT_TRUE(board_->IsSoundRequested(KivWell::kSoundLock2));
   Frame();
   locked->Kill();

@@ -3,15 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "engine/app/Input.h"
 #include "engine/app/Keyboard.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/ui/SpriteSet.h"
 #include "game/board/KivEditor.h"
+#include "game/board/KivHelp.h"
+#include "game/board/LevelData.h"
 #include "game/board/KivSpell.h"
 #include "game/shell/KivVars.h"
 #include "tests/board/BoardTestSupport.h"
+#include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
 
 namespace boardtest {
@@ -124,6 +130,31 @@ TEST_F(EditorTest, ToolValuesClampOrWrapByWheelAndKeys) {
   EXPECT_EQ(Tile(2, 2), 2);
   Key(KivEditor::kKey1);
   EXPECT_EQ(editor->GetTool()->value, 1);
+}
+
+// The board's pictures share one image: a tool's preview shows its own rectangle of it.
+TEST_F(EditorTest, APreviewOfAPictureInASharedImageShowsItsOwnRectangle) {
+  // The 80 x 60 picture's rectangle from (20, 15), 20 x 15 pixels: borders and clips.
+  delete ui::GetSpriteSet().Remove("bg_tile_001");
+  ASSERT_TRUE(ui::GetSpriteSet().AddSprite("bg_tile_001", "img/shared.png", 1, 0.0f, 20, 15, false, false,
+                                           80 - 40 - 20, 60 - 30 - 15, "test"));
+  KivEditor* editor = Open();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(editor->GetTool()->preview.fileName, "bg_tile_001");
+  renderer_.draws.clear();
+  editor->Render();
+  ASSERT_FALSE(renderer_.draws.empty());
+  float u0 = 1.0f, u1 = 0.0f, v0 = 1.0f, v1 = 0.0f;
+  for (const ScreenVertex& v : renderer_.draws.back().vertices) {
+    u0 = std::min(u0, v.u);
+    u1 = std::max(u1, v.u);
+    v0 = std::min(v0, v.v);
+    v1 = std::max(v1, v.v);
+  }
+  EXPECT_FLOAT_EQ(u0, 20.0f / 80);
+  EXPECT_FLOAT_EQ(u1, 40.0f / 80);
+  EXPECT_FLOAT_EQ(v0, 15.0f / 60);
+  EXPECT_FLOAT_EQ(v1, 30.0f / 60);
 }
 
 TEST_F(EditorTest, TilesPaintByDragButNeverUnderAWall) {
@@ -276,6 +307,12 @@ TEST_F(EditorTest, PageKeysStepThroughNumberedWellFiles) {
 }
 
 TEST_F(EditorTest, TheDrawPassRunsWithTheEditorAndAnEncasedFlower) {
+  auto editing = [] {
+    for (const TextRecord& text : FontManager::Get().QueuedTexts()) {
+      if (text.text == "Editing" && text.position.x == 0.01f && text.position.y == 0.95f) return true;
+    }
+    return false;
+  };
   ASSERT_NE(Open(), nullptr);
   Key(KivEditor::kKey2);
   Press(KivWell::kLeftButton, 3, 3);  // a frozen flower
@@ -283,9 +320,104 @@ TEST_F(EditorTest, TheDrawPassRunsWithTheEditorAndAnEncasedFlower) {
   ASSERT_NE(frozen, nullptr);
   frozen->state = kBlockEncased;
   renderer_.draws.clear();
+  FontManager::Get().RenderText();
   board_->Render();
   board_->RenderUI(false);
   EXPECT_FALSE(renderer_.draws.empty());
+  EXPECT_TRUE(editing()) << "the editor's status shows while it is attached";
+
+  FontManager::Get().RenderText();
+  Key(KivWell::kKeyF1);
+  board_->RenderUI(false);
+  EXPECT_FALSE(editing());
+}
+
+TEST_F(EditorTest, WithTheEditorAttachedEveryKeyButF1IsTheEditors) {
+  // Cheat mode is on (the editor needs it), yet the developer keys do nothing while the
+  // editor is attached.
+  ASSERT_NE(Open(), nullptr);
+  board_->SetSpellCost(1, 40);
+  KivVars& vars = KivVars::Instance();
+  ASSERT_TRUE(vars.AddTrophy(3));
+  vars.SetValue(KivHelp::kShownVarBase + 1, 1);
+  Run("AllSpells = 0 function EnableAllSpells() AllSpells = AllSpells + 1 end");
+  struct Case {
+    const char* key;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {"W wins", KivWell::kKeyW},          {"L loses", KivWell::kKeyL},
+      {"T clears trophies", KivWell::kKeyT}, {"P charges every spell", KivWell::kKeyP},
+      {"H clears the tips", KivWell::kKeyH}, {"Z fills the zen", KivWell::kKeyZ},
+      {"C pays ten coins", KivWell::kKeyC},  {"F does nothing anyway", KivWell::kKeyF},
+  };
+  for (const Case& c : cases) {
+    Key(c.code);
+    EXPECT_NE(board_->GetEditor(), nullptr) << c.key;
+    EXPECT_EQ(board_->GetOverlay(), nullptr) << c.key;
+    EXPECT_TRUE(vars.HasTrophy(3)) << c.key;
+    EXPECT_EQ(Global("AllSpells"), "0") << c.key;
+    EXPECT_EQ(vars.GetValue(KivHelp::kShownVarBase + 1), 1) << c.key;
+    EXPECT_EQ(board_->GetSpellCharge(1), 0) << c.key;
+    EXPECT_EQ(board_->GetGold(), 0) << c.key;
+  }
+  // The editor's own keys still reach it; F1 closes it, and the keys act again.
+  Key(KivEditor::kKey2);
+  EXPECT_EQ(board_->GetEditor()->GetTool()->name, "Tokens");
+  Key(KivWell::kKeyF1);
+  EXPECT_EQ(board_->GetEditor(), nullptr);
+  Key(KivWell::kKeyC);
+  EXPECT_EQ(board_->GetGold(), 10);
+}
+
+TEST_F(EditorTest, APuzzleSavedByTheEditorLoadsBackWithTheSameKinds) {
+  // A puzzle level keeps the blocks of its file, flowers included.
+  LevelData puzzle;
+  puzzle.genMode = "PUZZLE";
+  testenv::WriteFile("puzzle.lua", WellFile(2));
+  board_ = std::make_unique<KivWell>(nullptr, *timer_);
+  board_->Load("puzzle.lua", &puzzle);
+  ASSERT_NE(Open(), nullptr);
+  Key(KivEditor::kKey2);
+  Press(KivWell::kLeftButton, 1, 1);  // token 0: a frozen flower
+  Key(KivEditor::kKeyUp);
+  Press(KivWell::kLeftButton, 2, 1);  // token 1: a locked flower
+  Key(KivEditor::kKeyUp);
+  Press(KivWell::kLeftButton, 3, 1);  // token 2: a gem, clicked twice
+  Press(KivWell::kLeftButton, 3, 1);
+  Wheel(1, 8);
+  Press(KivWell::kLeftButton, 4, 1);  // token 10: a double
+  Key(KivEditor::kKeyF7);
+  Key(KivWell::kKeyF1);
+
+  const std::string saved = testenv::ReadFile("puzzle.lua");
+  EXPECT_NE(saved.find("\"lockedflower\""), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\"frozenflower\""), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\"gem[2]\""), std::string::npos) << saved;
+
+  // The board's own reader takes the file whole: a fresh puzzle board loads the same
+  // kinds, with nothing to warn about.
+  LogCapture log;
+  KivWell copy(nullptr, *timer_);
+  copy.Load("puzzle.lua", &puzzle);
+  for (const std::string& line : log.lines) {
+    const bool complaint = line.find("MSG_WARNING") != std::string::npos || line.find("MSG_ERROR") != std::string::npos;
+    EXPECT_FALSE(complaint && line.find("puzzle.lua") != std::string::npos) << line;
+  }
+  struct Case {
+    int x;
+    int32_t kind;
+    const char* typeName;
+  };
+  for (const Case& c : {Case{1, kKindFrozen, "frozenflower"}, Case{2, kKindLocked, "lockedflower"},
+                        Case{3, kKindGem, "gem[2]"}, Case{4, kKindFlower, "double"}}) {
+    KivBlock* block = copy.GetKivBlock(c.x, 1);
+    ASSERT_NE(block, nullptr) << c.typeName;
+    EXPECT_EQ(block->kind, c.kind) << c.typeName;
+    EXPECT_EQ(block->GetTypeName(), c.typeName);
+  }
+  EXPECT_EQ(copy.GetBlocks().size(), 4u);
+  EXPECT_EQ(copy.GetTileValue(1, 1), 2);
 }
 
 }  // namespace

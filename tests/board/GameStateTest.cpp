@@ -31,6 +31,7 @@
 #include "game/shell/KivFashionStudio.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
+#include "game/shell/KivMenuScreen.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/Shell.h"
 #include "tests/board/BoardTestSupport.h"
@@ -128,6 +129,32 @@ TEST_F(GameStateTest, LoadingALevelMakesItsBoardAndAnUnknownNameLeavesNone) {
   EXPECT_EQ(state_->GetBoard(), nullptr);
   EXPECT_EQ(GetBG(), nullptr);
   StateFrames(3);  // ticks without a board
+}
+
+TEST_F(GameStateTest, WithoutABoardTheScriptsSceneAndEditorAreTheMenus) {
+  gameflow::GameFlowManager& flow = gameflow::GameFlowManager::Instance();
+  KivMenuScreen menu(nullptr, "", "", "", "");
+  flow.current = &menu;
+  EXPECT_EQ(GetBG(), &menu.scene);
+  EXPECT_EQ(GetBGEditor(), nullptr);
+  menu.scene.KeyPressed(background::BGScene::kEditorKey);
+  ASSERT_NE(menu.scene.editor, nullptr);
+  EXPECT_EQ(GetBGEditor(), menu.scene.editor.get());
+
+  // A level's board comes first; its scene without an editor leaves the menu's editor.
+  state_->LoadLevel("first");
+  background::BGScene* boardScene = state_->GetBoard()->GetScene();
+  EXPECT_EQ(GetBG(), boardScene);
+  EXPECT_EQ(GetBGEditor(), menu.scene.editor.get());
+  boardScene->KeyPressed(background::BGScene::kEditorKey);
+  EXPECT_EQ(GetBGEditor(), boardScene->editor.get());
+
+  // Neither the menu nor a board: nothing.
+  state_->ShutdownLevel();
+  flow.current = state_;
+  EXPECT_EQ(GetBG(), nullptr);
+  EXPECT_EQ(GetBGEditor(), nullptr);
+  menu.scene.KeyPressed(background::BGScene::kEditorKey);
 }
 
 TEST_F(GameStateTest, PauseAppliesOnceAndOnlyWhileTheStateIsCurrent) {
@@ -278,12 +305,15 @@ TEST_F(GameStateTest, TriggerSpellArmsBrushesAndTheTimeSpellActsAtOnce) {
   state_->TriggerSpell(0, 3);
   EXPECT_EQ(board->GetSpellBrush(), nullptr);
 
-  // The time spell: 2 x time_token (10) seconds off the level clock, by its particles.
-  board->SetLevelClock(50.0f);
+  // The time spell: 2 x time_token (10) seconds back on the level's clock, its TIME
+  // goal, by its particles.
+  KivGoal* clock = board->GetFailGoal();
+  ASSERT_NE(clock, nullptr);
+  clock->progress = 50.0f;
   state_->TriggerSpell(5, 2);
   EXPECT_EQ(board->GetSpellBrush(), nullptr);
   StateFrames(30);
-  EXPECT_FLOAT_EQ(board->GetLevelClock(), 30.0f);
+  EXPECT_NEAR(clock->progress, 50.0f + 30 * 0.02f - 20.0f, 1e-3f);
   EXPECT_EQ(Global("Reports"), "time=true;");
   // From the display's buttons (level 0) it counts as level 1; in free play it scores.
   KivVars::Instance().SetFreeplay(true);
@@ -307,6 +337,50 @@ TEST_F(GameStateTest, ClosingTheEditorRestartsATimeFailGoal) {
   board->KeyPressed(KivWell::kKeyF1);
   EXPECT_FALSE(board->HasEditor());
   EXPECT_EQ(board->GetFailGoal()->progress, 0.0f);
+}
+
+TEST_F(GameStateTest, TheLevelsClockWaitsWhileTheStudioIsOpenOverIt) {
+  ui::UIWidget* studioPanel = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  studioPanel->SetName(KivFashionStudio::kPanel);
+  studioPanel->SetIsVisible(false);
+  state_->LoadLevel("FIRST");
+  KivGoal* clock = state_->GetBoard()->GetFailGoal();
+  ASSERT_NE(clock, nullptr);
+  StateFrames(5);
+  const float before = clock->progress;
+  EXPECT_GT(before, 0.0f) << "the clock runs while the level plays";
+
+  KivFashionStudio::Instance().SetIsVisible(true);
+  StateFrames(50);
+  EXPECT_EQ(clock->progress, before) << "the studio's Studio button stops the clock";
+
+  KivFashionStudio::Instance().SetIsVisible(false);
+  StateFrames(5);
+  EXPECT_GT(clock->progress, before);
+}
+
+TEST_F(GameStateTest, ACardOrPopupOverTheLevelIsAnyPanelShownBesideTheDisplay) {
+  ui::UIWidget* display = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  display->SetName("in_game");
+  state_->OnEnter();
+  for (ui::UIWidget* panel : ui::GetUIMan().GetPanels()) {
+    if (panel != display) panel->SetIsVisible(false);
+  }
+  ASSERT_TRUE(state_->DisplayShown());
+  EXPECT_FALSE(state_->PopupShown()) << "the display alone is no card";
+
+  state_->Pause(true);
+  EXPECT_TRUE(state_->PopupShown()) << "the pause card";
+  state_->Pause(false);
+  EXPECT_FALSE(state_->PopupShown());
+  summaryPanel_->SetIsVisible(true);
+  EXPECT_TRUE(state_->PopupShown()) << "the summary";
+
+  // The end of a level puts the display away: what the board draws over it goes too.
+  display->SetIsVisible(false);
+  EXPECT_FALSE(state_->DisplayShown());
+  ASSERT_TRUE(ui::GetUIMan().DropPanel(display, true));
+  EXPECT_FALSE(state_->DisplayShown()) << "a display dropped under the state is not followed";
 }
 
 // --- A level played through ---
@@ -355,6 +429,19 @@ class LevelReplayTest : public GameStateTest {
     state_->MouseMoved(&from, &to);
   }
 
+  // The player drags the chain with the left button, a frame at each cell.
+  void DragChain(KivWell& board, const std::vector<std::pair<int, int>>& chain) {
+    const input::MouseButton left;
+    PointerTo(board, chain.front().first, chain.front().second, true);
+    state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
+    for (const auto& [x, y] : chain) {
+      PointerTo(board, x, y, true);
+      StateFrames(1, kFrame);
+    }
+    PointerTo(board, chain.back().first, chain.back().second, false);
+    state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+  }
+
   // With castMatch the player's first move is a match spell cast at the chain's first cell.
   Result Play(const std::string& level, bool player, int maxFrames, bool castMatch = false) {
     num::Random::Instance().Seed(99);
@@ -399,14 +486,7 @@ class LevelReplayTest : public GameStateTest {
         ++result.moves;
         continue;
       }
-      PointerTo(*board, chain.front().first, chain.front().second, true);
-      state_->MouseButtonPressed(&left, &input::GetDevices().mouse->position);
-      for (const auto& [x, y] : chain) {
-        PointerTo(*board, x, y, true);
-        StateFrames(1, kFrame);
-      }
-      PointerTo(*board, chain.back().first, chain.back().second, false);
-      state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+      DragChain(*board, chain);
       ++result.moves;
     }
     if (KivWell* board = state_->GetBoard()) {
@@ -462,6 +542,80 @@ TEST_F(LevelReplayTest, APlayerWhoWaitsLosesToTheClockAndTheLevelIsReplayedOnce)
   EXPECT_EQ(Calls("replay"), 1);
   EXPECT_FALSE(rms_->IsCleared(1));
   EXPECT_EQ(Calls("next"), 0);
+}
+
+TEST_F(LevelReplayTest, ATimeBlockAndTheTimeSpellEachGiveTheClockTimeBack) {
+  Run("Reports = '' function SpellTriggered(name, ok) Reports = Reports .. name .. '=' .. tostring(ok) .. ';' end");
+  testenv::WriteFile("effects/spell_timer.p2d",
+                     "Part2D = { { Image = 'effects/dot.png', MaxC = 200, Lifespan = { 0.1, 0.1 },\n"
+                     "             GenRate = 0.0, IsSecondary = 0 } }\n");
+  // The board of "win" with a time block in the middle of its tiles, on the long clock.
+  std::string layout = testenv::ReadFile("replay.lua");
+  layout.replace(layout.find("Blocks = {}"), std::string("Blocks = {}").size(),
+                 "Blocks = { { Type = 'timeblock', Color = 'any', X = 6, Y = 5, Width = 1, Height = 1 } }");
+  testenv::WriteFile("replay_time.lua", layout);
+  testenv::WriteFile("replay_time_levels.lua",
+                     "Levels = { { Index = 3, LevelName = 'timed', Layout = 'replay_time.lua', Goal1 = 'r_tiles',\n"
+                     "  Failure = 'r_long', flower_1 = 1, flower_2 = 1, GenMode = 'AUTO', GenSpeed = 0.1 } }\n");
+  LevelInfo::Instance().LoadLevels("replay_time_levels.lua");
+  num::Random::Instance().Seed(99);
+  num::CSRand(99);
+  state_->LoadLevel("timed");
+  gameflow::GameFlowManager::Instance().current = nullptr;
+  gameflow::GameFlowManager::Instance().EnterState(state_);
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  KivGoal* clock = board->GetFailGoal();
+  ASSERT_NE(clock, nullptr);
+  ASSERT_EQ(clock->kind, KivGoal::kTime);
+
+  // Frames of play; the player clicks away the tips the level shows.
+  const input::MouseButton left;
+  int reading = 0;
+  auto play = [&](int frames) {
+    for (int i = 0; i < frames; ++i) {
+      StateFrames(1, kFrame);
+      if (KivHelp::Instance().ShowsHint() && ++reading > 70) {
+        reading = 0;
+        state_->MouseButtonReleased(&left, &input::GetDevices().mouse->position);
+      }
+    }
+  };
+  // Half a minute of the clock, enough for both to give their seconds back in full.
+  play(60 * 30);
+  ASSERT_FALSE(KivHelp::Instance().ShowsHint());
+  ASSERT_NE(board->GetKivBlock(6, 5), nullptr);
+  ASSERT_EQ(board->GetKivBlock(6, 5)->kind, kKindTime);
+
+  // Two flowers of one colour beside the time block make a chain through it.
+  std::vector<std::pair<int, int>> chain;
+  for (int first = 0; first < 9 && chain.empty(); ++first) {
+    for (int second = first + 1; second < 9 && chain.empty(); ++second) {
+      const int ax = 5 + first % 3, ay = 4 + first / 3, bx = 5 + second % 3, by = 4 + second / 3;
+      KivBlock* a = board->GetKivBlock(ax, ay);
+      KivBlock* b = board->GetKivBlock(bx, by);
+      if (a && b && a->kind == kKindFlower && b->kind == kKindFlower && a->color == b->color) {
+        chain = {{ax, ay}, {6, 5}, {bx, by}};
+      }
+    }
+  }
+  ASSERT_FALSE(chain.empty());
+  const float beforeBlock = clock->progress;
+  ASSERT_GT(beforeBlock, 25.0f) << "the clock has been running";
+  DragChain(*board, chain);
+  play(60);
+  // time_token (10) seconds back, against about one second played.
+  const float afterBlock = clock->progress;
+  EXPECT_LT(afterBlock, beforeBlock - 8.5f);
+  EXPECT_GT(afterBlock, beforeBlock - 10.0f);
+
+  // The time spell of level 1 from the display's button: another time_token seconds.
+  state_->TriggerSpell(5, 1);
+  play(60);
+  EXPECT_LT(clock->progress, afterBlock - 8.5f);
+  EXPECT_GT(clock->progress, afterBlock - 10.0f);
+  EXPECT_EQ(Global("Reports"), "time=true;");
+  EXPECT_FALSE(state_->HasLevelEnded());
 }
 
 // --- The heroine in the display ---

@@ -18,6 +18,7 @@
 #include "game/shell/KivHana.h"
 #include "game/shell/KivVars.h"
 #include "tests/board/BoardTestSupport.h"
+#include "tests/core/LogCapture.h"
 #include "tests/support/TestEnv.h"
 
 namespace boardtest {
@@ -76,10 +77,27 @@ TEST_F(LevelTableTest, NamelessRowsAreDroppedAndTheFirstOfTwoNamesIsKept) {
 TEST_F(LevelTableTest, BrokenFilesLeaveTheTablesEmpty) {
   testenv::WriteFile("bad.lua", "Levels = {{ LevelName = 'x' ");
   LevelInfo& info = LevelInfo::Instance();
+  LogCapture log;
   info.LoadGoals("missing.lua");
   info.LoadLevels("bad.lua");
   EXPECT_EQ(info.GoalCount(), 0u);
   EXPECT_EQ(info.LevelCount(), 0u);
+
+  // Each error line names its reader as its source.
+  KivScore::Instance().SetValue(0, 7);
+  KivScore::Instance().LoadFrom("bad.lua");
+  EXPECT_EQ(KivScore::Instance().GetValue(0), 7);
+  struct Case {
+    const char* source;
+    const char* text;
+  };
+  for (const Case& c : {Case{"kiv_leveldata(", "Unable to load goal data from file missing.lua!"},
+                        Case{"kiv_leveldata(", "Unable to load Level data from file bad.lua!"},
+                        Case{"kiv_score(", "Unable to score data from file bad.lua!"}}) {
+    const std::string line = log.Find(c.text);
+    EXPECT_NE(line.find(c.source), std::string::npos) << c.text << ": " << line;
+    EXPECT_NE(line.find("MSG_ERROR"), std::string::npos) << line;
+  }
 }
 
 TEST_F(LevelTableTest, ScoreTablesOfFiveRowsAndOfOneRow) {

@@ -38,7 +38,7 @@ std::string SummaryPanel() {
     children += "  { Name = '" + name + "', Type = 'Widget', Pos = { 0, 0 }, Size = { 0.1, 0.05 } },\n";
   };
   for (const char* name : KivSummary::kValueWidgets) add(name);
-  for (const char* name : {"summary_txt", "summary_player", "summary_btn"}) add(name);
+  for (const char* name : {"summary_txt", "summary_player", "summary_btn", KivSummary::kOnlineNote}) add(name);
   for (int row = 1; row <= KivSummary::kRowCount; ++row) {
     for (const char* prefix : {"highscore_", "hometown_", "highscore_val_"}) add(prefix + std::to_string(row));
   }
@@ -265,6 +265,7 @@ TEST_F(SummaryServerTest, TheRowsAreFilledFromTheReply) {
   summary().Start(true);
   EXPECT_FALSE(summary().IsWaiting());
   EXPECT_EQ(Row(1, "highscore_"), "Anna");
+  EXPECT_EQ(Text(KivSummary::kOnlineNote), "") << "online, nothing to say";
   EXPECT_EQ(Row(1, "hometown_"), "oslo");
   EXPECT_EQ(Row(1, "highscore_val_"), "12,000");
   EXPECT_EQ(Row(2, "highscore_"), "Bo");
@@ -276,6 +277,27 @@ TEST_F(SummaryServerTest, TheRowsAreFilledFromTheReply) {
   EXPECT_NE(heads[1].find("Action=add_score"), std::string::npos);
   EXPECT_NE(heads[1].find("LevelID=2&"), std::string::npos) << heads[1];
   EXPECT_NE(heads[1].find("Score=5500&"), std::string::npos) << heads[1];
+}
+
+TEST_F(SummaryServerTest, WithoutAScoreServerTheOnlineHalfSaysOffline) {
+  LoopbackServer server([](const std::string&) { return Ok("@@Error@@"); }, 4);
+  UseServer(server);
+  PlayLevel();
+  summary().Start(true);
+  EXPECT_FALSE(summary().IsWaiting());
+  EXPECT_EQ(Text(KivSummary::kOnlineNote), KivSummary::kOfflineText);
+  EXPECT_EQ(Row(1, "highscore_"), "");
+  // The next level's summary starts without the note, and fills its rows.
+  LoopbackServer answering(
+      [](const std::string& head) {
+        if (head.find("Action=create_user") != std::string::npos) return Ok("4711");
+        return Ok("Anna@oslo@12000");
+      },
+      4);
+  UseServer(answering);
+  summary().Start(true);
+  EXPECT_EQ(Text(KivSummary::kOnlineNote), "");
+  EXPECT_EQ(Row(1, "highscore_"), "Anna");
 }
 
 TEST_F(SummaryServerTest, ALevelWithoutASlotSendsNothing) {

@@ -7,7 +7,10 @@
 #include <sstream>
 
 #include "game/board/KivEndPopup.h"
+#include "game/board/KivGoal.h"
 #include "game/board/KivWellSFX.h"
+#include "game/board/LevelData.h"
+#include "game/board/LevelInfo.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivVars.h"
@@ -26,7 +29,25 @@ const char* const kQuickParticles =
     "Part2D = { { Image = 'effects/dot.png', MaxC = 200, Lifespan = { 0.1, 0.1 },\n"
     "             GenRate = 0.0, IsSecondary = 0 } }\n";
 
-class WellTest : public BoardTest {};
+class WellTest : public BoardTest {
+ protected:
+  void TearDown() override {
+    LevelInfo::Shutdown();
+    BoardTest::TearDown();
+  }
+  // A board whose level is lost when its clock, a TIME goal of 60 seconds, runs out.
+  KivGoal& LoadTimedBoard() {
+    testenv::WriteFile("clock_goals.lua", "Goals = { { GoalName = 'clock', Type = 'TIME', Count = 60 } }\n");
+    LevelInfo::Instance().LoadGoals("clock_goals.lua");
+    timedLevel_.failure = "clock";
+    testenv::WriteFile("level.lua", WellFile(1));
+    board_ = std::make_unique<KivWell>(nullptr, *timer_);
+    board_->Load("level.lua", &timedLevel_);
+    return *board_->GetFailGoal();
+  }
+
+  LevelData timedLevel_;
+};
 
 TEST_F(WellTest, SavedTilesLoadBackExactly) {
   std::ostringstream text;
@@ -196,21 +217,36 @@ TEST_F(WellTest, TheChargeSoundStopsWithTheLastZenLightning) {
   EXPECT_EQ(BASS_ChannelIsActive(channel), BASS_ACTIVE_STOPPED);
 }
 
-TEST_F(WellTest, ATimeBlockTakesSecondsOffTheClockOrPaysInFreePlay) {
+TEST_F(WellTest, ATimeBlockGivesTheClockItsSecondsBackOrPaysInFreePlay) {
   testenv::WriteFile("effects/spell_timer.p2d", kQuickParticles);
-  LoadBoard(WellFile(1));
-  board_->SetLevelClock(25.0f);
-  Put("timeblock", 2, 2)->Kill();  // time_token = 10 particles
+  KivGoal& clock = LoadTimedBoard();
+  ASSERT_EQ(clock.kind, KivGoal::kTime);
+  clock.progress = 50.0f;
+  Put("timeblock", 2, 2)->Kill();  // time_token = 10 particles, each a second
   Frames(30);
-  EXPECT_FLOAT_EQ(board_->GetLevelClock(), 15.0f);
-  board_->SetLevelClock(4.0f);
+  EXPECT_NEAR(clock.progress, 50.0f + 30 * 0.02f - 10.0f, 1e-3f);
+  EXPECT_EQ(board_->GetOverlay(), nullptr);
+
+  // Never below 0: the clock then runs on from 0.
+  clock.progress = 4.0f;
   Put("timeblock", 3, 2)->Kill();
   Frames(30);
-  EXPECT_FLOAT_EQ(board_->GetLevelClock(), 0.0f);
+  EXPECT_GT(clock.progress, 0.3f) << "lowered to 0, then counted on";
+  EXPECT_LT(clock.progress, 30 * 0.02f);
 
+  // Without a clock the particles give nothing back, and nothing breaks.
+  LoadBoard(WellFile(1));
+  Put("timeblock", 2, 2)->Kill();
+  Frames(30);
+  EXPECT_EQ(board_->GetFailGoal(), nullptr);
+
+  // In free play the clock never runs: the block pays points instead.
   KivVars::Instance().SetFreeplay(true);
+  LoadTimedBoard();
   Put("timeblock", 4, 2)->Kill();
   EXPECT_EQ(board_->GetScore(), 100);
+  Frames(30);
+  EXPECT_EQ(board_->GetFailGoal()->progress, 0.0f);
 }
 
 TEST_F(WellTest, AReplacedBlockIsRetiredNotFreed) {
@@ -287,6 +323,24 @@ TEST_F(WellTest, CoinVariantsCycleThroughTheThreeCoinSets) {
   EXPECT_EQ(sfx->GetSet(32), nullptr);
   sfx->CoinsAt(2, 2, -1);  // a negative variant picks a set too, never one out of the table
   EXPECT_EQ(live(KivWellSFX::kGoldCoin + 2), 2);
+}
+
+TEST_F(WellTest, TheSparklesAreDrawnOnceInTheLayerOverTheBoard) {
+  LoadBoard(WellFile(1));
+  KivWellSFX* sfx = board_->GetKivSFX();
+  sfx->SparkleAt(2, 2, 0);
+  sfx->SparkleAt(3, 2, 1);
+  ASSERT_EQ(sfx->GetSparkles(0)->GetActiveCount(), 1);
+  ASSERT_EQ(sfx->GetSparkles(1)->GetActiveCount(), 1);
+  renderer_.draws.clear();
+  sfx->Render();
+  EXPECT_TRUE(renderer_.draws.empty()) << "the board's effect layer has nothing else live";
+  sfx->RenderOverlay();
+  EXPECT_EQ(renderer_.draws.size(), 2u);
+  // They still play with the effects: a picture without frames ends at its first step.
+  Frame();
+  EXPECT_EQ(sfx->GetSparkles(0)->GetActiveCount(), 0);
+  EXPECT_EQ(sfx->GetSparkles(1)->GetActiveCount(), 0);
 }
 
 TEST_F(WellTest, ScriptsKnowTheBoardsClass) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -19,7 +20,9 @@
 #include "engine/core/VFS.h"
 #include "engine/part2d/Part2D.h"
 #include "engine/well/WellBlock.h"
+#include "game/board/KivBlock.h"
 #include "game/board/KivWell.h"
+#include "game/shell/KivFashionPopup.h"
 #include "platform/d3d8/ImageDecoder.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/SpriteTestSupport.h"
@@ -287,6 +290,8 @@ TEST_F(ContentContractTest, EverySpriteAndImageTheCodeDrawsIsThere) {
         const std::string bonus = Lower(script::GetString(clothes[i], stat, ""));
         if (!bonus.empty()) {
           EXPECT_TRUE(bonuses.count(bonus)) << sprite << " " << stat << " " << bonus;
+          // The fashion popup shows each bonus with an icon of its own kind.
+          names.push_back(KivFashionPopup::IconOfBonus(bonus).image);
         }
       }
       EXPECT_TRUE(slots.count(Lower(script::GetString(clothes[i], "Override", "")))) << sprite;
@@ -385,7 +390,7 @@ std::vector<PanelContract> PanelContracts() {
   std::vector<PanelContract> table = {
       {"ui/loading.ui", "", {"LoadingProgress"}, {{"loadingprogress", "progress"}}},
       {"ui/menu.ui", "", {}, {}},
-      {"ui/settings.ui", "", {}, {}},
+      {"ui/settings.ui", "", {"ProfileName", "ProfileTown", "CreateProfileButton"}, {}},
       {"ui/story.ui", "", {}, {}},
       {"ui/map_asia.ui", "", {}, {}},
       {"ui/map_zen.ui", "", {}, {}},
@@ -408,9 +413,9 @@ std::vector<PanelContract> PanelContracts() {
       {"ui/summary.ui",
        "summary",
        {"tokens_collected_val", "coins_collected_val", "raw_score_val", "time_left", "time_bonus_val",
-        "final_score_val", "best_score_val", "summary_txt", "summary_player", "summary_btn"},
+        "final_score_val", "best_score_val", "summary_txt", "summary_player", "summary_btn", "summary_online"},
        {}},
-      {"ui/buy_popup.ui", "buy_popup", {"item_name", "item_desc"}, {}},
+      {"ui/buy_popup.ui", "buy_popup", {"item_name", "item_desc", "buy_price", "buy_coins", "buy1", "buy2", "buy3"}, {}},
       {"ui/fashion_studio.ui",
        "fashion_studio",
        {"coins_box", "hana_pos"},
@@ -577,7 +582,8 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
       "FASHION_CHANGE_HINT", "FIRST_DOUBLE_ZEN", "ZEN_NOT_POWERED_YET", "EMPTY_HS_NAME_SLOT", "HIGHSCORE_LOCAL",
       "HIGHSCORE_GLOBAL", "TROPHY_ROOM", "SELECT_FASHION", "NOT_AVAILABLE", "CONNECTION_FAIL", "NO_MOVES_LEFT",
       "WEEKDAY_MONDAY", "WEEKDAY_TUESDAY", "WEEKDAY_WEDNESDAY", "WEEKDAY_THURSDAY", "WEEKDAY_FRIDAY",
-      "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY"};
+      "WEEKDAY_SATURDAY", "WEEKDAY_SUNDAY", "TROPHY_LOCKED", "SUMMARY_OFFLINE", "PROFILE_NEEDED", "FASHION_PRICE",
+      "FASHION_COINS"};
   // The help shows tip n (0 to 23) under its number's key.
   Append(keys, Series("HINT_%02d", 1, 24));
   // The levels' places.
@@ -599,6 +605,11 @@ TEST_F(ContentContractTest, EveryTextKeyHasAnEnglishText) {
     for (int i = 1; rows.IsTable() && i <= rows.GetTableCount(); ++i) {
       keys.push_back(script::GetString(rows[i], "Name", ""));
       keys.push_back(script::GetString(rows[i], "Description", ""));
+      // The tooltip of each bonus's icon in the fashion popup.
+      for (const char* stat : {"Stat1", "Stat2"}) {
+        const std::string bonus = script::GetString(rows[i], stat, "");
+        if (!bonus.empty()) keys.push_back(KivFashionPopup::IconOfBonus(bonus).tip);
+      }
     }
     LuaFile trophies("scripts/trophies.lua");
     ASSERT_TRUE(trophies.ok());
@@ -821,6 +832,126 @@ TEST_F(ContentContractTest, EveryLevelHasGoalsAThemeAUniqueIndexAndALayoutThatLo
     EXPECT_GT(layout.floorCells, 0) << file << " loads no board";
     EXPECT_TRUE(layout.blocksOnFloor) << file << " has a block off the floor";
     if (mode == "PUZZLE") { EXPECT_GT(layout.blocks, 0) << file << ": a puzzle without blocks"; }
+  }
+}
+
+// The board's colour of a name, -1 for a name that is no flower colour (a block kind, a
+// zen power, "any").
+int FlowerColourOf(const std::string& name) {
+  for (int c = 0; c < kFlowerColors; ++c) {
+    if (Lower(name) == well::GetColorName(c)) return c;
+  }
+  return -1;
+}
+
+// The petal colour of flower picture `index` (0-based), as 0xRRGGBB; 0 when it does not
+// decode. The petal at the top of the flower lies 10 pixels above its middle.
+// The colour in the upper half of flower N's picture, found as the game finds it: through
+// its entry in the board's sprite sheet, whose picture may be packed into a larger image
+// (the frame borders give its top-left corner, the clips what lies right of and below it).
+uint32_t PetalColour(int index) {
+  LuaFile sheet("img/sprites.lua");
+  const LuaObject sprites = sheet.Global("Sprites");
+  const std::string wanted = Format("flowers_tiles_%03d", index + 1);
+  for (int i = 1; sprites.IsTable() && i <= sprites.GetTableCount(); ++i) {
+    const LuaObject entry = sprites[i];
+    if (script::GetString(entry, "Name", "") != wanted) continue;
+    const std::string bytes = Load(script::GetString(entry, "ImageFile", ""));
+    d3d8::DecodedImage image;
+    if (bytes.empty() || d3d8::DecodeImage(bytes.data(), bytes.size(), &image) != D3D_OK) return 0;
+    const int left = script::GetInt(entry, "FrameBorderX", 0);
+    const int top = script::GetInt(entry, "FrameBorderY", 0);
+    const int width = int(image.width) - 2 * left - script::GetInt(entry, "ClipX", 0);
+    const int height = int(image.height) - 2 * top - script::GetInt(entry, "ClipY", 0);
+    if (width < 30 || height < 30) return 0;
+    const std::vector<uint8_t>& pixels = image.Surface(0, 0);
+    const size_t at = (size_t(top + height / 2 - 10) * image.width + size_t(left + width / 2)) * 4;
+    return uint32_t(pixels[at + 2]) << 16 | uint32_t(pixels[at + 1]) << 8 | pixels[at];
+  }
+  return 0;
+}
+
+// Whether a colour looks like the colour of that name, for the five colours levels deal.
+bool LooksLike(uint32_t rgb, const std::string& name) {
+  const int r = int(rgb >> 16 & 0xFF);
+  const int g = int(rgb >> 8 & 0xFF);
+  const int b = int(rgb & 0xFF);
+  if (name == "blue") return b > r + 60 && b > g + 40;
+  if (name == "green") return g > r + 60 && g > b + 60;
+  if (name == "red") return r > g + 100 && r > b + 100;
+  if (name == "yellow") return r > 180 && g > 160 && b < r - 100;
+  if (name == "purple") return r > g + 60 && b > g + 60;
+  return false;
+}
+
+// A goal that counts a colour, a level's layout and a piece of clothing that deals more
+// of a colour each name a colour of the board's table; the colour must be one the levels
+// deal (a goal's, one its own level deals), and every dealt colour's flower is drawn in
+// the colour of its name.
+TEST_F(ContentContractTest, EveryColourAGoalALevelOrAPieceOfClothingNamesIsDealtAndDrawnAsNamed) {
+  LuaFile goalsFile("scripts/goals.lua");
+  ASSERT_TRUE(goalsFile.ok());
+  std::map<std::string, std::string> goalColours;  // lower-case goal name -> colour name
+  const LuaObject goals = goalsFile.Global("Goals");
+  for (int i = 1; goals.IsTable() && i <= goals.GetTableCount(); ++i) {
+    const std::string colour = Lower(script::GetString(goals[i], "Color", ""));
+    const std::string name = Lower(script::GetString(goals[i], "GoalName", ""));
+    if (colour.empty()) continue;
+    goalColours[name] = colour;
+    EXPECT_GE(FlowerColourOf(colour), 0) << "goal " << name << " counts \"" << colour << "\", no flower colour";
+  }
+
+  LuaFile levelsFile("scripts/levels.lua");
+  ASSERT_TRUE(levelsFile.ok());
+  const LuaObject levels = levelsFile.Global("Levels");
+  ASSERT_TRUE(levels.IsTable());
+  std::set<int> dealt;
+  for (int i = 1; i <= levels.GetTableCount(); ++i) {
+    const LuaObject level = levels[i];
+    const std::string name = script::GetString(level, "LevelName", "");
+    SCOPED_TRACE(name);
+    std::set<int> own;
+    for (int c = 1; c <= kFlowerColors; ++c) {
+      if (script::GetInt(level, Format("flower_%d", c).c_str(), 0) > 0) own.insert(c - 1);
+    }
+    // The flowers a layout places name their colour as "flower_<n>".
+    LuaFile layout(script::GetString(level, "Layout", ""));
+    const LuaObject blocks = layout.Global("Blocks");
+    for (int b = 1; blocks.IsTable() && b <= blocks.GetTableCount(); ++b) {
+      const std::string colour = Lower(script::GetString(blocks[b], "Color", ""));
+      if (colour.rfind("flower_", 0) != 0) continue;
+      const int n = std::atoi(colour.c_str() + 7);
+      EXPECT_TRUE(n >= 1 && n <= kFlowerColors) << "layout block " << b << " " << colour;
+      own.insert(n - 1);
+    }
+    for (const char* slot : {"Goal1", "Goal2", "Goal3", "Failure"}) {
+      const std::string goal = Lower(script::GetString(level, slot, ""));
+      if (!goalColours.count(goal)) continue;
+      EXPECT_TRUE(own.count(FlowerColourOf(goalColours[goal])))
+          << slot << " " << goal << " counts " << goalColours[goal] << " flowers, which the level never deals";
+    }
+    dealt.insert(own.begin(), own.end());
+  }
+  ASSERT_FALSE(dealt.empty());
+
+  LuaFile items("scripts/items.lua");
+  ASSERT_TRUE(items.ok());
+  const LuaObject clothes = items.Global("Clothes");
+  for (int i = 1; clothes.IsTable() && i <= clothes.GetTableCount(); ++i) {
+    for (const char* stat : {"Stat1", "Stat2"}) {
+      const std::string bonus = Lower(script::GetString(clothes[i], stat, ""));
+      const int colour = FlowerColourOf(bonus);
+      if (colour < 0) continue;
+      EXPECT_TRUE(dealt.count(colour)) << script::GetString(clothes[i], "SpriteName", "") << " " << stat << " "
+                                       << bonus << ": no level deals it";
+    }
+  }
+
+  for (const int colour : dealt) {
+    const std::string name = well::GetColorName(colour);
+    const uint32_t petal = PetalColour(colour);
+    EXPECT_TRUE(LooksLike(petal, name)) << "flower " << colour + 1 << " should be " << name << ", is " << std::hex
+                                        << petal;
   }
 }
 

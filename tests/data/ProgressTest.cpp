@@ -66,6 +66,7 @@ const char* const kStandIns = R"(
       SetColor = function(self, r, g, b, a) w.alpha = a end,
       SetText = function(self, text) w.text = text end,
       SetIsVisible = function(self, on) w.visible = on end,
+      SetOffImage = function(self, image) w.image = image end,
     }
   end
   function GetUIMan()
@@ -151,6 +152,21 @@ TEST_F(ProgressTest, TheStoryOpensItsLevelsInOrderAndTellsAChapterAtEachRegionsE
   EXPECT_EQ(Calls(), "LoadLevel teahouse\nGoState game\nLoadLevel blossom\nGoState game");
   // The free-play levels stay closed until their map is entered.
   EXPECT_EQ(Value("Slots[15]"), "nil");
+}
+
+TEST_F(ProgressTest, TheMapsMarkTheLevelsWonBesideTheOpenAndClosedOnes) {
+  // garden won in the story, puzzle open, bigset closed.
+  Do("Slots[0] = 2 Slots[1] = 1 OnEnterMapAsia()");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_garden'].image"), "ui_img/button_won.png");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_garden'].active"), "true");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_puzzle'].image"), "ui_img/button.png");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_puzzle'].active"), "true");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_bigset'].image"), "ui_img/button.png");
+  EXPECT_EQ(Value("Widgets['map_asia/Level_bigset'].alpha"), "0.35");
+  // On the map of free play a level counts as won once it is won there.
+  Do("Story = 3 Slots[2] = 3 OnEnterMapZen()");
+  EXPECT_EQ(Value("Widgets['map_zen/Level_garden'].image"), "ui_img/button.png");
+  EXPECT_EQ(Value("Widgets['map_zen/Level_bigset'].image"), "ui_img/button_won.png");
 }
 
 TEST_F(ProgressTest, FreePlayOpensAfterTheStoryAndEveryLevelCanBePlayedThere) {

@@ -223,6 +223,47 @@ TEST_F(ScreenContentTest, TheScoreGraphPlotsTheBestScoresOfTheClearedLevels) {
   EXPECT_EQ(graph->nodes, (std::vector<float>{0.0f, 1200.0f, 3400.0f}));
 }
 
+TEST_F(ScreenContentTest, PlayWithoutAProfileMakesOneFirstWithTheNameAndHomeTownTyped) {
+  Run("OnInitUI()");
+  ui::UIWidget* panel = Panel("ui/settings.ui");
+  ASSERT_NE(panel, nullptr);
+  // The screens' changes are noted instead of made.
+  Run("Went = {} function GoState(name) Went[#Went + 1] = name end");
+  auto went = [this](int n) {
+    Run("Result = Went[" + std::to_string(n) + "]");
+    return Global("Result");
+  };
+
+  // Play finds no profile: the settings come first, their prompt says why and the name
+  // box takes the typing.
+  Run("PlayStory()");
+  EXPECT_EQ(went(1), "settings");
+  EXPECT_EQ(Global("PendingPlay"), "story");
+  Run("OnEnterSettings()");
+  ASSERT_NE(ui_.GetPanel("prompt_dlg"), nullptr);
+  EXPECT_TRUE(ui_.GetPanel("prompt_dlg")->GetIsVisible());
+  EXPECT_EQ(ui_.GetWidget("prompt_txt")->GetText(), "PROFILE_NEEDED");
+  ASSERT_NE(ui_.GetEditText(), nullptr);
+  EXPECT_EQ(ui_.GetEditText(), &Find<ui::UIWidget>(panel, "ProfileName")->text);
+
+  // The profile takes the home town typed (not the language), and the play goes on.
+  Find<ui::UIWidget>(panel, "ProfileName")->SetText("Mira");
+  Find<ui::UIWidget>(panel, "ProfileTown")->SetText("Lumera");
+  Run("CreateProfile()");
+  ASSERT_EQ(Profiles().GetProfileC(), 1);
+  EXPECT_EQ(Profiles().GetName(), "Mira");
+  EXPECT_EQ(Profiles().GetLocation(), "Lumera");
+  EXPECT_EQ(went(2), "map_asia");
+  EXPECT_EQ(Global("PendingPlay"), "");
+  EXPECT_EQ(Find<ui::UIWidget>(panel, "ProfileName")->GetText(), "");
+
+  // With a profile Play goes straight on; a profile made without a play waiting stays.
+  Run("PlayStory() CreateProfile()");
+  EXPECT_EQ(went(3), "map_asia");
+  EXPECT_EQ(went(4), "");
+  EXPECT_EQ(Profiles().GetLocation(), "") << "no home town typed: none";
+}
+
 TEST_F(ScreenContentTest, TheMovieHelpSwitchDecidesWhetherTheHelpPopupStartsItsMovies) {
   ASSERT_TRUE(Profiles().AddProfile("Anna", "", "oslo"));
   // The help movies beside the program, as the game finds them.

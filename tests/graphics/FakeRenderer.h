@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/graphics/Graphics.h"
@@ -49,8 +50,8 @@ class NullGraphics : public Graphics {
 };
 
 // A renderer that draws nothing and records what it is asked: every call by name in
-// order, the vertices of each DrawArray, the render states, texture stages and
-// transforms. Installs itself as the process-wide renderer while it lives.
+// order, the vertices of each DrawArray (and of each DrawIndexedArray, taken in index
+// order), the render states, texture stages and transforms. Installs itself as the process-wide renderer while it lives.
 class FakeRenderer : public NullGraphics {
  public:
   struct Draw {
@@ -112,6 +113,16 @@ class FakeRenderer : public NullGraphics {
   void DrawArray(const ScreenVertex* vertices, uint32_t count, PrimitiveType type) override {
     Note("DrawArray");
     draws.push_back({std::vector<ScreenVertex>(vertices, vertices + count), type});
+  }
+  // Recorded as the vertices it draws, in index order.
+  void DrawIndexedArray(const ScreenVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
+                        uint32_t indexCount, PrimitiveType type) override {
+    Note("DrawIndexedArray");
+    Draw draw{{}, type};
+    for (uint32_t i = 0; i < indexCount; ++i) {
+      if (indices[i] < vertexCount) draw.vertices.push_back(vertices[indices[i]]);
+    }
+    draws.push_back(std::move(draw));
   }
 
   // All vertices drawn, in order, across every DrawArray.

@@ -1,7 +1,9 @@
-// Drawing particle groups on the recording renderer, and the band builder they draw with.
+// Drawing particle groups on the recording renderer, and the band builders: the
+// particles' own and the general one.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -16,15 +18,17 @@ namespace {
 using part2d::Particle;
 using part2d::PartGroup;
 
-TEST_F(Part2DTest, ParticlesDrawAsTwelveVertexBandsFiftyToADraw) {
-  PartGroup* group = MakeGroup(60);
-  for (int i = 0; i < 60; ++i) group->SpawnParticle(math::Vec2(0.5f, 0.5f));
+TEST_F(Part2DTest, ParticlesDrawAsFourCornerBandsAHundredAndFiftyToADraw) {
+  PartGroup* group = MakeGroup(160);
+  for (int i = 0; i < 160; ++i) group->SpawnParticle(math::Vec2(0.5f, 0.5f));
   renderer_.textures.clear();
   ASSERT_TRUE(system_.Render(math::Vec2(0, 0), math::Vec2(0, 0), math::Vec2(1, 1)));
   ASSERT_EQ(renderer_.draws.size(), 2u);
-  EXPECT_EQ(renderer_.draws[0].vertices.size(), 600u);
-  EXPECT_EQ(renderer_.draws[1].vertices.size(), 120u);
+  // Each band is two triangles over its four corners.
+  EXPECT_EQ(renderer_.draws[0].vertices.size(), 150u * 6u);
+  EXPECT_EQ(renderer_.draws[1].vertices.size(), 10u * 6u);
   EXPECT_EQ(renderer_.draws[0].type, PT_Triangles);
+  EXPECT_EQ(std::count(renderer_.calls.begin(), renderer_.calls.end(), "DrawIndexedArray"), 2);
   // The group's image is bound on stage 0 before each draw.
   ASSERT_EQ(renderer_.textures.size(), 2u);
   EXPECT_EQ(renderer_.textures[0].first, 0u);
@@ -46,9 +50,9 @@ TEST_F(Part2DTest, AnAdditiveGroupSetsItsStatesAndRestoresTheBlend) {
   // The draw sits between the additive states and the restored blend.
   std::vector<std::string> order;
   for (const std::string& call : renderer_.calls) {
-    if (call == "DrawArray" || call == "SetRenderState") order.push_back(call);
+    if (call == "DrawIndexedArray" || call == "SetRenderState") order.push_back(call);
   }
-  EXPECT_EQ(order[4], "DrawArray");
+  EXPECT_EQ(order[4], "DrawIndexedArray");
 }
 
 TEST_F(Part2DTest, AParticleAtHalfLifeTakesTheMiddleColourAndSizeLessTheOffset) {
@@ -66,7 +70,7 @@ TEST_F(Part2DTest, AParticleAtHalfLifeTakesTheMiddleColourAndSizeLessTheOffset) 
   ASSERT_TRUE(group->Render(math::Vec2(0.1f, 0.1f)));
   ASSERT_EQ(renderer_.draws.size(), 1u);
   const std::vector<ScreenVertex>& v = renderer_.draws[0].vertices;
-  ASSERT_EQ(v.size(), 12u);
+  ASSERT_EQ(v.size(), 6u);
   for (const ScreenVertex& vertex : v) EXPECT_EQ(vertex.color, group->colors[128]);
   EXPECT_EQ(group->colors[128], PackColor(0, 1.0f - 43.0f / 85, 43.0f / 85, 1));
   // Size at half life (0.2, 0.3); half length (0.3 + 2 x 0.1) / 2 = 0.25 along y, centre
@@ -113,6 +117,10 @@ TEST_F(Part2DTest, DebugDrawingQueuesEachForcesShapesAtTheOriginLessTheOffset) {
 class CountingRenderer : public spritetest::SpriteRenderer {
  public:
   void DrawArray(const ScreenVertex*, uint32_t count, PrimitiveType) override { vertices += count; }
+  void DrawIndexedArray(const ScreenVertex*, uint32_t count, const uint16_t*, uint32_t,
+                        PrimitiveType) override {
+    vertices += count;
+  }
   void SetTexture(uint32_t, Image*) override {}
   void SetRenderState(RenderState, uint32_t) override {}
   uint64_t vertices = 0;
@@ -142,7 +150,78 @@ TEST_F(Part2DTest, AThousandFramesOfEmissionTickAndDrawAllocateNothing) {
 #endif
 }
 
-// --- The band builder ---
+// --- The band builders ---
+
+// A particle's band covers the pixels of its sprite whichever way it moves: its size is
+// measured across in the play area's width and along in its height.
+TEST(ParticleBandTest, ABandCoversItsPixelsAlongItsMotionOnTheScreen) {
+  screen::g_offsetX = 10;
+  screen::g_offsetY = 20;
+  struct Case {
+    const char* name;
+    math::Vec2 direction;
+    math::Vec2 alongPixels;  // the unit direction on the screen
+  };
+  const float d = std::sqrt(0.5f);
+  const Case cases[] = {
+      {"right", {1, 0}, {1, 0}},
+      {"down", {0, 1}, {0, 1}},
+      // Equal play-area steps move 800 : 600 pixels.
+      {"diagonal", {d, d}, {0.8f, 0.6f}},
+  };
+  // A 16 x 16-pixel sprite: half 8 pixels each way.
+  const float halfLength = 8.0f / 600.0f;
+  const float halfWidth = 8.0f / 800.0f;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScreenVertex out[part2d::kBandVertices];
+    ASSERT_EQ(part2d::BuildParticleBand({0.5f, 0.5f}, c.direction, halfLength, halfWidth, 0xFF112233,
+                                        {0.1f, 0.2f}, {0.9f, 0.8f}, out),
+              part2d::kBandVertices);
+    const math::Vec2 corner[4] = {{out[0].x, out[0].y}, {out[1].x, out[1].y}, {out[2].x, out[2].y},
+                                  {out[3].x, out[3].y}};
+    // 16 pixels along the motion (from-left to to-left) and 16 across (from-left to
+    // from-right), centred on the centre's pixel.
+    const math::Vec2 along = corner[2] - corner[0];
+    const math::Vec2 across = corner[1] - corner[0];
+    EXPECT_NEAR(along.x, 16.0f * c.alongPixels.x, 1e-3f);
+    EXPECT_NEAR(along.y, 16.0f * c.alongPixels.y, 1e-3f);
+    EXPECT_NEAR(across.Magnitude(), 16.0f, 1e-3f);
+    EXPECT_NEAR(along.x * across.x + along.y * across.y, 0.0f, 1e-2f);  // a rectangle
+    const math::Vec2 middle = (corner[0] + corner[3]) * 0.5f;
+    EXPECT_NEAR(middle.x, 400.0f + 10, 1e-3f);
+    EXPECT_NEAR(middle.y, 300.0f + 20, 1e-3f);
+    // u across from uv1, v along from uv1 at the back; one colour; pre-transformed.
+    EXPECT_FLOAT_EQ(out[0].u, 0.1f);
+    EXPECT_FLOAT_EQ(out[0].v, 0.2f);
+    EXPECT_FLOAT_EQ(out[1].u, 0.9f);
+    EXPECT_FLOAT_EQ(out[2].v, 0.8f);
+    EXPECT_FLOAT_EQ(out[3].u, 0.9f);
+    EXPECT_FLOAT_EQ(out[3].v, 0.8f);
+    for (const ScreenVertex& v : out) {
+      EXPECT_EQ(v.color, 0xFF112233u);
+      EXPECT_EQ(v.rhw, 1.0f);
+    }
+  }
+  // Running backwards (a negative length) turns the band round: its triangles keep the
+  // winding that the cull mode lets through.
+  const auto winding = [](float halfLength) {
+    ScreenVertex out[part2d::kBandVertices];
+    part2d::BuildParticleBand({0.5f, 0.5f}, {1, 0}, halfLength, 0.01f, 0xFF112233, {0, 0}, {1, 1}, out);
+    // The first triangle: corners 1, 3, 0.
+    return (out[3].x - out[1].x) * (out[0].y - out[1].y) - (out[3].y - out[1].y) * (out[0].x - out[1].x);
+  };
+  EXPECT_GT(winding(0.02f) * winding(-0.02f), 0.0f);
+  // No direction: a band of no area, and no division by zero.
+  ScreenVertex out[part2d::kBandVertices];
+  part2d::BuildParticleBand({0.5f, 0.5f}, {0, 0}, halfLength, halfWidth, 0xFF112233, {0, 0}, {1, 1}, out);
+  for (const ScreenVertex& v : out) {
+    EXPECT_NEAR(v.x, 410.0f, 1e-3f);
+    EXPECT_NEAR(v.y, 320.0f, 1e-3f);
+  }
+  screen::g_offsetX = 0;
+  screen::g_offsetY = 0;
+}
 
 struct LineCase {
   const char* name;

@@ -36,7 +36,7 @@ TEST_F(GlGraphicsTest, AdditiveParticlesBrightenWhereTheyOverlapAndStretchAlongT
   Place(group, math::Vec2(0.25f, 0.25f), math::Vec2(0, 1), 0.0f);   // alone
   Place(group, math::Vec2(0.5f, 0.25f), math::Vec2(0, 1), 0.0f);    // two on one spot
   Place(group, math::Vec2(0.5f, 0.25f), math::Vec2(0, 1), 0.0f);
-  Place(group, math::Vec2(0.5f, 0.7f), math::Vec2(1, 0), 0.5f);     // 0.125 long along x
+  Place(group, math::Vec2(0.5f, 0.7f), math::Vec2(1, 0), 0.5f);     // 0.125 long, along x
 
   ASSERT_TRUE(graphics_->BeginFrame());
   graphics_->Clear(kDark, 0, 0, true, false, false);
@@ -51,12 +51,14 @@ TEST_F(GlGraphicsTest, AdditiveParticlesBrightenWhereTheyOverlapAndStretchAlongT
   EXPECT_TRUE(ColorNear(shot.At(100, 500), kDark, 2));
   EXPECT_GT(alone, background + 40);
   EXPECT_GT(overlap, alone + 40);
-  // The stretched particle: centre (400, 420), 100 pixels long across, 20 wide.
+  // The stretched particle: centre (400, 420), 20 pixels wide (0.025 of the width) and 75
+  // long (0.125 of the height: a length is measured as along y whichever way it runs).
   EXPECT_GT(Red(shot.At(400, 420)), background + 40);
-  EXPECT_GT(Red(shot.At(445, 420)), background + 40);
-  EXPECT_GT(Red(shot.At(355, 420)), background + 40);
+  EXPECT_GT(Red(shot.At(435, 420)), background + 40);
+  EXPECT_GT(Red(shot.At(365, 420)), background + 40);
   EXPECT_LE(Red(shot.At(400, 445)), background + 2);
-  EXPECT_LE(Red(shot.At(460, 420)), background + 2);
+  EXPECT_LE(Red(shot.At(445, 420)), background + 2);
+  EXPECT_LE(Red(shot.At(355, 420)), background + 2);
 }
 
 }  // namespace

@@ -456,7 +456,7 @@ Part2D = { { Image = "dot.png", FuzzyBirth = { 0/0, 0.1 }, GenRate = 1/0, Lifesp
   lost->pos.y = std::nanf("");
   ASSERT_TRUE(g->Render(math::Vec2(0, 0)));
   ASSERT_EQ(renderer_.draws.size(), 1u);
-  EXPECT_EQ(renderer_.draws[0].vertices.size(), 12u);
+  EXPECT_EQ(renderer_.draws[0].vertices.size(), 6u);  // one band: two triangles
   delete steer;
 }
 

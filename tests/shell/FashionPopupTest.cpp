@@ -143,8 +143,8 @@ TEST_F(FashionPopupTest, TheIconsShownAreThoseOfTheStatsCentredInTheWindow) {
     const char* tips[2];
   };
   const Case cases[] = {
-      // "red" is no spell: the fireball's icon
-      {3, "wildcard002", "wildcard006", {"TIP_ZENPOWER_FIREBALL_APPEAR", "TIP_ZENPOWER_LIGHTNING_APPEAR"}},
+      // "red" is no zen power: a flower colour's icon and text of its own
+      {3, "bonus_red", "wildcard006", {"BONUS_RED", "TIP_ZENPOWER_LIGHTNING_APPEAR"}},
       {1, "wildcard002", nullptr, {"TIP_ZENPOWER_FIREBALL_APPEAR", ""}},  // Stat1 only
       {2, nullptr, "wildcard005", {"", "TIP_ZENPOWER_TIME_APPEAR"}},      // Stat2 only
       {6, nullptr, nullptr, {"", ""}},                                    // no stats
@@ -174,6 +174,27 @@ TEST_F(FashionPopupTest, TheIconsShownAreThoseOfTheStatsCentredInTheWindow) {
       EXPECT_NEAR(icons[n]->GetPosition().x, x, 1e-6f);
       EXPECT_NEAR(icons[n]->GetPosition().y, 0.55f, 1e-6f);
     }
+  }
+}
+
+TEST(FashionPopupIcons, AZenPowerShowsItsPowersIconAnyOtherBonusAnIconOfItsOwn) {
+  const struct {
+    const char* stat;
+    const char* image;
+    const char* tip;
+  } cases[] = {
+      {"match", "wildcard001", "TIP_ZENPOWER_MATCH_APPEAR"},
+      {"FireBall", "wildcard002", "TIP_ZENPOWER_FIREBALL_APPEAR"},
+      {"Lightning", "wildcard006", "TIP_ZENPOWER_LIGHTNING_APPEAR"},
+      {"blue", "bonus_blue", "BONUS_BLUE"},     // a flower colour
+      {"Purple", "bonus_purple", "BONUS_PURPLE"},
+      {"gem", "bonus_gem", "BONUS_GEM"},        // a block kind
+      {"TimeBlock", "bonus_timeblock", "BONUS_TIMEBLOCK"},
+  };
+  for (const auto& c : cases) {
+    const KivFashionPopup::BonusIcon icon = KivFashionPopup::IconOfBonus(c.stat);
+    EXPECT_EQ(icon.image, c.image) << c.stat;
+    EXPECT_EQ(icon.tip, c.tip) << c.stat;
   }
 }
 

@@ -1,6 +1,6 @@
 // The fashion studio on the shell's stage with a panel made in code: stepping through the
 // owned pieces (wrapping, hidden slots, pieces beyond the part's list), the texts, boxes
-// and buttons of each slot, the coins, the heroine's copy, the drawing order, the
+// (with the worn piece's picture) and buttons of each slot, the coins, the heroine's copy, the drawing order, the
 // parts-changed flag, the refresh script and a panel dropped under the studio.
 
 #include "game/shell/KivFashionStudio.h"
@@ -13,6 +13,7 @@
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
 #include "game/shell/KivHanaWidget.h"
+#include "game/shell/KivPieceWidget.h"
 #include "game/shell/KivVars.h"
 #include "tests/shell/FashionTest.h"
 
@@ -50,6 +51,11 @@ class FashionStudioTest : public shelltest::FashionTest {
   }
   UIWidget* W(const std::string& name) { return panel_->GetWidgetByName(name); }
   std::string Text(const std::string& name) { return W(name)->GetText(); }
+  // The piece the slot's box shows ("<slot>_piece", made by the studio in the box).
+  std::string Piece(const std::string& slot) {
+    auto* piece = dynamic_cast<KivPieceWidget*>(W(slot + "_box")->GetWidgetByName(slot + "_piece"));
+    return piece ? piece->GetPiece() : "no piece widget";
+  }
   bool Shown(const std::string& name) { return W(name)->GetIsVisible(); }
   // Runs of "RefreshFashionZenPowers()" so far.
   int Refreshes() {
@@ -81,7 +87,7 @@ TEST_F(FashionStudioTest, ConstructionPutsADressedCopyFirstInItsFrameAndEmptiesT
   EXPECT_EQ(carrier->GetTooltips().GetRecords()[0].text, "NEXT_TIP");
 }
 
-TEST_F(FashionStudioTest, ASlotWithOnePieceOwnedOffersNothingToChoose) {
+TEST_F(FashionStudioTest, ASlotWithOnePieceOwnedShowsItWithNothingToChoose) {
   Own(kHead, {1, 2});
   Own(kUpper, {1});
   Own(kLower, {1, 2});
@@ -89,12 +95,15 @@ TEST_F(FashionStudioTest, ASlotWithOnePieceOwnedOffersNothingToChoose) {
   KivFashionStudio& studio = Studio();
   studio.RefreshParts();
 
-  EXPECT_EQ(Text("upper_name"), "");
-  EXPECT_EQ(Text("upper_desc"), "NOT_AVAILABLE");
-  EXPECT_FALSE(Shown("upper_box"));
+  // She wears the one piece she owns: it shows, without the buttons to step.
+  EXPECT_EQ(Text("upper_name"), "Frock");
+  EXPECT_EQ(Text("upper_desc"), "Cotton");
+  EXPECT_TRUE(Shown("upper_box"));
+  EXPECT_EQ(Piece("upper"), "dress1");
   EXPECT_FALSE(Shown("upper_prev"));
   EXPECT_FALSE(Shown("upper_next"));
 
+  EXPECT_EQ(Piece("head"), "hair2");
   EXPECT_EQ(Text("head_name"), "Braid");
   EXPECT_EQ(Text("head_desc"), "Long");
   EXPECT_TRUE(Shown("head_box"));
@@ -166,7 +175,7 @@ TEST_F(FashionStudioTest, AllPiecesOwnedStepsOnlyThroughThePiecesThePartHolds) {
   studio.ChangePart("lower", true);
   EXPECT_EQ(Worn(kLower), 1);
   studio.RefreshParts();
-  EXPECT_EQ(Text("lower_desc"), "NOT_AVAILABLE");
+  EXPECT_EQ(Text("lower_desc"), "Wool");
   EXPECT_FALSE(Shown("lower_next"));
 }
 

@@ -49,23 +49,29 @@ TEST(KivAppTest, TheCaptionCarriesTheBuildDate) {
   EXPECT_EQ(MakeCaption("Apr 18 2008"), "Pellavo : v1.07               (Built on Apr 18 2008 )");
 }
 
-TEST(KivAppTest, TheLoadingCountersAreRescaledTo919Units) {
+TEST(KivAppTest, TheLoadingCountersAreRescaledSoThatTheBarEndsWithTheLastUnit) {
   struct Case {
-    int32_t current, total, expected;
+    int32_t current, total, units, expectedCurrent, expectedTotal;
   };
   const Case cases[] = {
-      {2500, 10000, 229},  // 2500 x 919 / 10000, rounded down
-      {0, 10000, 0},
-      {10000, 10000, 919},
-      {2000000000, 2000000000, 919},  // no overflow of the product
-      {5, 0, 0},                      // no total: no division by zero
+      {2500, 10000, 11, 4, 15},  // a quarter stays filled: 11 units in the other three
+      {0, 10000, 243, 0, 243},
+      {10000, 10000, 5, 0, 5},   // a full bar starts again, empty
+      {5, 0, 7, 0, 7},           // no total: no division by zero
+      {0, 10000, 0, 0, 1},       // at least the last unit
+      // No overflow of the product; the total stays a 32-bit count.
+      {1999999999, 2000000000, 1000, 2147483647 - 1000, 2147483647},
   };
   for (const Case& c : cases) {
     int32_t current = c.current;
     int32_t total = c.total;
-    KivApp::RescaleLoadingUnits(current, total);
-    EXPECT_EQ(current, c.expected) << c.current << " of " << c.total;
-    EXPECT_EQ(total, 919);
+    KivApp::RescaleLoadingUnits(current, total, c.units);
+    EXPECT_EQ(current, c.expectedCurrent) << c.current << " of " << c.total;
+    EXPECT_EQ(total, c.expectedTotal) << c.current << " of " << c.total;
+    // The bar never moves back (unless the total had to be cut to fit).
+    if (c.total > 0 && c.current < c.total && c.expectedTotal < 2147483647) {
+      EXPECT_GE(static_cast<double>(current) / total, static_cast<double>(c.current) / c.total);
+    }
   }
 }
 
@@ -230,25 +236,27 @@ TEST_F(KivAppRunTest, AWholeRunFillsTheHooksInOrderAndEntersTheMenu) {
       "ReloadGame 2",
       "hook BindKeys",
       "hook OnCreateStates",
-      // 2500 of 10000 became 229 of 919; one unit more.
-      "bar 230 of 919",
-      // The sheets in their order, one unit per sprite.
+      // The sheets in their order are read first: they hold 9 sprites.
       "LUA Script img/sprites.lua Loaded",
-      "bar 231 of 919",
       "LUA Script ui_img/sprites.lua Loaded",
-      "bar 232 of 919",
       "LUA Script effects/sprites.lua Loaded",
       "LUA Script decals/sprites.lua Loaded",
       "LUA Script hana/sprites.lua Loaded",
       "LUA Script tiles/sprites.lua Loaded",
       "LUA Script story/sprites.lua Loaded",
       "LUA Script trophies/sprites.lua Loaded",
-      "bar 238 of 919",
-      "bar 239 of 919",
+      // 2500 of 10000 keeps its quarter of the bar; the rest holds 11 units (one now, one a
+      // sprite, one at the end): 4 of 15, and one unit more.
+      "bar 5 of 15",
+      // One unit per sprite.
+      "bar 6 of 15",
+      "bar 7 of 15",
+      "bar 13 of 15",
+      "bar 14 of 15",
       // The script classes exist before "OnInitUI()".
       "OnInitUI, missing:  [MSG_SCRIPT]",
-      "Loading units : 239, total units 919  [MSG_COMMENT]",
-      "bar 919 of 919",
+      "Loading units : 14, total units 15  [MSG_COMMENT]",
+      "bar 15 of 15",
       "GoToState menu",
       "state game",
       "menu entered",

@@ -136,7 +136,12 @@ TEST_F(TrophyScreenTest, NewTrophiesAreRevealedInIconOrderASecondEach) {
   EXPECT_EQ(Icon(1)->images[UIWidget::IS_Over].fileName, "trophy_1_selected");
   EXPECT_TRUE(Icon(1)->GetIsActive());
   for (int n : {2, 3, 7}) {
-    EXPECT_EQ(OffImage(Icon(n)), "trophy_" + std::to_string(n) + "_disabled") << n;
+    // Every look of an icon not won (or not yet revealed) is the disabled one: the pointer
+    // over it does not light it up as won.
+    const std::string disabled = "trophy_" + std::to_string(n) + "_disabled";
+    EXPECT_EQ(OffImage(Icon(n)), disabled) << n;
+    EXPECT_EQ(Icon(n)->images[UIWidget::IS_Over].fileName, disabled) << n;
+    EXPECT_EQ(Icon(n)->images[UIWidget::IS_Click].fileName, disabled) << n;
     EXPECT_FALSE(Icon(n)->GetIsActive()) << n;
   }
   ASSERT_EQ(Screen().RevealCount(), 2);
@@ -220,7 +225,8 @@ TEST_F(TrophyScreenTest, TheTooltipNamesTheTrophyUnderTheMouseOrTheRoom) {
   };
   const Case cases[] = {
       {IconPosition(5) + math::Vec2(0.05f, 0.05f), "T5", "D5"},
-      {IconPosition(2) + math::Vec2(0.01f, 0.01f), "T2", "D2"},  // not owned: named all the same
+      // Not owned: named, and said to be not won yet before what it takes.
+      {IconPosition(2) + math::Vec2(0.01f, 0.01f), "T2", "TROPHY_LOCKED D2"},
       {IconPosition(6) + math::Vec2(0.05f, 0.05f), "TROPHY_ROOM", ""},  // no record
       {math::Vec2(0.99f, 0.5f), "TROPHY_ROOM", ""},
   };

@@ -56,6 +56,14 @@ TEST_F(SpriteSetTest, ASheetAddsItsQualifyingStripsAndListsMissingImages) {
   set_.progressCallback = &CountCallback;
   set_.progressUser = &added;
   LogCapture log;
+  // Reading alone gives the qualifying items (a repeated name and a missing image
+  // among them) and loads nothing, so that a loading screen can count them first.
+  std::vector<SpriteSet::SheetItem> items;
+  ASSERT_TRUE(set_.ReadSheet("img/sheet.lua", items));
+  EXPECT_EQ(items.size(), 5u);
+  EXPECT_EQ(set_.Size(), 0u);
+  EXPECT_TRUE(renderer_.surfaces.empty());
+  EXPECT_EQ(added, 0);
   ASSERT_TRUE(set_.Load("img/sheet.lua"));
 
   EXPECT_EQ(set_.Size(), 3u);

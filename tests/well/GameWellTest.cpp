@@ -463,5 +463,24 @@ TEST_F(WellTest, RenderDrawsLowerDecorationsEffectsBlocksUpperDecorationsThenThe
   EXPECT_NEAR(left, 0.12f * 800.0f, 1.0f);
 }
 
+// The blocks go through one sprite batch: one draw call for each run of blocks whose
+// pictures share a texture, in the blocks' list order.
+TEST_F(WellTest, BlocksAreDrawnInListOrderOneCallForEachRunOfOnePicture) {
+  MakeBoard();
+  for (int x = 0; x < 4; ++x) board_->Put("normal", x, 1, 1, 1, x == 2 ? "red" : "blue");
+  renderer_.draws.clear();
+  renderer_.textures.clear();
+  board_->Render();
+  std::vector<std::string> images;
+  for (const auto& texture : renderer_.textures) images.push_back(texture.second->name);
+  EXPECT_EQ(images, (std::vector<std::string>{"block_blue", "block_red", "block_blue"}));
+  ASSERT_EQ(renderer_.draws.size(), 3u);
+  EXPECT_EQ(renderer_.draws[0].vertices.size(), 12u);
+  EXPECT_EQ(renderer_.draws[1].vertices.size(), 6u);
+  EXPECT_EQ(renderer_.draws[2].vertices.size(), 6u);
+  // The first run holds the first two blocks, left to right.
+  EXPECT_LT(renderer_.draws[0].vertices[0].x, renderer_.draws[0].vertices[6].x);
+}
+
 }  // namespace
 }  // namespace welltest

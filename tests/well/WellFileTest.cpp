@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -201,14 +202,65 @@ Blocks = {
   EXPECT_TRUE(log.Contains("block 3 at (-1, 0) of 1 x 1"));
   EXPECT_TRUE(log.Contains("MSG_WARNING"));
 
-  // A table longer than the grid has cells cannot all stand: the rest is not read.
+  // Every entry is read, more than the grid has cells: valid entries after invalid ones
+  // still stand.
   TestWell small(*timer_, &events_);
   small.Create(2, 1, math::Vec2(0.0f, 0.0f), math::Vec2(0.04f, 0.02f), math::Vec2(0.02f, 0.02f));
-  Write("levels/long.lua", "Blocks = {} for i = 1, 50 do Blocks[i] = { X = i % 2 } end");
+  Write("levels/late.lua",
+        "Blocks = {} for i = 1, 50 do Blocks[i] = { Type = 'off', X = 5 } end\n"
+        "Blocks[51] = { Type = 'first', X = 0 } Blocks[52] = { Type = 'second', X = 1 }\n");
   log.Clear();
-  ASSERT_TRUE(small.LoadWell("levels/long.lua", nullptr));
-  EXPECT_EQ(small.GetBlockCount(), 2);
-  EXPECT_TRUE(log.Contains("lists 50 blocks for a grid of 2 cells; the rest are skipped"));
+  ASSERT_TRUE(small.LoadWell("levels/late.lua", nullptr));
+  EXPECT_EQ(Blocks(small), (std::vector<std::string>{"first red 0,0 1x1", "second red 1,0 1x1"}));
+  EXPECT_EQ(log.Count("does not lie inside the grid; skipped"), 50u);
+
+  // A table of more entries than any board needs is read up to the bound, with a warning.
+  const std::string limit = std::to_string(BaseWell::kMaxBlockEntries);
+  TestWell bounded(*timer_, &events_);
+  bounded.Create(2, 1, math::Vec2(0.0f, 0.0f), math::Vec2(0.04f, 0.02f), math::Vec2(0.02f, 0.02f));
+  Write("levels/endless.lua",
+        "local off = { Type = 'off', X = 5 } Blocks = {}\n"
+        "for i = 1, " + limit + " + 10 do Blocks[i] = off end\n"
+        "Blocks[" + limit + "] = { Type = 'last', X = 0 } Blocks[" + limit + " + 1] = { Type = 'past', X = 1 }\n");
+  log.Clear();
+  ASSERT_TRUE(bounded.LoadWell("levels/endless.lua", nullptr));
+  EXPECT_EQ(Blocks(bounded), (std::vector<std::string>{"last red 0,0 1x1"}));
+  EXPECT_TRUE(log.Contains("lists " + std::to_string(BaseWell::kMaxBlockEntries + 10) +
+                           " blocks; those after the first " + limit + " are skipped"));
+}
+
+TEST_F(WellTest, ADecorationOffsetThatIsNotFiniteReadsAsZero) {
+  MakeBoard();
+  Write("levels/offsets.lua", R"(
+Decorations = {
+  { Image = "a", X = 1, Y = 1, OffsetX = 1/0, OffsetY = 0.01 },
+  { Image = "b", X = 2, Y = 1, OffsetX = 0.02, OffsetY = 0/0 },
+  { Image = "c", X = 3, Y = 1, OffsetX = -1/0, OffsetY = 1e308 },
+}
+)");
+  LogCapture log;
+  ASSERT_TRUE(board_->LoadWell("levels/offsets.lua", nullptr));
+  EXPECT_EQ(log.Count("has no finite Offset"), 4u) << log.All();
+  EXPECT_TRUE(log.Contains("decoration 1 has no finite OffsetX; 0 is used"));
+  std::vector<math::Vec2> offsets;
+  for (const well::WellDecoration* d : board_->GetDecorations()) offsets.push_back(d->offset);
+  ASSERT_EQ(offsets.size(), 3u);
+  for (const math::Vec2& offset : offsets) {
+    EXPECT_TRUE(std::isfinite(offset.x) && std::isfinite(offset.y));
+  }
+
+  // Written back, the file holds only numbers and reads again without a warning.
+  const std::string out = testenv::ProcessDir() + "/levels/offsets_out.lua";
+  ASSERT_TRUE(board_->SaveWell(out));
+  const std::string text = testenv::ReadFile(out);
+  EXPECT_EQ(text.find("inf"), std::string::npos) << text;
+  EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+  EXPECT_NE(text.find("OffsetY = 0.010000"), std::string::npos) << text;
+  log.Clear();
+  TestWell second(*timer_, &events_);
+  ASSERT_TRUE(second.LoadWell(out, nullptr));
+  EXPECT_EQ(second.GetDecorations().size(), 3u);
+  EXPECT_EQ(log.Count("MSG_WARNING"), 0u) << log.All();
 }
 
 TEST_F(WellTest, ASaveThatFailsKeepsTheOldFile) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "tools/contentgen/Canvas.h"
@@ -20,30 +21,64 @@ constexpr float kPi = 3.14159265f;
 // One board cell of the 800 x 600 play area.
 constexpr int kCell = 45;
 
-// A hue around the colour wheel at full saturation, as RGB.
-Color Hue(float turn, float value = 1.0f) {
-  const float h = std::fmod(turn, 1.0f) * 6.0f;
-  const float x = 1.0f - std::fabs(std::fmod(h, 2.0f) - 1.0f);
-  float r = 0, g = 0, b = 0;
-  if (h < 1) { r = 1; g = x; } else if (h < 2) { r = x; g = 1; } else if (h < 3) { g = 1; b = x; }
-  else if (h < 4) { g = x; b = 1; } else if (h < 5) { r = x; b = 1; } else { r = 1; b = x; }
-  return Color{r * value, g * value, b * value, 1.0f};
+// The colour of flower colour index i: a goal or a piece of clothing that names "blue"
+// means the flower drawn blue.
+Color FlowerColour(int i) { return Rgb(FlowerColourNamed(i).rgb); }
+
+// Where the pictures of one packed sheet go: a skyline of the filled height of every
+// column, each picture placed where it lies lowest (the leftmost such place).
+class SheetPacker {
+ public:
+  explicit SheetPacker(int width) : skyline_(size_t(width), 0) {}
+
+  // The top-left corner for a box of w x h pixels; false when it is wider than the sheet.
+  bool Place(int w, int h, int& x, int& y) {
+    const int width = int(skyline_.size());
+    if (w > width) return false;
+    int bestX = -1;
+    int bestY = 0;
+    for (int at = 0; at + w <= width; ++at) {
+      const int top = *std::max_element(skyline_.begin() + at, skyline_.begin() + at + w);
+      if (bestX < 0 || top < bestY) {
+        bestX = at;
+        bestY = top;
+      }
+    }
+    std::fill(skyline_.begin() + bestX, skyline_.begin() + bestX + w, bestY + h);
+    x = bestX;
+    y = bestY;
+    return true;
+  }
+
+  int Height() const { return *std::max_element(skyline_.begin(), skyline_.end()); }
+
+ private:
+  std::vector<int> skyline_;
+};
+
+// The smallest power of two at least n.
+int PowerOfTwo(int n) {
+  int p = 1;
+  while (p < n) p *= 2;
+  return p;
 }
 
-// The colour of flower colour index i: eight hues in three shades.
-Color FlowerColour(int i) {
-  const float shade[3] = {1.0f, 0.7f, 0.45f};
-  Color c = Hue(float(i % 8) / 8.0f, shade[i / 8]);
-  return Mix(c, Rgb(0xFFFFFF), i / 8 == 2 ? 0.35f : 0.1f);
-}
-
-// A sprite picture and its entry in the sprite sheet.
+// A sprite picture and its entry in the sprite sheet. Pictures added between StartPacking
+// and FinishPacking go into one image of their own instead of a file each, so that the
+// board draws all of them from one texture.
 struct Sheet {
+  explicit Sheet(std::string folder) : outDir(std::move(folder)) {}
+
   std::string outDir;
   std::vector<std::string> entries;
   bool ok = true;
 
   void Add(const std::string& name, const Canvas& canvas, int frames = 1, int frameTime = 10) {
+    if (packing_ && frames == 1) {
+      packed_.push_back({name, canvas, entries.size()});
+      entries.emplace_back();  // written by FinishPacking, in its place
+      return;
+    }
     const std::string file = "img/" + name + ".png";
     ok = canvas.SavePng(outDir + "/" + file) && ok;
     char line[256];
@@ -52,6 +87,74 @@ struct Sheet {
                   name.c_str(), file.c_str(), frames, frameTime);
     entries.push_back(line);
   }
+
+  void StartPacking(const std::string& file) {
+    packing_ = true;
+    packedFile_ = file;
+    packed_.clear();
+  }
+
+  // Lays the pictures added since StartPacking out in one image (tallest first) and writes
+  // it with their entries. Each picture is framed by a one-pixel border of its own opposite
+  // edges: the texture repeats, so filtered samples at a picture's edge blend with its
+  // far side, as they do when the picture is an image of its own, and never with a
+  // neighbour. An entry takes its picture's rectangle through the frame borders (its
+  // top-left corner) and the clips (what lies right of and below its rectangle once the
+  // border is taken off both sides): the frame rectangle of a one-frame strip.
+  void FinishPacking() {
+    packing_ = false;
+    std::vector<size_t> order(packed_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+      return packed_[a].picture.Height() > packed_[b].picture.Height();
+    });
+    SheetPacker packer(kPackedWidth);
+    std::vector<std::pair<int, int>> corners(packed_.size());
+    for (size_t i : order) {
+      const Canvas& picture = packed_[i].picture;
+      if (!packer.Place(picture.Width() + 2, picture.Height() + 2, corners[i].first, corners[i].second)) {
+        ok = false;
+        return;
+      }
+    }
+    const int width = kPackedWidth;
+    const int height = PowerOfTwo(packer.Height());
+    Canvas image(width, height);
+    for (size_t i = 0; i < packed_.size(); ++i) {
+      const Canvas& picture = packed_[i].picture;
+      const int w = picture.Width();
+      const int h = picture.Height();
+      Canvas framed(w + 2, h + 2);
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) framed.Paste(picture, 1 + dx * w, 1 + dy * h);
+      }
+      image.Paste(framed, corners[i].first, corners[i].second);
+      const int left = corners[i].first + 1;
+      const int top = corners[i].second + 1;
+      char line[320];
+      std::snprintf(line, sizeof line,
+                    "   { Name = \"%s\", ImageFile = \"%s\", SpriteC = 1, FrameBorderX = %d, "
+                    "FrameBorderY = %d, ClipX = %d, ClipY = %d },\n",
+                    packed_[i].name.c_str(), packedFile_.c_str(), left, top, width - 2 * left - w,
+                    height - 2 * top - h);
+      entries[packed_[i].entry] = line;
+    }
+    ok = image.SavePng(outDir + "/" + packedFile_) && ok;
+    packed_.clear();
+  }
+
+ private:
+  // Wide enough for the turned-tile picture and a dozen cells beside it.
+  static constexpr int kPackedWidth = 1024;
+
+  struct Packed {
+    std::string name;
+    Canvas picture;
+    size_t entry;  // its line in entries
+  };
+  bool packing_ = false;
+  std::string packedFile_;
+  std::vector<Packed> packed_;
 };
 
 Canvas Tile(const Color& base, const Color& rim) {
@@ -81,21 +184,6 @@ Canvas Glyph(const std::function<void(Canvas&)>& draw) {
   Canvas c(kCell, kCell);
   draw(c);
   return c;
-}
-
-// A line from (x0, y0) to (x1, y1) of the given width.
-void Line(Canvas& c, float x0, float y0, float x1, float y1, float width, const Color& colour) {
-  const float dx = x1 - x0;
-  const float dy = y1 - y0;
-  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
-  c.FillShape(0, 0, c.Width(), c.Height(),
-              [=](float x, float y) {
-                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
-                const float px = x0 + dx * t - x;
-                const float py = y0 + dy * t - y;
-                return px * px + py * py <= width * width * 0.25f;
-              },
-              Solid(colour));
 }
 
 void MakeBlocks(Sheet& sheet) {
@@ -360,10 +448,15 @@ Samples Tone(float pitch, float glide, float seconds, float level) {
 }  // namespace
 
 bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
-  Sheet sheet{outDir, {}, true};
+  Sheet sheet(outDir);
+  // The pictures the board draws one after another (its floor tiles, its wall, its blocks
+  // and what lies over them) share one image, so that each of those layers is one run of
+  // one texture.
+  sheet.StartPacking("img/board.png");
   MakeBlocks(sheet);
   MakeFloor(sheet);
   MakeWall(sheet);
+  sheet.FinishPacking();
   MakeMarksAndSparks(sheet);
   if (!sheet.ok) return false;
   std::ofstream file(outDir + "/img/sprites.lua");
@@ -419,6 +512,19 @@ bool AppendToBoardSheet(const std::string& outDir, const std::string& entries) {
   std::ofstream out(sheetPath, std::ios::trunc);
   out << sheet;
   return static_cast<bool>(out);
+}
+
+const FlowerColourName& FlowerColourNamed(int index) {
+  // The names of the board's colour table, in its order; the last six are its generic
+  // colours.
+  static const FlowerColourName kNamed[kFlowerColourCount] = {
+      {"blue", 0x3A6FE8},   {"green", 0x3CB043},  {"red", 0xE03A3A},    {"yellow", 0xF2D43A},
+      {"purple", 0x9A48D0}, {"black", 0x3A3A46},  {"turqoise", 0x2EC4B0}, {"orange", 0xF28C28},
+      {"pink", 0xF47FB8},   {"violet", 0xB87CF0}, {"cyan", 0x38D8F0},   {"white", 0xF4F4F4},
+      {"aqua", 0x78E6D8},   {"beige", 0xE0C8A0},  {"coral", 0xF07860},  {"indigo", 0x4B3CA8},
+      {"ivory", 0xF8F0D8},  {"lime", 0xA8E040},   {"generic1", 0x8B5A2B}, {"generic2", 0x808020},
+      {"generic3", 0x208080}, {"generic4", 0x802040}, {"generic5", 0x203080}, {"generic6", 0x909090}};
+  return kNamed[std::clamp(index, 0, kFlowerColourCount - 1)];
 }
 
 }  // namespace contentgen

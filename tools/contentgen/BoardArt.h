@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ struct BoardSound {
   Samples samples;
 };
 std::vector<BoardSound> BoardSounds();
+
+// The board's flower colours by index, named as its colour table names them: flower
+// picture n (flowers_tiles_<n>) is drawn in colour n - 1.
+struct FlowerColourName {
+  const char* name;
+  uint32_t rgb;
+};
+inline constexpr int kFlowerColourCount = 24;
+const FlowerColourName& FlowerColourNamed(int index);
 
 // Adds sprite entries (lines of the sheet's table) to the end of the board's sheet
 // "img/sprites.lua" that MakeBoardArt wrote, before the table's closing brace.

@@ -299,6 +299,20 @@ Color WithAlpha(Color color, float alpha) {
   return color;
 }
 
+void Line(Canvas& canvas, float x0, float y0, float x1, float y1, float width, const Color& colour) {
+  const float dx = x1 - x0;
+  const float dy = y1 - y0;
+  const float length = std::max(std::sqrt(dx * dx + dy * dy), 0.001f);
+  canvas.FillShape(0, 0, canvas.Width(), canvas.Height(),
+                   [=](float x, float y) {
+                     const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (length * length), 0.0f, 1.0f);
+                     const float px = x0 + dx * t - x;
+                     const float py = y0 + dy * t - y;
+                     return px * px + py * py <= width * width * 0.25f;
+                   },
+                   Solid(colour));
+}
+
 void Glow(Canvas& canvas, float cx, float cy, float radius, const Color& color, float alpha) {
   canvas.FillRect(int(cx - radius), int(cy - radius), int(cx + radius) + 1, int(cy + radius) + 1,
                   [=](float x, float y) {

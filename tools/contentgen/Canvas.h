@@ -87,6 +87,8 @@ class Canvas {
 
 // The colour with another alpha.
 Color WithAlpha(Color color, float alpha);
+// A line from (x0, y0) to (x1, y1) of the given width, with round ends.
+void Line(Canvas& canvas, float x0, float y0, float x1, float y1, float width, const Color& colour);
 // A soft round glow whose alpha falls from `alpha` at the centre to 0 at the radius.
 void Glow(Canvas& canvas, float cx, float cy, float radius, const Color& color, float alpha);
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/contentgen/BoardArt.h"
 #include "tools/contentgen/Canvas.h"
 
 namespace contentgen {
@@ -197,6 +198,11 @@ void DrawSkirt(Canvas& c, const Skirt& skirt, float phase) {
   if (skirt.style == 2) c.FillRect(102, 130, 138, 136, Solid(Rgb(0x6A3A1A)));
 }
 
+// The block kinds a piece of clothing may deal more of, each with its bonus icon.
+constexpr const char* kBonusBlockKinds[] = {"flower", "double", "triple", "zenblock", "gem", "hcut", "vcut",
+                                            "slashcut", "backslashcut", "xcut", "pluscut", "starcut",
+                                            "timeblock", "frozenflower", "lockedflower", "stone", "tileblast"};
+
 // Icon n of the zen powers: a coloured gem with a sign of its power.
 bool MakeWildcard(int n, const std::string& path) {
   constexpr int kSide = 48;
@@ -239,6 +245,117 @@ bool MakeWildcard(int n, const std::string& path) {
   return c.SavePng(path);
 }
 
+// --- The icons of the bonuses that are no zen power: "bonus_<name>" ---
+
+// Five petals round a golden heart, centred at (x, y).
+void SmallFlower(Canvas& c, float x, float y, float radius, const Color& petals) {
+  for (int i = 0; i < 5; ++i) {
+    const float a = static_cast<float>(i) * 2.0f * kPi / 5.0f - kPi / 2.0f;
+    c.FillCircle(x + radius * std::cos(a), y + radius * std::sin(a), radius * 0.75f,
+                 Solid(Mix(petals, Rgb(0x000000), 0.2f)));
+    c.FillCircle(x + radius * std::cos(a), y + radius * std::sin(a), radius * 0.6f, Solid(petals));
+  }
+  c.FillCircle(x, y, radius * 0.5f, Solid(Rgb(0xF6C85F)));
+}
+
+// The badge the bonus icons share with the zen powers' icons: a white ring round a disc.
+Canvas Badge(const Color& base) {
+  constexpr int kSide = 48;
+  Canvas c(kSide, kSide);
+  c.FillCircle(24, 24, 22, Solid(Rgb(0xFFFFFF, 0.9f)));
+  c.FillCircle(24, 24, 19, [&](float x, float y) {
+    return Mix(Mix(base, Rgb(0xFFFFFF), 0.45f), base, std::fmin(1.0f, (x + y) / 48.0f));
+  });
+  return c;
+}
+
+// A flower colour's bonus: a flower of that colour on a pale badge.
+bool MakeColourBonus(const FlowerColourName& colour, const std::string& path) {
+  Canvas c = Badge(Rgb(0xE8DCE8));
+  SmallFlower(c, 24, 24, 8.5f, Rgb(colour.rgb));
+  return c.SavePng(path);
+}
+
+// A block kind's bonus: a sign of the block on a badge of its own colour.
+bool MakeBlockBonus(const std::string& kind, const std::string& path) {
+  const Paint white = Solid(Rgb(0xFFFFFF));
+  const auto cut = [&](Canvas& c, bool across, bool down, bool slash, bool backslash) {
+    if (across) Line(c, 12, 24, 36, 24, 5, Rgb(0xFFFFFF));
+    if (down) Line(c, 24, 12, 24, 36, 5, Rgb(0xFFFFFF));
+    if (slash) Line(c, 15, 33, 33, 15, 5, Rgb(0xFFFFFF));
+    if (backslash) Line(c, 15, 15, 33, 33, 5, Rgb(0xFFFFFF));
+  };
+  if (kind == "gem") {
+    Canvas c = Badge(Rgb(0xE0A030));
+    Polygon(c, {{24, 11}, {35, 22}, {24, 37}, {13, 22}}, white);
+    return c.SavePng(path);
+  }
+  if (kind == "timeblock") {
+    Canvas c = Badge(Rgb(0x50A0F0));
+    c.FillCircle(24, 24, 11, white);
+    c.FillRect(23, 15, 25, 25, Solid(Rgb(0x50A0F0)));
+    c.FillRect(23, 23, 31, 25, Solid(Rgb(0x50A0F0)));
+    return c.SavePng(path);
+  }
+  if (kind == "zenblock") {
+    Canvas c = Badge(Rgb(0x7B5CD6));
+    c.FillCircle(24, 24, 11, white);
+    c.FillCircle(24, 24, 6, Solid(Rgb(0x7B5CD6)));
+    c.FillCircle(24, 24, 2.5f, white);
+    return c.SavePng(path);
+  }
+  if (kind == "double" || kind == "triple" || kind == "flower") {
+    Canvas c = Badge(Rgb(0xE76FA8));
+    if (kind == "flower") {
+      SmallFlower(c, 24, 24, 8.5f, Rgb(0xFFFFFF));
+    } else if (kind == "double") {
+      SmallFlower(c, 18, 24, 5.0f, Rgb(0xFFFFFF));
+      SmallFlower(c, 30, 24, 5.0f, Rgb(0xFFFFFF));
+    } else {
+      SmallFlower(c, 16, 28, 4.5f, Rgb(0xFFFFFF));
+      SmallFlower(c, 32, 28, 4.5f, Rgb(0xFFFFFF));
+      SmallFlower(c, 24, 16, 4.5f, Rgb(0xFFFFFF));
+    }
+    return c.SavePng(path);
+  }
+  if (kind == "frozenflower" || kind == "lockedflower") {
+    Canvas c = Badge(kind == "frozenflower" ? Rgb(0x70C8E8) : Rgb(0x8A6A50));
+    SmallFlower(c, 24, 24, 8.0f, Rgb(0xFFFFFF));
+    if (kind == "lockedflower") {
+      c.FillRect(17, 24, 31, 35, Solid(Rgb(0x4A3020)));
+      c.FillCircle(24, 24, 6, Solid(Rgb(0x4A3020)));
+      c.FillCircle(24, 24, 3.5f, Solid(Rgb(0x8A6A50)));
+    } else {
+      Line(c, 12, 24, 36, 24, 2, Rgb(0xDDF4FF));
+      Line(c, 24, 12, 24, 36, 2, Rgb(0xDDF4FF));
+    }
+    return c.SavePng(path);
+  }
+  if (kind == "stone") {
+    Canvas c = Badge(Rgb(0x8C8C96));
+    c.FillEllipse(24, 26, 12, 9, 0.3f, Solid(Rgb(0x5A5A64)));
+    c.FillEllipse(21, 23, 5, 3, 0.3f, Solid(Rgb(0xB4B4BE)));
+    return c.SavePng(path);
+  }
+  if (kind == "tileblast") {
+    Canvas c = Badge(Rgb(0xF06030));
+    Points star;
+    for (int i = 0; i < 16; ++i) {
+      const float a = static_cast<float>(i) * kPi / 8.0f;
+      const float r = i % 2 == 0 ? 14.0f : 6.0f;
+      star.emplace_back(24 + r * std::cos(a), 24 + r * std::sin(a));
+    }
+    Polygon(c, star, white);
+    return c.SavePng(path);
+  }
+  // The cuts: the lines they clear.
+  Canvas c = Badge(Rgb(0x3FB8AF));
+  const bool star = kind == "starcut";
+  cut(c, kind == "hcut" || kind == "pluscut" || star, kind == "vcut" || kind == "pluscut" || star,
+      kind == "slashcut" || kind == "xcut" || star, kind == "backslashcut" || kind == "xcut" || star);
+  return c.SavePng(path);
+}
+
 bool MakePanel(const std::string& path, int width, int height, uint32_t top, uint32_t bottom, float alpha) {
   Canvas c(width, height);
   c.FillRoundedRect(0, 0, static_cast<float>(width), static_cast<float>(height), 18,
@@ -271,6 +388,13 @@ bool MakeFashionArt(const std::string& outDir) {
                          [&](Canvas& c, float phase) { DrawSkirt(c, skirt, phase); });
     std::snprintf(name, sizeof(name), "wildcard%03d.png", n);
     ok = ok && MakeWildcard(n, dir + name);
+  }
+  for (int i = 0; i < kFlowerColourCount && ok; ++i) {
+    const FlowerColourName& colour = FlowerColourNamed(i);
+    ok = MakeColourBonus(colour, dir + "bonus_" + colour.name + ".png");
+  }
+  for (const char* kind : kBonusBlockKinds) {
+    ok = ok && MakeBlockBonus(kind, dir + "bonus_" + kind + ".png");
   }
   return ok && MakePanel(dir + "popup_bg.png", 512, 320, 0xFCE8F4, 0xE8C8E0, 0.95f) &&
          MakePanel(dir + "item_box.png", 128, 128, 0xFFFFFF, 0xF4E4F0, 0.9f) &&

@@ -209,9 +209,30 @@ bool MakeButtonDown(const FontFiles&, const std::string& file) {
   return MakeButton(file, WithAlpha(kRose, 0.95f), Rgb(0x5A1E60), kOrchid, false);
 }
 
+// A won level's button on the maps: a green body, and a golden tick at its right end
+// beside the level's name.
+bool MakeButtonWon(const FontFiles&, const std::string& file) {
+  Canvas c(256, 64);
+  c.FillRoundedRect(2, 2, 254, 62, 30, Solid(WithAlpha(kGold, 0.95f)));
+  c.FillRoundedRect(5, 5, 251, 59, 27, VerticalGradient(5, 59, Rgb(0x4FA86A), Rgb(0x1F5A3C)));
+  c.FillRoundedRect(14, 8, 242, 30, 11, Solid(WithAlpha(kWhite, 0.2f)));
+  c.FillCircle(228, 32, 19, Solid(Rgb(0x1F4A30)));
+  Line(c, 218, 32, 226, 42, 6.5f, kGold);
+  Line(c, 226, 42, 241, 21, 6.5f, kGold);
+  return c.SavePng(file);
+}
+
 bool MakeProgressFull(const FontFiles&, const std::string& file) {
   Canvas c(256, 32);
   c.FillRoundedRect(1, 1, 255, 31, 14, HorizontalGradient(0, 256, kGold, kPink));
+  c.FillRoundedRect(8, 4, 248, 13, 4, Solid(WithAlpha(kWhite, 0.3f)));
+  return c.SavePng(file);
+}
+
+// The last seconds of a level's clock: the time bar's remaining part fades to this.
+bool MakeProgressWarn(const FontFiles&, const std::string& file) {
+  Canvas c(256, 32);
+  c.FillRoundedRect(1, 1, 255, 31, 14, HorizontalGradient(0, 256, Rgb(0xF2603A), Rgb(0xC8202E)));
   c.FillRoundedRect(8, 4, 248, 13, 4, Solid(WithAlpha(kWhite, 0.3f)));
   return c.SavePng(file);
 }
@@ -317,8 +338,10 @@ const std::vector<Picture>& Pictures() {
       {"ui_img/button.png", MakeButtonOff},
       {"ui_img/button_over.png", MakeButtonOver},
       {"ui_img/button_down.png", MakeButtonDown},
+      {"ui_img/button_won.png", MakeButtonWon},
       {"ui_img/progress_full.png", MakeProgressFull},
       {"ui_img/progress_empty.png", MakeProgressEmpty},
+      {"ui_img/progress_warn.png", MakeProgressWarn},
       {"ui_img/cursor.png", MakeCaret},
       {"ui_img/flower.png", MakeFlower},
       {"cursor.png", MakePointer},

@@ -225,6 +225,81 @@ bool MakeStillwaterBackdrop(const std::string& file) {
   return SaveBackdrop(c, file);
 }
 
+// --- The screens around the levels: the two maps, the story and the trophy room ---
+
+// Little stars scattered over the upper part of a night picture.
+void Stars(Canvas& c, int count, float bottom, float alpha) {
+  for (int i = 0; i < count; ++i) {
+    const float x = static_cast<float>((i * 211 + 37) % kScreenW);
+    const float y = 8.0f + static_cast<float>((i * 149 + 11) % static_cast<int>(bottom));
+    c.FillCircle(x, y, 1.0f + static_cast<float>(i % 3) * 0.6f, Solid(Rgb(0xFFF6E0, alpha)));
+  }
+}
+
+// A region's band on a map: a soft wash of its colour behind its row of levels, with a
+// low ridge of hills along its foot.
+void MapRegion(Canvas& c, float top, float bottom, const Color& wash, const Color& hills, float phase) {
+  c.FillRoundedRect(20.0f, top, static_cast<float>(kScreenW) - 20.0f, bottom, 26.0f,
+                    VerticalGradient(top, bottom, WithAlpha(wash, 0.0f), WithAlpha(wash, 0.45f)));
+  c.FillShape(20, static_cast<int>(bottom) - 34, kScreenW - 20, static_cast<int>(bottom),
+              [=](float x, float y) {
+                const float t = x / static_cast<float>(kScreenW);
+                const float crest = bottom - 14.0f - 12.0f * std::sin(2.0f * kPi * (t * 3.0f + phase));
+                return y >= crest;
+              },
+              Solid(WithAlpha(hills, 0.55f)));
+}
+
+// The story's map at night: a band for each region of the journey (Kiravel amber,
+// Sorrami rose, Tavanda green) behind its row of levels.
+bool MakeStoryMapBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0x1A1C48), Rgb(0x2A1640)));
+  Stars(c, 60, 560.0f, 0.5f);
+  Glow(c, 680, 70, 60, Rgb(0xFFF2C8), 0.35f);
+  c.FillCircle(680, 70, 22, Solid(Rgb(0xFFF2C8, 0.9f)));
+  MapRegion(c, 80.0f, 200.0f, Rgb(0xD9804A), Rgb(0x5A2233), 0.1f);
+  MapRegion(c, 218.0f, 338.0f, Rgb(0xE27DA8), Rgb(0x6A2A58), 0.45f);
+  MapRegion(c, 356.0f, 476.0f, Rgb(0x4FB08A), Rgb(0x1F5A3C), 0.8f);
+  return SaveBackdrop(c, file);
+}
+
+// The map of free play: a still blue-green dusk over water, Stillwater's row at the top.
+bool MakeZenMapBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0x18304A), Rgb(0x2E5A62)));
+  Stars(c, 40, 300.0f, 0.4f);
+  MapRegion(c, 110.0f, 200.0f, Rgb(0x8FD0C0), Rgb(0x1E4A58), 0.3f);
+  Water(c, 470, Rgb(0x10283A), Rgb(0x3C7480));
+  return SaveBackdrop(c, file);
+}
+
+// The story screen: a lantern-lit evening, a warm glow where the chapter's card stands.
+bool MakeStoryBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0x24184A), Rgb(0x5A2A4A)));
+  Stars(c, 50, 260.0f, 0.45f);
+  Glow(c, 400, 300, 330, Rgb(0xF2A65A), 0.25f);
+  Ridge(c, 520, 90, 1.4f, 0.25f, Rgb(0x3A1E46), Rgb(0x24102E));
+  return SaveBackdrop(c, file);
+}
+
+// The trophy room: a warm hall of dark wood with lit shelves behind the trophies.
+bool MakeTrophyBackdrop(const std::string& file) {
+  Canvas c(kScreenW, kScreenH);
+  c.FillRect(0, 0, kScreenW, kScreenH, VerticalGradient(0, kScreenH, Rgb(0x3A2030), Rgb(0x1E1018)));
+  for (int plank = 0; plank < 16; ++plank) {
+    const float x = static_cast<float>(plank) * 50.0f;
+    c.FillRect(static_cast<int>(x), 0, static_cast<int>(x) + 2, kScreenH, Solid(Rgb(0x000000, 0.25f)));
+  }
+  for (int shelf = 0; shelf < 4; ++shelf) {
+    const float y = 110.0f + static_cast<float>(shelf) * 87.0f;
+    Glow(c, 400, y - 20.0f, 260, Rgb(0xF6C85F), 0.12f);
+    c.FillRect(0, static_cast<int>(y), kScreenW, static_cast<int>(y) + 6, Solid(Rgb(0x8A5A3A, 0.9f)));
+  }
+  return SaveBackdrop(c, file);
+}
+
 // --- The goal icons of the level pack that the board's own art has not ---
 
 // Blocks to clear: three flowers in a stack.
@@ -322,6 +397,10 @@ bool MakeSceneArt(const std::string& outDir) {
                       MakeSorramiBackdrop(outDir + "/scenes/sorrami_bg.jpg") &&
                       MakeTavandaBackdrop(outDir + "/scenes/tavanda_bg.jpg") &&
                       MakeStillwaterBackdrop(outDir + "/scenes/stillwater_bg.jpg") &&
+                      MakeStoryMapBackdrop(outDir + "/scenes/map_asia_bg.jpg") &&
+                      MakeZenMapBackdrop(outDir + "/scenes/map_zen_bg.jpg") &&
+                      MakeStoryBackdrop(outDir + "/scenes/story_bg.jpg") &&
+                      MakeTrophyBackdrop(outDir + "/scenes/trophies_bg.jpg") &&
                       MakeBlocksIcon(outDir + "/img/goal_blocks.png") && MakeSetsIcon(outDir + "/img/goal_sets.png") &&
                       MakeMovesIcon(outDir + "/img/goal_moves.png");
   if (!levels) return false;
