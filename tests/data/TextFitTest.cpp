@@ -44,6 +44,8 @@ bool IsBreak(char16_t c) { return c == u' ' || c == Font::kNewline || c == Font:
 
 std::string Narrow(const WString& text) { return ToNarrow(text); }
 
+std::string Translated(const std::string& key) { return Narrow(lang::StrMan::Instance().GetString(key)); }
+
 // A global table of a Lua file of the archive, run in a state of its own: the string
 // field of each row.
 std::vector<std::string> RowFields(const std::string& file, const std::string& table, const std::string& field) {
@@ -189,7 +191,7 @@ class TextFitTest : public contenttest::ContentScreenTest {
     fonts.defaultFont = fonts.FindFont("SmallFont");
     PlaceLanguageFile("english");
     Run("SetupLanguage('english')");
-    ASSERT_EQ(Narrow(lang::StrMan::Instance().GetString("TROPHY_ROOM_TITLE")), "Trophy Room");
+    ASSERT_EQ(Translated("TROPHY_ROOM_TITLE"), "Trophy Room");
   }
 
   // A widget of a loaded panel by the panel's name (the panel itself when the names agree).
@@ -199,11 +201,12 @@ class TextFitTest : public contenttest::ContentScreenTest {
     return ToLowerCase(panel->GetName()) == ToLowerCase(name) ? panel : panel->GetWidgetByName(name);
   }
 
-  // The names a player can give: up to 24 characters, typed into the settings' name box,
-  // which takes no more than its width holds. The ordinary name must be taken whole.
-  std::vector<std::string> Names() {
-    ui::UIWidget* box = Widget("settings", "ProfileName");
-    EXPECT_NE(box, nullptr);
+  // The names a player can give (her own or her home town's): up to 24 characters, typed
+  // into the settings' box, which takes no more than its width holds. The ordinary name
+  // must be taken whole.
+  std::vector<std::string> Names(const std::string& boxName) {
+    ui::UIWidget* box = Widget("settings", boxName);
+    EXPECT_NE(box, nullptr) << boxName;
     if (!box) return {};
     const std::string ordinary = "Annabella Rosalind Smith";
     std::vector<std::string> names;
@@ -213,8 +216,8 @@ class TextFitTest : public contenttest::ContentScreenTest {
       names.push_back(Narrow(box->text.GetText()));
     }
     box->SetText("");
-    EXPECT_EQ(names[0], ordinary) << "the name box takes a name of 24 characters";
-    EXPECT_LE(box->text.maxInput, 24) << "names are at most 24 characters";
+    EXPECT_EQ(names[0], ordinary) << boxName << " takes a name of 24 characters";
+    EXPECT_LE(box->text.maxInput, 24) << boxName << ": names are at most 24 characters";
     return names;
   }
 
@@ -279,8 +282,8 @@ TEST_F(TextFitTest, EveryTextThePanelsShowFitsItsBox) {
   }
 
   // What the game puts there.
-  const std::vector<std::string> names = Names();
-  std::vector<std::string> towns = names;
+  const std::vector<std::string> names = Names("ProfileName");
+  const std::vector<std::string> towns = Names("ProfileTown");
   std::vector<std::string> profileValues{"no profile"};
   for (const std::string& name : names) profileValues.push_back(name + " (7/7)");
   std::vector<std::string> levelTitles;
@@ -318,6 +321,14 @@ TEST_F(TextFitTest, EveryTextThePanelsShowFitsItsBox) {
   // at most 5,000), the total of the levels below ten million; a player holds fewer than
   // 100,000 coins.
   const std::string levelScore = "999,999";
+  // The price of a piece, as the game's constants set it.
+  const std::vector<std::string> costs = ConsoleStrings(
+      "dofile('scripts/constants.lua')\n"
+      "for _, c in ipairs(KIV_CONSTANTS) do\n"
+      "  if c.Name == 'fashion_cost' then table.insert(TextFitValues, tostring(c.Value)) end\n"
+      "end");
+  ASSERT_EQ(costs.size(), 1u);
+  const std::string price = costs[0];
   const std::string totalScore = "9,999,999";
   std::vector<Shown> shown = {
       {"highscore", "highscore_title", {"HIGHSCORE_LOCAL", "HIGHSCORE_GLOBAL"}},
@@ -340,8 +351,12 @@ TEST_F(TextFitTest, EveryTextThePanelsShowFitsItsBox) {
       {"buy_popup", "item_name", itemNames},
       {"buy_popup", "item_desc", itemTexts},
       {"fashion_studio", "coins_box", {"99999"}},
+      {"buy_popup", "buy_price", {Translated("FASHION_PRICE") + " " + price}},
+      {"buy_popup", "buy_coins", {Translated("FASHION_COINS") + " 99999"}},
+      {"summary", "summary_online", {"SUMMARY_OFFLINE"}},
       {"settings", "ProfileValue", profileValues},
       {"settings", "ProfileName", names},
+      {"settings", "ProfileTown", towns},
       {"settings", "MusicValue", {"100"}},
       {"settings", "SoundValue", {"100"}},
       {"in_game", "score_box", {levelScore}},
@@ -461,7 +476,7 @@ TEST_F(TextFitTest, TipsAndTooltipsKeepInsideTheirFrames) {
     const math::Vec2 cell = popup->FrameCell();
     ASSERT_NEAR(cell.x * 800.0f, float(picture.width) / 3.0f, 0.01f);
     for (const std::string& text : texts) {
-      ASSERT_FALSE(Narrow(lang::StrMan::Instance().GetString(text)).empty()) << text << " has an English text";
+      ASSERT_FALSE(Translated(text).empty()) << text << " has an English text";
       popup->Open(math::Vec2(0.45f, 0.45f), math::Vec2(0.5f, 0.5f), text);
       const ui::UIText& block = popup->textBlock;
       ASSERT_NE(block.font, nullptr);
