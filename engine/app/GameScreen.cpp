@@ -28,7 +28,7 @@ GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFil
   ui::UIWidget* panel = ui::GetUIMan().AddPanel(panelFile);
   if (!panel) return;
   panel->SetIsVisible(false);
-  panels.push_back(panel);
+  AttachPanel(panel);
   scene.Load(vfs::StripExtension(panelFile) + ".lua");
 }
 
@@ -115,12 +115,27 @@ bool GameScreen::EndFrame() {
   return graphics->Present();
 }
 
-void GameScreen::SetPanelsVisible(bool visible) {
-  // A panel that the UI manager has dropped since (a script's DropPanel, the developer's
-  // reload of the shown panels) is gone: its pointer is not followed.
+void GameScreen::AttachPanel(ui::UIWidget* panel) {
+  if (!panel) return;
+  PanelEntry entry;
+  entry.name = panel->GetName();
+  entry.panel.Reset(panel);
+  panels_.push_back(std::move(entry));
+}
+
+ui::UIWidget* GameScreen::GetPanel(size_t index) const {
+  if (index >= panels_.size()) return nullptr;
   const ui::UIManager* manager = ui::UIManager::Existing();
-  if (!manager) return;
-  for (ui::UIWidget* panel : panels) {
-    if (manager->IsPanel(panel)) panel->SetIsVisible(visible);
+  if (!manager) return nullptr;
+  const PanelEntry& entry = panels_[index];
+  // A panel that is no longer in the manager's list (dropped, or reloaded and waiting to
+  // be deleted at the end of the running pass) is replaced by the one of the same name.
+  if (!entry.panel || !manager->IsPanel(entry.panel.Get())) entry.panel.Reset(manager->GetPanel(entry.name));
+  return entry.panel.Get();
+}
+
+void GameScreen::SetPanelsVisible(bool visible) {
+  for (size_t i = 0; i < panels_.size(); ++i) {
+    if (ui::UIWidget* panel = GetPanel(i)) panel->SetIsVisible(visible);
   }
 }
