@@ -2,6 +2,8 @@
 
 #include "engine/app/Keyboard.h"
 #include "engine/app/Mouse.h"
+#include "engine/graphics/DrawQueue.h"
+#include "engine/graphics/Graphics.h"
 #include "game/shell/KivUITransition.h"
 #include "game/shell/Music.h"
 
@@ -28,10 +30,18 @@ bool KivMenuScreen::OnExit() {
 
 bool KivMenuScreen::Tick(float dt) {
   KivUITransition::Instance().Tick(dt);
+  scene.Update(dt);
   return GameScreen::Tick(dt);
 }
 
-void KivMenuScreen::RenderForeground() { KivUITransition::Instance().Render(); }
+void KivMenuScreen::RenderBackground() { scene.Render(); }
+
+void KivMenuScreen::RenderForeground() {
+  dd::Manager::Instance().Render2D();
+  if (Graphics* graphics = GetGraphics()) graphics->ResetRenderStates();
+  scene.RenderForeground();
+  KivUITransition::Instance().Render();
+}
 
 void KivMenuScreen::MouseButtonPressed(const input::MouseButton* button, const math::Vec2* position) {
   if (scene.editor && button && position) scene.MouseButtonPressed(static_cast<int>(button->id), *position);
