@@ -8,7 +8,6 @@
 
 #include "engine/app/GameApp.h"
 #include "engine/app/HttpClient.h"
-#include "engine/core/Log.h"
 #include "engine/core/Timer.h"
 #include "platform/win32/Time.h"
 

@@ -50,6 +50,18 @@ void SortById(std::vector<std::unique_ptr<T>>& list) {
                    [](const auto& a, const auto& b) { return a->ID < b->ID; });
 }
 
+// Moves the list's last entry to its place in ascending order of the key, after the
+// entries of an equal key: where a stable sort of the list would put it.
+template <typename T, typename Key>
+void PlaceLast(std::vector<std::unique_ptr<T>>& list, Key key) {
+  std::unique_ptr<T> last = std::move(list.back());
+  list.pop_back();
+  const auto value = key(*last);
+  const auto place = std::upper_bound(list.begin(), list.end(), value,
+                                      [&key](const auto& v, const auto& other) { return v < key(*other); });
+  list.insert(place, std::move(last));
+}
+
 void SortLayer(std::vector<std::unique_ptr<BGElement>>& layer) {
   std::stable_sort(layer.begin(), layer.end(),
                    [](const auto& a, const auto& b) { return a->Sort < b->Sort; });
@@ -325,12 +337,8 @@ void BGScene::AppendElement(BGElement* element) {
 }
 
 void BGScene::AddElement(BGElement* element) {
-  if (std::isnan(element->Sort)) element->Sort = 0.0f;
-  auto& layer = element->Sort >= 0.0f ? front : back;
-  // After every element of the same Sort, where a stable sort of the appended list puts it.
-  const auto place = std::upper_bound(layer.begin(), layer.end(), element->Sort,
-                                      [](float sort, const auto& other) { return sort < other->Sort; });
-  layer.emplace(place, element);
+  AppendElement(element);
+  PlaceLast(element->Sort >= 0.0f ? front : back, [](const BGElement& e) { return e.Sort; });
 }
 
 bool BGScene::RemoveElement(BGElement* element) {
@@ -366,12 +374,7 @@ void BGScene::AppendPath(const math::Spline& nodes, int32_t id) {
 
 bool BGScene::AddPath(const math::Spline& nodes, int32_t id) {
   AppendPath(nodes, id);
-  // The new path moves from the end to its place after the paths of the same ID.
-  std::unique_ptr<BGPath> added = std::move(paths.back());
-  paths.pop_back();
-  const auto place = std::upper_bound(paths.begin(), paths.end(), added->ID,
-                                      [](int32_t value, const auto& other) { return value < other->ID; });
-  paths.insert(place, std::move(added));
+  PlaceLast(paths, [](const BGPath& path) { return path.ID; });
   return true;
 }
 
@@ -397,11 +400,7 @@ BGWaypoint* BGScene::AppendWaypoint(const math::Vec2& position, int32_t id) {
 
 BGWaypoint* BGScene::AddWaypoint(const math::Vec2& position, int32_t id) {
   BGWaypoint* added = AppendWaypoint(position, id);
-  std::unique_ptr<BGWaypoint> last = std::move(waypoints.back());
-  waypoints.pop_back();
-  const auto place = std::upper_bound(waypoints.begin(), waypoints.end(), added->ID,
-                                      [](int32_t value, const auto& other) { return value < other->ID; });
-  waypoints.insert(place, std::move(last));
+  PlaceLast(waypoints, [](const BGWaypoint& waypoint) { return waypoint.ID; });
   return added;
 }
 
