@@ -116,12 +116,7 @@ void movie_def_impl::read_tags(stream* in, int end_position) {
       in->close_tag();
       break;
     }
-    tag_loader loader = nullptr;
-    if (tag_type == 1) {
-      ++m_loading_frame;
-    } else if (get_tag_loader(tag_type, &loader)) {
-      loader(in, tag_type, this);
-    }
+    load_tag(in, tag_type, this, &m_loading_frame);
     in->close_tag();
     if (tag_type == 0) {
       if (in->get_position() != end_position) {
@@ -248,7 +243,7 @@ void movie_def_impl::add_bitmap_info(bitmap_info* bi) { m_bitmap_list.push_back(
 
 bool movie_def_impl::charge_decoded_bytes(size_t bytes) {
   if (bytes > limits::kMaxDecodedBytesPerMovie - m_decoded_bytes) {
-    log_error("error: movie holds more than %zu bytes of decoded bitmaps and sounds; part skipped\n",
+    log_error("error: movie holds more than %zu bytes of decoded bitmaps, sounds and glyph outlines; part skipped\n",
               limits::kMaxDecodedBytesPerMovie);
     return false;
   }

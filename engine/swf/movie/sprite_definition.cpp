@@ -34,12 +34,7 @@ void sprite_definition::read(stream* in) {
   m_loading_frame = 0;
   while (in->get_position() < tag_end && !in->has_error()) {
     int tag_type = in->open_tag();
-    tag_loader loader = nullptr;
-    if (tag_type == 1) {
-      ++m_loading_frame;
-    } else if (get_tag_loader(tag_type, &loader)) {
-      loader(in, tag_type, this);
-    }
+    load_tag(in, tag_type, this, &m_loading_frame);
     in->close_tag();
   }
 }
