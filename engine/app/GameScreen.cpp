@@ -19,6 +19,16 @@ constexpr uint32_t kNoCameraClearColor = 0xFF000000;
 
 GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFile,
                        const std::string& enter, const std::string& exit, const std::string& sceneFile)
+    : GameScreen(screenCamera, panelFile, enter, exit,
+                 sceneFile.empty() ? SceneSource::kNamedAfterPanel : SceneSource::kFile, sceneFile) {}
+
+GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFile,
+                       const std::string& enter, const std::string& exit, OwnScene)
+    : GameScreen(screenCamera, panelFile, enter, exit, SceneSource::kKeptByScreen, "") {}
+
+GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFile,
+                       const std::string& enter, const std::string& exit, SceneSource sceneSource,
+                       const std::string& sceneFile)
     : camera(screenCamera), enterScript(enter), exitScript(exit) {
   // Registered by the listener's constructor; events reach it only while it is current.
   input::MouseListener::enabled = false;
@@ -26,15 +36,20 @@ GameScreen::GameScreen(camera::Camera* screenCamera, const std::string& panelFil
   ui::UIWidget* panel = panelFile.empty() ? nullptr : ui::GetUIMan().AddPanel(panelFile);
   if (panel) {
     panel->SetIsVisible(false);
-    panels.push_back(panel);
+    AttachPanel(panel);
   }
   // A screen that names its own scene does not look for one named after its panel: the
   // look would only fail and log two errors at every start. Without a scene of its own
   // or a panel, a screen has no scene.
-  if (!sceneFile.empty()) {
-    scene.Load(sceneFile);
-  } else if (panel) {
-    scene.Load(vfs::StripExtension(panelFile) + ".lua");
+  switch (sceneSource) {
+    case SceneSource::kNamedAfterPanel:
+      if (panel) scene.Load(vfs::StripExtension(panelFile) + ".lua");
+      break;
+    case SceneSource::kFile:
+      scene.Load(sceneFile);
+      break;
+    case SceneSource::kKeptByScreen:
+      break;
   }
 }
 
@@ -121,12 +136,27 @@ bool GameScreen::EndFrame() {
   return graphics->Present();
 }
 
-void GameScreen::SetPanelsVisible(bool visible) {
-  // A panel that the UI manager has dropped since (a script's DropPanel, the developer's
-  // reload of the shown panels) is gone: its pointer is not followed.
+void GameScreen::AttachPanel(ui::UIWidget* panel) {
+  if (!panel) return;
+  PanelEntry entry;
+  entry.name = panel->GetName();
+  entry.panel.Reset(panel);
+  panels_.push_back(std::move(entry));
+}
+
+ui::UIWidget* GameScreen::GetPanel(size_t index) const {
+  if (index >= panels_.size()) return nullptr;
   const ui::UIManager* manager = ui::UIManager::Existing();
-  if (!manager) return;
-  for (ui::UIWidget* panel : panels) {
-    if (manager->IsPanel(panel)) panel->SetIsVisible(visible);
+  if (!manager) return nullptr;
+  const PanelEntry& entry = panels_[index];
+  // A panel that is no longer in the manager's list (dropped, or reloaded and waiting to
+  // be deleted at the end of the running pass) is replaced by the one of the same name.
+  if (!entry.panel || !manager->IsPanel(entry.panel.Get())) entry.panel.Reset(manager->GetPanel(entry.name));
+  return entry.panel.Get();
+}
+
+void GameScreen::SetPanelsVisible(bool visible) {
+  for (size_t i = 0; i < panels_.size(); ++i) {
+    if (ui::UIWidget* panel = GetPanel(i)) panel->SetIsVisible(visible);
   }
 }

@@ -7,6 +7,7 @@
 #include "engine/app/InputListener.h"
 #include "engine/background/BGScene.h"
 #include "engine/ui/UISprite.h"
+#include "engine/ui/WidgetHandle.h"
 
 namespace camera {
 class Camera;
@@ -39,6 +40,11 @@ class GameScreen : public GameState, public input::MouseListener {
   // the mouse device (when it exists) and disabled.
   GameScreen(camera::Camera* camera, const std::string& panelFile, const std::string& enterScript,
              const std::string& exitScript, const std::string& sceneFile = "");
+  // A screen that keeps and draws a scene of its own (the menu family): the panel as
+  // above, and the base's scene stays empty, with no scene named after the panel.
+  struct OwnScene {};
+  GameScreen(camera::Camera* camera, const std::string& panelFile, const std::string& enterScript,
+             const std::string& exitScript, OwnScene);
   // The panels stay with the UI manager; the mouse listener is unregistered.
   ~GameScreen() override;
 
@@ -64,11 +70,22 @@ class GameScreen : public GameState, public input::MouseListener {
   // result is not used.
   virtual bool OnPanelsShown() { return true; }
 
+  // --- Panels (shown while the screen is current; owned by the UI manager) ---
+  // The UI manager may delete a screen's panel while the screen lives: RefreshActive
+  // (from a script or the console) drops every visible panel and loads it again from its
+  // file, and a script may drop a panel and add it again. The screen therefore holds each
+  // panel by its name and looks it up again once the one it found before is gone, so that
+  // neither the screen nor a derived screen ever follows a pointer into a deleted panel.
+  size_t PanelCount() const { return panels_.size(); }
+  // The live panel of that place, found again by name after a reload; null when the UI
+  // manager holds no panel of that name (or the index is out of range).
+  ui::UIWidget* GetPanel(size_t index) const;
+  // Appends a panel the UI manager holds to those the screen shows.
+  void AttachPanel(ui::UIWidget* panel);
+
   // Ticked with the screen and rendered with; not owned. Null draws straight on the
   // renderer.
   camera::Camera* camera = nullptr;
-  // Shown while the screen is current; owned by the UI manager.
-  std::vector<ui::UIWidget*> panels;
   std::string enterScript;
   std::string exitScript;
   // kBackdropImage over the whole play area; derived screens may draw it.
@@ -76,8 +93,20 @@ class GameScreen : public GameState, public input::MouseListener {
   background::BGScene scene;
 
  private:
-  // Shows or hides the panels that the UI manager still holds.
+  enum class SceneSource { kNamedAfterPanel, kFile, kKeptByScreen };
+  GameScreen(camera::Camera* camera, const std::string& panelFile, const std::string& enterScript,
+             const std::string& exitScript, SceneSource sceneSource, const std::string& sceneFile);
+
+  struct PanelEntry {
+    std::string name;
+    // Empties itself when the panel is deleted; refilled by GetPanel.
+    mutable ui::WidgetHandle panel;
+  };
+
+  // Shows or hides the panels that the UI manager holds.
   void SetPanelsVisible(bool visible);
   bool BeginFrame();
   bool EndFrame();
+
+  std::vector<PanelEntry> panels_;
 };

@@ -45,6 +45,11 @@ class FieldReader {
 
 void HighscoreServer::OnError(const std::string& reply) { LOG_LINE(MSG_ERROR) << reply; }
 
+void HighscoreServer::ReportError(const char* action, const std::string& reply) {
+  const std::string& failure = WebRequest::Instance().GetFailure();
+  OnError(failure.empty() ? reply : std::string("Score request ") + action + " failed: " + failure);
+}
+
 bool HighscoreServer::IsError(const std::string& reply) {
   return reply.find(WebRequest::kErrorMarker) != std::string::npos;
 }
@@ -98,7 +103,7 @@ int32_t HighscoreServer::CreateUser(const std::string& name, const std::string& 
   request.AddParam("PID", GetPID());
   const std::string reply = request.Send();
   if (IsError(reply)) {
-    OnError(reply);
+    ReportError("create_user", reply);
     return 0;
   }
   const int32_t id = ParseInt(reply);
@@ -133,7 +138,7 @@ bool HighscoreServer::AddScore(int32_t levelId, int32_t score, ScoreRow* rows, i
   request.AddParam("PTime", static_cast<float>(GetPlayTime()));
   const std::string reply = request.Send();
   if (IsError(reply)) {
-    OnError(reply);
+    ReportError("add_score", reply);
     return false;
   }
   ParseScore(rows, rowCount, reply);
@@ -152,7 +157,7 @@ bool HighscoreServer::GetTotalScore(TotalScoreRow* rows, int32_t rowCount, int32
   request.AddParam("TimeFrame", timeFrame);
   const std::string reply = request.Send();
   if (IsError(reply)) {
-    OnError(reply);
+    ReportError("get_total_score", reply);
     return false;
   }
   ParseTotalScore(reply, rowCount, rows);

@@ -37,7 +37,8 @@ struct TotalScoreRow {
 class HighscoreServer {
  public:
   virtual ~HighscoreServer() = default;
-  // Logs the reply as a line at MSG_ERROR.
+  // Logs the text as a line at MSG_ERROR: the server's reply when it holds "@@Error@@",
+  // else what failed ("Score request add_score failed: " and the reason).
   virtual void OnError(const std::string& reply);
   virtual std::string GetScriptUrl() = 0;  // "http://" host "/DORuvide.rod"
   virtual void SetUserID(int32_t id) = 0;
@@ -68,6 +69,11 @@ class HighscoreServer {
   // beyond the 32-bit range are clamped.
   static int32_t ParseInt(const std::string& text);
   static bool IsError(const std::string& reply);
+
+ private:
+  // OnError with the server's reply, or, when the request itself failed (no reply, the
+  // time-out, the game quitting), with what failed: a bare "@@Error@@" says nothing.
+  void ReportError(const char* action, const std::string& reply);
 };
 
 }  // namespace web

@@ -13,6 +13,20 @@ constexpr uint32_t kAcceptHeaderLength = sizeof kAcceptHeader - 1;
 
 std::string HostKey(const std::string& host, int32_t port) { return host + ":" + std::to_string(port); }
 
+// The words the internet layer left for the calling thread's last failed send or read.
+std::string LastResponseInfo() {
+  char text[256];
+  uint32_t length = sizeof text;
+  uint32_t error = 0;
+  return InternetGetLastResponseInfoA(&error, text, &length) ? std::string(text, length) : std::string();
+}
+
+// A failure followed by the internet layer's own words, when it has any.
+std::string WithReason(const std::string& what) {
+  const std::string reason = LastResponseInfo();
+  return reason.empty() ? what : what + ": " + reason;
+}
+
 }  // namespace
 
 HttpClient::HttpClient() : buffer_(kResponseSize + 1, '\0') {
@@ -72,11 +86,26 @@ std::string HttpClient::BuildTarget(const Url& url) {
 
 bool HttpClient::Request(const std::string& url, uint32_t mode) {
   Url parts;
-  if (!ParseUrl(url, parts)) return false;
+  if (!ParseUrl(url, parts)) {
+    lastFailure_ = "the address \"" + url + "\" cannot be read";
+    return false;
+  }
+  const std::string host = HostKey(parts.host, parts.port);
   HINTERNET connection = GetConnection(parts.host, parts.port);
-  if (!connection) return false;
-  if (mode != kModeGet) return false;
-  return SendGet(HostKey(parts.host, parts.port), connection, parts);
+  if (!connection) {
+    lastFailure_ = cancelled_.load() ? "the request was cancelled" : "no connection to " + host + " could be opened";
+    return false;
+  }
+  if (mode != kModeGet) {
+    lastFailure_ = "only GET requests are sent";
+    return false;
+  }
+  if (!SendGet(host, connection, parts)) {
+    lastFailure_ = WithReason(host + " did not answer");
+    return false;
+  }
+  lastFailure_.clear();
+  return true;
 }
 
 HINTERNET HttpClient::GetConnection(const std::string& host, int32_t port) {
@@ -130,14 +159,30 @@ std::string HttpClient::GetResponse(const std::string& url) {
   if (!ParseUrl(url, parts)) return std::string();
   HINTERNET request = FindRequest(HostKey(parts.host, parts.port));
   if (!request) return std::string();
+  // A failed send leaves its reason; the request handle it opened has nothing to read.
+  if (!lastFailure_.empty()) return std::string();
+  uint32_t status = 0;
+  uint32_t statusLength = sizeof status;
+  if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusLength, nullptr) &&
+      (status < 200 || status > 299)) {
+    lastFailure_ = "the server answered with status " + std::to_string(status);
+    return std::string();
+  }
   uint32_t total = 0;
+  bool broken = false;
   while (total < kResponseSize) {
     uint32_t got = 0;
-    if (!InternetReadFile(request, buffer_.data() + total, kResponseSize - total, &got) || got == 0) break;
+    if (!InternetReadFile(request, buffer_.data() + total, kResponseSize - total, &got)) {
+      broken = true;
+      break;
+    }
+    if (got == 0) break;
     total += got;
   }
   buffer_[total] = '\0';
-  return std::string(buffer_.data(), strnlen(buffer_.data(), total));
+  std::string body(buffer_.data(), strnlen(buffer_.data(), total));
+  if (body.empty()) lastFailure_ = broken ? WithReason("the reply broke off") : "the reply was empty";
+  return body;
 }
 
 }  // namespace web

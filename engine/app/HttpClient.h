@@ -51,8 +51,13 @@ class HttpClient {
   // True when the request was sent and the server answered.
   bool Request(const std::string& url, uint32_t mode);
   // The body of the last request sent to url's host (at most 65535 bytes, up to its
-  // first zero byte); empty when there is none or it cannot be read.
+  // first zero byte); empty when there is none, it cannot be read, or the server answered
+  // with a status other than 2xx (an error page is no reply of the score script).
   std::string GetResponse(const std::string& url);
+  // Why the last Request or GetResponse gave nothing, in words ("the server answered with
+  // status 503", "127.0.0.1:80 did not answer (Couldn't connect to server)", "the reply
+  // was empty"); empty when the last reply was read.
+  const std::string& LastFailure() const { return lastFailure_; }
 
   // Thread-safe: closes the session, which ends any call in flight on another thread and
   // makes every later call fail.
@@ -71,6 +76,7 @@ class HttpClient {
   std::vector<std::pair<std::string, HINTERNET>> connections_;
   std::vector<std::pair<std::string, HINTERNET>> requests_;
   std::vector<char> buffer_;
+  std::string lastFailure_;
 };
 
 }  // namespace web

@@ -8,7 +8,6 @@
 
 #include "engine/app/GameApp.h"
 #include "engine/app/HttpClient.h"
-#include "engine/core/Log.h"
 #include "engine/core/Timer.h"
 #include "platform/win32/Time.h"
 
@@ -34,6 +33,7 @@ struct WebRequest::Job {
   std::condition_variable ended;
   bool done = false;
   std::string response;
+  std::string failure;  // why every try failed; empty with a reply
 };
 
 WebRequest& WebRequest::Instance() {
@@ -103,26 +103,38 @@ std::string WebRequest::BuildQuery(const std::string& url,
 
 void WebRequest::ThreadProc(std::shared_ptr<Job> job) {
   std::string response;
-  for (int i = 0; i < kTries && response.empty() && !job->client.IsCancelled(); ++i) {
+  int tries = 0;
+  while (tries < kTries && response.empty() && !job->client.IsCancelled()) {
+    ++tries;
     job->client.Request(job->query, HttpClient::kModeGet);
     response = job->client.GetResponse(job->query);
     if (response.empty() && !job->client.IsCancelled()) Sleep(kRetryDelayMs);
   }
+  std::string failure;
+  if (response.empty()) {
+    failure = std::to_string(tries) + (tries == 1 ? " try" : " tries") + " brought no reply";
+    if (!job->client.LastFailure().empty()) failure += " (the last: " + job->client.LastFailure() + ")";
+  }
   std::lock_guard<std::mutex> lock(job->mutex);
   // A request whose every try failed is a failure, not an empty answer.
   job->response = response.empty() ? std::string(kErrorMarker) : std::move(response);
+  job->failure = std::move(failure);
   job->done = true;
   job->ended.notify_all();
 }
 
 std::string WebRequest::Send() {
-  if (worker_) return kErrorMarker;
+  if (worker_) {
+    failure_ = "a request is already running";
+    return kErrorMarker;
+  }
   response_.clear();
+  failure_.clear();
   auto job = std::make_shared<Job>(BuildQuery(url_, params_));
   try {
     workerThread_ = std::thread(ThreadProc, job);
   } catch (const std::system_error& e) {
-    LOG_LINE(MSG_ERROR) << "Unable to start the web request: " << e.what();
+    failure_ = std::string("the request's thread could not be started (") + e.what() + ")";
     return kErrorMarker;
   }
   worker_ = std::move(job);
@@ -130,15 +142,19 @@ std::string WebRequest::Send() {
   // The budget is frame time: each slice takes off one frame delta, and each slice in
   // which the worker has not ended runs one application step.
   float remaining = kTimeoutSeconds;
+  const char* why = "no answer after 30 seconds of frame time and 100 ms more; the request is given up";
   while (remaining >= 0.0f) {
     GameApp* app = GetApplication();
     remaining -= app ? FrameTimer::Instance().GetDelta() : kSliceSecondsWithoutFrames;
     if (WaitForWorker(kPollMs)) break;
     Sleep(1);
     // A program that is quitting runs no more frames; the request is given up.
-    if (app && (app->quitting || !app->Step())) break;
+    if (app && (app->quitting || !app->Step())) {
+      why = "the game is quitting; the request is given up";
+      break;
+    }
   }
-  if (worker_) KillThread();
+  GiveUp(why);
   return response_;
 }
 
@@ -151,6 +167,7 @@ bool WebRequest::WaitForWorker(uint32_t milliseconds) {
       return false;
     }
     response_ = worker_->response;
+    failure_ = worker_->failure;
   }
   ReleaseWorker();
   return true;
@@ -161,7 +178,9 @@ void WebRequest::ReleaseWorker() {
   worker_.reset();
 }
 
-void WebRequest::KillThread() {
+void WebRequest::KillThread() { GiveUp("the request is given up"); }
+
+void WebRequest::GiveUp(const std::string& why) {
   if (!worker_) return;
   if (WaitForWorker(kFinalWaitMs)) return;
   // Given up: the worker's connection is closed so that it ends soon, and whatever it
@@ -170,6 +189,7 @@ void WebRequest::KillThread() {
   abandoned_.emplace_back(std::move(worker_), std::move(workerThread_));
   worker_.reset();
   response_ = kErrorMarker;
+  failure_ = why;
 }
 
 size_t WebRequest::AbandonedWorkers() {

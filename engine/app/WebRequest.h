@@ -56,6 +56,10 @@ class WebRequest {
   std::string Send();
   // A request is running (its worker is set): every further request is refused.
   bool IsRunning() const { return worker_ != nullptr; }
+  // What failed when the last Send gave "@@Error@@" of its own (every try failed and why
+  // the last one did, the time-out, the game quitting, a request already running);
+  // empty when the reply came from the server.
+  const std::string& GetFailure() const { return failure_; }
   // Gives up the running request: waits up to 100 ms more for its worker, and when it
   // still has not ended cancels it and sets the reply to "@@Error@@".
   void KillThread();
@@ -74,14 +78,17 @@ class WebRequest {
   struct Job;
   // The worker thread's procedure: up to 30 tries, 100 ms apart, until a non-empty reply.
   static void ThreadProc(std::shared_ptr<Job> job);
-  // Waits up to the given milliseconds for the worker; true (with the reply taken over)
-  // when it has ended.
+  // Waits up to the given milliseconds for the worker; true (with the reply and its
+  // failure taken over) when it has ended.
   bool WaitForWorker(uint32_t milliseconds);
+  // KillThread with the words GetFailure gives when the worker is given up.
+  void GiveUp(const std::string& why);
   void ReleaseWorker();
 
   std::string url_;
   std::vector<std::pair<std::string, std::string>> params_;
   std::string response_;
+  std::string failure_;
   std::shared_ptr<Job> worker_;
   std::thread workerThread_;
   std::vector<std::pair<std::shared_ptr<Job>, std::thread>> abandoned_;

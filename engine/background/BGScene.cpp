@@ -50,6 +50,18 @@ void SortById(std::vector<std::unique_ptr<T>>& list) {
                    [](const auto& a, const auto& b) { return a->ID < b->ID; });
 }
 
+// Moves the list's last entry to its place in ascending order of the key, after the
+// entries of an equal key: where a stable sort of the list would put it.
+template <typename T, typename Key>
+void PlaceLast(std::vector<std::unique_ptr<T>>& list, Key key) {
+  std::unique_ptr<T> last = std::move(list.back());
+  list.pop_back();
+  const auto value = key(*last);
+  const auto place = std::upper_bound(list.begin(), list.end(), value,
+                                      [&key](const auto& v, const auto& other) { return v < key(*other); });
+  list.insert(place, std::move(last));
+}
+
 void SortLayer(std::vector<std::unique_ptr<BGElement>>& layer) {
   std::stable_sort(layer.begin(), layer.end(),
                    [](const auto& a, const auto& b) { return a->Sort < b->Sort; });
@@ -109,12 +121,22 @@ void BGScene::ReadScene(const LuaObject& table) {
   ReadTiles(script::GetField(table, "BackgroundTiles"));
   ReadPaths(script::GetField(table, "Paths"));
   const LuaObject elements = script::GetField(table, "Background");
-  const int count = elements.IsTable() ? elements.GetTableCount() : 0;
+  const int count = BoundedEntryCount(elements, "Background");
   for (int i = 1; i <= count; ++i) {
     BGElement* element = BGElement::LoadElement(this, elements[i]);
-    if (element) AddElement(element);
+    if (element) AppendElement(element);
   }
+  SortLayer(front);
+  SortLayer(back);
   ReadWaypoints(script::GetField(table, "Waypoints"));
+}
+
+int BGScene::BoundedEntryCount(const LuaObject& list, const char* key) const {
+  const int count = list.IsTable() ? list.GetTableCount() : 0;
+  if (count <= kMaxFileEntries) return count;
+  LOG_LINE(MSG_WARNING) << "Background " << filePath << ": " << key << " has " << count << " entries; the first "
+                        << kMaxFileEntries << " are read";
+  return kMaxFileEntries;
 }
 
 void BGScene::ReadInfo(const LuaObject& info) {
@@ -128,7 +150,7 @@ void BGScene::ReadInfo(const LuaObject& info) {
 
 void BGScene::ReadTiles(const LuaObject& list) {
   if (!list.IsTable() || Width <= 0 || Height <= 0) return;
-  const int count = list.GetTableCount();
+  const int count = BoundedEntryCount(list, "BackgroundTiles");
   for (int i = 0; i < count; ++i) {
     const LuaObject entry = list[i + 1];
     if (!entry.IsTable()) continue;
@@ -139,7 +161,7 @@ void BGScene::ReadTiles(const LuaObject& list) {
 }
 
 void BGScene::ReadPaths(const LuaObject& list) {
-  const int count = list.IsTable() ? list.GetTableCount() : 0;
+  const int count = BoundedEntryCount(list, "Paths");
   for (int i = 1; i <= count; ++i) {
     const LuaObject entry = list[i];
     if (!entry.IsTable()) continue;
@@ -149,18 +171,18 @@ void BGScene::ReadPaths(const LuaObject& list) {
     for (int k = 1; k <= nodeCount && nodes.GetNodeCount() < nodes.maxNodes; ++k) {
       nodes.AddNode(script::ToVec2(nodeList[k], math::Vec2(0.0f, 0.0f)));
     }
-    AddPath(nodes, script::GetInt(entry, "ID", -1));
+    AppendPath(nodes, script::GetInt(entry, "ID", -1));
   }
   SortPaths();
   pathCounter = paths.empty() ? 0 : paths.back()->ID;
 }
 
 void BGScene::ReadWaypoints(const LuaObject& list) {
-  const int count = list.IsTable() ? list.GetTableCount() : 0;
+  const int count = BoundedEntryCount(list, "Waypoints");
   for (int i = 1; i <= count; ++i) {
     const LuaObject entry = list[i];
     if (!entry.IsTable()) continue;
-    AddWaypoint(script::GetVec2(entry, "Pos", math::Vec2(0.0f, 0.0f)), script::GetInt(entry, "ID", -1));
+    AppendWaypoint(script::GetVec2(entry, "Pos", math::Vec2(0.0f, 0.0f)), script::GetInt(entry, "ID", -1));
   }
   SortWaypoints();
 }
@@ -308,12 +330,15 @@ void BGScene::ClearTiles() {
 
 // --- Elements, paths, waypoints ---
 
-void BGScene::AddElement(BGElement* element) {
+void BGScene::AppendElement(BGElement* element) {
   // A file's NaN would break the ordering of the layer.
   if (std::isnan(element->Sort)) element->Sort = 0.0f;
-  auto& layer = element->Sort >= 0.0f ? front : back;
-  layer.emplace_back(element);
-  SortLayer(layer);
+  (element->Sort >= 0.0f ? front : back).emplace_back(element);
+}
+
+void BGScene::AddElement(BGElement* element) {
+  AppendElement(element);
+  PlaceLast(element->Sort >= 0.0f ? front : back, [](const BGElement& e) { return e.Sort; });
 }
 
 bool BGScene::RemoveElement(BGElement* element) {
@@ -336,7 +361,7 @@ bool BGScene::DeleteElement(const math::Vec2& point) {
   return false;
 }
 
-bool BGScene::AddPath(const math::Spline& nodes, int32_t id) {
+void BGScene::AppendPath(const math::Spline& nodes, int32_t id) {
   if (id == -1) {
     if (pathCounter < std::numeric_limits<int32_t>::max()) ++pathCounter;
     id = pathCounter;
@@ -345,7 +370,11 @@ bool BGScene::AddPath(const math::Spline& nodes, int32_t id) {
   path->ID = id;
   for (int32_t i = 0; i < nodes.GetNodeCount(); ++i) path->nodes.AddNode(nodes.GetNode(i)->pos);
   paths.push_back(std::move(path));
-  SortPaths();
+}
+
+bool BGScene::AddPath(const math::Spline& nodes, int32_t id) {
+  AppendPath(nodes, id);
+  PlaceLast(paths, [](const BGPath& path) { return path.ID; });
   return true;
 }
 
@@ -357,18 +386,46 @@ BGPath* BGScene::FindPath(const math::Vec2& point) {
   return nullptr;
 }
 
-BGWaypoint* BGScene::AddWaypoint(const math::Vec2& position, int32_t id) {
-  if (id < 0) {
-    id = 1;
-    while (id < kMaxAutoWaypoint && FindWaypointById(id)) ++id;
-  }
+BGWaypoint* BGScene::AppendWaypoint(const math::Vec2& position, int32_t id) {
+  SyncWaypointIds();
+  if (id < 0) id = FreeWaypointId();
   auto waypoint = std::make_unique<BGWaypoint>();
   waypoint->Pos = position;
   waypoint->ID = id;
   BGWaypoint* added = waypoint.get();
   waypoints.push_back(std::move(waypoint));
-  SortWaypoints();
+  waypointIds_.insert(id);
   return added;
+}
+
+BGWaypoint* BGScene::AddWaypoint(const math::Vec2& position, int32_t id) {
+  BGWaypoint* added = AppendWaypoint(position, id);
+  PlaceLast(waypoints, [](const BGWaypoint& waypoint) { return waypoint.ID; });
+  return added;
+}
+
+int32_t BGScene::FreeWaypointId() {
+  // Every ID from 1 to below the floor is taken, so the search starts there: a file of
+  // many waypoints without IDs is numbered in one pass instead of one per waypoint. No
+  // upper limit: handing out a number already taken would make two waypoints one.
+  int32_t id = std::max(waypointIdFloor_, 1);
+  while (waypointIds_.find(id) != waypointIds_.end()) ++id;
+  waypointIdFloor_ = id;
+  return id;
+}
+
+void BGScene::SyncWaypointIds() {
+  if (waypointIds_.size() == waypoints.size()) return;
+  waypointIds_.clear();
+  for (const auto& waypoint : waypoints) waypointIds_.insert(waypoint->ID);
+  waypointIdFloor_ = 1;
+}
+
+void BGScene::ForgetWaypointId(int32_t id) {
+  const auto found = waypointIds_.find(id);
+  if (found == waypointIds_.end()) return;
+  waypointIds_.erase(found);
+  if (id >= 1 && id < waypointIdFloor_ && waypointIds_.find(id) == waypointIds_.end()) waypointIdFloor_ = id;
 }
 
 BGWaypoint* BGScene::FindWaypoint(const math::Vec2& point, bool remove) {
@@ -377,8 +434,10 @@ BGWaypoint* BGScene::FindWaypoint(const math::Vec2& point, bool remove) {
     if (std::fabs(d.x) > kWaypointReach.x || std::fabs(d.y) > kWaypointReach.y) continue;
     BGWaypoint* found = it->get();
     if (remove) {
+      SyncWaypointIds();
       it->release();
       waypoints.erase(it);
+      ForgetWaypointId(found->ID);
     }
     return found;
   }
@@ -403,6 +462,8 @@ void BGScene::DeleteObjects() {
   }
   paths.clear();
   waypoints.clear();
+  waypointIds_.clear();
+  waypointIdFloor_ = 1;
 }
 
 // --- Frame ---

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,9 @@ class BGScene {
  public:
   // A scene file's grid is at most this many cells on a side.
   static constexpr int32_t kMaxGridSide = 256;
-  // The highest waypoint number handed out automatically.
-  static constexpr int32_t kMaxAutoWaypoint = 254;
+  // A scene file's lists (elements, tiles, paths, waypoints) are read up to this many
+  // entries each; the rest are skipped with a warning.
+  static constexpr int32_t kMaxFileEntries = 65536;
   // A path is hit within this distance of its curve.
   static constexpr float kPathPickRadius = 0.0125f;
   // Outlines, waypoint markers and the spline brush's cursor.
@@ -86,17 +88,19 @@ class BGScene {
   void ClearTiles();
   bool HasTileGrid() const { return !tiles.empty(); }
 
-  // Elements belong to the scene once added; RemoveElement hands one back without
-  // deleting it.
+  // Elements belong to the scene once added (placed after those of the same Sort);
+  // RemoveElement hands one back without deleting it.
   void AddElement(BGElement* element);
   bool RemoveElement(BGElement* element);
   // Deletes the topmost element under the point; false when none lies there.
   bool DeleteElement(const math::Vec2& point);
 
-  // Adds a copy of the nodes as a path; id -1 takes the next number.
+  // Adds a copy of the nodes as a path (after those of the same ID); id -1 takes the next
+  // number.
   bool AddPath(const math::Spline& nodes, int32_t id);
   BGPath* FindPath(const math::Vec2& point);
-  // A negative id takes the lowest free number from 1 (at most kMaxAutoWaypoint).
+  // A negative id takes the lowest number from 1 that no waypoint has; the waypoint goes
+  // after those of the same ID.
   BGWaypoint* AddWaypoint(const math::Vec2& position, int32_t id);
   // The waypoint within 3 x 3 pixels of the point; taken out of the list (and then the
   // caller's) when remove is set.
@@ -150,6 +154,20 @@ class BGScene {
   std::string filePath;
 
  private:
+  // The reader appends each list's entries as they come and orders each list once at the
+  // end: ordering after every entry made a file's load grow with the square of its size.
+  void AppendElement(BGElement* element);
+  void AppendPath(const math::Spline& nodes, int32_t id);
+  BGWaypoint* AppendWaypoint(const math::Vec2& position, int32_t id);
+  // The lowest number from 1 that no waypoint has.
+  int32_t FreeWaypointId();
+  // The used numbers follow the waypoint list (rebuilt when the list was changed behind
+  // the scene's back).
+  void SyncWaypointIds();
+  void ForgetWaypointId(int32_t id);
+  // The entries of a file's list that are read: at most kMaxFileEntries, with a warning.
+  int BoundedEntryCount(const LuaObject& list, const char* key) const;
+
   void ReadScene(const LuaObject& table);
   void ReadInfo(const LuaObject& info);
   void ReadTiles(const LuaObject& list);
@@ -160,6 +178,11 @@ class BGScene {
   void SortWaypoints();
   void AttachEditor();
   void DetachEditor();
+
+  // The IDs the waypoints hold (a file may repeat one), and a number below which every
+  // ID from 1 is taken, where the search for a free one starts.
+  std::multiset<int32_t> waypointIds_;
+  int32_t waypointIdFloor_ = 1;
 };
 
 // Registers the Lua classes "BGEditor" and then "BGScene" in a state; false (and a log

@@ -75,6 +75,9 @@ class PartGroup {
  public:
   // The most particles a pool holds; a larger MaxC is cut to it (with a warning).
   static constexpr int32_t kMaxParticles = 10000;
+  // The most forces a group holds (each acts on every particle every frame); further
+  // ones are refused with a warning.
+  static constexpr int32_t kMaxForces = 32;
   static constexpr int32_t kColorEntries = 256;
 
   explicit PartGroup(Part2D* owner);
@@ -119,7 +122,8 @@ class PartGroup {
   void SetCallback(int32_t slot, DieFunction function, void* user);
 
   // A force by type name ("attractor", "linear", "killplane", "sphereex", "path",
-  // "steer", any case), appended; null for an unknown name.
+  // "steer", any case), appended; null for an unknown name, and (with a warning) when
+  // the group holds kMaxForces already.
   P2DForce* CreateForce(const std::string& type);
   // A force from its table ("Type", default "Linear"); null when not a table or unknown.
   P2DForce* LoadForce(const LuaObject& table);
@@ -197,6 +201,8 @@ class PartGroup {
   std::string name;
 
  private:
+  // False, with a warning, when the group holds kMaxForces already.
+  bool HasRoomForForce() const;
   Particle* FindFreeSlot();
   // Direction and speed of a newborn particle from its birth velocity.
   void SetVelocity(Particle& particle, const math::Vec2& velocity) const;

@@ -336,7 +336,17 @@ void PartGroup::DeleteForce(P2DForce* force) {
   forces.erase(found);
 }
 
+bool PartGroup::HasRoomForForce() const {
+  if (forces.size() < static_cast<size_t>(kMaxForces)) return true;
+  LOG_LINE(MSG_WARNING) << "Particle group " << name << " has more than " << kMaxForces
+                        << " forces; the rest are skipped";
+  return false;
+}
+
 P2DForce* PartGroup::CreateForce(const std::string& type) {
+  // Every force acts on every particle each frame: a file of thousands of them would
+  // stall every tick.
+  if (!HasRoomForForce()) return nullptr;
   const std::string kind = ToLowerCase(type);
   MEMORY_OWNER("PartGroup::CreateForce");
   P2DForce* force = nullptr;
@@ -411,7 +421,7 @@ bool PartGroup::Load(const LuaObject& table) {
 
     const LuaObject forceList = script::GetField(table, "Forces");
     if (forceList.IsTable()) {
-      for (int i = 1; i <= forceList.GetTableCount(); ++i) LoadForce(forceList.GetByIndex(i));
+      for (int i = 1; i <= forceList.GetTableCount() && HasRoomForForce(); ++i) LoadForce(forceList.GetByIndex(i));
     }
     const LuaObject colorList = script::GetField(table, "Color");
     if (colorList.IsTable()) {

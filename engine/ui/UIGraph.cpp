@@ -81,8 +81,16 @@ bool UIGraph::Load(const LuaObject& table) {
   return true;
 }
 
+void UIGraph::SetPosition(const math::Vec2& relative) {
+  UIWidget::SetPosition(relative);
+  ComputePlotArea();
+  ComputePoints();
+}
+
 void UIGraph::ComputePlotArea() {
-  origin = GetRelativePosition() + tlOffset;
+  // The draw takes screen positions: the origin is the widget's own, not the one relative
+  // to its parent, or a graph in a panel away from the corner would draw beside itself.
+  origin = position + tlOffset;
   plotWidth = size.x - tlOffset.x - brOffset.x;
   plotHeight = size.y - tlOffset.y - brOffset.y - zeroHeight;
   plotValid = plotWidth > 0.0f && plotHeight - zeroHeight > 0.0f;

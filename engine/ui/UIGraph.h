@@ -36,6 +36,8 @@ class UIGraph : public UIWidget {
   bool Load(const LuaObject& table) override;
   bool Tick(float dt) override;
   bool Render(bool forced) override;
+  // The plot area and the points follow the widget (and a parent that moves it).
+  void SetPosition(const math::Vec2& relative) override;
 
   void SetGraphFillImage(const std::string& file) { fillQuad.LoadImage(file); }
   // The packed colour in all four corners of the fill.
@@ -47,7 +49,8 @@ class UIGraph : public UIWidget {
   // new values at once.
   void SetNodes(const std::vector<float>& values);
 
-  // The plot area from the widget's placing and offsets (after loading).
+  // The plot area, in screen units, from the widget's position, size and offsets (after
+  // loading and whenever the widget moves).
   void ComputePlotArea();
   // Each node's height on screen for the present height factor.
   void ComputePoints();

@@ -23,6 +23,9 @@ class UIMultiLine : public UIWidget {
   void RefreshText() override;
   // Copies the base widget and the first line, and wraps the source text again.
   UIWidget* GetClone() override;
+  // The text is kept here, not in the base text block (which would draw it a second
+  // time, unwrapped), so a saved panel takes it from here.
+  WString GetSourceText() const override { return sourceText; }
 
   // One line back, while not at the first.
   void ScrollUp();
@@ -32,7 +35,6 @@ class UIMultiLine : public UIWidget {
   int32_t LineCount() const { return lineCount; }
   int32_t FirstLine() const { return firstLine; }
   float LineHeight() const { return lineHeight; }
-  const WString& SourceText() const { return sourceText; }
 
   std::vector<TextLine> lines;
   std::vector<Glyph*> glyphs;

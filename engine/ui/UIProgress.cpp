@@ -114,8 +114,8 @@ bool UIProgress::SaveExtra(WriteLua& writer) {
   if (images[kFullImage].IsLoaded()) writer.WriteString("ProgressFull", images[kFullImage].fileName);
   if (images[kEmptyImage].IsLoaded()) writer.WriteString("ProgressEmpty", images[kEmptyImage].fileName);
   writer.WriteFloat("Progress", value);
-  writer.PrintLine("HorizProgress = %s,", horizontal ? "true" : "false");
-  writer.PrintLine("Flipped = %s,", flipped ? "true" : "false");
+  writer.WriteInt("HorizProgress", horizontal ? 1 : 0);
+  writer.WriteInt("Flipped", flipped ? 1 : 0);
   return true;
 }
 

@@ -192,7 +192,7 @@ bool UIWidget::Load(const LuaObject& table) {
 bool UIWidget::Save(WriteLua& writer) {
   WriteExactString(writer, "Name", name);
   writer.WriteString("Font", text.fontName);
-  WriteExactString(writer, "Text", ToNarrow(text.rawText));
+  WriteExactString(writer, "Text", ToNarrow(GetSourceText()));
   WriteBool(writer, "Underline", text.underline);
   WriteBool(writer, "BlockAll", blockAll);
   writer.WriteVector2("BorderSize", text.border);
@@ -247,6 +247,8 @@ bool UIWidget::Save(WriteLua& writer) {
 }
 
 bool UIWidget::SaveExtra(WriteLua&) { return true; }
+
+WString UIWidget::GetSourceText() const { return text.rawText; }
 
 bool UIWidget::Tick(float dt) {
   if (!visible) return false;

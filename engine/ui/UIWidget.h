@@ -142,6 +142,9 @@ class UIWidget {
   virtual void ReloadImages();
   // Keys of the kind, written by Save after the base keys; the base writes nothing.
   virtual bool SaveExtra(WriteLua& writer);
+  // The text Save writes as "Text": the text as it was given (before translation). A
+  // kind that keeps its text outside the base text block gives its own.
+  virtual WString GetSourceText() const;
   // A widget whose list drops open (the drop-down) reports and closes it here; the UI
   // manager closes an open list when a press lands outside it.
   virtual bool IsOpen() const { return false; }

@@ -60,23 +60,35 @@ const char* KivCreditsState::StyleFont(uint32_t style) {
 bool KivCreditsState::OnEnter() {
   nextLine_ = 0;
   GameScreen::OnEnter();
-  // A panel that a script has dropped since is gone: its pointer is not followed.
-  const ui::UIManager* manager = ui::UIManager::Existing();
-  ui::UIWidget* panel = panels.empty() ? nullptr : panels[0];
-  if (!panel || !manager || !manager->IsPanel(panel)) {
-    for (Slot& slot : slots_) slot.widget = nullptr;
-    return false;
-  }
+  ui::UIWidget* panel = GetPanel(0);
+  FindSlotWidgets(panel);
+  if (!panel) return false;
   for (int i = 0; i < kSlotCount; ++i) {
     Slot& slot = slots_[i];
-    slot.widget = panel->GetWidgetByName("Credits" + std::to_string(i));
     slot.timer.duration = kLineTime;
     slot.timer.remaining = kLineTime * static_cast<float>(i) / static_cast<float>(kSlotCount);
+    slot.line = -1;
     if (!slot.widget) continue;
     slot.widget->SetPositionRelativeToParent(math::Vec2(slot.widget->GetPosition().x, kBottom));
     FillSlot(slot);
   }
   return true;
+}
+
+void KivCreditsState::FindSlotWidgets(ui::UIWidget* panel) {
+  slotPanel_.Reset(panel);
+  for (int i = 0; i < kSlotCount; ++i) {
+    slots_[i].widget.Reset(panel ? panel->GetWidgetByName("Credits" + std::to_string(i)) : nullptr);
+  }
+}
+
+void KivCreditsState::FollowReloadedPanel() {
+  ui::UIWidget* panel = GetPanel(0);
+  if (!panel || slotPanel_.Get() == panel) return;
+  FindSlotWidgets(panel);
+  for (Slot& slot : slots_) {
+    if (slot.widget && slot.line >= 0) ShowLine(slot, static_cast<uint32_t>(slot.line));
+  }
 }
 
 bool KivCreditsState::OnExit() {
@@ -88,6 +100,7 @@ bool KivCreditsState::OnExit() {
 bool KivCreditsState::Tick(float dt) {
   GameScreen::Tick(dt);
   KivUITransition::Instance().Tick(dt);
+  FollowReloadedPanel();
   for (Slot& slot : slots_) {
     if (!slot.widget) continue;
     slot.timer.Update(dt);
@@ -106,8 +119,14 @@ void KivCreditsState::RenderForeground() { KivUITransition::Instance().Render();
 
 void KivCreditsState::FillSlot(Slot& slot) {
   if (!slot.widget || lines_.empty() || nextLine_ >= lines_.size()) return;
-  const Line& line = lines_[nextLine_];
+  ShowLine(slot, nextLine_);
+  if (++nextLine_ >= lines_.size()) nextLine_ = 0;
+}
+
+void KivCreditsState::ShowLine(Slot& slot, uint32_t index) {
+  if (!slot.widget || index >= lines_.size()) return;
+  const Line& line = lines_[index];
   slot.widget->SetText(line.text);
   slot.widget->SetFont(StyleFont(line.style));
-  if (++nextLine_ >= lines_.size()) nextLine_ = 0;
+  slot.line = static_cast<int32_t>(index);
 }

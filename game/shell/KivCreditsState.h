@@ -6,10 +6,7 @@
 
 #include "engine/app/GameScreen.h"
 #include "engine/core/Timer.h"
-
-namespace ui {
-class UIWidget;
-}
+#include "engine/ui/WidgetHandle.h"
 
 // The state "credits": the lines of the credits file scroll up without end on the 17 text
 // widgets "Credits0" to "Credits16" of its panel, over the credits scene. Each widget
@@ -21,6 +18,10 @@ class UIWidget;
 // with "#" is a big line, one that starts with "*" a medium line (the marker is dropped),
 // any other a plain line; an element that is not a string is an empty plain line.
 // It keeps the screen's type name "ui_state" and takes no mouse input of its own.
+//
+// The slots hold their widgets through handles: when the panel is reloaded while the
+// screen shows it (RefreshActive from a script or the console), the widgets are found
+// again in the new panel at the next tick and show the lines they showed.
 class KivCreditsState : public GameScreen {
  public:
   static constexpr const char* kPanelFile = "ui/credits.ui";
@@ -44,8 +45,9 @@ class KivCreditsState : public GameScreen {
     uint32_t style = kPlain;
   };
   struct Slot {
-    ui::UIWidget* widget = nullptr;  // not owned; null when the panel lacks it
+    ui::WidgetHandle widget;  // empty when the panel lacks it
     CountdownTimer timer;
+    int32_t line = -1;  // the line the widget shows; -1 before the first
   };
 
   // The screen with its panel and scripts; the scene from kSceneFile; the lines from
@@ -78,11 +80,20 @@ class KivCreditsState : public GameScreen {
   uint32_t NextLine() const { return nextLine_; }
 
  private:
+  // Each slot's widget looked up in the panel ("Credits0" to "Credits16").
+  void FindSlotWidgets(ui::UIWidget* panel);
+  // After the panel was reloaded: the slots find their widgets in the new one, which
+  // show the lines the old ones showed.
+  void FollowReloadedPanel();
   // Gives the slot's widget the next line with its font; nothing without a widget or
   // without lines.
   void FillSlot(Slot& slot);
+  // The slot's widget shows line `index` in the line's font.
+  void ShowLine(Slot& slot, uint32_t index);
 
   Slot slots_[kSlotCount];
+  // The panel the slots' widgets were found in; empty once it is deleted.
+  ui::WidgetHandle slotPanel_;
   std::vector<Line> lines_;
   uint32_t nextLine_ = 0;
 };

@@ -19,9 +19,8 @@ KivHighscoreState::KivHighscoreState(camera::Camera* screenCamera, const std::st
 bool KivHighscoreState::OnEnter() {
   KivMenuScreen::OnEnter();
   ++visit_;
-  if (!panels.empty()) tablePanel_ = panels[0];
   if (!connectingPanel_) {
-    connectingPanel_ = ui::GetUIMan().GetPanel(kConnectingPanel);
+    connectingPanel_.Reset(ui::GetUIMan().GetPanel(kConnectingPanel));
     if (connectingPanel_) connectingPanel_->SetIsVisible(false);
   }
   global_ = false;
@@ -33,7 +32,7 @@ bool KivHighscoreState::OnEnter() {
 
 bool KivHighscoreState::OnExit() {
   ui::UIManager* manager = ui::UIManager::Existing();
-  if (connectingPanel_ && manager && manager->IsPanel(connectingPanel_) && connectingPanel_->GetIsVisible()) {
+  if (connectingPanel_ && manager && manager->IsPanel(connectingPanel_.Get()) && connectingPanel_->GetIsVisible()) {
     ShowConnecting(false);
   }
   left_ = true;
@@ -120,18 +119,13 @@ void KivHighscoreState::RunGlobalRequest() {
 
 void KivHighscoreState::ShowConnecting(bool shown) {
   ui::UIManager* manager = ui::UIManager::Existing();
-  if (!connectingPanel_ || !manager || !manager->IsPanel(connectingPanel_)) return;
+  if (!connectingPanel_ || !manager || !manager->IsPanel(connectingPanel_.Get())) return;
   connectingPanel_->SetIsVisible(shown);
   if (shown) {
-    manager->PushPanelToFront(connectingPanel_);
+    manager->PushPanelToFront(connectingPanel_.Get());
   } else {
-    manager->PushPanelToBack(connectingPanel_);
+    manager->PushPanelToBack(connectingPanel_.Get());
   }
-}
-
-ui::UIWidget* KivHighscoreState::TablePanel() const {
-  const ui::UIManager* manager = ui::UIManager::Existing();
-  return tablePanel_ && manager && manager->IsPanel(tablePanel_) ? tablePanel_ : nullptr;
 }
 
 void KivHighscoreState::FillTable() {

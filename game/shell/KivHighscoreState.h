@@ -64,14 +64,14 @@ class KivHighscoreState : public KivMenuScreen {
   void FillTable();
   void SetTab(const char* tabName, bool current, const char* highlight, const char* dim);
   void ShowConnecting(bool shown);
-  // The table panel while the UI manager still holds it, else null.
-  ui::UIWidget* TablePanel() const;
+  // The screen's panel (found again after a reload), else null.
+  ui::UIWidget* TablePanel() const { return GetPanel(0); }
 
   Row rows_[kRowCount];
   int32_t timeFrame_ = 0;
   bool global_ = false;
-  ui::UIWidget* tablePanel_ = nullptr;
-  ui::UIWidget* connectingPanel_ = nullptr;
+  // Looked up by name when empty (at an entry, and again once a reload deleted it).
+  ui::WidgetHandle connectingPanel_;
   bool left_ = false;
   // Counts the entries; a request's reply applies only in the visit that asked for it.
   uint32_t visit_ = 0;

@@ -2,15 +2,18 @@
 
 #include "engine/app/Keyboard.h"
 #include "engine/app/Mouse.h"
+#include "engine/graphics/DrawQueue.h"
+#include "engine/graphics/Graphics.h"
 #include "game/shell/KivUITransition.h"
 #include "game/shell/Music.h"
 
 KivMenuScreen::KivMenuScreen(camera::Camera* screenCamera, const std::string& panelFile,
                              const std::string& enter, const std::string& exit,
                              const std::string& backgroundFile)
-    : GameScreen(screenCamera, panelFile, enter, exit, backgroundFile) {
+    : GameScreen(screenCamera, panelFile, enter, exit, OwnScene{}) {
   name = "kiv_menu";
   input::KeyboardListener::enabled = false;
+  if (!backgroundFile.empty()) scene.Load(backgroundFile);
 }
 
 bool KivMenuScreen::OnEnter() {
@@ -27,10 +30,18 @@ bool KivMenuScreen::OnExit() {
 
 bool KivMenuScreen::Tick(float dt) {
   KivUITransition::Instance().Tick(dt);
+  scene.Update(dt);
   return GameScreen::Tick(dt);
 }
 
-void KivMenuScreen::RenderForeground() { KivUITransition::Instance().Render(); }
+void KivMenuScreen::RenderBackground() { scene.Render(); }
+
+void KivMenuScreen::RenderForeground() {
+  dd::Manager::Instance().Render2D();
+  if (Graphics* graphics = GetGraphics()) graphics->ResetRenderStates();
+  scene.RenderForeground();
+  KivUITransition::Instance().Render();
+}
 
 void KivMenuScreen::MouseButtonPressed(const input::MouseButton* button, const math::Vec2* position) {
   if (scene.editor && button && position) scene.MouseButtonPressed(static_cast<int>(button->id), *position);

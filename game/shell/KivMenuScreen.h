@@ -4,18 +4,24 @@
 
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
+#include "engine/background/BGScene.h"
 
 // The base of the game's screens outside a level: a script-driven screen with a
 // background scene of its own, a keyboard listener that is enabled only while the screen
 // is current, the popup transitions ticked and drawn over it, and the main music theme on
 // entry.
 //
+// The screen draws its own scene: the back layer under the panels, and over them, after
+// the debug-draw queue is flushed and the default render states are set again (so that
+// nothing the panels left set changes how the front layer is drawn), the front layer and
+// then the popup transitions.
+//
 // The scene's editor, when one is attached (F2 in a developer build), receives the mouse
 // presses, moves and wheel and the pressed and held keys; without it they are ignored.
 class KivMenuScreen : public GameScreen, public input::KeyboardListener {
  public:
-  // The screen with its panel file and scripts; the scene is loaded from the background
-  // file (none when it is empty).
+  // The screen with its panel file and scripts; its own scene is loaded from the
+  // background file (none when it is empty).
   KivMenuScreen(camera::Camera* camera, const std::string& panelFile, const std::string& enterScript,
                 const std::string& exitScript, const std::string& backgroundFile);
   ~KivMenuScreen() override = default;
@@ -26,10 +32,14 @@ class KivMenuScreen : public GameScreen, public input::KeyboardListener {
   bool OnEnter() override;
   // Keyboard off, then the screen's exit.
   bool OnExit() override;
-  // The popup transitions, then the screen's tick (scene, panels, camera).
+  // The popup transitions, the screen's own scene, then the screen's tick (panels,
+  // camera).
   bool Tick(float dt) override;
   std::string GetTypeName() const override { return "kiv_menu"; }
-  // After the scene's front layer: the popup transitions.
+  // Under the panels: the scene's back layer.
+  void RenderBackground() override;
+  // Over the panels: the debug-draw queue flushed, the default render states, the
+  // scene's front layer, the popup transitions.
   void RenderForeground() override;
 
   void MouseButtonPressed(const input::MouseButton* button, const math::Vec2* position) override;
@@ -37,4 +47,9 @@ class KivMenuScreen : public GameScreen, public input::KeyboardListener {
   void MouseWheel(int delta, const math::Vec2* position) override;
   void KeyPressed(const input::KeyEvent* event) override;
   void KeyDown(const input::KeyEvent* event) override;
+
+  // The screen's own background scene (the one GetMenuState's scripts and the editors
+  // reach); it stands in for the screen base's scene of the same name, which stays empty
+  // for these screens.
+  background::BGScene scene;
 };

@@ -124,7 +124,8 @@ float KivShopState::CoverScale(float present, const math::Vec2& place, const mat
 
 bool KivShopState::OnEnter() {
   KivMenuScreen::OnEnter();
-  hanaPlace = panels.empty() || !panels[0] ? nullptr : panels[0]->GetWidgetByName(kHanaPlace);
+  ui::UIWidget* panel = GetPanel(0);
+  hanaPlace.Reset(panel ? panel->GetWidgetByName(kHanaPlace) : nullptr);
   KivHana* hana = KivDresses::Instance().GetHana();
   if (hanaPlace && hana) {
     hana->SetPos(hanaPlace->GetPosition());

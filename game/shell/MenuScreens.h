@@ -3,11 +3,8 @@
 #include <string>
 
 #include "engine/core/Math.h"
+#include "engine/ui/WidgetHandle.h"
 #include "game/shell/KivMenuScreen.h"
-
-namespace ui {
-class UIWidget;
-}
 
 // The simple screens of the menu family: the two maps, the story, the trophy room and the
 // shop.
@@ -80,7 +77,9 @@ class KivShopState : public KivMenuScreen {
   // zero).
   static float CoverScale(float present, const math::Vec2& place, const math::Vec2& size);
 
-  ui::UIWidget* hanaPlace = nullptr;
+  // The panel's "hana_pos", found at each entry; empty when the panel lacks it or once
+  // the panel is deleted (reloaded).
+  ui::WidgetHandle hanaPlace;
   bool mapRequested = false;
 };
 

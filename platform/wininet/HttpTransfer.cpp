@@ -127,6 +127,14 @@ bool HttpTransfer::Read(void* buffer, std::uint32_t size, std::uint32_t* got) {
   return true;
 }
 
+std::string HttpTransfer::FailureText() const {
+  if (cancelled_) return "the request was cancelled";
+  if (result_ == CURLE_OPERATION_TIMEDOUT) return "the server did not answer in time";
+  if (result_ != CURLE_OK) return curl_easy_strerror(static_cast<CURLcode>(result_));
+  if (finished_ && !headersDone_) return "the server sent no valid reply";
+  return std::string();
+}
+
 void HttpTransfer::Cancel() {
   cancelled_ = true;
   if (multi_) curl_multi_wakeup(multi_);

@@ -42,6 +42,11 @@ class HttpTransfer {
   // Thread-safe: makes a Send or Read that is waiting on another thread return false.
   void Cancel();
 
+  // The reply's status code once its headers have arrived; 0 before.
+  int Status() const { return headersDone_ ? status_ : 0; }
+  // Why the last Send or Read failed, in words; empty when neither did.
+  std::string FailureText() const;
+
  private:
   enum class Goal { Headers, Data };
 

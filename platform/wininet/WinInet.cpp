@@ -236,6 +236,15 @@ bool ApplyHeaders(Request& request, const std::vector<Header>& lines, std::uint3
   return true;
 }
 
+// What the calling thread's last send or read left to say about its failure.
+thread_local std::string t_lastResponseInfo;
+
+// Notes the outcome of a send or read for InternetGetLastResponseInfoA.
+bool NoteOutcome(bool ok, const HttpTransfer& transfer) {
+  t_lastResponseInfo = ok ? std::string() : transfer.FailureText();
+  return ok;
+}
+
 std::uint32_t TimeoutOf(const HandleObject& object) {
   std::uint32_t ms = object.timeoutMs;
   return ms == 0xFFFFFFFF ? 0 : ms;
@@ -360,7 +369,7 @@ bool HttpSendRequestA(HINTERNET request, const char* headers, std::uint32_t head
   for (const Header& header : object->headers) {
     settings.headers.push_back(header.name + ": " + header.value);
   }
-  return object->transfer.Send(settings);
+  return NoteOutcome(object->transfer.Send(settings), object->transfer);
 }
 
 bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t bytesToRead,
@@ -369,7 +378,34 @@ bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t bytesToRead,
   auto object = Handles().Find<Request>(file, Kind::Request);
   if (!object) return false;
   std::lock_guard<std::mutex> lock(object->driving);
-  return object->transfer.Read(buffer, bytesToRead, bytesRead);
+  return NoteOutcome(object->transfer.Read(buffer, bytesToRead, bytesRead), object->transfer);
+}
+
+bool HttpQueryInfoA(HINTERNET request, std::uint32_t infoLevel, void* buffer,
+                    std::uint32_t* bufferLength, std::uint32_t* index) {
+  auto object = Handles().Find<Request>(request, Kind::Request);
+  if (!object || infoLevel != (HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER)) return false;
+  if (!buffer || !bufferLength || *bufferLength < sizeof(std::uint32_t)) return false;
+  std::lock_guard<std::mutex> lock(object->driving);
+  const int status = object->transfer.Status();
+  if (status <= 0) return false;
+  const std::uint32_t value = static_cast<std::uint32_t>(status);
+  std::memcpy(buffer, &value, sizeof value);
+  *bufferLength = sizeof value;
+  return true;
+}
+
+bool InternetGetLastResponseInfoA(std::uint32_t* error, char* buffer, std::uint32_t* bufferLength) {
+  if (error) *error = 0;
+  if (!bufferLength) return false;
+  const std::uint32_t length = static_cast<std::uint32_t>(t_lastResponseInfo.size());
+  if (!buffer || *bufferLength <= length) {
+    *bufferLength = length + 1;
+    return false;
+  }
+  std::memcpy(buffer, t_lastResponseInfo.c_str(), length + 1);
+  *bufferLength = length;
+  return true;
 }
 
 bool InternetCloseHandle(HINTERNET handle) {

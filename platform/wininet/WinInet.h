@@ -54,6 +54,10 @@ constexpr std::uint32_t INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr std::uint32_t HTTP_ADDREQ_FLAG_ADD = 0x20000000;
 constexpr std::uint32_t HTTP_ADDREQ_FLAG_REPLACE = 0x80000000;
 
+// HttpQueryInfoA: the one query offered, the reply's status code as a number.
+constexpr std::uint32_t HTTP_QUERY_STATUS_CODE = 19;
+constexpr std::uint32_t HTTP_QUERY_FLAG_NUMBER = 0x20000000;
+
 // A header length of this value means the header text is zero-terminated.
 constexpr std::uint32_t INTERNET_TEXT_ZERO_TERMINATED = 0xFFFFFFFF;
 
@@ -107,6 +111,18 @@ bool HttpSendRequestA(HINTERNET request, const char* headers, std::uint32_t head
 // before a successful send, on a broken transfer or a time-out.
 bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t bytesToRead,
                       std::uint32_t* bytesRead);
+
+// HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER: the reply's status code as a 4-byte
+// number in the buffer (*bufferLength set to 4). False before a successful send, for any
+// other query, or a buffer shorter than 4 bytes. The index is ignored.
+bool HttpQueryInfoA(HINTERNET request, std::uint32_t infoLevel, void* buffer,
+                    std::uint32_t* bufferLength, std::uint32_t* index);
+
+// The words for the last failure of HttpSendRequestA or InternetReadFile on the calling
+// thread ("" when the thread's last such call succeeded), copied with a terminating zero
+// into the buffer; *bufferLength becomes the text's length. With a buffer too short the
+// call fails and *bufferLength is the room needed (with the zero). *error is set to 0.
+bool InternetGetLastResponseInfoA(std::uint32_t* error, char* buffer, std::uint32_t* bufferLength);
 
 // Closes the handle and every handle opened from it. False for a null or unknown
 // (already closed) handle.

@@ -315,15 +315,25 @@ TEST_F(HighscoreTest, TheErrorMarkerInAReplyFailsTheOperationAndIsLogged) {
 }
 
 // Nothing listens: every try fails at once, 30 tries with 100 ms between them (on the fake
-// sleeper), and the request fails rather than answering with nothing.
+// sleeper), and the request fails rather than answering with nothing. The log says what
+// failed, not a bare "@@Error@@".
 TEST_F(HighscoreTest, ARefusedConnectionIsTriedThirtyTimesThenFails) {
   MakeWaitingApp();
-  TestServer scores(LoopbackServer::UnusedPort());
+  const uint16_t port = LoopbackServer::UnusedPort();
+  TestServer scores(port);
   scores.userId = 9;
   std::vector<TotalScoreRow> rows(10);
+  LogCapture log;
   EXPECT_FALSE(scores.GetTotalScore(rows.data(), 10, 0));
   EXPECT_EQ(SleepsOf(100), 30u);
-  EXPECT_EQ(scores.errors, std::vector<std::string>{"@@Error@@"});
+  ASSERT_EQ(scores.errors.size(), 1u);
+  EXPECT_EQ(scores.errors[0].rfind("Score request get_total_score failed: 30 tries brought no reply (the last: 127.0.0.1:" +
+                                       std::to_string(port) + " did not answer",
+                                   0),
+            0u)
+      << scores.errors[0];
+  EXPECT_EQ(log.Count("Score request get_total_score failed: "), 1u) << log.All();
+  EXPECT_FALSE(log.Contains("@@Error@@")) << log.All();
 
   sleeper_->Clear();
   EXPECT_EQ(scores.CreateUser("Anna", "oslo"), 0);
@@ -338,7 +348,28 @@ TEST_F(HighscoreTest, EmptyRepliesAreFailedTriesAndThirtyOfThemFail) {
   std::vector<ScoreRow> rows(5);
   EXPECT_FALSE(scores.AddScore(1, 2, rows.data(), 5));
   EXPECT_EQ(server.Heads().size(), 30u);
-  EXPECT_EQ(scores.errors, std::vector<std::string>{"@@Error@@"});
+  EXPECT_EQ(scores.errors,
+            std::vector<std::string>{"Score request add_score failed: 30 tries brought no reply (the last: the reply was empty)"});
+}
+
+// An error page is no reply of the score script: its text must not turn into score rows.
+// Each try that gets one fails, and the line names the status.
+TEST_F(HighscoreTest, AReplyWithAnErrorStatusIsAFailedTryAndItsStatusIsLogged) {
+  MakeWaitingApp();
+  LoopbackServer server(
+      [](const std::string&) { return LoopbackServer::Reply{"HTTP/1.0 503 Service Unavailable\r\n\r\nAnn@oslo@900"}; },
+      30);
+  TestServer scores(server.Port());
+  scores.userId = 9;
+  std::vector<ScoreRow> rows(5, ScoreRow{"old", "old", 1});
+  LogCapture log;
+  EXPECT_FALSE(scores.AddScore(1, 2, rows.data(), 5));
+  EXPECT_EQ(server.Heads().size(), 30u);
+  EXPECT_EQ(rows[0].name, "old");
+  EXPECT_EQ(log.Count("Score request add_score failed: 30 tries brought no reply (the last: the server answered with "
+                      "status 503)  [MSG_ERROR]"),
+            1u)
+      << log.All();
 }
 
 // The server takes the request and never answers. The frames advance the fake clock by
@@ -354,7 +385,8 @@ TEST_F(HighscoreTest, ASlowServerIsGivenUpAfterThirtySecondsOfFrameTime) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(scores.GetTotalScore(rows.data(), 10, 2));
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(scores.errors, std::vector<std::string>{"@@Error@@"});
+  EXPECT_EQ(scores.errors, std::vector<std::string>{"Score request get_total_score failed: no answer after 30 seconds of "
+                                                    "frame time and 100 ms more; the request is given up"});
   EXPECT_EQ(rows[0].name, "old");
   EXPECT_GE(app.frames, 300);
   EXPECT_LT(app.frames, 400);
@@ -377,7 +409,8 @@ TEST_F(HighscoreTest, QuittingEndsTheWait) {
   EXPECT_EQ(scores.CreateUser("Anna", "oslo"), 0);
   EXPECT_TRUE(app.quitting);
   EXPECT_LE(app.frames, 6);
-  EXPECT_EQ(scores.errors, std::vector<std::string>{"@@Error@@"});
+  EXPECT_EQ(scores.errors,
+            std::vector<std::string>{"Score request create_user failed: the game is quitting; the request is given up"});
   EXPECT_TRUE(WorkersEnd());
 }
 

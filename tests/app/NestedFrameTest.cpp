@@ -235,8 +235,8 @@ TEST_F(NestedFrameTest, FramesRunFromScriptsLeaveEveryStateChangeTakenOnceInOrde
       const bool current = flow_.current == screen;
       EXPECT_EQ(screen->active, current) << name;
       EXPECT_EQ(screen->input::MouseListener::enabled, current) << name;
-      ASSERT_EQ(screen->panels.size(), 1u) << name;
-      EXPECT_EQ(screen->panels[0]->GetIsVisible(), current) << name;
+      ASSERT_EQ(screen->PanelCount(), 1u) << name;
+      EXPECT_EQ(screen->GetPanel(0)->GetIsVisible(), current) << name;
     }
     if (c.from == From::ConsoleKey) console::GetConsole().BindKey(kBoundKey, "");
     screentest::ClearScreens();

@@ -89,7 +89,7 @@ class HookedScreen : public GameScreen {
   void RenderBackground() override { steps_->push_back("RenderBackground"); }
   void RenderForeground() override { steps_->push_back("RenderForeground"); }
   bool OnPanelsShown() override {
-    shownPanelVisible = !panels.empty() && panels[0]->GetIsVisible();
+    shownPanelVisible = GetPanel(0) && GetPanel(0)->GetIsVisible();
     return true;
   }
   bool shownPanelVisible = false;
@@ -208,8 +208,8 @@ TEST_F(ScreenTest, EnteringShowsThePanelsRunsTheEnterScriptAndLeavingUndoesIt) {
   // The panel file's name is looked up without regard to case; the scene's is lower-cased.
   auto* shop = new GameScreen(camera_.get(), "UI/Shop.UI", "entered = (entered or 0) + 1",
                               "left = (left or 0) + 1");
-  ASSERT_EQ(shop->panels.size(), 1u);
-  ui::UIWidget* panel = shop->panels[0];
+  ASSERT_EQ(shop->PanelCount(), 1u);
+  ui::UIWidget* panel = shop->GetPanel(0);
   EXPECT_FALSE(panel->GetIsVisible());
   EXPECT_TRUE(log.Contains("Unable to load Background ui/shop.lua!  [MSG_ERROR]"));
   EXPECT_EQ(shop->GetTypeName(), "ui_state");
@@ -270,7 +270,7 @@ TEST_F(ScreenTest, ScreensWithoutAPanelRunTheirScriptsAndLogNoError) {
     SCOPED_TRACE(c.what);
     LogCapture log;
     GameScreen screen(camera_.get(), c.panel, "visits = (visits or 0) + 1", "visits = visits + 10");
-    EXPECT_TRUE(screen.panels.empty());
+    EXPECT_EQ(screen.PanelCount(), 0u);
     EXPECT_FALSE(log.Contains("Unable to load Background")) << "no panel, no scene";
     if (*c.errorLogged) {
       EXPECT_TRUE(log.Contains(c.errorLogged));
@@ -312,10 +312,31 @@ TEST_F(ScreenTest, ScriptsAreSkippedWhileTheConsoleHasNoLuaState) {
 TEST_F(ScreenTest, APanelTheUserInterfaceDroppedIsNotTouchedAgain) {
   testenv::WriteFile("ui/drop.ui", screentest::PanelFile("drop", "img/drop.png"));
   GameScreen screen(camera_.get(), "ui/drop.ui", "", "");
-  ASSERT_EQ(screen.panels.size(), 1u);
-  ASSERT_TRUE(ui_.DropPanel(screen.panels[0], true));
+  ASSERT_EQ(screen.PanelCount(), 1u);
+  ASSERT_TRUE(ui_.DropPanel(screen.GetPanel(0), true));
+  EXPECT_EQ(screen.GetPanel(0), nullptr);
   EXPECT_TRUE(screen.OnEnter());
   EXPECT_TRUE(screen.OnExit());
+}
+
+// RefreshActive deletes the shown panels and loads them again from their files: the
+// screen finds its panel again by name, so it shows and hides the reloaded one.
+TEST_F(ScreenTest, AScreenFindsItsPanelAgainAfterTheShownPanelsAreReloaded) {
+  testenv::WriteFile("ui/again.ui", screentest::PanelFile("again", "img/again.png"));
+  GameScreen screen(camera_.get(), "ui/again.ui", "", "");
+  ui::UIWidget* first = screen.GetPanel(0);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(screen.OnEnter());
+  ui_.RefreshActive();
+  ui::UIWidget* reloaded = ui_.GetPanel("again");
+  ASSERT_NE(reloaded, nullptr);
+  EXPECT_EQ(screen.GetPanel(0), reloaded);
+  EXPECT_TRUE(screen.OnExit());
+  EXPECT_FALSE(reloaded->GetIsVisible());
+  EXPECT_TRUE(screen.OnEnter());
+  EXPECT_TRUE(reloaded->GetIsVisible());
+  EXPECT_TRUE(screen.OnExit());
+  EXPECT_EQ(screen.GetPanel(1), nullptr);
 }
 
 TEST_F(ScreenTest, AddGameScreenMakesAScreenWithTheManagersCameraAndRefusesATakenName) {
@@ -334,7 +355,7 @@ TEST_F(ScreenTest, AddGameScreenMakesAScreenWithTheManagersCameraAndRefusesATake
   EXPECT_EQ(map->camera, camera_.get());
   EXPECT_EQ(map->enterScript, "onmap = true");
   EXPECT_EQ(map->exitScript, "onmap = false");
-  ASSERT_EQ(map->panels.size(), 1u);
+  ASSERT_EQ(map->PanelCount(), 1u);
 
   // The same name again while the screen shows its panel: refused, and the panel stays.
   flow_.EnterState(map);
@@ -344,7 +365,7 @@ TEST_F(ScreenTest, AddGameScreenMakesAScreenWithTheManagersCameraAndRefusesATake
   EXPECT_FALSE(log.Contains("Adding screen"));
   EXPECT_FALSE(log.Contains("Unable to load Background")) << "nothing was built";
   EXPECT_EQ(flow_.states.Find("map"), map);
-  EXPECT_TRUE(map->panels[0]->GetIsVisible());
+  EXPECT_TRUE(map->GetPanel(0)->GetIsVisible());
 }
 
 TEST(BGSceneTest, LoadReportsTheFileAndTheEmptySceneDrawsNothing) {

@@ -91,18 +91,22 @@ void PlayTenFrames(swf::movie_definition_sub* m, const uint8_t* data, size_t siz
   movie->drop_ref();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static swftest::RecordingRenderHandler* render = new swftest::RecordingRenderHandler;
-  static swftest::RecordingSoundHandler* sound = new swftest::RecordingSoundHandler;
-  swf::register_log_callback(Quiet);
+void ClearRecordings(swftest::RecordingRenderHandler* render, swftest::RecordingSoundHandler* sound) {
   render->calls.clear();
   render->bitmaps.clear();
   render->strips.clear();
   render->fill_bitmap_matrices.clear();
   sound->sounds.clear();
   sound->calls.clear();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static swftest::RecordingRenderHandler* render = new swftest::RecordingRenderHandler;
+  static swftest::RecordingSoundHandler* sound = new swftest::RecordingSoundHandler;
+  swf::register_log_callback(Quiet);
+  ClearRecordings(render, sound);
 
   swftest::MemoryFiles files;
   swftest::Bytes bytes(data, data + size);
@@ -124,10 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (auto* field = dynamic_cast<swf::edit_text_definition*>(ch)) ExerciseEditText(field, bytes);
       });
     }
-    render->calls.clear();
-    render->strips.clear();
     m->drop_ref();
   }
   swf::clear_library();
+  ClearRecordings(render, sound);
   return 0;
 }

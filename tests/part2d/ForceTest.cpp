@@ -9,6 +9,7 @@
 #include "engine/core/Script.h"
 #include "engine/part2d/P2DForce.h"
 #include "engine/part2d/PartDie.h"
+#include "tests/core/LogCapture.h"
 #include "tests/part2d/Part2DTestSupport.h"
 
 namespace p2dtest {
@@ -66,6 +67,28 @@ TEST_F(ForceTest, TypeNamesIgnoreCaseAndAMissingTypeIsLinear) {
   EXPECT_STREQ(group_->forces[1]->GetType(), "sphereex");
   std::unique_ptr<part2d::P2DForce> copy(linear->Clone());
   EXPECT_EQ(dynamic_cast<part2d::P2DForceLinear*>(copy.get())->Force, linear->Force);
+}
+
+// Every force acts on every particle each frame: a file (or a script) cannot give a group
+// more than kMaxForces of them; the rest are skipped with one warning.
+TEST_F(ForceTest, AGroupTakesABoundedNumberOfForces) {
+  std::string forces;
+  for (int i = 0; i < 50000; ++i) forces += "{ Type = 'KillPlane', Height = 2 },";
+  Write("crowded.p2d", "Part2D = { { Image = 'dot.png', MaxC = 10, Forces = { " + forces + " } } }");
+  part2d::Part2D crowded;
+  LogCapture log;
+  ASSERT_TRUE(crowded.Load("crowded.p2d"));
+  ASSERT_NE(crowded.GetGroup(0), nullptr);
+  PartGroup& group = *crowded.GetGroup(0);
+  EXPECT_EQ(group.forces.size(), static_cast<size_t>(PartGroup::kMaxForces));
+  EXPECT_EQ(log.Count("forces; the rest are skipped  [MSG_WARNING]"), 1u) << log.All();
+
+  // A full group refuses one more made by hand, with the same warning; one taken out
+  // makes room again.
+  EXPECT_EQ(group.CreateForce("linear"), nullptr);
+  EXPECT_EQ(log.Count("forces; the rest are skipped  [MSG_WARNING]"), 2u);
+  group.DeleteForce(group.forces.back());
+  EXPECT_NE(group.CreateForce("linear"), nullptr);
 }
 
 TEST_F(ForceTest, AKillPlaneKillsOnlyWhatLiesBelowIt) {

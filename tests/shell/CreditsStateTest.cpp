@@ -60,7 +60,7 @@ class CreditsStateTest : public shelltest::ShellUITest {
     for (int i : slots) {
       MakeChild(panel, "Credits" + std::to_string(i), math::Vec2(0.1f + i / 100.0f, 0.0f), math::Vec2(0.5f, 0.04f));
     }
-    state->panels.assign(1, panel);
+    state->AttachPanel(panel);
     return state;
   }
   static std::string TextOf(const KivCreditsState& state, int slot) {
@@ -133,10 +133,10 @@ TEST_F(CreditsStateTest, LinesRiseFromTheBottomToAboveTheTopInSevenSeconds) {
   // Only Credits0 and Credits9: the other slots stay idle and take no lines.
   std::unique_ptr<KivCreditsState> state = MakeState({0, 9});
   ASSERT_TRUE(state->OnEnter());
-  EXPECT_EQ(state->GetSlot(5).widget, nullptr);
+  EXPECT_FALSE(state->GetSlot(5).widget);
   EXPECT_EQ(TextOf(*state, 0), "a");
   EXPECT_EQ(TextOf(*state, 9), "b");
-  ui::UIWidget* line = state->GetSlot(0).widget;
+  ui::UIWidget* line = state->GetSlot(0).widget.Get();
   const float x = line->GetPosition().x;
 
   state->Tick(0.5f);  // slot 0 starts over: at the bottom with the next line
@@ -154,6 +154,49 @@ TEST_F(CreditsStateTest, LinesRiseFromTheBottomToAboveTheTopInSevenSeconds) {
   EXPECT_EQ(TextOf(*state, 0), "b");
 }
 
+// A script or the console reloads the visible panels (RefreshActive) while the credits
+// scroll: the slots held widgets of the deleted panel. They find their widgets again in
+// the reloaded one, which show the same lines and go on rising.
+TEST_F(CreditsStateTest, ReloadingThePanelWhileItScrollsKeepsTheLinesGoing) {
+  WriteCredits({"'#Title'", "'one'", "'two'", "'three'", "'four'", "'five'"});
+  std::string children;
+  for (int i = 0; i < KivCreditsState::kSlotCount; ++i) {
+    children += "{ Name = 'Credits" + std::to_string(i) + "', Pos = { 0.1, 0 }, Size = { 0.5, 0.04 }, Text = 'file' },";
+  }
+  Write(KivCreditsState::kPanelFile, "Panel = { Name = 'credits', Size = { 1, 1 }, Children = { " + children + " } }\n");
+  KivCreditsState state(nullptr);
+  ASSERT_EQ(state.PanelCount(), 1u);
+  ASSERT_TRUE(state.OnEnter());
+  for (int i = 0; i < 20; ++i) state.Tick(0.1f);
+  std::vector<std::string> shown;
+  std::vector<float> heights;
+  for (int i = 0; i < KivCreditsState::kSlotCount; ++i) {
+    shown.push_back(TextOf(state, i));
+    heights.push_back(state.GetSlot(i).widget->GetPosition().y);
+  }
+  const uint32_t next = state.NextLine();
+
+  Run("GetUIMan():RefreshActive()");
+  ui::UIWidget* reloaded = ui_.GetPanel("credits");
+  ASSERT_NE(reloaded, nullptr);
+  EXPECT_EQ(state.GetPanel(0), reloaded);
+  EXPECT_FALSE(state.GetSlot(0).widget) << "the old panel's widgets are gone";
+
+  state.Tick(0.01f);
+  for (int i = 0; i < KivCreditsState::kSlotCount; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(state.GetSlot(i).widget);
+    EXPECT_EQ(state.GetSlot(i).widget.Get(), reloaded->GetWidgetByName("Credits" + std::to_string(i)));
+    EXPECT_EQ(TextOf(state, i), shown[static_cast<size_t>(i)]);
+    EXPECT_LT(state.GetSlot(i).widget->GetPosition().y, heights[static_cast<size_t>(i)]) << "still rising";
+  }
+  EXPECT_EQ(state.NextLine(), next) << "no line was handed out twice";
+  for (int i = 0; i < 80; ++i) state.Tick(0.1f);
+
+  state.OnExit();
+  EXPECT_FALSE(reloaded->GetIsVisible()) << "leaving hides the reloaded panel";
+}
+
 TEST_F(CreditsStateTest, AMissingCreditsFileLogsOnceAndTheScreenShowsNoText) {
   std::unique_ptr<KivCreditsState> state = MakeState();
   EXPECT_EQ(Logged("Unable to load Credits !"), 1u);
@@ -163,8 +206,8 @@ TEST_F(CreditsStateTest, AMissingCreditsFileLogsOnceAndTheScreenShowsNoText) {
   for (int i = 0; i < KivCreditsState::kSlotCount; ++i) EXPECT_EQ(TextOf(*state, i), "") << i;
   EXPECT_EQ(Logged("Unable to load Credits !"), 1u);
 
-  // Without a panel the entry reports failure and nothing scrolls.
-  state->panels.clear();
+  // Without its panel (a script dropped it) the entry reports failure and nothing scrolls.
+  ASSERT_TRUE(ui_.DropPanel(state->GetPanel(0), true));
   EXPECT_FALSE(state->OnEnter());
   state->Tick(1.0f);
 }

@@ -54,7 +54,7 @@ class HighscoreStateTest : public shelltest::ShellUITest {
     for (const char* tab : {"tab_today", "tab_week", "tab_forever", "tab_local", "tab_global", "highscore_title"}) {
       MakeChild(table_, tab, math::Vec2(0.0f, 0.0f), math::Vec2(0.1f, 0.04f));
     }
-    state_->panels.assign(1, table_);
+    state_->AttachPanel(table_);
   }
   void TearDown() override {
     state_.reset();

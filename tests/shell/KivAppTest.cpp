@@ -135,7 +135,7 @@ class RecordingKivApp : public KivApp {
       }
       std::string row = std::string("state ") + name + " " + state->GetTypeName();
       if (auto* screen = dynamic_cast<GameScreen*>(state)) {
-        row += " [" + (screen->panels.empty() ? std::string() : screen->panels[0]->GetName()) + "] " +
+        row += " [" + (screen->GetPanel(0) ? screen->GetPanel(0)->GetName() : std::string()) + "] " +
                screen->enterScript + " " + screen->exitScript;
       }
       Note(row);

@@ -9,11 +9,14 @@
 
 #include "engine/app/GameFlowManager.h"
 #include "engine/app/GameRMS.h"
+#include "engine/graphics/DrawQueue.h"
+#include "engine/graphics/Image.h"
 #include "game/shell/KivTrophyData.h"
 #include "game/shell/KivTrophyScreen.h"
 #include "game/shell/KivVars.h"
 #include "game/shell/MenuScreens.h"
 #include "tests/shell/ShellUITest.h"
+#include "tests/support/RecordOrder.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -55,6 +58,41 @@ class MenuScreensTest : public shelltest::ShellUITest {
   gameflow::GameFlowManager& flow_ = gameflow::GameFlowManager::Instance();
   std::unique_ptr<GameRMS> rms_;
 };
+
+// Notes the pictures bound, the default render states set again, the draw queue's flush
+// (it sets the world transform first) and the end of the frame, in order.
+class StepRenderer : public spritetest::SpriteRenderer {
+ public:
+  void SetTexture(uint32_t stage, Image* image) override {
+    SpriteRenderer::SetTexture(stage, image);
+    steps.push_back(image ? "picture " + image->name : "no picture");
+  }
+  void ResetRenderStates() override { steps.push_back("default states"); }
+  void SetTransform(TransformKind kind, const float matrix[16]) override {
+    SpriteRenderer::SetTransform(kind, matrix);
+    steps.push_back("draw queue");
+  }
+  void EndFrame() override { steps.push_back("end of frame"); }
+  std::vector<std::string> steps;
+};
+
+// Over the panels a menu screen flushes the debug shapes and sets the default render
+// states again before it draws its scene's front layer, so that neither what the panels
+// left set nor shapes queued under them change how the front layer looks.
+TEST_F(MenuScreensTest, TheFrontLayerIsDrawnAfterTheDrawQueueAndTheDefaultStates) {
+  Write("backgrounds/layers.lua",
+        "BGScene = { Background = {"
+        " { Type = 'decal', Pos = { 0.1, 0.1 }, Sort = -1, SpriteImg = 'img/back.png' },"
+        " { Type = 'decal', Pos = { 0.5, 0.5 }, Sort = 1, SpriteImg = 'img/front.png' } } }\n");
+  StepRenderer renderer;
+  KivMenuScreen menu(nullptr, "", "", "", "backgrounds/layers.lua");
+  ASSERT_EQ(menu.scene.back.size(), 1u);
+  ASSERT_EQ(menu.scene.front.size(), 1u);
+  dd::Manager::Instance().AddLine(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), 0xFFFFFFFF, false);
+  ASSERT_TRUE(menu.Render());
+  recordtest::ExpectInOrder(renderer.steps, {"default states", "picture img/back.png", "draw queue", "default states",
+                                             "picture img/front.png", "draw queue", "end of frame"});
+}
 
 TEST_F(MenuScreensTest, TheTrophyRoomSendsMainMenuOnceAVisitWhenItEndsUpClosed) {
   KivTrophyState state(nullptr, "", "OnEnterTrophy()", "OnExitTrophy()", "");

@@ -24,7 +24,7 @@ class ShopStateTest : public shelltest::FashionTest {
     Run("Ran = '' function MapAsia() Ran = Ran .. 'MapAsia ' end function MapZen() Ran = Ran .. 'MapZen ' end");
     shopPanel_ = MakePanel("shop");
     shop_ = std::make_unique<KivShopState>(nullptr, "", "", "", "");
-    shop_->panels.assign(1, shopPanel_);
+    shop_->AttachPanel(shopPanel_);
   }
   void TearDown() override {
     shop_.reset();
@@ -66,7 +66,7 @@ TEST_F(ShopStateTest, AShopWithoutAPlaceLeavesTheHeroineWhereSheWasAndStillOpens
   Hana().SetPos(math::Vec2(0.5f, 0.25f));
   Hana().SetScale(0.75f);
   shop_->OnEnter();
-  EXPECT_EQ(shop_->hanaPlace, nullptr);
+  EXPECT_FALSE(shop_->hanaPlace);
   EXPECT_EQ(Hana().GetPos(), math::Vec2(0.5f, 0.25f));
   EXPECT_FLOAT_EQ(Hana().GetScale(), 0.75f);
   EXPECT_TRUE(studio->GetIsVisible());
@@ -94,6 +94,40 @@ TEST_F(ShopStateTest, WithoutAStudioPanelTheFirstTickSendsTheMap) {
   EXPECT_EQ(Global("Ran"), "MapAsia ");
   shop_->Tick(0.02f);
   EXPECT_EQ(Global("Ran"), "MapAsia ");
+}
+
+// The console reloads the visible panels (RefreshActive) while the shop shows: the shop's
+// panel is deleted and loaded again. Leaving hides the reloaded panel, and the next visit
+// places the heroine in its "hana_pos" (the screen once followed its pointer to the
+// deleted panel).
+TEST_F(ShopStateTest, AfterTheShownPanelsAreReloadedTheShopUsesTheNewPanel) {
+  MakeStudio();
+  Write("ui/shop_file.ui",
+        "Panel = { Name = 'shop_file', Size = { 1, 1 }, Children = {"
+        " { Name = 'hana_pos', Pos = { 0.1, 0.2 }, Size = { 0.3, 0.3 } } } }\n");
+  KivShopState shop(nullptr, "ui/shop_file.ui", "", "", "");
+  ui::UIWidget* first = shop.GetPanel(0);
+  ASSERT_NE(first, nullptr);
+  shop.OnEnter();
+  EXPECT_TRUE(first->GetIsVisible());
+  EXPECT_EQ(shop.hanaPlace.Get(), first->GetWidgetByName("hana_pos"));
+
+  Run("GetUIMan():RefreshActive()");
+  ui::UIWidget* reloaded = ui_.GetPanel("shop_file");
+  ASSERT_NE(reloaded, nullptr);
+  EXPECT_FALSE(shop.hanaPlace) << "the place went with the old panel";
+  shop.Tick(0.02f);
+  shop.OnExit();
+  EXPECT_FALSE(reloaded->GetIsVisible()) << "leaving hides the reloaded panel";
+
+  reloaded->GetWidgetByName("hana_pos")->SetPosition(math::Vec2(0.3f, 0.1f));
+  Hana().SetScale(1.0f);
+  shop.OnEnter();
+  EXPECT_EQ(shop.GetPanel(0), reloaded);
+  EXPECT_TRUE(reloaded->GetIsVisible());
+  EXPECT_EQ(shop.hanaPlace.Get(), reloaded->GetWidgetByName("hana_pos"));
+  EXPECT_EQ(Hana().GetPos(), math::Vec2(0.3f, 0.1f));
+  shop.OnExit();
 }
 
 TEST(ShopScaleTest, AHeroineWithoutExtentKeepsHerScale) {

@@ -68,14 +68,12 @@ TEST(SwfMovie, PlainAndCompressedFilesGiveEqualDefinitions) {
   EXPECT_EQ(log.lines.size(), 0u) << log.All();
 }
 
-TEST(SwfMovie, AFileThatIsNoSwfGivesAnEmptyDefinition) {
+TEST(SwfMovie, AFileThatIsNoSwfIsRefused) {
   swftest::SwfLogCapture log;
   Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0};
-  auto m = LoadMovie(gif);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->get_frame_count(), 0);
-  EXPECT_EQ(m->get_playlist(0), nullptr);
-  EXPECT_EQ(log.Count("swf::movie_def_impl::read() -- file does not start with a SWF header!\n"), 1u);
+  EXPECT_FALSE(LoadMovie(gif));
+  EXPECT_FALSE(LoadMovie({}));
+  EXPECT_EQ(log.Count("swf::movie_def_impl::read() -- file does not start with a SWF header!\n"), 2u);
 }
 
 TEST(SwfMovie, FrameRatesAreEightDotEight) {

@@ -256,6 +256,30 @@ TEST_F(RenderHandlerD3DTest, FailedTexturesLogAndLeaveAnEmptySlot) {
   EXPECT_EQ(draws[0]->state->textures[0], nullptr);
 }
 
+TEST_F(RenderHandlerD3DTest, ABitmapLetGoFreesItsTextureAndItsSlot) {
+  swf::image_rgb image(2, 2);
+  swf::smart_ptr<swf::bitmap_info> kept(Handler().create_bitmap_rgb(&image));
+  {
+    swf::smart_ptr<swf::bitmap_info> gone(Handler().create_bitmap_rgb(&image));
+    EXPECT_EQ(Handler().live_texture_count(), 2);
+    Handler().set_fill_bitmap(0, gone.get_ptr(), swf::matrix::identity, swf::render_handler::WRAP_CLAMP);
+  }
+  EXPECT_EQ(Handler().live_texture_count(), 1);
+  // The fill that named it draws without a texture.
+  device_->ClearCalls();
+  Handler().begin_frame(swf::rgba(0, 0, 0, 0), 0, 0, 400, 300, 0, 8000, 0, 6000);
+  Handler().draw_triangle_strip(kSquare, 4);
+  Handler().end_frame();
+  auto draws = Calls(DeviceCall::DrawPrimitive);
+  ASSERT_EQ(draws.size(), 1u);
+  EXPECT_EQ(draws[0]->state->textures[0], nullptr);
+  // Bitmaps made and let go one after another (a morph's gradient at each ratio) keep
+  // one texture alive, in one slot.
+  for (int i = 0; i < 100; ++i) swf::smart_ptr<swf::bitmap_info> passing(Handler().create_bitmap_rgb(&image));
+  EXPECT_EQ(Handler().live_texture_count(), 1);
+  EXPECT_NE(Handler().texture_of(kept.get_ptr()), nullptr);
+}
+
 TEST_F(RenderHandlerD3DTest, ShapeBufferGrowsToTheLargestStrip) {
   EXPECT_EQ(Handler().shape_buffer_capacity(), 128);
   std::vector<int16_t> strip(400);

@@ -224,6 +224,36 @@ TEST(SwfShapeDraw, TrapezoidWithAPointForTopStartsANewStrip) {
             (std::vector<int16_t>{50, 50, 50, 50, 0, 100, 100, 100}));
 }
 
+// Trapezoids of style 0 handed straight to the mesh builder, in order.
+class TrapezoidList : public swf::tesselating_shape {
+ public:
+  explicit TrapezoidList(std::vector<swf::tesselate::trapezoid> list) : list_(std::move(list)) {}
+  void tesselate(float, swf::tesselate::trapezoid_sink* sink) const override {
+    for (const swf::tesselate::trapezoid& t : list_) sink->take_trapezoid(0, t);
+  }
+
+ private:
+  std::vector<swf::tesselate::trapezoid> list_;
+};
+
+TEST(SwfShapeDraw, ATrapezoidExtendsTheFirstStripAfterTheOneExtendedLast) {
+  // Strips A and C both end in the edge (0,10)-(10,10); B was extended last. The next
+  // trapezoid on that edge goes to C, the first after B, not to A.
+  const swf::tesselate::trapezoid e0_to_e{0, 10, 0, 0, 10, 10};
+  const swf::tesselate::trapezoid b{0, 10, 100, 100, 110, 110};
+  const swf::tesselate::trapezoid b_down{10, 20, 100, 100, 110, 110};
+  const swf::tesselate::trapezoid e_down{10, 20, 0, 0, 10, 10};
+  TrapezoidList shape({e0_to_e, b, e0_to_e, b_down, e_down});
+  swf::shape_mesh mesh(&shape, 1.0f);
+  ASSERT_EQ(mesh.get_fill_strips().size(), 1u);
+  EXPECT_EQ(mesh.get_fill_strips()[0],
+            (std::vector<int16_t>{0,   0,  10,  0,  0,   10, 10, 10,                     // A
+                                  10,  10, 100, 0,                                       // join
+                                  100, 0,  110, 0,  100, 10, 110, 10, 100, 20, 110, 20,  // B
+                                  110, 20, 0,   0,                                       // join
+                                  0,   0,  10,  0,  0,   10, 10, 10,  0,   20, 10,  20}));  // C
+}
+
 TEST(SwfShapeDraw, OutlinesDrawWithTheirLineStyle) {
   swfw::Shape shape = ShapeOf({}, {{Style(std::make_pair(0, 0), {}, {}, 1), ShapeRecord::Line(100, 0),
                                     ShapeRecord::Line(0, 100)}});

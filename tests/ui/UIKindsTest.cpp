@@ -16,6 +16,7 @@
 #include "engine/ui/UIGraph.h"
 #include "engine/ui/UIMultiLine.h"
 #include "engine/ui/UIPolyLine.h"
+#include "engine/core/StringUtil.h"
 #include "tests/core/LogCapture.h"
 #include "tests/ui/UITestSupport.h"
 
@@ -228,6 +229,13 @@ TEST_F(UIKindsTest, AMultiLineTextWrapsAndScrollsFromItsFirstLine) {
   EXPECT_EQ(clone->LineCount(), 10);
   EXPECT_EQ(clone->FirstLine(), text->FirstLine());
   delete clone;
+
+  // Saved and loaded again the text comes back: it lives in the multi-line's own field,
+  // not in the base text block, and the save once wrote Text = "".
+  text = dynamic_cast<ui::UIMultiLine*>(SaveAndReload());
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(ToNarrow(text->GetSourceText()), "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj");
+  EXPECT_EQ(text->LineCount(), 10);
 }
 
 // --- Graph ---
@@ -258,6 +266,46 @@ TEST_F(UIKindsTest, AGraphRisesInAboutThreeQuartersOfASecondAndDropsBack) {
   EXPECT_EQ(graph->state, ui::UIGraph::GS_Dropped);
   EXPECT_EQ(Global("dropped"), "1");
   EXPECT_FLOAT_EQ(graph->points[2], 0.4f);
+}
+
+// In a panel away from the corner the graph draws over its own widget (its plot area is in
+// screen units), and the plot follows the widget when the panel moves.
+TEST_F(UIKindsTest, AGraphInAMovedPanelDrawsOverItsWidget) {
+  Write("ui/charts.ui",
+        "Panel = { Name = 'charts', Pos = { 0.2, 0.3 }, Size = { 0.6, 0.6 }, Children = {"
+        " { Name = 'it', Type = 'graph', Pos = { 0.1, 0.1 }, Size = { 0.4, 0.2 }, Nodes = { 0, 100 },"
+        "   RangeAuto = false, Range = { 0, 100 }, GraphFillImage = 'img/fill.png' } } }\n");
+  UIWidget* panel = ui_.AddPanel("ui/charts.ui");
+  ASSERT_NE(panel, nullptr);
+  auto* graph = dynamic_cast<ui::UIGraph*>(panel->FindChild("it"));
+  ASSERT_NE(graph, nullptr);
+  graph->heightFactor = 1.0f;
+  ui_.cursorShown = false;  // only the graph draws
+
+  struct Case {
+    const char* name;
+    math::Vec2 panelAt;
+  };
+  const Case cases[] = {{"as loaded", {0.2f, 0.3f}}, {"moved", {0.05f, 0.1f}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    panel->SetPosition(c.panelAt);
+    const math::Vec2 at = c.panelAt + math::Vec2(0.1f, 0.1f);
+    EXPECT_NEAR(graph->origin.x, at.x, 1e-6f);
+    EXPECT_NEAR(graph->origin.y, at.y, 1e-6f);
+    EXPECT_NEAR(graph->points[0], at.y + 0.2f, 1e-6f) << "0 on the widget's bottom edge";
+    EXPECT_NEAR(graph->points[1], at.y, 1e-6f) << "100 on its top edge";
+    renderer_.draws.clear();
+    ui_.Render();
+    const std::vector<ScreenVertex> drawn = renderer_.AllVertices();
+    ASSERT_FALSE(drawn.empty());
+    for (const ScreenVertex& v : drawn) {
+      EXPECT_GE(v.x, at.x * 800.0f - 1.0f);
+      EXPECT_LE(v.x, (at.x + 0.4f) * 800.0f + 1.0f);
+      EXPECT_GE(v.y, at.y * 600.0f - 1.0f);
+      EXPECT_LE(v.y, (at.y + 0.2f) * 600.0f + 1.0f);
+    }
+  }
 }
 
 TEST_F(UIKindsTest, GraphColumnsStandAtChosenNodesOnlyOverAFill) {

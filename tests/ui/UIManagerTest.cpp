@@ -365,6 +365,9 @@ TEST_F(UIManagerTest, ASavedPanelLoadsBackAsTheSameTree) {
   EXPECT_NE(file.find("CanDrag = 1,"), std::string::npos);
   EXPECT_NE(file.find("Active = 0,"), std::string::npos);
   EXPECT_NE(file.find("Type = \"verslider\""), std::string::npos);
+  // The bar's flags as integers, as panels write their flags.
+  EXPECT_NE(file.find("HorizProgress = 1,"), std::string::npos);
+  EXPECT_NE(file.find("Flipped = 1,"), std::string::npos);
   EXPECT_EQ(file.find("IsPassword"), std::string::npos);
   EXPECT_EQ(file.find("MaxInput = 64"), std::string::npos);  // only the non-default one
   EXPECT_EQ(file.back(), '\n');

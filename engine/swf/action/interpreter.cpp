@@ -179,6 +179,13 @@ action_frame_scope::action_frame_scope() {
 action_frame_scope::~action_frame_scope() { --state().frame_scopes; }
 
 bool action_budget_exhausted() { return state().exhausted; }
+
+void charge_action_budget(int actions) {
+  interpreter_state& s = state();
+  if (actions <= 0 || s.actions >= limits::kMaxActionsPerFrame) return;
+  // The next action sees the budget spent and ends the frame's scripts with its line.
+  s.actions = actions < limits::kMaxActionsPerFrame - s.actions ? s.actions + actions : limits::kMaxActionsPerFrame;
+}
 int get_actions_run_in_frame() { return state().actions; }
 int get_action_call_depth() { return state().depth; }
 

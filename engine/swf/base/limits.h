@@ -10,7 +10,7 @@ namespace swf::limits {
 // Largest bitmap side in pixels (lossless, JPEG and JPEG with alpha).
 constexpr int kMaxImageSide = 4096;
 
-// Bytes of decoded bitmaps and sounds one movie may hold in all.
+// Bytes of decoded bitmaps, sounds and glyph outlines one movie may hold in all.
 constexpr size_t kMaxDecodedBytesPerMovie = size_t(128) << 20;
 
 // Bytes a movie's tag stream may span once inflated: bounds the work a compressed

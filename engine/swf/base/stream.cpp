@@ -1,5 +1,6 @@
 #include "engine/swf/base/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/swf/base/swf_string.h"
@@ -215,6 +216,41 @@ int stream::open_tag() {
   }
   m_tag_stack.push_back(m_position + static_cast<int>(length));
   return type;
+}
+
+bool stream::read_ahead_to_tag_end() {
+  if (has_error()) return false;
+  const int end = current_limit();
+  int offset = m_position - m_buffer_start;
+  if (offset < 0 || offset > m_buffer_length) return false;  // the buffer always holds the position
+  // Keep the unread bytes at the front; the buffer grows only as the bytes come, so a
+  // tag that claims more than the file holds costs no more than the file.
+  int kept = m_buffer_length - offset;
+  const int wanted = end - m_position;
+  size_t room = std::max<size_t>(kReadAhead, static_cast<size_t>(std::max(kept, 0)));
+  if (m_buffer.size() > 2 * std::max<size_t>(room, static_cast<size_t>(std::max(wanted, 0)))) {
+    std::vector<uint8_t> smaller(room);
+    std::memcpy(smaller.data(), m_buffer.data() + offset, static_cast<size_t>(kept));
+    m_buffer.swap(smaller);
+  } else if (offset > 0) {
+    std::memmove(m_buffer.data(), m_buffer.data() + offset, static_cast<size_t>(kept));
+  }
+  m_buffer_start = m_position;
+  m_buffer_length = kept;
+  while (m_buffer_length < wanted) {
+    if (m_input_failed || !m_input) return false;
+    if (static_cast<size_t>(m_buffer_length) == m_buffer.size()) {
+      m_buffer.resize(std::min(static_cast<size_t>(wanted), m_buffer.size() * 2));
+    }
+    int got = m_input->read_bytes(m_buffer.data() + m_buffer_length,
+                                  static_cast<int>(m_buffer.size()) - m_buffer_length);
+    if (got <= 0) {
+      m_input_failed = true;
+      return false;
+    }
+    m_buffer_length += got;
+  }
+  return true;
 }
 
 bool stream::open_block(int length) {

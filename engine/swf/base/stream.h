@@ -54,6 +54,9 @@ class stream {
 
   // Opens the next tag and returns its type (-1 when no valid header could be read).
   int open_tag();
+  // Reads the rest of the innermost open tag ahead into memory; false when the input
+  // ends before the tag does. Reads inside the tag then come from memory.
+  bool read_ahead_to_tag_end();
   // Opens a block of the given length inside the current tag, closed with close_tag like
   // a tag (a JPEG followed by other data in one tag reads as such a block). False when
   // the length does not fit.

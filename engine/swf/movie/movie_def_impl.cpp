@@ -46,22 +46,12 @@ array<string>& loading_movies() {
   return *loading;
 }
 
-void delete_frame_lists(array<array<execute_tag*>>* lists) {
-  for (array<execute_tag*>& frame : *lists) {
-    for (execute_tag* tag : frame) delete tag;
-  }
-  lists->clear();
-}
-
 }  // namespace
 
 movie_def_impl::movie_def_impl(int create_bitmaps, int create_font_shapes)
     : m_create_bitmaps(create_bitmaps), m_create_font_shapes(create_font_shapes) {}
 
-movie_def_impl::~movie_def_impl() {
-  delete_frame_lists(&m_playlist);
-  delete_frame_lists(&m_init_action_list);
-}
+movie_def_impl::~movie_def_impl() = default;
 
 float movie_def_impl::get_width_pixels() const {
   return std::ceil(m_frame_size.width() * 0.05f);
@@ -71,14 +61,7 @@ float movie_def_impl::get_height_pixels() const {
   return std::ceil(m_frame_size.height() * 0.05f);
 }
 
-bool movie_def_impl::ensure_frame_lists(int frame_count) {
-  if (frame_count > limits::kMaxFrames) return false;
-  if (m_playlist.size() < frame_count) m_playlist.resize(frame_count);
-  if (m_init_action_list.size() < frame_count) m_init_action_list.resize(frame_count);
-  return true;
-}
-
-void movie_def_impl::read(file_stream* in) {
+bool movie_def_impl::read(file_stream* in) {
   int start = in->get_position();
   uint8_t header_bytes[8] = {};
   in->read_bytes(header_bytes, 8);
@@ -91,7 +74,7 @@ void movie_def_impl::read(file_stream* in) {
 
   if ((header & 0xFFFFFF) != 0x535746 && (header & 0xFFFFFF) != 0x535743) {
     log_error("swf::movie_def_impl::read() -- file does not start with a SWF header!\n");
-    return;
+    return false;
   }
   bool compressed = (header & 0xFF) == 'C';
   // The tags may span no more than the movie limit, whatever the header says.
@@ -111,28 +94,38 @@ void movie_def_impl::read(file_stream* in) {
     m_frame_size.read(&str);
     m_frame_rate = static_cast<float>(str.read_u16()) / 256.0f;
     m_frame_count = str.read_u16();
-    m_playlist.resize(m_frame_count);
-    m_init_action_list.resize(m_frame_count);
-
-    while (str.get_position() < end_position && !str.has_error()) {
-      int tag_type = str.open_tag();
-      tag_loader loader = nullptr;
-      if (tag_type == 1) {
-        ++m_loading_frame;
-      } else if (get_tag_loader(tag_type, &loader)) {
-        loader(&str, tag_type, this);
-      }
-      str.close_tag();
-      if (tag_type == 0) {
-        if (str.get_position() != end_position) {
-          log_msg("warning: hit stream-end tag, but not at the end of the file yet; stopping for safety\n");
-        }
-        break;
-      }
-    }
+    m_playlist.set_frame_count(m_frame_count);
+    m_init_action_list.set_frame_count(m_frame_count);
+    read_tags(&str, end_position);
     m_jpeg_in.reset();
   }
   inflater.reset();  // closing it gives back the source bytes zlib did not use
+  return true;
+}
+
+void movie_def_impl::read_tags(stream* in, int end_position) {
+  while (in->get_position() < end_position && !in->has_error()) {
+    int tag_start = in->get_position();
+    int tag_type = in->open_tag();
+    // A tag is read only once all of it is there: the input ending inside one (a cut
+    // file) would otherwise load a part of it, such as the first actions of a DoAction.
+    bool whole = tag_type >= 0 && in->read_ahead_to_tag_end();
+    if (!whole) {
+      if (tag_type >= 0 || in->get_position() != tag_start) {
+        log_error("error: the file ends inside a tag; the tag is dropped and reading stops\n");
+      }
+      in->close_tag();
+      break;
+    }
+    load_tag(in, tag_type, this, &m_loading_frame);
+    in->close_tag();
+    if (tag_type == 0) {
+      if (in->get_position() != end_position) {
+        log_msg("warning: hit stream-end tag, but not at the end of the file yet; stopping for safety\n");
+      }
+      break;
+    }
+  }
 }
 
 void movie_def_impl::visit_imported_movies(import_visitor* visitor) {
@@ -175,12 +168,15 @@ bitmap_info* movie_def_impl::get_bitmap_info(int i) const {
 }
 
 const array<execute_tag*>* movie_def_impl::get_playlist(int frame_number) const {
-  return frame_number >= 0 && frame_number < m_playlist.size() ? &m_playlist[frame_number] : nullptr;
+  return m_playlist.get(frame_number);
 }
 
 const array<execute_tag*>* movie_def_impl::get_init_actions(int frame_number) const {
-  return frame_number >= 0 && frame_number < m_init_action_list.size() ? &m_init_action_list[frame_number]
-                                                                        : nullptr;
+  return m_init_action_list.get(frame_number);
+}
+
+execute_tag* movie_def_impl::find_previous_replace_or_add_tag(int frame, uint32_t depth_id) const {
+  return m_playlist.find_previous_replace_or_add(frame, depth_id);
 }
 
 resource* movie_def_impl::get_exported_resource(const string& symbol) {
@@ -206,23 +202,9 @@ font* movie_def_impl::get_font(int id) {
   return found ? found->get_ptr() : nullptr;
 }
 
-void movie_def_impl::add_execute_tag(execute_tag* c) {
-  if (!ensure_frame_lists(m_loading_frame + 1)) {
-    log_error("error: more than %d frames; command dropped\n", limits::kMaxFrames);
-    delete c;
-    return;
-  }
-  m_playlist[m_loading_frame].push_back(c);
-}
+void movie_def_impl::add_execute_tag(execute_tag* c) { m_playlist.add(m_loading_frame, c); }
 
-void movie_def_impl::add_init_action(int sprite_id, execute_tag* c) {
-  if (!ensure_frame_lists(m_loading_frame + 1)) {
-    log_error("error: more than %d frames; command dropped\n", limits::kMaxFrames);
-    delete c;
-    return;
-  }
-  m_init_action_list[m_loading_frame].push_back(c);
-}
+void movie_def_impl::add_init_action(int sprite_id, execute_tag* c) { m_init_action_list.add(m_loading_frame, c); }
 
 void movie_def_impl::add_frame_name(const char* name) { m_named_frames.add(string(name), m_loading_frame); }
 
@@ -262,7 +244,7 @@ void movie_def_impl::add_bitmap_info(bitmap_info* bi) { m_bitmap_list.push_back(
 
 bool movie_def_impl::charge_decoded_bytes(size_t bytes) {
   if (bytes > limits::kMaxDecodedBytesPerMovie - m_decoded_bytes) {
-    log_error("error: movie holds more than %zu bytes of decoded bitmaps and sounds; part skipped\n",
+    log_error("error: movie holds more than %zu bytes of decoded bitmaps, sounds and glyph outlines; part skipped\n",
               limits::kMaxDecodedBytesPerMovie);
     return false;
   }
@@ -346,7 +328,8 @@ movie_definition_sub* create_movie(const char* filename) {
   try {
     m = new movie_def_impl(0, 0);
     m->set_url(filename);
-    m->read(in.get());
+    // A file that is no SWF movie is refused, not played as an empty one.
+    if (!m->read(in.get())) m = nullptr;
   } catch (const std::bad_alloc&) {
     // A movie whose parts do not fit in memory is refused, not the game.
     log_error("error: out of memory reading '%s'; can't create movie.\n", filename);

@@ -4,6 +4,7 @@
 
 #include "engine/swf/base/hash_table.h"
 #include "engine/swf/base/records.h"
+#include "engine/swf/movie/frame_commands.h"
 #include "engine/swf/movie/movie_definition.h"
 
 namespace swf {
@@ -15,8 +16,9 @@ class movie_def_impl : public movie_definition_sub {
   movie_def_impl(int create_bitmaps, int create_font_shapes);
   ~movie_def_impl() override;
 
-  // Reads the header and every tag; a file that is no SWF leaves the definition empty.
-  void read(file_stream* in);
+  // Reads the header and every tag; false for a file that does not start with an SWF
+  // header. The input ending inside a tag drops that tag and ends the reading.
+  bool read(file_stream* in);
 
   int get_version() const override { return m_version; }
   float get_width_pixels() const override;
@@ -40,6 +42,7 @@ class movie_def_impl : public movie_definition_sub {
   bitmap_info* get_bitmap_info(int i) const override;
   const array<execute_tag*>* get_playlist(int frame_number) const override;
   const array<execute_tag*>* get_init_actions(int frame_number) const override;
+  execute_tag* find_previous_replace_or_add_tag(int frame, uint32_t depth_id) const override;
   resource* get_exported_resource(const string& symbol) override;
   character_def* get_character_def(int id) override;
   bool get_labeled_frame(const char* label, int* frame_number) override;
@@ -84,8 +87,8 @@ class movie_def_impl : public movie_definition_sub {
     int m_character_id = 0;
     string m_symbol;
   };
-  // Makes the frame lists at least that long (show-frame tags beyond the frame count).
-  bool ensure_frame_lists(int frame_count);
+  // Reads the tags up to the end position or an End tag.
+  void read_tags(stream* in, int end_position);
   // Adds the imported resource under the id, or logs why it cannot.
   void import_resource(resource* res, int id, const char* symbol, const char* source_url);
 
@@ -93,8 +96,8 @@ class movie_def_impl : public movie_definition_sub {
   hash_table<int, smart_ptr<font>> m_fonts;
   hash_table<int, smart_ptr<bitmap_character>> m_bitmap_characters;
   hash_table<int, smart_ptr<sound_sample>> m_sound_samples;
-  array<array<execute_tag*>> m_playlist;
-  array<array<execute_tag*>> m_init_action_list;
+  frame_commands m_playlist;
+  frame_commands m_init_action_list;
   hash_table<string, int, stringi_hash, stringi_equal> m_named_frames;
   hash_table<string, smart_ptr<resource>, stringi_hash, stringi_equal> m_exports;
   array<import_info> m_imports;

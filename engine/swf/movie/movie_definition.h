@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "engine/swf/base/array.h"
 #include "engine/swf/base/ref_counted.h"
 #include "engine/swf/base/swf_string.h"
@@ -91,6 +94,9 @@ class movie_definition_sub : public character_def {
   virtual bitmap_info* get_bitmap_info(int i) const { return nullptr; }
   // The frame's command list; null for a frame outside the lists.
   virtual const array<execute_tag*>* get_playlist(int frame_number) const = 0;
+  // The last place or replace command for the depth and id (as the commands answer
+  // get_depth_id_of_replace_or_add_tag) in a frame before `frame`; null when none.
+  virtual execute_tag* find_previous_replace_or_add_tag(int frame, uint32_t depth_id) const { return nullptr; }
   virtual const array<execute_tag*>* get_init_actions(int frame_number) const { return nullptr; }
   virtual resource* get_exported_resource(const string& symbol) = 0;
   virtual character_def* get_character_def(int id) = 0;

@@ -13,11 +13,7 @@ namespace swf {
 
 sprite_definition::sprite_definition(movie_definition_sub* m) : m_movie_def(m) {}
 
-sprite_definition::~sprite_definition() {
-  for (array<execute_tag*>& frame : m_playlist) {
-    for (execute_tag* tag : frame) delete tag;
-  }
-}
+sprite_definition::~sprite_definition() = default;
 
 character* sprite_definition::create_character_instance(character* parent, int id) {
   return new sprite_instance(this, parent ? parent->get_root() : nullptr, parent, id);
@@ -25,24 +21,30 @@ character* sprite_definition::create_character_instance(character* parent, int i
 
 void sprite_definition::read(stream* in) {
   int tag_end = in->get_tag_end_position();
-  m_frame_count = in->read_u16();
-  if (m_frame_count < 1) m_frame_count = 1;
-  m_playlist.resize(m_frame_count);
+  int declared = in->read_u16();
+  // Every frame ends in a show-frame tag of two bytes: a sprite cannot hold more frames
+  // than its tag has room for such tags, whatever it declares.
+  int room = in->get_bytes_left() / 2;
+  m_frame_count = declared < 1 ? 1 : declared;
+  if (m_frame_count > room && m_frame_count > 1) {
+    log_error("error: sprite declares %d frames but its tag holds at most %d; frame count cut\n", declared, room);
+    m_frame_count = room < 1 ? 1 : room;
+  }
+  m_playlist.set_frame_count(m_frame_count);
   m_loading_frame = 0;
   while (in->get_position() < tag_end && !in->has_error()) {
     int tag_type = in->open_tag();
-    tag_loader loader = nullptr;
-    if (tag_type == 1) {
-      ++m_loading_frame;
-    } else if (get_tag_loader(tag_type, &loader)) {
-      loader(in, tag_type, this);
-    }
+    load_tag(in, tag_type, this, &m_loading_frame);
     in->close_tag();
   }
 }
 
 const array<execute_tag*>* sprite_definition::get_playlist(int frame_number) const {
-  return frame_number >= 0 && frame_number < m_playlist.size() ? &m_playlist[frame_number] : nullptr;
+  return m_playlist.get(frame_number);
+}
+
+execute_tag* sprite_definition::find_previous_replace_or_add_tag(int frame, uint32_t depth_id) const {
+  return m_playlist.find_previous_replace_or_add(frame, depth_id);
 }
 
 resource* sprite_definition::get_exported_resource(const string& symbol) {
@@ -69,13 +71,7 @@ font* sprite_definition::get_font(int id) { return m_movie_def->get_font(id); }
 
 void sprite_definition::add_execute_tag(execute_tag* c) {
   // Show-frame tags beyond the frame count grow the lists, up to the frame limit.
-  if (m_loading_frame >= limits::kMaxFrames) {
-    log_error("error: more than %d frames; command dropped\n", limits::kMaxFrames);
-    delete c;
-    return;
-  }
-  if (m_playlist.size() <= m_loading_frame) m_playlist.resize(m_loading_frame + 1);
-  m_playlist[m_loading_frame].push_back(c);
+  m_playlist.add(m_loading_frame, c);
 }
 
 void sprite_definition::add_init_action(int sprite_id, execute_tag* c) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/swf/base/hash_table.h"
+#include "engine/swf/movie/frame_commands.h"
 #include "engine/swf/movie/movie_definition.h"
 
 namespace swf {
@@ -21,6 +22,7 @@ class sprite_definition : public movie_definition_sub {
   int get_frame_count() const override { return m_frame_count; }
   float get_frame_rate() const override { return m_movie_def->get_frame_rate(); }
   const array<execute_tag*>* get_playlist(int frame_number) const override;
+  execute_tag* find_previous_replace_or_add_tag(int frame, uint32_t depth_id) const override;
   resource* get_exported_resource(const string& symbol) override;
   character_def* get_character_def(int id) override;
   bool get_labeled_frame(const char* label, int* frame_number) override;
@@ -44,7 +46,7 @@ class sprite_definition : public movie_definition_sub {
 
  private:
   movie_definition_sub* m_movie_def;  // not counted: the movie outlives its sprites
-  array<array<execute_tag*>> m_playlist;
+  frame_commands m_playlist;
   hash_table<string, int, stringi_hash, stringi_equal> m_named_frames;
   int m_frame_count = 0;
   int m_loading_frame = 0;

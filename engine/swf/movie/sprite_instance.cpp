@@ -1,6 +1,8 @@
 #include "engine/swf/movie/sprite_instance.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "engine/swf/action/action_buffer.h"
@@ -135,9 +137,6 @@ sprite_instance::sprite_instance(movie_definition_sub* def, movie_root* root, ch
     : character(parent, id), m_def(def), m_movie_def(file_definition_of(def)), m_root(root) {
   m_as_environment.set_target(this);
   movieclip_builtins();
-  int frame_count = def->get_frame_count();
-  m_init_actions_executed.resize(frame_count > 0 ? frame_count : 0);
-  for (uint8_t& done : m_init_actions_executed) done = 0;
 }
 
 sprite_instance::~sprite_instance() = default;
@@ -273,12 +272,9 @@ void sprite_instance::increment_frame_and_check_for_loop() {
 void sprite_instance::execute_frame_tags(int frame, bool state_only) {
   if (frame < 0 || frame >= m_def->get_frame_count()) return;
   smart_ptr<sprite_instance> keep(this);
-  if (frame < m_init_actions_executed.size() && !m_init_actions_executed[frame]) {
-    const array<execute_tag*>* init_actions = m_def->get_init_actions(frame);
-    if (init_actions && init_actions->size() > 0) {
-      for (execute_tag* tag : *init_actions) tag->execute(this);
-      m_init_actions_executed[frame] = 1;
-    }
+  const array<execute_tag*>* init_actions = m_def->get_init_actions(frame);
+  if (init_actions && init_actions->size() > 0 && mark_init_actions_run(frame)) {
+    for (execute_tag* tag : *init_actions) tag->execute(this);
   }
   const array<execute_tag*>* playlist = m_def->get_playlist(frame);
   if (!playlist) return;
@@ -330,6 +326,9 @@ void sprite_instance::goto_frame(int target_frame_number) {
     execute_frame_tags(target_frame_number, false);
     m_display_list.sweep();
   }
+  // The frames a goto walks count against the frame's action budget: scripts that jump
+  // across a long timeline again and again end with it.
+  charge_action_budget(std::abs(target_frame_number - m_current_frame));
   m_current_frame = target_frame_number;
   m_play_state = STOP;
 }
@@ -368,15 +367,14 @@ void sprite_instance::display() {
 
 execute_tag* sprite_instance::find_previous_replace_or_add_tag(int frame, int depth, int id) {
   uint32_t depth_id = (static_cast<uint32_t>(depth) << 16) | (static_cast<uint32_t>(id) & 0xFFFF);
-  for (int f = frame - 1; f >= 0; --f) {
-    const array<execute_tag*>* playlist = m_def->get_playlist(f);
-    if (!playlist) continue;
-    for (int i = playlist->size() - 1; i >= 0; --i) {
-      execute_tag* tag = (*playlist)[i];
-      if (tag->get_depth_id_of_replace_or_add_tag() == depth_id) return tag;
-    }
-  }
-  return nullptr;
+  return m_def->find_previous_replace_or_add_tag(frame, depth_id);
+}
+
+bool sprite_instance::mark_init_actions_run(int frame) {
+  auto at = std::lower_bound(m_init_action_frames_run.begin(), m_init_action_frames_run.end(), frame);
+  if (at != m_init_action_frames_run.end() && *at == frame) return false;
+  m_init_action_frames_run.insert(at, frame);
+  return true;
 }
 
 // ---- events ----------------------------------------------------------------------------

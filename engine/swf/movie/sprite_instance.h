@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/swf/action/environment.h"
 #include "engine/swf/base/array.h"
 #include "engine/swf/movie/character.h"
@@ -104,6 +106,8 @@ class sprite_instance : public character {
   matrix get_matrix_sized(standard_member_id id, float size) const;
   // Refuses an instance that would nest too deep (a sprite that places itself).
   bool may_nest_child(uint16_t character_id) const;
+  // Notes that the frame's init actions run now; false when they already have.
+  bool mark_init_actions_run(int frame);
 
   smart_ptr<movie_definition_sub> m_def;
   // The whole movie's definition, which a sprite's definition asks for its characters:
@@ -120,7 +124,9 @@ class sprite_instance : public character {
   bool m_update_frame = true;
   bool m_has_looped = false;
   bool m_accept_anim_moves = true;
-  array<uint8_t> m_init_actions_executed;
+  // Frames whose init actions have run, ascending: only frames that have any are noted,
+  // so a long timeline costs nothing per frame.
+  std::vector<int> m_init_action_frames_run;
   script_environment m_as_environment;
   mutable string m_variable_text;
 };

@@ -35,6 +35,15 @@ void register_tag_loader(int tag_type, tag_loader loader) { loader_table().set(t
 
 bool get_tag_loader(int tag_type, tag_loader* loader) { return loader_table().get(tag_type, loader); }
 
+void load_tag(stream* in, int tag_type, movie_definition_sub* m, int* loading_frame) {
+  tag_loader loader = nullptr;
+  if (tag_type == 1) {
+    ++*loading_frame;
+  } else if (get_tag_loader(tag_type, &loader)) {
+    loader(in, tag_type, m);
+  }
+}
+
 void ensure_loaders_registered() {
   static bool registered = false;
   if (registered) return;

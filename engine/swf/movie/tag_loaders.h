@@ -19,6 +19,9 @@ using tag_loader = void (*)(stream* in, int tag_type, movie_definition_sub* m);
 void ensure_loaders_registered();
 void register_tag_loader(int tag_type, tag_loader loader);
 bool get_tag_loader(int tag_type, tag_loader* loader);
+// Reads the open tag into the definition: a show-frame tag (1) moves the loading frame on,
+// any other goes to the loader of its type; a type without one is skipped.
+void load_tag(stream* in, int tag_type, movie_definition_sub* m, int* loading_frame);
 
 
 // A clip event of a placement: its event, its actions and the method made over them.

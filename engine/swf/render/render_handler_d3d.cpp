@@ -44,10 +44,24 @@ int16_t to_i16(float v) {
   return static_cast<int16_t>(std::clamp(v, -32768.0f, 32767.0f));
 }
 
+// The handlers alive, so that a bitmap going away can free its texture in its own.
+std::vector<render_handler_d3d*>& live_handlers() {
+  static auto* handlers = new std::vector<render_handler_d3d*>;
+  return *handlers;
+}
+
 }  // namespace
+
+bitmap_info_d3d::~bitmap_info_d3d() {
+  if (m_texture_id < 0) return;
+  for (render_handler_d3d* handler : live_handlers()) {
+    if (handler->generation() == m_generation) handler->release_texture(this);
+  }
+}
 
 render_handler_d3d::render_handler_d3d(IDirect3DDevice8* device)
     : m_device(device), m_generation(s_next_generation.fetch_add(1)), m_view(identity_matrix()) {
+  live_handlers().push_back(this);
   if (m_device) m_device->AddRef();
   m_shape_capacity = kInitialShapeCapacity;
   if (m_device) {
@@ -68,6 +82,8 @@ render_handler_d3d::render_handler_d3d(IDirect3DDevice8* device)
 }
 
 render_handler_d3d::~render_handler_d3d() {
+  std::vector<render_handler_d3d*>& handlers = live_handlers();
+  handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   for (IDirect3DTexture8*& texture : m_textures) {
     if (texture) texture->Release();
     texture = nullptr;
@@ -105,8 +121,13 @@ void render_handler_d3d::choose_formats() {
 bitmap_info* render_handler_d3d::make_bitmap(const void* pixels, D3DFORMAT source_format, int pitch, int width,
                                              int height, D3DFORMAT format) {
   if (!m_device || !pixels || width <= 0 || height <= 0) return new bitmap_info_d3d(-1, 0, 0, m_generation);
-  const int id = static_cast<int>(m_textures.size());
-  m_textures.push_back(nullptr);
+  int id = static_cast<int>(m_textures.size());
+  if (!m_free_slots.empty()) {
+    id = m_free_slots.back();
+    m_free_slots.pop_back();
+  } else {
+    m_textures.push_back(nullptr);
+  }
   auto* bitmap = new bitmap_info_d3d(id, width, height, m_generation);
   const uint32_t tw = static_cast<uint32_t>(next_power_of_two(width));
   const uint32_t th = static_cast<uint32_t>(next_power_of_two(height));
@@ -191,6 +212,24 @@ IDirect3DTexture8* render_handler_d3d::texture_of(const bitmap_info* bitmap) con
     return nullptr;
   }
   return m_textures[static_cast<size_t>(b->m_texture_id)];
+}
+
+int render_handler_d3d::live_texture_count() const {
+  return static_cast<int>(std::count_if(m_textures.begin(), m_textures.end(),
+                                        [](const IDirect3DTexture8* t) { return t != nullptr; }));
+}
+
+void render_handler_d3d::release_texture(const bitmap_info_d3d* bitmap) {
+  const int id = bitmap->m_texture_id;
+  if (bitmap->m_generation != m_generation || id < 0 || static_cast<size_t>(id) >= m_textures.size()) return;
+  IDirect3DTexture8*& texture = m_textures[static_cast<size_t>(id)];
+  if (texture) texture->Release();
+  texture = nullptr;
+  // A style may still name the bitmap going away: it draws without it from now on.
+  for (style* s : {&m_fill[0], &m_fill[1], &m_line}) {
+    if (s->m_bitmap == bitmap) s->m_bitmap = nullptr;
+  }
+  m_free_slots.push_back(id);
 }
 
 void render_handler_d3d::begin_frame(rgba background, int vx, int vy, int vw, int vh, float x0, float x1, float y0,

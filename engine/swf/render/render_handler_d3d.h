@@ -12,10 +12,15 @@ namespace swf {
 // image's own size, and the generation of the handler that made it. A bitmap outlives
 // its handler when a movie definition does (the driver is rebuilt around a display
 // reset): its id then names a slot of another table, so every use checks the generation.
+//
+// The last reference to a bitmap going frees its texture (when its handler still lives),
+// so that bitmaps made again and again (the gradient of a morph at every ratio) do not
+// pile up textures until the handler goes.
 class bitmap_info_d3d : public bitmap_info {
  public:
   bitmap_info_d3d(int texture_id, int width, int height, uint32_t generation)
       : m_texture_id(texture_id), m_width(width), m_height(height), m_generation(generation) {}
+  ~bitmap_info_d3d() override;
   int m_texture_id;
   int m_width;
   int m_height;
@@ -64,6 +69,10 @@ class render_handler_d3d : public render_handler {
   D3DFORMAT alpha_format() const { return m_alpha_format; }
   // The texture of a bitmap of this handler, null for any other bitmap or an empty slot.
   IDirect3DTexture8* texture_of(const bitmap_info* bitmap) const;
+  // Textures alive now (made and not yet freed).
+  int live_texture_count() const;
+  // Frees the texture of a bitmap that is going away; its slot takes a later bitmap.
+  void release_texture(const bitmap_info_d3d* bitmap);
 
   enum style_mode { MODE_DISABLED = 0, MODE_COLOR = 1, MODE_BITMAP_WRAP = 2, MODE_BITMAP_CLAMP = 3 };
   struct style {
@@ -87,7 +96,9 @@ class render_handler_d3d : public render_handler {
 
   IDirect3DDevice8* m_device;  // one reference held
   uint32_t m_generation;
-  std::vector<IDirect3DTexture8*> m_textures;  // slots are never reused
+  std::vector<IDirect3DTexture8*> m_textures;  // by texture id
+  // Slots whose bitmap is gone. Reusing one is safe: no live bitmap names it.
+  std::vector<int> m_free_slots;
   D3DFORMAT m_rgb_format = D3DFMT_A8R8G8B8;
   D3DFORMAT m_rgba_format = D3DFMT_A8R8G8B8;
   D3DFORMAT m_alpha_format = D3DFMT_A8R8G8B8;

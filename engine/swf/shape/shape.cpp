@@ -148,6 +148,12 @@ void shape_character::read(stream* in, int tag_type, bool with_styles, movie_def
   }
 }
 
+size_t shape_character::get_outline_bytes() const {
+  size_t bytes = sizeof(*this) + m_paths.capacity() * sizeof(shape_path);
+  for (const shape_path& path : m_paths) bytes += path.m_edges.capacity() * sizeof(shape_edge);
+  return bytes;
+}
+
 void shape_character::compute_anchor_bound(rect* out) const {
   out->m_x_min = out->m_y_min = 1e10f;
   out->m_x_max = out->m_y_max = -1e10f;

@@ -117,6 +117,8 @@ class shape_character : public character_def, public tesselating_shape {
   const std::vector<fill_style>& get_fill_styles() const { return m_fill_styles; }
   const std::vector<line_style>& get_line_styles() const { return m_line_styles; }
   const std::vector<shape_path>& get_paths() const { return m_paths; }
+  // Bytes the shape's paths and edges take (what a glyph outline costs the movie).
+  size_t get_outline_bytes() const;
   // The cached meshes, coarsest first.
   const std::vector<std::unique_ptr<shape_mesh>>& get_cached_meshes() const { return m_cached_meshes; }
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
+#include <unordered_map>
 
 #include "engine/swf/base/file_stream.h"
 #include "engine/swf/base/limits.h"
@@ -33,31 +35,31 @@ struct strip_point {
 };
 
 // Gathers the trapezoids of one fill style into strips: a trapezoid whose top edge is the
-// last edge of a strip extends that strip.
+// last edge of a strip extends that strip. The strips are found through their last edge,
+// so a shape of many separate pieces does not search every strip for every trapezoid;
+// among strips that end in the same edge the search order is kept: the first after the
+// strip extended last, else the first from the start.
 class strip_builder {
  public:
   void add_trapezoid(const strip_point& l0, const strip_point& r0, const strip_point& l1, const strip_point& r1) {
+    // A top edge that is a single point always starts a strip of its own.
     if (!l0.bitwise_equal(r0)) {
-      const int count = static_cast<int>(m_strips.size());
-      auto try_extend = [&](int i) {
-        std::vector<strip_point>& s = m_strips[static_cast<size_t>(i)];
-        size_t n = s.size();
-        if (n >= 2 && s[n - 2].bitwise_equal(l0) && s[n - 1].bitwise_equal(r0)) {
-          s.push_back(l1);
-          s.push_back(r1);
-          m_last_strip_used = i;
-          return true;
-        }
-        return false;
-      };
-      for (int i = m_last_strip_used + 1; i < count; ++i) {
-        if (try_extend(i)) return;
-      }
-      for (int i = 0; i <= m_last_strip_used && i < count; ++i) {
-        if (try_extend(i)) return;
+      auto found = m_strips_by_last_edge.find(edge_key::of(l0, r0));
+      if (found != m_strips_by_last_edge.end()) {
+        std::set<int>& candidates = found->second;
+        auto next = candidates.upper_bound(m_last_strip_used);
+        int i = next != candidates.end() ? *next : *candidates.begin();
+        candidates.erase(i);
+        if (candidates.empty()) m_strips_by_last_edge.erase(found);
+        std::vector<strip_point>& strip = m_strips[static_cast<size_t>(i)];
+        strip.push_back(l1);
+        strip.push_back(r1);
+        m_strips_by_last_edge[edge_key::of(l1, r1)].insert(i);
+        m_last_strip_used = i;
+        return;
       }
     }
-    // A top edge that is a single point always starts a strip of its own.
+    m_strips_by_last_edge[edge_key::of(l1, r1)].insert(static_cast<int>(m_strips.size()));
     m_strips.push_back({l0, r0, l1, r1});
   }
 
@@ -93,7 +95,30 @@ class strip_builder {
   }
 
  private:
+  // The last two points of a strip, bit for bit (as the search compares them).
+  struct edge_key {
+    uint32_t m_bits[4];
+    static edge_key of(const strip_point& a, const strip_point& b) {
+      edge_key k;
+      std::memcpy(&k.m_bits[0], &a.m_x, 4);
+      std::memcpy(&k.m_bits[1], &a.m_y, 4);
+      std::memcpy(&k.m_bits[2], &b.m_x, 4);
+      std::memcpy(&k.m_bits[3], &b.m_y, 4);
+      return k;
+    }
+    bool operator==(const edge_key& o) const { return std::memcmp(m_bits, o.m_bits, sizeof(m_bits)) == 0; }
+  };
+  struct edge_key_hash {
+    size_t operator()(const edge_key& k) const {
+      uint64_t h = 1469598103934665603ull;
+      for (uint32_t bits : k.m_bits) h = (h ^ bits) * 1099511628211ull;
+      return static_cast<size_t>(h ^ (h >> 29));
+    }
+  };
+
   std::vector<std::vector<strip_point>> m_strips;
+  // Strips by their last edge, each set ascending by strip index.
+  std::unordered_map<edge_key, std::set<int>, edge_key_hash> m_strips_by_last_edge;
   int m_last_strip_used = -1;
 };
 

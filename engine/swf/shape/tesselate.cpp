@@ -198,12 +198,26 @@ void finish_path() {
   s.m_path_points.clear();
 }
 
+// Working arrays that grew past this many entries for one large shape are given back
+// after it, so that one hostile outline does not keep its memory for the whole run.
+constexpr size_t kKeptWorkingEntries = size_t(1) << 14;
+
+template <class T>
+void clear_and_trim(std::vector<T>* v) {
+  if (v->capacity() > kKeptWorkingEntries) {
+    std::vector<T>().swap(*v);
+  } else {
+    v->clear();
+  }
+}
+
 void finish_shape() {
   tesselation& s = state();
   if (s.m_has_fill && s.m_sink) sweep(s);
-  s.m_segments.clear();
+  clear_and_trim(&s.m_segments);
+  clear_and_trim(&s.m_slab);
   s.m_sink = nullptr;
-  s.m_path_points.clear();
+  clear_and_trim(&s.m_path_points);
 }
 
 }  // namespace swf::tesselate

@@ -21,14 +21,25 @@ void font::read(stream* in, int tag_type, movie_definition_sub* m) {
   }
 }
 
-void font::read_glyph(stream* in, int glyph_index, int position, int tag_type) {
+bool font::read_glyph(stream* in, int glyph_index, int position, int tag_type, outlines_by_position* outlines) {
   // An offset that points outside the tag leaves the glyph without an outline.
-  if (position < 0 || position >= in->get_tag_end_position()) return;
+  if (position < 0 || position >= in->get_tag_end_position()) return true;
+  // Offsets that point at one outline share it: a small tag whose thousands of offsets
+  // name one long outline costs that outline once.
+  auto read_before = outlines->find(position);
+  if (read_before != outlines->end()) {
+    m_glyphs[glyph_index] = read_before->second.m_outline;
+    in->set_position(read_before->second.m_end);
+    return true;
+  }
   in->set_position(position);
-  if (in->has_error()) return;
+  if (in->has_error()) return true;
   smart_ptr<shape_character> outline(new shape_character);
   outline->read(in, tag_type, false, m_owning_movie);
+  if (m_owning_movie && !m_owning_movie->charge_decoded_bytes(outline->get_outline_bytes())) return false;
+  (*outlines)[position] = outline_at{outline, in->get_position()};
   m_glyphs[glyph_index] = outline;
+  return true;
 }
 
 void font::read_define_font(stream* in, movie_definition_sub* m) {
@@ -43,7 +54,10 @@ void font::read_define_font(stream* in, movie_definition_sub* m) {
   m_cached_glyphs.resize(count);
   // A definition made to skip font shapes (flag 1) keeps the glyph slots empty.
   if (m && m->get_create_font_shapes() != 0) return;
-  for (int i = 0; i < count && !in->has_error(); ++i) read_glyph(in, i, table_base + offsets[i], 2);
+  outlines_by_position outlines;
+  for (int i = 0; i < count && !in->has_error(); ++i) {
+    if (!read_glyph(in, i, table_base + offsets[i], 2, &outlines)) break;
+  }
 }
 
 void font::read_define_font2(stream* in, movie_definition_sub* m) {
@@ -73,9 +87,14 @@ void font::read_define_font2(stream* in, movie_definition_sub* m) {
     if (code_table_position >= in->get_tag_end_position()) return;
     in->set_position(static_cast<int>(code_table_position));
   } else {
+    outlines_by_position outlines;
     for (int i = 0; i < count && !in->has_error(); ++i) {
       int64_t position = table_base + offsets[i];
-      read_glyph(in, i, position > in->get_tag_end_position() ? -1 : static_cast<int>(position), 22);
+      // Outlines past the movie's budget leave the font without its tables.
+      if (!read_glyph(in, i, position > in->get_tag_end_position() ? -1 : static_cast<int>(position), 22,
+                      &outlines)) {
+        return;
+      }
     }
     // Glyph data that does not end where the code table starts leaves the font with
     // outlines only.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "engine/swf/base/array.h"
 #include "engine/swf/base/hash_table.h"
@@ -84,8 +85,17 @@ class font : public resource {
   void read_define_font(stream* in, movie_definition_sub* m);
   void read_define_font2(stream* in, movie_definition_sub* m);
   void read_code_table(stream* in);
-  // Reads one glyph outline at the given position when it lies inside the tag.
-  void read_glyph(stream* in, int glyph_index, int position, int tag_type);
+  // The outlines a font tag has given so far, by their position in the tag, each with
+  // the position where its reading ended.
+  struct outline_at {
+    smart_ptr<shape_character> m_outline;
+    int m_end;
+  };
+  using outlines_by_position = std::unordered_map<int, outline_at>;
+  // Gives the glyph the outline at the position when it lies inside the tag: read once
+  // per position (glyphs that share an offset share the outline) and charged to the
+  // movie's budget. False when the budget refuses it: the font reads no more outlines.
+  bool read_glyph(stream* in, int glyph_index, int position, int tag_type, outlines_by_position* outlines);
 
   movie_definition_sub* m_owning_movie;
   array<smart_ptr<shape_character>> m_glyphs;

@@ -45,7 +45,7 @@ struct int_point {
 struct rasterized_glyph {
   font* m_font = nullptr;
   int m_glyph_index = 0;
-  std::unique_ptr<image_alpha> m_image;
+  std::shared_ptr<image_alpha> m_image;  // shared by the glyphs of one outline
   uint32_t m_hash = 0;
   float m_origin_x = 0.0f;  // the glyph origin inside the crop, pixels
   float m_origin_y = 0.0f;
@@ -116,6 +116,10 @@ class glyph_texture_builder {
 
   void build(const array<font*>& fonts) {
     std::vector<rasterized_glyph> glyphs;
+    // Glyphs of one outline (offsets of a font tag that name the same outline) take the
+    // image of the first without rasterising it again; none when it gave no image.
+    constexpr size_t kNoImage = static_cast<size_t>(-1);
+    std::unordered_map<const shape_character*, size_t> image_of_outline;
     int tried = 0;
     for (font* f : fonts) {
       if (!f) continue;
@@ -124,6 +128,16 @@ class glyph_texture_builder {
         if (f->cached_glyph_of(i).has_texture()) continue;
         shape_character* outline = f->glyph_shape(i);
         if (!outline) continue;
+        auto same = image_of_outline.find(outline);
+        if (same != image_of_outline.end()) {
+          if (same->second == kNoImage) continue;
+          rasterized_glyph twin = glyphs[same->second];
+          twin.m_font = f;
+          twin.m_glyph_index = i;
+          glyphs.push_back(std::move(twin));
+          continue;
+        }
+        image_of_outline[outline] = kNoImage;
         rect box;
         outline->compute_anchor_bound(&box);
         if (!(box.width() >= 0.0f)) continue;
@@ -133,7 +147,10 @@ class glyph_texture_builder {
         }
         if (tried > limits::kMaxTexturedGlyphsPerMovie) break;
         rasterized_glyph g;
-        if (rasterize(f, i, outline, box, &g)) glyphs.push_back(std::move(g));
+        if (rasterize(f, i, outline, box, &g)) {
+          image_of_outline[outline] = glyphs.size();
+          glyphs.push_back(std::move(g));
+        }
       }
     }
     pack(&glyphs);
@@ -175,7 +192,7 @@ class glyph_texture_builder {
 
     out->m_font = f;
     out->m_glyph_index = glyph_index;
-    out->m_image = std::make_unique<image_alpha>(max_x - min_x + 1, max_y - min_y + 1);
+    out->m_image = std::make_shared<image_alpha>(max_x - min_x + 1, max_y - min_y + 1);
     for (int y = min_y; y <= max_y; ++y) {
       std::memcpy(scanline(out->m_image.get(), y - min_y), &m_image[y][min_x], size_t(max_x - min_x + 1));
     }
