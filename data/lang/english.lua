@@ -2,7 +2,8 @@
 -- language file "lang/english.lng" that the game loads from beside the program.
 Strings =
 {
-   TROPHY_ROOM = "Trophy Room",
+   TROPHY_ROOM_TITLE = "Trophy Room",
+   TROPHY_ROOM = "Point at a trophy to read about it",
    TROPHY_LOCKED = "Not won yet:",
    TROPHY_CLOSE = "Close",
    TROPHY_1_NAME = "Quick Stitch",
@@ -193,8 +194,8 @@ Strings =
    BUY_CLOSE = "Later",
    -- The highscores and the prompts the game opens.
    EMPTY_HS_NAME_SLOT = "- empty -",
-   HIGHSCORE_LOCAL = "Highscores on this computer",
-   HIGHSCORE_GLOBAL = "Highscores from around the world",
+   HIGHSCORE_LOCAL = "Local highscores",
+   HIGHSCORE_GLOBAL = "World highscores",
    CONNECTION_FAIL = "The highscore server could not be reached. Please try again later.",
    NO_MOVES_LEFT = "No moves left! The flowers will be shuffled.",
    PUZZLE_RESET = "Start again",

@@ -82,6 +82,8 @@ class UIText {
   bool IsEditable() const { return editable; }
   // Copies alignment, border, font, colour, flags, limits and both texts (a clone's text).
   void CopyFrom(const UIText& other);
+  // The font's text flags the alignment gives, as the text is measured and drawn.
+  uint32_t DrawFlags() const;
 
   // The process-wide replacement words (UIManager::AddReplaceWord), applied pair by pair
   // in the order they were added.
@@ -112,7 +114,6 @@ class UIText {
   bool isPassword = false;
 
  private:
-  uint32_t DrawFlags() const;
   // Measures the displayed text in the rectangle and aligns it.
   void Measure();
   // Screen width of a text in one line; 0 without a font or for an empty text.

@@ -1,6 +1,7 @@
 #include "engine/well/HelpPopup.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/app/Audio.h"
 #include "engine/core/MemoryManager.h"
@@ -18,8 +19,18 @@ constexpr float kFlyDistance = 0.3f;
 constexpr float kStartScale = 4.0f;
 // The largest text a help box measures.
 const math::Vec2 kMeasureBox(0.3f, 0.8f);
-// The text sits this far right of the box's corner.
-const math::Vec2 kTextInset(0.00625f, 0.0f);
+// The text keeps this share of a frame cell away from the box's edges on every side, so
+// that it stays clear of the frame's rim (the outer third of the edge cells) whatever the
+// frame's size.
+constexpr float kTextMarginCells = 0.4f;
+// Room for a line's last advance beyond its glyphs, so that the text laid out again in
+// the box breaks where it broke when it was measured.
+constexpr float kLineSlack = 0.0025f;
+
+// Whole cells, at least two, that hold the length and the margins on both sides.
+int32_t CellsFor(float length, float margin, float cell) {
+  return std::max(2, static_cast<int32_t>(std::ceil((length + 2.0f * margin) / cell - 0.0001f)));
+}
 
 }  // namespace
 
@@ -138,6 +149,8 @@ math::Vec2 WellDynamicHelp::GetOffset() const {
   return icon.IsLoaded() ? icon.GetImageSize() : math::Vec2(0.0f, 0.0f);
 }
 
+math::Vec2 WellDynamicHelp::TextMargin() const { return frameCell_ * kTextMarginCells; }
+
 math::Vec2 WellDynamicHelp::BoxSize() const {
   return math::Vec2(static_cast<float>(columns) * frameCell_.x, static_cast<float>(rows) * frameCell_.y);
 }
@@ -173,10 +186,12 @@ void WellDynamicHelp::Open(const math::Vec2& pointA, const math::Vec2& pointB, c
   textBlock.SetRect(math::Vec2(0.0f, 0.0f), kMeasureBox);
   textBlock.SetText(ToWide(newText));
   const math::Vec2 measured = textBlock.textSize;
-  columns = std::max(2, static_cast<int32_t>(measured.x / frameCell_.x + 1.0f));
-  rows = std::max(2, static_cast<int32_t>(measured.y / frameCell_.y + 1.0f));
+  const math::Vec2 margin = TextMargin();
+  // The box holds the text and its margins, with the text block's own border inside them.
+  columns = CellsFor(measured.x + kLineSlack, margin.x + textBlock.border.x, frameCell_.x);
+  rows = CellsFor(measured.y, margin.y + textBlock.border.y, frameCell_.y);
   boxPosition = PlaceBox(BoxSize());
-  textBlock.SetRect(boxPosition + kTextInset, BoxSize());
+  textBlock.SetRect(boxPosition + margin, BoxSize() - margin * 2.0f);
   audio::GetAudio().PlaySound("button_press");
 }
 
@@ -240,7 +255,7 @@ void WellDynamicHelp::Render(const math::Vec2& offset) {
                            (static_cast<uint32_t>(std::clamp(textColour.y, 0.0f, 1.0f) * 255.0f) << 8) |
                            static_cast<uint32_t>(std::clamp(textColour.z, 0.0f, 1.0f) * 255.0f);
   textBlock.color = (alphaByte << 24) | textRgb;
-  textBlock.SetRect(boxPosition + kTextInset - offset, BoxSize());
+  textBlock.SetRect(boxPosition + TextMargin() - offset, BoxSize() - TextMargin() * 2.0f);
   textBlock.Render();
 }
 

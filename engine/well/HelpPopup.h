@@ -103,6 +103,8 @@ class WellDynamicHelp : public HintPopup {
 
   math::Vec2 FrameCell() const { return frameCell_; }
   math::Vec2 BoxSize() const;
+  // How far the text keeps from the box's edges (inside them, its own border).
+  math::Vec2 TextMargin() const;
   // Where a box of the size goes beside [rectMin, rectMax] within the bounds.
   math::Vec2 PlaceBox(const math::Vec2& boxSize) const;
 

@@ -34,84 +34,17 @@
 #include "game/shell/Shell.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/LogCapture.h"
-#include "tests/shell/ShellUITest.h"
+#include "tests/data/ContentScreenTest.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBin = std::string(PELLAVO_BINARY_DIR) + "/bin";
-const std::string kArchive = kBin + "/kx.arc";
+using contenttest::Centre;
+using contenttest::kBin;
 
-math::Vec2 Centre(const ui::UIWidget* widget) {
-  const math::Vec2 at = widget->GetPosition();
-  const math::Vec2 size = widget->GetSize();
-  return math::Vec2(at.x + size.x * 0.5f, at.y + size.y * 0.5f);
-}
-
-// The game's console script over the packed archive, with a profile store of the test's
-// own and the engine's script functions.
-class ScreenContentTest : public shelltest::ShellUITest {
- protected:
-  void SetUp() override {
-    ShellUITest::SetUp();
-    ASSERT_TRUE(testenv::FileExists(kArchive)) << "the build packs the content into " << kArchive;
-    vfs::VFS::Instance().AddArchive(kArchive);
-    folder_ = testenv::MakeTempDir("screens");
-    app_ = std::make_unique<apptest::TestApp>("Pellavo screens", folder_);
-    app_->rms = new GameRMS(folder_ + "/kx_screens.rms");
-    app_->rms->Load();
-    KivVars::Instance().store = app_->rms;
-    SetApplication(app_.get());
-    // The console starts again as the game starts it: the game's script from the archive
-    // first, then the engine's and the shell's script functions.
-    console::Console& console = console::GetConsole();
-    console.Shutdown();
-    console.Init("scripts/console.lua");
-    ASSERT_TRUE(RegisterScriptFunctions(console.GetState()));
-    ASSERT_TRUE(RegisterShellScripts(console.GetState()));
-    ASSERT_EQ(Global("Language"), "english") << "the game's console script runs";
-  }
-
-  void TearDown() override {
-    ui_.DropAllPanels();
-    SetApplication(nullptr);
-    KivVars::Instance().store = nullptr;
-    app_.reset();
-    vfs::VFS::Instance().RemoveArchives();
-    ShellUITest::TearDown();
-  }
-
-  GameRMS& Profiles() { return *app_->rms; }
-
-  ui::UIWidget* Panel(const std::string& file) {
-    ui::UIWidget* panel = ui_.AddPanel(file);
-    EXPECT_NE(panel, nullptr) << file;
-    return panel;
-  }
-
-  template <typename Kind>
-  Kind* Find(ui::UIWidget* panel, const std::string& name) {
-    auto* widget = dynamic_cast<Kind*>(panel ? panel->GetWidgetByName(name) : nullptr);
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-
-  void Click(const math::Vec2& at) {
-    Press(at);
-    Release(at);
-  }
-
-  // The language file beside the program, in the test's working folder under `name`.
-  static void PlaceLanguageFile(const std::string& name) {
-    fs::create_directories("lang");
-    fs::copy_file(kBin + "/lang/english.lng", "lang/" + name + ".lng", fs::copy_options::overwrite_existing);
-  }
-
-  std::string folder_;
-  std::unique_ptr<apptest::TestApp> app_;
-};
+using ScreenContentTest = contenttest::ContentScreenTest;
 
 TEST_F(ScreenContentTest, EachWidgetKindStandsWhereItServes) {
   const struct {

@@ -863,6 +863,24 @@ class Player {
       }
     }
     EXPECT_GT(colours.size(), 3u);
+    // The title stands on one line in the panel's top band: its white letters are inside
+    // its box, and none stand above the panel in its columns.
+    ui::UIWidget* title = Driver::Find("highscore", "highscore_title");
+    ui::UIWidget* panel = Driver::Find("highscore", "highscore");
+    ASSERT_TRUE(title && panel);
+    const auto letters = [&](int top, int bottom) {
+      size_t count = 0;
+      for (int y = std::max(top, 0); y < bottom; ++y) {
+        for (int x = int(title->GetPosition().x * 800.0f); x < int((title->GetPosition().x + title->GetSize().x) * 800.0f);
+             ++x) {
+          count += shot.At(x, y) == 0xFFFFFFu;
+        }
+      }
+      return count;
+    };
+    const int titleTop = int(title->GetPosition().y * 600.0f);
+    EXPECT_GT(letters(titleTop, int((title->GetPosition().y + title->GetSize().y) * 600.0f)), 500u);
+    EXPECT_EQ(letters(0, int(panel->GetPosition().y * 600.0f)), 0u) << "the title runs out of its band";
     ASSERT_NO_FATAL_FAILURE(Go("highscore", "highscore_back", "menu"));
   }
 
