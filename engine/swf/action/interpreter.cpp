@@ -34,6 +34,36 @@ interpreter_state& state() {
   return s;
 }
 
+// Charges one action to the frame's budget; false, with one line, once the budget is
+// spent (the frame's remaining actions are then dropped).
+bool spend_action() {
+  interpreter_state& s = state();
+  if (s.exhausted) return false;
+  if (s.actions >= limits::kMaxActionsPerFrame) {
+    s.exhausted = true;
+    log_error("error: more than %d actions in one frame; the frame's remaining actions are dropped\n",
+              limits::kMaxActionsPerFrame);
+    return false;
+  }
+  ++s.actions;
+  return true;
+}
+
+// Charges work past the action itself to the frame's budget: the values an action pushes
+// or takes beyond its first, the kilobytes of text it reads. The count stops at the
+// budget, so the next action finds it spent.
+void charge_actions(int count) {
+  interpreter_state& s = state();
+  if (count <= 0) return;
+  s.actions = count < limits::kMaxActionsPerFrame - s.actions ? s.actions + count : limits::kMaxActionsPerFrame;
+}
+
+// Work on long texts costs in proportion: a text of a megabyte counts as a thousand
+// actions, so a loop over big texts ends as soon as a loop of small steps.
+int text_cost(const script_value& v) {
+  return v.get_type() == script_value::STRING ? v.to_string().length() >> 10 : 0;
+}
+
 void begin_budget() {
   interpreter_state& s = state();
   s.actions = 0;
@@ -148,7 +178,11 @@ class operand_stack {
     if (present() == 0) return script_value();
     return m_env->pop();
   }
-  void push(const script_value& v) { m_env->push(v); }
+  // A text put on the stack is a copy: it costs in proportion to its length.
+  void push(const script_value& v) {
+    if (v.get_type() == script_value::STRING) charge_actions(v.to_string().length() / limits::kPushedTextBytesPerAction);
+    m_env->push(v);
+  }
   // The count clamped to the values present above skip operands.
   int clamp_count(int count, int skip) const {
     int available = present() - skip;
@@ -226,20 +260,8 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
 
   int pc = start_pc;
   while (pc < stop_pc) {
-    if (st.exhausted) break;
-    if (st.actions >= limits::kMaxActionsPerFrame) {
-      st.exhausted = true;
-      log_error("error: more than %d actions in one frame; the frame's remaining actions are dropped\n",
-                limits::kMaxActionsPerFrame);
-      break;
-    }
-    ++st.actions;
-    // Work on long texts costs in proportion: an action that reads a text of a megabyte
-    // counts as a thousand, so a loop over big texts ends as soon as a loop of small steps.
-    for (int d = 0; d < 3 && d < stack.present(); ++d) {
-      const script_value& v = stack.top(d);
-      if (v.get_type() == script_value::STRING) st.actions += v.to_string().length() >> 10;
-    }
+    if (!spend_action()) break;
+    for (int d = 0; d < 3 && d < stack.present(); ++d) charge_actions(text_cost(stack.top(d)));
 
     while (with_stack.size() > 0 && with_stack.back().m_block_end_pc <= pc) with_stack.pop_back();
 
@@ -575,7 +597,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
           std::vector<script_value> elements;
           elements.reserve(static_cast<size_t>(count));
           for (int i = 0; i < count; ++i) elements.push_back(stack.pop());
-          st.actions += count >> 3;
+          charge_actions(count - 1);  // each element counts as one action
           script_value value;
           if (as_array_object* made = make_array(elements.data(), count)) value.set_as_object(made);
           stack.push(value);
@@ -599,15 +621,16 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
           script_value end_marker;
           end_marker.set_null();
           stack.push(end_marker);
+          // Each name counts as one action, pushed or not (a full stack refuses it): a
+          // long member list costs its length, and the names stop with the budget.
           auto push_names = [&stack](const script_object* o) {
             o->get_members().for_each([&stack](const string& key, const script_member& member) {
-              if (!(member.m_flags & script_member::DONT_ENUM)) stack.push(script_value(key));
+              if (member.m_flags & script_member::DONT_ENUM) return;
+              if (spend_action()) stack.push(script_value(key));
             });
           };
-          int before = env->stack_size();
           push_names(object);
           if (script_object* proto = object->get_prototype()) push_names(proto);
-          st.actions += (env->stack_size() - before) >> 3;  // long member lists cost their length
           break;
         }
         case 0x47: {  // Add2
@@ -833,7 +856,10 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
           }
         }
         array<as_function::arg_spec> args;
+        // Each parameter past the first counts as one action: a record can list
+        // thousands of them.
         for (int i = 0; ok && i < arg_count; ++i) {
+          if (i > 0 && !spend_action()) break;
           as_function::arg_spec spec;
           if (action_id == 0x8E) {
             ok = pos < record_end;
@@ -843,6 +869,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
           ok = read_string(bytes, &pos, record_end, &spec.m_name);
           if (ok) args.push_back(spec);
         }
+        if (action_budget_exhausted()) break;
         int body_length = 0;
         if (ok) ok = read_u16(bytes, &pos, record_end, &body_length);
         if (!ok) {
@@ -881,8 +908,13 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
         break;
       }
       case 0x96: {  // Push
+        // Each value pushed counts as one action (the record pays for the first): one
+        // record can push tens of thousands of values.
         int i = payload;
+        bool first_value = true;
         while (i < record_end) {
+          if (!first_value && !spend_action()) break;
+          first_value = false;
           const int type = bytes[i++];
           if (type == 0) {
             string text;
