@@ -74,7 +74,7 @@ constexpr int kMaxActionsPerFrame = 100000;
 
 // Bytes of text a value put on a script's stack carries for the price of one action: a
 // text copied onto the stack costs in proportion to its length.
-constexpr int kPushedTextBytesPerAction = 128;
+constexpr int kPushedTextBytesPerAction = 64;
 
 // Script runs nested in one another: functions, methods, constructors and frame calls.
 constexpr int kMaxActionCallDepth = 64;
