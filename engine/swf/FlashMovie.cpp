@@ -19,6 +19,13 @@ FlashMovie::~FlashMovie() {
 
 bool FlashMovie::Load(const std::string& file) {
   definition = swf::create_library_movie(file.c_str());
+  // A file that holds no whole frame (no movie at all, or one cut before the end of its
+  // first frame) has nothing to show: it is refused like a file that does not open, so
+  // that the widget's owner can show something else.
+  if (definition && definition->get_loading_frame() == 0) {
+    definition->drop_ref();
+    definition = nullptr;
+  }
   if (!definition) {
     LOG_LINE(MSG_ERROR) << "Can't create a movie from flash file " << file;
     return false;

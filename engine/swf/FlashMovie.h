@@ -25,8 +25,8 @@ class FlashMovie {
   FlashMovie& operator=(const FlashMovie&) = delete;
 
   // True when the movie was made; the name is kept on success. Failures log
-  // "Can't create a movie from flash file <name>" or "Can't create a movie Instance from
-  // flash file <name>".
+  // "Can't create a movie from flash file <name>" (also for a file without one whole
+  // frame) or "Can't create a movie Instance from flash file <name>".
   bool Load(const std::string& file);
   // Advances by dt x speed unless paused. A looping movie of more than one frame whose
   // root has stopped on its last frame plays on from there to its first frame; the end

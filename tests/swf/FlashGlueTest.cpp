@@ -167,6 +167,12 @@ TEST_F(FlashGlueTest, MoviesComeFromTheDiskWithTheNameFallback) {
   missing.Advance(0.1f);
   missing.Display({0, 0}, {1, 1});
   missing.Reset();
+  // A file without one whole frame has nothing to show and is refused the same way.
+  const swfw::Bytes whole = TwoFrameMovie();
+  Write("help/cut.swf", swfw::Bytes(whole.begin(), whole.begin() + 30));
+  flash::FlashMovie cut;
+  EXPECT_FALSE(cut.Load(PathOf("help/cut.swf")));
+  EXPECT_EQ(log.Count("Can't create a movie from flash file " + PathOf("help/cut.swf")), 1u);
   // Backslashes and another case still find the file.
   flash::FlashMovie found;
   EXPECT_TRUE(found.Load(folder_.string() + "\\HELP\\Loop.swf"));
