@@ -58,6 +58,9 @@ class action_frame_scope {
   action_frame_scope& operator=(const action_frame_scope&) = delete;
 };
 bool action_budget_exhausted();
+// Counts work done for the frame's scripts outside the interpreter (the frames a goto
+// walks) as that many actions.
+void charge_action_budget(int actions);
 // Actions run since the frame began (never above the budget).
 int get_actions_run_in_frame();
 // Script runs nested inside one another right now.

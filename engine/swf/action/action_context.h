@@ -23,12 +23,10 @@ namespace actions {
 // ---- the frame's budget ------------------------------------------------------------------
 
 // Charges one action to the frame's budget; false, with one line, once the budget is
-// spent (the frame's remaining actions are then dropped).
+// spent (the frame's remaining actions are then dropped). Work past the action itself
+// (values pushed or taken beyond the first, long texts) goes through
+// charge_action_budget.
 bool spend_action();
-// Charges work past the action itself to the frame's budget: the values an action pushes
-// or takes beyond its first, the kilobytes of text it reads. The count stops at the
-// budget, so the next action finds it spent.
-void charge_actions(int count);
 // Work on long texts costs in proportion: a text of a megabyte counts as a thousand
 // actions, so a loop over big texts ends as soon as a loop of small steps.
 int text_cost(const script_value& v);
@@ -76,7 +74,9 @@ class operand_stack {
   }
   // A text put on the stack is a copy: it costs in proportion to its length.
   void push(const script_value& v) {
-    if (v.get_type() == script_value::STRING) charge_actions(v.to_string().length() / limits::kPushedTextBytesPerAction);
+    if (v.get_type() == script_value::STRING) {
+      charge_action_budget(v.to_string().length() / limits::kPushedTextBytesPerAction);
+    }
     m_env->push(v);
   }
   // The count clamped to the values present above skip operands.

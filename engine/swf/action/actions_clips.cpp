@@ -68,8 +68,9 @@ void get_url(action_context& c) {
   string target_text;
   script_value target_value;
   if (from_record) {
+    const uint8_t* bytes = c.bytes();
     int pos = c.payload;
-    if (!read_string(c.bytes(), &pos, c.record_end, &url) || !read_string(c.bytes(), &pos, c.record_end, &target_text)) {
+    if (!read_string(bytes, &pos, c.record_end, &url) || !read_string(bytes, &pos, c.record_end, &target_text)) {
       log_error("error: get url record without its texts\n");
       return;
     }
@@ -87,7 +88,8 @@ void get_url(action_context& c) {
   } else {
     character* found = from_record ? c.env->find_target(target_text) : c.env->find_target(target_value);
     if (!found) {
-      log_error(from_record ? "get url: target %s not found\n" : "get url2: target %s not found\n", target_text.c_str());
+      log_error(from_record ? "get url: target %s not found\n" : "get url2: target %s not found\n",
+                target_text.c_str());
     } else {
       smart_ptr<character> keep(found);
       c.env->load_file(url.c_str(), script_value(static_cast<script_object*>(found)));

@@ -47,7 +47,7 @@ void init_array(action_context& c) {
   std::vector<script_value> elements;
   elements.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) elements.push_back(c.stack.pop());
-  charge_actions(count - 1);  // each element counts as one action
+  charge_action_budget(count - 1);  // each element counts as one action
   script_value value;
   if (as_array_object* made = make_array(elements.data(), count)) value.set_as_object(made);
   c.stack.push(value);

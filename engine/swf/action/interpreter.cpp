@@ -82,6 +82,13 @@ action_frame_scope::action_frame_scope() {
 action_frame_scope::~action_frame_scope() { --state().frame_scopes; }
 
 bool action_budget_exhausted() { return state().exhausted; }
+
+void charge_action_budget(int actions) {
+  interpreter_state& s = state();
+  if (actions <= 0 || s.actions >= limits::kMaxActionsPerFrame) return;
+  // The next action sees the budget spent and ends the frame's scripts with its line.
+  s.actions = actions < limits::kMaxActionsPerFrame - s.actions ? s.actions + actions : limits::kMaxActionsPerFrame;
+}
 int get_actions_run_in_frame() { return state().actions; }
 int get_action_call_depth() { return state().depth; }
 
@@ -98,12 +105,6 @@ bool spend_action() {
   }
   ++s.actions;
   return true;
-}
-
-void charge_actions(int count) {
-  interpreter_state& s = state();
-  if (count <= 0) return;
-  s.actions = count < limits::kMaxActionsPerFrame - s.actions ? s.actions + count : limits::kMaxActionsPerFrame;
 }
 
 int text_cost(const script_value& v) {
@@ -190,7 +191,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
   int pc = start_pc;
   while (pc < stop_pc) {
     if (!actions::spend_action()) break;
-    for (int d = 0; d < 3 && d < stack.present(); ++d) actions::charge_actions(actions::text_cost(stack.top(d)));
+    for (int d = 0; d < 3 && d < stack.present(); ++d) charge_action_budget(actions::text_cost(stack.top(d)));
 
     while (with_stack.size() > 0 && with_stack.back().m_block_end_pc <= pc) with_stack.pop_back();
 
