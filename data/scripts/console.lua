@@ -211,31 +211,37 @@ end
 
 -- The help popup's movies, read from the disk beside the program: each of its two movie
 -- widgets plays its help movie, looping, from the start; closing the popup hides them and
--- lets their movies go. With movie help switched off in the settings the popup starts no
--- movie and shows its note instead.
+-- lets their movies go. With movie help switched off in the settings, or when a movie
+-- does not load, the popup shows no movie and its note instead.
 HelpMovies = { flash_1 = "help/chain.swf", flash_2 = "help/spells.swf" }
 
 local function MovieHelpEnabled()
    return GetVars == nil or GetVars():IsFlashHelpEnabled()
 end
 
+-- Plays a help movie in its widget; false when the movie does not load.
+local function StartHelpMovie(widget, file)
+   if not widget:SetFlashClip(file) then return false end
+   widget:SetLoop(true)
+   widget:PauseClip(false)
+   widget:SetIsVisible(true)
+   return true
+end
+
 function SetupFlashHelp()
    local panel = GetUIMan():GetPanel("help_flash")
    if not panel then return end
    local movies = MovieHelpEnabled()
+   if movies then
+      for name, file in pairs(HelpMovies) do
+         local widget = panel:GetFlashWidgetByName(name)
+         if widget and not StartHelpMovie(widget, file) then movies = false end
+      end
+      if not movies then ShutdownFlashHelp() end
+   end
    local note = panel:GetWidgetByName("help_note")
    if note then
       note:SetIsVisible(not movies)
-   end
-   if not movies then return end
-   for name, file in pairs(HelpMovies) do
-      local widget = panel:GetFlashWidgetByName(name)
-      if widget then
-         widget:SetFlashClip(file)
-         widget:SetLoop(true)
-         widget:PauseClip(false)
-         widget:SetIsVisible(true)
-      end
    end
 end
 

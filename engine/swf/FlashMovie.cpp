@@ -19,6 +19,13 @@ FlashMovie::~FlashMovie() {
 
 bool FlashMovie::Load(const std::string& file) {
   definition = swf::create_library_movie(file.c_str());
+  // A file that holds no whole frame (no movie at all, or one cut before the end of its
+  // first frame) has nothing to show: it is refused like a file that does not open, so
+  // that the widget's owner can show something else.
+  if (definition && definition->get_loading_frame() == 0) {
+    definition->drop_ref();
+    definition = nullptr;
+  }
   if (!definition) {
     LOG_LINE(MSG_ERROR) << "Can't create a movie from flash file " << file;
     return false;
@@ -32,14 +39,23 @@ bool FlashMovie::Load(const std::string& file) {
   return true;
 }
 
+bool FlashMovie::StandsOnLastFrame() const {
+  return instance && definition && instance->get_current_frame() + 1 == definition->get_frame_count();
+}
+
 void FlashMovie::Advance(float dt) {
   if (!instance || paused) return;
-  instance->advance(static_cast<float>(static_cast<double>(dt) * static_cast<double>(speed)));
-  if (!instance || !definition) return;
-  if (instance->get_current_frame() + 1 == definition->get_frame_count()) {
-    if (looping) instance->restart();
-    if (endCallback) endCallback(this, userValue);
+  // A looping movie restarts only once its root has stopped on its last frame (a playing
+  // root wraps to its first frame by itself), and by playing on: the root then wraps at
+  // its next frame time, so its last frame stays shown a whole frame. A movie of one
+  // frame is never restarted: its frame's sound would start again, and its actions pile
+  // up, on every game frame.
+  if (looping && definition && definition->get_frame_count() > 1 && StandsOnLastFrame() &&
+      instance->get_play_state() == swf::movie_interface::STOP) {
+    instance->set_play_state(swf::movie_interface::PLAY);
   }
+  instance->advance(static_cast<float>(static_cast<double>(dt) * static_cast<double>(speed)));
+  if (endCallback && StandsOnLastFrame()) endCallback(this, userValue);
 }
 
 void FlashMovie::Reset() {

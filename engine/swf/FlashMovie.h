@@ -13,8 +13,8 @@ class movie_interface;
 namespace flash {
 
 // One SWF movie of one SWF widget: loaded from a file, advanced by the frame time
-// (restarting at its end when looping), drawn into a play-area rectangle. The widget reads
-// and writes paused, looping and fileName directly.
+// (starting again after its end when looping), drawn into a play-area rectangle. The
+// widget reads and writes paused, looping and fileName directly.
 class FlashMovie {
  public:
   using EndCallback = void (*)(FlashMovie* movie, uint32_t userValue);
@@ -25,17 +25,20 @@ class FlashMovie {
   FlashMovie& operator=(const FlashMovie&) = delete;
 
   // True when the movie was made; the name is kept on success. Failures log
-  // "Can't create a movie from flash file <name>" or "Can't create a movie Instance from
-  // flash file <name>".
+  // "Can't create a movie from flash file <name>" (also for a file without one whole
+  // frame) or "Can't create a movie Instance from flash file <name>".
   bool Load(const std::string& file);
-  // Advances by dt x speed unless paused; on the last frame a looping movie restarts, and
-  // the end callback (when set) is called either way.
+  // Advances by dt x speed unless paused. A looping movie of more than one frame whose
+  // root has stopped on its last frame plays on from there to its first frame; the end
+  // callback (when set) is called whenever the movie stands on its last frame.
   void Advance(float dt);
   // Draws the movie in the rectangle (fractions of the screen); a rectangle that leaves
   // the screen draws nothing.
   void Display(const math::Vec2& position, const math::Vec2& size);
   // Back to the first frame.
   void Reset();
+  // True when the movie shows its last frame.
+  bool StandsOnLastFrame() const;
 
   swf::movie_definition_sub* definition = nullptr;  // one reference held
   swf::movie_interface* instance = nullptr;         // one reference held

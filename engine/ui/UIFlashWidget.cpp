@@ -26,18 +26,22 @@ bool UIFlashWidget::Load(const LuaObject& table) {
   return true;
 }
 
-void UIFlashWidget::SetFlashClip(const std::string& file) {
+bool UIFlashWidget::SetFlashClip(const std::string& file) {
   if (player && player->fileName == file) {
     LOG_LINE(MSG_WARNING) << "Trying to re-set the file. Reset instead?";
     player->Reset();
-    return;
+    return true;
   }
   delete player;
   player = nullptr;
-  if (file.empty()) return;
+  if (file.empty()) return false;
   MEMORY_OWNER("UIFlashWidget::SetFlashClip");
   player = new flash::FlashMovie;
-  player->Load(file);
+  if (player->Load(file)) return true;
+  // A player without a movie would only draw nothing: the widget keeps none, and says so.
+  delete player;
+  player = nullptr;
+  return false;
 }
 
 void UIFlashWidget::Reset() {

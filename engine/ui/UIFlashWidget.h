@@ -26,8 +26,9 @@ class UIFlashWidget : public UIWidget {
   bool SaveExtra(WriteLua& writer) override;
 
   // The same name as the player's restarts the movie (with a warning); another name
-  // deletes the player and, when not empty, makes and loads a new one.
-  void SetFlashClip(const std::string& file);
+  // deletes the player and, when not empty, makes and loads a new one, which is dropped
+  // again when its movie does not load. True when the widget then has a movie.
+  bool SetFlashClip(const std::string& file);
   void Reset();
   void SetLoop(bool flag);
   bool IsLooping() const;

@@ -2,13 +2,16 @@
 // widget kind stands where it serves in its panel, the language list stores the choice and
 // falls back to English without a language file, the check boxes follow and switch the
 // profile's settings, the score graph plots the profile's cleared levels, the help popup
-// starts its movies only with movie help on, "OnInitUI()" loads the panels the shell looks
-// up, and the story movie beside the program decodes.
+// starts its movies only with movie help on and shows its note when a movie does not load,
+// "OnInitUI()" loads the panels the shell looks up, and the story movie beside the program
+// decodes.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,7 @@
 #include "engine/graphics/VfwMovieDecoder.h"
 #include "engine/part2d/Part2D.h"
 #include "engine/swf/FlashMovie.h"
+#include "engine/swf/movie/movie_def_impl.h"
 #include "engine/ui/UICalendar.h"
 #include "engine/ui/UICheckBox.h"
 #include "engine/ui/UIDropDown.h"
@@ -293,6 +297,51 @@ TEST_F(ScreenContentTest, TheMovieHelpSwitchDecidesWhetherTheHelpPopupStartsItsM
     }
     Run("ShutdownFlashHelp()");
   }
+}
+
+// A help movie beside the program that is missing or damaged: the popup shows its note on
+// how to play, as with movie help off, and keeps no movie.
+TEST_F(ScreenContentTest, TheHelpPopupShowsItsNoteWhenAMovieDoesNotLoad) {
+  ASSERT_TRUE(Profiles().AddProfile("Anna", "", "oslo"));
+  KivVars::Instance().SetFlashHelp(true);
+  ui::UIWidget* panel = Panel("ui/help_flash.ui");
+  auto* note = Find<ui::UIMultiLine>(panel, "help_note");
+  ASSERT_NE(note, nullptr);
+  const auto write = [](const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+  };
+  const struct {
+    const char* name;
+    std::function<void()> damage;
+  } cases[] = {
+      {"the chain movie missing", [] { fs::remove("help/chain.swf"); }},
+      {"the spells movie not a movie", [&] { write("help/spells.swf", "-- not a movie\n"); }},
+      {"the chain movie cut inside its first frame",
+       [&] {
+         std::ifstream in("help/chain.swf", std::ios::binary);
+         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+         in.close();
+         write("help/chain.swf", bytes.substr(0, bytes.size() / 4));
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all("help");
+    fs::copy(kBin + "/help", "help", fs::copy_options::recursive);
+    c.damage();
+    swf::clear_library();  // the player keeps the movies it read by name
+    for (const char* name : {"flash_1", "flash_2"}) panel->GetWidgetByName(name)->SetIsVisible(false);
+    Run("SetupFlashHelp()");
+    EXPECT_TRUE(note->GetIsVisible());
+    for (const char* name : {"flash_1", "flash_2"}) {
+      auto* widget = Find<ui::UIFlashWidget>(panel, name);
+      ASSERT_NE(widget, nullptr) << name;
+      EXPECT_EQ(widget->player, nullptr) << name;
+      EXPECT_FALSE(widget->GetIsVisible()) << name;
+    }
+    Run("ShutdownFlashHelp()");
+  }
+  swf::clear_library();
 }
 
 TEST_F(ScreenContentTest, InitUILoadsHiddenEveryPanelTheShellLooksUpOnce) {

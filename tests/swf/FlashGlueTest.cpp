@@ -1,5 +1,5 @@
 // The engine glue: the driver's hooks, movies read from the disk, their rectangles on the
-// screen, looping with the end callback, pausing, fscommand, and a display-mode change
+// screen, looping, the end callback, pausing, fscommand, and a display-mode change
 // while a movie plays (the driver rebuilt around the device's reset).
 
 #include <gtest/gtest.h>
@@ -64,6 +64,28 @@ swfw::Bytes BitmapAndSoundMovie() {
       .Add(swfw::StartSound(3, {}))
       .ShowFrame()
       .End();
+  return movie.Build();
+}
+
+// Frames at 12 a second; the first starts a sound and counts its runs in "runs", and
+// the last stops the movie when asked.
+swfw::Bytes CountingMovie(int frames, bool stops) {
+  swfw::SoundFormat format;
+  format.rate = 2;
+  const std::vector<int16_t> pcm(200, 1000);
+  swfw::Actions count;
+  count.Push({swfw::Actions::Str("runs"), swfw::Actions::Str("runs")}).Op("GetVariable").Op("Increment");
+  count.Op("SetVariable");
+  swfw::Movie movie;
+  movie.frame = {0, 16000, 0, 12000};
+  movie.Add(swfw::DefineSound(1, format, 200, swfw::PcmBytes(pcm)))
+      .Add(swfw::StartSound(1, {}))
+      .Add(swfw::DoAction(count.Build()));
+  for (int f = 0; f < frames; ++f) {
+    if (stops && f == frames - 1) movie.Add(swfw::DoAction(swfw::Actions().Op("Stop").Build()));
+    movie.ShowFrame();
+  }
+  movie.End();
   return movie.Build();
 }
 
@@ -145,6 +167,12 @@ TEST_F(FlashGlueTest, MoviesComeFromTheDiskWithTheNameFallback) {
   missing.Advance(0.1f);
   missing.Display({0, 0}, {1, 1});
   missing.Reset();
+  // A file without one whole frame has nothing to show and is refused the same way.
+  const swfw::Bytes whole = TwoFrameMovie();
+  Write("help/cut.swf", swfw::Bytes(whole.begin(), whole.begin() + 30));
+  flash::FlashMovie cut;
+  EXPECT_FALSE(cut.Load(PathOf("help/cut.swf")));
+  EXPECT_EQ(log.Count("Can't create a movie from flash file " + PathOf("help/cut.swf")), 1u);
   // Backslashes and another case still find the file.
   flash::FlashMovie found;
   EXPECT_TRUE(found.Load(folder_.string() + "\\HELP\\Loop.swf"));
@@ -185,7 +213,61 @@ TEST_F(FlashGlueTest, RectanglesOnTheScreen) {
   graphics_->width = 800;
 }
 
-TEST_F(FlashGlueTest, LoopingMovieRestartsAndCallsItsEndEachTime) {
+// Frames shown and sounds started, advance by advance, by movies that play on or stop on
+// their last frame, looping or not: a looping movie starts again only once it has stopped
+// on its last frame, which it shows, and never when it has one frame.
+TEST_F(FlashGlueTest, LoopingTable) {
+  driver_ = new flash::FlashDriver;
+  struct Case {
+    int frames;
+    bool stops;  // its last frame stops it
+    bool looping;
+    std::vector<int> shown;  // the frame after each of six advances of one frame time
+    size_t starts;           // times its first frame ran: its sound started, its count rose
+  };
+  const Case cases[] = {
+      {1, false, true, {0, 0, 0, 0, 0, 0}, 1},
+      {1, true, true, {0, 0, 0, 0, 0, 0}, 1},
+      {1, true, false, {0, 0, 0, 0, 0, 0}, 1},
+      {2, false, true, {1, 0, 1, 0, 1, 0}, 4},
+      {2, true, true, {1, 0, 1, 0, 1, 0}, 4},
+      {2, true, false, {1, 1, 1, 1, 1, 1}, 1},
+      {3, false, true, {1, 2, 0, 1, 2, 0}, 3},
+      {3, false, false, {1, 2, 0, 1, 2, 0}, 3},
+      {3, true, true, {1, 2, 0, 1, 2, 0}, 3},
+      {3, true, false, {1, 2, 2, 2, 2, 2}, 1},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::to_string(c.frames) + (c.stops ? " frames, stopping" : " frames, playing") +
+                             (c.looping ? ", looping" : ", not looping");
+    Write("help/counting.swf", CountingMovie(c.frames, c.stops));
+    swf::clear_library();
+    recorder_.ClearCalls();
+    auto movie = Load("help/counting.swf");
+    movie->looping = c.looping;
+    std::vector<int> shown;
+    for (int i = 0; i < 6; ++i) {
+      movie->Advance(1.0f / 12.0f);
+      shown.push_back(movie->instance->get_current_frame());
+    }
+    EXPECT_EQ(shown, c.shown) << name;
+    EXPECT_EQ(recorder_.CountOf("BASS_ChannelPlay"), c.starts) << name;
+    EXPECT_EQ(std::string(movie->instance->get_variable("runs")), std::to_string(c.starts)) << name;
+  }
+}
+
+// Advanced at the game's frame rate, a one-frame movie starts its sound once and runs its
+// frame's actions once, however many game frames pass.
+TEST_F(FlashGlueTest, OneFrameMovieStartsOnceAtTheGamesRate) {
+  driver_ = new flash::FlashDriver;
+  Write("help/one.swf", CountingMovie(1, false));
+  auto movie = Load("help/one.swf");
+  for (int i = 0; i < 600; ++i) movie->Advance(1.0f / 60.0f);
+  EXPECT_EQ(recorder_.CountOf("BASS_ChannelPlay"), 1u);
+  EXPECT_EQ(std::string(movie->instance->get_variable("runs")), "1");
+}
+
+TEST_F(FlashGlueTest, EndCallbackPausingAndReset) {
   driver_ = new flash::FlashDriver;
   auto movie = Load("help/loop.swf");
   static int ends = 0;
@@ -196,14 +278,9 @@ TEST_F(FlashGlueTest, LoopingMovieRestartsAndCallsItsEndEachTime) {
     ++ends;
     lastValue = value;
   };
-  std::vector<int> frames;
-  for (int i = 0; i < 6; ++i) {
-    movie->Advance(1.0f / 12.0f);
-    frames.push_back(movie->instance->get_current_frame());
-  }
-  // Each time the movie reaches its second (last) frame it is put back to the first.
-  EXPECT_EQ(frames, (std::vector<int>{0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(ends, 6);
+  // Looping: the end is called each time the movie stands on its second (last) frame.
+  for (int i = 0; i < 6; ++i) movie->Advance(1.0f / 12.0f);
+  EXPECT_EQ(ends, 3);
   EXPECT_EQ(lastValue, 7u);
 
   // Not looping: it stays on its last frame and calls the end on every advance.

@@ -2,7 +2,8 @@
 // and cleared, "help/spells.swf" the zen meter charging and a spell being cast. Each has a
 // gradient background with a solid band at its left edge, sprites, a morph, a caption
 // that a growing mask reveals, static text and an edit text field that frame actions
-// update, a sound, and a replay button.
+// update, and a sound. They take no mouse (the game passes none to its movies), so they
+// have no buttons.
 
 #include "tools/helpmovies/HelpMovies.h"
 
@@ -263,12 +264,12 @@ struct Script {
 
 // Character ids shared by both movies.
 enum : uint16_t {
-  kFont = 1, kBack, kBand, kFlower, kFlowerSprite, kMorph, kMask, kCaption, kField, kSound, kButtonShape,
-  kButtonText, kButton, kOrb, kOrbSprite, kBlock
+  kFont = 1, kBack, kBand, kFlower, kFlowerSprite, kMorph, kMask, kCaption, kField, kSound, kOrb, kOrbSprite,
+  kBlock
 };
 // Depths.
 enum : uint16_t {
-  dBack = 1, dBand, dItems, dMorph = 40, dMask, dCaption, dField = 44, dButton, dOrb
+  dBack = 1, dBand, dItems, dMorph = 40, dMask, dCaption, dField = 44, dOrb = 46
 };
 
 Bytes BuildMovie(const Script& s, const GlyphFont& font) {
@@ -343,24 +344,6 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
   format.rate = 2;
   movie.Add(swfw::DefineSound(kSound, format, static_cast<uint32_t>(pcm.size()), swfw::EncodeAdpcm(pcm, false, 4)));
 
-  // The replay button: a rounded plate with its label; a release goes back to frame 1.
-  movie.Add(swfw::DefineShape(32, kButtonShape, Box(0, 0, 64 * kTwips, 20 * kTwips,
-                                                   Gradient(false, 64 * kTwips, 20 * kTwips, Color{250, 250, 255, 255},
-                                                            Color{200, 200, 235, 255}))));
-  movie.Add(StaticText(kButtonText, kFont, font, "Replay", 8, 15, 12, Color{50, 50, 110, 255}));
-  {
-    swfw::ButtonRecord plate;
-    plate.up = plate.over = plate.down = plate.hitTest = true;
-    plate.characterId = kButtonShape;
-    plate.layer = 1;
-    swfw::ButtonRecord label;
-    label.up = label.over = label.down = true;
-    label.characterId = kButtonText;
-    label.layer = 2;
-    swfw::ButtonCondAction release;
-    release.actions = swfw::Actions().GotoFrame(0).Op("Play").Build();
-    movie.Add(swfw::DefineButton2(kButton, false, {plate, label}, {release}));
-  }
   if (s.spells) {
     movie.Add(swfw::DefineShape(32, kOrb, Disc(9 * kTwips, Gradient(true, 18 * kTwips, 18 * kTwips,
                                                                   Color{255, 255, 255, 255}, Color{120, 80, 230, 255}, true))));
@@ -400,7 +383,6 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
   movie.Add(PlaceNew(kMask, dMask, mask, nullptr, dCaption));
   movie.Add(PlaceNew(kCaption, dCaption, Place(0, 0)));
   movie.Add(PlaceNew(kField, dField, Place(40, 98), "field"));
-  movie.Add(PlaceNew(kButton, dButton, Place(330, 96), "replay"));
   for (int f = 0; f < kFrames; ++f) {
     if (f > 0 && f <= 12) {  // the caption shows from the left
       mask.scaleX = 15.0 * f / 12.0;
@@ -470,7 +452,7 @@ bool HelpFont(const std::string& fontFile, GlyphFont& font, std::string& error) 
     chars.insert(script.caption.begin(), script.caption.end());
     for (const auto& entry : script.fieldTexts) chars.insert(entry.second.begin(), entry.second.end());
   }
-  for (char c : std::string("Replay0123456789%:!+ ")) chars.insert(c);
+  for (char c : std::string("0123456789%:!+ ")) chars.insert(c);
   return MakeFont(fontFile, chars, font, error);
 }
 

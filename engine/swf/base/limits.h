@@ -72,6 +72,10 @@ constexpr int kMaxCachedStripCoordinates = 1 << 22;
 // Actions one movie root runs in one frame, over every block, function and queued buffer.
 constexpr int kMaxActionsPerFrame = 100000;
 
+// Bytes of text a value put on a script's stack carries for the price of one action: a
+// text copied onto the stack costs in proportion to its length.
+constexpr int kPushedTextBytesPerAction = 64;
+
 // Script runs nested in one another: functions, methods, constructors and frame calls.
 constexpr int kMaxActionCallDepth = 64;
 
