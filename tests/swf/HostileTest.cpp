@@ -608,6 +608,40 @@ void NothingOfTheCutActionsRan(const CostRun& run, bool compressed) {
   EXPECT_EQ(std::string(whole.root->get_variable("ran")), "yes");
 }
 
+// A movie of one frame whose one action block is the given code.
+Bytes ActionBlock(const swfw::Actions& code) { return swftest::MovieOfFrames({{swfw::DoAction(code.Build())}}); }
+
+// A loop that pushes the values of one record, drops one of them and starts again (a
+// constant pool first, when given). A record holds at most 65,535 bytes, and a jump back
+// over it reaches 32,768: loops of many values push items of one to three bytes.
+Bytes PushLoop(const std::vector<swfw::Actions::PushItem>& values, const std::vector<std::string>& pool = {}) {
+  swfw::Actions a;
+  if (!pool.empty()) a.ConstantPool(pool);
+  a.Label("top").Push(values).Op("Pop").Jump("top");
+  return ActionBlock(a);
+}
+
+// A loop that enumerates an array of 30,000 elements.
+Bytes EnumerateLoop() {
+  using A = swfw::Actions;
+  A a;
+  a.Push({A::Str("a")}).Push(std::vector<A::PushItem>(30000, A::Undefined())).Push({A::Int(30000)});
+  a.Op("InitArray").Op("SetVariable").Label("top").Push({A::Str("a")}).Op("Enumerate").Jump("top");
+  return ActionBlock(a);
+}
+
+// A loop that defines a function of 10,000 parameters.
+Bytes DefineFunctionLoop() {
+  swfw::Actions a;
+  a.Label("top").DefineFunction("", std::vector<std::string>(10000, "p"), swfw::Actions()).Op("Pop").Jump("top");
+  return ActionBlock(a);
+}
+
+// The row's check of a script loop: the frame's action budget ended it.
+void TheBudgetEndedTheFrame(const CostRun& run) {
+  EXPECT_NE(run.log.find("actions in one frame"), std::string::npos) << run.log;
+}
+
 const CostRow kCostRows[] = {
     {"backward goto over 65,535 frames", LongTimelineWithGotos, 3, 250.0, 24 * kMB,
      [](const CostRun& run) {
@@ -654,6 +688,34 @@ const CostRow kCostRows[] = {
        EXPECT_FALSE(run.def);
        EXPECT_NE(run.log.find("file does not start with a SWF header"), std::string::npos) << run.log;
      }},
+    // Scripts charge each value they push, each name they list, each parameter and each
+    // 64 bytes of text: a frame's loop stops at the budget after milliseconds of work.
+    {"push 10,000 booleans, pop, jump",
+     [] { return PushLoop(std::vector<swfw::Actions::PushItem>(10000, swfw::Actions::Bool(true))); }, 4, 100.0,
+     16 * kMB, TheBudgetEndedTheFrame},
+    {"push 30,000 undefined, pop, jump",
+     [] { return PushLoop(std::vector<swfw::Actions::PushItem>(30000, swfw::Actions::Undefined())); }, 4, 100.0,
+     16 * kMB, TheBudgetEndedTheFrame},
+    {"push 10,000 texts, pop, jump",
+     [] { return PushLoop(std::vector<swfw::Actions::PushItem>(10000, swfw::Actions::Str("a"))); }, 4, 100.0,
+     16 * kMB, TheBudgetEndedTheFrame},
+    {"push 15,000 pooled texts of 100 bytes, pop, jump",
+     [] {
+       return PushLoop(std::vector<swfw::Actions::PushItem>(15000, swfw::Actions::Constant8(0)),
+                       {std::string(100, 'p')});
+     },
+     4, 100.0, 16 * kMB, TheBudgetEndedTheFrame},
+    {"push a pooled text of 30,000 bytes 1,000 times, pop, jump",
+     [] {
+       return PushLoop(std::vector<swfw::Actions::PushItem>(1000, swfw::Actions::Constant8(0)),
+                       {std::string(30000, 't')});
+     },
+     4, 100.0, 16 * kMB, TheBudgetEndedTheFrame},
+    {"push a text of 30,000 bytes, pop, jump", [] { return PushLoop({swfw::Actions::Str(std::string(30000, 't'))}); },
+     4, 100.0, 16 * kMB, TheBudgetEndedTheFrame},
+    {"enumerate an array of 30,000 elements, jump", EnumerateLoop, 4, 100.0, 16 * kMB, TheBudgetEndedTheFrame},
+    {"define a function of 10,000 parameters, pop, jump", DefineFunctionLoop, 4, 100.0, 16 * kMB,
+     TheBudgetEndedTheFrame},
 };
 
 // The row's name stands for it in test listings.
