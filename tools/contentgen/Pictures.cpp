@@ -209,16 +209,16 @@ bool MakeButtonDown(const FontFiles&, const std::string& file) {
   return MakeButton(file, WithAlpha(kRose, 0.95f), Rgb(0x5A1E60), kOrchid, false);
 }
 
-// A won level's button on the maps: a green body, and a golden tick at its right end
-// beside the level's name.
+// A won level's button on the maps: a green body, and a small golden tick at its very
+// right end, clear of the level's name (a long name reaches close to the end).
 bool MakeButtonWon(const FontFiles&, const std::string& file) {
   Canvas c(256, 64);
   c.FillRoundedRect(2, 2, 254, 62, 30, Solid(WithAlpha(kGold, 0.95f)));
   c.FillRoundedRect(5, 5, 251, 59, 27, VerticalGradient(5, 59, Rgb(0x4FA86A), Rgb(0x1F5A3C)));
   c.FillRoundedRect(14, 8, 242, 30, 11, Solid(WithAlpha(kWhite, 0.2f)));
-  c.FillCircle(228, 32, 19, Solid(Rgb(0x1F4A30)));
-  Line(c, 218, 32, 226, 42, 6.5f, kGold);
-  Line(c, 226, 42, 241, 21, 6.5f, kGold);
+  c.FillCircle(238, 32, 14, Solid(Rgb(0x1F4A30)));
+  Line(c, 231, 32, 237, 39, 5.0f, kGold);
+  Line(c, 237, 39, 247, 24, 5.0f, kGold);
   return c.SavePng(file);
 }
 
