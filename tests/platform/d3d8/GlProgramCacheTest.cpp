@@ -471,6 +471,113 @@ TEST_F(GlProgramCacheTest, AlphaTestIsLeftOutOnlyWhereItCannotChangeAPixel) {
   }
 }
 
+// Blending is left off where the source's alpha is exactly 1 at every pixel and blending
+// would write it unchanged, or where no colour is written; elsewhere it stays. Either way
+// the picture is the one the general program draws with blending as asked.
+TEST_F(GlProgramCacheTest, BlendingIsLeftOffOnlyWhereItCannotChangeAPixel) {
+  IDirect3DDevice8* d = device_;
+  IDirect3DTexture8* opaqueWithAlpha = MakeTexture(16, 16, D3DFMT_A8R8G8B8, TexelsOf(16, [](uint32_t x, uint32_t y) {
+    return 0xFF000000u | Colour(x, y);
+  }));
+  struct Case {
+    const char* name;
+    std::function<void()> draw;
+    bool blended;
+    bool backBuffer = false;
+  };
+  // Quads over the whole target with opaque colours of their own at each corner.
+  const auto quad = [&](uint32_t alpha, float farRhw) {
+    std::vector<ScreenVertex> vertices = Quad(0, 0, kWidth, kHeight, 0);
+    const uint32_t corners[4] = {0x00FF2040, 0x0030FF60, 0x004080FF, 0x00FFFFFF};
+    const int corner[6] = {3, 0, 2, 1, 2, 0};
+    for (int i = 0; i < 6; ++i) {
+      vertices[i].color = corners[corner[i]] | alpha << 24;
+      if (vertices[i].u > 0.5f) vertices[i].rhw = farRhw;
+    }
+    DrawScreen(vertices);
+  };
+  const Case cases[] = {
+      {"opaque picture, opaque colours", [&] { d->SetTexture(0, textures_.opaque); quad(0xFF, 1.0f); }, false},
+      {"opaque picture, filtered", [&] { Linear(); d->SetTexture(0, textures_.opaque); quad(0xFF, 1.0f); }, false},
+      {"picture with alpha, all opaque", [&] { d->SetTexture(0, opaqueWithAlpha); quad(0xFF, 1.0f); }, false},
+      {"opaque picture, colours in perspective", [&] { d->SetTexture(0, textures_.opaque); quad(0xFF, 0.25f); }, true},
+      {"opaque picture, colours almost opaque", [&] { d->SetTexture(0, textures_.opaque); quad(0xFE, 1.0f); }, true},
+      {"alpha 0 or 255", [&] { d->SetTexture(0, textures_.binary); quad(0xFF, 1.0f); }, true},
+      {"untextured, opaque colours", [&] { quad(0xFF, 1.0f); }, false},
+      {"additive", [&] {
+         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, true},
+      {"premultiplied", [&] {
+         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, false},
+      {"destination colour", [&] {
+         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR);
+         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, true},
+      {"colour's alpha added", [&] {
+         d->SetTexture(0, textures_.binary);
+         d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_ADD);
+         quad(0xFF, 1.0f);
+       }, false},
+      {"SWF solid fill", [&] {
+         SwfFrameStates();
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF20A0C0);
+         DrawSwfStrip();
+       }, false},
+      {"SWF solid fill, faded", [&] {
+         SwfFrameStates();
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFE20A0C0);
+         DrawSwfStrip();
+       }, true},
+      {"SWF bitmap fill of an opaque picture", [&] {
+         SwfBitmapFill(textures_.opaque, D3DTADDRESS_WRAP);
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFC0E0A0);
+         DrawSwfStrip();
+       }, false},
+      {"SWF bitmap fill, bordered", [&] {
+         SwfBitmapFill(textures_.opaque, D3DTADDRESS_BORDER);
+         d->SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0x80FFFFFF);
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFC0E0A0);
+         DrawSwfStrip();
+       }, true},
+      {"SWF mask", [&] {
+         SwfFrameStates();
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0x40FFFFFF);
+         d->SetRenderState(D3DRS_STENCILENABLE, 1);
+         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+         d->SetRenderState(D3DRS_STENCILREF, 1);
+         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+         DrawSwfStrip();
+         // What the mask let through shows that it was written.
+         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80FF4020);
+         D3DMATRIX identity{};
+         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+         d->SetTransform(D3DTS_WORLD, &identity);
+         DrawSwfStrip();
+         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+         DrawSwfStrip();
+       }, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint32_t> general = Render(c.draw, true, !c.backBuffer);
+    const std::vector<uint32_t> keyed = Render(c.draw, false, !c.backBuffer);
+    EXPECT_EQ(Gl()->LastBlended(), c.blended);
+    EXPECT_TRUE(general == keyed) << FirstDifference(keyed, general);
+  }
+  opaqueWithAlpha->Release();
+}
+
 // A texture whose picture changes is read as it was when each draw was made.
 TEST_F(GlProgramCacheTest, TextureChangedBetweenDrawsIsSeenOnlyByTheLaterOne) {
   ClearBackground();
