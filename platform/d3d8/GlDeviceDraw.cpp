@@ -355,6 +355,7 @@ void GlDevice::Send(const DrawState& draw, D3DPRIMITIVETYPE type, const void* ve
   }
   ++counts_.sent;
   draw.target->MarkDrawn();
+  if (draw.depthTest && draw.depthWrite) draw.target->NoteDepthWritten();
 }
 
 void GlDevice::ApplyRasterState(const DrawState& draw) {

@@ -578,6 +578,45 @@ TEST_F(GlProgramCacheTest, BlendingIsLeftOffOnlyWhereItCannotChangeAPixel) {
   opaqueWithAlpha->Release();
 }
 
+// Clearing the stencil alone keeps the depth values the draws left, whether they differ
+// from place to place or are the one value a clear gave them.
+TEST_F(GlProgramCacheTest, StencilClearKeepsTheDepth) {
+  IDirect3DDevice8* d = device_;
+  Default2DStates();
+  d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d->SetRenderState(D3DRS_ZENABLE, 1);
+  d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  d->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+  const auto drawAt = [&](float left, float right, float z, uint32_t colour) {
+    std::vector<ScreenVertex> quad = Quad(left, 0, right, kHeight, colour);
+    for (ScreenVertex& v : quad) v.z = z;
+    DrawScreen(quad);
+  };
+  // Depth 0.3 on the left, 1 on the right.
+  d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+  drawAt(0, kWidth / 2, 0.3f, 0xFFFF0000);
+  d->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 1);
+  d->SetRenderState(D3DRS_STENCILENABLE, 1);
+  d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+  d->SetRenderState(D3DRS_STENCILREF, 1);
+  drawAt(0, kWidth, 0.5f, 0xFF00FF00);
+  std::vector<uint32_t> pixels = ReadBackBuffer();
+  EXPECT_EQ(Pixel(pixels, 4, 4), 0xFFFF0000u);           // behind the earlier quad
+  EXPECT_EQ(Pixel(pixels, kWidth - 4, 4), 0xFF00FF00u);  // stencil 1 and nearer than 1
+
+  // Depth 0.4 everywhere from a clear; the stencil cleared to 2 over it.
+  d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.4f, 0);
+  d->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 2);
+  d->SetRenderState(D3DRS_STENCILREF, 2);
+  drawAt(0, kWidth / 2, 0.5f, 0xFF0000FF);
+  drawAt(kWidth / 2, kWidth, 0.35f, 0xFFFFFFFF);
+  pixels = ReadBackBuffer();
+  EXPECT_EQ(Pixel(pixels, 4, 4), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(pixels, kWidth - 4, 4), 0xFFFFFFFFu);
+  d->SetRenderState(D3DRS_STENCILENABLE, 0);
+  d->SetRenderState(D3DRS_ZENABLE, 0);
+}
+
 // A texture whose picture changes is read as it was when each draw was made.
 TEST_F(GlProgramCacheTest, TextureChangedBetweenDrawsIsSeenOnlyByTheLaterOne) {
   ClearBackground();
