@@ -183,6 +183,31 @@ class GlProgramCacheTest : public GlDeviceFixture {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]), D3D_OK);
   }
 
+  // The handler's mask: a strip marks the stencil without colour, and the strip drawn
+  // again through it (without the shape's matrix) shows where the mask let it through.
+  void DrawSwfMaskedStrip(uint32_t maskFactor, uint32_t fillFactor) {
+    IDirect3DDevice8* d = device_;
+    SwfFrameStates();
+    d->SetRenderState(D3DRS_TEXTUREFACTOR, maskFactor);
+    d->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    d->SetRenderState(D3DRS_STENCILENABLE, 1);
+    d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    d->SetRenderState(D3DRS_STENCILREF, 1);
+    d->SetRenderState(D3DRS_STENCILMASK, 1);
+    d->SetRenderState(D3DRS_STENCILWRITEMASK, 1);
+    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    DrawSwfStrip();
+    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    d->SetRenderState(D3DRS_TEXTUREFACTOR, fillFactor);
+    D3DMATRIX identity{};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    d->SetTransform(D3DTS_WORLD, &identity);
+    DrawSwfStrip();
+  }
+
   // A bitmap fill's coordinates: the camera-space position through a texture matrix.
   void SwfBitmapFill(IDirect3DTexture8* texture, uint32_t address) {
     SwfFrameStates();
@@ -352,27 +377,7 @@ TEST_F(GlProgramCacheTest, EveryStageStateInUseDrawsAsTheGeneralProgramDoes) {
          d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
          DrawSwfBitmapQuad();
        }},
-      {"SWF mask", [&] {
-         SwfFrameStates();
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
-         d->SetRenderState(D3DRS_ZWRITEENABLE, 0);
-         d->SetRenderState(D3DRS_STENCILENABLE, 1);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-         d->SetRenderState(D3DRS_STENCILREF, 1);
-         d->SetRenderState(D3DRS_STENCILMASK, 1);
-         d->SetRenderState(D3DRS_STENCILWRITEMASK, 1);
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
-         DrawSwfStrip();
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xC080FF40);
-         D3DMATRIX identity{};
-         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-         d->SetTransform(D3DTS_WORLD, &identity);
-         DrawSwfStrip();
-       }, true},
+      {"SWF mask", [&] { DrawSwfMaskedStrip(0xFFFFFFFF, 0xC080FF40); }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -547,23 +552,8 @@ TEST_F(GlProgramCacheTest, BlendingIsLeftOffOnlyWhereItCannotChangeAPixel) {
          DrawSwfStrip();
        }, true},
       {"SWF mask", [&] {
-         SwfFrameStates();
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0x40FFFFFF);
-         d->SetRenderState(D3DRS_STENCILENABLE, 1);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-         d->SetRenderState(D3DRS_STENCILREF, 1);
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
-         DrawSwfStrip();
-         // What the mask let through shows that it was written.
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80FF4020);
-         D3DMATRIX identity{};
-         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-         d->SetTransform(D3DTS_WORLD, &identity);
-         DrawSwfStrip();
+         // The mask's pass writes no colour; what it lets through shows it was written.
+         DrawSwfMaskedStrip(0x40FFFFFF, 0x80FF4020);
          d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
          DrawSwfStrip();
        }, false, true},
