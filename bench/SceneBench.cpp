@@ -153,7 +153,11 @@ Stage& GetStage() {
         sprite->position = math::Vec2(0.05f + 0.9f * std::fmod(k * 0.618034f, 1.0f),
                                       0.05f + 0.9f * k / static_cast<float>(kParticles));
       }
-      if (i == 0) sprite->size = math::Vec2(1.0f, 1.0f);
+      // The picture covers the whole screen, as the scene's does.
+      if (i == 0) {
+        sprite->position = math::Vec2(0.0f, 0.0f);
+        sprite->size = math::Vec2(1.0f, 1.0f);
+      }
       s.sprites.push_back(std::move(sprite));
     }
     s.ready = true;

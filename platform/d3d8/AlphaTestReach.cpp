@@ -110,7 +110,46 @@ bool AtLeastPasses(double low, uint8_t func, uint32_t ref) {
 
 bool ZeroPasses(uint8_t func, uint32_t ref) { return func == D3DCMP_GREATEREQUAL && ref == 0; }
 
+// Whether an alpha argument is exactly 1 at every pixel. A complement is left unknown.
+bool ArgumentIsOne(const AlphaTestInputs& in, const StageKey& key, int stage, uint8_t arg,
+                   bool currentIsOne) {
+  if (arg & D3DTA_COMPLEMENT) return false;
+  switch (arg & D3DTA_SELECTMASK) {
+    case kArgDiffuse: return in.diffuseMin == 255 && in.unitW;
+    case kArgCurrent: return currentIsOne;
+    case kArgTexture: {
+      // No texture reads as white; filtering opaque texels gives an opaque texel.
+      const TexelAlpha& t = in.texture[stage];
+      return !key.texture || (t.known && t.min == 255);
+    }
+    case kArgFactor: return in.factorAlpha == 255;
+    default: return false;
+  }
+}
+
+// The stage's result is clamped to 1, so sums and scaled products of ones stay one.
+bool StageAlphaIsOne(const AlphaTestInputs& in, const StageKey& key, int stage, bool currentIsOne) {
+  if (key.alphaOp == D3DTOP_DISABLE) return currentIsOne;
+  const bool a1 = ArgumentIsOne(in, key, stage, key.alphaArg1, currentIsOne);
+  const bool a2 = ArgumentIsOne(in, key, stage, key.alphaArg2, currentIsOne);
+  switch (key.alphaOp) {
+    case D3DTOP_SELECTARG1: return a1;
+    case D3DTOP_SELECTARG2: return a2;
+    case D3DTOP_MODULATE:
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X: return a1 && a2;
+    case D3DTOP_ADD: return a1 || a2;
+    default: return false;
+  }
+}
+
 }  // namespace
+
+bool OutputAlphaIsOne(const FixedFunctionKey& key, const AlphaTestInputs& inputs) {
+  bool one = inputs.diffuseMin == 255 && inputs.unitW;  // the chain starts from the diffuse colour
+  for (int s = 0; s < 2 && key.Runs(s); ++s) one = StageAlphaIsOne(inputs, key.stages[s], s, one);
+  return one;
+}
 
 void TexelAlpha::Include(const TexelAlpha& more) {
   if (!known || !more.known) {

@@ -28,6 +28,9 @@ struct AlphaTestInputs {
   // The diffuse alpha of the draw's vertices, lowest and highest (255 without colours).
   uint8_t diffuseMin = 255;
   uint8_t diffuseMax = 255;
+  // w is exactly 1 at every vertex, so that an alpha every vertex has is exactly that
+  // alpha at every pixel (perspective would divide and multiply it again).
+  bool unitW = false;
   uint8_t factorAlpha = 255;
   // A pixel of alpha 0 that passes leaves the target as it was: blending multiplies the
   // source by its alpha and keeps the target whole (source alpha with inverse source alpha
@@ -40,5 +43,10 @@ struct AlphaTestInputs {
 // can leave the discard out (which a software rasteriser runs much faster). Conservative:
 // anything it cannot follow counts as changing pixels.
 bool AlphaTestCanChangePixels(const FixedFunctionKey& key, const AlphaTestInputs& inputs);
+
+// Whether every pixel of the draw leaves the texture stages with an alpha of exactly 1,
+// so that blending that weighs the source by its alpha writes it unchanged. Conservative:
+// anything it cannot follow counts as not opaque.
+bool OutputAlphaIsOne(const FixedFunctionKey& key, const AlphaTestInputs& inputs);
 
 }  // namespace d3d8

@@ -182,6 +182,15 @@ HRESULT GlDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, D3
   if (flags & D3DCLEAR_ZBUFFER) bits |= GL_DEPTH_BUFFER_BIT;
   if (flags & D3DCLEAR_STENCIL) bits |= GL_STENCIL_BUFFER_BIT;
   if (!bits) return D3D_OK;
+  float depth = std::clamp(z, 0.0f, 1.0f);
+  // The stencil shares its buffer with depth: cleared alone, each value is read and
+  // written back with its depth kept. Over depth of one known value, clearing both with
+  // that value leaves the same contents in one plain pass.
+  float uniform = 0.0f;
+  if (!(flags & D3DCLEAR_ZBUFFER) && (flags & D3DCLEAR_STENCIL) && target->UniformDepth(&uniform)) {
+    bits |= GL_DEPTH_BUFFER_BIT;
+    depth = uniform;
+  }
   GlStateCache& gl = context_->State();
   gl.ColorMask(0xF);
   gl.DepthMask(true);
@@ -189,12 +198,17 @@ HRESULT GlDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, D3
   GLfloat rgba[4];
   ArgbToFloats(color, rgba);
   gl.ClearColor(rgba);
-  gl.ClearDepth(std::clamp(z, 0.0f, 1.0f));
+  gl.ClearDepth(depth);
   gl.ClearStencil(static_cast<GLint>(stencil & 0xFF));
   gl.Enable(GlStateCache::kScissorTest, true);
+  const RECT whole{0, 0, static_cast<int32_t>(target->Width()), static_cast<int32_t>(target->Height())};
   for (const RECT& area : ClearAreas(count, rects)) {
     gl.Scissor(area.left, area.top, area.right - area.left, area.bottom - area.top);
     glClear(bits);
+    if (flags & D3DCLEAR_ZBUFFER) {
+      target->NoteDepthCleared(depth, area.left <= whole.left && area.top <= whole.top &&
+                                          area.right >= whole.right && area.bottom >= whole.bottom);
+    }
   }
   gl.Enable(GlStateCache::kScissorTest, false);
   target->MarkDrawn();

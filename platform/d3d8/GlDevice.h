@@ -11,6 +11,7 @@
 #include "platform/d3d8/FixedFunctionProgram.h"
 #include "platform/d3d8/GlContext.h"
 #include "platform/d3d8/PresentTransform.h"
+#include "platform/d3d8/VertexFacts.h"
 
 struct SDL_Window;
 
@@ -29,7 +30,10 @@ class GlTexture;
 // raster states, textures and samplers, the key of its fixed-function program and the
 // program's uniform values), and GL is sent only what differs from the draw before. A
 // triangle list is held back: the next draw, when it is also a triangle list with the
-// same state, joins it, so that runs of sprites of one picture go to GL as one draw.
+// same state, joins it, so that runs of sprites of one picture go to GL as one draw. A
+// draw whose pixels all leave the stages with an alpha of exactly 1 (an opaque picture, an
+// opaque colour) is sent without blending where blending would write them unchanged, so
+// that the rasteriser neither reads nor mixes the target for it.
 // Held drawing is sent before anything that could see it (another draw, a clear, a
 // present, a texture lock or change) and in the order it was asked for.
 class GlDevice final : public DeviceBase {
@@ -71,6 +75,9 @@ class GlDevice final : public DeviceBase {
   // The key of the program of the latest draw sent (after the alpha test was left out
   // where it cannot change a pixel).
   const FixedFunctionKey& LastKey() const { return lastKey_; }
+  // Whether the latest draw sent was blended (blending is left off where the source is
+  // opaque and blending would write it unchanged).
+  bool LastBlended() const { return lastBlended_; }
   // Programs made for keys so far.
   size_t KeyProgramCount() const { return context_->KeyProgramCount(); }
   // Draws from now on with the general program, which takes every stage setting from
@@ -109,6 +116,7 @@ class GlDevice final : public DeviceBase {
   struct HeldDraw {
     DrawState state;
     std::vector<uint8_t> vertices;
+    VertexFacts facts;   // of all its vertices
     uint64_t count = 0;  // vertices
   };
 
@@ -132,16 +140,25 @@ class GlDevice final : public DeviceBase {
   void ResolveRasterState(DrawState* draw) const;
   void ResolveProgramValues(DrawState* draw) const;
   void ResolveGeneralSettings(const bool hasTexture[2], DrawState* draw) const;
+  // Leaves blending off where it cannot change a pixel of these vertices: the source is
+  // opaque and blending would write it unchanged, or nothing is written.
+  static void FitToVertices(const VertexFacts& facts, DrawState* draw);
+  // Holds a triangle list back to join the next, or sends the draw (and what is held).
+  void Queue(const DrawState& draw, D3DPRIMITIVETYPE type, const void* vertices,
+             size_t vertexBytes, const VertexFacts& facts, uint64_t count, const void* indices,
+             D3DFORMAT indexFormat);
   // Sends one draw: its state (what differs from GL's), its vertices and indices.
   void Send(const DrawState& draw, D3DPRIMITIVETYPE type, const void* vertices,
-            size_t vertexBytes, uint64_t count, const void* indices, D3DFORMAT indexFormat);
+            size_t vertexBytes, const VertexFacts& facts, uint64_t count, const void* indices,
+            D3DFORMAT indexFormat);
   void ApplyRasterState(const DrawState& draw);
   void BindTextures(const DrawState& draw);
   // Makes the draw's program current with its values; its key leaves the alpha test out
   // where the test cannot change a pixel of these vertices.
-  void UseProgram(const DrawState& draw, const void* vertices, size_t vertexBytes);
-  static AlphaTestInputs AlphaTestInputsOf(const DrawState& draw, const void* vertices,
-                                           size_t vertexBytes);
+  void UseProgram(const DrawState& draw, const VertexFacts& facts);
+  // What the alpha of the draw's pixels is made of: the values its textures give, the
+  // vertices' colours and the texture factor.
+  static AlphaTestInputs AlphaTestInputsOf(const DrawState& draw, const VertexFacts& facts);
   // Points the vertex attributes at the streaming buffer for a vertex format and stride.
   void SetVertexFormat(uint32_t fvf, uint32_t stride);
 
@@ -153,6 +170,7 @@ class GlDevice final : public DeviceBase {
   bool generalProgram_ = false;
   DrawCounts counts_;
   FixedFunctionKey lastKey_{};
+  bool lastBlended_ = false;
   // The vertex format the attributes point at (none yet when the stride is 0).
   uint32_t attributeFvf_ = 0;
   uint32_t attributeStride_ = 0;

@@ -91,31 +91,6 @@ SamplerKey SamplerKeyOf(const uint32_t* states) {
 
 constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// Where the diffuse colour sits in a vertex of the format (-1 without one).
-int DiffuseOffset(uint32_t fvf) {
-  if (!(fvf & D3DFVF_DIFFUSE)) return -1;
-  uint32_t offset = DeviceBase::VertexSize(fvf & D3DFVF_POSITION_MASK);
-  if (fvf & D3DFVF_NORMAL) offset += 12;
-  if (fvf & D3DFVF_PSIZE) offset += 4;
-  return static_cast<int>(offset);
-}
-
-// The lowest and highest diffuse alpha of the vertices (opaque without colours).
-void DiffuseAlphaRange(uint32_t fvf, uint32_t stride, const void* vertices, size_t bytes,
-                       uint8_t* low, uint8_t* high) {
-  *low = 255;
-  *high = 255;
-  const int offset = DiffuseOffset(fvf);
-  if (offset < 0 || stride == 0) return;
-  *high = 0;
-  const auto* data = static_cast<const uint8_t*>(vertices);
-  // 0xAARRGGBB in memory: alpha is the fourth byte.
-  for (size_t at = static_cast<size_t>(offset) + 3; at < bytes; at += stride) {
-    *low = std::min(*low, data[at]);
-    *high = std::max(*high, data[at]);
-  }
-}
-
 // The alpha values a stage's texture gives through its sampler.
 void StageAlpha(GlTexture* texture, const SamplerKey& sampler, TexelAlpha* alpha, bool* mixes) {
   *alpha = texture->Alpha();
@@ -124,6 +99,15 @@ void StageAlpha(GlTexture* texture, const SamplerKey& sampler, TexelAlpha* alpha
     alpha->Include(TexelAlpha{true, border, border, border});
   }
   *mixes = sampler[0] >= D3DTEXF_LINEAR || sampler[1] >= D3DTEXF_LINEAR || sampler[2] >= D3DTEXF_LINEAR;
+}
+
+// Whether blending with these factors and equation writes the source colour unchanged
+// when the source alpha is exactly 1: the source factor is then one and the destination
+// factor zero.
+bool BlendKeepsOpaqueSource(uint32_t source, uint32_t dest, uint32_t equation) {
+  return (source == GL_ONE || source == GL_SRC_ALPHA) &&
+         (dest == GL_ZERO || dest == GL_ONE_MINUS_SRC_ALPHA) &&
+         (equation == GL_FUNC_ADD || equation == GL_FUNC_SUBTRACT);
 }
 
 }  // namespace
@@ -276,6 +260,23 @@ void GlDevice::ResolveGeneralSettings(const bool hasTexture[2], DrawState* draw)
   g.alphaFunc = static_cast<int32_t>(state_.RenderState(D3DRS_ALPHAFUNC));
 }
 
+void GlDevice::FitToVertices(const VertexFacts& facts, DrawState* draw) {
+  if (!draw->blend) return;
+  bool unblended = draw->colorMask == 0;
+  if (!unblended && BlendKeepsOpaqueSource(draw->blendSource, draw->blendDest, draw->blendEquation)) {
+    // The alpha values of the textures as they will be drawn.
+    for (GlTexture* texture : draw->textures) {
+      if (texture) texture->Upload();
+    }
+    unblended = OutputAlphaIsOne(draw->key, AlphaTestInputsOf(*draw, facts));
+  }
+  if (!unblended) return;
+  draw->blend = 0;
+  draw->blendSource = 0;
+  draw->blendDest = 0;
+  draw->blendEquation = 0;
+}
+
 HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, const void* vertices, size_t vertexBytes,
                        uint32_t stride, uint64_t count, const void* indices,
                        D3DFORMAT indexFormat) {
@@ -283,24 +284,38 @@ HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, const void* vertices, size_t verte
   DrawState draw;
   if (!ResolveDrawState(stride, &draw)) return D3DERR_INVALIDCALL;
   ++counts_.requested;
+  if (generalProgram_) {
+    Queue(draw, type, vertices, vertexBytes, VertexFacts{}, count, indices, indexFormat);
+    return D3D_OK;
+  }
+  const VertexFacts facts = ScanVertices(draw.fvf, stride, vertices, vertexBytes);
+  FitToVertices(facts, &draw);
+  Queue(draw, type, vertices, vertexBytes, facts, count, indices, indexFormat);
+  return D3D_OK;
+}
+
+void GlDevice::Queue(const DrawState& draw, D3DPRIMITIVETYPE type, const void* vertices,
+                     size_t vertexBytes, const VertexFacts& facts, uint64_t count,
+                     const void* indices, D3DFORMAT indexFormat) {
   const bool joinable = type == D3DPT_TRIANGLELIST && !indices;
   if (joinable && held_.count > 0 && held_.vertices.size() + vertexBytes <= kMaxHeldBytes &&
       std::memcmp(&held_.state, &draw, sizeof draw) == 0) {
     const auto* bytes = static_cast<const uint8_t*>(vertices);
     held_.vertices.insert(held_.vertices.end(), bytes, bytes + vertexBytes);
+    held_.facts.Merge(facts);
     held_.count += count;
-    return D3D_OK;
+    return;
   }
   FlushDraws();
   if (!joinable) {
-    Send(draw, type, vertices, vertexBytes, count, indices, indexFormat);
-    return D3D_OK;
+    Send(draw, type, vertices, vertexBytes, facts, count, indices, indexFormat);
+    return;
   }
   std::memcpy(&held_.state, &draw, sizeof draw);
   const auto* bytes = static_cast<const uint8_t*>(vertices);
   held_.vertices.assign(bytes, bytes + vertexBytes);
+  held_.facts = facts;
   held_.count = count;
-  return D3D_OK;
 }
 
 void GlDevice::FlushDraws() {
@@ -309,13 +324,13 @@ void GlDevice::FlushDraws() {
   // Cleared first: sending may release a texture, whose release flushes again.
   held_.count = 0;
   context_->MakeCurrent();
-  Send(held_.state, D3DPT_TRIANGLELIST, held_.vertices.data(), held_.vertices.size(), count,
-       nullptr, D3DFMT_UNKNOWN);
+  Send(held_.state, D3DPT_TRIANGLELIST, held_.vertices.data(), held_.vertices.size(), held_.facts,
+       count, nullptr, D3DFMT_UNKNOWN);
 }
 
 void GlDevice::Send(const DrawState& draw, D3DPRIMITIVETYPE type, const void* vertices,
-                    size_t vertexBytes, uint64_t count, const void* indices,
-                    D3DFORMAT indexFormat) {
+                    size_t vertexBytes, const VertexFacts& facts, uint64_t count,
+                    const void* indices, D3DFORMAT indexFormat) {
   GlStateCache& gl = context_->State();
   draw.target->Upload();
   gl.BindFramebuffer(draw.framebuffer);
@@ -323,7 +338,7 @@ void GlDevice::Send(const DrawState& draw, D3DPRIMITIVETYPE type, const void* ve
   gl.DepthRange(draw.depthRange[0], draw.depthRange[1]);
   ApplyRasterState(draw);
   BindTextures(draw);
-  UseProgram(draw, vertices, vertexBytes);
+  UseProgram(draw, facts);
 
   GlStreamBuffer& buffer = context_->Vertices();
   const size_t offset = buffer.Write(vertices, vertexBytes, draw.stride);
@@ -340,6 +355,7 @@ void GlDevice::Send(const DrawState& draw, D3DPRIMITIVETYPE type, const void* ve
   }
   ++counts_.sent;
   draw.target->MarkDrawn();
+  if (draw.depthTest && draw.depthWrite) draw.target->NoteDepthWritten();
 }
 
 void GlDevice::ApplyRasterState(const DrawState& draw) {
@@ -387,19 +403,23 @@ void GlDevice::BindTextures(const DrawState& draw) {
   }
 }
 
-// What the alpha test of a draw works on: its reference, the alpha values of its textures,
-// vertices and factor, and whether a transparent pixel would leave the target as it was.
-AlphaTestInputs GlDevice::AlphaTestInputsOf(const DrawState& draw, const void* vertices,
-                                            size_t vertexBytes) {
+AlphaTestInputs GlDevice::AlphaTestInputsOf(const DrawState& draw, const VertexFacts& facts) {
   AlphaTestInputs inputs;
   inputs.alphaRef = static_cast<uint32_t>(draw.values.alphaRef);
   for (int s = 0; s < 2; ++s) {
     if (!draw.textures[s]) continue;
     StageAlpha(draw.textures[s], draw.samplers[s], &inputs.texture[s], &inputs.mixesTexels[s]);
   }
-  DiffuseAlphaRange(draw.fvf, draw.stride, vertices, vertexBytes, &inputs.diffuseMin,
-                    &inputs.diffuseMax);
+  inputs.diffuseMin = facts.diffuseMin;
+  inputs.diffuseMax = facts.diffuseMax;
+  // Pre-transformed vertices give w as 1 / rhw; the others w through the transforms'
+  // last column, which an orthographic projection keeps at (0, 0, 0, 1).
+  const float* m = draw.values.worldViewProj;
+  inputs.unitW = draw.key.pretransformed
+                     ? facts.unitRhw
+                     : m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
   inputs.factorAlpha = static_cast<uint8_t>(draw.values.factor[3] * 255.0f + 0.5f);
+  // A pixel of alpha 0 that passes leaves the target as it was.
   inputs.transparentLeavesTarget =
       draw.blend && (draw.blendSource == GL_SRC_ALPHA || draw.blendSource == GL_ZERO) &&
       (draw.blendDest == GL_ONE_MINUS_SRC_ALPHA || draw.blendDest == GL_ONE) &&
@@ -408,18 +428,18 @@ AlphaTestInputs GlDevice::AlphaTestInputsOf(const DrawState& draw, const void* v
   return inputs;
 }
 
-void GlDevice::UseProgram(const DrawState& draw, const void* vertices, size_t vertexBytes) {
+void GlDevice::UseProgram(const DrawState& draw, const VertexFacts& facts) {
   FixedFunctionKey key = draw.key;
   FixedFunctionProgram* program = &context_->GeneralProgram();
   if (!generalProgram_) {
     // The textures are uploaded by now, so their alpha values are known.
-    if (key.HasAlphaTest() &&
-        !AlphaTestCanChangePixels(key, AlphaTestInputsOf(draw, vertices, vertexBytes))) {
+    if (key.HasAlphaTest() && !AlphaTestCanChangePixels(key, AlphaTestInputsOf(draw, facts))) {
       key.alphaFunc = D3DCMP_ALWAYS;
     }
     program = &context_->ProgramFor(key);
   }
   lastKey_ = key;
+  lastBlended_ = draw.blend != 0;
   context_->State().UseProgram(program->Name());
   program->LoadValues(draw.values);
   if (program->IsGeneral()) program->LoadSettings(draw.general);

@@ -135,10 +135,21 @@ uint32_t GlTexture::Framebuffer(bool withDepthStencil) {
     glBindRenderbuffer(GL_RENDERBUFFER, rb);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, static_cast<GLsizei>(Width()),
                           static_cast<GLsizei>(Height()));
-    context_->State().BindFramebuffer(framebuffer_);
+    GlStateCache& gl = context_->State();
+    gl.BindFramebuffer(framebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, rb);
     depthStencil_ = rb;
     framebufferChecked_ = false;
+    // Known contents from the start (Direct3D leaves them undefined).
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+      gl.Enable(GlStateCache::kScissorTest, false);
+      gl.DepthMask(true);
+      gl.StencilMask(0xFF);
+      gl.ClearDepth(1.0f);
+      gl.ClearStencil(0);
+      glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+      NoteDepthCleared(1.0f, true);
+    }
   }
   context_->State().BindFramebuffer(framebuffer_);
   if (!framebufferChecked_) {

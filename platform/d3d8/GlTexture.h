@@ -29,6 +29,18 @@ class GlTexture final : public Texture {
   // buffer of a device made with EnableAutoDepthStencil).
   uint32_t Framebuffer(bool withDepthStencil = false);
   bool HasDepthStencil() const { return depthStencil_ != 0; }
+  // What the depth buffer holds, where every value is the same: the value of the latest
+  // clear of all of it, until a draw writes depth or a part is cleared to another value.
+  // It starts cleared to 1 (with the stencil at 0).
+  bool UniformDepth(float* depth) const {
+    *depth = uniformDepth_;
+    return uniformDepthKnown_;
+  }
+  void NoteDepthCleared(float depth, bool whole) {
+    uniformDepthKnown_ = whole || (uniformDepthKnown_ && depth == uniformDepth_);
+    uniformDepth_ = depth;
+  }
+  void NoteDepthWritten() { uniformDepthKnown_ = false; }
   // GL drew into level 0: its memory is stale until read back, and its alpha values are
   // no longer known.
   void MarkDrawn() {
@@ -54,6 +66,8 @@ class GlTexture final : public Texture {
   uint32_t name_ = 0;
   uint32_t framebuffer_ = 0;
   uint32_t depthStencil_ = 0;
+  bool uniformDepthKnown_ = false;
+  float uniformDepth_ = 1.0f;
   bool framebufferChecked_ = false;
   bool framebufferComplete_ = false;
   bool drawn_ = false;

@@ -183,6 +183,31 @@ class GlProgramCacheTest : public GlDeviceFixture {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]), D3D_OK);
   }
 
+  // The handler's mask: a strip marks the stencil without colour, and the strip drawn
+  // again through it (without the shape's matrix) shows where the mask let it through.
+  void DrawSwfMaskedStrip(uint32_t maskFactor, uint32_t fillFactor) {
+    IDirect3DDevice8* d = device_;
+    SwfFrameStates();
+    d->SetRenderState(D3DRS_TEXTUREFACTOR, maskFactor);
+    d->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    d->SetRenderState(D3DRS_STENCILENABLE, 1);
+    d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    d->SetRenderState(D3DRS_STENCILREF, 1);
+    d->SetRenderState(D3DRS_STENCILMASK, 1);
+    d->SetRenderState(D3DRS_STENCILWRITEMASK, 1);
+    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    DrawSwfStrip();
+    d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    d->SetRenderState(D3DRS_TEXTUREFACTOR, fillFactor);
+    D3DMATRIX identity{};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    d->SetTransform(D3DTS_WORLD, &identity);
+    DrawSwfStrip();
+  }
+
   // A bitmap fill's coordinates: the camera-space position through a texture matrix.
   void SwfBitmapFill(IDirect3DTexture8* texture, uint32_t address) {
     SwfFrameStates();
@@ -352,27 +377,7 @@ TEST_F(GlProgramCacheTest, EveryStageStateInUseDrawsAsTheGeneralProgramDoes) {
          d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
          DrawSwfBitmapQuad();
        }},
-      {"SWF mask", [&] {
-         SwfFrameStates();
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
-         d->SetRenderState(D3DRS_ZWRITEENABLE, 0);
-         d->SetRenderState(D3DRS_STENCILENABLE, 1);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-         d->SetRenderState(D3DRS_STENCILREF, 1);
-         d->SetRenderState(D3DRS_STENCILMASK, 1);
-         d->SetRenderState(D3DRS_STENCILWRITEMASK, 1);
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
-         DrawSwfStrip();
-         d->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-         d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
-         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xC080FF40);
-         D3DMATRIX identity{};
-         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-         d->SetTransform(D3DTS_WORLD, &identity);
-         DrawSwfStrip();
-       }, true},
+      {"SWF mask", [&] { DrawSwfMaskedStrip(0xFFFFFFFF, 0xC080FF40); }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -469,6 +474,137 @@ TEST_F(GlProgramCacheTest, AlphaTestIsLeftOutOnlyWhereItCannotChangeAPixel) {
     EXPECT_EQ(Gl()->LastKey().HasAlphaTest(), c.keepsTest);
     EXPECT_TRUE(general == keyed) << FirstDifference(keyed, general);
   }
+}
+
+// Blending is left off where the source's alpha is exactly 1 at every pixel and blending
+// would write it unchanged, or where no colour is written; elsewhere it stays. Either way
+// the picture is the one the general program draws with blending as asked.
+TEST_F(GlProgramCacheTest, BlendingIsLeftOffOnlyWhereItCannotChangeAPixel) {
+  IDirect3DDevice8* d = device_;
+  IDirect3DTexture8* opaqueWithAlpha = MakeTexture(16, 16, D3DFMT_A8R8G8B8, TexelsOf(16, [](uint32_t x, uint32_t y) {
+    return 0xFF000000u | Colour(x, y);
+  }));
+  struct Case {
+    const char* name;
+    std::function<void()> draw;
+    bool blended;
+    bool backBuffer = false;
+  };
+  // Quads over the whole target with opaque colours of their own at each corner.
+  const auto quad = [&](uint32_t alpha, float farRhw) {
+    std::vector<ScreenVertex> vertices = Quad(0, 0, kWidth, kHeight, 0);
+    const uint32_t corners[4] = {0x00FF2040, 0x0030FF60, 0x004080FF, 0x00FFFFFF};
+    const int corner[6] = {3, 0, 2, 1, 2, 0};
+    for (int i = 0; i < 6; ++i) {
+      vertices[i].color = corners[corner[i]] | alpha << 24;
+      if (vertices[i].u > 0.5f) vertices[i].rhw = farRhw;
+    }
+    DrawScreen(vertices);
+  };
+  const Case cases[] = {
+      {"opaque picture, opaque colours", [&] { d->SetTexture(0, textures_.opaque); quad(0xFF, 1.0f); }, false},
+      {"opaque picture, filtered", [&] { Linear(); d->SetTexture(0, textures_.opaque); quad(0xFF, 1.0f); }, false},
+      {"picture with alpha, all opaque", [&] { d->SetTexture(0, opaqueWithAlpha); quad(0xFF, 1.0f); }, false},
+      {"opaque picture, colours in perspective", [&] { d->SetTexture(0, textures_.opaque); quad(0xFF, 0.25f); }, true},
+      {"opaque picture, colours almost opaque", [&] { d->SetTexture(0, textures_.opaque); quad(0xFE, 1.0f); }, true},
+      {"alpha 0 or 255", [&] { d->SetTexture(0, textures_.binary); quad(0xFF, 1.0f); }, true},
+      {"untextured, opaque colours", [&] { quad(0xFF, 1.0f); }, false},
+      {"additive", [&] {
+         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, true},
+      {"premultiplied", [&] {
+         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, false},
+      {"destination colour", [&] {
+         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR);
+         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+         d->SetTexture(0, textures_.opaque);
+         quad(0xFF, 1.0f);
+       }, true},
+      {"colour's alpha added", [&] {
+         d->SetTexture(0, textures_.binary);
+         d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_ADD);
+         quad(0xFF, 1.0f);
+       }, false},
+      {"SWF solid fill", [&] {
+         SwfFrameStates();
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF20A0C0);
+         DrawSwfStrip();
+       }, false},
+      {"SWF solid fill, faded", [&] {
+         SwfFrameStates();
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFE20A0C0);
+         DrawSwfStrip();
+       }, true},
+      {"SWF bitmap fill of an opaque picture", [&] {
+         SwfBitmapFill(textures_.opaque, D3DTADDRESS_WRAP);
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFC0E0A0);
+         DrawSwfStrip();
+       }, false},
+      {"SWF bitmap fill, bordered", [&] {
+         SwfBitmapFill(textures_.opaque, D3DTADDRESS_BORDER);
+         d->SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0x80FFFFFF);
+         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFC0E0A0);
+         DrawSwfStrip();
+       }, true},
+      {"SWF mask", [&] {
+         // The mask's pass writes no colour; what it lets through shows it was written.
+         DrawSwfMaskedStrip(0x40FFFFFF, 0x80FF4020);
+         d->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+         DrawSwfStrip();
+       }, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint32_t> general = Render(c.draw, true, !c.backBuffer);
+    const std::vector<uint32_t> keyed = Render(c.draw, false, !c.backBuffer);
+    EXPECT_EQ(Gl()->LastBlended(), c.blended);
+    EXPECT_TRUE(general == keyed) << FirstDifference(keyed, general);
+  }
+  opaqueWithAlpha->Release();
+}
+
+// Clearing the stencil alone keeps the depth values the draws left, whether they differ
+// from place to place or are the one value a clear gave them.
+TEST_F(GlProgramCacheTest, StencilClearKeepsTheDepth) {
+  IDirect3DDevice8* d = device_;
+  Default2DStates();
+  d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d->SetRenderState(D3DRS_ZENABLE, 1);
+  d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  d->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+  const auto drawAt = [&](float left, float right, float z, uint32_t colour) {
+    std::vector<ScreenVertex> quad = Quad(left, 0, right, kHeight, colour);
+    for (ScreenVertex& v : quad) v.z = z;
+    DrawScreen(quad);
+  };
+  // Depth 0.3 on the left, 1 on the right.
+  d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+  drawAt(0, kWidth / 2, 0.3f, 0xFFFF0000);
+  d->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 1);
+  d->SetRenderState(D3DRS_STENCILENABLE, 1);
+  d->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+  d->SetRenderState(D3DRS_STENCILREF, 1);
+  drawAt(0, kWidth, 0.5f, 0xFF00FF00);
+  std::vector<uint32_t> pixels = ReadBackBuffer();
+  EXPECT_EQ(Pixel(pixels, 4, 4), 0xFFFF0000u);           // behind the earlier quad
+  EXPECT_EQ(Pixel(pixels, kWidth - 4, 4), 0xFF00FF00u);  // stencil 1 and nearer than 1
+
+  // Depth 0.4 everywhere from a clear; the stencil cleared to 2 over it.
+  d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.4f, 0);
+  d->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 2);
+  d->SetRenderState(D3DRS_STENCILREF, 2);
+  drawAt(0, kWidth / 2, 0.5f, 0xFF0000FF);
+  drawAt(kWidth / 2, kWidth, 0.35f, 0xFFFFFFFF);
+  pixels = ReadBackBuffer();
+  EXPECT_EQ(Pixel(pixels, 4, 4), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(pixels, kWidth - 4, 4), 0xFFFFFFFFu);
+  d->SetRenderState(D3DRS_STENCILENABLE, 0);
+  d->SetRenderState(D3DRS_ZENABLE, 0);
 }
 
 // A texture whose picture changes is read as it was when each draw was made.
