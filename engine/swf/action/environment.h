@@ -52,6 +52,12 @@ class script_environment {
   character* get_target() const;
   void set_target(character* target);
 
+  // The character this environment is part of (a sprite's timeline), or none. Code that
+  // runs in the environment holds its owner for as long as it runs, so the environment
+  // cannot be freed under it.
+  character* get_owner() const { return m_owner; }
+  void set_owner(character* owner) { m_owner = owner; }
+
   // ---- stack ----------------------------------------------------------------------
   // A full stack (limits::kMaxStackValues) takes nothing more; one line says so.
   void push(const script_value& value);
@@ -112,6 +118,7 @@ class script_environment {
   script_value m_global_register[4];
   array<script_value> m_local_register;
   weak_ptr<character> m_target;
+  character* m_owner = nullptr;  // not counted: the owner holds the environment
   hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;
