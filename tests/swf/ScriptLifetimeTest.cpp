@@ -142,6 +142,36 @@ Bytes SetTargetBackToARemovedClip() {
   return MovieOfFrames({{SpriteS(), PlaceS(), Script(define)}, {Script(call)}, {}});
 }
 
+// _global.leak is set, and the movie loads itself into _root.
+Bytes LoadsItselfIntoTheRoot() {
+  A a;
+  Get(a, "_global").Push({A::Str("leak"), A::Str("first movie")}).Op("SetMember");
+  TraceMember(a, "_global", "leak");
+  a.Push({A::Str("movie.swf"), A::Str("_root")}).GetURL2(0);
+  return MovieOfFrames({{Script(a)}, {}});
+}
+
+// _global.leak is set, and another movie is loaded in place of clip "s".
+Bytes LoadsAMovieIntoAClip() {
+  A a;
+  Get(a, "_global").Push({A::Str("leak"), A::Str("first movie")}).Op("SetMember");
+  TraceMember(a, "_global", "leak");
+  a.Push({A::Str("loaded.swf"), A::Str("s")}).GetURL2(0);
+  return MovieOfFrames({{SpriteS(), PlaceS(), Script(a)}, {}});
+}
+
+// What a movie opened next reads of the global object.
+Bytes ReadsTheLeak() {
+  A a;
+  TraceMember(a, "_global", "leak");
+  return MovieOfFrames({{Script(a)}});
+}
+
+// A movie that a script loads: one clip with a box, no scripts.
+Bytes Loaded() {
+  return MovieOfFrames({{Box(), swftest::Place(1, 1)}});
+}
+
 // Button "b" in clip "s": its release sends the root on with "s" removed.
 Bytes ButtonActionRemovesItsClip() {
   A release;
@@ -246,6 +276,10 @@ const LifetimeCase kCases[] = {
      {"in s", "goes on", "local", "undefined", "called", "undefined", "after f", "3"}, {}},
     {"SetTarget \"\" makes a removed starting target current again", SetTargetBackToARemovedClip, 3,
      {"in s", "s went on", "undefined", "g ends", "undefined", "3"}, {}},
+    {"a movie that loaded itself into _root leaves no _global behind", LoadsItselfIntoTheRoot, 2,
+     {"first movie", "undefined"}, {}, ReadsTheLeak},
+    {"a movie that loaded another into a clip leaves no _global behind", LoadsAMovieIntoAClip, 2,
+     {"first movie", "undefined"}, {}, ReadsTheLeak},
     {"a button action removes its clip and goes on", ButtonActionRemovesItsClip, 3,
      {"in s", "undefined", "goes on", "2"}, {}, nullptr, {{5, 5, 0}, {5, 5, 1}, {5, 5, 0}}},
     {"a clip event removes its clip and goes on", ClipEventRemovesItsClip, 2, {"in s", "undefined", "goes on", "2"},
@@ -285,6 +319,7 @@ Outcome Play(const LifetimeCase& c) {
   Outcome out;
   swftest::MemoryFiles files;
   files.Add("movie.swf", c.movie());
+  files.Add("loaded.swf", Loaded());
   if (c.next_movie) files.Add("next.swf", c.next_movie());
   swftest::SwfLogCapture log;
   const int live_before = swf::get_live_movie_count();

@@ -101,7 +101,8 @@ class script_environment {
 
   // ---- other movies ---------------------------------------------------------------
   // Loads another movie file in place of the target character, or, when the target is
-  // this environment's root movie, as a root of its own.
+  // this environment's root movie, as a root of its own. The movie that shows it (the
+  // target's) keeps the loaded movie and releases it when it goes.
   void load_file(const char* url, const script_value& target) const;
 
   // ---- numbered properties --------------------------------------------------------
@@ -178,9 +179,5 @@ fscommand_callback get_fscommand_callback();
 // The folder that movies loaded by scripts are looked up in (with its separator).
 void set_base_directory(const char* dir);
 const string& get_base_directory();
-
-// Releases every movie that load_file made (the player's shut-down).
-void clear_loaded_movies();
-int get_loaded_movie_count();
 
 }  // namespace swf
