@@ -168,6 +168,11 @@ void as_function::invoke(const native_call& call) {
   smart_ptr<as_function> keep(this);
   script_environment* env = (m_env && !m_env_alive.expired()) ? m_env : call.env;
   if (!env) return;
+  // The call holds what it works on until it returns: the environment's owner (a body
+  // that removes the clip it was defined in goes on in that clip's environment) and its
+  // this object.
+  const smart_ptr<character> owner(env->get_owner());
+  const smart_ptr<script_object> this_object(call.this_ptr);
   int local_frame_top = env->get_local_frame_top();
   int stack_size = env->stack_size();
   env->set_local_frame();

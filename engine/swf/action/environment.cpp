@@ -1,7 +1,6 @@
 #include "engine/swf/action/environment.h"
 
 #include <cstring>
-#include <vector>
 
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
@@ -353,17 +352,6 @@ string& base_directory() {
   return *dir;
 }
 
-// Movies that load_file put in place of a character, by the character they replaced.
-struct loaded_movie {
-  weak_ptr<character> m_sprite;
-  smart_ptr<movie_interface> m_movie;
-};
-
-std::vector<loaded_movie>& loaded_movies() {
-  static auto* movies = new std::vector<loaded_movie>;
-  return *movies;
-}
-
 // Only a name inside the movies' folder may be loaded: no absolute path, drive or "..".
 bool is_relative_movie_name(const char* url) {
   if (!url || !url[0] || url[0] == '/' || url[0] == '\\' || std::strchr(url, ':')) return false;
@@ -420,6 +408,7 @@ void script_environment::load_file(const char* url, const script_value& target_v
       log_error("can't create extern root movie_interface for %s\n", filename.c_str());
       return;
     }
+    if (movie_root* owner = get_target()->get_root()) owner->keep_loaded_movie(extern_movie.get_ptr(), nullptr);
     if (character* root = extern_movie->get_root_movie()) root->on_event(clip_event(clip_event::LOAD));
     return;
   }
@@ -434,36 +423,16 @@ void script_environment::load_file(const char* url, const script_value& target_v
     log_error("can't create extern movie_interface for %s\n", filename.c_str());
     return;
   }
-  // A movie loaded in place of one that load_file loaded before releases that one, so
-  // a movie that loads in a loop does not grow.
-  std::vector<loaded_movie>& loaded = loaded_movies();
-  for (size_t i = 0; i < loaded.size();) {
-    character* old = loaded[i].m_sprite.get_ptr();
-    if (!old || old == target) {
-      loaded.erase(loaded.begin() + static_cast<long>(i));
-    } else {
-      ++i;
-    }
-  }
-  loaded.push_back(loaded_movie{weak_ptr<character>(sprite), extern_movie});
-
   smart_ptr<character> keep_target(target);
+  // The movie that shows it keeps it; one loaded in place of one that an earlier load
+  // put there releases that one, so a movie that loads in a loop does not grow.
+  if (movie_root* owner = parent->get_root()) owner->keep_loaded_movie(extern_movie.get_ptr(), target);
   string name = target->get_name();
   uint16_t depth = static_cast<uint16_t>(target->get_depth());
   float ratio = target->get_ratio();
   uint16_t clip_depth = target->get_clip_depth();
   sprite->set_parent(parent);
   parent->replace_display_object(sprite, name.c_str(), depth, false, cxform(), false, matrix(), ratio, clip_depth);
-}
-
-void clear_loaded_movies() { loaded_movies().clear(); }
-
-int get_loaded_movie_count() {
-  int count = 0;
-  for (const loaded_movie& m : loaded_movies()) {
-    if (m.m_sprite) ++count;
-  }
-  return count;
 }
 
 }  // namespace swf

@@ -52,6 +52,12 @@ class script_environment {
   character* get_target() const;
   void set_target(character* target);
 
+  // The character this environment is part of (a sprite's timeline), or none. Code that
+  // runs in the environment holds its owner for as long as it runs, so the environment
+  // cannot be freed under it.
+  character* get_owner() const { return m_owner; }
+  void set_owner(character* owner) { m_owner = owner; }
+
   // ---- stack ----------------------------------------------------------------------
   // A full stack (limits::kMaxStackValues) takes nothing more; one line says so.
   void push(const script_value& value);
@@ -95,7 +101,8 @@ class script_environment {
 
   // ---- other movies ---------------------------------------------------------------
   // Loads another movie file in place of the target character, or, when the target is
-  // this environment's root movie, as a root of its own.
+  // this environment's root movie, as a root of its own. The movie that shows it (the
+  // target's) keeps the loaded movie and releases it when it goes.
   void load_file(const char* url, const script_value& target) const;
 
   // ---- numbered properties --------------------------------------------------------
@@ -112,6 +119,7 @@ class script_environment {
   script_value m_global_register[4];
   array<script_value> m_local_register;
   weak_ptr<character> m_target;
+  character* m_owner = nullptr;  // not counted: the owner holds the environment
   hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;
@@ -171,9 +179,5 @@ fscommand_callback get_fscommand_callback();
 // The folder that movies loaded by scripts are looked up in (with its separator).
 void set_base_directory(const char* dir);
 const string& get_base_directory();
-
-// Releases every movie that load_file made (the player's shut-down).
-void clear_loaded_movies();
-int get_loaded_movie_count();
 
 }  // namespace swf

@@ -147,6 +147,7 @@ bool read_u16(const uint8_t* bytes, int* pos, int end, int* out) {
 // ---- running a block ---------------------------------------------------------------------
 
 void action_buffer::execute(script_environment* env) const {
+  const smart_ptr<character> owner(env->get_owner());
   int local_stack_top = env->get_local_frame_top();
   int stack_size = env->stack_size();
   execute(env, 0, get_length(), nullptr, scope_chain(), false);
@@ -177,15 +178,21 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
   if (stop_pc > length) stop_pc = length;
   const uint8_t* bytes = get_bytes();
 
+  // What the run works on is held until it ends: the environment's owner (the
+  // environment is part of it), the starting target it goes back to and the current
+  // target. A script that removes one of them from the stage goes on with a clip that is
+  // no longer shown, never a freed one.
+  const smart_ptr<character> owner(env->get_owner());
+  const smart_ptr<character> original_target(env->get_target());
+  smart_ptr<character> current_target;
   scope_chain with_stack(initial_with_stack);
-  character* original_target = env->get_target();
   int version = 6;
   if (original_target) {
     if (movie_definition_sub* def = original_target->get_movie_definition()) version = def->get_version();
   }
   actions::operand_stack stack(env);
-  actions::action_context c{*this, env, stack, with_stack, original_target, nullptr, version, retval, is_function2,
-                            own_registers, start_pc, stop_pc};
+  actions::action_context c{*this, env, stack, with_stack, original_target.get_ptr(), nullptr, version, retval,
+                            is_function2, own_registers, start_pc, stop_pc};
   const actions::action_table& handlers = action_handlers();
 
   int pc = start_pc;
@@ -197,7 +204,8 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
 
     c.action_id = bytes[pc];
     c.pc = pc;
-    c.target = env->get_target();
+    current_target = env->get_target();
+    c.target = current_target.get_ptr();
     if (c.action_id < 0x80) {
       c.payload = c.record_end = c.next_pc = pc + 1;
     } else {
@@ -218,7 +226,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
     }
     pc = c.next_pc;
   }
-  env->set_target(original_target);
+  env->set_target(original_target.get_ptr());
 }
 
 }  // namespace swf

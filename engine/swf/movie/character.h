@@ -186,6 +186,12 @@ class character : public movie_interface {
   void set_event_handler(const clip_event& event, const script_value& method);
   // Characters from the stage's root down to this one (1 for a root sprite).
   int get_nesting_depth() const;
+  // Set for good when the display list that showed the character lets it go (removed,
+  // replaced, or left out when its frame ran again). A script still running on a
+  // removed clip finishes: the clip's own reads give undefined and its goto and play act
+  // on nothing.
+  void mark_removed() { m_removed = true; }
+  bool is_removed() const { return m_removed; }
 
  private:
   int m_id;
@@ -199,6 +205,7 @@ class character : public movie_interface {
   float m_ratio = 0.0f;
   uint16_t m_clip_depth = 0;
   bool m_visible = true;
+  bool m_removed = false;
   hash_table<clip_event, script_value> m_event_handlers;
   display_callback m_display_callback = nullptr;
   void* m_display_callback_user = nullptr;

@@ -61,6 +61,7 @@ void display_list::add_display_object(character* ch, uint16_t depth, bool replac
   int index = find_display_index(depth);
   if (replace_if_depth_is_occupied && index < m_entries.size() &&
       m_entries[index].m_character->get_depth() == depth) {
+    m_entries[index].m_character->mark_removed();
     m_entries.remove(index);
   }
   ch->set_depth(depth);
@@ -122,6 +123,7 @@ void display_list::replace_display_object(character* ch, uint16_t depth, bool us
   if (index >= m_entries.size() || m_entries[index].m_character != old_ch) return;
   m_entries[index].m_ref = true;
   m_entries[index].m_character = ch;
+  old_ch->mark_removed();
   ch->set_cxform(use_cxform ? color_xform : old_ch->get_cxform());
   ch->set_matrix(use_matrix ? mat : old_ch->get_matrix());
   ch->set_ratio(ratio);
@@ -158,7 +160,10 @@ void display_list::clear_refs() {
 
 void display_list::sweep() {
   for (int i = m_entries.size() - 1; i >= 0; --i) {
-    if (i < m_entries.size() && !m_entries[i].m_ref) m_entries.remove(i);
+    if (i < m_entries.size() && !m_entries[i].m_ref) {
+      m_entries[i].m_character->mark_removed();
+      m_entries.remove(i);
+    }
   }
 }
 
@@ -167,6 +172,7 @@ void display_list::clear() {
   std::vector<smart_ptr<character>> snapshot;
   for (const entry& e : m_entries) snapshot.push_back(e.m_character);
   for (const smart_ptr<character>& ch : snapshot) ch->on_event(clip_event(clip_event::UNLOAD));
+  for (const entry& e : m_entries) e.m_character->mark_removed();
   m_entries.clear();
 }
 

@@ -34,9 +34,10 @@ hash_table<string, smart_ptr<movie_definition_sub>, stringi_hash, stringi_equal>
   return *library;
 }
 
-// The library's top-level instances by definition.
-hash_table<movie_definition_sub*, smart_ptr<movie_interface>>& instance_cache() {
-  static auto* cache = new hash_table<movie_definition_sub*, smart_ptr<movie_interface>>;
+// The library's top-level instances by definition. Held weakly: an instance lives as
+// long as the movies that loaded it, and a script's globals go when the last of them does.
+hash_table<movie_definition_sub*, weak_ptr<movie_interface>>& instance_cache() {
+  static auto* cache = new hash_table<movie_definition_sub*, weak_ptr<movie_interface>>;
   return *cache;
 }
 
@@ -375,22 +376,23 @@ movie_definition_sub* create_library_movie(const char* filename) {
 
 movie_interface* create_library_movie_inst(movie_definition_sub* md) {
   if (!md) return nullptr;
-  if (smart_ptr<movie_interface>* found = instance_cache().find_value(md)) {
-    (*found)->add_ref();
-    return found->get_ptr();
+  if (weak_ptr<movie_interface>* found = instance_cache().find_value(md)) {
+    if (movie_interface* instance = found->get_ptr()) {
+      instance->add_ref();
+      return instance;
+    }
   }
   movie_interface* instance = md->create_instance();
   if (!instance) {
     log_error("error: couldn't create instance\n");
     return nullptr;
   }
-  instance_cache().add(md, instance);
+  instance_cache().set(md, weak_ptr<movie_interface>(instance));
   return instance;  // the reference of create_instance goes to the caller
 }
 
 void clear_library() {
   instance_cache().clear();
-  clear_loaded_movies();
   movie_library().clear();
   reset_global_object();
 }

@@ -121,8 +121,8 @@ class movie_def_impl : public movie_definition_sub {
 // read once. Both return the definition with a reference for the caller, or null.
 movie_definition_sub* create_movie(const char* filename);
 movie_definition_sub* create_library_movie(const char* filename);
-// The library's top-level instance of a definition, made on first use; returned with a
-// reference for the caller, or null.
+// The library's top-level instance of a definition, made on first use and shared while
+// anything holds it; returned with a reference for the caller, or null.
 movie_interface* create_library_movie_inst(movie_definition_sub* md);
 void clear_library();
 

@@ -153,6 +153,20 @@ void movie_root::clear_interval_timer(int id) {
   if (id >= 1 && id <= m_interval_timers.size()) m_interval_timers.remove(id - 1);
 }
 
+void movie_root::keep_loaded_movie(movie_interface* movie, character* replaced) {
+  if (!movie || movie == this) return;
+  for (size_t i = 0; i < m_loaded_movies.size();) {
+    if (m_loaded_movies[i].m_movie == movie) return;
+    character* shown = m_loaded_movies[i].m_shown.get_ptr();
+    if (!shown || (replaced && shown == replaced)) {
+      m_loaded_movies.erase(m_loaded_movies.begin() + static_cast<long>(i));
+    } else {
+      ++i;
+    }
+  }
+  m_loaded_movies.push_back(loaded_movie{weak_ptr<character>(movie->get_root_movie()), movie});
+}
+
 void movie_root::do_something(Timer* timer) {
   log_error("FIXME: %s: unimplemented\n", "swf::movie_root::do_something");
 }

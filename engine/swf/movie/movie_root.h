@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/swf/base/array.h"
 #include "engine/swf/movie/character.h"
 
@@ -61,7 +63,19 @@ class movie_root : public movie_interface {
   int get_viewport_width() const { return m_viewport_width; }
   int get_viewport_height() const { return m_viewport_height; }
 
+  // ---- movies that this movie's scripts loaded -----------------------------------
+  // A movie loaded by a script (in place of a clip, or as a root of its own) plays as
+  // long as the movie that shows it and goes with it. One loaded in place of a clip
+  // that an earlier load put there releases that earlier one.
+  void keep_loaded_movie(movie_interface* movie, character* replaced);
+  int get_loaded_movie_count() const { return static_cast<int>(m_loaded_movies.size()); }
+
  private:
+  struct loaded_movie {
+    weak_ptr<character> m_shown;  // its root sprite
+    smart_ptr<movie_interface> m_movie;
+  };
+
   smart_ptr<movie_definition_sub> m_def;
   smart_ptr<sprite_instance> m_movie;
   int m_viewport_x0 = 0;
@@ -79,6 +93,7 @@ class movie_root : public movie_interface {
   mouse_button_state m_mouse_button_state;
   bool m_on_event_load_called = false;
   array<Timer*> m_interval_timers;
+  std::vector<loaded_movie> m_loaded_movies;
 };
 
 // Movie roots alive in the process.

@@ -136,6 +136,7 @@ movie_definition_sub* file_definition_of(movie_definition_sub* def) {
 sprite_instance::sprite_instance(movie_definition_sub* def, movie_root* root, character* parent, int id)
     : character(parent, id), m_def(def), m_movie_def(file_definition_of(def)), m_root(root) {
   m_as_environment.set_target(this);
+  m_as_environment.set_owner(this);
   movieclip_builtins();
 }
 
@@ -200,6 +201,7 @@ void sprite_instance::stop_drag() {
 // ---- timeline --------------------------------------------------------------------------
 
 void sprite_instance::set_play_state(play_state state) {
+  if (is_removed()) return;
   if (m_play_state != state) m_time_remainder = 0.0f;
   m_play_state = state;
 }
@@ -295,8 +297,9 @@ void sprite_instance::do_actions() {
   // queueing more cannot hang the game.
   int i = 0;
   for (; i < m_action_list.size(); ++i) {
-    // A frame whose action budget is spent drops what is still queued.
-    if (action_budget_exhausted()) break;
+    // A frame whose action budget is spent drops what is still queued, and so does a
+    // clip that a script has removed.
+    if (action_budget_exhausted() || is_removed()) break;
     if (i >= limits::kMaxQueuedActionsPerFrame) {
       log_error("error: more than %d action blocks queued in one frame; the rest are dropped\n",
                 limits::kMaxQueuedActionsPerFrame);
@@ -308,6 +311,7 @@ void sprite_instance::do_actions() {
 }
 
 void sprite_instance::goto_frame(int target_frame_number) {
+  if (is_removed()) return;
   smart_ptr<sprite_instance> keep(this);
   int frame_count = m_def->get_frame_count();
   if (target_frame_number > frame_count - 1) target_frame_number = frame_count - 1;
@@ -341,6 +345,7 @@ bool sprite_instance::goto_labeled_frame(const char* label) {
 }
 
 void sprite_instance::restart() {
+  if (is_removed()) return;
   smart_ptr<sprite_instance> keep(this);
   m_current_frame = 0;
   m_time_remainder = 0.0f;
@@ -416,6 +421,7 @@ void sprite_instance::do_something(Timer* timer) {
 }
 
 void sprite_instance::call_frame_actions(const script_value& frame_spec) {
+  if (is_removed()) return;
   smart_ptr<sprite_instance> keep(this);
   int frame_number = -1;
   if (frame_spec.get_type() == script_value::STRING) {
@@ -629,6 +635,7 @@ bool sprite_instance::get_builtin_property(standard_member_id id, script_value* 
 }
 
 bool sprite_instance::get_member(const string& name, script_value* value) {
+  if (is_removed()) return false;
   standard_member_id id = get_standard_member(name);
   if (id == M_ONLOAD) return m_as_environment.get_member(name, value);
   if (get_builtin_property(id, value)) return true;
@@ -680,6 +687,7 @@ bool sprite_instance::set_builtin_property(standard_member_id id, const script_v
 }
 
 void sprite_instance::set_member(const string& name, const script_value& value) {
+  if (is_removed()) return;
   if (set_builtin_property(get_standard_member(name), value)) return;
   // A text field whose variable has this name shows the value instead.
   if (value.get_type() == script_value::STRING || value.get_type() == script_value::NUMBER) {
