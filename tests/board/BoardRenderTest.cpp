@@ -228,6 +228,7 @@ TEST_F(BoardRenderTest, TheLevelEditorsTextsKeepClearOfTheInLevelDisplay) {
   const std::vector<TextRecord> texts(fonts.QueuedTexts().begin() + static_cast<long>(queued),
                                       fonts.QueuedTexts().end());
   int help = 0;
+  std::vector<std::pair<math::Vec2, math::Vec2>> boxes;
   for (const TextRecord& text : texts) {
     SCOPED_TRACE(text.text.substr(0, text.text.find('\n')));
     Font* font = text.font ? text.font : fonts.defaultFont;
@@ -236,6 +237,7 @@ TEST_F(BoardRenderTest, TheLevelEditorsTextsKeepClearOfTheInLevelDisplay) {
     font->GetTextSize(text.text, math::Vec2(1.0f, 1.0f), low, size, 0);
     ASSERT_GT(size.x * size.y, 0.0f);
     const math::Vec2 high = low + size;
+    boxes.emplace_back(low, high);
     help += text.text == KivEditor::kHelpText;
     EXPECT_TRUE(low.x >= 0.0f && low.y >= 0.0f && high.x <= 1.0f && high.y <= 1.0f)
         << "off the screen: " << low.x * 800 << ".." << high.x * 800 << " x " << low.y * 600 << ".." << high.y * 600;
@@ -251,13 +253,32 @@ TEST_F(BoardRenderTest, TheLevelEditorsTextsKeepClearOfTheInLevelDisplay) {
   EXPECT_EQ(texts.size(), 4u) << "the status, the file's name, the tile count and the help";
   EXPECT_EQ(help, 1);
 
-  // The texts drawn (which also empties the queue).
+  // Drawn, the texts' letters lie in the rectangles measured: each has letters, and none
+  // stand outside them.
   ASSERT_TRUE(graphics_->BeginFrame());
   graphics_->Clear(kBlack, 0, 0, true, false, false);
   graphics_->ResetRenderStates();
   fonts.RenderText();
   const Bitmap shot = EndFrameWithScreenshot();
-  EXPECT_EQ(shot.width, 800);
+  ASSERT_EQ(shot.width, 800);
+  std::vector<int> inside(boxes.size(), 0);
+  int outside = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (ColorNear(shot.At(x, y), kBlack, 40)) continue;
+      // The pixel's square, a pixel's slack for the glyphs' placement at half pixels.
+      const float px = float(x), py = float(y);
+      bool found = false;
+      for (size_t i = 0; i < boxes.size() && !found; ++i) {
+        found = px + 1.0f >= boxes[i].first.x * 800.0f - 1.0f && px <= boxes[i].second.x * 800.0f + 1.0f &&
+                py + 1.0f >= boxes[i].first.y * 600.0f - 1.0f && py <= boxes[i].second.y * 600.0f + 1.0f;
+        inside[i] += found;
+      }
+      if (!found && outside++ < 5) ADD_FAILURE() << "a letter's pixel outside the texts at " << x << "," << y;
+    }
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) EXPECT_GT(inside[i], 0) << texts[i].text.substr(0, 20);
+  EXPECT_EQ(outside, 0);
 }
 
 }  // namespace
