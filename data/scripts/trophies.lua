@@ -2,10 +2,14 @@
 -- icon and sprites by Index (1 to 24, "trophy_<Index>_..."), its title and description by
 -- text keys of the language file, and the condition that earns it with its values:
 --   token_set       Value1 blocks cleared by one chain
---   token_level     Value1 blocks cleared in one level
---   flower_game     Value1 flowers collected over the whole game
---   flower_set_row  Value1 chains in a row, each clearing at least Value2 flowers
---   time_remaining  Value1 won levels in a row, each with at least Value2 percent of its time left
+--   token_level     Value1 blocks cleared by chains in one level
+--   flower_game     Value1 plain flowers cleared by chains over the whole game
+--   flower_set_row  Value1 chains in a row in one level, each clearing at least Value2 plain
+--                   flowers (a chain without plain flowers neither counts nor breaks the row)
+--   time_remaining  Value1 won timed levels in a row, each with at least Value2 percent of
+--                   its time left (a level without a clock neither counts nor breaks the row)
+-- A plain flower is a flower without a multiplier: the double and triple flowers and the
+-- other blocks of a chain are not counted as flowers, so the texts say "plain flowers".
 --   fashion         Value1 percent of the clothes owned
 --   level_open      Value1 levels open
 --   zen_full        the zen meter filled Value1 times
@@ -46,7 +50,7 @@ KIV_TROPHIES =
       Index = 4,
       Name = "TROPHY_4_NAME",
       Description_Text = "TROPHY_4_DESC",
-      Condition_Text = "Clear 100 blocks in one level.",
+      Condition_Text = "Clear 100 blocks with chains in one level.",
       Condition = "token_level",
       Value1 = 100,
       Value2 = 0,
@@ -55,7 +59,7 @@ KIV_TROPHIES =
       Index = 5,
       Name = "TROPHY_5_NAME",
       Description_Text = "TROPHY_5_DESC",
-      Condition_Text = "Clear 200 blocks in one level.",
+      Condition_Text = "Clear 200 blocks with chains in one level.",
       Condition = "token_level",
       Value1 = 200,
       Value2 = 0,
@@ -64,7 +68,7 @@ KIV_TROPHIES =
       Index = 6,
       Name = "TROPHY_6_NAME",
       Description_Text = "TROPHY_6_DESC",
-      Condition_Text = "Collect 50 flowers in all.",
+      Condition_Text = "Clear 50 plain flowers with chains in all.",
       Condition = "flower_game",
       Value1 = 50,
       Value2 = 0,
@@ -73,7 +77,7 @@ KIV_TROPHIES =
       Index = 7,
       Name = "TROPHY_7_NAME",
       Description_Text = "TROPHY_7_DESC",
-      Condition_Text = "Collect 300 flowers in all.",
+      Condition_Text = "Clear 300 plain flowers with chains in all.",
       Condition = "flower_game",
       Value1 = 300,
       Value2 = 0,
@@ -82,7 +86,7 @@ KIV_TROPHIES =
       Index = 8,
       Name = "TROPHY_8_NAME",
       Description_Text = "TROPHY_8_DESC",
-      Condition_Text = "Collect 800 flowers in all.",
+      Condition_Text = "Clear 800 plain flowers with chains in all.",
       Condition = "flower_game",
       Value1 = 800,
       Value2 = 0,
@@ -91,7 +95,7 @@ KIV_TROPHIES =
       Index = 9,
       Name = "TROPHY_9_NAME",
       Description_Text = "TROPHY_9_DESC",
-      Condition_Text = "Clear 2 or more flowers in 3 chains in a row.",
+      Condition_Text = "In one level, make 3 chains in a row with 2 or more plain flowers each.",
       Condition = "flower_set_row",
       Value1 = 3,
       Value2 = 2,
@@ -100,7 +104,7 @@ KIV_TROPHIES =
       Index = 10,
       Name = "TROPHY_10_NAME",
       Description_Text = "TROPHY_10_DESC",
-      Condition_Text = "Clear 3 or more flowers in 5 chains in a row.",
+      Condition_Text = "In one level, make 5 chains in a row with 3 or more plain flowers each.",
       Condition = "flower_set_row",
       Value1 = 5,
       Value2 = 3,
@@ -109,7 +113,7 @@ KIV_TROPHIES =
       Index = 11,
       Name = "TROPHY_11_NAME",
       Description_Text = "TROPHY_11_DESC",
-      Condition_Text = "Win 3 levels in a row with a quarter of the time left.",
+      Condition_Text = "Win 3 timed levels in a row with a quarter of the time left.",
       Condition = "time_remaining",
       Value1 = 3,
       Value2 = 25,
@@ -118,7 +122,7 @@ KIV_TROPHIES =
       Index = 12,
       Name = "TROPHY_12_NAME",
       Description_Text = "TROPHY_12_DESC",
-      Condition_Text = "Win 5 levels in a row with half of the time left.",
+      Condition_Text = "Win 5 timed levels in a row with half of the time left.",
       Condition = "time_remaining",
       Value1 = 5,
       Value2 = 50,

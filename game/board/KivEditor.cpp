@@ -157,6 +157,11 @@ void KivTokenTool::Apply() {
 
 // --- The editor ---
 
+const math::Vec2 KivEditor::kStatusPosition(0.215f, 0.002f);
+const math::Vec2 KivEditor::kFileNamePosition(0.215f, 0.025f);
+const math::Vec2 KivEditor::kTileValuePosition(0.83f, 0.002f);
+const math::Vec2 KivEditor::kHelpPosition(0.83f, 0.04f);
+
 KivEditor::KivEditor(KivWell* board) : board_(board) {
   MEMORY_OWNER("KivEditor::KivEditor");
   tool_ = std::make_unique<KivTileTool>(this);
@@ -176,12 +181,12 @@ void KivEditor::Render() {
   lines.AddLine(math::Vec2(middle, origin.y), math::Vec2(middle, 1.0f), kWhite, false);
   if (showHelp_) {
     FontManager& fonts = FontManager::Get();
-    fonts.Printf(math::Vec2(0.9f, 0.95f), "Tile Value: %d", board_->GetUnturnedTiles());
-    fonts.Printf(math::Vec2(0.01f, 0.1f), "%s", helpText_.c_str());
+    fonts.Printf(kTileValuePosition, "Tile Value: %d", board_->GetUnturnedTiles());
+    fonts.Printf(kHelpPosition, "%s", helpText_.c_str());
   }
 }
 
-void KivEditor::RenderStatus() { FontManager::Get().Printf(math::Vec2(0.01f, 0.95f), "Editing"); }
+void KivEditor::RenderStatus() { FontManager::Get().Printf(kStatusPosition, "Editing"); }
 
 void KivEditor::MouseButtonPressed(uint32_t button, const math::Vec2& position) {
   if (button == KivWell::kLeftButton) {

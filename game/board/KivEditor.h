@@ -98,6 +98,15 @@ class KivEditor {
       "[F8]\tRevert to last save\t\t\t\t\n[F9]\tSave\t\t\t\t\t\t\t\n[F10]\tLoad\t\t\t\t\t\t\t\n"
       "[PgUp]\tLoad Prev\t\t\t\t\t\t\n[PgDn]\tLoad Next\t\t\t\t\t\t\n";
 
+  // Where the editor's texts stand: its status and the well file's name in the band above
+  // the board's grid, the tile count and the help at the right edge of the screen, all
+  // clear of the in-level display (the column on the left, "Start again" at the bottom
+  // right).
+  static const math::Vec2 kStatusPosition;
+  static const math::Vec2 kFileNamePosition;
+  static const math::Vec2 kTileValuePosition;
+  static const math::Vec2 kHelpPosition;
+
   explicit KivEditor(KivWell* board);
   virtual ~KivEditor();
   KivEditor(const KivEditor&) = delete;

@@ -109,7 +109,7 @@ bool KivHelp::ShouldShowHint(int32_t id) const {
   return vars.GetValue(kShownVarBase + id) < 1;
 }
 
-void KivHelp::MarkShown(int32_t id) {
+void KivHelp::MarkShownInProfile(int32_t id) {
   if (id < 0 || id >= kTipCount) return;
   KivVars::Instance().SetValue(kShownVarBase + id, 1);
 }

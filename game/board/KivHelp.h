@@ -23,6 +23,9 @@ class KivHelp : public well::HelpManager {
   static constexpr int32_t kHintsOffVar = 13;
   static constexpr int32_t kShownVarBase = 100;
   static constexpr int32_t kAlwaysShownTip = 23;
+  // "FASHION_CHANGE_HINT": offered at a level's start while the player owns clothes she has
+  // not tried on; trying a piece on in the studio marks it shown.
+  static constexpr int32_t kStudioTip = 21;
 
   struct Request {
     math::Vec2 a{0.0f, 0.0f};
@@ -48,7 +51,9 @@ class KivHelp : public well::HelpManager {
   // Whether the tip may still be shown in the current profile.
   virtual bool ShouldShowHint(int32_t id) const;
   // Marks the tip shown in the current profile.
-  virtual void MarkShown(int32_t id);
+  virtual void MarkShown(int32_t id) { MarkShownInProfile(id); }
+  // The same without a tip manager: the studio marks its tip once a piece is tried on.
+  static void MarkShownInProfile(int32_t id);
   // The popup, then (while no tip is open and the left button is up) the delays.
   virtual void Tick(float dt);
 

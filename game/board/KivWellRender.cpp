@@ -65,7 +65,7 @@ void KivWell::RenderUI(bool skipEffects) {
   if (editor_) {
     editor_->Render();
     editor_->RenderStatus();
-    FontManager::Get().Printf(math::Vec2(0.025f, 0.975f), "%s", wellFileName_.c_str());
+    FontManager::Get().Printf(KivEditor::kFileNamePosition, "%s", wellFileName_.c_str());
   }
   if (failGoal_) failGoal_->Render();
   for (const auto& goal : goals_) {

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int32_t kTipTilesToTurn3 = 13;
 constexpr int32_t kTipTilesToTurn4 = 14;
-constexpr int32_t kTipStudio = 21;
 constexpr float kStudioTipDelay = 15.0f;
 
 }  // namespace
@@ -77,12 +76,14 @@ void KivWell::RunLevelIntroTips() {
       }
     }
   }
+  // The studio's tip, while she owns more than one piece of a part and has not yet tried
+  // one on in the studio (which marks the tip shown).
   KivVars& vars = KivVars::Instance();
-  if (KivHelp::Instance().ShouldShowHint(kTipStudio) &&
+  if (KivHelp::Instance().ShouldShowHint(KivHelp::kStudioTip) &&
       (vars.GetHeadPieceC() >= 2 || vars.GetUpperPieceC() >= 2 || vars.GetLowerPieceC() >= 2)) {
     if (ui::UIWidget* panel = ui::GetUIMan().GetPanel("in_game")) {
       if (ui::UIWidget* studio = panel->FindChild("btn_studio")) {
-        KivHelp::Instance().TriggerHelpWidget(kTipStudio, studio, kStudioTipDelay);
+        KivHelp::Instance().TriggerHelpWidget(KivHelp::kStudioTip, studio, kStudioTipDelay);
       }
     }
   }

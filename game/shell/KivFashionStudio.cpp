@@ -8,6 +8,7 @@
 #include "engine/core/Console.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
+#include "game/board/KivHelp.h"
 #include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
@@ -182,6 +183,9 @@ void KivFashionStudio::ChangePart(const std::string& slotName, bool forward) {
     if (candidate == current) continue;
     if (owned & (1u << (candidate - 1))) {
       vars.SetValue(worn, candidate);
+      // A piece tried on: the level's tip that sends her to the studio for her new clothes
+      // is no longer due (else it would come once the piece is already worn).
+      KivHelp::MarkShownInProfile(KivHelp::kStudioTip);
       RefreshParts();
       return;
     }

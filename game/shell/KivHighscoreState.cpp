@@ -41,12 +41,15 @@ bool KivHighscoreState::OnExit() {
 
 void KivHighscoreState::HighscoreTab(int32_t frame) {
   if (requestWaiting_) return;
+  const int32_t shown = timeFrame_;
   timeFrame_ = frame;
   if (!global_) {
     BuildLocalList();
     FillTable();
-  } else {
-    RunGlobalRequest();
+  } else if (RunGlobalRequest() == Request::kFailed) {
+    // The table still shows the list of the frame it had: its tab stays the lit one.
+    timeFrame_ = shown;
+    FillTable();
   }
 }
 
@@ -59,7 +62,9 @@ void KivHighscoreState::SetLocalHS() {
 
 void KivHighscoreState::SetGlobalHS() {
   if (requestWaiting_) return;
-  RunGlobalRequest();
+  // A failed request leaves the list that was shown, and the tabs and the title that say
+  // which (the clicked tab no longer lit under the pointer).
+  if (RunGlobalRequest() == Request::kFailed) FillTable();
 }
 
 void KivHighscoreState::BuildLocalList() {
@@ -93,7 +98,7 @@ void KivHighscoreState::BuildLocalList() {
   }
 }
 
-void KivHighscoreState::RunGlobalRequest() {
+KivHighscoreState::Request KivHighscoreState::RunGlobalRequest() {
   ShowConnecting(true);
   const uint32_t visit = visit_;
   web::TotalScoreRow received[kRowCount];
@@ -101,11 +106,11 @@ void KivHighscoreState::RunGlobalRequest() {
   const bool ok = KivHighscoreServer::Instance().GetTotalScore(received, kRowCount, timeFrame_);
   requestWaiting_ = false;
   // The player left while it ran (and may have come back since): nothing applies.
-  if (left_ || visit != visit_) return;
+  if (left_ || visit != visit_) return Request::kDropped;
   ShowConnecting(false);
   if (!ok) {
     console::GetConsole().Do(kFailScript);
-    return;
+    return Request::kFailed;
   }
   for (int r = 0; r < kRowCount; ++r) {
     rows_[r].position = received[r].position;
@@ -115,6 +120,7 @@ void KivHighscoreState::RunGlobalRequest() {
   }
   global_ = true;
   FillTable();
+  return Request::kShown;
 }
 
 void KivHighscoreState::ShowConnecting(bool shown) {
@@ -159,6 +165,9 @@ void KivHighscoreState::FillTable() {
 void KivHighscoreState::SetTab(const char* tabName, bool current, const char* highlight, const char* dim) {
   ui::UIWidget* tab = TablePanel() ? TablePanel()->GetWidgetByName(tabName) : nullptr;
   if (!tab) return;
+  // Every tab shows its resting picture until the pointer next moves onto it: a tab left
+  // lit by the click that just failed would look chosen beside the one that is.
+  tab->state = ui::UIWidget::IS_Off;
   if (current) {
     // The tab in use takes no clicks.
     tab->SetIsActive(false);

@@ -19,7 +19,8 @@ class UIWidget;
 // with the visit that asked for it: a reply for an earlier visit, or one that arrives
 // after the player left, changes nothing and prompts nothing. While a request waits,
 // further tab and list changes are ignored (the "connecting" panel covers the table): the
-// client would refuse a second request and report it as a failed connection.
+// client would refuse a second request and report it as a failed connection. A failed
+// request prompts and leaves the list, the time frame and the tabs that were shown.
 class KivHighscoreState : public KivMenuScreen {
  public:
   static constexpr int kRowCount = 10;
@@ -59,8 +60,12 @@ class KivHighscoreState : public KivMenuScreen {
   bool IsRequestWaiting() const { return requestWaiting_; }
 
  private:
+  // What became of a global request: its list shown, a failure prompted, or its reply
+  // dropped because the player left.
+  enum class Request { kShown, kFailed, kDropped };
+
   void BuildLocalList();
-  void RunGlobalRequest();
+  Request RunGlobalRequest();
   void FillTable();
   void SetTab(const char* tabName, bool current, const char* highlight, const char* dim);
   void ShowConnecting(bool shown);

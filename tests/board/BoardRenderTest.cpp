@@ -1,6 +1,7 @@
 // A loaded board drawn by the real renderer (OpenGL, headless) and read back through a
 // screenshot: floor tiles, the wall round them, flowers of two colours, a gem with its
-// value, and a chain with its marks; an armed spell's cursor and shadows.
+// value, and a chain with its marks; an armed spell's cursor and shadows; the level editor's
+// texts in the game's own default font beside the game's in-level display.
 
 #include <gtest/gtest.h>
 
@@ -10,12 +11,18 @@
 
 #include "engine/app/Input.h"
 #include "engine/app/Mouse.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/ui/SpriteSet.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UINumber.h"
+#include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivEditor.h"
 #include "game/board/KivSpell.h"
 #include "game/board/KivWell.h"
+#include "game/shell/KivApp.h"
+#include "game/shell/KivVars.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 #include "tests/graphics/ImageFixtures.h"
 #include "tests/support/TestEnv.h"
@@ -177,6 +184,101 @@ TEST_F(BoardRenderTest, AnArmedFireballShowsItsCursorAndShadowsOnItsNineCells) {
     EXPECT_TRUE(ColorNear(At(shot, x, y), kTile)) << x << "," << y;
   }
   EXPECT_TRUE(ColorNear(At(shot, 8, 3), kBlack));
+}
+
+// The level editor's texts (its status, the well file's name, the tile count and its help),
+// measured in the game's default font as the game makes it, stand on the screen and clear
+// of every widget of the game's in-level display ("ui/in_game.ui"): the column of score,
+// coins, zen, portrait, spells, studio and pause on the left, the goals' timer at the top
+// left and "Start again" at the bottom right.
+TEST_F(BoardRenderTest, TheLevelEditorsTextsKeepClearOfTheInLevelDisplay) {
+  ASSERT_TRUE(Start());
+  FontManager& fonts = FontManager::Get();
+  ASSERT_TRUE(fonts.RegisterTTFonts(KivApp::kDefaultFont, 6, 12));
+  ASSERT_NE(fonts.defaultFont, nullptr);
+  WriteFixture("ui/in_game.ui", testenv::ReadFile(std::string(PELLAVO_SOURCE_DIR) + "/data/ui/in_game.ui"));
+  ui::UIWidget* display = ui::GetUIMan().AddPanel("ui/in_game.ui");
+  ASSERT_NE(display, nullptr);
+  std::vector<ui::UIWidget*> controls;
+  std::vector<ui::UIWidget*> open = display->GetChildren();
+  while (!open.empty()) {
+    ui::UIWidget* widget = open.back();
+    open.pop_back();
+    controls.push_back(widget);
+    for (ui::UIWidget* child : widget->GetChildren()) open.push_back(child);
+  }
+  ASSERT_GT(controls.size(), 15u);
+
+  std::string tiles = "Tiles = {\n";
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 15; ++x) tiles += (x >= 1 && x <= 13 && y >= 1 && y <= 10) ? "4, " : "0, ";
+  }
+  WriteFixture("levels/level_012.lua", tiles + "}\n");
+  WriteFixture("dev.lua", "DEV_DATA = { EnableEditor = true }\n");
+  FrameTimer clock;
+  board_ = std::make_unique<KivWell>(nullptr, clock);
+  board_->Load("levels/level_012.lua", nullptr);
+  KivVars::Instance().SetCheatMode(true);
+  board_->KeyPressed(KivWell::kKeyF1);
+  KivVars::Instance().SetCheatMode(false);
+  ASSERT_NE(board_->GetEditor(), nullptr);
+
+  const size_t queued = fonts.QueuedTexts().size();
+  board_->RenderUI(false);
+  const std::vector<TextRecord> texts(fonts.QueuedTexts().begin() + static_cast<long>(queued),
+                                      fonts.QueuedTexts().end());
+  int help = 0;
+  std::vector<std::pair<math::Vec2, math::Vec2>> boxes;
+  for (const TextRecord& text : texts) {
+    SCOPED_TRACE(text.text.substr(0, text.text.find('\n')));
+    Font* font = text.font ? text.font : fonts.defaultFont;
+    math::Vec2 low = text.position;
+    math::Vec2 size(0.0f, 0.0f);
+    font->GetTextSize(text.text, math::Vec2(1.0f, 1.0f), low, size, 0);
+    ASSERT_GT(size.x * size.y, 0.0f);
+    const math::Vec2 high = low + size;
+    boxes.emplace_back(low, high);
+    help += text.text == KivEditor::kHelpText;
+    EXPECT_TRUE(low.x >= 0.0f && low.y >= 0.0f && high.x <= 1.0f && high.y <= 1.0f)
+        << "off the screen: " << low.x * 800 << ".." << high.x * 800 << " x " << low.y * 600 << ".." << high.y * 600;
+    for (const ui::UIWidget* control : controls) {
+      const math::Vec2 at = control->GetPosition();
+      const math::Vec2 end = at + control->GetSize();
+      const bool apart = low.x >= end.x || high.x <= at.x || low.y >= end.y || high.y <= at.y;
+      EXPECT_TRUE(apart) << "over " << control->GetName() << " (" << at.x * 800 << ".." << end.x * 800 << " x "
+                         << at.y * 600 << ".." << end.y * 600 << ") at " << low.x * 800 << ".." << high.x * 800
+                         << " x " << low.y * 600 << ".." << high.y * 600;
+    }
+  }
+  EXPECT_EQ(texts.size(), 4u) << "the status, the file's name, the tile count and the help";
+  EXPECT_EQ(help, 1);
+
+  // Drawn, the texts' letters lie in the rectangles measured: each has letters, and none
+  // stand outside them.
+  ASSERT_TRUE(graphics_->BeginFrame());
+  graphics_->Clear(kBlack, 0, 0, true, false, false);
+  graphics_->ResetRenderStates();
+  fonts.RenderText();
+  const Bitmap shot = EndFrameWithScreenshot();
+  ASSERT_EQ(shot.width, 800);
+  std::vector<int> inside(boxes.size(), 0);
+  int outside = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (ColorNear(shot.At(x, y), kBlack, 40)) continue;
+      // The pixel's square, a pixel's slack for the glyphs' placement at half pixels.
+      const float px = float(x), py = float(y);
+      bool found = false;
+      for (size_t i = 0; i < boxes.size() && !found; ++i) {
+        found = px + 1.0f >= boxes[i].first.x * 800.0f - 1.0f && px <= boxes[i].second.x * 800.0f + 1.0f &&
+                py + 1.0f >= boxes[i].first.y * 600.0f - 1.0f && py <= boxes[i].second.y * 600.0f + 1.0f;
+        inside[i] += found;
+      }
+      if (!found && outside++ < 5) ADD_FAILURE() << "a letter's pixel outside the texts at " << x << "," << y;
+    }
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) EXPECT_GT(inside[i], 0) << texts[i].text.substr(0, 20);
+  EXPECT_EQ(outside, 0);
 }
 
 }  // namespace

@@ -309,7 +309,10 @@ TEST_F(EditorTest, PageKeysStepThroughNumberedWellFiles) {
 TEST_F(EditorTest, TheDrawPassRunsWithTheEditorAndAnEncasedFlower) {
   auto editing = [] {
     for (const TextRecord& text : FontManager::Get().QueuedTexts()) {
-      if (text.text == "Editing" && text.position.x == 0.01f && text.position.y == 0.95f) return true;
+      if (text.text == "Editing" && text.position.x == KivEditor::kStatusPosition.x &&
+          text.position.y == KivEditor::kStatusPosition.y) {
+        return true;
+      }
     }
     return false;
   };

@@ -1050,4 +1050,58 @@ TEST_F(ContentContractTest, EveryTrophyCanBeEarned) {
   EXPECT_EQ(count, 24);
 }
 
+// Each trophy's text says what its condition counts: its numbers, and for the conditions
+// that count flowers, that only plain ones count (the board counts the flowers of a chain
+// without the double and triple ones, which a player also calls flowers, and a chain
+// always holds three blocks or more); for the time streak, that only timed levels count.
+TEST_F(ContentContractTest, EachTrophysTextSaysWhatItsConditionCounts) {
+  LuaFile english("lang/english.lua");
+  ASSERT_TRUE(english.ok());
+  const LuaObject strings = english.Global("Strings");
+  LuaFile file("scripts/trophies.lua");
+  ASSERT_TRUE(file.ok());
+  const LuaObject records = file.Global("KIV_TROPHIES");
+  ASSERT_TRUE(records.IsTable());
+  // The whole numbers a text holds.
+  const auto numbers = [](const std::string& text) {
+    std::set<int> found;
+    for (size_t i = 0; i < text.size();) {
+      if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+        ++i;
+        continue;
+      }
+      size_t end = i;
+      while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+      found.insert(std::stoi(text.substr(i, end - i)));
+      i = end;
+    }
+    return found;
+  };
+  int flowerTrophies = 0;
+  for (int i = 1; i <= records.GetTableCount(); ++i) {
+    const LuaObject record = records[i];
+    const std::string condition = Lower(script::GetString(record, "Condition", ""));
+    const int value1 = script::GetInt(record, "Value1", 0);
+    const int value2 = script::GetInt(record, "Value2", 0);
+    const std::string text = script::GetString(strings, script::GetString(record, "Description_Text", ""), "");
+    SCOPED_TRACE("trophy " + std::to_string(script::GetInt(record, "Index", 0)) + " " + condition + ": " + text);
+    ASSERT_FALSE(text.empty());
+    const std::set<int> said = numbers(text);
+    std::vector<int> counts;
+    if (condition == "token_set" || condition == "token_level" || condition == "flower_game" ||
+        condition == "level_open" || condition == "time_remaining" || (condition == "zen_full" && value1 > 1)) {
+      counts.push_back(value1);
+    } else if (condition == "flower_set_row") {
+      counts = {value1, value2};
+    }
+    for (const int count : counts) EXPECT_TRUE(said.count(count)) << "says nothing of " << count;
+    if (condition == "flower_game" || condition == "flower_set_row") {
+      ++flowerTrophies;
+      EXPECT_NE(text.find("plain flowers"), std::string::npos);
+    }
+    if (condition == "time_remaining") { EXPECT_NE(text.find("timed levels"), std::string::npos); }
+  }
+  EXPECT_GT(flowerTrophies, 0);
+}
+
 }  // namespace

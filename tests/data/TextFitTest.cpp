@@ -161,6 +161,40 @@ std::string WidgetMisfit(ui::UIWidget& widget) {
   return Misfit(*text.font, text.displayText, layout, low, high);
 }
 
+// The glyphs of the text a widget shows now, laid out as the widget draws it.
+Layout WidgetLayout(ui::UIWidget& widget) {
+  const ui::UIText& text = widget.text;
+  if (!text.font || text.displayText.empty()) return Layout();
+  return LayOut(*text.font, text.displayText, text.rectPosition + text.border, text.rectSize, text.DrawFlags());
+}
+
+// A picture of the archive, decoded to 32-bit pixels (B, G, R, A in memory).
+struct Picture {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> pixels;
+  int Sum(uint32_t x, uint32_t y) const {
+    const uint8_t* p = &pixels[(size_t(y) * width + x) * 4];
+    return p[0] + p[1] + p[2];
+  }
+  uint8_t Alpha(uint32_t x, uint32_t y) const { return pixels[(size_t(y) * width + x) * 4 + 3]; }
+};
+
+Picture LoadPicture(const std::string& file) {
+  Picture picture;
+  vfs::File bytes;
+  EXPECT_TRUE(vfs::VFS::Instance().LoadFile(file, bytes)) << file;
+  d3d8::DecodedImage decoded;
+  if (bytes.size == 0 || d3d8::DecodeImage(bytes.Chars(), bytes.size, &decoded) != D3D_OK) {
+    ADD_FAILURE() << file << " does not decode";
+    return picture;
+  }
+  EXPECT_EQ(decoded.format, D3DFMT_A8R8G8B8) << file;
+  picture.width = decoded.width;
+  picture.height = decoded.height;
+  picture.pixels = decoded.surfaces[0];
+  return picture;
+}
+
 // Every widget of a tree, the root first.
 void Collect(ui::UIWidget* widget, std::vector<ui::UIWidget*>& into) {
   into.push_back(widget);
@@ -228,6 +262,29 @@ class TextFitTest : public contenttest::ContentScreenTest {
     for (int i = 1; list.IsTable() && i <= list.GetTableCount(); ++i) values.push_back(list[i].ToStdString());
     Run("TextFitValues = nil");
     return values;
+  }
+
+  // A zen power's bonus in the studio, for each power: what the best piece of each part
+  // for it adds up to.
+  std::vector<std::string> PowerBonuses() {
+    return ConsoleStrings(
+        "local best = {}\n"
+        "for _, item in ipairs(Clothes) do\n"
+        "  for _, stat in ipairs({ { item.Stat1, item.Prob1 }, { item.Stat2, item.Prob2 } }) do\n"
+        "    if stat[1] ~= nil then\n"
+        "      local key = string.lower(stat[1]) .. '|' .. item.PartID\n"
+        "      best[key] = math.max(best[key] or 0, stat[2] or 0)\n"
+        "    end\n"
+        "  end\n"
+        "end\n"
+        "local sum = {}\n"
+        "for key, value in pairs(best) do\n"
+        "  local power = string.match(key, '^[^|]*')\n"
+        "  sum[power] = (sum[power] or 0) + value\n"
+        "end\n"
+        "for _, power in ipairs(ZEN_POWERS) do\n"
+        "  table.insert(TextFitValues, string.format('+%d%%', sum[power] or 0))\n"
+        "end");
   }
 };
 
@@ -383,25 +440,7 @@ TEST_F(TextFitTest, EveryTextThePanelsShowFitsItsBox) {
     shown.push_back({"fashion_studio", std::string(slot) + "_name", itemNames});
     shown.push_back({"fashion_studio", std::string(slot) + "_desc", studioTexts});
   }
-  // A zen power's bonus in the studio: what the best piece of each part for it adds up to.
-  const std::vector<std::string> powerBonus = ConsoleStrings(
-      "local best = {}\n"
-      "for _, item in ipairs(Clothes) do\n"
-      "  for _, stat in ipairs({ { item.Stat1, item.Prob1 }, { item.Stat2, item.Prob2 } }) do\n"
-      "    if stat[1] ~= nil then\n"
-      "      local key = string.lower(stat[1]) .. '|' .. item.PartID\n"
-      "      best[key] = math.max(best[key] or 0, stat[2] or 0)\n"
-      "    end\n"
-      "  end\n"
-      "end\n"
-      "local sum = {}\n"
-      "for key, value in pairs(best) do\n"
-      "  local power = string.match(key, '^[^|]*')\n"
-      "  sum[power] = (sum[power] or 0) + value\n"
-      "end\n"
-      "for _, power in ipairs(ZEN_POWERS) do\n"
-      "  table.insert(TextFitValues, string.format('+%d%%', sum[power] or 0))\n"
-      "end");
+  const std::vector<std::string> powerBonus = PowerBonuses();
   ASSERT_EQ(powerBonus.size(), 6u);
   for (int n = 1; n <= 6; ++n) shown.push_back({"fashion_studio", "studio_power" + std::to_string(n), powerBonus});
   // The credits' lines, each in the font of its style.
@@ -494,6 +533,99 @@ TEST_F(TextFitTest, TipsAndTooltipsKeepInsideTheirFrames) {
   std::string report;
   for (const std::string& misfit : misfits) report += "\n  " + misfit;
   EXPECT_TRUE(misfits.empty()) << misfits.size() << " tips do not fit:" << report;
+}
+
+// The highscore rows: the position, the name and the score of a row stand on one line,
+// whatever the name ("- empty -" too), so their letters share one baseline.
+TEST_F(TextFitTest, TheHighscoreRowsPositionNameAndScoreShareOneBaseline) {
+  ui::UIWidget* panel = Panel("ui/highscore.ui");
+  ASSERT_NE(panel, nullptr);
+  for (int n = 1; n <= 10; ++n) {
+    SCOPED_TRACE("row " + std::to_string(n));
+    const std::string row = std::to_string(n);
+    ui::UIWidget* position = panel->GetWidgetByName("position_" + row);
+    ui::UIWidget* name = panel->GetWidgetByName("name_" + row);
+    ui::UIWidget* score = panel->GetWidgetByName("score_" + row);
+    ASSERT_TRUE(position && name && score);
+    // One font, so lines that start at one height share their baseline.
+    EXPECT_EQ(name->text.fontName, position->text.fontName);
+    EXPECT_EQ(score->text.fontName, position->text.fontName);
+    position->SetText(row + ".");
+    score->SetText("1,234,567");
+    const Layout rank = WidgetLayout(*position);
+    const Layout points = WidgetLayout(*score);
+    ASSERT_EQ(rank.lineCount, 1);
+    ASSERT_EQ(points.lineCount, 1);
+    EXPECT_EQ(points.lines[0].y, rank.lines[0].y);
+    for (const std::string& shown : {std::string("EMPTY_HS_NAME_SLOT"), std::string("Annabella Rosalind Smith")}) {
+      name->SetText(shown);
+      const Layout line = WidgetLayout(*name);
+      ASSERT_EQ(line.lineCount, 1) << shown;
+      EXPECT_EQ(line.lines[0].y, rank.lines[0].y) << Narrow(name->text.displayText) << " beside " << row << ".";
+    }
+  }
+}
+
+// Labels keep clear of the pictures drawn with them: the gloss of a chosen highscore tab
+// runs outside its label's letters, and the studio's bonus of a zen power stands apart
+// from the power's icon.
+TEST_F(TextFitTest, LabelsKeepClearOfTheTabsGlossAndOfThePowersIcons) {
+  ui::UIWidget* highscore = Panel("ui/highscore.ui");
+  ASSERT_NE(highscore, nullptr);
+  const struct {
+    const char* tab;
+    const char* picture;
+  } tabs[] = {{"tab_today", "ui_img/top_tag_highlight.png"},  {"tab_week", "ui_img/top_tag_highlight.png"},
+              {"tab_forever", "ui_img/top_tag_highlight.png"}, {"tab_local", "ui_img/bottom_tag_highlight.png"},
+              {"tab_global", "ui_img/bottom_tag_highlight.png"}};
+  for (const auto& t : tabs) {
+    SCOPED_TRACE(t.tab);
+    ui::UIWidget* tab = highscore->GetWidgetByName(t.tab);
+    ASSERT_NE(tab, nullptr);
+    const Picture picture = LoadPicture(t.picture);
+    ASSERT_GT(picture.width, 0u);
+    const Layout label = WidgetLayout(*tab);
+    ASSERT_EQ(label.lineCount, 1);
+    // The letters' rectangle in the picture, which is stretched over the tab.
+    const math::Vec2 low = Pixels(tab->GetPosition());
+    const math::Vec2 size = Pixels(tab->GetSize());
+    const auto column = [&](float x) { return uint32_t(std::clamp((x - low.x) / size.x, 0.0f, 0.999f) * picture.width); };
+    const auto row = [&](float y) { return uint32_t(std::clamp((y - low.y) / size.y, 0.0f, 0.999f) * picture.height); };
+    // The tab's face is a vertical gradient: on each row it has one colour, which shows
+    // near its left side where no gloss is drawn. The gloss is what is lighter than that.
+    const uint32_t reference = picture.width / 20;
+    int glossy = 0;
+    for (uint32_t y = row(label.minY); y <= row(label.maxY); ++y) {
+      ASSERT_EQ(picture.Alpha(reference, y), 255) << "row " << y << " of the face";
+      for (uint32_t x = column(label.minX); x <= column(label.maxX); ++x) {
+        glossy += picture.Sum(x, y) > picture.Sum(reference, y) + 24;
+      }
+    }
+    EXPECT_EQ(glossy, 0) << "gloss pixels under the letters of \"" << Narrow(tab->text.displayText) << "\" (rows " << row(label.minY) << ".." << row(label.maxY) << " of the picture)";
+  }
+
+  ui::UIWidget* studio = Panel("ui/fashion_studio.ui");
+  ASSERT_NE(studio, nullptr);
+  for (int n = 1; n <= 6; ++n) {
+    const std::string power = "studio_power" + std::to_string(n);
+    SCOPED_TRACE(power);
+    ui::UIWidget* label = studio->GetWidgetByName(power);
+    ui::UIWidget* icon = studio->GetWidgetByName(power + "_icon");
+    ASSERT_TRUE(label && icon);
+    const math::Vec2 iconLow = Pixels(icon->GetPosition());
+    const math::Vec2 iconHigh = Pixels(icon->GetPosition() + icon->GetSize());
+    for (const std::string& bonus : PowerBonuses()) {
+      label->SetText(bonus);
+      const Layout text = WidgetLayout(*label);
+      ASSERT_EQ(text.lineCount, 1) << bonus;
+      const bool apart = text.minY >= iconHigh.y || text.maxY <= iconLow.y || text.minX >= iconHigh.x ||
+                         text.maxX <= iconLow.x;
+      EXPECT_TRUE(apart) << bonus << " at " << text.minX << ".." << text.maxX << " x " << text.minY << ".."
+                         << text.maxY << ", the icon at " << iconLow.x << ".." << iconHigh.x << " x " << iconLow.y
+                         << ".." << iconHigh.y;
+    }
+    label->SetText("");
+  }
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 //     summary counts, the level starts again;
 //   "garden" won with a spell cast, "puzzle" cleared, "bigset" won, each summary counted
 //     up with its online rows filled; a piece bought in the fashion popup;
-//   the shop: the studio stepped to the piece and the heroine wears it; back to the map,
-//     which marks the levels won; the story's chapter;
+//   the shop: the studio stepped to the piece and the heroine wears it (the studio's tip
+//     no longer due); back to the map, which marks the levels won; the story's chapter;
 //   the highscores' global list, the trophy room with a trophy shown and the pointer over
 //     one not won, the credits; Escape.
 //
@@ -740,6 +740,8 @@ class Player {
       ASSERT_TRUE(driver_.Frames(5));
     }
     EXPECT_EQ(vars.GetValue(wornIndex[boughtSlot_]), boughtPiece_) << "the studio never showed the bought piece";
+    // Her new clothes tried on, no level sends her to the studio for them any more.
+    EXPECT_FALSE(KivHelp::Instance().ShouldShowHint(KivHelp::kStudioTip)) << "the studio's tip is still due";
     ASSERT_TRUE(driver_.Frames(30));
     testenv::Bitmap after;
     ASSERT_TRUE(Shot(driver_, "play_studio_after", after));

@@ -1,7 +1,8 @@
 // The fashion studio on the shell's stage with a panel made in code: stepping through the
 // owned pieces (wrapping, hidden slots, pieces beyond the part's list), the texts, boxes
 // (with the worn piece's picture) and buttons of each slot, the coins, the heroine's copy, the drawing order, the
-// parts-changed flag, the refresh script and a panel dropped under the studio.
+// parts-changed flag, the refresh script, the studio's tip ended by a piece tried on and a
+// panel dropped under the studio.
 
 #include "game/shell/KivFashionStudio.h"
 
@@ -9,6 +10,7 @@
 
 #include <string>
 
+#include "game/board/KivHelp.h"
 #include "game/board/KivTooltip.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivHana.h"
@@ -177,6 +179,28 @@ TEST_F(FashionStudioTest, AllPiecesOwnedStepsOnlyThroughThePiecesThePartHolds) {
   studio.RefreshParts();
   EXPECT_EQ(Text("lower_desc"), "Wool");
   EXPECT_FALSE(Shown("lower_next"));
+}
+
+// The level offers the studio's tip while she owns clothes she has not tried on; once she
+// tries a piece on in the studio, it is no longer due.
+TEST_F(FashionStudioTest, TryingAPieceOnEndsTheStudiosTip) {
+  const KivHelp help;
+  const auto due = [&help] { return help.ShouldShowHint(KivHelp::kStudioTip); };
+  Own(kHead, {1, 2});
+  Own(kUpper, {1});
+  Wear(kHead, 1);
+  Wear(kUpper, 1);
+  KivFashionStudio& studio = Studio();
+  studio.RefreshParts();
+  EXPECT_TRUE(due()) << "a new piece bought, the studio opened";
+  studio.ChangePart("upper", true);  // nothing else to wear
+  EXPECT_EQ(Worn(kUpper), 1);
+  EXPECT_TRUE(due());
+  studio.ChangePart("head", true);
+  EXPECT_EQ(Worn(kHead), 2);
+  EXPECT_FALSE(due()) << "the piece is worn";
+  KivVars::Instance().ResetHints();
+  EXPECT_TRUE(due()) << "the tips reset";
 }
 
 TEST_F(FashionStudioTest, AHiddenSlotCannotChangeAndShowsNotAvailable) {

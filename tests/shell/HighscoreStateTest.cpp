@@ -1,8 +1,9 @@
 // The highscore screen on the shell's test stage over a profile store and a clock the
 // test sets: the local list (ties, zero scores, the three time frames), the table's rows,
 // tabs and title; and the global list against the loopback score server while the
-// application keeps stepping frames: a reply, a failure prompting once, a slow reply after
-// the player left, leaving and coming back, and a second click while the first waits.
+// application keeps stepping frames: a reply, a failure (or no server) prompting once and
+// leaving the list with its tabs and title, a slow reply after the player left, leaving and
+// coming back, and a second click while the first waits.
 
 #include "game/shell/KivHighscoreState.h"
 
@@ -85,6 +86,18 @@ class HighscoreStateTest : public shelltest::ShellUITest {
     }
     return active;
   }
+  // The tabs that look chosen: the one in use (which takes no clicks and shows its
+  // highlight) and one the pointer lights (its over or click picture is the highlight).
+  std::string LitTabs() const {
+    std::string lit;
+    for (const char* tab : {"tab_today", "tab_week", "tab_forever", "tab_local", "tab_global"}) {
+      const ui::UIWidget* widget = table_->GetWidgetByName(tab);
+      if (!widget->GetIsActive() || widget->state != ui::UIWidget::IS_Off) lit += std::string(lit.empty() ? "" : " ") + tab;
+    }
+    return lit;
+  }
+  // What a click leaves on a tab: the pointer on it, its over picture shown.
+  void PointerOn(const char* tab) { table_->GetWidgetByName(tab)->state = ui::UIWidget::IS_Over; }
 
   std::string folder_;
   std::unique_ptr<GameRMS> rms_;
@@ -186,11 +199,12 @@ class HighscoreOnlineTest : public HighscoreStateTest {
     stage_->Stop();
   }
 
-  // kv.lua naming the loopback server.
-  void UseServer(const LoopbackServer& server) {
+  // kv.lua naming the loopback server, or a port of 127.0.0.1 where nothing listens.
+  void UseServer(const LoopbackServer& server) { UseServer(server.Port()); }
+  void UseServer(uint16_t port) {
     const std::string settings = folder_ + "/kv.lua";
     ASSERT_TRUE(testenv::WriteFile(settings, "Config = { ScoreServer = \"http://127.0.0.1:" +
-                                                 std::to_string(server.Port()) + "\" }\n"));
+                                                 std::to_string(port) + "\" }\n"));
     config::ConfigFile::Instance().Load(settings);
   }
   static LoopbackServer::Reply Reply(const std::string& body, int delayMs = 0) {
@@ -243,17 +257,54 @@ TEST_F(HighscoreOnlineTest, TheGlobalListIsShownAfterAReplyAndEachTabAsksAgain) 
   EXPECT_EQ(RowText(1), "1. Anna oslo 700");
 }
 
-TEST_F(HighscoreOnlineTest, AFailedRequestPromptsOnceAndLeavesTheList) {
-  LoopbackServer server([](const std::string&) { return Reply("@@Error@@"); }, 1);
+// The global list cannot be had (the server answers with an error, or nothing listens):
+// the prompt says so, and the screen goes on showing the local list under its own lit tab
+// and title; the Global tab just clicked does not stay lit beside it.
+TEST_F(HighscoreOnlineTest, AFailedRequestPromptsOnceAndLeavesTheListItsTabAndTitle) {
+  for (const bool listening : {true, false}) {
+    SCOPED_TRACE(listening ? "the server answers with an error" : "no server");
+    std::unique_ptr<LoopbackServer> server;
+    if (listening) {
+      server = std::make_unique<LoopbackServer>([](const std::string&) { return Reply("@@Error@@"); }, 1);
+      ASSERT_TRUE(server->Ok());
+      UseServer(*server);
+    } else {
+      UseServer(LoopbackServer::UnusedPort());
+    }
+    Run("prompts = 0");
+    ASSERT_TRUE(state_->OnEnter());
+    PointerOn("tab_global");
+    state_->SetGlobalHS();
+    EXPECT_EQ(Global("prompts"), "1");
+    EXPECT_EQ(Global("lastPrompt"), "CONNECTION_FAIL");
+    EXPECT_FALSE(state_->IsGlobal());
+    EXPECT_EQ(RowText(1), "1. Anna oslo 700");
+    EXPECT_FALSE(connecting_->GetIsVisible());
+    EXPECT_EQ(LitTabs(), "tab_forever tab_local");
+    EXPECT_EQ(ActiveTabs(), "tab_today tab_week tab_global") << "Global can be tried again";
+    EXPECT_EQ(Text("highscore_title"), "HIGHSCORE_LOCAL");
+    state_->OnExit();
+  }
+}
+
+// A time frame chosen while the global list is shown, whose request fails: the list of
+// the frame before stays, and so do its tab and the time frame.
+TEST_F(HighscoreOnlineTest, AFailedTimeFrameKeepsTheFrameWhoseListIsShown) {
+  int replies = 0;
+  LoopbackServer server([&replies](const std::string&) { return Reply(replies++ == 0 ? kTwoRows : "@@Error@@"); }, 2);
   ASSERT_TRUE(server.Ok());
   UseServer(server);
   ASSERT_TRUE(state_->OnEnter());
   state_->SetGlobalHS();
+  ASSERT_TRUE(state_->IsGlobal());
+  PointerOn("tab_today");
+  state_->HighscoreTab(2);
   EXPECT_EQ(Global("prompts"), "1");
-  EXPECT_EQ(Global("lastPrompt"), "CONNECTION_FAIL");
-  EXPECT_FALSE(state_->IsGlobal());
-  EXPECT_EQ(RowText(1), "1. Anna oslo 700");
-  EXPECT_FALSE(connecting_->GetIsVisible());
+  EXPECT_EQ(state_->GetTimeFrame(), 0);
+  EXPECT_TRUE(state_->IsGlobal());
+  EXPECT_EQ(RowText(1), "1. Zoe paris 90,000");
+  EXPECT_EQ(LitTabs(), "tab_forever tab_global");
+  EXPECT_EQ(Text("highscore_title"), "HIGHSCORE_GLOBAL");
 }
 
 // What the player does in the frames while the request waits, and what the screen shows

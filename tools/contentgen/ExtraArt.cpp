@@ -32,10 +32,12 @@ bool MakeTag(const std::string& path, bool top, bool highlight) {
   c.FillRoundedRect(2.0f, y0, w - 2.0f, y1, radius, Solid(rim));
   c.FillRoundedRect(5.0f, y0 + 3.0f, w - 5.0f, y1 - 3.0f, radius - 3.0f,
                     top ? VerticalGradient(0.0f, h, deep, light) : VerticalGradient(0.0f, h, light, deep));
-  // A soft sheen along the open edge of a chosen tab.
+  // A soft sheen across the top of a chosen tab's face (just under the rim of a standing
+  // one), above the band of the label's line in the middle of the tab: never across it.
   if (highlight) {
-    const float sheenY = top ? h - 14.0f : 14.0f;
-    c.FillRoundedRect(24.0f, sheenY - 3.0f, w - 24.0f, sheenY + 3.0f, 3.0f, Solid(WithAlpha(Rgb(0xFFFFFF), 0.35f)));
+    const float sheenTop = 6.0f;
+    const float sheenBottom = 11.0f;
+    c.FillRoundedRect(24.0f, sheenTop, w - 24.0f, sheenBottom, 2.5f, Solid(WithAlpha(Rgb(0xFFFFFF), 0.35f)));
   }
   return c.SavePng(path);
 }
