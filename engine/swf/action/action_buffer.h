@@ -66,7 +66,7 @@ bool action_budget_exhausted();
 void charge_action_budget(int units);
 // Text work (bytes walked, copied or laid out) charged by its length.
 inline void charge_text_work(int bytes) { charge_action_budget(bytes / limits::kTextBytesPerBudgetUnit); }
-// Entries walked (children, locals, listeners, members, path elements) charged by count.
+// Entries walked (children, locals, listeners, path elements) charged by count.
 inline void charge_entries_visited(int entries) {
   charge_action_budget(entries / limits::kEntriesVisitedPerBudgetUnit);
 }

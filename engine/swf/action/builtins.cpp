@@ -268,7 +268,7 @@ void object_ctor(const native_call& call) {
 }
 
 as_array_object* make_array(const script_value* values, int count) {
-  charge_entries_visited(count);  // each element copied counts
+  charge_action_budget(count);  // each element copied in counts as one action
   if (!may_create_script_object()) return nullptr;
   auto* array_object = new as_array_object;
   for (int i = 0; i < count; ++i) {

@@ -95,7 +95,8 @@ constexpr int kBudgetUnitsPerCharacterMade = 1;
 constexpr int kBudgetUnitsPerCommandReplayed = 1;
 
 // Entries that one action may walk for one unit: children measured for a bound or looked
-// up by name, locals and listeners searched, members listed or copied, path elements.
+// up by name, locals and listeners searched, path elements. (Members listed or copied into
+// an array cost a unit each.)
 constexpr int kEntriesVisitedPerBudgetUnit = 8;
 
 // Script runs nested in one another: functions, methods, constructors and frame calls.
