@@ -484,7 +484,7 @@ const CountedOutcome kOutcomes[] = {
     {"duplicateMovieClip of a clip of 5,000 children, in a loop", 96 * kMB,
      [](const HostilePlayer& run) {
        BudgetEndedTheHeaviestFrame(run, 400);
-       // Each clone made 5,001 characters: the budget held twenty of them.
+       // Each clone made 5,001 characters at two units each: the budget held ten of them.
        EXPECT_GE(Variable(run, "n"), 1.0);
        EXPECT_LE(Variable(run, "n"), kBudget / (5001 * swf::limits::kBudgetUnitsPerCharacterMade) + 1);
      }},
@@ -512,8 +512,8 @@ const CountedOutcome kOutcomes[] = {
        auto* field = dynamic_cast<swf::edit_text_character*>(RootSprite(run)->get_display_list()
                                                                  .get_character_by_name(swf::string("f")));
        ASSERT_NE(field, nullptr);
-       // Each layout of 512 KB cost 16,384 units: a frame lays the text out at most seven
-       // times (the field's first text and the three frames).
+       // Each layout of 512 KB cost 65,536 units: a frame lays the text out at most twice
+       // (the field's first text, then at most two a frame in three frames).
        const int layout_units = (512 << 10) / swf::limits::kLaidOutTextBytesPerBudgetUnit;
        EXPECT_LE(field->get_layout_count(), 1 + 3 * (kBudget / layout_units + 1));
      }},

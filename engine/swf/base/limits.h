@@ -87,11 +87,11 @@ constexpr int kPushedTextBytesPerAction = 64;
 // Bytes of text that a String method or a String object walks or copies for one unit, and
 // bytes that a text field lays out (glyph by glyph, several times slower) for one unit.
 constexpr int kTextBytesPerBudgetUnit = 256;
-constexpr int kLaidOutTextBytesPerBudgetUnit = 32;
+constexpr int kLaidOutTextBytesPerBudgetUnit = 8;
 
 // Units one character costs when it is made (a placement, a clone and everything inside
 // it), and one placement or removal command that a goto replays.
-constexpr int kBudgetUnitsPerCharacterMade = 1;
+constexpr int kBudgetUnitsPerCharacterMade = 2;
 constexpr int kBudgetUnitsPerCommandReplayed = 1;
 
 // Entries that one action may walk for one unit: children measured for a bound or looked
