@@ -13,6 +13,7 @@
 
 #include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/builtins.h"
+#include "engine/swf/base/clock.h"
 #include "engine/swf/base/limits.h"
 #include "tests/swf/PlayerFixture.h"
 
@@ -611,6 +612,37 @@ TEST(SwfRunaway, EachEndsWithItsLineAndTheNextFrameRuns) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "next frame"), lines.end()) << c.name;
   }
   EXPECT_LE(swf::get_live_script_object_count(), swf::limits::kMaxLiveScriptObjects);
+}
+
+// The last guard: a frame whose actions run past the time limit by the script clock ends
+// there with its line, with most of its budget left; the next frame starts its time afresh
+// and runs.
+TEST(SwfRunaway, TheScriptClockEndsAFrameThatRunsTooLong) {
+  static double now = 0.0;
+  const swf::script_clock_callback previous = swf::get_script_clock_callback();
+  // Each reading of the clock finds it a tenth of a second later.
+  swf::register_script_clock_callback([] { return now += 0.1; });
+  SwfLogCapture log;
+  A forever;
+  forever.Label("top").Jump("top");
+  A next;
+  next.Push({A::Str("next frame")}).Op("Trace");
+  Played p(MovieOfFrames({{swfw::DoAction(forever.Build())}, {swfw::DoAction(next.Build())}}));
+  p.root->advance(0.01f);
+  const swf::action_frame_counts ended = swf::get_action_frame_counts();
+  EXPECT_TRUE(ended.clock_stopped);
+  EXPECT_FALSE(ended.budget_spent);
+  EXPECT_GT(ended.units, 0);
+  EXPECT_LT(ended.units, swf::limits::kMaxActionsPerFrame / 10);
+  EXPECT_EQ(log.Count("error: a frame's actions ran for more than 1000 ms; the frame's remaining actions are "
+                      "dropped\n"),
+            1u)
+      << log.All();
+  p.root->advance(0.1f);
+  EXPECT_FALSE(swf::get_action_frame_counts().clock_stopped);
+  std::vector<std::string> lines = InfoLines(log);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "next frame"), lines.end()) << log.All();
+  swf::register_script_clock_callback(previous);
 }
 
 TEST(SwfRunaway, TwoFramesThatJumpToEachOther) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/swf/base/array.h"
+#include "engine/swf/base/limits.h"
 #include "engine/swf/movie/movie_definition.h"
 
 namespace swf {
@@ -46,10 +47,11 @@ class action_buffer {
   std::shared_ptr<const void> m_alive = std::make_shared<char>(0);
 };
 
-// The instruction budget: every action run counts against the frame being played. A
-// movie root's advance starts a frame; code run outside of one (a host call, a test)
-// starts afresh at its outermost block. Once the budget is spent the running code ends,
-// one line is logged and nothing more runs until the next frame.
+// The instruction budget: every action run, and the work an action starts, counts against
+// the frame being played. A movie root's advance starts a frame; code run outside of one
+// (a host call, a test) starts afresh at its outermost block. Once the budget is spent, or
+// the frame's actions have run for too long by the script clock (base/clock.h), the
+// running code ends, one line is logged and nothing more runs until the next frame.
 class action_frame_scope {
  public:
   action_frame_scope();
@@ -58,14 +60,33 @@ class action_frame_scope {
   action_frame_scope& operator=(const action_frame_scope&) = delete;
 };
 bool action_budget_exhausted();
-// Counts work done for the frame's scripts outside the interpreter (the frames a goto
-// walks) as that many actions.
-void charge_action_budget(int actions);
-// Actions run since the frame began (never above the budget).
+// Counts work done for the frame's scripts outside the loop of actions (the commands a goto
+// replays, the characters a clone makes, the bytes a String method walks) as that many
+// units. Only work that a running script started counts.
+void charge_action_budget(int units);
+// Text work (bytes walked, copied or laid out) charged by its length.
+inline void charge_text_work(int bytes) { charge_action_budget(bytes / limits::kTextBytesPerBudgetUnit); }
+// Entries walked (children, locals, listeners, path elements) charged by count.
+inline void charge_entries_visited(int entries) {
+  charge_action_budget(entries / limits::kEntriesVisitedPerBudgetUnit);
+}
+// Units spent since the frame began (never above the budget).
 int get_actions_run_in_frame();
 // Script runs nested inside one another right now.
 int get_action_call_depth();
 
+// What the frame's scripts have counted so far, and the last frame's once it has ended:
+// what tests and benchmarks read.
+struct action_frame_counts {
+  int units = 0;              // budget units spent
+  int actions = 0;            // action records run
+  int commands_replayed = 0;  // placement and removal commands that gotos replayed
+  bool budget_spent = false;  // the budget ended the frame's actions
+  bool clock_stopped = false; // the script clock ended them
+};
+const action_frame_counts& get_action_frame_counts();
+// Counts the commands a goto replays (charged through charge_action_budget).
+void count_commands_replayed(int commands);
 // The command of DoAction and DoInitAction: owns one action buffer and queues it on the
 // sprite whose frame runs it.
 class do_action : public execute_tag {

@@ -27,9 +27,12 @@ namespace actions {
 // (values pushed or taken beyond the first, long texts) goes through
 // charge_action_budget.
 bool spend_action();
-// Work on long texts costs in proportion: a text of a megabyte counts as a thousand
-// actions, so a loop over big texts ends as soon as a loop of small steps.
+// Work on long texts costs in proportion: a text of a megabyte that an action may walk
+// counts as 4,096 actions, so a loop over big texts ends as soon as a loop of small steps.
 int text_cost(const script_value& v);
+// A text copied onto the stack (pushed, or read from a member into an operand's place)
+// costs in proportion to its length.
+void charge_text_copy(const script_value& v);
 
 // ---- the value stack ---------------------------------------------------------------------
 
@@ -74,9 +77,7 @@ class operand_stack {
   }
   // A text put on the stack is a copy: it costs in proportion to its length.
   void push(const script_value& v) {
-    if (v.get_type() == script_value::STRING) {
-      charge_action_budget(v.to_string().length() / limits::kPushedTextBytesPerAction);
-    }
+    charge_text_copy(v);
     m_env->push(v);
   }
   // The count clamped to the values present above skip operands.

@@ -47,7 +47,6 @@ void init_array(action_context& c) {
   std::vector<script_value> elements;
   elements.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) elements.push_back(c.stack.pop());
-  charge_action_budget(count - 1);  // each element counts as one action
   script_value value;
   if (as_array_object* made = make_array(elements.data(), count)) value.set_as_object(made);
   c.stack.push(value);
@@ -64,13 +63,12 @@ void enumerate(action_context& c) {
   script_value end_marker;
   end_marker.set_null();
   c.stack.push(end_marker);
-  // Each name counts as one action, pushed or not (a full stack refuses it): a long
-  // member list costs its length, and the names stop with the budget.
+  // Each member touched counts as one action, listed or not (hidden, or refused by a full
+  // stack): a long member list costs its length, and the names stop with the budget.
   operand_stack& stack = c.stack;
   auto push_names = [&stack](const script_object* o) {
     o->get_members().for_each([&stack](const string& key, const script_member& member) {
-      if (member.m_flags & script_member::DONT_ENUM) return;
-      if (spend_action()) stack.push(script_value(key));
+      if (spend_action() && !(member.m_flags & script_member::DONT_ENUM)) stack.push(script_value(key));
     });
   };
   push_names(object);
@@ -89,6 +87,7 @@ void get_member(action_context& c) {
   } else {
     script_value member;
     if (object) object->get_member(name, &member);
+    charge_text_copy(member);
     c.stack.top(1) = member;
   }
   c.stack.drop(1);

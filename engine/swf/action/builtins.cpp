@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/random.h"
@@ -136,6 +137,7 @@ void sound_stop(const native_call& call) {
 
 void string_object_method(const native_call& call, const char* name) {
   string_object* object = this_as<string_object>(call);
+  if (object) charge_text_work(object->m_text.length());  // the text is copied for the method
   string_method(call, string(name), object ? object->m_text : string());
 }
 void string_to_string(const native_call& call) { string_object_method(call, "toString"); }
@@ -266,6 +268,7 @@ void object_ctor(const native_call& call) {
 }
 
 as_array_object* make_array(const script_value* values, int count) {
+  charge_action_budget(count);  // each element copied in counts as one action
   if (!may_create_script_object()) return nullptr;
   auto* array_object = new as_array_object;
   for (int i = 0; i < count; ++i) {
@@ -340,6 +343,7 @@ void string_ctor(const native_call& call) {
   if (!may_create_script_object()) return;
   smart_ptr<string_object> made(new string_object);
   if (call.nargs > 0) made->m_text = call.arg(0).to_string();
+  charge_text_work(made->m_text.length());  // the text is copied into the object
   made->set_member("toString", script_value(string_to_string));
   made->set_member("fromCharCode", script_value(string_from_char_code));
   made->set_member("charCodeAt", script_value(string_char_code_at));
@@ -348,6 +352,9 @@ void string_ctor(const native_call& call) {
 }
 
 void string_method(const native_call& call, const string& method_name, const string& text) {
+  // Every method walks the text (its length, its characters, a copy) at least once; the
+  // texts they make are charged where they are built below.
+  charge_text_work(text.length());
   const char* name = method_name.c_str();
   auto is = [name](const char* candidate) { return script_text::compare_nocase(name, candidate) == 0; };
   if (is("toString")) {
@@ -387,10 +394,10 @@ void string_method(const native_call& call, const string& method_name, const str
       }
     }
     call.result->set_string(result);
-  } else if (is("toUpperCase")) {
-    call.result->set_string(text.utf8_to_upper());
-  } else if (is("toLowerCase")) {
-    call.result->set_string(text.utf8_to_lower());
+  } else if (is("toUpperCase") || is("toLowerCase")) {
+    // Built a character at a time: the copy costs again.
+    charge_text_work(text.length());
+    call.result->set_string(is("toUpperCase") ? text.utf8_to_upper() : text.utf8_to_lower());
   } else if (is("indexOf")) {
     if (call.nargs < 1) {
       call.result->set_int(-1);

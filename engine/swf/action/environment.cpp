@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
@@ -12,7 +13,10 @@ namespace swf {
 
 // ---- listeners -------------------------------------------------------------------------
 
+// Each change walks the whole list: the listeners walked count against the frame's budget,
+// so a script that adds listeners without end in a loop ends with it.
 void listener_list::remove_dead() {
+  charge_entries_visited(m_listeners.size());
   for (int i = m_listeners.size() - 1; i >= 0; --i) {
     if (!m_listeners[i].m_weak) m_listeners.remove(i);
   }
@@ -106,13 +110,18 @@ void script_environment::drop_local_registers(int count) {
 
 // ---- locals ----------------------------------------------------------------------------
 
+// The search walks the locals from the newest: each one compared counts against the
+// frame's budget, so a block that declares locals without end and looks names up ends
+// with it.
 int script_environment::find_local(const string& name) const {
-  for (int i = m_local_frames.size() - 1; i >= 0; --i) {
+  int i = m_local_frames.size() - 1;
+  for (; i >= 0; --i) {
     const frame_slot& slot = m_local_frames[i];
-    if (slot.m_name.empty()) return -1;  // a frame barrier
-    if (slot.m_name == name) return i;
+    if (slot.m_name.empty()) break;  // a frame barrier
+    if (slot.m_name == name) break;
   }
-  return -1;
+  charge_entries_visited(m_local_frames.size() - i);
+  return i >= 0 && !m_local_frames[i].m_name.empty() ? i : -1;
 }
 
 void script_environment::set_local(const string& name, const script_value& value) {
@@ -174,15 +183,21 @@ character* script_environment::find_target(const string& path) const {
     if (env) env = env->get_relative_target("_level0");
     ++p;
   }
-  // "/" alone (or a path ending in its separator) names the character reached.
+  // "/" alone (or a path ending in its separator) names the character reached. Each
+  // element walked counts against the frame's budget (a text of a megabyte can name half
+  // a million of them), and the next separators are searched for only once they are
+  // passed, so the walk stays linear in the path's length.
+  int elements = 0;
+  const char* next_slash = std::strchr(p, '/');
+  const char* next_dot = p;
   while (env && *p) {
+    ++elements;
     // The element runs to the next '/' or to the next '.' that is not part of "..".
-    const char* next_slash = std::strchr(p, '/');
-    const char* next_dot = p;
-    for (;;) {
+    if (next_slash && next_slash < p) next_slash = std::strchr(p, '/');
+    if (next_dot && next_dot < p) next_dot = p;
+    while (next_dot) {
       next_dot = std::strchr(next_dot, '.');
-      if (!next_dot) break;
-      if (next_dot[1] == '.') {
+      if (next_dot && next_dot[1] == '.') {
         next_dot += 2;
         continue;
       }
@@ -192,13 +207,14 @@ character* script_environment::find_target(const string& path) const {
     if (next_dot && (!end || next_dot < end)) end = next_dot;
     if (end == p) {
       log_error("error: invalid path '%s'\n", path.c_str());
-      return env;
+      break;
     }
     string element = end ? string(p, static_cast<int>(end - p)) : string(p);
     env = env->get_relative_target(element);
-    if (!env || !end) return env;
+    if (!end) break;
     p = end + 1;
   }
+  charge_entries_visited(elements);
   return env;
 }
 

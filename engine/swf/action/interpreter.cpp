@@ -8,6 +8,7 @@
 #include "engine/swf/action/action_context.h"
 #include "engine/swf/action/builtins.h"
 #include "engine/swf/action/environment.h"
+#include "engine/swf/base/clock.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/character.h"
@@ -17,13 +18,19 @@ namespace swf {
 
 namespace {
 
+// Units spent between two readings of the script clock: often enough that a frame whose
+// work is cheaper than its units say still stops near its time, rarely enough that
+// reading the clock costs nothing that shows.
+constexpr int kUnitsPerClockReading = 256;
+
 struct interpreter_state {
-  int actions = 0;
-  bool exhausted = false;
+  action_frame_counts counts;
   int frame_scopes = 0;
   int depth = 0;
   bool depth_logged = false;
   bool text_logged = false;
+  double started = 0.0;      // the script clock when the frame's budget began
+  int next_clock_reading = 0;  // the units spent at which the clock is read next
 };
 
 interpreter_state& state() {
@@ -33,11 +40,14 @@ interpreter_state& state() {
 
 void begin_budget() {
   interpreter_state& s = state();
-  s.actions = 0;
-  s.exhausted = false;
+  s.counts = action_frame_counts();
   s.depth_logged = false;
   s.text_logged = false;
+  s.started = get_script_clock_seconds();
+  s.next_clock_reading = kUnitsPerClockReading;
 }
+
+bool frame_ended(const interpreter_state& s) { return s.counts.budget_spent || s.counts.clock_stopped; }
 
 // Counts one nested run of script while it lives.
 struct depth_guard {
@@ -81,34 +91,59 @@ action_frame_scope::action_frame_scope() {
 
 action_frame_scope::~action_frame_scope() { --state().frame_scopes; }
 
-bool action_budget_exhausted() { return state().exhausted; }
+bool action_budget_exhausted() { return frame_ended(state()); }
 
-void charge_action_budget(int actions) {
+void charge_action_budget(int units) {
   interpreter_state& s = state();
-  if (actions <= 0 || s.actions >= limits::kMaxActionsPerFrame) return;
+  // Only work that a running script started counts: the timeline's own placements and
+  // lookups, and the host's calls, are bounded by the movie's file and cost nothing here.
+  if (units <= 0 || s.depth == 0) return;
   // The next action sees the budget spent and ends the frame's scripts with its line.
-  s.actions = actions < limits::kMaxActionsPerFrame - s.actions ? s.actions + actions : limits::kMaxActionsPerFrame;
+  const int room = limits::kMaxActionsPerFrame - s.counts.units;
+  s.counts.units = units < room ? s.counts.units + units : limits::kMaxActionsPerFrame;
 }
-int get_actions_run_in_frame() { return state().actions; }
+
+void count_commands_replayed(int commands) {
+  interpreter_state& s = state();
+  if (s.depth > 0) s.counts.commands_replayed += commands;
+}
+
+int get_actions_run_in_frame() { return state().counts.units; }
 int get_action_call_depth() { return state().depth; }
+const action_frame_counts& get_action_frame_counts() { return state().counts; }
 
 namespace actions {
 
 bool spend_action() {
   interpreter_state& s = state();
-  if (s.exhausted) return false;
-  if (s.actions >= limits::kMaxActionsPerFrame) {
-    s.exhausted = true;
+  if (frame_ended(s)) return false;
+  if (s.counts.units >= limits::kMaxActionsPerFrame) {
+    s.counts.budget_spent = true;
     log_error("error: more than %d actions in one frame; the frame's remaining actions are dropped\n",
               limits::kMaxActionsPerFrame);
     return false;
   }
-  ++s.actions;
+  if (s.counts.units >= s.next_clock_reading) {
+    s.next_clock_reading = s.counts.units + kUnitsPerClockReading;
+    if ((get_script_clock_seconds() - s.started) * 1000.0 >= limits::kMaxActionMillisecondsPerFrame) {
+      s.counts.clock_stopped = true;
+      log_error("error: a frame's actions ran for more than %d ms; the frame's remaining actions are dropped\n",
+                limits::kMaxActionMillisecondsPerFrame);
+      return false;
+    }
+  }
+  ++s.counts.units;
   return true;
 }
 
 int text_cost(const script_value& v) {
-  return v.get_type() == script_value::STRING ? v.to_string().length() >> 10 : 0;
+  return v.get_type() == script_value::STRING ? v.to_string().length() / limits::kTextBytesPerBudgetUnit : 0;
+}
+
+void charge_text_copy(const script_value& v) {
+  if (v.get_type() == script_value::STRING) {
+    charge_action_budget(v.to_string().length() / limits::kPushedTextBytesPerAction);
+  }
 }
 
 script_value join_texts(const string& a, const string& b) {
@@ -162,7 +197,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
   action_init();
   interpreter_state& st = state();
   if (st.depth == 0 && st.frame_scopes == 0) begin_budget();
-  if (st.exhausted) return;
+  if (frame_ended(st)) return;
   if (st.depth >= limits::kMaxActionCallDepth) {
     if (!st.depth_logged) {
       log_error("error: script calls nested deeper than %d; the call is dropped\n", limits::kMaxActionCallDepth);
@@ -198,6 +233,7 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
   int pc = start_pc;
   while (pc < stop_pc) {
     if (!actions::spend_action()) break;
+    ++st.counts.actions;
     for (int d = 0; d < 3 && d < stack.present(); ++d) charge_action_budget(actions::text_cost(stack.top(d)));
 
     while (with_stack.size() > 0 && with_stack.back().m_block_end_pc <= pc) with_stack.pop_back();

@@ -191,6 +191,8 @@ const string& script_value::to_string() const {
     case OBJECT: {
       const char* text = m_object ? m_object->text_value() : nullptr;
       m_string = text ? text : "[object Object]";
+      // A String object's text is copied at each conversion.
+      if (text) charge_text_work(m_string.length());
       break;
     }
     case C_FUNCTION:

@@ -18,6 +18,15 @@ double ticks_to_seconds(uint64_t ticks) {
                                 : 0.0;
 }
 
+namespace {
+script_clock_callback g_script_clock = nullptr;
+}  // namespace
+
+void register_script_clock_callback(script_clock_callback clock) { g_script_clock = clock; }
+script_clock_callback get_script_clock_callback() { return g_script_clock; }
+
+double get_script_clock_seconds() { return g_script_clock ? g_script_clock() : ticks_to_seconds(clock_ticks()); }
+
 bool Timer::expired() {
   if (m_start <= 0.0) return false;
   double now = ticks_to_seconds(clock_ticks());

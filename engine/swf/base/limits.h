@@ -69,12 +69,35 @@ constexpr int kMaxMeshesPerShape = 8;
 // Coordinates of one strip read back from a cache file.
 constexpr int kMaxCachedStripCoordinates = 1 << 22;
 
-// Actions one movie root runs in one frame, over every block, function and queued buffer.
+// The budget of one movie root's frame, in units of work, over every block, function and
+// queued buffer: each action is one unit, and work that one action starts and a script
+// can make long costs by its length (the weights below). Spent, the frame's remaining
+// actions are dropped. A frame that spends it all on any one kind of work ends within
+// about 100 ms on a desktop machine.
 constexpr int kMaxActionsPerFrame = 100000;
+
+// Wall-clock time a frame's actions may run, read between actions: the last guard behind
+// the budget, as common players stop a slow script.
+constexpr int kMaxActionMillisecondsPerFrame = 1000;
 
 // Bytes of text a value put on a script's stack carries for the price of one action: a
 // text copied onto the stack costs in proportion to its length.
 constexpr int kPushedTextBytesPerAction = 64;
+
+// Bytes of text that a String method or a String object walks or copies for one unit, and
+// bytes that a text field lays out (glyph by glyph, several times slower) for one unit.
+constexpr int kTextBytesPerBudgetUnit = 256;
+constexpr int kLaidOutTextBytesPerBudgetUnit = 8;
+
+// Units one character costs when it is made (a placement, a clone and everything inside
+// it), and one placement or removal command that a goto replays.
+constexpr int kBudgetUnitsPerCharacterMade = 2;
+constexpr int kBudgetUnitsPerCommandReplayed = 1;
+
+// Entries that one action may walk for one unit: children measured for a bound or looked
+// up by name, locals and listeners searched, path elements. (Members listed or copied into
+// an array cost a unit each.)
+constexpr int kEntriesVisitedPerBudgetUnit = 8;
 
 // Script runs nested in one another: functions, methods, constructors and frame calls.
 constexpr int kMaxActionCallDepth = 64;

@@ -1,5 +1,6 @@
 #include "engine/swf/movie/character.h"
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/movie_definition.h"
 #include "engine/swf/movie/movie_root.h"
@@ -43,7 +44,12 @@ int g_live_characters = 0;
 
 int get_live_character_count() { return g_live_characters; }
 
-character::character(character* parent, int id) : m_id(id), m_parent(parent) { ++g_live_characters; }
+// Every character made counts against the frame's budget: a clone of a clip of many
+// children, or a goto that places them again, costs as many units.
+character::character(character* parent, int id) : m_id(id), m_parent(parent) {
+  ++g_live_characters;
+  charge_action_budget(limits::kBudgetUnitsPerCharacterMade);
+}
 
 character::~character() { --g_live_characters; }
 

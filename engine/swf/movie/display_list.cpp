@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/script_value.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/render/render_handler.h"
@@ -38,19 +39,27 @@ character* display_list::get_character_at_depth(int depth) const {
   return ch->get_depth() == depth ? ch : nullptr;
 }
 
+// A search by name walks the list: each entry compared counts against the frame's budget,
+// so a script that looks names up in a clip of many children in a loop ends with it.
 character* display_list::get_character_by_name(const string& name) const {
-  for (const entry& e : m_entries) {
-    if (e.m_character->get_name() == name) return e.m_character.get_ptr();
+  for (int i = 0; i < m_entries.size(); ++i) {
+    if (m_entries[i].m_character->get_name() == name) {
+      charge_entries_visited(i + 1);
+      return m_entries[i].m_character.get_ptr();
+    }
   }
+  charge_entries_visited(m_entries.size());
   return nullptr;
 }
 
 character* display_list::get_character_by_name_i(const string& name) const {
-  for (const entry& e : m_entries) {
-    if (script_text::compare_nocase(e.m_character->get_name().c_str(), name.c_str()) == 0) {
-      return e.m_character.get_ptr();
+  for (int i = 0; i < m_entries.size(); ++i) {
+    if (script_text::compare_nocase(m_entries[i].m_character->get_name().c_str(), name.c_str()) == 0) {
+      charge_entries_visited(i + 1);
+      return m_entries[i].m_character.get_ptr();
     }
   }
+  charge_entries_visited(m_entries.size());
   return nullptr;
 }
 

@@ -289,6 +289,11 @@ void sprite_instance::execute_frame_tags(int frame, bool state_only) {
   }
 }
 
+int sprite_instance::get_command_count(int frame) const {
+  const array<execute_tag*>* playlist = m_def->get_playlist(frame);
+  return playlist ? playlist->size() : 0;
+}
+
 void sprite_instance::add_action_buffer(const action_buffer* buffer) { m_action_list.push_back(buffer); }
 
 void sprite_instance::do_actions() {
@@ -317,22 +322,30 @@ void sprite_instance::goto_frame(int target_frame_number) {
   if (target_frame_number > frame_count - 1) target_frame_number = frame_count - 1;
   if (target_frame_number < 0) target_frame_number = 0;
 
+  // The frames a goto walks and every command it replays on them count against the
+  // frame's action budget: scripts that jump across a long timeline, or back over a frame
+  // of many placements, again and again end with it.
+  int replayed = 0;
   if (target_frame_number < m_current_frame) {
     for (int f = m_current_frame; f > target_frame_number; --f) {
       const array<execute_tag*>* playlist = m_def->get_playlist(f);
       if (!playlist) continue;
+      replayed += playlist->size();
       for (execute_tag* tag : *playlist) tag->execute_state_reverse(this, f);
     }
+    replayed += get_command_count(target_frame_number);
     execute_frame_tags(target_frame_number, false);
     m_display_list.sweep();
   } else if (target_frame_number > m_current_frame) {
-    for (int f = m_current_frame + 1; f < target_frame_number; ++f) execute_frame_tags(f, true);
-    execute_frame_tags(target_frame_number, false);
+    for (int f = m_current_frame + 1; f <= target_frame_number; ++f) {
+      replayed += get_command_count(f);
+      execute_frame_tags(f, f < target_frame_number);
+    }
     m_display_list.sweep();
   }
-  // The frames a goto walks count against the frame's action budget: scripts that jump
-  // across a long timeline again and again end with it.
-  charge_action_budget(std::abs(target_frame_number - m_current_frame));
+  count_commands_replayed(replayed);
+  charge_action_budget(std::abs(target_frame_number - m_current_frame) +
+                       replayed * limits::kBudgetUnitsPerCommandReplayed);
   m_current_frame = target_frame_number;
   m_play_state = STOP;
 }
@@ -566,6 +579,9 @@ void sprite_instance::clone_display_object(const string& name, const string& new
 // ---- size ------------------------------------------------------------------------------
 
 bool sprite_instance::get_bound(rect* bound) const {
+  // Each child measured counts: a script that reads _width of a clip of many children in
+  // a loop ends with the frame's budget.
+  charge_entries_visited(m_display_list.size());
   bool found = false;
   for (int i = 0; i < m_display_list.size(); ++i) {
     rect child;
@@ -691,6 +707,7 @@ void sprite_instance::set_member(const string& name, const script_value& value) 
   if (set_builtin_property(get_standard_member(name), value)) return;
   // A text field whose variable has this name shows the value instead.
   if (value.get_type() == script_value::STRING || value.get_type() == script_value::NUMBER) {
+    charge_entries_visited(m_display_list.size());
     bool set_text = false;
     for (int i = 0; i < m_display_list.size(); ++i) {
       character* ch = m_display_list.get_character(i);

@@ -108,6 +108,8 @@ class sprite_instance : public character {
   bool may_nest_child(uint16_t character_id) const;
   // Notes that the frame's init actions run now; false when they already have.
   bool mark_init_actions_run(int frame);
+  // The commands of the frame's playlist (0 for a frame that has none).
+  int get_command_count(int frame) const;
 
   smart_ptr<movie_definition_sub> m_def;
   // The whole movie's definition, which a sprite's definition asks for its characters:

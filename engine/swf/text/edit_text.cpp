@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/environment.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/base/stream.h"
@@ -144,6 +145,9 @@ void edit_text_character::align_line(int first_record, float right_edge) {
 
 void edit_text_character::lay_out_text() {
   ++m_layout_count;
+  // Each byte laid out counts against the frame's budget: a script that sets long texts
+  // in a loop ends with it.
+  charge_action_budget(m_text.length() / limits::kLaidOutTextBytesPerBudgetUnit);
   m_text_glyph_records.clear();
   edit_text_definition& d = *m_def;
   if (d.m_font == nullptr) return;
