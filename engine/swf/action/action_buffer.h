@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -65,6 +66,10 @@ void charge_action_budget(int actions);
 int get_actions_run_in_frame();
 // Script runs nested inside one another right now.
 int get_action_call_depth();
+// Whether the movie whose frame runs may hold bytes more for its scripts. When it may not,
+// one line says so and the frame's remaining actions end, as when the budget is spent;
+// what its scripts hold stays.
+bool may_hold_script_bytes(size_t bytes);
 
 // The command of DoAction and DoInitAction: owns one action buffer and queues it on the
 // sprite whose frame runs it.

@@ -10,6 +10,7 @@
 #include "engine/swf/action/environment.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
+#include "engine/swf/base/memory_account.h"
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_definition.h"
 
@@ -92,6 +93,17 @@ void charge_action_budget(int actions) {
 int get_actions_run_in_frame() { return state().actions; }
 int get_action_call_depth() { return state().depth; }
 
+bool may_hold_script_bytes(size_t bytes) {
+  if (current_memory_account_may_hold(bytes)) return true;
+  interpreter_state& s = state();
+  if (!s.exhausted) {
+    log_error("error: the movie's scripts would hold more than %zu bytes; the frame's remaining actions are dropped\n",
+              limits::kMaxScriptBytesPerMovie);
+  }
+  s.exhausted = true;
+  return false;
+}
+
 namespace actions {
 
 bool spend_action() {
@@ -120,6 +132,7 @@ script_value join_texts(const string& a, const string& b) {
     }
     return script_value();
   }
+  if (!may_hold_script_bytes(static_cast<size_t>(string::heap_bytes(a.length() + b.length())))) return script_value();
   string joined = a;
   joined += b;
   return script_value(joined);
@@ -190,7 +203,8 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
 
   int pc = start_pc;
   while (pc < stop_pc) {
-    if (!actions::spend_action()) break;
+    // The action before may have taken the movie past what its scripts may hold.
+    if (!actions::spend_action() || !may_hold_script_bytes(0)) break;
     for (int d = 0; d < 3 && d < stack.present(); ++d) charge_action_budget(actions::text_cost(stack.top(d)));
 
     while (with_stack.size() > 0 && with_stack.back().m_block_end_pc <= pc) with_stack.pop_back();

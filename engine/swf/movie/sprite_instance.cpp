@@ -90,6 +90,8 @@ void sprite_get_bytes_loaded(const native_call& call) {
 script_object* movieclip_builtins() {
   static smart_ptr<script_object>* builtins = nullptr;
   if (!builtins) {
+    // Shared by every movie: charged to none.
+    memory_account_scope no_movie(0);
     builtins = new smart_ptr<script_object>(new script_object);
     script_object* o = builtins->get_ptr();
     o->set_member("play", script_value(&sprite_play));
