@@ -41,6 +41,7 @@ double PeakResidentMB() {
 const char* EndOf(const swf::action_frame_counts& counts) {
   if (counts.clock_stopped) return "clock";
   if (counts.budget_spent) return "budget";
+  if (counts.memory_full) return "memory";
   return "-";
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -74,6 +75,10 @@ inline void charge_entries_visited(int entries) {
 int get_actions_run_in_frame();
 // Script runs nested inside one another right now.
 int get_action_call_depth();
+// Whether the movie whose frame runs may hold bytes more for its scripts. When it may not,
+// one line says so and the frame's remaining actions end, as when the budget is spent;
+// what its scripts hold stays.
+bool may_hold_script_bytes(size_t bytes);
 
 // What the frame's scripts have counted so far, and the last frame's once it has ended:
 // what tests and benchmarks read.
@@ -83,6 +88,7 @@ struct action_frame_counts {
   int commands_replayed = 0;  // placement and removal commands that gotos replayed
   bool budget_spent = false;  // the budget ended the frame's actions
   bool clock_stopped = false; // the script clock ended them
+  bool memory_full = false;   // the movie's scripts reached what they may hold
 };
 const action_frame_counts& get_action_frame_counts();
 // Counts the commands a goto replays (charged through charge_action_budget).

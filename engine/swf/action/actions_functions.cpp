@@ -69,6 +69,7 @@ void define_function(action_context& c) {
     function->m_is_function2 = is_function2;
     function->m_local_register_count = static_cast<uint8_t>(register_count);
     function->m_function2_flags = static_cast<uint16_t>(flags);
+    function->update_held_bytes();
     value.set_as_function(function);
   }
   if (!name.empty()) c.env->set_member(name, value);

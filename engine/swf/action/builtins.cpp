@@ -228,15 +228,19 @@ void set_builtin_members(script_object* global) {
 
 }  // namespace
 
+// The built-ins belong to no movie: they are made outside every memory account, whichever
+// movie's frame happens to need them first.
 void action_init() {
   if (g_global_built) return;
   g_global_built = true;
+  memory_account_scope no_movie(0);
   set_global(new script_object);
   set_builtin_members(get_global());
 }
 
 void reset_global_object() {
   if (!g_global_built) return;
+  memory_account_scope no_movie(0);
   // The same object stays the global one; releasing its members may free clips whose
   // destructors reach the global object again, which then finds it empty.
   smart_ptr<script_object> global(get_global());
@@ -340,9 +344,14 @@ void key_remove_listener(const native_call& call) {
 // ---- String -----------------------------------------------------------------------------
 
 void string_ctor(const native_call& call) {
+  // The object's text is a copy: the movie must be able to hold it before it is made.
+  const string none;
+  const string& text = call.nargs > 0 ? call.arg(0).to_string() : none;
+  if (!may_hold_script_bytes(static_cast<size_t>(string::heap_bytes(text.length())))) return;
   if (!may_create_script_object()) return;
   smart_ptr<string_object> made(new string_object);
-  if (call.nargs > 0) made->m_text = call.arg(0).to_string();
+  made->m_text = text;
+  made->m_text.charge_to_account(get_current_memory_account());
   charge_text_work(made->m_text.length());  // the text is copied into the object
   made->set_member("toString", script_value(string_to_string));
   made->set_member("fromCharCode", script_value(string_from_char_code));

@@ -156,7 +156,17 @@ bool script_environment::get_member(const string& name, script_value* value) con
   return m_variables.get(name, value);
 }
 
-void script_environment::set_member(const string& name, const script_value& value) { m_variables.set(name, value); }
+// Variables are held like an object's members: what the movie cannot hold is not stored.
+void script_environment::set_member(const string& name, const script_value& value) {
+  if (script_value* variable = m_variables.find_value(name)) {
+    if (may_hold_script_bytes(copied_text_bytes(value))) *variable = value;
+    return;
+  }
+  if (!may_hold_script_bytes(bytes_to_add(m_variables, name, value))) return;
+  m_variables.add(name, value);
+  m_name_bytes += static_cast<size_t>(string::heap_bytes(name.length()));
+  m_held.set(table_bytes(m_variables, m_name_bytes));
+}
 
 bool script_environment::parse_path(const string& var_path, string* path, string* var) {
   const char* text = var_path.c_str();

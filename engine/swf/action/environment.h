@@ -115,12 +115,16 @@ class script_environment {
     script_value m_value;
   };
 
+  using variable_table = hash_table<string, script_value, member_name_hash, member_name_equal>;
+
   array<script_value> m_stack;
   script_value m_global_register[4];
   array<script_value> m_local_register;
   weak_ptr<character> m_target;
   character* m_owner = nullptr;  // not counted: the owner holds the environment
-  hash_table<string, script_value, member_name_hash, member_name_equal> m_variables;
+  variable_table m_variables;
+  size_t m_name_bytes = 0;  // heap bytes of the variables' names
+  memory_charge m_held;     // the variable table, charged like an object's members
   array<frame_slot> m_local_frames;
   script_value m_undefined_slot;
   bool m_stack_full_logged = false;

@@ -11,6 +11,7 @@
 #include "engine/swf/base/clock.h"
 #include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
+#include "engine/swf/base/memory_account.h"
 #include "engine/swf/movie/character.h"
 #include "engine/swf/movie/movie_definition.h"
 
@@ -47,7 +48,9 @@ void begin_budget() {
   s.next_clock_reading = kUnitsPerClockReading;
 }
 
-bool frame_ended(const interpreter_state& s) { return s.counts.budget_spent || s.counts.clock_stopped; }
+bool frame_ended(const interpreter_state& s) {
+  return s.counts.budget_spent || s.counts.clock_stopped || s.counts.memory_full;
+}
 
 // Counts one nested run of script while it lives.
 struct depth_guard {
@@ -112,6 +115,17 @@ int get_actions_run_in_frame() { return state().counts.units; }
 int get_action_call_depth() { return state().depth; }
 const action_frame_counts& get_action_frame_counts() { return state().counts; }
 
+bool may_hold_script_bytes(size_t bytes) {
+  if (current_memory_account_may_hold(bytes)) return true;
+  interpreter_state& s = state();
+  if (!frame_ended(s)) {
+    log_error("error: the movie's scripts would hold more than %zu bytes; the frame's remaining actions are dropped\n",
+              limits::kMaxScriptBytesPerMovie);
+  }
+  s.counts.memory_full = true;
+  return false;
+}
+
 namespace actions {
 
 bool spend_action() {
@@ -155,6 +169,7 @@ script_value join_texts(const string& a, const string& b) {
     }
     return script_value();
   }
+  if (!may_hold_script_bytes(static_cast<size_t>(string::heap_bytes(a.length() + b.length())))) return script_value();
   string joined = a;
   joined += b;
   return script_value(joined);
@@ -232,7 +247,8 @@ void action_buffer::execute(script_environment* env, int start_pc, int exec_byte
 
   int pc = start_pc;
   while (pc < stop_pc) {
-    if (!actions::spend_action()) break;
+    // The action before may have taken the movie past what its scripts may hold.
+    if (!actions::spend_action() || !may_hold_script_bytes(0)) break;
     ++st.counts.actions;
     for (int d = 0; d < 3 && d < stack.present(); ++d) charge_action_budget(actions::text_cost(stack.top(d)));
 

@@ -116,26 +116,36 @@ void script_value::drop_refs() {
   }
 }
 
+// A value that stops being a text lets a long text go: a variable set from a long text to
+// a number would otherwise go on holding the text's bytes.
+void script_value::drop_text() {
+  if (m_string.is_long()) m_string = string();
+}
+
 void script_value::set_undefined() {
   drop_refs();
+  drop_text();
   m_type = UNDEFINED;
   m_number = 0.0;
 }
 
 void script_value::set_null() {
   drop_refs();
+  drop_text();
   m_type = NULLTYPE;
   m_number = 0.0;
 }
 
 void script_value::set_bool(bool value) {
   drop_refs();
+  drop_text();
   m_type = BOOLEAN;
   m_bool = value;
 }
 
 void script_value::set_double(double value) {
   drop_refs();
+  drop_text();
   m_type = NUMBER;
   m_number = value;
 }
@@ -145,6 +155,7 @@ void script_value::set_string(const string& text) {
   m_type = STRING;
   if (&text != &m_string) m_string = text;
   m_number = 0.0;
+  hold_text();
 }
 
 void script_value::set_string(const char* text) { set_string(string(text)); }
@@ -153,6 +164,7 @@ void script_value::set_as_object(script_object* object) {
   if (m_type == OBJECT && m_object == object) return;
   if (object) object->add_ref();
   drop_refs();
+  drop_text();
   m_type = OBJECT;
   m_object = object;
 }
@@ -161,12 +173,14 @@ void script_value::set_as_function(as_function* function) {
   if (m_type == AS_FUNCTION && m_as_function == function) return;
   if (function) function->add_ref();
   drop_refs();
+  drop_text();
   m_type = AS_FUNCTION;
   m_as_function = function;
 }
 
 void script_value::set_c_function(c_function function) {
   drop_refs();
+  drop_text();
   m_type = C_FUNCTION;
   m_c_function = function;
 }
@@ -209,6 +223,9 @@ const string& script_value::to_string() const {
       m_string = "<bad type>";
       break;
   }
+  // The text of an object can be long: what the value keeps of it is charged like any
+  // text it holds.
+  if (m_type != STRING) hold_text();
   return m_string;
 }
 
@@ -351,8 +368,14 @@ namespace {
 int g_live_script_objects = 0;
 }  // namespace
 
-script_object::script_object() { ++g_live_script_objects; }
-script_object::script_object(script_object* prototype) : m_prototype(prototype) { ++g_live_script_objects; }
+script_object::script_object() {
+  ++g_live_script_objects;
+  update_held_bytes();
+}
+script_object::script_object(script_object* prototype) : m_prototype(prototype) {
+  ++g_live_script_objects;
+  update_held_bytes();
+}
 // Objects that hold one another in long chains (a list a script builds in a loop) are
 // released one after another here rather than inside each other's destructors, so the
 // length of a chain never reaches the depth of the native stack.
@@ -381,7 +404,7 @@ script_object::~script_object() {
 int get_live_script_object_count() { return g_live_script_objects; }
 
 bool may_create_script_object() {
-  if (g_live_script_objects < limits::kMaxLiveScriptObjects) return true;
+  if (g_live_script_objects < limits::kMaxLiveScriptObjects) return may_hold_script_bytes(sizeof(script_object));
   static int logged_at = -1;
   // One line each time the count comes back to the bound, not one per refusal.
   if (logged_at != g_live_script_objects) {
@@ -396,14 +419,22 @@ void script_object::set_member(const string& name, const script_value& value) {
     m_prototype = value.to_object();
     return;
   }
+  // What the movie cannot hold is not stored (and the frame's actions end).
   if (script_member* member = m_members.find_value(name)) {
-    if (!(member->m_flags & script_member::READ_ONLY)) member->m_value = value;
+    if (!(member->m_flags & script_member::READ_ONLY) && may_hold_script_bytes(copied_text_bytes(value))) {
+      member->m_value = value;
+    }
     return;
   }
+  if (!may_hold_script_bytes(bytes_to_add(m_members, name, value))) return;
   script_member member;
   member.m_value = value;
   m_members.add(name, member);
+  m_name_bytes += static_cast<size_t>(string::heap_bytes(name.length()));
+  update_held_bytes();
 }
+
+void script_object::update_held_bytes() { m_held.set(sizeof(script_object) + table_bytes(m_members, m_name_bytes)); }
 
 bool script_object::get_member(const string& name, script_value* value) {
   // Reads that fall through prototypes nest; a cycle of prototypes (o.prototype = o)
@@ -448,6 +479,8 @@ void script_object::clear_members() {
   // Taken out first: releasing a value may come back to this object.
   member_table members = std::move(m_members);
   m_members.clear();
+  m_name_bytes = 0;
+  update_held_bytes();
   smart_ptr<script_object> prototype = std::move(m_prototype);
 }
 
@@ -461,6 +494,12 @@ script_object* as_function::get_properties() {
     m_properties->set_member("prototype", script_value(new script_object));
   }
   return m_properties.get_ptr();
+}
+
+void as_function::update_held_bytes() {
+  size_t bytes = sizeof(as_function) + static_cast<size_t>(m_args.capacity()) * sizeof(arg_spec);
+  for (const arg_spec& arg : m_args) bytes += static_cast<size_t>(string::heap_bytes(arg.m_name.length()));
+  m_held.set(bytes);
 }
 
 const script_value& native_call::arg(int n) const { return env->bottom(first_arg_bottom_index - n); }

@@ -7,6 +7,7 @@
 
 #include "engine/swf/base/array.h"
 #include "engine/swf/base/hash_table.h"
+#include "engine/swf/base/memory_account.h"
 #include "engine/swf/base/ref_counted.h"
 #include "engine/swf/base/swf_string.h"
 
@@ -47,7 +48,8 @@ bool greater_bytes(const string& a, const char* b);
 
 // One datum of ActionScript: undefined, null, boolean, string, number, object, native or
 // script function. Object and script function values hold a reference on what they
-// point to.
+// point to. A value's text (its string, or the text a conversion left in it) is charged
+// to the memory account current when the text was made.
 class script_value {
  public:
   enum type { UNDEFINED = 0, NULLTYPE = 1, BOOLEAN = 2, STRING = 3, NUMBER = 4, OBJECT = 5, C_FUNCTION = 6,
@@ -57,9 +59,18 @@ class script_value {
   script_value(bool value) : m_type(BOOLEAN) { m_bool = value; }  // NOLINT
   script_value(int value) : m_type(NUMBER) { m_number = value; }  // NOLINT
   script_value(double value) : m_type(NUMBER) { m_number = value; }  // NOLINT
-  script_value(const char* text) : m_type(STRING), m_string(text) { m_number = 0.0; }  // NOLINT
-  script_value(const uint16_t* wide) : m_type(STRING), m_string(wide) { m_number = 0.0; }  // NOLINT
-  script_value(const string& text) : m_type(STRING), m_string(text) { m_number = 0.0; }  // NOLINT
+  script_value(const char* text) : m_type(STRING), m_string(text) {  // NOLINT
+    m_number = 0.0;
+    hold_text();
+  }
+  script_value(const uint16_t* wide) : m_type(STRING), m_string(wide) {  // NOLINT
+    m_number = 0.0;
+    hold_text();
+  }
+  script_value(const string& text) : m_type(STRING), m_string(text) {  // NOLINT
+    m_number = 0.0;
+    hold_text();
+  }
   script_value(script_object* object);  // NOLINT
   script_value(as_function* function);  // NOLINT
   script_value(c_function function) : m_type(C_FUNCTION) { m_c_function = function; }  // NOLINT
@@ -109,6 +120,10 @@ class script_value {
 
  private:
   void drop_refs();
+  void drop_text();
+  void hold_text() const {
+    if (m_string.is_long()) m_string.charge_to_account(get_current_memory_account());
+  }
 
   type m_type = UNDEFINED;
   mutable string m_string;
@@ -142,6 +157,25 @@ struct member_name_equal {
 
 using member_table = hash_table<string, script_member, member_name_hash, member_name_equal>;
 
+// The heap bytes a copy of the value's text takes (0 for a value without a text of its
+// own, or one kept in place).
+inline size_t copied_text_bytes(const script_value& value) {
+  return value.get_type() == script_value::STRING ? static_cast<size_t>(string::heap_bytes(value.to_string().length()))
+                                                  : 0;
+}
+// The bytes a table of names (an object's members, a timeline's variables) holds for the
+// scripts: its slots and the heap bytes of its names.
+template <class Table>
+size_t table_bytes(const Table& table, size_t name_bytes) {
+  return static_cast<size_t>(table.capacity()) * sizeof(typename Table::entry) + name_bytes;
+}
+// The bytes such a table takes on to add the value under a name it does not hold yet.
+template <class Table>
+size_t bytes_to_add(const Table& table, const string& name, const script_value& value) {
+  return copied_text_bytes(value) + static_cast<size_t>(string::heap_bytes(name.length())) +
+         static_cast<size_t>(table.capacity_for_one_more() - table.capacity()) * sizeof(typename Table::entry);
+}
+
 // A script object: members by name and a prototype that reads fall through to.
 class script_object : public ref_counted {
  public:
@@ -167,18 +201,26 @@ class script_object : public ref_counted {
 
   script_object* get_prototype() const { return m_prototype.get_ptr(); }
   const member_table& get_members() const { return m_members; }
+  // The bytes the object and its member table hold for the movie's scripts (the values'
+  // texts are charged with the values).
+  size_t get_held_bytes() const { return m_held.get_bytes(); }
 
  protected:
   // The own member, else the prototype's (through its get_member).
   bool find_member(const string& name, script_value* value);
 
  private:
+  void update_held_bytes();
+
   member_table m_members;
   smart_ptr<script_object> m_prototype;
+  size_t m_name_bytes = 0;  // heap bytes of the member names
+  memory_charge m_held;
 };
 
 // Script objects alive now, and whether a script may make another (past
-// limits::kMaxLiveScriptObjects it may not; one line says so).
+// limits::kMaxLiveScriptObjects it may not, nor past what its movie's scripts may hold;
+// one line says so).
 int get_live_script_object_count();
 bool may_create_script_object();
 
@@ -201,6 +243,9 @@ class as_function : public ref_counted {
 
   // Runs the function with the call's arguments; the result goes to call.result.
   void invoke(const native_call& call);
+  // Charges the function with its parameters to the current memory account (once they
+  // are set).
+  void update_held_bytes();
 
   // The action block the function's code lies in, and where it starts and how long it
   // is; a clip event's method covers its whole buffer.
@@ -218,6 +263,7 @@ class as_function : public ref_counted {
   script_environment* m_env = nullptr;
   std::weak_ptr<const void> m_env_alive;
   array<struct with_stack_entry>* m_with_stack = nullptr;
+  memory_charge m_held;
 };
 
 // What a native built-in receives: where its result goes, its this object, the

@@ -45,6 +45,11 @@ class hash_table {
   int size() const { return m_count; }
   bool empty() const { return m_count == 0; }
   int capacity() const { return static_cast<int>(m_entries.size()); }
+  // The slots the table will have once one more key is added.
+  int capacity_for_one_more() const {
+    if (m_entries.empty()) return 16;
+    return m_count * 3 > capacity() * 2 ? capacity() * 2 : capacity();
+  }
 
   void clear() {
     m_entries = std::vector<entry>();
@@ -53,9 +58,9 @@ class hash_table {
 
   void add(const K& key, const V& value) {
     if (m_entries.empty()) {
-      set_raw_capacity(16);
-    } else if (m_count * 3 > capacity() * 2) {
-      set_capacity(capacity() * 2);
+      set_raw_capacity(capacity_for_one_more());
+    } else if (capacity_for_one_more() != capacity()) {
+      set_capacity(capacity_for_one_more());
     }
     ++m_count;
     uint32_t hash = H()(key);

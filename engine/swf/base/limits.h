@@ -111,6 +111,11 @@ constexpr int kMaxStackValues = 65536;
 // Script objects alive at once (characters included).
 constexpr int kMaxLiveScriptObjects = 100000;
 
+// Bytes one movie's scripts may hold at once: texts, objects with their members, arrays,
+// functions, timeline variables. Past it the action that would take more fails, one line
+// says so and the frame's remaining actions end; what is held stays.
+constexpr size_t kMaxScriptBytesPerMovie = size_t(64) << 20;
+
 // Glyphs one movie's fonts put into glyph textures; glyphs past it are drawn from their
 // outlines. Bounds the rasterising and packing a font of countless glyphs can ask for.
 constexpr int kMaxTexturedGlyphsPerMovie = 4096;

@@ -6,7 +6,11 @@
 #include <cwctype>
 #include <utility>
 
+#include "engine/swf/base/memory_account.h"
+
 namespace swf {
+
+static_assert(sizeof(string) == 24, "the account number lives in the heap form's spare bytes");
 
 namespace {
 
@@ -118,7 +122,16 @@ string::string(string&& other) noexcept {
 }
 
 string::~string() {
-  if (is_long()) std::free(m_heap.buffer);
+  if (is_long()) free_heap();
+}
+
+void string::charge_heap(uint32_t account) {
+  if (charge_memory_account(account, m_heap.capacity)) m_heap.account = account;
+}
+
+void string::free_heap() {
+  if (m_heap.account != 0) release_memory_account(m_heap.account, m_heap.capacity);
+  std::free(m_heap.buffer);
 }
 
 string& string::operator=(const string& other) {
@@ -131,7 +144,7 @@ string& string::operator=(const string& other) {
 
 string& string::operator=(string&& other) noexcept {
   if (this != &other) {
-    if (is_long()) std::free(m_heap.buffer);
+    if (is_long()) free_heap();
     std::memcpy(static_cast<void*>(this), &other, sizeof(*this));
     other.clear_local();
   }
@@ -147,10 +160,9 @@ void string::resize(int n) {
   if (n < 0) n = 0;
   if (n < 15) {
     if (is_long()) {
-      char* old = m_heap.buffer;
       char kept[15];
-      std::memcpy(kept, old, 15);
-      std::free(old);
+      std::memcpy(kept, m_heap.buffer, 15);
+      free_heap();
       std::memcpy(m_local + 1, kept, 15);
     }
     m_local[0] = static_cast<char>(n + 1);
@@ -165,10 +177,16 @@ void string::resize(int n) {
     m_heap.flag = static_cast<char>(255);
     m_heap.buffer = buffer;
     m_heap.capacity = capacity;
+    m_heap.account = 0;
   } else if (capacity != m_heap.capacity) {
     char* buffer = static_cast<char*>(std::realloc(m_heap.buffer, capacity));
     if (!buffer) throw std::bad_alloc();
     m_heap.buffer = buffer;
+    if (m_heap.account != 0) {
+      // A charged text stays charged with what it reserves now.
+      charge_memory_account(m_heap.account, capacity);
+      release_memory_account(m_heap.account, m_heap.capacity);
+    }
     m_heap.capacity = capacity;
   }
   m_heap.size = static_cast<uint32_t>(n + 1);

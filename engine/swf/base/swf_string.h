@@ -38,6 +38,15 @@ class string {
   bool is_long() const { return static_cast<uint8_t>(m_local[0]) == 255; }
   // Bytes reserved on the heap (0 for a short string).
   int capacity() const { return is_long() ? static_cast<int>(m_heap.capacity) : 0; }
+  // The bytes a text of that length reserves on the heap (0 when it is kept in place).
+  static int heap_bytes(int length) { return length < 15 ? 0 : (length + 16) & ~15; }
+
+  // Charges the heap bytes to the memory account (base/memory_account.h) unless they
+  // are charged already or kept in place; they are released from it when freed, and
+  // move with the text when it moves. A copy is a new text and is not charged.
+  void charge_to_account(uint32_t account) {
+    if (account != 0 && is_long() && m_heap.account == 0) charge_heap(account);
+  }
   std::string_view view() const { return {c_str(), static_cast<size_t>(length())}; }
 
   void resize(int new_length);
@@ -67,12 +76,15 @@ class string {
 
  private:
   void clear_local();
+  void charge_heap(uint32_t account);
+  void free_heap();
   union {
     char m_local[16];
     struct {
       char flag;
       uint32_t size;      // length + 1
       uint32_t capacity;  // bytes of buffer
+      uint32_t account;   // the memory account charged with the buffer, 0 for none
       char* buffer;
     } m_heap;
   };

@@ -86,6 +86,17 @@ matrix character::get_world_matrix() const {
   return m;
 }
 
+scale_rotation character::get_scale_rotation() const {
+  if (m_scale_rotation_kept) return m_scale_rotation;
+  return scale_rotation{m_matrix.get_x_scale(), m_matrix.get_y_scale(), m_matrix.get_rotation()};
+}
+
+void character::set_scale_rotation(const scale_rotation& sr) {
+  m_matrix.set_scale_rotation(sr.m_x_scale, sr.m_y_scale, sr.m_rotation);
+  m_scale_rotation = sr;
+  m_scale_rotation_kept = true;
+}
+
 cxform character::get_world_cxform() const {
   const character* parent = get_parent();
   if (!parent) return m_color_transform;

@@ -36,6 +36,14 @@ struct drag_state {
   float m_bound_y1 = 1.0f;
 };
 
+// A character's scales and turn as scripts see them: the x and y scale (1 unscaled,
+// negative when mirrored on that axis) and the rotation in radians.
+struct scale_rotation {
+  float m_x_scale = 1.0f;
+  float m_y_scale = 1.0f;
+  float m_rotation = 0.0f;
+};
+
 // The input of the button event generator: the entity that takes the mouse events and
 // the one under the mouse, the button then and now, and whether the mouse is inside the
 // active entity.
@@ -175,8 +183,26 @@ class character : public movie_interface {
   void set_cxform(const cxform& cx) { m_color_transform = cx; }
   void concatenate_cxform(const cxform& cx) { m_color_transform.concatenate(cx); }
   const matrix& get_matrix() const { return m_matrix; }
-  void set_matrix(const matrix& m) { m_matrix = m; }
-  void concatenate_matrix(const matrix& m) { m_matrix.concatenate(m); }
+  // A placement's matrix: the scales and the turn are read from it again unless it keeps
+  // those the matrix had (a move or a drag changes only the translation).
+  void set_matrix(const matrix& m) {
+    if (m.m_[0][0] != m_matrix.m_[0][0] || m.m_[0][1] != m_matrix.m_[0][1] || m.m_[1][0] != m_matrix.m_[1][0] ||
+        m.m_[1][1] != m_matrix.m_[1][1]) {
+      m_scale_rotation_kept = false;
+    }
+    m_matrix = m;
+  }
+  void concatenate_matrix(const matrix& m) {
+    m_matrix.concatenate(m);
+    m_scale_rotation_kept = false;
+  }
+  // The scales and the turn that a script set are kept beside the matrix, which cannot
+  // tell them apart: a clip mirrored on its y axis has the matrix of one mirrored on its x
+  // axis and turned half a turn. Until a script sets them, and again after a placement
+  // changes them, they are read from the matrix.
+  scale_rotation get_scale_rotation() const;
+  // Builds the matrix's scale and turn from them (keeping its translation) and keeps them.
+  void set_scale_rotation(const scale_rotation& sr);
   float get_ratio() const { return m_ratio; }
   void set_ratio(float ratio) { m_ratio = ratio; }
   uint16_t get_clip_depth() const { return m_clip_depth; }
@@ -202,6 +228,8 @@ class character : public movie_interface {
   int m_depth = -1;
   cxform m_color_transform;
   matrix m_matrix;
+  scale_rotation m_scale_rotation;
+  bool m_scale_rotation_kept = false;  // m_scale_rotation holds what a script set
   float m_ratio = 0.0f;
   uint16_t m_clip_depth = 0;
   bool m_visible = true;

@@ -4,6 +4,7 @@
 
 #include "engine/swf/action/action_buffer.h"
 #include "engine/swf/action/builtins.h"
+#include "engine/swf/base/limits.h"
 #include "engine/swf/base/log.h"
 #include "engine/swf/movie/button.h"
 #include "engine/swf/movie/movie_def_impl.h"
@@ -30,7 +31,8 @@ int g_live_movie_roots = 0;
 
 int get_live_movie_count() { return g_live_movie_roots; }
 
-movie_root::movie_root(movie_definition_sub* def) : m_def(def) {
+movie_root::movie_root(movie_definition_sub* def)
+    : m_def(def), m_memory_account(open_memory_account(limits::kMaxScriptBytesPerMovie)) {
   ++g_live_movie_roots;
   set_display_viewport(0, 0, static_cast<int>(def->get_width_pixels()), static_cast<int>(def->get_height_pixels()));
 }
@@ -39,6 +41,8 @@ movie_root::~movie_root() {
   // What scripts stored in the global object (often a clip: _global.keep = _root) would
   // keep whole movies alive for as long as the process runs: with the last movie, it goes.
   if (--g_live_movie_roots == 0) reset_global_object();
+  // What the scripts still hold elsewhere is released from the account when it is freed.
+  close_memory_account(m_memory_account);
 }
 
 void movie_root::set_root_movie(sprite_instance* root_movie) { m_movie = root_movie; }
@@ -50,14 +54,18 @@ void movie_root::restart() { m_movie->restart(); }
 void movie_root::goto_frame(int target_frame_number) { m_movie->goto_frame(target_frame_number); }
 void movie_root::set_play_state(play_state state) { m_movie->set_play_state(state); }
 movie_interface::play_state movie_root::get_play_state() const { return m_movie->get_play_state(); }
+// What the host's calls make for the scripts is this movie's, as what its frames make.
 void movie_root::set_variable(const char* path_to_var, const uint16_t* new_value) {
+  memory_account_scope held(m_memory_account);
   m_movie->set_variable(path_to_var, new_value);
 }
 void movie_root::set_variable(const char* path_to_var, const char* new_value) {
+  memory_account_scope held(m_memory_account);
   m_movie->set_variable(path_to_var, new_value);
 }
 const char* movie_root::get_variable(const char* path_to_var) const { return m_movie->get_variable(path_to_var); }
 const char* movie_root::call_method_args(const char* method_name, const char* method_arg_fmt, va_list args) {
+  memory_account_scope held(m_memory_account);
   return m_movie->call_method_args(method_name, method_arg_fmt, args);
 }
 void movie_root::set_visible(bool visible) { m_movie->set_visible(visible); }
@@ -115,8 +123,10 @@ void movie_root::get_mouse_state(int* x, int* y, int* buttons) {
 
 void movie_root::advance(float delta_seconds) {
   smart_ptr<movie_root> keep(this);
-  // Every action of this frame counts against one budget.
+  // Every action of this frame counts against one budget, and what its scripts make is
+  // charged to this movie.
   action_frame_scope frame_budget;
+  memory_account_scope held(m_memory_account);
   if (!m_on_event_load_called) {
     m_on_event_load_called = true;
     m_movie->on_event_load();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/swf/base/array.h"
+#include "engine/swf/base/memory_account.h"
 #include "engine/swf/movie/character.h"
 
 namespace swf {
@@ -62,6 +63,9 @@ class movie_root : public movie_interface {
   int get_viewport_y0() const { return m_viewport_y0; }
   int get_viewport_width() const { return m_viewport_width; }
   int get_viewport_height() const { return m_viewport_height; }
+  // The account of the bytes this movie's scripts hold (base/memory_account.h).
+  memory_account_id get_memory_account() const { return m_memory_account; }
+  size_t get_script_bytes() const { return get_memory_account_bytes(m_memory_account); }
 
   // ---- movies that this movie's scripts loaded -----------------------------------
   // A movie loaded by a script (in place of a clip, or as a root of its own) plays as
@@ -94,6 +98,7 @@ class movie_root : public movie_interface {
   bool m_on_event_load_called = false;
   array<Timer*> m_interval_timers;
   std::vector<loaded_movie> m_loaded_movies;
+  memory_account_id m_memory_account;
 };
 
 // Movie roots alive in the process.

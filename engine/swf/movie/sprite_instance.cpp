@@ -90,6 +90,8 @@ void sprite_get_bytes_loaded(const native_call& call) {
 script_object* movieclip_builtins() {
   static smart_ptr<script_object>* builtins = nullptr;
   if (!builtins) {
+    // Shared by every movie: charged to none.
+    memory_account_scope no_movie(0);
     builtins = new smart_ptr<script_object>(new script_object);
     script_object* o = builtins->get_ptr();
     o->set_member("play", script_value(&sprite_play));
@@ -590,24 +592,29 @@ bool sprite_instance::get_bound(rect* bound) const {
   return found;
 }
 
-matrix sprite_instance::get_matrix_sized(standard_member_id id, float size) const {
-  matrix m = get_matrix();
+scale_rotation sprite_instance::get_scale_rotation_sized(standard_member_id id, float size) const {
+  scale_rotation sr = get_scale_rotation();
   rect bound;
   float local = 0.0f;
   if (get_bound(&bound)) local = id == M_WIDTH ? bound.width() : bound.height();
   // A clip that shows nothing takes the size itself as its scale.
   float scale = std::fabs(std::fabs(local) < 1e-6f ? size : size / local);
-  float x_scale = m.get_x_scale();
-  float y_scale = m.get_y_scale();
   // A mirrored clip stays mirrored.
   if (id == M_WIDTH) {
-    x_scale = std::copysign(scale, x_scale);
+    sr.m_x_scale = std::copysign(scale, sr.m_x_scale);
   } else {
-    y_scale = scale;
+    sr.m_y_scale = std::copysign(scale, sr.m_y_scale);
   }
-  m.set_scale_rotation(x_scale, y_scale, m.get_rotation());
-  return m;
+  return sr;
 }
+
+namespace {
+
+// Degrees as scripts set them, brought into [-180, 180] (unchanged when they lie there):
+// a clip turned a little every frame keeps an angle that floats hold exactly.
+float rotation_radians(double degrees) { return static_cast<float>(std::remainder(degrees, 360.0) * 0.017453292); }
+
+}  // namespace
 
 // ---- properties and variables ----------------------------------------------------------
 
@@ -616,15 +623,15 @@ bool sprite_instance::get_builtin_property(standard_member_id id, script_value* 
   switch (id) {
     case M_X: value->set_double(m.m_[0][2] / 20.0); return true;
     case M_Y: value->set_double(m.m_[1][2] / 20.0); return true;
-    case M_XSCALE: value->set_double(m.get_x_scale() * 100.0); return true;
-    case M_YSCALE: value->set_double(m.get_y_scale() * 100.0); return true;
+    case M_XSCALE: value->set_double(get_scale_rotation().m_x_scale * 100.0); return true;
+    case M_YSCALE: value->set_double(get_scale_rotation().m_y_scale * 100.0); return true;
     case M_CURRENTFRAME: value->set_int(m_current_frame + 1); return true;
     case M_TOTALFRAMES: value->set_int(m_def->get_frame_count()); return true;
     case M_ALPHA: value->set_double(get_cxform().m_[3][0] * 100.0); return true;
     case M_VISIBLE: value->set_bool(get_visible()); return true;
     case M_WIDTH: value->set_double(get_width() / 20.0); return true;
     case M_HEIGHT: value->set_double(get_height() / 20.0); return true;
-    case M_ROTATION: value->set_double(m.get_rotation() * 57.29578f); return true;
+    case M_ROTATION: value->set_double(get_scale_rotation().m_rotation * 57.29578f); return true;
     case M_TARGET: value->set_string("/_root"); return true;
     case M_FRAMESLOADED: value->set_int(m_def->get_frame_count()); return true;
     case M_NAME: value->set_string(get_name()); return true;
@@ -664,16 +671,16 @@ bool sprite_instance::get_member(const string& name, script_value* value) {
 }
 
 bool sprite_instance::set_builtin_property(standard_member_id id, const script_value& value) {
-  matrix m = get_matrix();
+  scale_rotation sr;
   switch (id) {
-    case M_X: m.m_[0][2] = static_cast<float>(value.to_number() * 20.0); break;
-    case M_Y: m.m_[1][2] = static_cast<float>(value.to_number() * 20.0); break;
-    case M_XSCALE:
-      m.set_scale_rotation(static_cast<float>(value.to_number() / 100.0), m.get_y_scale(), m.get_rotation());
-      break;
-    case M_YSCALE:
-      m.set_scale_rotation(m.get_x_scale(), static_cast<float>(value.to_number() / 100.0), m.get_rotation());
-      break;
+    case M_X:
+    case M_Y: {
+      matrix m = get_matrix();
+      m.m_[id == M_X ? 0 : 1][2] = static_cast<float>(value.to_number() * 20.0);
+      set_matrix(m);
+      m_accept_anim_moves = false;
+      return true;
+    }
     case M_ALPHA: {
       cxform cx = get_cxform();
       cx.m_[3][0] = static_cast<float>(value.to_number() / 100.0);
@@ -685,10 +692,20 @@ bool sprite_instance::set_builtin_property(standard_member_id id, const script_v
       set_visible(value.to_bool());
       m_accept_anim_moves = false;
       return true;
+    // Scales and the turn change what a script set before, not what the matrix reads.
+    case M_XSCALE:
+      sr = get_scale_rotation();
+      sr.m_x_scale = static_cast<float>(value.to_number() / 100.0);
+      break;
+    case M_YSCALE:
+      sr = get_scale_rotation();
+      sr.m_y_scale = static_cast<float>(value.to_number() / 100.0);
+      break;
     case M_WIDTH:
-    case M_HEIGHT: m = get_matrix_sized(id, static_cast<float>(value.to_number() * 20.0)); break;
+    case M_HEIGHT: sr = get_scale_rotation_sized(id, static_cast<float>(value.to_number() * 20.0)); break;
     case M_ROTATION:
-      m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), static_cast<float>(value.to_number() * 0.017453292));
+      sr = get_scale_rotation();
+      sr.m_rotation = rotation_radians(value.to_number());
       break;
     case M_HIGHQUALITY:
     case M_FOCUSRECT:
@@ -697,7 +714,7 @@ bool sprite_instance::set_builtin_property(standard_member_id id, const script_v
     default:
       return false;
   }
-  set_matrix(m);
+  set_scale_rotation(sr);
   m_accept_anim_moves = false;
   return true;
 }

@@ -101,9 +101,9 @@ class sprite_instance : public character {
   // Handles the built-in properties; false for any other name.
   bool set_builtin_property(standard_member_id id, const script_value& value);
   bool get_builtin_property(standard_member_id id, script_value* value);
-  // _width and _height: the matrix whose x (or y) scale makes the bound that size,
+  // _width and _height: the scales whose x (or y) scale makes the bound that size,
   // keeping the other scale and the rotation.
-  matrix get_matrix_sized(standard_member_id id, float size) const;
+  scale_rotation get_scale_rotation_sized(standard_member_id id, float size) const;
   // Refuses an instance that would nest too deep (a sprite that places itself).
   bool may_nest_child(uint16_t character_id) const;
   // Notes that the frame's init actions run now; false when they already have.
