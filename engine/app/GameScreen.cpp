@@ -138,20 +138,16 @@ bool GameScreen::EndFrame() {
 
 void GameScreen::AttachPanel(ui::UIWidget* panel) {
   if (!panel) return;
-  PanelEntry entry;
-  entry.name = panel->GetName();
-  entry.panel.Reset(panel);
-  panels_.push_back(std::move(entry));
+  panels_.push_back(PanelEntry{ui::PanelHandle(panel)});
 }
 
 ui::UIWidget* GameScreen::GetPanel(size_t index) const {
   if (index >= panels_.size()) return nullptr;
-  const ui::UIManager* manager = ui::UIManager::Existing();
-  if (!manager) return nullptr;
-  const PanelEntry& entry = panels_[index];
+  if (!ui::UIManager::Existing()) return nullptr;
   // A panel that is no longer in the manager's list (dropped, or reloaded and waiting to
   // be deleted at the end of the running pass) is replaced by the one of the same name.
-  if (!entry.panel || !manager->IsPanel(entry.panel.Get())) entry.panel.Reset(manager->GetPanel(entry.name));
+  const PanelEntry& entry = panels_[index];
+  entry.panel.Renew();
   return entry.panel.Get();
 }
 

@@ -7,7 +7,7 @@
 #include "engine/app/InputListener.h"
 #include "engine/background/BGScene.h"
 #include "engine/ui/UISprite.h"
-#include "engine/ui/WidgetHandle.h"
+#include "engine/ui/PanelHandle.h"
 
 namespace camera {
 class Camera;
@@ -98,9 +98,8 @@ class GameScreen : public GameState, public input::MouseListener {
              const std::string& exitScript, SceneSource sceneSource, const std::string& sceneFile);
 
   struct PanelEntry {
-    std::string name;
-    // Empties itself when the panel is deleted; refilled by GetPanel.
-    mutable ui::WidgetHandle panel;
+    // Empties itself when the panel is deleted; renewed by GetPanel.
+    mutable ui::PanelHandle panel;
   };
 
   // Shows or hides the panels that the UI manager holds.

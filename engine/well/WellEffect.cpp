@@ -16,8 +16,20 @@ WellEffect::WellEffect(void* context, const std::string& panelFile) : context_(c
 }
 
 WellEffect::~WellEffect() {
-  // The panel may have been dropped by the UI manager meanwhile.
-  if (panel_ && ui::GetUIMan().IsPanel(panel_)) panel_->SetIsVisible(false);
+  // The panel may have been dropped by the UI manager meanwhile, or rebuilt.
+  if (ui::UIWidget* panel = GetPanel()) panel->SetIsVisible(false);
+}
+
+ui::UIWidget* WellEffect::GetPanel() {
+  FollowPanel();
+  return panel_.Get();
+}
+
+void WellEffect::FollowPanel() {
+  if (!panel_.Renew()) return;
+  for (CountUp& count : countUps_) {
+    if (!count.widget) count.widget.Reset(panel_->GetWidgetByName(count.name));
+  }
 }
 
 ui::UIWidget* WellEffect::LoadPanel(const std::string& file) {
@@ -26,7 +38,7 @@ ui::UIWidget* WellEffect::LoadPanel(const std::string& file) {
   if (!panel) return nullptr;
   manager.PushPanelToFront(panel);
   panel->SetIsVisible(true);
-  panel_ = panel;
+  panel_ = ui::PanelHandle(panel);
   return panel;
 }
 
@@ -43,6 +55,7 @@ void WellEffect::Tick(float dt) {
   OnStageTick(stage_, dt);
   elapsed_ += dt;
 
+  FollowPanel();
   for (CountUp& count : countUps_) {
     if (count.delay > 0.0f) {
       count.delay -= dt;
@@ -60,8 +73,7 @@ void WellEffect::Tick(float dt) {
 
 void WellEffect::AddCountUpByName(const std::string& name, float target, float start,
                                   bool asClock, float delay) {
-  if (!panel_) return;
-  AddCountUp(panel_->GetWidgetByName(name), target, start, asClock, delay);
+  if (ui::UIWidget* panel = GetPanel()) AddCountUp(panel->GetWidgetByName(name), target, start, asClock, delay);
 }
 
 void WellEffect::AddCountUp(ui::UIWidget* widget, float target, float start, bool asClock,
@@ -72,7 +84,8 @@ void WellEffect::AddCountUp(ui::UIWidget* widget, float target, float start, boo
   count.target = target;
   count.current = start;
   count.rate = (target - start) / kCountUpSeconds;
-  count.widget = widget;
+  count.widget.Reset(widget);
+  count.name = widget->GetName();
   count.asClock = asClock;
   count.delay = delay;
   countUps_.push_back(count);
@@ -80,8 +93,9 @@ void WellEffect::AddCountUp(ui::UIWidget* widget, float target, float start, boo
 }
 
 void WellEffect::SetWidgetText(const std::string& name, const std::string& text) {
-  if (!panel_) return;
-  if (ui::UIWidget* widget = panel_->GetWidgetByName(name)) widget->SetText(text);
+  ui::UIWidget* panel = GetPanel();
+  if (!panel) return;
+  if (ui::UIWidget* widget = panel->GetWidgetByName(name)) widget->SetText(text);
 }
 
 }  // namespace well

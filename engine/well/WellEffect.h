@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "engine/core/Timer.h"
+#include "engine/ui/PanelHandle.h"
+#include "engine/ui/WidgetHandle.h"
 
 namespace ui {
 class UIWidget;
@@ -16,6 +18,10 @@ namespace well {
 // a clock that starts 0.1 s after construction and then calls OnStage every 0.3 s, and
 // numbers that count up to their targets in three seconds after a delay. The board ticks
 // and draws its overlay; the owner says when it is done.
+//
+// The panel and the count-ups' widgets are held through handles: the UI manager may
+// rebuild the panel from its file (RefreshActive) while the overlay runs. The overlay then
+// takes the new panel of the same name, and each count-up the widget of its name in it.
 class WellEffect {
  public:
   static constexpr float kStartDelay = 0.1f;
@@ -27,7 +33,8 @@ class WellEffect {
     float target = 0.0f;
     float current = 0.0f;
     float rate = 0.0f;  // per second
-    ui::UIWidget* widget = nullptr;  // not owned
+    ui::WidgetHandle widget;
+    std::string name;  // the widget's, to find it again in a rebuilt panel
     bool asClock = false;
     float delay = 0.0f;  // seconds
   };
@@ -59,7 +66,8 @@ class WellEffect {
   virtual void SetWidgetText(const std::string& name, const std::string& text);
 
   bool IsDone() const { return done_; }
-  ui::UIWidget* GetPanel() const { return panel_; }
+  // The panel, or the one of its name that the manager holds now; null for none.
+  ui::UIWidget* GetPanel();
   int32_t GetStage() const { return stage_; }
   float GetElapsed() const { return elapsed_; }
   void* GetContext() const { return context_; }
@@ -74,7 +82,10 @@ class WellEffect {
   CountdownTimer stageTimer_;
   bool done_ = false;
   void* context_;
-  ui::UIWidget* panel_ = nullptr;  // owned by the UI manager
+  // Takes the rebuilt panel, if it was, and the count-ups' widgets in it.
+  void FollowPanel();
+
+  ui::PanelHandle panel_;  // owned by the UI manager
   float elapsed_ = 0.0f;
   int32_t stage_ = 0;
   float stageInterval_ = kStageInterval;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/core/Console.h"
-#include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "engine/well/WellBlock.h"
 #include "game/board/KivBlock.h"
@@ -20,11 +19,6 @@ namespace {
 
 constexpr float kFrameSeconds = 1.0f / 60.0f;
 constexpr float kNearCentre = 0.01f;
-
-ui::UIWidget* FindPanel(const char* name) {
-  ui::UIManager* manager = ui::UIManager::Existing();
-  return manager ? manager->GetPanel(name) : nullptr;
-}
 
 }  // namespace
 
@@ -163,17 +157,20 @@ void KivEndPopup::Tick(float dt) {
   }
 }
 
-void KivEndPopup::WatchPanel(const std::string& script, const char* panelName, ui::WidgetHandle& panel,
+void KivEndPopup::WatchPanel(const std::string& script, const char* panelName, ui::PanelHandle& panel,
                              int32_t next) {
   if (!stepStarted_) {
     stepStarted_ = true;
     const int32_t step = step_;
     if (!script.empty() && (!RunScript(script) || step_ != step)) return;
-    panel.Reset(FindPanel(panelName));
+    panel = ui::PanelHandle(panelName);
+    panel.Renew();
     if (!panel) EnterStep(kStepDone);
     return;
   }
-  // A panel that was dropped counts as closed.
+  // A panel rebuilt from its file is the same panel to the player; one dropped for good
+  // counts as closed.
+  panel.Renew();
   if (!panel || !panel->GetIsVisible()) EnterStep(next);
 }
 

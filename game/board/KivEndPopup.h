@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/core/Timer.h"
-#include "engine/ui/WidgetHandle.h"
+#include "engine/ui/PanelHandle.h"
 #include "engine/well/WellEffect.h"
 #include "engine/well/WellMoveEnd.h"
 
@@ -60,18 +60,19 @@ class KivEndPopup : public well::WellEffect {
   // waits for the score server), in which this popup does not step, and may end the
   // level: false when the popup was deleted meanwhile.
   bool RunScript(const std::string& script);
-  // Steps 3 to 5: runs the script once and looks the panel up; true once the panel has
-  // closed (or is missing, which ends the popup).
-  void WatchPanel(const std::string& script, const char* panelName, ui::WidgetHandle& panel, int32_t next);
+  // Steps 3 to 5: runs the script once and looks the panel up; on to the next step once
+  // the panel has closed (or is missing, which ends the popup). A panel rebuilt from its
+  // file meanwhile is watched in its new form.
+  void WatchPanel(const std::string& script, const char* panelName, ui::PanelHandle& panel, int32_t next);
   // The profile slot of the level this popup ends when it was won, else -1.
   int32_t WonSlot() const;
 
   KivWell* board_;
   CountdownTimer wait_;
   int32_t step_ = 0;
-  ui::WidgetHandle summaryPanel_;
-  ui::WidgetHandle buyPanel_;
-  ui::WidgetHandle studioPanel_;
+  ui::PanelHandle summaryPanel_;
+  ui::PanelHandle buyPanel_;
+  ui::PanelHandle studioPanel_;
   bool stepStarted_ = false;
   bool summaryRequested_ = false;
   FlyingBlocks flying_;

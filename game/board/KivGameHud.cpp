@@ -12,6 +12,10 @@
 
 namespace {
 
+void SetText(const ui::WidgetHandle& widget, const char* text) {
+  if (widget) widget->SetText(text);
+}
+
 math::Vec2 CentreOf(const ui::UIWidget* widget) {
   if (!widget) return math::Vec2(0.0f, 0.0f);
   return widget->position + widget->size * 0.5f;
@@ -30,29 +34,42 @@ float KivGameHud::ZenBarValue(int32_t zen, int32_t maxZen) {
 
 void KivGameHud::Init() {
   digits.Load(kDigits);
-  ui::UIManager* manager = ui::UIManager::Existing();
-  panel = manager ? manager->GetPanel("in_game") : nullptr;
-  if (!panel) return;
+  introDialog.Renew();
+  if (!panel.Renew()) return;
   panel->SetIsVisible(true);
-  levelWidget = panel->GetWidgetByName("Level_Widget");
-  scoreBox = panel->GetWidgetByName("score_box");
-  setBox = panel->GetWidgetByName("set_box");
-  coinsBox = panel->GetWidgetByName("coins_box");
-  puzzleReset = panel->GetWidgetByName("PuzzleReset");
-  zenPower = panel->GetProgressByName("zen_power");
+  FindWidgets();
+  SetText(setBox, "");
+}
+
+void KivGameHud::FindWidgets() {
+  ui::UIWidget* root = panel.Get();
+  auto find = [root](const char* name) { return root ? root->GetWidgetByName(name) : nullptr; };
+  levelWidget.Reset(find("Level_Widget"));
+  scoreBox.Reset(find("score_box"));
+  setBox.Reset(find("set_box"));
+  coinsBox.Reset(find("coins_box"));
+  puzzleReset.Reset(find("PuzzleReset"));
+  zenPower.Reset(root ? root->GetProgressByName("zen_power") : nullptr);
   char name[32];
   for (int32_t i = 0; i < kSpellBars; ++i) {
     std::snprintf(name, sizeof name, "specials_%03i", i + 1);
-    spellBars[static_cast<size_t>(i)] = panel->GetProgressByName(name);
+    spellBars[static_cast<size_t>(i)].Reset(root ? root->GetProgressByName(name) : nullptr);
   }
-  if (setBox) setBox->SetText("");
-  introDialog.Reset(manager->GetPanel("intro_dlg"));
+}
+
+bool KivGameHud::FollowPanel() {
+  if (!panel.Renew()) return false;
+  FindWidgets();
+  ShowValues();
+  return true;
+}
+
+bool KivGameHud::IntroShown() {
+  introDialog.Renew();
+  return introDialog && introDialog->GetIsVisible();
 }
 
 void KivGameHud::Update(float dt) {
-  const int32_t maxZen = KivVars::Instance().GetConstant("max_zen");
-  zenShown = std::clamp(zenShown, 0, std::max(maxZen, 0));
-
   const float target = static_cast<float>(score);
   const float distance = std::fabs(shownScore - target);
   const float speed = distance * 1.0f > kCountRate ? distance : kCountRate;
@@ -62,11 +79,16 @@ void KivGameHud::Update(float dt) {
   } else {
     shownScore += shownScore < target ? step : -step;
   }
+  ShowValues();
+}
 
+void KivGameHud::ShowValues() {
+  const int32_t maxZen = KivVars::Instance().GetConstant("max_zen");
+  zenShown = std::clamp(zenShown, 0, std::max(maxZen, 0));
   if (!panel) return;
-  if (zenPower) zenPower->SetProgress(ZenBarValue(zenShown, maxZen));
+  if (ui::UIProgress* bar = ZenBar()) bar->SetProgress(ZenBarValue(zenShown, maxZen));
   if (scoreBox) scoreBox->SetText(IntToGroupedString(static_cast<long long>(shownScore), ',', 3));
-  if (setBox) setBox->SetText("");
+  SetText(setBox, "");
   if (coinsBox) coinsBox->SetText(IntToGroupedString(gold, ',', 3));
 }
 
@@ -74,18 +96,25 @@ void KivGameHud::Render() {
   if (!setBox) return;
   const float scale = ChainScale(chainLength);
   const math::Vec2 extent = digits.GetExtent(chainValue, scale, false);
-  digits.Render(chainValue, CentreOf(setBox) - extent * 0.5f, scale, false);
+  digits.Render(chainValue, CentreOf(setBox.Get()) - extent * 0.5f, scale, false);
 }
 
 void KivGameHud::Reset() {
-  if (scoreBox) scoreBox->SetText("0");
-  if (setBox) setBox->SetText("");
-  if (coinsBox) coinsBox->SetText("0");
+  SetText(scoreBox, "0");
+  SetText(setBox, "");
+  SetText(coinsBox, "0");
 }
 
-math::Vec2 KivGameHud::ZenCentre() const { return CentreOf(zenPower); }
-
-math::Vec2 KivGameHud::SpellCentre(int32_t i) const {
-  if (i < 0 || i >= kSpellBars) return math::Vec2(0.0f, 0.0f);
-  return CentreOf(spellBars[static_cast<size_t>(i)]);
+ui::UIProgress* KivGameHud::ZenBar() const {
+  // The handle holds only what GetProgressByName found: a progress widget.
+  return static_cast<ui::UIProgress*>(zenPower.Get());
 }
+
+ui::UIProgress* KivGameHud::SpellBar(int32_t i) const {
+  if (i < 0 || i >= kSpellBars) return nullptr;
+  return static_cast<ui::UIProgress*>(spellBars[static_cast<size_t>(i)].Get());
+}
+
+math::Vec2 KivGameHud::ZenCentre() const { return CentreOf(ZenBar()); }
+
+math::Vec2 KivGameHud::SpellCentre(int32_t i) const { return CentreOf(SpellBar(i)); }

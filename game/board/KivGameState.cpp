@@ -41,11 +41,6 @@
 
 namespace {
 
-ui::UIWidget* Panel(const char* name) {
-  ui::UIManager* manager = ui::UIManager::Existing();
-  return manager ? manager->GetPanel(name) : nullptr;
-}
-
 bool TrophyRoomEnabled() {
   const KivTrophyScreen* room = KivTrophyScreen::Existing();
   return room && room->IsEnabled();
@@ -72,13 +67,8 @@ KivGameState::KivGameState(camera::Camera* stateCamera)
   KivTrophyData::Instance().Load("scripts/trophies.lua");
   KivScore::Instance().Load();
 
-  pausePanel_ = Panel("pause");
-  helpPanel_ = Panel("help_flash");
-  if (helpPanel_) {
-    for (const char* flash : {"flash_1", "flash_2"}) {
-      if (ui::UIWidget* widget = helpPanel_->GetWidgetByName(flash)) widget->SetIsVisible(false);
-    }
-  }
+  pausePanel_.Renew();
+  if (helpPanel_.Renew()) HideHelpMovies();
 }
 
 KivGameState::~KivGameState() {
@@ -136,23 +126,11 @@ bool KivGameState::OnEnter() {
   zenBreak_ = false;
   ShareBoard();
   if (board_) board_->InitUI();
-  pausePanel_ = Panel("pause");
-  displayPanel_ = Panel("in_game");
-  tooltips_.Reset();
-  if (displayPanel_) {
-    auto* carrier = dynamic_cast<KivTooltipWidget*>(displayPanel_->GetWidgetByName("tooltip_helper"));
-    if (!carrier && !displayPanel_->GetWidgetByName("tooltip_helper")) {
-      MEMORY_OWNER("KivGameState::OnEnter");
-      carrier = new KivTooltipWidget(displayPanel_, "tooltip_helper");
-      if (!displayPanel_->AddChild(carrier)) {
-        delete carrier;
-        carrier = nullptr;
-      }
-    }
-    tooltips_.Reset(carrier);
-  }
+  // A display found anew has its tooltips and the heroine's copy already.
+  const bool displayNew = FollowPanels();
+  if (!displayNew) AttachTooltips();
   ApplyPause();
-  MakeAvatar();
+  if (!displayNew) MakeAvatar();
   KivFashionPopup::Instance().Enable(false);
   KivFashionStudio::Instance().Enable(false);
   // The summary waits for its script, and the trophy room stays closed in a level.
@@ -163,19 +141,70 @@ bool KivGameState::OnEnter() {
 }
 
 bool KivGameState::OnExit() {
+  FollowPanels();
   GameScreen::OnExit();
   KeyboardListener::enabled = false;
   MouseListener::enabled = false;
   if (camera) camera->SetController(nullptr);
   if (board_) board_->HidePopups();
-  if (pausePanel_ && ui::GetUIMan().IsPanel(pausePanel_)) pausePanel_->SetIsVisible(false);
-  if (helpPanel_ && ui::GetUIMan().IsPanel(helpPanel_)) helpPanel_->SetIsVisible(false);
+  if (pausePanel_) pausePanel_->SetIsVisible(false);
+  if (helpPanel_) helpPanel_->SetIsVisible(false);
   if (KivSummary* summary = KivSummary::Existing()) summary->Enable(false);
   if (KivTrophyScreen* room = KivTrophyScreen::Existing()) room->Enable(false);
   if (KivFashionPopup* popup = KivFashionPopup::Existing()) popup->Enable(false);
   if (KivFashionStudio* studio = KivFashionStudio::Existing()) studio->Enable(false);
   GameScreen::OnExit();
   return true;
+}
+
+// --- Panels rebuilt under the level ---
+
+bool KivGameState::FollowPanels() {
+  if (pausePanel_.Renew()) pausePanel_->SetIsVisible(pauseMode_ == kPaused);
+  if (helpPanel_.Renew()) {
+    // Rebuilt while the help shows, the help plays its movies again.
+    if (pauseMode_ == kHelpShown) {
+      console::GetConsole().Do("SetupFlashHelp()");
+    } else {
+      HideHelpMovies();
+    }
+  }
+  const bool displayNew = displayPanel_.Renew();
+  if (displayNew) {
+    AttachTooltips();
+    MakeAvatar();
+  }
+  if (board_) board_->FollowDisplay();
+  return displayNew;
+}
+
+void KivGameState::HideHelpMovies() {
+  if (!helpPanel_) return;
+  for (const char* flash : {"flash_1", "flash_2"}) {
+    if (ui::UIWidget* widget = helpPanel_->GetWidgetByName(flash)) widget->SetIsVisible(false);
+  }
+}
+
+void KivGameState::AttachTooltips() {
+  ui::UIWidget* display = displayPanel_.Get();
+  if (!display) {
+    tooltips_.Reset();
+    return;
+  }
+  auto* carrier = dynamic_cast<KivTooltipWidget*>(display->GetWidgetByName("tooltip_helper"));
+  if (!carrier && !display->GetWidgetByName("tooltip_helper")) {
+    MEMORY_OWNER("KivGameState::AttachTooltips");
+    carrier = new KivTooltipWidget(display, "tooltip_helper");
+    if (!display->AddChild(carrier)) {
+      delete carrier;
+      carrier = nullptr;
+    }
+  }
+  tooltips_.Reset(carrier);
+  if (!carrier) return;
+  for (const auto& [name, text] : tooltipTexts_) {
+    carrier->GetTooltips().SetTooltip(display->GetWidgetByName(name), text);
+  }
 }
 
 // --- The heroine in the display ---
@@ -216,6 +245,7 @@ void KivGameState::RedressAvatar() {
 
 bool KivGameState::Tick(float dt) {
   if (boardTicks_ == 0) retired_.clear();
+  FollowPanels();
   KivUITransition::Instance().Tick(dt);
   moveThrottle_.Tick(dt);
   const bool result = GameScreen::Tick(dt);
@@ -263,6 +293,8 @@ bool KivGameState::Tick(float dt) {
 }
 
 void KivGameState::DrawFrame() {
+  // A script or the console run since the tick may have rebuilt the panels.
+  FollowPanels();
   Graphics* graphics = GetGraphics();
   if (graphics) graphics->ResetRenderStates();
   const KivTrophyScreen* room = KivTrophyScreen::Existing();
@@ -299,14 +331,14 @@ void KivGameState::DrawFrame() {
 
 bool KivGameState::DisplayShown() const {
   const ui::UIManager* manager = ui::UIManager::Existing();
-  return displayPanel_ && manager && manager->IsPanel(displayPanel_) && displayPanel_->GetIsVisible();
+  return displayPanel_ && manager && manager->IsPanel(displayPanel_.Get()) && displayPanel_->GetIsVisible();
 }
 
 bool KivGameState::PopupShown() const {
   const ui::UIManager* manager = ui::UIManager::Existing();
   if (!manager) return false;
   for (const ui::UIWidget* panel : manager->GetPanels()) {
-    if (panel && panel != displayPanel_ && panel->GetIsVisible()) return true;
+    if (panel && panel != displayPanel_.Get() && panel->GetIsVisible()) return true;
   }
   return false;
 }
@@ -404,7 +436,7 @@ void KivGameState::ApplyPause() {
     case kPaused:
       if (pausePanel_) {
         pausePanel_->SetIsVisible(true);
-        ui::GetUIMan().PushPanelToFront(pausePanel_);
+        ui::GetUIMan().PushPanelToFront(pausePanel_.Get());
       }
       if (helpVisible) {
         console::GetConsole().Do("ShutdownFlashHelp()");
@@ -535,8 +567,20 @@ void KivGameState::SetSpellCost(int32_t spell, int32_t cost) {
 }
 
 void KivGameState::SetTooltip(const std::string& widgetName, const std::string& text) {
+  // Kept by name, so that a rebuilt display gets them again.
+  auto kept = std::find_if(tooltipTexts_.begin(), tooltipTexts_.end(),
+                           [&widgetName](const auto& entry) { return entry.first == widgetName; });
+  if (kept != tooltipTexts_.end()) {
+    if (text.empty()) {
+      tooltipTexts_.erase(kept);
+    } else {
+      kept->second = text;
+    }
+  } else if (!text.empty()) {
+    tooltipTexts_.emplace_back(widgetName, text);
+  }
   auto* carrier = static_cast<KivTooltipWidget*>(tooltips_.Get());
-  if (!displayPanel_ || !carrier || !ui::GetUIMan().IsPanel(displayPanel_)) return;
+  if (!displayPanel_ || !carrier || !ui::GetUIMan().IsPanel(displayPanel_.Get())) return;
   carrier->GetTooltips().SetTooltip(displayPanel_->GetWidgetByName(widgetName), text);
 }
 

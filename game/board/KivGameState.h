@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/app/GameScreen.h"
 #include "engine/app/InputListener.h"
 #include "engine/core/Timer.h"
+#include "engine/ui/PanelHandle.h"
 #include "engine/ui/WidgetHandle.h"
 
 class KivHanaWidget;
@@ -29,10 +31,17 @@ class UIWidget;
 // it with its scene, the panels and the overlays, routes the mouse and the keys to it,
 // switches pause and the flash help, and once the board's end popup is done runs
 // "NextLevel()" after a won level or "ReplayLevel()" after a lost one, once.
+//
+// Its panels ("pause", "help_flash", the display "in_game") are held by name: the UI
+// manager may rebuild them from their files (RefreshActive, which the console lets anyone
+// type) or a script drop and add them again. Each frame the state takes a rebuilt panel and
+// puts back what the level had put into it (the heroine's copy, the tooltips, the help's
+// movies), and the board does so for the display's numbers, bars and goals.
 class KivGameState : public GameScreen, public input::KeyboardListener {
  public:
   static constexpr const char* kName = "game";
   static constexpr const char* kPanelFile = "ui/in_game.ui";
+  static constexpr const char* kDisplayPanel = "in_game";
   static constexpr const char* kEnterScript = "OnEnterGame()";
   static constexpr const char* kExitScript = "OnExitGame()";
   static constexpr float kMoveInterval = 0.05f;
@@ -112,6 +121,13 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
 
  private:
   void ApplyPause();
+  // Takes the panels rebuilt since the last look and puts back what the level showed in
+  // them; the board follows its display. True when the display was found anew.
+  bool FollowPanels();
+  // The display's "tooltip_helper" (made when the panel has none) with every tooltip set.
+  void AttachTooltips();
+  // The help's movies wait, hidden, until the help opens.
+  void HideHelpMovies();
   // Gives the board (or none) to the summary.
   void ShareBoard();
   // Lets the board go: at once, or at the next frame while its tick is on the stack.
@@ -130,11 +146,13 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
   std::vector<std::unique_ptr<KivWell>> retired_;
   int32_t boardTicks_ = 0;
   CountdownTimer moveThrottle_;
-  ui::UIWidget* pausePanel_ = nullptr;
-  ui::UIWidget* helpPanel_ = nullptr;
-  ui::UIWidget* displayPanel_ = nullptr;
+  ui::PanelHandle pausePanel_{"pause"};
+  ui::PanelHandle helpPanel_{"help_flash"};
+  ui::PanelHandle displayPanel_{kDisplayPanel};
   // The display's "tooltip_helper" (a KivTooltipWidget); the panel owns it.
   ui::WidgetHandle tooltips_;
+  // The tooltips set by name, in order, to set again on a rebuilt display.
+  std::vector<std::pair<std::string, std::string>> tooltipTexts_;
   bool levelEnded_ = false;
   std::string levelName_;
   int32_t pendingTrophy_ = 0;

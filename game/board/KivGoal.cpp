@@ -85,15 +85,25 @@ void KivGoal::Render() {
 
 KivTimeGoal::KivTimeGoal(const GoalData* goalData, KivWell* owner)
     : KivGoal(kTime, goalData, owner) {
-  ui::UIManager* manager = ui::UIManager::Existing();
-  ui::UIWidget* panel = manager ? manager->GetPanel("in_game") : nullptr;
-  if (!panel) return;
-  bar = panel->GetProgressByName("timer_bar");
+  if (display_.Renew()) FindBars();
+}
+
+ui::UIProgress* KivTimeGoal::Bar() const {
+  // The handles hold only what GetProgressByName found, or the bar's own clone.
+  return static_cast<ui::UIProgress*>(bar_.Get());
+}
+
+ui::UIProgress* KivTimeGoal::Overlay() const { return static_cast<ui::UIProgress*>(overlay_.Get()); }
+
+void KivTimeGoal::FindBars() {
+  ui::UIProgress* bar = display_->GetProgressByName("timer_bar");
+  bar_.Reset(bar);
+  overlay_.Reset();
   if (!bar) return;
   bar->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-  overlay = panel->GetProgressByName("timer_bar_overlay");
+  ui::UIProgress* overlay = display_->GetProgressByName("timer_bar_overlay");
   if (!overlay && bar->parent) {
-    MEMORY_OWNER("KivTimeGoal::KivTimeGoal");
+    MEMORY_OWNER("KivTimeGoal::FindBars");
     auto* clone = dynamic_cast<ui::UIProgress*>(bar->GetClone());
     if (clone) {
       clone->SetName("timer_bar_overlay");
@@ -105,11 +115,18 @@ KivTimeGoal::KivTimeGoal(const GoalData* goalData, KivWell* owner)
       }
     }
   }
+  overlay_.Reset(overlay);
   bar->SetProgress(0.0f);
   if (overlay) {
     overlay->SetProgress(0.0f);
     overlay->SetColor(1.0f, 1.0f, 1.0f, 0.0f);
   }
+}
+
+void KivTimeGoal::FollowDisplay() {
+  if (!display_.Renew()) return;
+  FindBars();
+  ShowUsedShare();
 }
 
 float KivTimeGoal::UsedShare() const {
@@ -125,9 +142,11 @@ int32_t KivTimeGoal::RemainingPercent() const {
 bool KivTimeGoal::IsMet() const { return progress > static_cast<float>(GetCount()); }
 
 void KivTimeGoal::AddProgress(float value) {
+  FollowDisplay();
   const float old = progress;
   const float half = static_cast<float>(GetCount()) * 0.5f;
   progress += value;
+  ui::UIProgress* bar = Bar();
   if (bar && old < half && half < progress) {
     KivHelp::Instance().TriggerHelpWidget(kHalfTimeTip, bar, -1.0f);
   }
@@ -146,16 +165,21 @@ void KivTimeGoal::AddProgress(float value) {
   if (board) board->StartTimeWarning(from, to, secondsAfter);
 }
 
-void KivTimeGoal::Render() {
-  if (bar) {
-    const float f = UsedShare();
-    bar->SetProgress(f);
-    bar->SetColor(1.0f, 1.0f, 1.0f, 1.0f - f);
-    if (overlay) {
-      overlay->SetProgress(f);
-      overlay->SetColor(1.0f, 1.0f, 1.0f, f);
-    }
+void KivTimeGoal::ShowUsedShare() {
+  ui::UIProgress* bar = Bar();
+  if (!bar) return;
+  const float f = UsedShare();
+  bar->SetProgress(f);
+  bar->SetColor(1.0f, 1.0f, 1.0f, 1.0f - f);
+  if (ui::UIProgress* overlay = Overlay()) {
+    overlay->SetProgress(f);
+    overlay->SetColor(1.0f, 1.0f, 1.0f, f);
   }
+}
+
+void KivTimeGoal::Render() {
+  FollowDisplay();
+  ShowUsedShare();
   KivGoal::Render();
 }
 

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "engine/core/Timer.h"
+#include "engine/ui/PanelHandle.h"
 #include "engine/ui/UISprite.h"
+#include "engine/ui/WidgetHandle.h"
 
 class KivWell;
 struct GoalData;
@@ -45,6 +47,9 @@ class KivGoal {
 
   // Draws the goal's icon.
   virtual void Render();
+  // The display's panel may have been rebuilt: a goal that drives widgets of it finds them
+  // again and shows its state there.
+  virtual void FollowDisplay() {}
   virtual void AddProgress(float value) { progress += value; }
   // A resolved chain of that many blocks and that flower colour (kAnyColour when the
   // chain held no flower).
@@ -69,13 +74,17 @@ class KivGoal {
   }
 };
 
-// TIME: met once progress (seconds) passes Count; drives the timer bar of the display.
+// TIME: met once progress (seconds) passes Count; drives the timer bar of the display
+// ("timer_bar" in the panel "in_game", and "timer_bar_overlay" over it, made from the bar
+// when the panel has none), held through handles and found again when the panel is rebuilt.
 class KivTimeGoal : public KivGoal {
  public:
   static constexpr int32_t kHalfTimeTip = 12;
+  static constexpr const char* kPanel = "in_game";
 
   KivTimeGoal(const GoalData* data, KivWell* board);
   void Render() override;
+  void FollowDisplay() override;
   void AddProgress(float value) override;
   bool IsMet() const override;
   // The share of the time used, in [0, 1]; a Count of 0 or less reads as all used.
@@ -83,8 +92,18 @@ class KivTimeGoal : public KivGoal {
   // 100 x the share of the time left, truncated.
   int32_t RemainingPercent() const;
 
-  ui::UIProgress* bar = nullptr;
-  ui::UIProgress* overlay = nullptr;
+  // The timer bar and its overlay; null without them.
+  ui::UIProgress* Bar() const;
+  ui::UIProgress* Overlay() const;
+
+ private:
+  void FindBars();
+  // The bar empties and the overlay fills in as the time runs out.
+  void ShowUsedShare();
+
+  ui::PanelHandle display_{kPanel};
+  ui::WidgetHandle bar_;
+  ui::WidgetHandle overlay_;
 };
 
 // BIGSET: chains longer than Quality.

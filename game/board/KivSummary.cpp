@@ -67,9 +67,7 @@ GameRMS* KivSummary::Profiles() {
 }
 
 void KivSummary::FindWidgets() {
-  ui::UIManager* manager = ui::UIManager::Existing();
-  ui::UIWidget* panel = manager ? manager->GetPanel(kPanel) : nullptr;
-  panel_.Reset(panel);
+  ui::UIWidget* panel = panel_.Get();
   auto find = [panel](const std::string& name) { return panel ? panel->GetWidgetByName(name) : nullptr; };
   for (int32_t i = 0; i < kValueCount; ++i) valueWidgets_[static_cast<size_t>(i)].Reset(find(kValueWidgets[i]));
   title_.Reset(find("summary_txt"));
@@ -121,23 +119,14 @@ void KivSummary::Start(bool victory) {
   }
 
   ResetCountUp(0);
+  panel_.Renew();
   FindWidgets();
-  for (int32_t i = 0; i < kValueCount; ++i) {
-    SetText(valueWidgets_[static_cast<size_t>(i)], i == kTimeLeft ? "0%" : "0");
-  }
-  for (auto& row : rows_) {
-    for (ui::WidgetHandle& widget : row) SetText(widget, "");
-  }
+  ShowValues();
   entries_.fill(HighscoreEntry{});
-  SetText(onlineNote_, "");
-  if (title_ && level) {
-    title_->SetWideText(JoinLocalizedStrings(level->country, "CITY_" + level->city, true));
-  }
-  SetText(player_, profile ? profiles->GetName() : "");
-  if (button_) {
-    button_->color = kGreyedColour;
-    button_->SetIsActive(false);
-  }
+  offline_ = false;
+  ShowOnline();
+  ShowHeading();
+  ShowButton();
 
   if (profile) {
     if (victory && slotValid) profiles->SetOpen(slot, KivVars::Instance().GetFreeplay() ? 3 : 2);
@@ -158,10 +147,15 @@ void KivSummary::SubmitScore(bool victory, int32_t slot) {
   // Frames keep running until this returns: the level may be left meanwhile, and a
   // Cleanup then clears waiting, so that the late reply fills nothing.
   const bool answered = server.AddScore(slot, score, rows, kRowCount);
+  // The frames run meanwhile may have rebuilt the panel.
+  FollowPanel();
   if (!answered) {
     // The online half would stay blank: it says why. A reply given up by Cleanup says
     // nothing.
-    if (waiting_ && enabled_) SetText(onlineNote_, kOfflineText);
+    if (waiting_ && enabled_) {
+      offline_ = true;
+      ShowOnline();
+    }
     waiting_ = false;
     return;
   }
@@ -173,12 +167,60 @@ void KivSummary::SubmitScore(bool victory, int32_t slot) {
     entry.name = rows[i].name;
     entry.hometown = rows[i].location;
     entry.score = rows[i].score;
-    if (entry.score <= 0) continue;
-    auto& widgets = rows_[static_cast<size_t>(i)];
-    SetText(widgets[0], entry.name);
-    SetText(widgets[1], entry.hometown);
-    SetText(widgets[2], Grouped(entry.score));
   }
+  ShowOnline();
+}
+
+void KivSummary::FollowPanel() {
+  if (!panel_.Renew()) return;
+  FindWidgets();
+  ShowValues();
+  ShowHeading();
+  ShowOnline();
+  ShowButton();
+}
+
+void KivSummary::ShowValues() {
+  for (int32_t i = 0; i < kValueCount; ++i) {
+    int32_t shown = 0;
+    if (i < step_) {
+      shown = values_[static_cast<size_t>(i)];
+    } else if (i == step_) {
+      shown = static_cast<int32_t>(countUp_.current);
+    }
+    ShowValue(i, shown);
+  }
+}
+
+void KivSummary::ShowHeading() {
+  const LevelData* level = board_ ? board_->GetLevel() : nullptr;
+  if (title_ && level) {
+    title_->SetWideText(JoinLocalizedStrings(level->country, "CITY_" + level->city, true));
+  }
+  GameRMS* profiles = Profiles();
+  SetText(player_, profiles && profiles->ProfileValid() ? profiles->GetName() : "");
+}
+
+void KivSummary::ShowOnline() {
+  for (int32_t i = 0; i < kRowCount; ++i) {
+    const HighscoreEntry& entry = entries_[static_cast<size_t>(i)];
+    auto& widgets = rows_[static_cast<size_t>(i)];
+    const bool shown = entry.score > 0;
+    SetText(widgets[0], shown ? entry.name : "");
+    SetText(widgets[1], shown ? entry.hometown : "");
+    SetText(widgets[2], shown ? Grouped(entry.score) : "");
+  }
+  SetText(onlineNote_, offline_ ? kOfflineText : "");
+}
+
+void KivSummary::ShowButton() {
+  if (!button_) return;
+  if (complete_) {
+    button_->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  } else {
+    button_->color = kGreyedColour;
+  }
+  button_->SetIsActive(complete_);
 }
 
 void KivSummary::Cleanup() {
@@ -213,6 +255,7 @@ void KivSummary::StopSound() {
 
 void KivSummary::Tick(float dt) {
   if (!enabled_) return;
+  FollowPanel();
   if (step_ == kStepDelay) {
     if (!forced_ && !initialDelay_.IsDone()) {
       initialDelay_.Tick(dt);
@@ -252,9 +295,6 @@ void KivSummary::Tick(float dt) {
 }
 
 void KivSummary::Finish() {
-  if (button_) {
-    button_->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-    button_->SetIsActive(true);
-  }
   complete_ = true;
+  ShowButton();
 }

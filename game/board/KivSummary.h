@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/core/Timer.h"
+#include "engine/ui/PanelHandle.h"
 #include "engine/ui/WidgetHandle.h"
 
 class GameRMS;
@@ -20,7 +21,9 @@ class HighscoreServer;
 // in the profile, saves the profile, and fills the panel's five online highscore rows
 // from the score server's reply (or says that it is offline). Scripts enable and start it;
 // the level state ticks it
-// and gives it the board of the level.
+// and gives it the board of the level. Should the panel be rebuilt from its file
+// meanwhile, the summary finds its widgets in the new one and shows there what it had
+// shown: the values counted so far, the title, the player, the rows, the note, the button.
 class KivSummary {
  public:
   static constexpr int32_t kValueCount = 7;
@@ -87,13 +90,25 @@ class KivSummary {
   // The profile store the summary reads and writes: the game variables' own.
   static GameRMS* Profiles();
   void FindWidgets();
+  // The panel was rebuilt (or came) since the last look: its widgets are found again and
+  // everything the summary shows is put back.
+  void FollowPanel();
   void ShowValue(int32_t index, int32_t value);
+  // Each value as far as it was counted: the values before the current step in full, the
+  // current one as far as the count-up got, the rest 0.
+  void ShowValues();
+  // The level's country and city, and the player's name.
+  void ShowHeading();
+  // The online rows of the entries with a score, and the note.
+  void ShowOnline();
+  // Greyed and disabled until the summary is complete.
+  void ShowButton();
   void ResetCountUp(int32_t index);
   void SubmitScore(bool victory, int32_t slot);
   void Finish();
   void StopSound();
 
-  ui::WidgetHandle panel_;
+  ui::PanelHandle panel_{kPanel};
   std::array<ui::WidgetHandle, kValueCount> valueWidgets_;
   ui::WidgetHandle title_;
   ui::WidgetHandle player_;
@@ -113,6 +128,8 @@ class KivSummary {
   bool forced_ = false;
   bool waiting_ = false;
   bool complete_ = false;
+  // The score server could not be reached: the note says so.
+  bool offline_ = false;
   // Start runs frames while the server answers: a second Start meanwhile is refused.
   bool starting_ = false;
   web::HighscoreServer* server_ = nullptr;

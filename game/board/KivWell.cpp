@@ -18,6 +18,7 @@
 #include "engine/core/Script.h"
 #include "engine/core/WriteLua.h"
 #include "engine/part2d/Part2D.h"
+#include "engine/ui/UIProgress.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivEditor.h"
@@ -304,6 +305,7 @@ int32_t KivWell::RemainingTimePercent() const {
 
 void KivWell::InitUI() {
   if (hud_) {
+    FollowDisplay();
     if (hud_->panel) hud_->panel->SetIsVisible(true);
     return;
   }
@@ -314,15 +316,46 @@ void KivWell::InitUI() {
   hud_->gold = gold_;
   hud_->zenShown = zen_;
   ShowPuzzleReset();
-  if (hud_->zenPower) zenBarPosition = hud_->ZenCentre();
+  TakeDisplayPlaces();
+}
+
+void KivWell::TakeDisplayPlaces() {
+  if (!hud_) return;
+  if (hud_->ZenBar()) zenBarPosition = hud_->ZenCentre();
   for (int32_t i = 0; i < kSpellCount; ++i) {
-    if (hud_->spellBars[static_cast<size_t>(i)]) spellBarPositions[static_cast<size_t>(i)] = hud_->SpellCentre(i);
+    if (hud_->SpellBar(i)) spellBarPositions[static_cast<size_t>(i)] = hud_->SpellCentre(i);
   }
+}
+
+void KivWell::FollowDisplay() {
+  if (hud_ && hud_->FollowPanel()) {
+    // The rebuilt panel shows what its file says: every spell bar empty, "Start again".
+    ShowPuzzleReset();
+    ShowSpellBars();
+    TakeDisplayPlaces();
+  }
+  for (const auto& goal : goals_) {
+    if (goal) goal->FollowDisplay();
+  }
+  if (failGoal_) failGoal_->FollowDisplay();
 }
 
 void KivWell::ShowPuzzleReset() {
   if (!hud_ || !hud_->puzzleReset) return;
   hud_->puzzleReset->SetIsVisible(generator_ && generator_->IsPuzzle());
+}
+
+void KivWell::ShowSpellBars() {
+  if (!hud_) return;
+  for (int32_t i = 0; i < kSpellCount; ++i) {
+    ui::UIProgress* bar = hud_->SpellBar(i);
+    if (!bar) continue;
+    const auto s = static_cast<size_t>(i);
+    bar->SetIsVisible(spellCost_[s] > 0);
+    if (spellCost_[s] > 0) {
+      bar->SetProgress(std::min(1.0f, static_cast<float>(spellCharge_[s]) / static_cast<float>(spellCost_[s])));
+    }
+  }
 }
 
 void KivWell::ReloadWell() {
@@ -487,9 +520,7 @@ void KivWell::StartLeaveFade(const std::string& script) {
   PlaySoundNow("well_leave");
 }
 
-bool KivWell::IntroShown() const {
-  return hud_ && hud_->introDialog && hud_->introDialog->GetIsVisible();
-}
+bool KivWell::IntroShown() const { return hud_ && hud_->IntroShown(); }
 
 bool KivWell::TransitionStep(float dt) {
   // The level's introduction is read before anything moves.
@@ -516,6 +547,7 @@ bool KivWell::TransitionStep(float dt) {
 // --- Tick ---
 
 void KivWell::Tick(float dt) {
+  FollowDisplay();
   if (scene_) scene_->Update(dt);
   if (spellBrush_) {
     spellBrush_->SetPos(pointer_);

@@ -155,10 +155,16 @@ class KivWell : public well::GameWell {
   void FillTiledCells();
   // Creates the in-level display, or shows its panel again.
   void InitUI();
+  // After the display's panel was rebuilt from its file (or dropped and added again), the
+  // display and the goals find their widgets in it, and what the board shows there (only
+  // the level's spells with their charge, "Start again" in puzzle levels) is put back.
+  void FollowDisplay();
   // Hides the end popup's panel.
   void HidePopups();
   // "Start again" shows only in puzzle levels, where starting again is what it is for.
   void ShowPuzzleReset();
+  // Each spell bar shows while its spell costs zen in this level, filled with its charge.
+  void ShowSpellBars();
   bool HasBlocks();
   // The 15 x 12 grid and a fresh floor record for every cell.
   void SetupBlockInfo();
@@ -370,6 +376,8 @@ class KivWell : public well::GameWell {
   bool TransitionStep(float dt);
   // The display's panel "intro_dlg" is up.
   bool IntroShown() const;
+  // Where the display's zen and spell bars stand, for the effects that fly to them.
+  void TakeDisplayPlaces();
   void RunLevelIntroTips();
   void TickTimedEffects(float dt);
   void TickTrophy(float dt);

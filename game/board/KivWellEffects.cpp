@@ -136,7 +136,7 @@ void KivWell::AddGold(int32_t n) {
   if (hud_) hud_->gold = gold_;
   // The first gold points at the display's coin counter, a moment after the coins land.
   constexpr int32_t kGoldTip = 0;
-  if (gold_ != 0 && hud_) OfferWidgetTip(kGoldTip, hud_->coinsBox, kDisplayTipDelay);
+  if (gold_ != 0 && hud_) OfferWidgetTip(kGoldTip, hud_->coinsBox.Get(), kDisplayTipDelay);
 }
 
 bool KivWell::TurnTile(int32_t x, int32_t y, bool turnAll) {
@@ -167,7 +167,7 @@ void KivWell::AddZen(int32_t amount, int32_t spell) {
     if (wasFull) continue;
     anyWasNotFull = true;
     // The zen tips point at the spell's bar in the display.
-    ui::UIWidget* bar = hud_ ? hud_->spellBars[s] : nullptr;
+    ui::UIWidget* bar = hud_ ? hud_->SpellBar(i) : nullptr;
     if (!tipOffered && bar && AllowsTip(kZenTip)) {
       OfferWidgetTip(kZenTip, bar, kDisplayTipDelay);
       tipOffered = true;

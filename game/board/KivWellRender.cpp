@@ -56,6 +56,7 @@ void KivWell::Render() {
 }
 
 void KivWell::RenderUI(bool skipEffects) {
+  FollowDisplay();
   const bool studio = KivFashionStudio::Instance().GetIsVisible();
   if (hud_ && !studio) hud_->Render();
   well::WellSFX* sfx = GetSFX();

@@ -69,12 +69,16 @@ void KivTrophyScreen::LookUpWidgets() {
     }
   }
   SetTooltip(kRoomTitle, "");
-  // A popup panel comes hidden, unless it is the one up now (reloaded while it showed).
+  // A popup panel comes hidden, unless it is the one up now (reloaded while it showed),
+  // which shows its trophy again.
   if (popup_ && !popupEnabled_) popup_->SetIsVisible(false);
+  if (popup_ && popupEnabled_) ShowPopupTrophy(popupTrophy_);
   // Reveals still waiting point at the icons of this tree.
   for (Reveal& reveal : reveals_) {
     if (!reveal.icon) reveal.icon.Reset(Icon(reveal.trophy));
   }
+  // A room reloaded while it shows shows the profile's trophies again.
+  if (room_ && enabled_ && !popupEnabled_) RefreshUI();
 }
 
 void KivTrophyScreen::RefreshWidgets() {
@@ -277,16 +281,7 @@ void KivTrophyScreen::EnablePopup(bool show, int32_t index) {
     popupTrophy_ = index;
     // Opening it may have completed another popup, whose script may have dropped panels.
     RefreshWidgets();
-    const KivTrophyData::Record* record = KivTrophyData::Instance().FindByIndex(index);
-    if (record && popup_) {
-      if (ui::UIWidget* title = popup_->GetWidgetByName("trophy_title")) title->SetText(record->name);
-      if (ui::UIWidget* image = popup_->GetWidgetByName("trophy_img")) {
-        image->SetOffImage(SpriteName(index, kAvailable));
-      }
-      if (ui::UIWidget* text = popup_->GetWidgetByName("trophy_desc")) {
-        text->SetText(record->descriptionText);
-      }
-    }
+    ShowPopupTrophy(index);
     KivMusic::Instance().PlayTrophySting();
     return;
   }
@@ -298,6 +293,14 @@ void KivTrophyScreen::EnablePopup(bool show, int32_t index) {
   } else {
     RunCommand(popupCommand_);
   }
+}
+
+void KivTrophyScreen::ShowPopupTrophy(int32_t trophy) {
+  const KivTrophyData::Record* record = KivTrophyData::Instance().FindByIndex(trophy);
+  if (!record || !popup_) return;
+  if (ui::UIWidget* title = popup_->GetWidgetByName("trophy_title")) title->SetText(record->name);
+  if (ui::UIWidget* image = popup_->GetWidgetByName("trophy_img")) image->SetOffImage(SpriteName(trophy, kAvailable));
+  if (ui::UIWidget* text = popup_->GetWidgetByName("trophy_desc")) text->SetText(record->descriptionText);
 }
 
 void KivTrophyScreen::Shutdown() {

@@ -22,8 +22,9 @@ class UIWidget;
 //
 // The panels "trophy_screen" and "trophy_popup" are loaded by "OnInitUI()"; their widgets
 // are looked up when the object is built. The widgets are held through handles; when a
-// panel is dropped or reloaded (after a language change), or loaded only after the object
-// was built, they are looked up again by name at the next call.
+// panel is dropped or reloaded (after a language change, or rebuilt from its file by
+// RefreshActive), or loaded only after the object was built, they are looked up again by
+// name at the next call, and the popup shows its trophy again, the room its icons.
 //
 // Sprites of trophy n: "trophy_<n>_disabled" (not won, or not yet revealed),
 // "trophy_<n>_available" (won) and "trophy_<n>_selected" (won, under the mouse; the glow).
@@ -108,6 +109,8 @@ class KivTrophyScreen {
   // A panel went, or a missing one came, since the last look-up.
   void RefreshWidgets();
   void SetTooltip(const std::string& name, const std::string& description);
+  // The popup's title, picture and description of the trophy.
+  void ShowPopupTrophy(int32_t trophy);
   void ShowOwned(ui::UIWidget* icon, int32_t trophy);
   void ShowLocked(ui::UIWidget* icon, int32_t trophy);
   static void RunCommand(std::string& command);

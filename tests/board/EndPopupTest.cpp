@@ -239,6 +239,36 @@ TEST_F(EndPopupTest, ATrophyEarnedAtTheEndHoldsTheSummaryUntilItsPopupCloses) {
   EXPECT_EQ(Ran().back(), "CloseIngameUI GetGame():StartLevelSummary()");
 }
 
+TEST_F(EndPopupTest, PanelsRebuiltFromTheirFilesAreTheSamePanelsAndOnesDroppedHaveClosed) {
+  testenv::WriteFile("ui/kiv_victory.ui", "Panel = { Name = 'kiv_victory', Type = 'Widget', Size = { 1, 1 } }\n");
+  AddPanel("summary");
+  AddPanel("buy_popup");
+  AddPanel("fashion_studio")->SetIsVisible(false);
+  EndAndRequestSummary(true);
+  Frames(3);
+  ASSERT_EQ(Popup()->GetStep(), 3);
+  // The console's RefreshActive rebuilds every visible panel: the banner, the summary and
+  // the shop's popup.
+  ui::UIManager& manager = ui::GetUIMan();
+  manager.RefreshActive();
+  Frames(3);
+  EXPECT_EQ(Popup()->GetStep(), 3) << "the rebuilt summary is still open";
+  ASSERT_NE(Popup()->GetPanel(), nullptr);
+  EXPECT_EQ(Popup()->GetPanel(), manager.GetPanel("kiv_victory"));
+  manager.GetPanel("summary")->SetIsVisible(false);
+  Frames(3);
+  EXPECT_EQ(Popup()->GetStep(), 4);
+  // The shop's popup dropped for good (no panel of its name left) has closed; a purchase
+  // opened the studio.
+  manager.GetPanel("fashion_studio")->SetIsVisible(true);
+  ASSERT_TRUE(manager.DropPanel(manager.GetPanel("buy_popup"), true));
+  Frames(3);
+  EXPECT_EQ(Popup()->GetStep(), 5);
+  // Leaving the level hides the banner the popup holds now.
+  board_->HidePopups();
+  EXPECT_FALSE(manager.GetPanel("kiv_victory")->GetIsVisible());
+}
+
 TEST_F(EndPopupTest, MissingPanelsEndThePopup) {
   // No summary panel at all.
   EndAndRequestSummary(true);

@@ -19,12 +19,14 @@
 #include "engine/core/Random.h"
 #include "engine/app/Input.h"
 #include "engine/ui/UIManager.h"
+#include "engine/ui/UIProgress.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivGameState.h"
 #include "game/board/KivGoal.h"
 #include "game/board/KivSpell.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivSummary.h"
+#include "game/board/KivTooltip.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivDresses.h"
 #include "game/shell/KivFashionPopup.h"
@@ -677,6 +679,143 @@ TEST_F(GameStateTest, EnteringPutsTheHeroinesCopyInTheDisplayAndTheStudioRedress
   StateFrames(1);
   state_->OnEnter();
   EXPECT_EQ(state_->GetAvatar(), nullptr);
+}
+
+}  // namespace
+}  // namespace boardtest
+
+namespace boardtest {
+namespace {
+
+// --- Panels rebuilt under the level ---
+
+// The display as a file the UI manager can rebuild it from: the numbers, the zen and spell
+// bars, "Start again", the heroine's place with the timer bar, and the pause button.
+std::string DisplayFile() {
+  std::string children;
+  auto add = [&children](const std::string& name, const char* type, float y) {
+    children += "  { Name = '" + name + "', Type = '" + type + "', Pos = { 0.02, " + std::to_string(y) +
+                " }, Size = { 0.15, 0.02 } },\n";
+  };
+  add("score_box", "Widget", 0.23f);
+  add("set_box", "Widget", 0.3f);
+  add("coins_box", "Widget", 0.36f);
+  add("zen_power", "Progress", 0.43f);
+  for (int n = 1; n <= 6; ++n) add("specials_00" + std::to_string(n), "Progress", 0.69f + 0.03f * n);
+  add("PuzzleReset", "Widget", 0.95f);
+  add("btn_pause", "Widget", 0.9f);
+  children += "  { Name = 'hana', Type = 'Widget', Pos = { 0.03, 0.48 }, Size = { 0.15, 0.2 }, Children = {\n"
+              "    { Name = 'ui_timer_001', Type = 'Widget', Pos = { 0, 0 }, Size = { 0.15, 0.2 } },\n"
+              "    { Name = 'timer_bar', Type = 'Progress', Pos = { 0, 0 }, Size = { 0.02, 0.18 } } } },\n";
+  return "Panel = { Name = 'in_game', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 }, Children = {\n" + children +
+         "} }\n";
+}
+
+TEST_F(GameStateTest, ARebuiltDisplayShowsTheLevelAsItWasAndPlayGoesOn) {
+  testenv::WriteFile(KivHana::kSetupFile, "Character = { { Name = 'hair', Parts = { 'hair1' } } }\n");
+  testenv::WriteFile(KivDresses::kItemsFile, "Clothes = {}\n");
+  testenv::WriteFile("ui/in_game.ui", DisplayFile());
+  ASSERT_NE(ui::GetUIMan().AddPanel("ui/in_game.ui"), nullptr);
+  // An open level (no puzzle) with the spells 1, 2 and 5, the first half charged.
+  testenv::WriteFile("open_levels.lua",
+                     "Levels = { { LevelName = 'open', Layout = 'first.lua', Goal1 = 'tiles',\n"
+                     "  Failure = 'clock', flower_1 = 1, GenMode = 'AUTO', GenSpeed = 0.02 } }\n");
+  LevelInfo::Instance().LoadLevels("open_levels.lua");
+  Run("function UpdateSpellUI() end");
+  KivVars::Instance().SetValue(KivHelp::kHintsOffVar, 1);  // no tip holds the level
+  state_->LoadLevel("open");
+  state_->OnEnter();
+  KivWell* board = state_->GetBoard();
+  ASSERT_NE(board, nullptr);
+  const int costs[6] = {6, 8, 0, 0, 6, 0};
+  for (int n = 1; n <= 6; ++n) state_->SetSpellCost(n, costs[n - 1]);
+  state_->AddZen(3, 0);
+  board->ShowSpellBars();
+  state_->SetTooltip("btn_pause", "TOOLTIP_PAUSE");
+  board->AdjustCounter(1234);
+  board->AddGold(56);
+  StateFrames(150);
+  board->GetFailGoal()->progress = 25.0f;
+  ui::UIWidget* old = Panel("in_game");
+  ASSERT_EQ(old->GetWidgetByName("score_box")->GetText(), "1,234");
+
+  // The player types GetUIMan():RefreshActive() into the console.
+  Run("GetUIMan():RefreshActive()");
+  ui::UIWidget* display = Panel("in_game");
+  ASSERT_NE(display, nullptr);
+  // The next frame, tick and draw, shows the level in the new panel.
+  state_->Render();
+  auto widget = [display](const char* name) { return display->GetWidgetByName(name); };
+  EXPECT_EQ(widget("score_box")->GetText(), "1,234");
+  EXPECT_EQ(widget("coins_box")->GetText(), "56");
+  std::string bars;
+  for (int n = 1; n <= 6; ++n) bars += widget(("specials_00" + std::to_string(n)).c_str())->GetIsVisible() ? '1' : '0';
+  EXPECT_EQ(bars, "110010");
+  EXPECT_FLOAT_EQ(display->GetProgressByName("specials_001")->GetProgress(), 0.5f);
+  EXPECT_FALSE(widget("PuzzleReset")->GetIsVisible()) << "no puzzle";
+  EXPECT_TRUE(state_->DisplayShown()) << "the board draws its goal icons over it";
+  ASSERT_NE(state_->GetAvatar(), nullptr);
+  EXPECT_EQ(state_->GetAvatar()->parent, widget("hana"));
+  auto* tips = dynamic_cast<KivTooltipWidget*>(state_->GetTooltipCarrier());
+  ASSERT_NE(tips, nullptr);
+  EXPECT_EQ(tips->GetRoot(), display);
+  ASSERT_EQ(tips->GetTooltips().GetRecords().size(), 1u);
+  EXPECT_EQ(tips->GetTooltips().GetRecords()[0].widget.Get(), widget("btn_pause"));
+  ui::UIProgress* timer = display->GetProgressByName("timer_bar");
+  EXPECT_FLOAT_EQ(timer->GetProgress(), 0.25f);
+  EXPECT_NE(display->GetProgressByName("timer_bar_overlay"), nullptr);
+
+  // Play goes on in the new panel.
+  board->AdjustCounter(100);
+  board->AddGold(4);
+  StateFrames(60);
+  state_->Render();
+  EXPECT_EQ(widget("score_box")->GetText(), "1,334");
+  EXPECT_EQ(widget("coins_box")->GetText(), "60");
+  EXPECT_GT(timer->GetProgress(), 0.25f);
+
+  // A display dropped for good leaves the level without it, and play goes on.
+  ASSERT_TRUE(ui::GetUIMan().DropPanel(display, true));
+  StateFrames(5);
+  state_->Render();
+  EXPECT_FALSE(state_->DisplayShown());
+  EXPECT_EQ(state_->GetAvatar(), nullptr);
+}
+
+TEST_F(GameStateTest, RebuiltPauseAndHelpPanelsFollowThePauseMode) {
+  for (const char* name : {"pause", "help_flash"}) {
+    testenv::WriteFile(std::string("ui/") + name + ".ui",
+                       std::string("Panel = { Name = '") + name +
+                           "', Type = 'Widget', Pos = { 0, 0 }, Size = { 1, 1 },\n"
+                           "  Children = { { Name = 'flash_1', Type = 'Widget',\n"
+                           "    Pos = { 0, 0 }, Size = { 1, 1 } } } }\n");
+  }
+  Run("function SetupFlashHelp() Count('setup') end");
+  state_->LoadLevel("first");
+  state_->Pause(true);
+  ASSERT_TRUE(Panel("pause")->GetIsVisible());
+  // The pause card rebuilt while it shows shows again; the game stays paused.
+  ui::GetUIMan().DropPanel(Panel("pause"), true);
+  ASSERT_NE(ui::GetUIMan().AddPanel("ui/pause.ui"), nullptr);
+  Panel("pause")->SetIsVisible(false);
+  StateFrames(1);
+  EXPECT_TRUE(Panel("pause")->GetIsVisible());
+  state_->Pause(false);
+  EXPECT_FALSE(Panel("pause")->GetIsVisible());
+
+  // The help rebuilt while it shows plays its movies again; rebuilt while it does not, its
+  // movies wait hidden.
+  state_->ShowHelp(true);
+  ui::GetUIMan().DropPanel(Panel("help_flash"), true);
+  ASSERT_NE(ui::GetUIMan().AddPanel("ui/help_flash.ui"), nullptr);
+  StateFrames(1);
+  EXPECT_EQ(Calls("setup"), 1);
+  state_->ShowHelp(false);
+  ui::GetUIMan().DropPanel(Panel("help_flash"), true);
+  ASSERT_NE(ui::GetUIMan().AddPanel("ui/help_flash.ui"), nullptr);
+  StateFrames(1);
+  EXPECT_EQ(Calls("setup"), 1);
+  EXPECT_FALSE(Panel("help_flash")->GetWidgetByName("flash_1")->GetIsVisible());
 }
 
 }  // namespace

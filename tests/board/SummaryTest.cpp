@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "engine/app/GameRMS.h"
 #include "engine/app/WebRequest.h"
@@ -183,6 +185,41 @@ TEST_F(SummaryTest, LevelsWithoutASlotReadAndStoreNothing) {
     EXPECT_EQ(summary().GetValue(KivSummary::kBestScore), 5500) << level;
     EXPECT_FALSE(summary().IsWaiting()) << level;
     for (int slot = 0; slot < GameRMS::kLevelCount; ++slot) ASSERT_EQ(rms_->GetScore(slot), 0) << level;
+  }
+}
+
+TEST_F(SummaryTest, APanelRebuiltFromItsFileShowsWhatTheSummaryHadShown) {
+  PlayLevel();
+  summary().Start(true);
+  // The coins counted, the raw score on its way.
+  for (int i = 0; i < 400 && !(summary().GetStep() == 2 && Text("raw_score_val") != "0"); ++i) Ticks(1);
+  ASSERT_EQ(summary().GetStep(), 2);
+  std::vector<std::pair<std::string, std::string>> shown;
+  auto collect = [this](std::vector<std::pair<std::string, std::string>>& texts) {
+    texts.clear();
+    for (ui::UIWidget* widget : panel_->GetChildren()) texts.emplace_back(widget->GetName(), widget->GetText());
+  };
+  collect(shown);
+  ASSERT_EQ(Text("coins_collected_val"), "7");
+  ASSERT_EQ(Text("summary_player"), "Anna");
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ui::GetUIMan().RefreshActive();
+    panel_ = ui::GetUIMan().GetPanel(KivSummary::kPanel);
+    ASSERT_NE(panel_, nullptr);
+    EXPECT_EQ(Text("summary_player"), "") << "the file's";
+    Ticks(1, 0.0f);
+    std::vector<std::pair<std::string, std::string>> again;
+    collect(again);
+    EXPECT_EQ(again, shown);
+    EXPECT_EQ(Button()->color, summary().IsComplete() ? 0xFFFFFFFFu : KivSummary::kGreyedColour);
+    EXPECT_EQ(Button()->GetIsActive(), summary().IsComplete());
+    // Counted to the end, then rebuilt once more.
+    Ticks(800);
+    ASSERT_TRUE(summary().IsComplete());
+    EXPECT_EQ(Text("final_score_val"), "5,500");
+    collect(shown);
   }
 }
 

@@ -146,15 +146,18 @@ TEST_F(TipsTest, TipNames) {
 TEST_F(TipsTest, TheTimeWarningTipShowsOnceAtHalfTime) {
   GoalData data;
   data.count = 10;
+  ui::UIWidget* display = Make(math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f));
+  display->SetName("in_game");
+  Make<ui::UIProgress>(math::Vec2(0.1f, 0.9f), math::Vec2(0.3f, 0.02f), display)->SetName("timer_bar");
   KivTimeGoal goal(&data, nullptr);
-  goal.bar = Make<ui::UIProgress>(math::Vec2(0.1f, 0.9f), math::Vec2(0.3f, 0.02f));
+  ASSERT_NE(goal.Bar(), nullptr);
   goal.AddProgress(4.9f);
   EXPECT_FALSE(help_->ShowsHint());
   goal.AddProgress(0.2f);
   EXPECT_EQ(ShownText(), "TIP_TIME_WARNING");
   help_->RemoveAll();
   KivTimeGoal again(&data, nullptr);
-  again.bar = goal.bar;
+  ASSERT_EQ(again.Bar(), goal.Bar());
   again.AddProgress(6.0f);
   EXPECT_FALSE(help_->ShowsHint());  // shown once in this profile
 }
@@ -351,7 +354,7 @@ TEST_F(DisplayTest, TheZenMeterShowsTheZenOfTheLevel) {
   LoadBoardWithDisplay(WellFile(1));
   auto* meter = static_cast<ui::UIProgress*>(Widget("zen_power"));
   ASSERT_NE(board_->GetHud(), nullptr);
-  ASSERT_EQ(board_->GetHud()->zenPower, meter);
+  ASSERT_EQ(board_->GetHud()->ZenBar(), meter);
   for (const Step& step : steps) {
     step.act(*board_);
     BoardFrames(1);

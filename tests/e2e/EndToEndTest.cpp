@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -212,6 +214,25 @@ void PrepareRun(const std::string& consoleLines, TestRun& run) {
   for (const char* folder : {"anim", "bganim", "movies", "lang", "help", "cursors"}) {
     if (fs::exists(kBin + "/" + folder)) fs::copy(kBin + "/" + folder, run.work + "/" + folder, fs::copy_options::recursive);
   }
+}
+
+// A score server on 127.0.0.1 that makes a user and answers with two online rows: a
+// level's best after a score (name, home town, score) and the ranked global list.
+std::unique_ptr<LoopbackServer> StartScoreServer() {
+  return std::make_unique<LoopbackServer>(
+      [](const std::string& head) {
+        std::string body = "1@Zoe@paris@90000@2@Yan@bern@1200";
+        if (head.find("Action=create_user") != std::string::npos) body = "4711";
+        if (head.find("Action=add_score") != std::string::npos) body = "Zoe@paris@90000@Yan@bern@1200";
+        return LoopbackServer::Reply{"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body};
+      },
+      8);
+}
+
+// The run's settings file names the server as the game's score server.
+bool NameScoreServer(const TestRun& run, const LoopbackServer& server) {
+  return testenv::WriteFile(run.dataHome + "/Hovrik/kv.lua",
+                            "Config = { ScoreServer = \"http://127.0.0.1:" + std::to_string(server.Port()) + "\" }\n");
 }
 
 TEST(EndToEnd, TheProgramShowsTheFirstScreenQuitsThroughItsScriptAndFindsItsProfileAgain) {
@@ -411,17 +432,20 @@ TEST(EndToEnd, CoinsAddedByAScriptSurviveARestartAndTheVictoryStingIsCalled) {
   }
 }
 
-const char kLevelScript[] = R"lua(
+// A console script that plays a level once the menu is entered: the menu's lines run
+// first, then the level (a Lua expression without double quotes) is played; the first time the level state is
+// entered (it runs its enter script twice), the level's lines run.
+std::string LevelScript(const std::string& menuLines, const std::string& level, const std::string& levelLines) {
+  return R"lua(
 
--- End-to-end test: from the menu, the console's PlayLevel opens the first level; once its
--- board has slid in, a screenshot, then the game's own quit.
 local E2E_EnterMainMenu = OnEnterMainMenu
 local E2E_Played = false
 function OnEnterMainMenu()
    E2E_EnterMainMenu()
    if not E2E_Played then
       E2E_Played = true
-      DelayScript("PlayLevel('garden')", 0.2)
+)lua" + menuLines +
+         "      DelayScript(\"PlayLevel(" + level + R"lua()", 0.2)
    end
 end
 
@@ -433,11 +457,16 @@ function OnEnterGame()
       return
    end
    E2E_Entered = true
-   DelayScript("LOG('E2E level frame')", 1.5)
-   DelayScript("TakeScreenshot('e2e_level', false)", 1.6)
-   DelayScript("HardQuitGame()", 2.2)
-end
-)lua";
+)lua" + levelLines +
+         "end\n";
+}
+
+// From the menu, the console's PlayLevel opens the first level; once its board has slid in,
+// a screenshot, then the game's own quit.
+const std::string kLevelScript = LevelScript("", "'garden'",
+                                             "   DelayScript(\"LOG('E2E level frame')\", 1.5)\n"
+                                             "   DelayScript(\"TakeScreenshot('e2e_level', false)\", 1.6)\n"
+                                             "   DelayScript(\"HardQuitGame()\", 2.2)\n");
 
 TEST(EndToEnd, PlayLevelOpensTheFirstLevelWithItsBoardAndDisplay) {
   TestRun run;
@@ -552,19 +581,11 @@ ShotSummary Summarise(const std::string& path, testenv::Bitmap& shot) {
 }
 
 TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
-  LoopbackServer server(
-      [](const std::string& head) {
-        const std::string body =
-            head.find("Action=create_user") != std::string::npos ? "4711" : "1@Zoe@paris@90000@2@Yan@bern@1200";
-        return LoopbackServer::Reply{"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body};
-      },
-      8);
-  ASSERT_TRUE(server.Ok());
+  const std::unique_ptr<LoopbackServer> server = StartScoreServer();
+  ASSERT_TRUE(server->Ok());
   TestRun run;
   ASSERT_NO_FATAL_FAILURE(PrepareRun(kWalkScript, run));
-  ASSERT_TRUE(testenv::WriteFile(run.dataHome + "/Hovrik/kv.lua",
-                                 "Config = { ScoreServer = \"http://127.0.0.1:" + std::to_string(server.Port()) +
-                                     "\" }\n"));
+  ASSERT_TRUE(NameScoreServer(run, *server));
   const RunResult result = RunProgram(run.work, run.dataHome);
   EXPECT_EQ(result.status, 0);
 
@@ -597,7 +618,7 @@ TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
   });
   EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
   EXPECT_EQ(FindFrom(log, "CONNECTION_FAIL"), std::string::npos);
-  EXPECT_FALSE(server.Heads().empty()) << "the global tab asked the loopback server";
+  EXPECT_FALSE(server->Heads().empty()) << "the global tab asked the loopback server";
 
   // Each screen is a picture, not a cleared buffer; the screens differ from the menu.
   testenv::Bitmap menu;
@@ -631,34 +652,13 @@ TEST(EndToEnd, AWalkThroughTheScreensFromTheMenuAndBack) {
 
 namespace {
 
-const char kHelpScript[] = R"lua(
-
--- End-to-end test: in the first level the help opens with its two movies; after a second
--- of frames, a screenshot, then the game's own quit.
-local E2E_EnterMainMenu = OnEnterMainMenu
-local E2E_Played = false
-function OnEnterMainMenu()
-   E2E_EnterMainMenu()
-   if not E2E_Played then
-      E2E_Played = true
-      DelayScript("PlayLevel('garden')", 0.2)
-   end
-end
-
-local E2E_EnterGame = OnEnterGame
-local E2E_Entered = false
-function OnEnterGame()
-   E2E_EnterGame()
-   if E2E_Entered then
-      return
-   end
-   E2E_Entered = true
-   DelayScript("GetGame():ShowHelp(true)", 1.5)
-   DelayScript("LOG('E2E help frame')", 2.6)
-   DelayScript("TakeScreenshot('e2e_help', false)", 2.7)
-   DelayScript("HardQuitGame()", 3.2)
-end
-)lua";
+// In the first level the help opens with its two movies; after a second of frames, a
+// screenshot, then the game's own quit.
+const std::string kHelpScript = LevelScript("", "'garden'",
+                                            "   DelayScript(\"GetGame():ShowHelp(true)\", 1.5)\n"
+                                            "   DelayScript(\"LOG('E2E help frame')\", 2.6)\n"
+                                            "   DelayScript(\"TakeScreenshot('e2e_help', false)\", 2.7)\n"
+                                            "   DelayScript(\"HardQuitGame()\", 3.2)\n");
 
 TEST(EndToEnd, TheLevelHelpPlaysItsTwoMovies) {
   TestRun run;
@@ -693,6 +693,235 @@ TEST(EndToEnd, TheLevelHelpPlaysItsTwoMovies) {
     for (int x = 230; x < 590; ++x) chain.insert(shot.At(x, y));
   }
   EXPECT_GT(chain.size(), 40u);
+}
+
+}  // namespace
+
+namespace {
+
+// A level whose panels are rebuilt from their files twice (`GetUIMan():RefreshActive()`, as
+// the console lets any player type it): once in play, once with a trophy popup open. The
+// display must come back live each time (the score and coins it had, the heroine's
+// portrait, the goal icons, only the level's spells, no "Start again"), the popup must keep
+// its trophy and close, the level must go on and be won, and the game must quit cleanly.
+// Each step logs what the widgets show; screenshots before and after each rebuild.
+const char kRebuildFunctions[] = R"lua(
+
+local function Widget(panel, name)
+   local root = GetUIMan():GetPanel(panel)
+   return root and root:GetWidgetByName(name)
+end
+
+local function Text(panel, name)
+   local widget = Widget(panel, name)
+   return widget and widget:GetText() or "(none)"
+end
+
+local function Shown(panel, name)
+   local widget = Widget(panel, name)
+   return widget ~= nil and widget:GetIsVisible()
+end
+
+function E2E_Display(label)
+   local spells = ""
+   for n = 1, 6 do
+      spells = spells .. (Shown("in_game", string.format("specials_%03i", n)) and "1" or "0")
+   end
+   LOG("E2E " .. label .. ": score " .. Text("in_game", "score_box") .. ", coins " .. Text("in_game", "coins_box") ..
+       ", spells " .. spells .. ", start again " .. tostring(Shown("in_game", "PuzzleReset")))
+end
+
+function E2E_Live()
+   GetWell():AdjustCounter(12345)
+   GetWell():AddGold(67)
+   GetGame():AddZen(3, 0)
+end
+
+function E2E_Rebuild(label)
+   LOG("E2E rebuild " .. label)
+   GetUIMan():RefreshActive()
+end
+
+function E2E_Trophy()
+   GetGame():AddTrophy(1)
+end
+
+function E2E_TrophyTitle(label)
+   LOG("E2E trophy " .. label .. ": " .. Text("trophy_popup", "trophy_title") .. " / " ..
+       Text("trophy_popup", "trophy_desc") .. ", shown " .. tostring(GetTrophyScreen():IsPopupVisible()))
+end
+
+function E2E_Summary()
+   local summary = GetUIMan():GetPanel("summary")
+   LOG("E2E summary shown " .. tostring(summary ~= nil and summary:GetIsVisible()) .. ", complete " ..
+       tostring(GetSummary():IsComplete()) .. ", won " .. tostring(GetWell() ~= nil and GetWell():HasWon()) ..
+       ", first online " .. Text("summary", "highscore_1"))
+end
+)lua";
+
+const std::string kRebuildScript =
+    kRebuildFunctions +
+    LevelScript("      local rms = GetRMS()\n"
+                "      if rms:GetProfileC() == 0 then\n"
+                "         rms:AddProfile(\"rebuilder\", \"\", \"oslo\")\n"
+                "      end\n"
+                "      -- No tip holds the level or covers the display.\n"
+                "      GetVars():SetHintEnabled(false)\n",
+                "LevelOrder[1]", R"lua(
+   local steps = {
+      { 1.0, "E2E_Live()" },
+      { 5.0, "E2E_Display('before') TakeScreenshot('e2e_rebuild_before', false)" },
+      { 5.2, "E2E_Rebuild('in play')" },
+      { 5.4, "E2E_Display('rebuilt in play') TakeScreenshot('e2e_rebuild_play', false)" },
+      { 5.6, "GetWell():AdjustCounter(100) GetWell():AddGold(3)" },
+      { 7.0, "E2E_Display('played on')" },
+      { 7.2, "E2E_Trophy()" },
+      { 8.0, "E2E_TrophyTitle('before') TakeScreenshot('e2e_rebuild_trophy_before', false)" },
+      { 8.2, "E2E_Rebuild('with the trophy popup')" },
+      { 8.4, "E2E_TrophyTitle('rebuilt') TakeScreenshot('e2e_rebuild_trophy', false)" },
+      { 8.6, "CloseTrophyPopup()" },
+      { 9.6, "E2E_Display('popup closed') TakeScreenshot('e2e_rebuild_closed', false)" },
+      { 9.8, "GetWell():WinGame()" },
+      { 15.0, "GetSummary():ForceComplete()" },
+      { 16.0, "E2E_Summary() TakeScreenshot('e2e_rebuild_summary', false)" },
+      { 16.5, "HardQuitGame()" },
+   }
+   for _, step in ipairs(steps) do
+      DelayScript(step[2], step[1])
+   end
+)lua");
+
+// The share of the pixels of a rectangle (x0 <= x < x1, y0 <= y < y1) in which two shots
+// differ by more than a little in some channel.
+double DifferingShare(const testenv::Bitmap& a, const testenv::Bitmap& b, int x0, int y0, int x1, int y1) {
+  int differing = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) differing += testenv::ColorNear(a.At(x, y), b.At(x, y), 24) ? 0 : 1;
+  }
+  return double(differing) / double((x1 - x0) * (y1 - y0));
+}
+
+int Brightness(uint32_t pixel) { return int(pixel >> 16 & 0xFF) + int(pixel >> 8 & 0xFF) + int(pixel & 0xFF); }
+
+// A spell bar of the display shows in the shot: its light top edge runs along nearly its
+// whole width, brighter than what lies just above it. The scene behind a hidden bar (sky,
+// mountains, sparks, a bird) has no such edge.
+bool SpellBarShows(const testenv::Bitmap& shot, int bar) {
+  constexpr int kLeft = 30, kRight = 138;  // inside the bars' 24..144
+  const int top = int(600.0 * (0.695 + 0.032 * bar));
+  int best = 0;
+  for (int y = top - 1; y <= top + 3; ++y) {
+    int lit = 0;
+    for (int x = kLeft; x < kRight; ++x) lit += Brightness(shot.At(x, y)) > Brightness(shot.At(x, y - 3)) + 60 ? 1 : 0;
+    best = std::max(best, lit);
+  }
+  return best > (kRight - kLeft) * 8 / 10;
+}
+
+TEST(EndToEnd, ALevelSurvivesItsPanelsBeingRebuiltInPlayAndUnderATrophyPopup) {
+  // The summary sends the won level's score to a loopback score server.
+  const std::unique_ptr<LoopbackServer> server = StartScoreServer();
+  ASSERT_TRUE(server->Ok());
+  TestRun run;
+  ASSERT_NO_FATAL_FAILURE(PrepareRun(kRebuildScript, run));
+  ASSERT_TRUE(NameScoreServer(run, *server));
+  const RunResult result = RunProgram(run.work, run.dataHome);
+  EXPECT_EQ(result.status, 0);
+
+  const std::vector<std::string> log = LogLines(run.dataHome + "/Hovrik/kv.log");
+  // The first level, "garden", offers the spells 1, 2 and 5 and is no puzzle: the
+  // display shows the numbers it had, those three bars and no "Start again", before and
+  // after each rebuild, and goes on counting.
+  const std::string play = ", spells 110010, start again false  [MSG_SCRIPT]";
+  ExpectInOrder(log, {
+      "Level loaded successfully!  [MSG_COMMENT]",
+      "Entering game state game  [MSG_COMMENT]",
+      "E2E before: score 12,345, coins 67" + play,
+      "E2E rebuild in play  [MSG_SCRIPT]",
+      "E2E rebuilt in play: score 12,345, coins 67" + play,
+      "E2E played on: score 12,445, coins 70" + play,
+      "E2E rebuild with the trophy popup  [MSG_SCRIPT]",
+      "E2E popup closed: score 12,445, coins 70" + play,
+      "E2E summary shown true, complete true, won true, first online Zoe  [MSG_SCRIPT]",
+      "Gameflow manager shutdown  [MSG_INIT]",
+  });
+  // The popup shows its trophy's title and description again.
+  const size_t before = FindFrom(log, "E2E trophy before: ");
+  const size_t rebuilt = FindFrom(log, "E2E trophy rebuilt: ");
+  ASSERT_NE(before, std::string::npos);
+  ASSERT_NE(rebuilt, std::string::npos);
+  const std::string shownBefore = log[before].substr(std::string("E2E trophy before: ").size());
+  EXPECT_EQ(log[rebuilt].substr(std::string("E2E trophy rebuilt: ").size()), shownBefore);
+  EXPECT_EQ(shownBefore.find("(none)"), std::string::npos) << shownBefore;
+  EXPECT_EQ(shownBefore.find(" / ,"), std::string::npos) << shownBefore;
+  EXPECT_NE(shownBefore.find("shown true"), std::string::npos) << shownBefore;
+  EXPECT_EQ(FindFrom(log, "[MSG_FATAL]"), std::string::npos);
+  EXPECT_EQ(FindFrom(log, "[MSG_ERROR]"), std::string::npos);
+  const std::vector<std::string> heads = server->Heads();
+  EXPECT_TRUE(std::any_of(heads.begin(), heads.end(),
+                          [](const std::string& head) { return head.find("Action=add_score") != std::string::npos; }))
+      << "the summary sent the won level's score";
+
+  std::map<std::string, testenv::Bitmap> shots;
+  for (const char* name : {"before", "play", "trophy_before", "trophy", "closed", "summary"}) {
+    testenv::Bitmap& shot = shots[name];
+    ASSERT_TRUE(shot.Load(run.work + "/e2e_rebuild_" + name + ".bmp")) << name;
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+  }
+  // The display's card as the level had it: the score and coins, the zen bar, the
+  // heroine's portrait and the timer bar beside it; the goal icons in the top-left corner.
+  struct Area {
+    const char* what;
+    int x0, y0, x1, y1;
+  };
+  const Area display[] = {
+      {"score", 16, 141, 152, 168},      {"coins", 80, 218, 152, 242}, {"zen bar", 24, 258, 144, 273},
+      {"portrait", 24, 288, 144, 408},   {"goal icons", 0, 4, 32, 68},
+  };
+  for (const char* name : {"play", "closed"}) {
+    for (const Area& area : display) {
+      // The score and coins after the popup closed are the ones played on since.
+      const std::string what = area.what;
+      if (std::string(name) == "closed" && (what == "score" || what == "coins")) continue;
+      EXPECT_LT(DifferingShare(shots["before"], shots[name], area.x0, area.y0, area.x1, area.y1), 0.02)
+          << name << ": " << area.what;
+    }
+  }
+  for (const char* name : {"trophy", "closed"}) {
+    for (const Area& area : {display[0], display[1]}) {
+      EXPECT_LT(DifferingShare(shots["trophy_before"], shots[name], area.x0, area.y0, area.x1, area.y1), 0.02)
+          << name << ": " << area.what;
+    }
+  }
+  // The heroine's face and dress, not the empty frame.
+  for (const char* name : {"before", "play", "closed"}) {
+    std::set<uint32_t> portrait;
+    for (int y = 295; y < 400; ++y) {
+      for (int x = 45; x < 125; ++x) portrait.insert(shots[name].At(x, y) & 0xFFFFFF);
+    }
+    EXPECT_GT(portrait.size(), 200u) << name;
+  }
+  // Only the level's spell bars.
+  for (const char* name : {"before", "play", "closed"}) {
+    std::string bars;
+    for (int bar = 0; bar < 6; ++bar) bars += SpellBarShows(shots[name], bar) ? '1' : '0';
+    EXPECT_EQ(bars, "110010") << name;
+  }
+  // The popup rebuilt over the level shows its title, picture and description as before.
+  const Area popup[] = {
+      {"title", 300, 160, 500, 195}, {"picture", 370, 222, 430, 292}, {"description", 260, 335, 540, 362}};
+  for (const Area& area : popup) {
+    EXPECT_LT(DifferingShare(shots["trophy_before"], shots["trophy"], area.x0, area.y0, area.x1, area.y1), 0.05)
+        << area.what;
+  }
+  std::set<uint32_t> title;
+  for (int y = 160; y < 195; ++y) {
+    for (int x = 300; x < 500; ++x) title.insert(shots["trophy"].At(x, y) & 0xFFFFFF);
+  }
+  EXPECT_GT(title.size(), 20u);
+  // The won level's summary is up, over the scene.
+  EXPECT_GT(DifferingShare(shots["closed"], shots["summary"], 200, 100, 600, 400), 0.5);
 }
 
 }  // namespace

@@ -309,6 +309,34 @@ TEST_F(TrophyScreenTest, EveryOtherTrophyOwnedOpensTheAllTrophiesPopupUntilTheCl
   EXPECT_EQ(shared.IdleCmd(), "i");
 }
 
+TEST_F(TrophyScreenTest, APopupRebuiltWhileItShowsShowsItsTrophyAgainAndCloses) {
+  Own(5, true);
+  Screen().SetPopupCmd("OnTrophyPopupClose()");
+  Screen().EnablePopup(true, 5);
+  KivUITransition::Instance().ForceComplete();
+  // Rebuilt from its file: a new tree of the same names, as the file has it.
+  ASSERT_TRUE(ui_.DropPanel(popup_, true));
+  MakePopup();
+  EXPECT_TRUE(Screen().IsPopupVisible());
+  EXPECT_EQ(Text("trophy_title"), "T5");
+  EXPECT_EQ(Text("trophy_desc"), "D5");
+  EXPECT_EQ(OffImage(ui_.GetWidget("trophy_img")), "trophy_5_available");
+  Screen().EnablePopup(false, 0);
+  EXPECT_EQ(Global("calls"), "P");
+  EXPECT_FALSE(Screen().IsPopupVisible());
+
+  // The room rebuilt while it shows shows the profile's trophies again.
+  Screen().SetPopupCmd("");
+  Screen().Enable(false);
+  Open();
+  ASSERT_TRUE(ui_.DropPanel(room_, true));
+  MakeRoom();
+  room_->SetIsVisible(true);
+  EXPECT_TRUE(Screen().IsVisible());
+  EXPECT_EQ(OffImage(Icon(5)), "trophy_5_available");
+  EXPECT_EQ(OffImage(Icon(6)), "trophy_6_disabled");
+}
+
 TEST_F(TrophyScreenTest, ReloadedOrLatePanelsAreLookedUpAgainAndDroppedOnesSkipped) {
   Own(3, false);
   Open();

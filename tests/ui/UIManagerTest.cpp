@@ -16,6 +16,7 @@
 #include "engine/ui/UIMover.h"
 #include "engine/ui/UIProgress.h"
 #include "engine/ui/UISlider.h"
+#include "engine/ui/PanelHandle.h"
 #include "engine/ui/WidgetHandle.h"
 #include "platform/dinput/DInput.h"
 #include "tests/core/LogCapture.h"
@@ -567,6 +568,42 @@ TEST_F(UIManagerTest, HandlesEmptyThemselvesWhenTheirWidgetIsDeleted) {
   ui::WidgetHandle toLast(last);
   ui_.Shutdown();
   EXPECT_FALSE(toLast);
+}
+
+TEST_F(UIManagerTest, APanelHandleFollowsItsPanelAcrossRebuildsAndSaysWhenItChanged) {
+  ui::PanelHandle hud("HUD");
+  EXPECT_FALSE(hud.Renew()) << "no panel of the name yet";
+  EXPECT_FALSE(hud);
+  UIWidget* first = Load("ui/hud.ui", "Panel = { Name = 'hud' }");
+  EXPECT_TRUE(hud.Renew()) << "the first one found";
+  EXPECT_EQ(hud.Get(), first);
+  EXPECT_FALSE(hud.Renew()) << "still the same";
+
+  // Rebuilt from its file: another panel of the name.
+  ui_.RefreshActive();
+  EXPECT_FALSE(hud) << "the old one was deleted";
+  EXPECT_TRUE(hud.Renew());
+  EXPECT_EQ(hud.Get(), ui_.GetPanel("hud"));
+  EXPECT_FALSE(hud.Renew());
+
+  // Taken out of the list but not deleted yet (as inside a pass): the one of the name now.
+  UIWidget* kept = hud.Get();
+  ASSERT_TRUE(ui_.DropPanel(kept, false));
+  UIWidget* again = ui_.AddPanel("ui/hud.ui");
+  EXPECT_TRUE(hud.Renew());
+  EXPECT_EQ(hud.Get(), again);
+  delete kept;
+
+  // Dropped for good: empty, and nothing to tell.
+  ASSERT_TRUE(ui_.DropPanel(again, true));
+  EXPECT_FALSE(hud.Renew());
+  EXPECT_FALSE(hud);
+  // A handle made from a panel holds that one under its name.
+  UIWidget* made = Load("ui/hud.ui", "Panel = { Name = 'hud' }");
+  ui::PanelHandle held(made);
+  EXPECT_EQ(held.GetName(), "hud");
+  EXPECT_EQ(held.Get(), made);
+  EXPECT_FALSE(held.Renew());
 }
 
 }  // namespace

@@ -204,6 +204,16 @@ Panel = { Name = "popup", Size = { 1, 1 }, Children = {
 
   popup->SetWidgetText("score", "done");
   EXPECT_EQ(panel->GetWidgetByName("score")->GetText(), "done");
+
+  // The panel rebuilt from its file (the console's RefreshActive): the overlay takes the
+  // new one, and its count-ups write into it.
+  ui_.RefreshActive();
+  panel = ui_.GetPanel("popup");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->GetWidgetByName("score")->GetText(), "old");
+  Frame(0.02f);
+  EXPECT_EQ(popup->GetPanel(), panel);
+  EXPECT_EQ(panel->GetWidgetByName("score")->GetText(), "1,234");
   board_->SetOverlay(nullptr);
   EXPECT_FALSE(panel->GetIsVisible());
   EXPECT_FALSE(board_->IsOverlayDone());
