@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,10 +17,15 @@
 #include "engine/app/GameScreen.h"
 #include "engine/core/Timer.h"
 #include "engine/core/VFS.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/ui/SpriteSet.h"
+#include "engine/ui/UIManager.h"
 #include "engine/ui/UINumber.h"
+#include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivGameHud.h"
 #include "game/board/KivWell.h"
+#include "game/shell/KivApp.h"
 #include "tests/app/ScreenFrameTest.h"
 #include "tests/support/TestEnv.h"
 
@@ -37,6 +43,35 @@ int Difference(uint32_t a, uint32_t b) {
   return std::max({std::abs(Channel(a, 16) - Channel(b, 16)), std::abs(Channel(a, 8) - Channel(b, 8)),
                    std::abs(Channel(a, 0) - Channel(b, 0))});
 }
+
+// The runs of columns of a rectangle whose pixels differ from another picture's: the ink
+// of a text drawn on one and not the other, glyph by glyph.
+std::vector<std::pair<int, int>> InkRuns(const Bitmap& with, const Bitmap& without, int x0, int y0, int x1,
+                                         int y1) {
+  std::vector<std::pair<int, int>> runs;
+  for (int x = x0; x < x1; ++x) {
+    bool ink = false;
+    for (int y = y0; y < y1 && !ink; ++y) ink = Difference(with.At(x, y), without.At(x, y)) > 48;
+    if (!ink) continue;
+    if (!runs.empty() && runs.back().second == x - 1) {
+      runs.back().second = x;
+    } else {
+      runs.emplace_back(x, x);
+    }
+  }
+  return runs;
+}
+
+// A screen that draws over its panels what a test gives it, as the level draws the
+// display's chain value over the display.
+class HostScreen : public GameScreen {
+ public:
+  explicit HostScreen(camera::Camera* camera) : GameScreen(camera, "", "", "") {}
+  void RenderForeground() override {
+    if (draw) draw();
+  }
+  std::function<void()> draw;
+};
 
 class ContentRenderTest : public ScreenFrameTest {
  protected:
@@ -63,6 +98,25 @@ class ContentRenderTest : public ScreenFrameTest {
     graphics_->ResetRenderStates();
     draw();
     return EndFrameWithScreenshot();
+  }
+
+  // The game's bitmap fonts and a host screen entered: panels added now are drawn.
+  HostScreen& EnterHost() {
+    for (const char* name : KivApp::kBitmapFonts) {
+      EXPECT_NE(FontManager::Get().InitBitmapFont(name, std::string("fonts/") + name + ".lua"), nullptr) << name;
+    }
+    auto* host = new HostScreen(camera_.get());
+    flow_.AddTransitionState("content_host", host);
+    flow_.EnterState(host);
+    return *host;
+  }
+
+  static void PixelRect(const ui::UIWidget* widget, int& x0, int& y0, int& x1, int& y1) {
+    const math::Vec2 at = widget->GetPosition(), size = widget->GetSize();
+    x0 = static_cast<int>(at.x * 800.0f);
+    y0 = static_cast<int>(at.y * 600.0f);
+    x1 = static_cast<int>((at.x + size.x) * 800.0f);
+    y1 = static_cast<int>((at.y + size.y) * 600.0f);
   }
 
   std::unique_ptr<KivWell> board_;
@@ -136,6 +190,46 @@ TEST_F(ContentRenderTest, TheBoardsFrameLiesBesideItsFlowersAndTheBoardHasNoSeam
     }
     EXPECT_LT(rows, (y1 - y0) / 2) << "a seam at x = " << x;
   }
+}
+
+// The in-level display: the chain counter's digits are spaced as the score's above it.
+// "111" leaves a gap between its digits in both.
+TEST_F(ContentRenderTest, TheChainCountersDigitsAreSpacedAsTheScoresAbove) {
+  HostScreen& host = EnterHost();
+  ASSERT_NE(ui::GetUIMan().AddPanel("ui/in_game.ui"), nullptr);
+  KivGameHud hud;
+  hud.Init();
+  ui::UIWidget* panel = ui::GetUIMan().GetPanel("in_game");
+  ASSERT_NE(panel, nullptr);
+  ui::UIWidget* scoreBox = panel->GetWidgetByName("score_box");
+  ui::UIWidget* setBox = panel->GetWidgetByName("set_box");
+  ASSERT_NE(scoreBox, nullptr);
+  ASSERT_NE(setBox, nullptr);
+  hud.Update(0.0f);
+  Frames(1);
+  const Bitmap bare = FrameWithScreenshot("hud_bare");
+
+  hud.SetScore(111);
+  hud.chainValue = 111;
+  hud.chainLength = 3;  // drawn at its own size
+  hud.Update(1.0f);
+  host.draw = [&hud] { hud.Render(); };
+  Frames(1);
+  const Bitmap shown = FrameWithScreenshot("hud_111");
+
+  int x0, y0, x1, y1;
+  PixelRect(scoreBox, x0, y0, x1, y1);
+  const auto score = InkRuns(shown, bare, x0, y0, x1, y1);
+  PixelRect(setBox, x0, y0, x1, y1);
+  const auto chain = InkRuns(shown, bare, x0, y0, x1, y1);
+  ASSERT_EQ(score.size(), 3u);
+  ASSERT_EQ(chain.size(), 3u);
+  for (size_t i = 0; i + 1 < 3; ++i) {
+    const int scoreGap = score[i + 1].first - score[i].second;
+    const int chainGap = chain[i + 1].first - chain[i].second;
+    EXPECT_NEAR(chainGap, scoreGap, 1) << "gap " << i;
+  }
+  EXPECT_NEAR(chain.back().second - chain.front().first, score.back().second - score.front().first, 2);
 }
 
 }  // namespace

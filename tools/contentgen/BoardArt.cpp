@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/Canvas.h"
 #include "tools/contentgen/SoundMaker.h"
 #include "tools/contentgen/TextRaster.h"
@@ -400,28 +401,62 @@ void MakeMarksAndSparks(Sheet& sheet) {
   sheet.Add("tileblast_shrapnel", shard);
 }
 
+// The columns of a mask that hold coverage: [first, last], or first > last when none do.
+std::pair<int, int> InkColumns(const Mask& mask) {
+  int first = mask.width, last = -1;
+  for (int y = 0; y < mask.height; ++y) {
+    for (int x = 0; x < mask.width; ++x) {
+      if (mask.At(x, y) <= 0.0f) continue;
+      first = std::min(first, x);
+      last = std::max(last, x);
+    }
+  }
+  return {first, last};
+}
+
 // A strip of the 13 glyphs of a number style (digits, separator, colon, minus) and the
-// style file that reads it.
+// style file that reads it. The number style draws every glyph one glyph width wide (the
+// separator and the colon 0.3 of it) and stretches its part of the strip over that: each
+// digit's part is therefore one digit advance wide and holds the digit where the bitmap
+// font of the same face, size and outline puts it, so that a number reads with the
+// spacing of a text in that font; the narrow glyphs and the minus are centred in theirs.
 bool MakeNumberStyle(const FontFiles& fonts, const std::string& outDir, const std::string& name,
-                     const Color& colour, float glyphW, float glyphH) {
+                     const Color& colour, int pixelSize, int outline) {
   TextRaster raster;
-  if (!raster.Open(fonts.bold, 28)) return false;
-  const char* glyphs[13] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ",", ":", "-"};
-  const int cell = 32;
-  Canvas strip(cell * 13, 32);
+  if (!raster.Open(fonts.bold, pixelSize)) return false;
+  const char32_t glyphs[13] = {U'0', U'1', U'2', U'3', U'4', U'5', U'6', U'7', U'8', U'9', U',', U':', U'-'};
+  LaidGlyph laid[13];
+  int digit = 0;
   for (int g = 0; g < 13; ++g) {
-    const Mask mask = raster.RenderText(glyphs[g]);
-    const int x = cell * g + (cell - raster.MeasureText(glyphs[g])) / 2;
-    strip.FillMask(mask.Dilated(2), x, 0, Solid(Rgb(0x2A0F3A)));
-    strip.FillMask(mask, x, 0, Solid(colour));
+    laid[g] = LayFontGlyph(raster, glyphs[g], outline);
+    if (g < 10) digit = std::max(digit, laid[g].advance);
+  }
+  const int narrow = std::max(1, static_cast<int>(std::lround(0.3f * float(digit))));
+  const int height = raster.Ascent() + raster.Descent() + 2 * outline;
+  int boundaries[14] = {0};
+  for (int g = 0; g < 13; ++g) boundaries[g + 1] = boundaries[g] + (g == 10 || g == 11 ? narrow : digit);
+  Canvas strip(boundaries[13], height);
+  for (int g = 0; g < 13; ++g) {
+    const Mask& cell = laid[g].cell;
+    int x = boundaries[g];
+    if (g >= 10) {
+      const auto [first, last] = InkColumns(cell);
+      if (first > last) continue;
+      x += (boundaries[g + 1] - boundaries[g] - (last - first + 1)) / 2 - first;
+    }
+    strip.FillMask(cell.Dilated(outline), x, 0, Solid(Rgb(0x2A0F3A)));
+    strip.FillMask(cell, x, 0, Solid(colour));
   }
   const std::string image = "img/" + name + "_digits.png";
   if (!strip.SavePng(outDir + "/" + image)) return false;
   std::ofstream style(outDir + "/img/" + name + "_number.lua");
-  style << "-- Digits, separator, colon and minus from one strip, 32 pixels a glyph.\n"
-        << "Number = { Image = \"" << image << "\", Size = { " << glyphW << ", " << glyphH
-        << " },\n  Coords = { ";
-  for (int g = 0; g <= 13; ++g) style << float(g) / 13.0f << (g < 13 ? ", " : " }\n}\n");
+  style << "-- Digits, separator, colon and minus from one strip: DejaVu Sans Bold, " << pixelSize
+        << " pixels, a " << outline << "-pixel outline, drawn at one texel a pixel.\n"
+        << "Number = { Image = \"" << image << "\", Size = { " << float(digit) / 800.0f << ", "
+        << float(height) / 600.0f << " },\n  Coords = { ";
+  for (int g = 0; g <= 13; ++g) {
+    style << float(boundaries[g]) / float(boundaries[13]) << (g < 13 ? ", " : " }\n}\n");
+  }
   return static_cast<bool>(style);
 }
 
@@ -505,10 +540,11 @@ bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
   for (const std::string& entry : sheet.entries) file << entry;
   file << "}\n";
   if (!file) return false;
-  return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 0.016f, 0.024f) &&
-         MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 0.016f, 0.024f) &&
-         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 0.04f, 0.06f) &&
-         MakeNumberStyle(fonts, outDir, "score", Rgb(0xFFE9A8), 0.024f, 0.036f) && MakeRings(outDir) &&
+  // The chain counter's digits ("score") are those of the score above it (MediumFont).
+  return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 13, 1) &&
+         MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 13, 1) &&
+         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 32, 2) &&
+         MakeNumberStyle(fonts, outDir, "score", Rgb(0xFFE9A8), 22, 1) && MakeRings(outDir) &&
          MakeGoalIcons(outDir);
 }
 
