@@ -24,7 +24,9 @@
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
 #include "game/board/KivGameHud.h"
+#include "game/board/KivGoal.h"
 #include "game/board/KivWell.h"
+#include "game/board/LevelInfo.h"
 #include "game/shell/KivApp.h"
 #include "tests/app/ScreenFrameTest.h"
 #include "tests/support/TestEnv.h"
@@ -230,6 +232,39 @@ TEST_F(ContentRenderTest, TheChainCountersDigitsAreSpacedAsTheScoresAbove) {
     EXPECT_NEAR(chainGap, scoreGap, 1) << "gap " << i;
   }
   EXPECT_NEAR(chain.back().second - chain.front().first, score.back().second - score.front().first, 2);
+}
+
+// The goal icon of "clear the board", where the level draws its goals: a picture of
+// several colours that leaves the background showing round it, not a flat square.
+TEST_F(ContentRenderTest, TheClearTheBoardGoalShowsAPictureNotAFlatSquare) {
+  LevelInfo::Instance().LoadGoals(LevelInfo::kGoalsFile);
+  const GoalData* data = LevelInfo::Instance().FindGoal("clear_board");
+  ASSERT_NE(data, nullptr);
+  std::unique_ptr<KivGoal> goal(KivGoal::FromName(data, nullptr));
+  ASSERT_NE(goal, nullptr);
+  goal->PlaceIcon(math::Vec2(0.1f, 0.1f));
+  const Bitmap shot = Drawn([&] { goal->Render(); });
+  LevelInfo::Shutdown();
+
+  // The icon's pixels: those not of the background, in the 32 x 32 square it is drawn in.
+  std::set<uint32_t> colours;
+  int icon = 0, mostOfOne = 0;
+  std::vector<uint32_t> pixels;
+  for (int y = 60; y < 92; ++y) {
+    for (int x = 80; x < 112; ++x) {
+      if (shot.At(x, y) == kKey) continue;
+      ++icon;
+      colours.insert(shot.At(x, y));
+      pixels.push_back(shot.At(x, y));
+    }
+  }
+  for (const uint32_t colour : colours) {
+    mostOfOne = std::max(mostOfOne, static_cast<int>(std::count(pixels.begin(), pixels.end(), colour)));
+  }
+  EXPECT_GT(icon, 32 * 32 / 3) << "the icon is drawn";
+  EXPECT_LT(icon, 32 * 32 * 9 / 10) << "the background shows round the picture";
+  EXPECT_GE(colours.size(), 6u);
+  EXPECT_LT(mostOfOne, icon / 2) << "no one colour fills the icon";
 }
 
 }  // namespace

@@ -461,25 +461,36 @@ bool MakeNumberStyle(const FontFiles& fonts, const std::string& outDir, const st
 }
 
 // The goal icons beside the board, 32 x 32: a clock face (time), a tile (tiles to turn),
-// an empty frame (clear the board), three linked dots (big chains).
+// an emptied board with its last flower leaving it (clear the board), three linked dots
+// (big chains).
 bool MakeGoalIcons(const std::string& outDir) {
+  const Color plum = Rgb(0x2A0F3A), cream = Rgb(0xFFF4E0), lilac = Rgb(0xC89BE0), orange = Rgb(0xE0603A);
   Canvas time(32, 32);
-  time.FillCircle(16.0f, 16.0f, 14.0f, Solid(Rgb(0x2A0F3A)));
-  time.FillCircle(16.0f, 16.0f, 12.0f, Solid(Rgb(0xFFF4E0)));
-  time.FillRect(15, 6, 17, 17, Solid(Rgb(0x2A0F3A)));
-  time.FillRect(15, 15, 24, 17, Solid(Rgb(0x2A0F3A)));
+  time.FillCircle(16.0f, 16.0f, 14.0f, Solid(plum));
+  time.FillCircle(16.0f, 16.0f, 12.0f, Solid(cream));
+  time.FillRect(15, 6, 17, 17, Solid(plum));
+  time.FillRect(15, 15, 24, 17, Solid(plum));
   Canvas tile(32, 32);
-  tile.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
-  tile.FillRect(5, 5, 27, 27, Solid(Rgb(0xC89BE0)));
+  tile.FillRect(3, 3, 29, 29, Solid(plum));
+  tile.FillRect(5, 5, 27, 27, Solid(lilac));
   tile.FillRect(9, 9, 23, 23, Solid(Rgb(0xF6C85F)));
+  // The board: a framed floor of three by three empty cells; its last flower flies off
+  // its top-right corner, two streaks behind it.
   Canvas clear(32, 32);
-  clear.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
-  clear.FillRect(6, 6, 26, 26, Solid(Rgb(0xFFF4E0)));
+  clear.FillRoundedRect(2, 9, 25, 31, 3.0f, Solid(plum));
+  clear.FillRoundedRect(4, 11, 23, 29, 2.0f, Solid(cream));
+  for (const int line : {10, 16}) clear.FillRect(line, 11, line + 1, 29, Solid(lilac));
+  for (const int line : {17, 23}) clear.FillRect(4, line, 23, line + 1, Solid(lilac));
+  Line(clear, 13.0f, 15.0f, 18.0f, 10.0f, 2.0f, WithAlpha(orange, 0.8f));
+  Line(clear, 16.5f, 19.5f, 21.5f, 14.5f, 2.0f, WithAlpha(orange, 0.8f));
+  clear.FillCircle(24.5f, 7.5f, 6.5f, Solid(plum));
+  clear.FillCircle(24.5f, 7.5f, 5.0f, Solid(orange));
+  clear.FillCircle(24.5f, 7.5f, 2.0f, Solid(Rgb(0xF6C85F)));
   Canvas chain(32, 32);
-  chain.FillRect(6, 14, 26, 18, Solid(Rgb(0x2A0F3A)));
+  chain.FillRect(6, 14, 26, 18, Solid(plum));
   for (float x : {7.0f, 16.0f, 25.0f}) {
-    chain.FillCircle(x, 16.0f, 6.0f, Solid(Rgb(0x2A0F3A)));
-    chain.FillCircle(x, 16.0f, 4.5f, Solid(Rgb(0xE0603A)));
+    chain.FillCircle(x, 16.0f, 6.0f, Solid(plum));
+    chain.FillCircle(x, 16.0f, 4.5f, Solid(orange));
   }
   return time.SavePng(outDir + "/img/goal_time.png") && tile.SavePng(outDir + "/img/goal_tiles.png") &&
          clear.SavePng(outDir + "/img/goal_clear.png") && chain.SavePng(outDir + "/img/goal_bigset.png");
