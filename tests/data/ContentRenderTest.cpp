@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "engine/app/GameScreen.h"
+#include "engine/background/BGElement.h"
+#include "engine/background/BGScene.h"
 #include "engine/core/Timer.h"
 #include "engine/core/VFS.h"
 #include "engine/graphics/FontManager.h"
@@ -265,6 +267,37 @@ TEST_F(ContentRenderTest, TheClearTheBoardGoalShowsAPictureNotAFlatSquare) {
   EXPECT_LT(icon, 32 * 32 * 9 / 10) << "the background shows round the picture";
   EXPECT_GE(colours.size(), 6u);
   EXPECT_LT(mostOfOne, icon / 2) << "no one colour fills the icon";
+}
+
+// The credits' scene: its band of light along the top runs across the whole screen and
+// fades in and out smoothly along it, with no end cut off on the screen.
+TEST_F(ContentRenderTest, TheCreditsBandOfLightRunsSmoothlyAcrossTheTop) {
+  background::BGScene scene;
+  ASSERT_TRUE(scene.Load("backgrounds/credits.lua"));
+  for (int i = 0; i < 30; ++i) scene.Update(kFrameTime);
+  const Bitmap with = Drawn([&] { scene.Render(); });
+  // The same frame without the band: the difference is the band's light alone.
+  background::BGElement* band = nullptr;
+  for (const auto& element : scene.back) {
+    if (element->Matches("ui_img/light_")) band = element.get();
+  }
+  ASSERT_NE(band, nullptr);
+  const float top = band->Pos.y;
+  ASSERT_TRUE(scene.RemoveElement(band));
+  const Bitmap without = Drawn([&] { scene.Render(); });
+
+  // Along the band's middle row.
+  const int y = static_cast<int>(top * 600.0f) + 16;
+  auto light = [&](int x) {
+    const uint32_t a = with.At(x, y), b = without.At(x, y);
+    return (Channel(a, 16) + Channel(a, 8) + Channel(a, 0)) - (Channel(b, 16) + Channel(b, 8) + Channel(b, 0));
+  };
+  for (int x = 0; x < 800; ++x) {
+    EXPECT_GT(light(x), 10) << "no light at x = " << x;
+    if (x > 0) {
+      EXPECT_LE(std::abs(light(x) - light(x - 1)), 24) << "a cut at x = " << x;
+    }
+  }
 }
 
 }  // namespace
