@@ -30,6 +30,10 @@
 #include "game/board/KivWell.h"
 #include "game/board/LevelInfo.h"
 #include "game/shell/KivApp.h"
+#include "game/shell/KivDresses.h"
+#include "game/shell/KivFashionPopup.h"
+#include "game/shell/Shell.h"
+#include "tests/app/GameFlowTestSupport.h"
 #include "tests/app/ScreenFrameTest.h"
 #include "tests/support/TestEnv.h"
 
@@ -88,6 +92,8 @@ class ContentRenderTest : public ScreenFrameTest {
     graphics_->SetFiltering(true);
   }
   void TearDown() override {
+    KivFashionPopup::Destroy();
+    KivDresses::Destroy();
     board_.reset();
     ui::GetSpriteSet().Clear();
     ScreenFrameTest::TearDown();
@@ -297,6 +303,111 @@ TEST_F(ContentRenderTest, TheCreditsBandOfLightRunsSmoothlyAcrossTheTop) {
     if (x > 0) {
       EXPECT_LE(std::abs(light(x) - light(x - 1)), 24) << "a cut at x = " << x;
     }
+  }
+}
+
+// The pixels of a rectangle that differ from another picture's, as a mask of its size.
+struct ChangedMask {
+  int x0, y0, width, height;
+  std::vector<bool> changed;
+  bool At(int x, int y) const { return changed[size_t(y) * size_t(width) + size_t(x)]; }
+};
+ChangedMask Changed(const Bitmap& with, const Bitmap& without, int x0, int y0, int x1, int y1) {
+  ChangedMask mask{x0, y0, x1 - x0, y1 - y0, {}};
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) mask.changed.push_back(Difference(with.At(x, y), without.At(x, y)) > 24);
+  }
+  return mask;
+}
+
+// The sizes of the mask's connected parts (neighbours across sides and corners), largest
+// first.
+std::vector<int> Parts(const ChangedMask& mask) {
+  std::vector<bool> seen(mask.changed.size(), false);
+  std::vector<int> sizes;
+  for (int start = 0; start < mask.width * mask.height; ++start) {
+    if (!mask.changed[size_t(start)] || seen[size_t(start)]) continue;
+    int size = 0;
+    std::vector<int> open{start};
+    seen[size_t(start)] = true;
+    while (!open.empty()) {
+      const int at = open.back();
+      open.pop_back();
+      ++size;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = at % mask.width + dx, y = at / mask.width + dy;
+          if (x < 0 || y < 0 || x >= mask.width || y >= mask.height) continue;
+          const int next = y * mask.width + x;
+          if (mask.changed[size_t(next)] && !seen[size_t(next)]) {
+            seen[size_t(next)] = true;
+            open.push_back(next);
+          }
+        }
+      }
+    }
+    sizes.push_back(size);
+  }
+  std::sort(sizes.rbegin(), sizes.rend());
+  return sizes;
+}
+
+// The fashion popup with three offers: each piece fills most of its box, and the offer
+// under the mouse, grown, reads as one piece with its shadow rather than two.
+TEST_F(ContentRenderTest, ThePopupsPiecesFillTheirBoxesAndAHoveredOneReadsAsOne) {
+  EnterHost();
+  ASSERT_TRUE(ui::RegisterUIClasses(console::GetConsole().GetState()));
+  ASSERT_TRUE(RegisterShellScripts(console::GetConsole().GetState()));
+  ASSERT_TRUE(ui::GetSpriteSet().Load("hana/sprites.lua"));
+  ui::UIWidget* panel = ui::GetUIMan().AddPanel("ui/buy_popup.ui");
+  ASSERT_NE(panel, nullptr);
+  Frames(1);
+  const Bitmap empty = FrameWithScreenshot("popup_empty");
+  // A short piece of each slot: the bob, a top, the short skirt.
+  flowtest::RunScript("local popup = GetFashionPopup()\n"
+                      "popup:Enable(true)\n"
+                      "popup:SetItem(1, 'head', 1)\n"
+                      "popup:SetItem(2, 'upper', 2)\n"
+                      "popup:SetItem(3, 'lower', 5)\n");
+  Frames(1);
+  const Bitmap resting = FrameWithScreenshot("popup_resting");
+  // Each offer in turn under the mouse for half a second: grown to its full size.
+  std::vector<Bitmap> hovered;
+  for (int box = 1; box <= 3; ++box) {
+    flowtest::RunScript("GetFashionPopup():OnMouseOver(" + std::to_string(box) + ")");
+    Frames(30);
+    hovered.push_back(FrameWithScreenshot("popup_hovered" + std::to_string(box)));
+    flowtest::RunScript("GetFashionPopup():OnMouseLeave(" + std::to_string(box) + ")");
+    Frames(30);
+  }
+
+  for (int box = 1; box <= 3; ++box) {
+    SCOPED_TRACE("item_box" + std::to_string(box));
+    ui::UIWidget* frame = panel->GetWidgetByName("item_box" + std::to_string(box));
+    ASSERT_NE(frame, nullptr);
+    int x0, y0, x1, y1;
+    PixelRect(frame, x0, y0, x1, y1);
+    const ChangedMask piece = Changed(resting, empty, x0, y0, x1, y1);
+    int left = piece.width, right = -1, top = piece.height, bottom = -1;
+    for (int y = 0; y < piece.height; ++y) {
+      for (int x = 0; x < piece.width; ++x) {
+        if (!piece.At(x, y)) continue;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+    ASSERT_LE(left, right);
+    // The piece fills its box one way at least, and lies about its middle.
+    EXPECT_GT(std::max(float(right - left + 1) / float(piece.width), float(bottom - top + 1) / float(piece.height)),
+              0.75f);
+    EXPECT_NEAR((left + right) * 0.5f, piece.width * 0.5f, piece.width * 0.1f);
+    EXPECT_NEAR((top + bottom) * 0.5f, piece.height * 0.5f, piece.height * 0.1f);
+    // Hovered, the piece and its shadow form one shape: nothing of either stands apart.
+    const std::vector<int> parts = Parts(Changed(hovered[size_t(box - 1)], empty, x0, y0, x1, y1));
+    ASSERT_FALSE(parts.empty());
+    for (size_t i = 1; i < parts.size(); ++i) EXPECT_LT(parts[i], 12) << "a second shape of " << parts[i] << " pixels";
   }
 }
 
