@@ -202,6 +202,39 @@ TEST_F(ContentRenderTest, TheBoardsFrameLiesBesideItsFlowersAndTheBoardHasNoSeam
   }
 }
 
+// A board of turned tiles, all floor: the floor's picture runs on from cell to cell, each
+// cell showing its eighth of it, without a step between rows or columns.
+TEST_F(ContentRenderTest, TheTurnedFloorRunsOnAcrossItsCells) {
+  ASSERT_TRUE(ui::GetSpriteSet().Load("img/sprites.lua"));
+  std::string tiles = "Tiles = {\n";
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 15; ++x) tiles += (x >= 2 && x <= 12 && y >= 1 && y <= 10) ? "1, " : "0, ";
+  }
+  testenv::WriteFile("floor.lua", tiles + "}\n");
+  FrameTimer clock;
+  board_ = std::make_unique<KivWell>(nullptr, clock);
+  board_->Load("floor.lua", nullptr);
+  const Bitmap shot = Drawn([&] { board_->Render(); });
+  ASSERT_EQ(shot.width, 800);
+
+  // Inside the frame: the mean change from one pixel row (or column) to the next is as
+  // small at a cell's edge as inside the cells, and small everywhere: the picture's slow
+  // waves span several cells (the whole picture in every cell would ripple).
+  const math::Vec2 from = board_->CellToScreen(2, 1), to = board_->CellToScreen(13, 11);
+  const int x0 = static_cast<int>(from.x * 800.0f) + 6, x1 = static_cast<int>(to.x * 800.0f) - 6;
+  const int y0 = static_cast<int>(from.y * 600.0f) + 6, y1 = static_cast<int>(to.y * 600.0f) - 6;
+  for (int y = y0 + 1; y < y1; ++y) {
+    float change = 0.0f;
+    for (int x = x0; x < x1; ++x) change += float(Difference(shot.At(x, y), shot.At(x, y - 1)));
+    EXPECT_LT(change / float(x1 - x0), 2.0f) << "a step between rows " << y - 1 << " and " << y;
+  }
+  for (int x = x0 + 1; x < x1; ++x) {
+    float change = 0.0f;
+    for (int y = y0; y < y1; ++y) change += float(Difference(shot.At(x, y), shot.At(x - 1, y)));
+    EXPECT_LT(change / float(y1 - y0), 2.0f) << "a step between columns " << x - 1 << " and " << x;
+  }
+}
+
 // The in-level display: the chain counter's digits are spaced as the score's above it.
 // "111" leaves a gap between its digits in both.
 TEST_F(ContentRenderTest, TheChainCountersDigitsAreSpacedAsTheScoresAbove) {

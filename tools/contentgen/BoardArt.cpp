@@ -285,10 +285,12 @@ void MakeBlocks(Sheet& sheet) {
 }
 
 void MakeFloor(Sheet& sheet) {
-  // The turned-tile picture spans eight cells each way; each cell shows one eighth.
+  // The turned-tile picture spans eight cells each way; each cell shows one eighth. Its
+  // waves run two whole periods across it each way, so that it repeats without a step.
   Canvas turned(kCell * 8, kCell * 8);
-  turned.FillRect(0, 0, turned.Width(), turned.Height(), [](float x, float y) {
-    const float wave = 0.5f + 0.5f * std::sin(x * 0.035f) * std::cos(y * 0.028f);
+  const float waves = 2.0f * 2.0f * kPi / float(turned.Width());
+  turned.FillRect(0, 0, turned.Width(), turned.Height(), [waves](float x, float y) {
+    const float wave = 0.5f + 0.5f * std::sin(x * waves) * std::cos(y * waves);
     return Mix(Rgb(0xF6EFE4), Rgb(0xF3C4E0), wave);
   });
   sheet.Add("bg_tile_001", turned, 1, 10, true);
