@@ -32,25 +32,29 @@ using swfw::ShapeRecord;
 constexpr int kTwips = 20;
 constexpr int kFrames = 36;  // three seconds at 12 frames a second
 
-// The morph (the chain's link, the spells' zen meter) grows from its start width at frame
-// kGrowFrom to its end width at frame kGrowTo, a twelfth of the way each frame.
+// The morph (the chain's link, the spells' zen meter) grows evenly from its start width on
+// frame kGrowFrom to its end width on its last frame.
 constexpr int kGrowFrom = 4;
-constexpr int kGrowTo = 16;
 constexpr int kMorphStartWidth = 2;
-// The chain movie's three flowers, centred 60 pixels apart on one row; its link starts
-// 24 pixels left of the first, so that growing 12 pixels a frame it reaches each flower's
-// centre on a frame of its own (frames 6, 11 and 16).
+// The chain movie's three flowers (radius 14, 16 as they pulse), centred 60 pixels apart
+// on one row. Its link grows 20 pixels a frame: its end comes onto each flower's centre on
+// a frame of its own and stands 20 or 40 pixels short of the next centre on the frames
+// between, clear of that flower, so that every frame shows plainly how many it has reached.
 constexpr int kFirstFlowerX = 80;
 constexpr int kFlowerSpacing = 60;
-constexpr int kLinkX = kFirstFlowerX - 24 - kMorphStartWidth;
-constexpr int kLinkEndWidth = kMorphStartWidth + 12 * (kGrowTo - kGrowFrom);
-// The spells movie's zen meter fills a track of 240 pixels.
+constexpr int kLinkStep = 20;
+constexpr int kLinkGrowTo = kGrowFrom + 1 + 2 * kFlowerSpacing / kLinkStep;  // on the third centre
+constexpr int kLinkX = kFirstFlowerX - kLinkStep - kMorphStartWidth;          // a step short of the first
+constexpr int kLinkEndWidth = kMorphStartWidth + kLinkStep * (kLinkGrowTo - kGrowFrom);
+// The spells movie's zen meter fills a track of 240 pixels, a twelfth a frame.
 constexpr int kMeterX = 60;
 constexpr int kMeterEndWidth = 240;
+constexpr int kMeterGrowTo = kGrowFrom + 12;
 
 // How far the morph has grown on a frame, 0 to 1.
-double Growth(int frame) {
-  return std::clamp(double(frame - kGrowFrom) / double(kGrowTo - kGrowFrom), 0.0, 1.0);
+double Growth(int frame, bool spells) {
+  const int last = spells ? kMeterGrowTo : kLinkGrowTo;
+  return std::clamp(double(frame - kGrowFrom) / double(last - kGrowFrom), 0.0, 1.0);
 }
 
 // The chain's caption on each frame counts the flowers whose centre its link has reached
@@ -60,7 +64,7 @@ std::vector<std::pair<int, std::string>> ChainCaptions(int clearedFrame) {
   std::vector<std::pair<int, std::string>> captions;
   std::string last;
   for (int f = 0; f < clearedFrame; ++f) {
-    const double end = kLinkX + kMorphStartWidth + Growth(f) * (kLinkEndWidth - kMorphStartWidth);
+    const double end = kLinkX + kMorphStartWidth + Growth(f, false) * (kLinkEndWidth - kMorphStartWidth);
     int reached = 0;
     while (reached < 3 && kFirstFlowerX + reached * kFlowerSpacing <= end) ++reached;
     const std::string text = "Chain: " + std::to_string(reached);
@@ -75,7 +79,7 @@ std::vector<std::pair<int, std::string>> ZenCaptions(int castFrame) {
   std::vector<std::pair<int, std::string>> captions;
   std::string last;
   for (int f = 0; f < castFrame; ++f) {
-    const std::string text = "Zen: " + std::to_string(static_cast<int>(std::lround(100.0 * Growth(f)))) + "%";
+    const std::string text = "Zen: " + std::to_string(static_cast<int>(std::lround(100.0 * Growth(f, true)))) + "%";
     if (text != last) captions.emplace_back(f, text);
     last = text;
   }
@@ -440,8 +444,8 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
       mask.scaleX = 15.0 * f / 12.0;
       movie.Add(Move(dMask, mask));
     }
-    if (f >= kGrowFrom && f <= kGrowTo) {  // the link grows, or the meter fills
-      movie.Add(Move(dMorph, Place(0, 0), static_cast<uint16_t>(std::lround(65535 * Growth(f)))));
+    if (f >= kGrowFrom && f <= (s.spells ? kMeterGrowTo : kLinkGrowTo)) {  // the link grows, or the meter fills
+      movie.Add(Move(dMorph, Place(0, 0), static_cast<uint16_t>(std::lround(65535 * Growth(f, s.spells)))));
     }
     if (!s.spells && f >= 18 && f <= 26) {  // the linked flowers shrink away
       for (int i = 0; i < 3; ++i) {
