@@ -1,6 +1,6 @@
 -- The background scene of the credits: the menu picture under an evening of lanterns that
--- bob on their strings, a band of light that slides along the top and petals falling past
--- the scrolling names.
+-- bob on their strings, a band of light that slides along the top (longer than the screen
+-- is wide, so that it runs off the right edge) and petals falling past the scrolling names.
 BGScene =
 {
    Info =
@@ -19,7 +19,7 @@ BGScene =
          Sort = -3,
          Rotation = 0,
          Paralax = 1,
-         SpriteImg = "ui_img/light_strip.png",
+         SpriteImg = "ui_img/light_band.png",
          Additive = 1,
          Alpha = 0.35,
       },

@@ -2,8 +2,11 @@
 -- hidden slot's part shows: nothing), the icons of the six zen powers that the fashion
 -- popup shows ("wildcard001" to "wildcard006") and the icons of its other bonuses, a
 -- flower colour or a block kind ("bonus_<name>"). The face blinks, and a few pieces
--- move: their pictures hold their frames side by side.
-local animated = { face = 6, hair3 = 4, dress4 = 4, skirt6 = 4 }
+-- move: their pictures hold their frames side by side. Each piece's picture is a frame
+-- of the whole figure, with the piece where it lies on her; the fashion popup shows the
+-- piece's "shop_<name>", the same frames cut to the piece.
+local animated = { face = 6, hair3 = 4, dress4 = 4, skirt6 = 4,
+                   shop_hair3 = 4, shop_dress4 = 4, shop_skirt6 = 4 }
 
 Sprites = {}
 local function Add(name)
@@ -16,9 +19,10 @@ Add("body")
 Add("face")
 Add("none")
 for n = 1, 6 do
-   Add("hair" .. n)
-   Add("dress" .. n)
-   Add("skirt" .. n)
+   for _, part in ipairs({ "hair", "dress", "skirt" }) do
+      Add(part .. n)
+      Add("shop_" .. part .. n)
+   end
    Add(string.format("wildcard%03d", n))
 end
 -- The board's flower colours, by the names of its colour table, and the block kinds.

@@ -162,9 +162,14 @@ void KivWell::RefreshTileImage(int32_t x, int32_t y) {
   if (info->value <= 0) {
     info->sprite.Invalidate();
   } else if (info->value == 1) {
-    // Turned tiles show one eighth of a picture that repeats every eight cells.
-    const math::Vec2 uv1(static_cast<float>(x % 8) / 8.0f, static_cast<float>(y % 8) / 8.0f);
-    info->sprite.Init("bg_tile_001", uv1, uv1 + math::Vec2(0.125f, 0.125f), false);
+    // Turned tiles show one eighth of a picture that repeats every eight cells: an eighth
+    // of the picture's own texture rectangle. A picture of a sprite sheet takes its
+    // rectangle in the sheet's image from its strip as it loads, in place of the one
+    // given to Init; eighths of the whole texture would show a neighbour's part of it.
+    info->sprite.Init("bg_tile_001", math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);
+    const math::Vec2 eighth = (info->sprite.uv2 - info->sprite.uv1) * 0.125f;
+    info->sprite.uv1 += math::Vec2(eighth.x * static_cast<float>(x % 8), eighth.y * static_cast<float>(y % 8));
+    info->sprite.uv2 = info->sprite.uv1 + eighth;
   } else {
     std::snprintf(name, sizeof name, "bg_tile_%03d", std::min(info->value, kMaxTileValue));
     info->sprite.Init(name, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/core/StringUtil.h"
+#include "engine/ui/SpriteSet.h"
 #include "engine/ui/UIManager.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivSpellNames.h"
@@ -43,6 +44,15 @@ void SetTip(const ui::WidgetHandle& carrier, ui::UIWidget* widget, const std::st
 }
 
 bool ValidBoxNumber(int32_t box) { return box >= 1 && box <= KivFashionPopup::kBoxCount; }
+
+// The picture an offer shows of a piece. A piece's own sprite is a frame of the heroine's
+// whole figure that keeps the piece in its place on her, mostly empty round it: fitted
+// into a box, the piece came out small in one corner. The content's crop of the piece,
+// "shop_<piece>", is shown where there is one.
+std::string ShopImage(const std::string& piece) {
+  const std::string crop = KivFashionPopup::kShopImagePrefix + piece;
+  return ui::GetSpriteSet().Find(crop) ? crop : piece;
+}
 
 std::string UpperCase(std::string text) {
   for (char& c : text) {
@@ -146,7 +156,7 @@ void KivFashionPopup::SetItem(int32_t boxNumber, const std::string& slot, int32_
   const HanaPart* part = hana->FindPart(KivVars::PieceTypeName(slot));
   if (!part || piece < 1 || static_cast<size_t>(piece) > part->pieces.size()) return;
   const std::string& name = part->pieces[static_cast<size_t>(piece) - 1];
-  if (!box.sprite.Init(name, math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false)) return;
+  if (!box.sprite.Init(ShopImage(name), math::Vec2(0.0f, 0.0f), math::Vec2(1.0f, 1.0f), false)) return;
 
   float w = box.sprite.size.x;
   float h = box.sprite.size.y;

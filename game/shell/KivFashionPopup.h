@@ -30,6 +30,9 @@ class KivFashionPopup {
   static constexpr float kFill = 0.8333333f;
   static constexpr float kMaxZoom = 1.2f;
   static constexpr uint32_t kShadowColour = 0x96000000;
+  // The sprite an offer shows of a piece, where the sprite sheets have one: the piece's
+  // picture cut to the piece.
+  static constexpr const char* kShopImagePrefix = "shop_";
 
   // The icon and the tooltip of a piece's bonus: a zen power's "wildcard<nnn>" and its
   // tip; any other bonus "bonus_<name>" and the text "BONUS_<NAME>".

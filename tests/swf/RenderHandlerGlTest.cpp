@@ -1,6 +1,7 @@
 // The Direct3D render handler on the OpenGL device, headless, read back: shapes, the
 // background, bitmap fills, gradients and masks from writer-made movies, and glyph quads.
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -244,6 +245,56 @@ TEST_F(HelpMovieGlTest, HelpMoviesShowTheirBandsCaptionsAndText) {
     }
     EXPECT_GT(dark, 100) << name;
     EXPECT_EQ(log.lines.size(), 0u) << name << ": " << log.All();
+  }
+}
+
+// Each help movie's caption tells what its picture shows on every frame: the chain
+// movie's count is the number of flowers whose centre its link has reached, the spells
+// movie's percentage the zen meter's fill.
+TEST_F(HelpMovieGlTest, CaptionsTellWhatThePicturesShowOnEveryFrame) {
+  std::string error;
+  const auto movies = helpmovies::MakeHelpMovies(PELLAVO_TEST_FONT, error);
+  ASSERT_EQ(movies.size(), 2u) << error;
+  for (const auto& [name, bytes] : movies) {
+    const bool chain = name == "help/chain.swf";
+    swftest::Played played(bytes);
+    played.root->set_display_viewport(0, 0, helpmovies::kStageWidth, helpmovies::kStageHeight);
+    played.root->set_background_alpha(0.0f);
+    int counted = 0;
+    for (int frame = 0; frame < 30; ++frame) {
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+      played.root->advance(1.0f / 12.0f);
+      played.root->display();
+      const auto pixels = ReadBackBuffer();
+      swf::character* field = played.child("field");
+      ASSERT_NE(field, nullptr) << name;
+      const std::string caption = field->text_value();
+      // The link is yellow to orange along the flowers' row, the meter blue on its own row:
+      // the last pixel of its colour is its end.
+      int end = 0;
+      for (int x = 0; x < helpmovies::kStageWidth; ++x) {
+        const uint32_t pixel = Pixel(pixels, x, chain ? 60 : 87);
+        const int red = pixel >> 16 & 0xFF, blue = pixel & 0xFF;
+        if (chain ? (red > 200 && blue < 90) : (red < 180 && blue > 180)) end = x + 1;
+      }
+      int said = 0;
+      if (chain && std::sscanf(caption.c_str(), "Chain: %d", &said) == 1) {
+        // The flowers (radius 14, centred at 80, 140 and 200) the link has reached, and
+        // the next one, which it stays clear of.
+        int reached = 0;
+        for (int centre : {80, 140, 200}) reached += centre <= end + 2;
+        EXPECT_EQ(said, reached) << name << " frame " << frame << " \"" << caption << "\", link to " << end;
+        if (reached < 3) {
+          EXPECT_LT(end, 80 + 60 * reached - 16) << name << " frame " << frame << ": touches the next";
+        }
+        ++counted;
+      }
+      if (!chain && std::sscanf(caption.c_str(), "Zen: %d%%", &said) == 1) {
+        EXPECT_NEAR(said, (end - 60) * 100 / 240, 3) << name << " frame " << frame << " \"" << caption << "\"";
+        ++counted;
+      }
+    }
+    EXPECT_GE(counted, 15) << name;
   }
 }
 

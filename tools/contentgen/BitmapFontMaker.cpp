@@ -4,6 +4,7 @@
 #include <cctype>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "tools/contentgen/Canvas.h"
 #include "tools/contentgen/TextRaster.h"
@@ -92,6 +93,11 @@ std::string GlyphField(char32_t code) {
 }
 
 }  // namespace
+
+LaidGlyph LayFontGlyph(const TextRaster& raster, char32_t code, int outline) {
+  PlacedGlyph placed = LayGlyph(raster, code, outline);
+  return LaidGlyph{std::move(placed.cell), placed.w + placed.offset};
+}
 
 std::vector<char32_t> FontCharacters() {
   std::vector<char32_t> codes;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/contentgen/TextRaster.h"
+
 // Makes the game's bitmap fonts: a glyph sheet (white glyphs, optionally with a black
 // outline, on a transparent PNG) and the Lua description the font loader reads:
 //   Offset = <extra line spacing>
@@ -24,6 +26,14 @@ struct BitmapFontStyle {
 // tab and the pound sign (the text colour switch) get empty, zero-width glyphs, so that
 // the drawing code sees them.
 std::vector<char32_t> FontCharacters();
+
+// One glyph as the bitmap fonts lay it out: its coverage in a rectangle one line high, the
+// outline's room included, that starts at the pen, and the pen's advance past the glyph.
+struct LaidGlyph {
+  Mask cell;
+  int advance = 0;
+};
+LaidGlyph LayFontGlyph(const TextRaster& raster, char32_t code, int outline);
 
 // Writes <outDir>/fonts/<lower-case name>.lua and .png; false with error set on failure.
 bool MakeBitmapFont(const BitmapFontStyle& style, const std::string& outDir, std::string& error);

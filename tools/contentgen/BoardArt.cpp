@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/contentgen/BitmapFontMaker.h"
 #include "tools/contentgen/Canvas.h"
 #include "tools/contentgen/SoundMaker.h"
 #include "tools/contentgen/TextRaster.h"
@@ -20,6 +21,13 @@ namespace {
 constexpr float kPi = 3.14159265f;
 // One board cell of the 800 x 600 play area.
 constexpr int kCell = 45;
+// The wall is drawn on the tiled cells along the board's edge, over their floor and under
+// their blocks: its pieces lie in the outer kFrameMargin pixels of such a cell, and blocks
+// and floor tiles keep kBlockInset pixels from every edge of their cell, so that the frame
+// never covers a block. The pixel between them keeps the two apart where the board's
+// cells, which start on half pixels, are drawn filtered.
+constexpr int kFrameMargin = 3;
+constexpr float kBlockInset = kFrameMargin + 1.0f;
 
 // The colour of flower colour index i: a goal or a piece of clothing that names "blue"
 // means the flower drawn blue.
@@ -73,9 +81,13 @@ struct Sheet {
   std::vector<std::string> entries;
   bool ok = true;
 
-  void Add(const std::string& name, const Canvas& canvas, int frames = 1, int frameTime = 10) {
+  // A picture that `repeats` is drawn in parts that continue across its edges (the turned
+  // floor picture, eighth by eighth, every eight cells): it is framed in the packed sheet
+  // by its opposite edges. Any other picture is framed by copies of its own edges.
+  void Add(const std::string& name, const Canvas& canvas, int frames = 1, int frameTime = 10,
+           bool repeats = false) {
     if (packing_ && frames == 1) {
-      packed_.push_back({name, canvas, entries.size()});
+      packed_.push_back({name, canvas, entries.size(), repeats});
       entries.emplace_back();  // written by FinishPacking, in its place
       return;
     }
@@ -95,12 +107,15 @@ struct Sheet {
   }
 
   // Lays the pictures added since StartPacking out in one image (tallest first) and writes
-  // it with their entries. Each picture is framed by a one-pixel border of its own opposite
-  // edges: the texture repeats, so filtered samples at a picture's edge blend with its
-  // far side, as they do when the picture is an image of its own, and never with a
-  // neighbour. An entry takes its picture's rectangle through the frame borders (its
-  // top-left corner) and the clips (what lies right of and below its rectangle once the
-  // border is taken off both sides): the frame rectangle of a one-frame strip.
+  // it with their entries. Each picture is framed by a one-pixel border, so that filtered
+  // samples at its edge never blend with a neighbour in the sheet. The board's cells start
+  // on half pixels, so a pixel whose centre lies on a cell's edge samples half the border:
+  // a border of the picture's own edges leaves that pixel as the edge is, where one of
+  // its far side would draw a line of the far side there (a wall piece's band on the
+  // cell's other edge). Only a repeating picture continues into its far side. An entry
+  // takes its picture's rectangle through the frame borders (its top-left corner) and the
+  // clips (what lies right of and below its rectangle once the border is taken off both
+  // sides): the frame rectangle of a one-frame strip.
   void FinishPacking() {
     packing_ = false;
     std::vector<size_t> order(packed_.size());
@@ -125,8 +140,14 @@ struct Sheet {
       const int w = picture.Width();
       const int h = picture.Height();
       Canvas framed(w + 2, h + 2);
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) framed.Paste(picture, 1 + dx * w, 1 + dy * h);
+      if (packed_[i].repeats) {
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) framed.Paste(picture, 1 + dx * w, 1 + dy * h);
+        }
+      } else {
+        framed.FillRect(0, 0, w + 2, h + 2, [&picture, w, h](float x, float y) {
+          return picture.At(std::clamp(int(x) - 1, 0, w - 1), std::clamp(int(y) - 1, 0, h - 1));
+        });
       }
       image.Paste(framed, corners[i].first, corners[i].second);
       const int left = corners[i].first + 1;
@@ -151,32 +172,40 @@ struct Sheet {
     std::string name;
     Canvas picture;
     size_t entry;  // its line in entries
+    bool repeats;
   };
   bool packing_ = false;
   std::string packedFile_;
   std::vector<Packed> packed_;
 };
 
+// A rounded tile inside the frame margin: a rim round a lit face.
 Canvas Tile(const Color& base, const Color& rim) {
+  constexpr float kRim = kBlockInset;
+  constexpr float kFace = kBlockInset + 2.5f;
   Canvas c(kCell, kCell);
-  c.FillRoundedRect(1.5f, 1.5f, kCell - 1.5f, kCell - 1.5f, 7.0f, Solid(rim));
-  c.FillRoundedRect(4.0f, 4.0f, kCell - 4.0f, kCell - 4.0f, 5.0f,
-                    VerticalGradient(4.0f, kCell - 4.0f, Mix(base, Rgb(0xFFFFFF), 0.3f), base));
+  c.FillRoundedRect(kRim, kRim, kCell - kRim, kCell - kRim, 6.0f, Solid(rim));
+  c.FillRoundedRect(kFace, kFace, kCell - kFace, kCell - kFace, 4.0f,
+                    VerticalGradient(kFace, kCell - kFace, Mix(base, Rgb(0xFFFFFF), 0.3f), base));
   return c;
 }
 
-// Five petals round a golden heart; a halo when selected.
+// Five petals round a golden heart; a halo when selected. The petals' tips and the halo
+// reach kReach from the middle, inside the block inset.
 Canvas Flower(const Color& colour, bool selected) {
+  constexpr float kReach = kCell * 0.5f - kBlockInset;
+  constexpr float k = kReach / 20.0f;  // the petals below are drawn for a reach of 20
   Canvas c(kCell, kCell);
   const float m = kCell * 0.5f;
-  if (selected) c.FillCircle(m, m, 21.0f, Solid(WithAlpha(Rgb(0xFFFFFF), 0.55f)));
+  if (selected) c.FillCircle(m, m, kReach, Solid(WithAlpha(Rgb(0xFFFFFF), 0.55f)));
   for (int p = 0; p < 5; ++p) {
     const float a = float(p) * 2.0f * kPi / 5.0f - kPi / 2.0f;
-    c.FillEllipse(m + std::cos(a) * 10.0f, m + std::sin(a) * 10.0f, 10.0f, 6.5f, a,
-                  Solid(Mix(colour, Rgb(0x000000), 0.25f)));
-    c.FillEllipse(m + std::cos(a) * 10.0f, m + std::sin(a) * 10.0f, 8.5f, 5.0f, a, Solid(colour));
+    const float cx = m + std::cos(a) * 10.0f * k;
+    const float cy = m + std::sin(a) * 10.0f * k;
+    c.FillEllipse(cx, cy, 10.0f * k, 6.5f * k, a, Solid(Mix(colour, Rgb(0x000000), 0.25f)));
+    c.FillEllipse(cx, cy, 8.5f * k, 5.0f * k, a, Solid(colour));
   }
-  c.FillCircle(m, m, 5.5f, Solid(Rgb(0xF6C85F)));
+  c.FillCircle(m, m, 5.5f * k, Solid(Rgb(0xF6C85F)));
   return c;
 }
 
@@ -198,10 +227,10 @@ void MakeBlocks(Sheet& sheet) {
     for (bool over : {false, true}) {
       std::snprintf(name, sizeof name, over ? "multiply_over_%03d" : "multiply_tiles_%03d", grade);
       sheet.Add(name, Glyph([&](Canvas& c) {
-        c.FillCircle(35, 10, 8.5f, Solid(over ? Rgb(0xFFFFFF) : Rgb(0xF6C85F)));
-        Line(c, 31, 6, 39, 14, 2.0f, Rgb(0x5E2466));
-        Line(c, 39, 6, 31, 14, 2.0f, Rgb(0x5E2466));
-        for (int d = 0; d <= grade; ++d) c.FillCircle(8.0f + 6.0f * d, 38, 2.5f, Solid(Rgb(0xF6C85F)));
+        c.FillCircle(32, 13, 8.0f, Solid(over ? Rgb(0xFFFFFF) : Rgb(0xF6C85F)));
+        Line(c, 28, 9, 36, 17, 2.0f, Rgb(0x5E2466));
+        Line(c, 36, 9, 28, 17, 2.0f, Rgb(0x5E2466));
+        for (int d = 0; d <= grade; ++d) c.FillCircle(9.0f + 6.0f * d, 36, 2.5f, Solid(Rgb(0xF6C85F)));
       }));
     }
   }
@@ -244,23 +273,27 @@ void MakeBlocks(Sheet& sheet) {
     }
   }
   sheet.Add("tile_frozen", Glyph([](Canvas& c) {
-    c.FillRoundedRect(2, 2, kCell - 2, kCell - 2, 6, Solid(WithAlpha(Rgb(0xBDEBFF), 0.55f)));
-    Line(c, 8, 12, 20, 6, 2.0f, WithAlpha(Rgb(0xFFFFFF), 0.9f));
+    c.FillRoundedRect(kBlockInset, kBlockInset, kCell - kBlockInset, kCell - kBlockInset, 6,
+                      Solid(WithAlpha(Rgb(0xBDEBFF), 0.55f)));
+    Line(c, 9, 13, 20, 8, 2.0f, WithAlpha(Rgb(0xFFFFFF), 0.9f));
   }));
   sheet.Add("tile_locked", Glyph([](Canvas& c) {
-    Line(c, 4, 4, kCell - 4, kCell - 4, 4.0f, Rgb(0x6B4A2B));
-    Line(c, kCell - 4, 4, 4, kCell - 4, 4.0f, Rgb(0x6B4A2B));
+    constexpr float kEnd = kBlockInset + 2.5f;
+    Line(c, kEnd, kEnd, kCell - kEnd, kCell - kEnd, 4.0f, Rgb(0x6B4A2B));
+    Line(c, kCell - kEnd, kEnd, kEnd, kCell - kEnd, 4.0f, Rgb(0x6B4A2B));
   }));
 }
 
 void MakeFloor(Sheet& sheet) {
-  // The turned-tile picture spans eight cells each way; each cell shows one eighth.
+  // The turned-tile picture spans eight cells each way; each cell shows one eighth. Its
+  // waves run two whole periods across it each way, so that it repeats without a step.
   Canvas turned(kCell * 8, kCell * 8);
-  turned.FillRect(0, 0, turned.Width(), turned.Height(), [](float x, float y) {
-    const float wave = 0.5f + 0.5f * std::sin(x * 0.035f) * std::cos(y * 0.028f);
+  const float waves = 2.0f * 2.0f * kPi / float(turned.Width());
+  turned.FillRect(0, 0, turned.Width(), turned.Height(), [waves](float x, float y) {
+    const float wave = 0.5f + 0.5f * std::sin(x * waves) * std::cos(y * waves);
     return Mix(Rgb(0xF6EFE4), Rgb(0xF3C4E0), wave);
   });
-  sheet.Add("bg_tile_001", turned);
+  sheet.Add("bg_tile_001", turned, 1, 10, true);
   const uint32_t shades[3] = {0x8A3F8F, 0x5E2466, 0x2A0F3A};
   for (int v = 2; v <= 4; ++v) {
     char name[32];
@@ -269,37 +302,47 @@ void MakeFloor(Sheet& sheet) {
   }
 }
 
+// The wall's pieces: a gilded band in the outer margin of a tiled cell along each side that
+// borders the wall, dark on its outer edge and light on its inner one; an edge piece (a
+// wall only at a diagonal) is the band's corner alone, where the bands of the two
+// neighbouring cells turn.
 void MakeWall(Sheet& sheet) {
-  const Color stone = Rgb(0x6E5A4A);
   const struct {
     const char* name;
-    bool l, r, t, b;
+    bool l, r, t, b;          // bands along these sides
+    bool cornerL, cornerT;    // an edge piece's corner: left (else right), top (else bottom)
   } pieces[] = {
-      {"l", true, false, false, false},      {"r", false, true, false, false},
-      {"t", false, false, true, false},      {"b", false, false, false, true},
-      {"corner_tl", true, false, true, false}, {"corner_tr", false, true, true, false},
-      {"corner_bl", true, false, false, true}, {"corner_br", false, true, false, true},
-      {"u_l", true, false, true, true},      {"u_r", false, true, true, true},
-      {"u_t", true, true, true, false},      {"u_b", true, true, false, true},
-      {"edge_tl", false, false, false, false}, {"edge_tr", false, false, false, false},
-      {"edge_bl", false, false, false, false}, {"edge_br", false, false, false, false},
-      {"closed", true, true, true, true},
+      {"l", true, false, false, false, false, false},  {"r", false, true, false, false, false, false},
+      {"t", false, false, true, false, false, false},  {"b", false, false, false, true, false, false},
+      {"corner_tl", true, false, true, false, false, false}, {"corner_tr", false, true, true, false, false, false},
+      {"corner_bl", true, false, false, true, false, false}, {"corner_br", false, true, false, true, false, false},
+      {"u_l", true, false, true, true, false, false},  {"u_r", false, true, true, true, false, false},
+      {"u_t", true, true, true, false, false, false},  {"u_b", true, true, false, true, false, false},
+      {"edge_tl", false, false, false, false, true, true}, {"edge_tr", false, false, false, false, false, true},
+      {"edge_bl", false, false, false, false, true, false}, {"edge_br", false, false, false, false, false, false},
+      {"closed", true, true, true, true, false, false},
   };
+  const Color outer = Rgb(0x4A2A1A);
+  const Color band = Rgb(0xC8923A);
+  const Color inner = Rgb(0xF8E2A8);
   for (const auto& p : pieces) {
+    const bool edge = std::string(p.name).rfind("edge_", 0) == 0;
     Canvas c(kCell, kCell);
-    const int w = 9;
-    if (p.l) c.FillRect(0, 0, w, kCell, Solid(stone));
-    if (p.r) c.FillRect(kCell - w, 0, kCell, kCell, Solid(stone));
-    if (p.t) c.FillRect(0, 0, kCell, w, Solid(stone));
-    if (p.b) c.FillRect(0, kCell - w, kCell, kCell, Solid(stone));
-    const std::string name = p.name;
-    if (name.rfind("edge_", 0) == 0) {
-      const bool right = name.back() == 'r';
-      const bool bottom = name[5] == 'b';
-      c.FillRect(right ? kCell - w : 0, bottom ? kCell - w : 0, right ? kCell : w, bottom ? kCell : w,
-                 Solid(stone));
-    }
-    sheet.Add("wall_" + name, c);
+    c.FillRect(0, 0, kCell, kCell, [&](float x, float y) {
+      // Depth into the band from the wall's side: the least over the sides drawn, and at an
+      // edge piece's corner the greater of its two sides' depths.
+      const float fromL = x, fromR = kCell - x, fromT = y, fromB = kCell - y;
+      float depth = kCell;
+      if (p.l) depth = std::min(depth, fromL);
+      if (p.r) depth = std::min(depth, fromR);
+      if (p.t) depth = std::min(depth, fromT);
+      if (p.b) depth = std::min(depth, fromB);
+      if (edge) depth = std::min(depth, std::max(p.cornerL ? fromL : fromR, p.cornerT ? fromT : fromB));
+      if (depth >= kFrameMargin) return Color{0, 0, 0, 0};
+      if (depth < 1.0f) return outer;
+      return Mix(band, inner, std::clamp((depth - 1.0f) / (kFrameMargin - 1.0f), 0.0f, 1.0f));
+    });
+    sheet.Add(std::string("wall_") + p.name, c);
   }
 }
 
@@ -360,51 +403,96 @@ void MakeMarksAndSparks(Sheet& sheet) {
   sheet.Add("tileblast_shrapnel", shard);
 }
 
+// The columns of a mask that hold coverage: [first, last], or first > last when none do.
+std::pair<int, int> InkColumns(const Mask& mask) {
+  int first = mask.width, last = -1;
+  for (int y = 0; y < mask.height; ++y) {
+    for (int x = 0; x < mask.width; ++x) {
+      if (mask.At(x, y) <= 0.0f) continue;
+      first = std::min(first, x);
+      last = std::max(last, x);
+    }
+  }
+  return {first, last};
+}
+
 // A strip of the 13 glyphs of a number style (digits, separator, colon, minus) and the
-// style file that reads it.
+// style file that reads it. The number style draws every glyph one glyph width wide (the
+// separator and the colon 0.3 of it) and stretches its part of the strip over that: each
+// digit's part is therefore one digit advance wide and holds the digit where the bitmap
+// font of the same face, size and outline puts it, so that a number reads with the
+// spacing of a text in that font; the narrow glyphs and the minus are centred in theirs.
 bool MakeNumberStyle(const FontFiles& fonts, const std::string& outDir, const std::string& name,
-                     const Color& colour, float glyphW, float glyphH) {
+                     const Color& colour, int pixelSize, int outline) {
   TextRaster raster;
-  if (!raster.Open(fonts.bold, 28)) return false;
-  const char* glyphs[13] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ",", ":", "-"};
-  const int cell = 32;
-  Canvas strip(cell * 13, 32);
+  if (!raster.Open(fonts.bold, pixelSize)) return false;
+  const char32_t glyphs[13] = {U'0', U'1', U'2', U'3', U'4', U'5', U'6', U'7', U'8', U'9', U',', U':', U'-'};
+  LaidGlyph laid[13];
+  int digit = 0;
   for (int g = 0; g < 13; ++g) {
-    const Mask mask = raster.RenderText(glyphs[g]);
-    const int x = cell * g + (cell - raster.MeasureText(glyphs[g])) / 2;
-    strip.FillMask(mask.Dilated(2), x, 0, Solid(Rgb(0x2A0F3A)));
-    strip.FillMask(mask, x, 0, Solid(colour));
+    laid[g] = LayFontGlyph(raster, glyphs[g], outline);
+    if (g < 10) digit = std::max(digit, laid[g].advance);
+  }
+  const int narrow = std::max(1, static_cast<int>(std::lround(0.3f * float(digit))));
+  const int height = raster.Ascent() + raster.Descent() + 2 * outline;
+  int boundaries[14] = {0};
+  for (int g = 0; g < 13; ++g) boundaries[g + 1] = boundaries[g] + (g == 10 || g == 11 ? narrow : digit);
+  Canvas strip(boundaries[13], height);
+  for (int g = 0; g < 13; ++g) {
+    const Mask& cell = laid[g].cell;
+    int x = boundaries[g];
+    if (g >= 10) {
+      const auto [first, last] = InkColumns(cell);
+      if (first > last) continue;
+      x += (boundaries[g + 1] - boundaries[g] - (last - first + 1)) / 2 - first;
+    }
+    strip.FillMask(cell.Dilated(outline), x, 0, Solid(Rgb(0x2A0F3A)));
+    strip.FillMask(cell, x, 0, Solid(colour));
   }
   const std::string image = "img/" + name + "_digits.png";
   if (!strip.SavePng(outDir + "/" + image)) return false;
   std::ofstream style(outDir + "/img/" + name + "_number.lua");
-  style << "-- Digits, separator, colon and minus from one strip, 32 pixels a glyph.\n"
-        << "Number = { Image = \"" << image << "\", Size = { " << glyphW << ", " << glyphH
-        << " },\n  Coords = { ";
-  for (int g = 0; g <= 13; ++g) style << float(g) / 13.0f << (g < 13 ? ", " : " }\n}\n");
+  style << "-- Digits, separator, colon and minus from one strip: DejaVu Sans Bold, " << pixelSize
+        << " pixels, a " << outline << "-pixel outline, drawn at one texel a pixel.\n"
+        << "Number = { Image = \"" << image << "\", Size = { " << float(digit) / 800.0f << ", "
+        << float(height) / 600.0f << " },\n  Coords = { ";
+  for (int g = 0; g <= 13; ++g) {
+    style << float(boundaries[g]) / float(boundaries[13]) << (g < 13 ? ", " : " }\n}\n");
+  }
   return static_cast<bool>(style);
 }
 
 // The goal icons beside the board, 32 x 32: a clock face (time), a tile (tiles to turn),
-// an empty frame (clear the board), three linked dots (big chains).
+// an emptied board with its last flower leaving it (clear the board), three linked dots
+// (big chains).
 bool MakeGoalIcons(const std::string& outDir) {
+  const Color plum = Rgb(0x2A0F3A), cream = Rgb(0xFFF4E0), lilac = Rgb(0xC89BE0), orange = Rgb(0xE0603A);
   Canvas time(32, 32);
-  time.FillCircle(16.0f, 16.0f, 14.0f, Solid(Rgb(0x2A0F3A)));
-  time.FillCircle(16.0f, 16.0f, 12.0f, Solid(Rgb(0xFFF4E0)));
-  time.FillRect(15, 6, 17, 17, Solid(Rgb(0x2A0F3A)));
-  time.FillRect(15, 15, 24, 17, Solid(Rgb(0x2A0F3A)));
+  time.FillCircle(16.0f, 16.0f, 14.0f, Solid(plum));
+  time.FillCircle(16.0f, 16.0f, 12.0f, Solid(cream));
+  time.FillRect(15, 6, 17, 17, Solid(plum));
+  time.FillRect(15, 15, 24, 17, Solid(plum));
   Canvas tile(32, 32);
-  tile.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
-  tile.FillRect(5, 5, 27, 27, Solid(Rgb(0xC89BE0)));
+  tile.FillRect(3, 3, 29, 29, Solid(plum));
+  tile.FillRect(5, 5, 27, 27, Solid(lilac));
   tile.FillRect(9, 9, 23, 23, Solid(Rgb(0xF6C85F)));
+  // The board: a framed floor of three by three empty cells; its last flower flies off
+  // its top-right corner, two streaks behind it.
   Canvas clear(32, 32);
-  clear.FillRect(3, 3, 29, 29, Solid(Rgb(0x2A0F3A)));
-  clear.FillRect(6, 6, 26, 26, Solid(Rgb(0xFFF4E0)));
+  clear.FillRoundedRect(2, 9, 25, 31, 3.0f, Solid(plum));
+  clear.FillRoundedRect(4, 11, 23, 29, 2.0f, Solid(cream));
+  for (const int line : {10, 16}) clear.FillRect(line, 11, line + 1, 29, Solid(lilac));
+  for (const int line : {17, 23}) clear.FillRect(4, line, 23, line + 1, Solid(lilac));
+  Line(clear, 13.0f, 15.0f, 18.0f, 10.0f, 2.0f, WithAlpha(orange, 0.8f));
+  Line(clear, 16.5f, 19.5f, 21.5f, 14.5f, 2.0f, WithAlpha(orange, 0.8f));
+  clear.FillCircle(24.5f, 7.5f, 6.5f, Solid(plum));
+  clear.FillCircle(24.5f, 7.5f, 5.0f, Solid(orange));
+  clear.FillCircle(24.5f, 7.5f, 2.0f, Solid(Rgb(0xF6C85F)));
   Canvas chain(32, 32);
-  chain.FillRect(6, 14, 26, 18, Solid(Rgb(0x2A0F3A)));
+  chain.FillRect(6, 14, 26, 18, Solid(plum));
   for (float x : {7.0f, 16.0f, 25.0f}) {
-    chain.FillCircle(x, 16.0f, 6.0f, Solid(Rgb(0x2A0F3A)));
-    chain.FillCircle(x, 16.0f, 4.5f, Solid(Rgb(0xE0603A)));
+    chain.FillCircle(x, 16.0f, 6.0f, Solid(plum));
+    chain.FillCircle(x, 16.0f, 4.5f, Solid(orange));
   }
   return time.SavePng(outDir + "/img/goal_time.png") && tile.SavePng(outDir + "/img/goal_tiles.png") &&
          clear.SavePng(outDir + "/img/goal_clear.png") && chain.SavePng(outDir + "/img/goal_bigset.png");
@@ -465,10 +553,11 @@ bool MakeBoardArt(const FontFiles& fonts, const std::string& outDir) {
   for (const std::string& entry : sheet.entries) file << entry;
   file << "}\n";
   if (!file) return false;
-  return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 0.016f, 0.024f) &&
-         MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 0.016f, 0.024f) &&
-         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 0.04f, 0.06f) &&
-         MakeNumberStyle(fonts, outDir, "score", Rgb(0xFFE9A8), 0.024f, 0.036f) && MakeRings(outDir) &&
+  // The chain counter's digits ("score") are those of the score above it (MediumFont).
+  return MakeNumberStyle(fonts, outDir, "coin", Rgb(0xF6C85F), 13, 1) &&
+         MakeNumberStyle(fonts, outDir, "zen", Rgb(0x7FFFE0), 13, 1) &&
+         MakeNumberStyle(fonts, outDir, "timer", Rgb(0xFFFFFF), 32, 2) &&
+         MakeNumberStyle(fonts, outDir, "score", Rgb(0xFFE9A8), 22, 1) && MakeRings(outDir) &&
          MakeGoalIcons(outDir);
 }
 

@@ -112,6 +112,13 @@ Mask Mask::Blurred(int radius) const {
 Canvas::Canvas(int width, int height, const Color& fill)
     : width_(width), height_(height), pixels_(size_t(width) * size_t(height), fill) {}
 
+Canvas Canvas::Scaled(int width, int height, int scale) {
+  scale = std::max(scale, 1);
+  Canvas canvas(width * scale, height * scale);
+  canvas.scale_ = scale;
+  return canvas;
+}
+
 void Canvas::Blend(int x, int y, const Color& color, float coverage) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   const float a = Clamp01(color.a * coverage);
@@ -130,25 +137,28 @@ void Canvas::Blend(int x, int y, const Color& color, float coverage) {
 }
 
 void Canvas::FillRect(int x0, int y0, int x1, int y1, const Paint& paint) {
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, width_);
-  y1 = std::min(y1, height_);
+  const float unit = 1.0f / float(scale_);
+  x0 = std::max(x0 * scale_, 0);
+  y0 = std::max(y0 * scale_, 0);
+  x1 = std::min(x1 * scale_, width_);
+  y1 = std::min(y1 * scale_, height_);
   for (int y = y0; y < y1; ++y) {
-    for (int x = x0; x < x1; ++x) Blend(x, y, paint(float(x) + 0.5f, float(y) + 0.5f), 1.0f);
+    for (int x = x0; x < x1; ++x) Blend(x, y, paint((float(x) + 0.5f) * unit, (float(y) + 0.5f) * unit), 1.0f);
   }
 }
 
 void Canvas::FillShape(int x0, int y0, int x1, int y1,
                        const std::function<bool(float, float)>& inside, const Paint& paint) {
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, width_);
-  y1 = std::min(y1, height_);
+  const float unit = 1.0f / float(scale_);
+  x0 = std::max(x0 * scale_, 0);
+  y0 = std::max(y0 * scale_, 0);
+  x1 = std::min(x1 * scale_, width_);
+  y1 = std::min(y1 * scale_, height_);
+  const auto insideUnits = [&](float px, float py) { return inside(px * unit, py * unit); };
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
-      const float coverage = Coverage(x, y, inside);
-      if (coverage > 0.0f) Blend(x, y, paint(float(x) + 0.5f, float(y) + 0.5f), coverage);
+      const float coverage = Coverage(x, y, insideUnits);
+      if (coverage > 0.0f) Blend(x, y, paint((float(x) + 0.5f) * unit, (float(y) + 0.5f) * unit), coverage);
     }
   }
 }
@@ -201,7 +211,7 @@ void Canvas::FillMask(const Mask& mask, int x, int y, const Paint& paint, float 
       if (coverage <= 0.0f) continue;
       const int px = x + mx;
       const int py = y + my;
-      Blend(px, py, paint(float(px) + 0.5f, float(py) + 0.5f), coverage);
+      Blend(px, py, paint((float(px) + 0.5f) / float(scale_), (float(py) + 0.5f) / float(scale_)), coverage);
     }
   }
 }

@@ -49,15 +49,21 @@ Paint HorizontalGradient(float x0, float x1, const Color& left, const Color& rig
 class Canvas {
  public:
   Canvas(int width, int height, const Color& fill = Color{0, 0, 0, 0});
+  // A canvas of width x height units of scale x scale pixels each. The drawing calls
+  // (FillRect, FillShape, the shapes built on them, and the paints FillMask calls) take
+  // their positions in units, so that a drawing made for the canvas at one scale comes
+  // out sharp at another; the rest (sizes, pixels, masks, pasting) is in pixels.
+  static Canvas Scaled(int width, int height, int scale);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
+  int Scale() const { return scale_; }
   Color At(int x, int y) const { return pixels_[Index(x, y)]; }
 
   // Source-over blending of colour at coverage (0 to 1) into one pixel.
   void Blend(int x, int y, const Color& color, float coverage);
 
-  // Paints every pixel of the rectangle (clipped) with the paint.
+  // Paints every pixel of the rectangle (clipped, in units) with the paint.
   void FillRect(int x0, int y0, int x1, int y1, const Paint& paint);
   // Paints the pixels of the box whose area the shape covers, 4 x 4 samples a pixel.
   void FillShape(int x0, int y0, int x1, int y1, const std::function<bool(float, float)>& inside,
@@ -66,7 +72,7 @@ class Canvas {
   void FillCircle(float cx, float cy, float radius, const Paint& paint);
   // An ellipse with half axes rx, ry turned by angle (radians) about its centre.
   void FillEllipse(float cx, float cy, float rx, float ry, float angle, const Paint& paint);
-  // Paints the mask placed with its top-left at (x, y).
+  // Paints the mask placed with its top-left at pixel (x, y).
   void FillMask(const Mask& mask, int x, int y, const Paint& paint, float opacity = 1.0f);
 
   // Copies the other picture's pixels (replacing, not blending) with its top-left at (x, y).
@@ -82,6 +88,7 @@ class Canvas {
 
   int width_;
   int height_;
+  int scale_ = 1;
   std::vector<Color> pixels_;
 };
 

@@ -1,5 +1,6 @@
 #include "tools/contentgen/FashionArt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -26,18 +27,64 @@ const Color kSkinShade = Rgb(0xDDB094);
 const Color kOutline = Rgb(0x5A3A3A);
 
 void Polygon(Canvas& c, const Points& points, const Paint& paint) {
-  c.FillMask(PolygonMask(c.Width(), c.Height(), points), 0, 0, paint);
+  Points pixels;
+  for (const auto& [x, y] : points) pixels.emplace_back(x * float(c.Scale()), y * float(c.Scale()));
+  c.FillMask(PolygonMask(c.Width(), c.Height(), pixels), 0, 0, paint);
 }
 
-// Draws every frame side by side into one strip and writes it.
-bool SaveStrip(const std::string& path, int frames, const Drawing& draw) {
-  Canvas strip(kFrame * frames, kFrame);
+// Draws the frames of a piece, each 240 x 240 units of scale x scale pixels.
+std::vector<Canvas> DrawFrames(int frames, const Drawing& draw, int scale = 1) {
+  std::vector<Canvas> drawn;
   for (int f = 0; f < frames; ++f) {
-    Canvas frame(kFrame, kFrame);
-    draw(frame, static_cast<float>(f) / static_cast<float>(frames));
-    strip.Paste(frame, f * kFrame, 0);
+    draw(drawn.emplace_back(Canvas::Scaled(kFrame, kFrame, scale)), static_cast<float>(f) / static_cast<float>(frames));
   }
-  return strip.SavePng(path);
+  return drawn;
+}
+
+// The frames side by side, each cut to the rectangle of w x h pixels at (x, y).
+Canvas Strip(const std::vector<Canvas>& frames, int x, int y, int w, int h) {
+  Canvas strip(w * static_cast<int>(frames.size()), h);
+  for (size_t f = 0; f < frames.size(); ++f) {
+    Canvas cut(w, h);
+    cut.Paste(frames[f], -x, -y);
+    strip.Paste(cut, static_cast<int>(f) * w, 0);
+  }
+  return strip;
+}
+
+bool SaveStrip(const std::string& path, int frames, const Drawing& draw) {
+  return Strip(DrawFrames(frames, draw), 0, 0, kFrame, kFrame).SavePng(path);
+}
+
+// A clothing piece: its strip of whole frames, which keeps the piece where it lies on the
+// figure (every part of the heroine sits at her corner), and the shop's picture of it,
+// "shop_<name>": the piece drawn twice as large, each frame cut to the box round what any
+// of them shows, with a little room. The fashion popup shrinks a picture to fit its box
+// but never enlarges one, so the piece is drawn larger than a box; fitted, it fills it.
+bool SavePiece(const std::string& dir, const std::string& name, int frames, const Drawing& draw) {
+  constexpr int kShopScale = 2;
+  constexpr int kRoom = 2 * kShopScale;
+  const std::vector<Canvas> large = DrawFrames(frames, draw, kShopScale);
+  const int side = kFrame * kShopScale;
+  int left = side, top = side, right = -1, bottom = -1;
+  for (const Canvas& frame : large) {
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        if (frame.At(x, y).a <= 0.0f) continue;
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  if (right < left) return false;
+  left = std::max(0, left - kRoom);
+  top = std::max(0, top - kRoom);
+  right = std::min(side - 1, right + kRoom);
+  bottom = std::min(side - 1, bottom + kRoom);
+  return Strip(DrawFrames(frames, draw), 0, 0, kFrame, kFrame).SavePng(dir + name + ".png") &&
+         Strip(large, left, top, right - left + 1, bottom - top + 1).SavePng(dir + "shop_" + name + ".png");
 }
 
 // --- The figure: head about (120, 44), shoulders at 76, waist at 132, hem of a short
@@ -377,14 +424,14 @@ bool MakeFashionArt(const std::string& outDir) {
             SaveStrip(dir + "none.png", 1, [](Canvas&, float) {});
   for (int n = 1; n <= 6 && ok; ++n) {
     const Hair& hair = kHair[n - 1];
-    std::snprintf(name, sizeof(name), "hair%d.png", n);
-    ok = SaveStrip(dir + name, hair.style == 3 ? 4 : 1, [&](Canvas& c, float phase) { DrawHair(c, hair, phase); });
+    std::snprintf(name, sizeof(name), "hair%d", n);
+    ok = SavePiece(dir, name, hair.style == 3 ? 4 : 1, [&](Canvas& c, float phase) { DrawHair(c, hair, phase); });
     const Top& top = kTops[n - 1];
-    std::snprintf(name, sizeof(name), "dress%d.png", n);
-    ok = ok && SaveStrip(dir + name, top.sparkle ? 4 : 1, [&](Canvas& c, float phase) { DrawTop(c, top, phase); });
+    std::snprintf(name, sizeof(name), "dress%d", n);
+    ok = ok && SavePiece(dir, name, top.sparkle ? 4 : 1, [&](Canvas& c, float phase) { DrawTop(c, top, phase); });
     const Skirt& skirt = kSkirts[n - 1];
-    std::snprintf(name, sizeof(name), "skirt%d.png", n);
-    ok = ok && SaveStrip(dir + name, skirt.style == 5 ? 4 : 1,
+    std::snprintf(name, sizeof(name), "skirt%d", n);
+    ok = ok && SavePiece(dir, name, skirt.style == 5 ? 4 : 1,
                          [&](Canvas& c, float phase) { DrawSkirt(c, skirt, phase); });
     std::snprintf(name, sizeof(name), "wildcard%03d.png", n);
     ok = ok && MakeWildcard(n, dir + name);

@@ -49,11 +49,13 @@ bool MakeLantern(const std::string& file) {
   return c.SavePng(file);
 }
 
-// Bands of light across the strip that repeat every 256 pixels, so that the picture
-// scrolls without a seam.
-bool MakeLightStrip(const std::string& file) {
-  Canvas c(256, 32);
-  c.FillRect(0, 0, 256, 32, [](float x, float y) {
+// Bands of light across the strip that repeat every third of 256 pixels, so that a strip
+// of any multiple of 256 pixels scrolls without a seam. A scrolling decal is drawn at its
+// picture's size and cut off at its ends: the credits' band along the top is 1024 pixels
+// long, so that it runs past the screen's right edge.
+bool MakeLightStrip(const std::string& file, int width) {
+  Canvas c(width, 32);
+  c.FillRect(0, 0, width, 32, [](float x, float y) {
     const float across = std::sin(kPi * y / 32.0f);
     const float bands = 0.5f + 0.5f * std::sin(2.0f * kPi * x / 256.0f * 3.0f);
     Color out = Mix(kGold, kWhite, bands);
@@ -386,7 +388,8 @@ bool MakeSceneArt(const std::string& outDir) {
   for (const char* folder : {"ui_img", "bird", "bganim", "anim"}) fs::create_directories(fs::path(outDir) / folder, ec);
   if (ec) return false;
   const bool pictures = MakeCloud(outDir + "/ui_img/cloud.png") && MakeLantern(outDir + "/ui_img/lantern.png") &&
-                        MakeLightStrip(outDir + "/ui_img/light_strip.png") &&
+                        MakeLightStrip(outDir + "/ui_img/light_strip.png", 256) &&
+                        MakeLightStrip(outDir + "/ui_img/light_band.png", 1024) &&
                         MakeBirdBody(outDir + "/bird/body.png") && MakeBirdHead(outDir + "/bird/head.png") &&
                         MakeBirdWing(outDir + "/bird/wing.png") && MakeBirdTail(outDir + "/bird/tail.png");
   if (!pictures) return false;

@@ -32,6 +32,61 @@ using swfw::ShapeRecord;
 constexpr int kTwips = 20;
 constexpr int kFrames = 36;  // three seconds at 12 frames a second
 
+// The morph (the chain's link, the spells' zen meter) grows evenly from its start width on
+// frame kGrowFrom to its end width on its last frame.
+constexpr int kGrowFrom = 4;
+constexpr int kMorphStartWidth = 2;
+// The chain movie's three flowers (radius 14, 16 as they pulse), centred 60 pixels apart
+// on one row. Its link grows 20 pixels a frame: its end comes onto each flower's centre on
+// a frame of its own and stands 20 or 40 pixels short of the next centre on the frames
+// between, clear of that flower, so that every frame shows plainly how many it has reached.
+constexpr int kFirstFlowerX = 80;
+constexpr int kFlowerSpacing = 60;
+constexpr int kLinkStep = 20;
+constexpr int kLinkGrowTo = kGrowFrom + 1 + 2 * kFlowerSpacing / kLinkStep;  // on the third centre
+constexpr int kLinkX = kFirstFlowerX - kLinkStep - kMorphStartWidth;          // a step short of the first
+constexpr int kLinkEndWidth = kMorphStartWidth + kLinkStep * (kLinkGrowTo - kGrowFrom);
+// The spells movie's zen meter fills a track of 240 pixels, a twelfth a frame.
+constexpr int kMeterX = 60;
+constexpr int kMeterEndWidth = 240;
+constexpr int kMeterGrowTo = kGrowFrom + 12;
+
+// How far the morph has grown on a frame, 0 to 1.
+double Growth(int frame, bool spells) {
+  const int last = spells ? kMeterGrowTo : kLinkGrowTo;
+  return std::clamp(double(frame - kGrowFrom) / double(last - kGrowFrom), 0.0, 1.0);
+}
+
+// The chain's caption on each frame counts the flowers whose centre its link has reached
+// on that frame, and the spells' caption gives the zen meter's fill on that frame, so
+// that each caption tells what its picture shows.
+std::vector<std::pair<int, std::string>> ChainCaptions(int clearedFrame) {
+  std::vector<std::pair<int, std::string>> captions;
+  std::string last;
+  for (int f = 0; f < clearedFrame; ++f) {
+    const double end = kLinkX + kMorphStartWidth + Growth(f, false) * (kLinkEndWidth - kMorphStartWidth);
+    int reached = 0;
+    while (reached < 3 && kFirstFlowerX + reached * kFlowerSpacing <= end) ++reached;
+    const std::string text = "Chain: " + std::to_string(reached);
+    if (text != last) captions.emplace_back(f, text);
+    last = text;
+  }
+  captions.emplace_back(clearedFrame, "Cleared! +30");
+  return captions;
+}
+
+std::vector<std::pair<int, std::string>> ZenCaptions(int castFrame) {
+  std::vector<std::pair<int, std::string>> captions;
+  std::string last;
+  for (int f = 0; f < castFrame; ++f) {
+    const std::string text = "Zen: " + std::to_string(static_cast<int>(std::lround(100.0 * Growth(f, true)))) + "%";
+    if (text != last) captions.emplace_back(f, text);
+    last = text;
+  }
+  captions.emplace_back(castFrame, "Spell cast!");
+  return captions;
+}
+
 // ---- the font ---------------------------------------------------------------------------
 
 struct GlyphFont {
@@ -304,8 +359,9 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
   // The morph: a thin bar growing into the link (chain) or the zen meter filling (spells).
   {
     swfw::MorphShape m;
-    const int x0 = 60 * kTwips, y0 = (s.spells ? 82 : 57) * kTwips, h = (s.spells ? 10 : 6) * kTwips;
-    const int w0 = 2 * kTwips, w1 = (s.spells ? 240 : 150) * kTwips;
+    const int x0 = (s.spells ? kMeterX : kLinkX) * kTwips, y0 = (s.spells ? 82 : 57) * kTwips;
+    const int h = (s.spells ? 10 : 6) * kTwips;
+    const int w0 = kMorphStartWidth * kTwips, w1 = (s.spells ? kMeterEndWidth : kLinkEndWidth) * kTwips;
     m.startBounds = {x0, x0 + w0, y0, y0 + h};
     m.endBounds = {x0, x0 + w1, y0, y0 + h};
     swfw::MorphFill fill;
@@ -365,7 +421,7 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
   // The timeline. Frame 1 puts everything in place.
   std::vector<int> itemX, itemY;
   for (int i = 0; i < s.items; ++i) {
-    itemX.push_back((s.spells ? 220 : 80) + (s.spells ? 40 : 60) * (i % 3) + 16 * (i / 3));
+    itemX.push_back((s.spells ? 220 : kFirstFlowerX) + (s.spells ? 40 : kFlowerSpacing) * (i % 3) + 16 * (i / 3));
     itemY.push_back(60 - 6 * (i / 3));
   }
   const uint16_t itemId = s.spells ? kBlock : kFlowerSprite;
@@ -388,8 +444,8 @@ Bytes BuildMovie(const Script& s, const GlyphFont& font) {
       mask.scaleX = 15.0 * f / 12.0;
       movie.Add(Move(dMask, mask));
     }
-    if (f >= 4 && f <= 16) {  // the link grows, or the meter fills
-      movie.Add(Move(dMorph, Place(0, 0), static_cast<uint16_t>(65535 * (f - 4) / 12)));
+    if (f >= kGrowFrom && f <= (s.spells ? kMeterGrowTo : kLinkGrowTo)) {  // the link grows, or the meter fills
+      movie.Add(Move(dMorph, Place(0, 0), static_cast<uint16_t>(std::lround(65535 * Growth(f, s.spells)))));
     }
     if (!s.spells && f >= 18 && f <= 26) {  // the linked flowers shrink away
       for (int i = 0; i < 3; ++i) {
@@ -424,7 +480,7 @@ Script ChainScript() {
   chain.backTo = Color{255, 255, 255, 255};
   chain.caption = "Link three or more flowers";
   chain.field = "chainInfo";
-  chain.fieldTexts = {{0, "Chain: 0"}, {10, "Chain: 2"}, {16, "Chain: 3"}, {20, "Cleared! +30"}};
+  chain.fieldTexts = ChainCaptions(20);
   chain.sound = contentgen::MakeBlockSelect();
   chain.soundFrame = 18;
   chain.spells = false;
@@ -438,7 +494,7 @@ Script SpellsScript() {
   spells.backTo = Color{255, 255, 255, 255};
   spells.caption = "Charge zen, then cast a spell";
   spells.field = "zenInfo";
-  spells.fieldTexts = {{0, "Zen: 0%"}, {8, "Zen: 40%"}, {16, "Zen: 100%"}, {26, "Spell cast!"}};
+  spells.fieldTexts = ZenCaptions(26);
   spells.sound = contentgen::MakePopupOpen();
   spells.soundFrame = 26;
   spells.spells = true;
