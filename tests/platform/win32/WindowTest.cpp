@@ -170,7 +170,10 @@ TEST_F(WindowLayerTest, SdlWindowEventsBecomeTheirMessages) {
   PushWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
   PushWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
   PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
-  PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, 1024, 700);
+  // The window is resized; an event that then claims another size (as SDL's own do after
+  // a full-screen request that nothing granted) is told the size the window has.
+  SDL_SetWindowSize(window->sdl, 1024, 700);
+  PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, 1280, 800);
   PushWindowEvent(window, SDL_WINDOWEVENT_MAXIMIZED);
   PushWindowEvent(window, SDL_WINDOWEVENT_EXPOSED);
   PushWindowEvent(window, SDL_WINDOWEVENT_EXPOSED);
