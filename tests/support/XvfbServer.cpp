@@ -48,10 +48,16 @@ XvfbServer::XvfbServer(int width, int height) {
     problem_ = "cannot fork for Xvfb";
     return;
   }
-  // Xvfb writes the display number and a newline once it takes connections.
+  // Xvfb writes the display number and a newline once it takes connections; the pipe
+  // closes when it ends without starting.
   std::string number;
+  bool timedOut = false;
   pollfd wait{ready[0], POLLIN, 0};
-  while (number.find('\n') == std::string::npos && poll(&wait, 1, kStartTimeoutMs) > 0) {
+  while (number.find('\n') == std::string::npos) {
+    if (poll(&wait, 1, kStartTimeoutMs) <= 0) {
+      timedOut = true;
+      break;
+    }
     char buffer[32];
     const ssize_t got = read(ready[0], buffer, sizeof buffer);
     if (got <= 0) break;
@@ -59,16 +65,13 @@ XvfbServer::XvfbServer(int width, int height) {
   }
   close(ready[0]);
   if (number.find('\n') == std::string::npos) {
+    // Ended outright if it still runs (one that has ended keeps its exit status).
     int status = 0;
-    const bool ended = waitpid(pid_, &status, WNOHANG) == pid_;
-    if (ended && WIFEXITED(status) && WEXITSTATUS(status) == 127) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+    problem_ = timedOut ? "Xvfb did not start within 30 s" : "Xvfb ended without starting";
+    if (!timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 127) {
       problem_ = "Xvfb is not installed (tools/setup.sh installs it)";
-    } else {
-      problem_ = ended ? "Xvfb ended without starting" : "Xvfb did not start within 30 s";
-    }
-    if (!ended) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
     }
     pid_ = -1;
     return;
