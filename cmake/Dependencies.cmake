@@ -10,6 +10,9 @@ set(OpenGL_GL_PREFERENCE GLVND)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)
 find_package(Freetype REQUIRED)
 find_package(CURL REQUIRED)
+# The window layer asks the X server for the size a window really has (SDL's follows what
+# was asked of the window); the X display tests drive the pointer through XTEST.
+find_package(X11 REQUIRED)
 pkg_check_modules(SDL2_IMAGE REQUIRED IMPORTED_TARGET SDL2_image)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)

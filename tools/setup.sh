@@ -18,6 +18,7 @@ PACKAGES=(
   libcurl4-openssl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libopenmpt-dev libvorbis-dev libmpg123-dev
+  libx11-dev libxtst-dev xvfb xauth
 )
 
 install_missing() {

@@ -253,8 +253,11 @@ bool Win32Application::PumpMessage() {
   return true;
 }
 
-// The play area is the largest centred 4:3 area of the client area, full height; the
-// cursor's position in it goes to the mouse as fractions clamped to [0, 1].
+// The cursor's position in the play area goes to the mouse as fractions clamped to
+// [0, 1]. The play area is found in the client area the way the renderer presents it:
+// the back buffer scaled uniformly into the client area the window really has, centred
+// between black bars (a client area wider than 4:3 gives the largest centred 4:3 area,
+// full height).
 void Win32Application::OnCursorMove(LPARAM lParam) {
   if (!started) ShowSystemCursor(false);
   UpdateClientRect();
@@ -262,13 +265,12 @@ void Win32Application::OnCursorMove(LPARAM lParam) {
   g_cursorPixel.y = GET_Y_LPARAM(lParam);
   const int32_t clientHeight = clientRect.bottom - clientRect.top;
   const int32_t clientWidth = clientRect.right - clientRect.left;
-  const int32_t areaWidth = static_cast<int32_t>(static_cast<float>(clientHeight) * 1.3333334f);
   // A window without a client area (minimised) has no play area: the position stays.
-  if (clientHeight <= 0 || areaWidth <= 0) return;
-  const int32_t offset = (clientWidth - areaWidth) / 2;
-  const float x = static_cast<float>(g_cursorPixel.x - offset) / static_cast<float>(areaWidth);
-  const float y = static_cast<float>(g_cursorPixel.y) / static_cast<float>(clientHeight);
-  input::g_cursorPosition = math::Vec2{std::clamp(x, 0.0f, 1.0f), std::clamp(y, 0.0f, 1.0f)};
+  if (clientHeight <= 0 || clientWidth <= 0) return;
+  math::Vec2 position;
+  WindowToPlayArea(static_cast<float>(g_cursorPixel.x), static_cast<float>(g_cursorPixel.y),
+                   clientWidth, clientHeight, position);
+  input::g_cursorPosition = position;
 }
 
 LRESULT Win32Application::WindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

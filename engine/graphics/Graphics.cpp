@@ -292,22 +292,23 @@ uint32_t BuildRing(const math::Vec2& center, float radius, uint32_t innerColor,
   return 3 * (process::kCircleSteps - 1);
 }
 
-bool WindowToPlayArea(float windowX, float windowY, math::Vec2& fraction) {
-  // The transform of the last Present; before the first one the window shows nothing and
-  // its points are taken as back-buffer pixels.
-  const d3d8::PresentTransform transform = d3d8::CurrentPresentTransform();
-  float bufferX = windowX;
-  float bufferY = windowY;
-  if (!transform.Empty()) transform.WindowToBackBuffer(windowX, windowY, &bufferX, &bufferY);
-
+bool WindowToPlayArea(float windowX, float windowY, int clientWidth, int clientHeight,
+                      math::Vec2& fraction) {
   float W, H;
   PlayAreaSize(W, H);
-  // The play area's place in the back buffer, as BeginFrame sets it.
+  // The play area's place in the back buffer, as BeginFrame sets it; the back buffer is
+  // the play area with those margins on both sides.
   float offX = 0, offY = 0;
   if (const Graphics* graphics = GetGraphics(); graphics && !graphics->windowed) {
     offX = static_cast<float>(graphics->storedOffsetX);
     offY = static_cast<float>(graphics->storedOffsetY);
   }
+  const d3d8::PresentTransform transform = d3d8::PresentTransform::Compute(
+      static_cast<int>(W + 2 * offX), static_cast<int>(H + 2 * offY), clientWidth, clientHeight);
+  // A client area without a size shows nothing: its points are taken as back-buffer pixels.
+  float bufferX = windowX;
+  float bufferY = windowY;
+  if (!transform.Empty()) transform.WindowToBackBuffer(windowX, windowY, &bufferX, &bufferY);
   const float x = (bufferX - offX) / W;
   const float y = (bufferY - offY) / H;
   const bool inside = x >= 0.0f && x < 1.0f && y >= 0.0f && y < 1.0f;

@@ -264,11 +264,14 @@ extern bool g_wideScreen;
 
 // Maps a point of the window's client area (the coordinates of mouse messages) to the
 // play area: fraction gets x and y as fractions of the 800 x 600 play area, each clamped
-// to [0, 1]. It goes through the same transform that placed the back buffer in the window
-// at the last Present (uniform scale, centred, black bars) and then through the play
-// area's offsets in the back buffer, so the cursor meets what is shown whatever the
-// desktop's shape. Returns false when the point lies outside the play area (on a bar).
-bool WindowToPlayArea(float windowX, float windowY, math::Vec2& fraction);
+// to [0, 1]. It goes through the transform by which the renderer presents the back buffer
+// into a client area of that size (uniform scale, centred, black bars) and then through
+// the play area's offsets in the back buffer, so the cursor meets what is shown whatever
+// the shape of the window. The client size is the one the window really has (the window
+// layer's), which is what the renderer presents into. Returns false when the point lies
+// outside the play area (on a bar).
+bool WindowToPlayArea(float windowX, float windowY, int clientWidth, int clientHeight,
+                      math::Vec2& fraction);
 
 // Packs four [0, 1] floats into 0xAARRGGBB by truncation (no clamping: values wrap).
 uint32_t PackColor(float r, float g, float b, float a);

@@ -39,27 +39,13 @@ HRESULT GlDevice::Create(IDirect3D8* direct3d, uint32_t adapter, D3DDEVTYPE type
 
 namespace {
 
-// Full screen over the desktop. Where no window manager acts on the request (a bare X
-// server, as under xvfb-run), the window would keep its size and place while SDL takes
-// the display's size for it, and only a part of the picture would show: so the window is
-// given the display's bounds itself first. Its windowed size and place are then handed
-// back to SDL, which keeps them for the return to windowed mode.
-void CoverDisplay(SDL_Window* window) {
-  int x = 0, y = 0, w = 0, h = 0;
-  SDL_GetWindowPosition(window, &x, &y);
-  SDL_GetWindowSize(window, &w, &h);
-  SDL_Rect bounds;
-  const bool placed = SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &bounds) == 0;
-  if (placed) {
-    SDL_SetWindowPosition(window, bounds.x, bounds.y);
-    SDL_SetWindowSize(window, bounds.w, bounds.h);
-  }
-  SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (placed && w > 0 && h > 0) {
-    // While full screen, these only set what the window returns to.
-    SDL_SetWindowSize(window, w, h);
-    SDL_SetWindowPosition(window, x, y);
-  }
+// The size the device window's client area really has, in window coordinates and in
+// drawable pixels: the window layer's answer, else SDL's (a bare handle).
+void ClientArea(HWND window, SDL_Window* sdl, int* width, int* height, int* pixelWidth,
+                int* pixelHeight) {
+  if (window && window->ClientSize(width, height, pixelWidth, pixelHeight)) return;
+  SDL_GetWindowSize(sdl, width, height);
+  SDL_GL_GetDrawableSize(sdl, pixelWidth, pixelHeight);
 }
 
 }  // namespace
@@ -76,7 +62,6 @@ GlDevice::~GlDevice() {
   // The textures released after this (by the base) must not reach a device that is gone.
   FlushDraws();
   context_->SetDrawFlusher(nullptr);
-  if (madeFullscreen_) SDL_SetWindowFullscreen(window_, 0);
 }
 
 Texture* GlDevice::MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
@@ -93,22 +78,14 @@ HRESULT GlDevice::Configure(const D3DPRESENT_PARAMETERS& requested,
   }
   context_->MakeCurrent();
   FlushDraws();
-  // Full screen covers the desktop with the window; the desktop's mode stays.
-  if (!requested.Windowed) {
-    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP)) {
-      CoverDisplay(window_);
-      madeFullscreen_ = true;
-    }
-  } else if (madeFullscreen_) {
-    SDL_SetWindowFullscreen(window_, 0);
-    madeFullscreen_ = false;
-  }
-
+  // A full-screen device leaves the window to the window layer (the renderer styles and
+  // places it after each create and reset): the desktop's mode never changes, and the back
+  // buffer is presented into whatever size the window really has.
   uint32_t width = requested.BackBufferWidth;
   uint32_t height = requested.BackBufferHeight;
   if (width == 0 || height == 0) {
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
+    int w = 0, h = 0, pixelW = 0, pixelH = 0;
+    ClientArea(requested.hDeviceWindow, window_, &w, &h, &pixelW, &pixelH);
     if (width == 0) width = static_cast<uint32_t>(std::max(w, 1));
     if (height == 0) height = static_cast<uint32_t>(std::max(h, 1));
   }
@@ -243,12 +220,11 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*) {
   context_->MakeCurrent();
   FlushDraws();
   int windowWidth = 0, windowHeight = 0, drawableWidth = 0, drawableHeight = 0;
-  SDL_GetWindowSize(window_, &windowWidth, &windowHeight);
-  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+  ClientArea(PresentParameters().hDeviceWindow, window_, &windowWidth, &windowHeight,
+             &drawableWidth, &drawableHeight);
   lastTransform_ = PresentTransform::Compute(static_cast<int>(BackBufferTexture()->Width()),
                                              static_cast<int>(BackBufferTexture()->Height()),
                                              windowWidth, windowHeight);
-  CurrentPresentTransformStorage() = lastTransform_;
   // A minimised window has nothing to show.
   if (drawableWidth <= 0 || drawableHeight <= 0) return D3D_OK;
   BlitLetterboxed(0, drawableWidth, drawableHeight);
@@ -259,8 +235,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*) {
 bool GlDevice::ComposeWindowImage(std::vector<uint32_t>* pixels, int* width, int* height) {
   context_->MakeCurrent();
   FlushDraws();
-  int w = 0, h = 0;
-  SDL_GL_GetDrawableSize(window_, &w, &h);
+  int windowWidth = 0, windowHeight = 0, w = 0, h = 0;
+  ClientArea(PresentParameters().hDeviceWindow, window_, &windowWidth, &windowHeight, &w, &h);
   if (w <= 0 || h <= 0) return false;
   GlStateCache& gl = context_->State();
   GLuint texture = 0, framebuffer = 0;

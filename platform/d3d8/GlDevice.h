@@ -21,8 +21,10 @@ class GlTexture;
 
 // The device of the OpenGL back end. It draws into a framebuffer object of the back
 // buffer's size (the game's size, whatever the window's) and presents it scaled uniformly
-// and centred in the window, with black bars, so that a full-screen device never changes
-// the desktop's mode: a full-screen request makes the window cover the desktop instead.
+// and centred in the client area that the window really has (the window layer tells its
+// size at each present), with black bars, so that a full-screen device never changes the
+// desktop's mode: the window layer makes the window cover the desktop instead, as far as
+// the display grants it, and the picture is whole either way.
 // OpenGL does not lose devices: TestCooperativeLevel reports D3D_OK and Reset rebuilds
 // the back buffer for the new parameters.
 //
@@ -63,7 +65,8 @@ class GlDevice final : public DeviceBase {
                                  D3DFORMAT indexFormat, const void* vertices,
                                  uint32_t stride) override;
 
-  // Where the latest Present put the back buffer, in window coordinates.
+  // Where the latest Present put the back buffer, in window coordinates (all zero before
+  // the first).
   const PresentTransform& LastPresentTransform() const { return lastTransform_; }
   // The picture Present puts in the window (back buffer letterboxed at the window's
   // drawable size), composed again off screen and read back: rows top first, 0xAARRGGBB.
@@ -164,7 +167,6 @@ class GlDevice final : public DeviceBase {
 
   std::shared_ptr<GlContext> context_;
   SDL_Window* window_;
-  bool madeFullscreen_ = false;
   PresentTransform lastTransform_;
   HeldDraw held_;
   bool generalProgram_ = false;

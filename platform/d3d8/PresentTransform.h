@@ -2,8 +2,9 @@
 
 // Where the back buffer lands in the window when it is presented: scaled uniformly to the
 // largest size that fits, centred, with black bars on the remaining sides. The drawing
-// layer presents with these numbers and the window layer maps the cursor with the same
-// ones, so that both always agree. Header-only, so that any layer can use it.
+// layer presents with these numbers and the engine maps the cursor with the same ones,
+// both for the client size the window layer reports, so that they always agree.
+// Header-only, so that any layer can use it.
 
 #include <algorithm>
 #include <cmath>
@@ -64,13 +65,5 @@ struct PresentTransform {
     *windowY = y + bufferY * height / backBufferHeight;
   }
 };
-
-// The transform the OpenGL device used for its latest Present (all zero before the first):
-// what the window layer maps the cursor with.
-inline PresentTransform& CurrentPresentTransformStorage() {
-  static PresentTransform transform;
-  return transform;
-}
-inline PresentTransform CurrentPresentTransform() { return CurrentPresentTransformStorage(); }
 
 }  // namespace d3d8

@@ -17,9 +17,11 @@ constexpr WPARAM kMkLeftButton = 0x0001;
 constexpr WPARAM kMkRightButton = 0x0002;
 constexpr WPARAM kMkMiddleButton = 0x0010;
 
+// The size the window really has: SDL's event numbers follow its own idea of the size,
+// which a full-screen request changes whether or not anything grants it.
 LPARAM ClientSize(const Window& window) {
-  int width = 0, height = 0;
-  SDL_GetWindowSize(window.sdl, &width, &height);
+  int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+  window.ClientSize(&width, &height, &pixelWidth, &pixelHeight);
   return PackSigned16(width, height);
 }
 
@@ -85,7 +87,7 @@ void SdlEventSource::Translate(MessageQueue& queue, SDL_Event& event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
           const bool maximized = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MAXIMIZED) != 0;
           queue.Post(window, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                     PackSigned16(event.window.data1, event.window.data2), time);
+                     ClientSize(*window), time);
           break;
         }
         case SDL_WINDOWEVENT_EXPOSED:

@@ -9,6 +9,7 @@
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/SdlVideo.h"
 #include "platform/win32/SingleInstance.h"
+#include "platform/win32/WindowGeometry.h"
 
 namespace plat {
 
@@ -153,19 +154,19 @@ bool Window::BeginDestroy() {
 }
 
 RECT Window::Rect() const {
-  RECT rect{0, 0, 0, 0};
-  if (!sdl) return rect;
-  if (IsFullscreen()) {
-    SDL_Rect bounds;
-    const int display = std::max(SDL_GetWindowDisplayIndex(sdl), 0);
-    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
-      return RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
-    }
-  }
-  int x = 0, y = 0, width = 0, height = 0;
-  SDL_GetWindowPosition(sdl, &x, &y);
-  SDL_GetWindowSize(sdl, &width, &height);
-  return RECT{x, y, x + width, y + height};
+  WindowGeometry geometry;
+  if (!QueryWindowGeometry(sdl, &geometry)) return RECT{0, 0, 0, 0};
+  return RECT{geometry.x, geometry.y, geometry.x + geometry.width, geometry.y + geometry.height};
+}
+
+bool Window::ClientSize(int* width, int* height, int* pixelWidth, int* pixelHeight) const {
+  WindowGeometry geometry;
+  if (!QueryWindowGeometry(sdl, &geometry)) return false;
+  *width = geometry.width;
+  *height = geometry.height;
+  *pixelWidth = geometry.pixelWidth;
+  *pixelHeight = geometry.pixelHeight;
+  return true;
 }
 
 }  // namespace plat

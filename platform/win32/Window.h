@@ -50,8 +50,10 @@ class Window : public HWND__ {
   // when SDL refuses.
   bool Place(int x, int y, int width, int height, bool move, bool size);
 
-  // Outer rectangle in screen coordinates (the client area: there is no frame).
+  // Outer rectangle in screen coordinates (the client area: there is no frame), as the
+  // window really has it on the display.
   RECT Rect() const;
+  bool ClientSize(int* width, int* height, int* pixelWidth, int* pixelHeight) const override;
 
   // Marks the window as being destroyed; false when it already was (a procedure that
   // destroys its window again from WM_DESTROY must not recurse).

@@ -22,6 +22,7 @@ TestApp::TestApp(HINSTANCE instance, const std::string& className, const std::st
     : GameApp(instance, className, settingsPath, logPath) {}
 
 bool TestApp::Frame() {
+  if (onFrame) onFrame();
   ++frames;
   if (frames == closeOnFrame) PostMessageA(window, WM_CLOSE, 0, 0);
   return GameApp::Frame();

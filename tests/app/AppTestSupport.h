@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,8 @@ class TestApp : public GameApp {
   int shutdownCalls = 0;
   int saveCalls = 0;
   int frames = 0;
+  // Runs at the start of each frame, when set.
+  std::function<void()> onFrame;
   // Posts WM_CLOSE to the window in this frame (0: never).
   int closeOnFrame = 0;
   std::vector<std::string> record;

@@ -12,7 +12,6 @@
 #include <lua.hpp>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/app/GameFlowManager.h"
@@ -22,6 +21,7 @@
 #include "engine/app/Keyboard.h"
 #include "engine/app/Mouse.h"
 #include "engine/app/Script.h"
+#include "engine/app/WebRequest.h"
 #include "engine/core/Console.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
@@ -153,10 +153,15 @@ class NestedFrameTest : public AppFixture {
 };
 
 TEST_F(NestedFrameTest, FramesRunFromScriptsLeaveEveryStateChangeTakenOnceInOrder) {
+  // The reply comes once the request's wait has run ten steps.
+  ReplyGate waited;
+  int waitFrames = 0;
+  app_->onFrame = [&] {
+    if (web::WebRequest::Instance().IsRunning() && ++waitFrames == 10) waited.Open();
+  };
   LoopbackServer server(
-      [](const std::string&) {
-        // Slow enough for the wait to run a good number of steps.
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      [waited](const std::string&) {
+        waited.Wait();
         return LoopbackServer::Reply{"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n1@Ann@oslo@500"};
       },
       1);
@@ -244,6 +249,8 @@ TEST_F(NestedFrameTest, FramesRunFromScriptsLeaveEveryStateChangeTakenOnceInOrde
   }
   EXPECT_EQ(flowtest::StringGlobal("scored"), "Ann");
   EXPECT_EQ(server.Heads().size(), 1u);
+  EXPECT_GE(waitFrames, 10);
+  app_->onFrame = nullptr;
   g_scores = nullptr;
 }
 

@@ -241,15 +241,8 @@ LoopbackServer::Reply Ok(const std::string& body) {
   return {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body};
 }
 
-class SummaryApp : public apptest::TestApp {
- public:
-  using TestApp::TestApp;
-  bool Frame() override {
-    if (onFrame) onFrame();
-    return TestApp::Frame();
-  }
-  std::function<void()> onFrame;
-};
+// The test application runs onFrame at the start of each frame.
+using SummaryApp = apptest::TestApp;
 
 class SummaryServerTest : public SummaryTest {
  protected:
@@ -371,10 +364,11 @@ TEST_F(SummaryServerTest, CleanupCutsASlowReplyWhileFramesKeepRunning) {
 }
 
 TEST_F(SummaryServerTest, AReplyAfterTheLevelWasLeftFillsNothing) {
+  ReplyGate left;  // the scores come once the level has been left
   LoopbackServer server(
-      [](const std::string& head) {
+      [left](const std::string& head) {
         if (head.find("Action=create_user") != std::string::npos) return Ok("4711");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        left.Wait();
         return Ok("Anna@oslo@12000");
       },
       4);
@@ -383,7 +377,10 @@ TEST_F(SummaryServerTest, AReplyAfterTheLevelWasLeftFillsNothing) {
   int frames = 0;
   app_->onFrame = [&] {
     // Leaving the level disables the summary.
-    if (++frames == 3) summary().Enable(false);
+    if (++frames == 3) {
+      summary().Enable(false);
+      left.Open();
+    }
   };
   summary().Start(true);
   app_->onFrame = nullptr;

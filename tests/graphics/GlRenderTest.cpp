@@ -5,6 +5,7 @@
 
 #include "engine/graphics/Image.h"
 #include "engine/graphics/ResMan.h"
+#include "platform/d3d8/GlDevice.h"
 #include "platform/d3d8/PresentTransform.h"
 #include "tests/core/LogCapture.h"
 #include "tests/graphics/GraphicsTestSupport.h"
@@ -232,18 +233,20 @@ TEST_F(GlRenderTest, WideScreenBarsAndCursor) {
   }
   EXPECT_EQ(shot.At(878, 25), 0xFF00FF00u);
 
-  const d3d8::PresentTransform t = d3d8::CurrentPresentTransform();
+  // The cursor meets what the device presented, for the client area it presented into.
+  const d3d8::PresentTransform t =
+      static_cast<d3d8::GlDevice*>(graphics_->Device())->LastPresentTransform();
   ASSERT_FALSE(t.Empty());
   EXPECT_EQ(t.backBufferWidth, 960);
   EXPECT_NEAR(static_cast<double>(t.width) / t.height, 1.6, 0.01);  // never stretched
   float wx, wy;
   t.BackBufferToWindow(480, 300, &wx, &wy);
   math::Vec2 fraction;
-  EXPECT_TRUE(WindowToPlayArea(wx, wy, fraction));
+  EXPECT_TRUE(WindowToPlayArea(wx, wy, t.windowWidth, t.windowHeight, fraction));
   EXPECT_NEAR(fraction.x, 0.5f, 0.01f);
   EXPECT_NEAR(fraction.y, 0.5f, 0.01f);
   t.BackBufferToWindow(40, 300, &wx, &wy);
-  EXPECT_FALSE(WindowToPlayArea(wx, wy, fraction));  // on a bar
+  EXPECT_FALSE(WindowToPlayArea(wx, wy, t.windowWidth, t.windowHeight, fraction));  // on a bar
 }
 
 TEST_F(GlRenderTest, HalfSizeScreenshot) {

@@ -5,7 +5,6 @@
 
 #include "engine/graphics/Graphics.h"
 #include "engine/graphics/dx8/Dx8Graphics.h"
-#include "platform/d3d8/PresentTransform.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 
 namespace gfxtest {
@@ -232,41 +231,49 @@ TEST_F(GraphicsTest, SetResolutionSetsTheRatios) {
   EXPECT_FLOAT_EQ(screen::g_widthOverHeight, 1.6f);
 }
 
-// The cursor is mapped through the transform that put the back buffer in the window, then
-// through the play area's offsets: on a 16:9 desktop the 960 x 600 back buffer is shown
-// at 1728 x 1080 between bars, and the play area inside it is not stretched.
+// The cursor is mapped through the transform that presents the back buffer into the
+// client area, then through the play area's offsets: on a 16:9 desktop the 960 x 600 back
+// buffer is shown at 1728 x 1080 between bars, and the play area inside it is not
+// stretched; where full screen was not granted and the window kept 800 x 600, the same
+// back buffer is shown at 800 x 500 between bars above and below.
 TEST_F(GraphicsTest, WindowPointsMapToThePlayAreaThroughThePresentTransform) {
   Dx8Graphics* graphics = static_cast<Dx8Graphics*>(Dx8Graphics::Create());
   graphics->SetResolution(800, 600);
   graphics->windowed = false;
   graphics->storedOffsetX = 80;
-  d3d8::CurrentPresentTransformStorage() = d3d8::PresentTransform::Compute(960, 600, 1920, 1080);
 
   struct Case {
+    int clientWidth, clientHeight;
     float wx, wy;
     bool inside;
     float fx, fy;
   };
-  // The picture spans x 96..1824; the play area 96 + 80 x 1.8 = 240 .. 1680.
   const Case cases[] = {
-      {960, 540, true, 0.5f, 0.5f},
-      {240, 0, true, 0, 0},
-      {1680 - 0.01f, 1079.99f, true, 1, 1},
-      {239, 540, false, 0, 0.5f},   // on the play area's black bar
-      {50, 540, false, 0, 0.5f},    // on the window's bar
-      {1900, 540, false, 1, 0.5f},
+      // The picture spans x 96..1824; the play area 96 + 80 x 1.8 = 240 .. 1680.
+      {1920, 1080, 960, 540, true, 0.5f, 0.5f},
+      {1920, 1080, 240, 0, true, 0, 0},
+      {1920, 1080, 1680 - 0.01f, 1079.99f, true, 1, 1},
+      {1920, 1080, 239, 540, false, 0, 0.5f},   // on the play area's black bar
+      {1920, 1080, 50, 540, false, 0, 0.5f},    // on the window's bar
+      {1920, 1080, 1900, 540, false, 1, 0.5f},
+      // Scaled by 5/6: the picture spans y 50..550, the play area x 66.7..733.3.
+      {800, 600, 400, 300, true, 0.5f, 0.5f},
+      {800, 600, 66.67f + 666.67f * 0.25f, 50 + 500 * 0.75f, true, 0.25f, 0.75f},
+      {800, 600, 400, 40, false, 0.5f, 0},      // on the bar above
+      {800, 600, 30, 300, false, 0, 0.5f},      // on the play area's black bar
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.clientWidth << " x " << c.clientHeight);
     math::Vec2 fraction;
-    EXPECT_EQ(WindowToPlayArea(c.wx, c.wy, fraction), c.inside) << c.wx << "," << c.wy;
+    EXPECT_EQ(WindowToPlayArea(c.wx, c.wy, c.clientWidth, c.clientHeight, fraction), c.inside)
+        << c.wx << "," << c.wy;
     EXPECT_NEAR(fraction.x, c.fx, 0.001f) << c.wx;
     EXPECT_NEAR(fraction.y, c.fy, 0.001f) << c.wy;
   }
   // Windowed play ignores the stored offsets, as the frame does.
   graphics->windowed = true;
-  d3d8::CurrentPresentTransformStorage() = d3d8::PresentTransform::Compute(800, 600, 800, 600);
   math::Vec2 fraction;
-  EXPECT_TRUE(WindowToPlayArea(400, 150, fraction));
+  EXPECT_TRUE(WindowToPlayArea(400, 150, 800, 600, fraction));
   EXPECT_FLOAT_EQ(fraction.x, 0.5f);
   EXPECT_FLOAT_EQ(fraction.y, 0.25f);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/graphics/ResMan.h"
-#include "platform/d3d8/PresentTransform.h"
 #include "tests/support/TestEnv.h"
 
 namespace gfxtest {
@@ -20,7 +19,6 @@ void ResetProcessState() {
   screen::g_widthOverHeight = 1.3333334f;
   screen::g_pixelSnapping = false;
   screen::g_wideScreen = false;
-  d3d8::CurrentPresentTransformStorage() = d3d8::PresentTransform{};
 }
 
 void PixelQuad(float left, float top, float right, float bottom, uint32_t color,

@@ -9,11 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/app/GameFlowManager.h"
@@ -207,9 +205,14 @@ class HighscoreOnlineTest : public HighscoreStateTest {
                                                  std::to_string(port) + "\" }\n"));
     config::ConfigFile::Instance().Load(settings);
   }
-  static LoopbackServer::Reply Reply(const std::string& body, int delayMs = 0) {
-    if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+  static LoopbackServer::Reply Reply(const std::string& body) {
     return {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body};
+  }
+  // The reply once the gate opens: the test opens it from the frames its request waits
+  // through, after the frames it needs have run.
+  static LoopbackServer::Reply ReplyAfter(const ReplyGate& gate, const std::string& body) {
+    gate.Wait();
+    return Reply(body);
   }
   bool ConnectingShownOnTop() const {
     return connecting_->GetIsVisible() && ui_.GetPanels().back() == connecting_;
@@ -223,7 +226,8 @@ class HighscoreOnlineTest : public HighscoreStateTest {
 constexpr const char* kTwoRows = "1@Zoe@paris@90000@2@Yan@bern@1200";
 
 TEST_F(HighscoreOnlineTest, TheGlobalListIsShownAfterAReplyAndEachTabAsksAgain) {
-  LoopbackServer server([](const std::string&) { return Reply(kTwoRows, 50); }, 2);
+  ReplyGate waited;
+  LoopbackServer server([waited](const std::string&) { return ReplyAfter(waited, kTwoRows); }, 2);
   ASSERT_TRUE(server.Ok());
   UseServer(server);
   ASSERT_TRUE(state_->OnEnter());
@@ -231,7 +235,10 @@ TEST_F(HighscoreOnlineTest, TheGlobalListIsShownAfterAReplyAndEachTabAsksAgain) 
   EXPECT_EQ(RowText(1), "1. Anna oslo 700");
 
   bool shownWhileWaiting = false;
-  app_->onFrame = [&](int) { shownWhileWaiting = shownWhileWaiting || ConnectingShownOnTop(); };
+  app_->onFrame = [&](int) {
+    shownWhileWaiting = shownWhileWaiting || ConnectingShownOnTop();
+    waited.Open();
+  };
   state_->SetGlobalHS();
   EXPECT_TRUE(shownWhileWaiting);
   EXPECT_FALSE(connecting_->GetIsVisible());
@@ -331,13 +338,17 @@ TEST_F(HighscoreOnlineTest, AReplyForAVisitThePlayerLeftChangesNothing) {
   };
   for (const auto& c : cases) {
     const std::string reply = c.reply;
-    LoopbackServer server([reply](const std::string&) { return Reply(reply, 200); }, 1);
+    ReplyGate played;  // the reply comes once the player has done the case's steps
+    LoopbackServer server([reply, played](const std::string&) { return ReplyAfter(played, reply); }, 1);
     ASSERT_TRUE(server.Ok());
     UseServer(server);
     Run("prompts = 0");
     ASSERT_TRUE(state_->OnEnter());
     app_->frames = 0;
-    app_->onFrame = [&](int frame) { c.during(*state_, frame); };
+    app_->onFrame = [&](int frame) {
+      c.during(*state_, frame);
+      if (frame == 3) played.Open();
+    };
     state_->SetGlobalHS();
     app_->onFrame = nullptr;
     EXPECT_EQ(Global("prompts"), "0") << c.what;
@@ -350,7 +361,8 @@ TEST_F(HighscoreOnlineTest, AReplyForAVisitThePlayerLeftChangesNothing) {
 }
 
 TEST_F(HighscoreOnlineTest, ClicksWhileARequestWaitsStartNoSecondRequest) {
-  LoopbackServer server([](const std::string&) { return Reply(kTwoRows, 200); }, 2);
+  ReplyGate clicked;
+  LoopbackServer server([clicked](const std::string&) { return ReplyAfter(clicked, kTwoRows); }, 2);
   ASSERT_TRUE(server.Ok());
   UseServer(server);
   ASSERT_TRUE(state_->OnEnter());
@@ -360,6 +372,7 @@ TEST_F(HighscoreOnlineTest, ClicksWhileARequestWaitsStartNoSecondRequest) {
     state_->SetGlobalHS();
     state_->HighscoreTab(1);
     state_->SetLocalHS();
+    clicked.Open();
   };
   state_->SetGlobalHS();
   app_->onFrame = nullptr;

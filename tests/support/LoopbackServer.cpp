@@ -66,8 +66,9 @@ void LoopbackServer::Run(int maxConnections) {
     int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
     ++served;
-    // A client that stops reading must not block the server for ever.
-    timeval sendLimit{5, 0};
+    // A client that stops reading must not block the server for ever (a hang guard: a
+    // client on a busy machine may be slow to read).
+    timeval sendLimit{15, 0};
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
 
     std::string head = ReadHead(fd);
@@ -78,9 +79,11 @@ void LoopbackServer::Run(int maxConnections) {
     Reply reply = responder_(head);
     std::size_t sent = 0;
     while (sent < reply.bytes.size() && !stop_) {
-      ssize_t n = send(fd, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
+      const std::size_t piece = reply.trickleMs > 0 ? 1 : reply.bytes.size() - sent;
+      ssize_t n = send(fd, reply.bytes.data() + sent, piece, MSG_NOSIGNAL);
       if (n <= 0) break;
       sent += static_cast<std::size_t>(n);
+      if (reply.trickleMs > 0) Pause(reply.trickleMs);
     }
     if (reply.hold) {
       held_.push_back(fd);
@@ -91,9 +94,16 @@ void LoopbackServer::Run(int maxConnections) {
   }
 }
 
+void LoopbackServer::Pause(int milliseconds) {
+  for (int waited = 0; waited < milliseconds && !stop_; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 std::string LoopbackServer::ReadHead(int fd) {
   std::string head;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  // A hang guard: a client on a busy machine may be slow to send its head.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   while (head.find("\r\n\r\n") == std::string::npos && !stop_ &&
          std::chrono::steady_clock::now() < deadline) {
     pollfd p{fd, POLLIN, 0};
@@ -104,4 +114,19 @@ std::string LoopbackServer::ReadHead(int fd) {
     head.append(buffer, static_cast<std::size_t>(n));
   }
   return head;
+}
+
+ReplyGate::ReplyGate() : state_(std::make_shared<State>()) {}
+
+void ReplyGate::Open() {
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->open = true;
+  }
+  state_->opened.notify_all();
+}
+
+bool ReplyGate::Wait() const {
+  std::unique_lock<std::mutex> lock(state_->mutex);
+  return state_->opened.wait_for(lock, std::chrono::seconds(30), [this] { return state_->open; });
 }

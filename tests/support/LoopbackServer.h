@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,6 +20,10 @@ class LoopbackServer {
   struct Reply {
     std::string bytes;  // sent as they are (status line, headers, body)
     bool hold = false;  // keep the connection open afterwards instead of closing it
+    // When above 0: the bytes go one at a time, this many milliseconds apart: a server
+    // that is slow but never silent for long, so that a client's idle limit never ends
+    // the request.
+    int trickleMs = 0;
   };
   using Responder = std::function<Reply(const std::string& head)>;
 
@@ -34,6 +40,8 @@ class LoopbackServer {
  private:
   void Run(int maxConnections);
   std::string ReadHead(int fd);
+  // Sleeps, waking early when the server is being destroyed.
+  void Pause(int milliseconds);
 
   Responder responder_;
   int listener_ = -1;
@@ -43,4 +51,24 @@ class LoopbackServer {
   std::vector<std::string> heads_;
   std::vector<int> held_;
   std::thread thread_;
+};
+
+// A reply held back until the test lets it go: a responder that waits on the gate answers
+// only once the test has seen what it needs happen while its request waits (frames run,
+// the player leave a screen), however busy the machine. Copies share one gate, so that a
+// responder can hold one by value.
+class ReplyGate {
+ public:
+  ReplyGate();
+  void Open();
+  // Waits until the gate is open; false when a hang guard of 30 s ran out first.
+  bool Wait() const;
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+  };
+  std::shared_ptr<State> state_;
 };

@@ -417,8 +417,9 @@ TEST_F(MixerTest, TheDeviceCallbackMixesAndThePauseSilencesIt) {
   PlayNew(sample);
   mixer.HoldDevice(false);
 
+  // The audio thread pulls the mix in real time; a hang guard bounds the wait.
   auto waitFor = [&](auto done) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!done(mixer.DeviceOutput()) && std::chrono::steady_clock::now() < until) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -48,11 +48,11 @@ int RunProbe(const std::string& folder, const std::string& className,
 }
 
 // Waits for requests to arrive at a holder (the asker does not wait for them to be
-// served).
+// served), for at most a hang guard.
 std::vector<Request> ServeFor(plat::SingleInstance& holder, size_t expected) {
   std::vector<Request> requests;
   holder.SetHandler([&](Request r) { requests.push_back(r); });
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (requests.size() < expected && std::chrono::steady_clock::now() < deadline) {
     holder.ServeRequests();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
