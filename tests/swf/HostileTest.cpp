@@ -735,6 +735,7 @@ TEST_P(SwfHostileCost, CountedOutcome) {
   const size_t held_before = swf::get_held_script_bytes();
   int64_t added_bytes = 0;
   size_t most_held = 0;
+  int first_refusal = -1;
   {
     HostilePlayer run;
     const int64_t before = HeapInUse();
@@ -745,6 +746,7 @@ TEST_P(SwfHostileCost, CountedOutcome) {
       EXPECT_LE(step.script_bytes, kBound);
       most_held = std::max(most_held, step.script_bytes);
     }
+    first_refusal = FirstRefusal(run);
     if (outcome->check) outcome->check(run);
     run.Close();
     EXPECT_EQ(run.live_movies_after_close(), 0) << "closing a movie releases what it loaded";
@@ -758,9 +760,9 @@ TEST_P(SwfHostileCost, CountedOutcome) {
     }
   }
   EXPECT_EQ(swf::get_held_script_bytes(), held_before);
-  std::printf("| %-66s | %7.2f MB (bound %5.1f) | scripts held %6.2f MB |\n", row.name,
-              static_cast<double>(added_bytes) / kMB, static_cast<double>(outcome->max_added_bytes) / kMB,
-              static_cast<double>(most_held) / kMB);
+  std::printf("| %-66s | %7.2f MB (bound %5.1f) | scripts held %6.2f MB | memory bound first in frame %3d |\n",
+              row.name, static_cast<double>(added_bytes) / kMB, static_cast<double>(outcome->max_added_bytes) / kMB,
+              static_cast<double>(most_held) / kMB, first_refusal);
   EXPECT_LE(added_bytes, outcome->max_added_bytes) << row.name;
 }
 
