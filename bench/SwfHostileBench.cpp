@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/swf/base/limits.h"
@@ -37,12 +38,20 @@ double PeakResidentMB() {
   return 0.0;
 }
 
-// What ended the heaviest frame's actions, if anything.
-const char* EndOf(const swf::action_frame_counts& counts) {
-  if (counts.clock_stopped) return "clock";
-  if (counts.budget_spent) return "budget";
-  if (counts.memory_full) return "memory";
-  return "-";
+// What ended the frames' actions early, over all the frames played: the budget, the
+// script clock, the memory bound, or nothing ("-").
+std::string EndsOf(const std::vector<swftest::HostileStep>& steps) {
+  bool budget = false, clock = false, memory = false;
+  for (const swftest::HostileStep& step : steps) {
+    budget = budget || step.counts.budget_spent;
+    clock = clock || step.counts.clock_stopped;
+    memory = memory || step.counts.memory_full;
+  }
+  std::string ends;
+  for (const auto& [ended, name] : {std::pair{budget, "budget"}, {clock, "clock"}, {memory, "memory"}}) {
+    if (ended) ends += ends.empty() ? name : std::string(", ") + name;
+  }
+  return ends.empty() ? "-" : ends;
 }
 
 struct Medians {
@@ -63,7 +72,6 @@ std::map<std::string, std::string>& EndByRow() {
 }
 
 void PlayRow(benchmark::State& state, const swftest::HostileMovie* row) {
-  const swftest::Bytes bytes = row->movie();
   for (auto _ : state) {
     ResetPeakResident();
     double worst_wall = 0.0;
@@ -73,7 +81,7 @@ void PlayRow(benchmark::State& state, const swftest::HostileMovie* row) {
     double units = 0.0;
     {
       swftest::HostilePlayer player;
-      player.Play(bytes, row->frames);
+      player.Play(*row);
       const std::vector<swftest::HostileStep>& steps = player.steps();
       load = steps.front().wall_ms;
       for (size_t i = 1; i < steps.size(); ++i) {
@@ -82,7 +90,7 @@ void PlayRow(benchmark::State& state, const swftest::HostileMovie* row) {
         worst_advance = std::max(worst_advance, steps[i].advance_ms);
       }
       units = player.HeaviestFrame().counts.units;
-      EndByRow()[row->name] = EndOf(player.HeaviestFrame().counts);
+      EndByRow()[row->name] = EndsOf(player.steps());
     }
     state.SetIterationTime(worst_wall / 1000.0);
     state.counters["cpu_ms"] = worst_cpu;
@@ -131,8 +139,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nMedians (budget %d units a frame, clock stop %d ms):\n", swf::limits::kMaxActionsPerFrame,
-              swf::limits::kMaxActionMillisecondsPerFrame);
+  std::printf("\nMedians (budget %d units a frame, clock stop %d ms, scripts' memory bound %zu MB):\n",
+              swf::limits::kMaxActionsPerFrame, swf::limits::kMaxActionMillisecondsPerFrame,
+              swf::limits::kMaxScriptBytesPerMovie >> 20);
   std::printf("| row | worst frame, wall ms | its CPU ms | worst advance ms | load ms | peak RSS MB | units | ended by |\n");
   std::printf("|---|---|---|---|---|---|---|---|\n");
   for (const swftest::HostileMovie& row : swftest::HostileMovies()) {

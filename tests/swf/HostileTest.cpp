@@ -1,18 +1,26 @@
 // Damaged and hostile movies: each ends in log lines and a definition or none, in
-// bounded time and memory.
+// bounded time and memory. The cost table at the end plays every hostile movie of
+// tests/swf/support/HostileMovies, whose scripts loop, hold memory, free what they run on
+// or read back what they set, and asserts what the player counted.
 
 #include <gtest/gtest.h>
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <new>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "engine/swf/action/builtins.h"
 #include "engine/swf/action/environment.h"
 #include "engine/swf/base/limits.h"
+#include "engine/swf/base/memory_account.h"
 #include "engine/swf/movie/button.h"
 #include "engine/swf/movie/movie_def_impl.h"
 #include "engine/swf/movie/sprite_definition.h"
@@ -328,12 +336,16 @@ TEST(SwfHostile, LoadFileTakesOnlyNamesInsideTheMoviesFolder) {
 
 // ---- what hostile movies cost ------------------------------------------------------------
 //
-// One table: each movie of swftest::HostileMovies() is loaded and played frame by frame
-// (advanced, then drawn by the Direct3D handler on the recording device), and its row here
-// states the counted outcome: what ended the heaviest frame, the units and actions it
-// spent, the commands its gotos replayed, what the movie's variables read, what it drew,
-// and the most heap the movie added. Nothing here is timed: bench_swf_hostile plays the
-// same table and reports the time of each frame.
+// One table: each movie of swftest::HostileMovies() is opened, played frame by frame
+// (advanced, then drawn by the Direct3D handler on the recording device) and closed, and
+// its row here states the counted outcome: what ended its frames' actions (the budget or
+// the memory bound), the units and actions the heaviest frame spent, the commands its
+// gotos replayed, the bytes its scripts held frame by frame, its log lines and traces,
+// what its variables read back and what it drew, and the most heap the movie added.
+// Every row also shows that its scripts never held more than the movie's bound, and that
+// closing the movie left no movie root alive and gave back everything its scripts held.
+// Nothing here is timed: bench_swf_hostile plays the same table and reports the time of
+// each frame.
 
 // Bytes the program holds on the heap now: the C heap's count, which takes in the blocks of
 // the tracking memory manager (made from it, with the manager's records, which grow with the
@@ -350,23 +362,37 @@ int64_t HeapInUse() {
 
 constexpr int64_t kMB = int64_t(1) << 20;
 constexpr int kBudget = swf::limits::kMaxActionsPerFrame;
+constexpr size_t kBound = swf::limits::kMaxScriptBytesPerMovie;
 
 using swftest::HostilePlayer;
+using swftest::HostileStep;
 
-// A row: the movie's name in the table, the most heap it may add, and what else it shows.
+// A play that ends cleanly: no frame's actions were cut short, no error line was logged,
+// and the scripts traced these lines, in order (the next movie's after the movie's own).
+struct Clean {
+  std::vector<std::string> traces;
+};
+
+// A row: the movie's name in the table, the most heap it may add, what it shows while it
+// is still open, and whether its play ends cleanly (checked once it is closed).
 struct CountedOutcome {
   const char* name;
   int64_t max_added_bytes;
   std::function<void(const HostilePlayer&)> check;
+  std::optional<Clean> clean = std::nullopt;
 };
 
 swf::sprite_instance* RootSprite(const HostilePlayer& run) {
   return static_cast<swf::sprite_instance*>(run.root()->get_root_movie());
 }
 
-// The root's variable as a number.
+// The root's variable as a number, as text, and as a value.
 double Variable(const HostilePlayer& run, const char* name) {
   return script_value(run.root()->get_variable(name)).to_number();
+}
+std::string Text(const HostilePlayer& run, const char* name) { return run.root()->get_variable(name); }
+script_value Value(const HostilePlayer& run, const std::string& name) {
+  return RootSprite(run)->get_environment()->get_variable(swf::string(name.c_str()), swf::scope_chain());
 }
 
 // The heaviest frame spent the whole budget, which ended its actions with one line; it ran
@@ -376,6 +402,7 @@ void BudgetEndedTheHeaviestFrame(const HostilePlayer& run, int max_actions) {
   const swf::action_frame_counts& heaviest = run.HeaviestFrame().counts;
   EXPECT_TRUE(heaviest.budget_spent);
   EXPECT_FALSE(heaviest.clock_stopped);
+  EXPECT_FALSE(heaviest.memory_full);
   EXPECT_EQ(heaviest.units, kBudget);
   EXPECT_GT(heaviest.actions, 0);
   EXPECT_LE(heaviest.actions, max_actions);
@@ -390,16 +417,90 @@ auto BudgetEnded(int max_actions) {
 // and none of its actions ran, while the whole movie does run them.
 void NothingOfTheCutActionsRan(const HostilePlayer& run, bool compressed) {
   ASSERT_TRUE(run.root());
-  EXPECT_NE(std::string(run.root()->get_variable("ran")), "yes");
+  EXPECT_NE(Text(run, "ran"), "yes");
   const std::string log = run.Log();
   size_t lines = 0;
   for (size_t at = 0; (at = log.find("the file ends inside a tag", at)) != std::string::npos; ++at) ++lines;
   EXPECT_EQ(lines, 1u) << log;
-  for (const swftest::HostileStep& step : run.steps()) EXPECT_EQ(step.counts.actions, 0);
+  for (const HostileStep& step : run.steps()) EXPECT_EQ(step.counts.actions, 0);
   swftest::Played whole(swftest::MovieWithLongActions(compressed));
   ASSERT_TRUE(whole.root);
   whole.root->advance(0.0f);
   EXPECT_EQ(std::string(whole.root->get_variable("ran")), "yes");
+}
+
+// ---- what scripts hold
+
+const char* const kMemoryLine = "error: the movie's scripts would hold more than";
+constexpr int kTextBytes = 1 << 20;  // the megabyte text the movies make
+// The bytes a text of the movies' megabyte holds.
+const size_t kTextHeld = static_cast<size_t>(swf::string::heap_bytes(kTextBytes));
+// Room for what a movie holds beside its texts: tables of a few names, an object.
+constexpr size_t kSmall = 16 << 10;
+
+size_t MemoryLines(const HostileStep& step) {
+  size_t lines = 0;
+  for (const swftest::SwfLogCapture::Line& line : step.lines) {
+    if (line.text.find(kMemoryLine) != std::string::npos) ++lines;
+  }
+  return lines;
+}
+
+// The first frame that logged the memory line, or -1.
+int FirstRefusal(const HostilePlayer& run) {
+  for (int f = 0; f < run.frames_played(); ++f) {
+    if (MemoryLines(run.frame(f)) > 0) return f;
+  }
+  return -1;
+}
+
+// The bytes the movie's scripts held after frame f.
+size_t Held(const HostilePlayer& run, int f) { return run.frame(f).script_bytes; }
+
+// The bound stopped the movie: from the first frame refused on (three frames or more
+// before the end), the memory bound ends each frame's actions with its line, once, and the
+// frame holds what the one before held; no frame before logs the line.
+void TheBoundStoppedEveryFrameFromTheFirstRefusal(const HostilePlayer& run) {
+  const int first = FirstRefusal(run);
+  ASSERT_GE(first, 0) << run.Log().substr(0, 2000);
+  EXPECT_LE(first, run.frames_played() - 4);
+  for (int f = 0; f < run.frames_played(); ++f) {
+    EXPECT_EQ(MemoryLines(run.frame(f)), f >= first ? 1u : 0u) << "frame " << f;
+    EXPECT_EQ(run.frame(f).counts.memory_full, f >= first) << "frame " << f;
+    if (f > first) {
+      EXPECT_EQ(Held(run, f), Held(run, first)) << "frame " << f;
+    }
+  }
+}
+
+// The text of the String object a variable holds (empty when it holds none).
+std::string StringObjectText(const HostilePlayer& run, const std::string& name) {
+  auto* object = dynamic_cast<swf::string_object*>(Value(run, name).to_object());
+  return object ? std::string(object->m_text.c_str(), static_cast<size_t>(object->m_text.length())) : std::string();
+}
+
+// ---- scales and turns
+
+// The clip "c" reads back the scales and the turn given, and is drawn with the matrix of
+// them, where it was placed.
+auto ReadsBack(double xscale, double yscale, double rotation) {
+  return [=](const HostilePlayer& run) {
+    ASSERT_TRUE(run.root());
+    EXPECT_NEAR(Variable(run, "xs"), xscale, 1e-3);
+    EXPECT_NEAR(Variable(run, "ys"), yscale, 1e-3);
+    EXPECT_NEAR(Variable(run, "rot"), rotation, 1e-3);
+    swf::matrix drawn;
+    drawn.set_scale_rotation(static_cast<float>(xscale / 100.0), static_cast<float>(yscale / 100.0),
+                             static_cast<float>(rotation * 0.017453292));
+    swf::character* c = RootSprite(run)->get_display_list().get_character_by_name(swf::string("c"));
+    ASSERT_NE(c, nullptr);
+    const swf::matrix& m = c->get_matrix();
+    for (int r = 0; r < 2; ++r) {
+      for (int col = 0; col < 2; ++col) EXPECT_NEAR(m.m_[r][col], drawn.m_[r][col], 1e-6);
+    }
+    EXPECT_EQ(m.m_[0][2], 2000.0f);
+    EXPECT_EQ(m.m_[1][2], 1000.0f);
+  };
 }
 
 const CountedOutcome kOutcomes[] = {
@@ -522,16 +623,100 @@ const CountedOutcome kOutcomes[] = {
     {"toUpperCase of a 1 MB text, in a loop", 8 * kMB, BudgetEnded(40)},
     {"a 1 MB String object compared as text, in a loop", 8 * kMB, BudgetEnded(200)},
     {"the length of a 1 MB text, in a loop", 8 * kMB, BudgetEnded(60)},
-    // What scripts hold has no bound of its own yet: here the budget alone limits the
-    // copies a frame stores.
-    {"100 String objects of 1 MB stored each frame", 24 * kMB,
+    // What scripts hold. A hundred String objects of a megabyte a frame: before the bound
+    // the budget ends each frame (each copy walks its megabyte at least once, 4,096 units:
+    // a frame stores a dozen, not a hundred); at the bound, the String constructor that
+    // would pass it makes nothing, the frame's actions end with one line, and every object
+    // stored before stays with its text.
+    {"100 String objects of 1 MB stored each frame", 96 * kMB,
      [](const HostilePlayer& run) {
        BudgetEndedTheHeaviestFrame(run, 400);
-       // Each copy (the text put on the stack, then into the object) costs more than
-       // 16,000 units: the budget stores four a frame, not a hundred.
-       EXPECT_GE(Variable(run, "k"), 1.0);
-       EXPECT_LE(Variable(run, "k"), 3.0 * 8);
+       TheBoundStoppedEveryFrameFromTheFirstRefusal(run);
+       const int first = FirstRefusal(run);
+       ASSERT_GE(first, 3);
+       const size_t most_copies = kBudget / (kTextBytes / swf::limits::kTextBytesPerBudgetUnit);
+       for (int f = 2; f < first; ++f) {
+         EXPECT_TRUE(run.frame(f).counts.budget_spent) << "frame " << f;
+         EXPECT_GE(Held(run, f), Held(run, f - 1) + kTextHeld) << "frame " << f;
+         EXPECT_LE(Held(run, f), Held(run, f - 1) + most_copies * (kTextHeld + kSmall)) << "frame " << f;
+       }
+       EXPECT_GT(Held(run, first) + 3 * kTextHeld, kBound);
+       const int stored = static_cast<int>(Variable(run, "n"));
+       ASSERT_GT(stored, 0);
+       for (int i = 0; i < stored; ++i) {
+         EXPECT_EQ(StringObjectText(run, "m" + std::to_string(i)).size(), static_cast<size_t>(kTextBytes)) << i;
+       }
+       EXPECT_TRUE(Value(run, "m" + std::to_string(stored)).is_undefined());
+       // The last frame's first store was refused: its loop never counted a copy.
+       EXPECT_EQ(Text(run, "i"), "0");
      }},
+    // A copy of a text is charged; the String constructor charges the text it copies; one
+    // String object in three variables is charged once. Releasing them all gives back
+    // exactly what they were charged.
+    {"a copied text is charged, a shared object once", 8 * kMB,
+     [](const HostilePlayer& run) {
+       ASSERT_EQ(run.frames_played(), 3);
+       EXPECT_EQ(Text(run, "s").size(), static_cast<size_t>(kTextBytes));
+       EXPECT_GE(Held(run, 0), kTextHeld);
+       EXPECT_LT(Held(run, 0), kTextHeld + kSmall);
+       EXPECT_GE(Held(run, 1) - Held(run, 0), 2 * kTextHeld);
+       EXPECT_LT(Held(run, 1) - Held(run, 0), 2 * kTextHeld + kSmall);
+       EXPECT_EQ(Held(run, 2), Held(run, 0));
+     },
+     Clean{}},
+    // GetMember copies the member's text onto the stack, and SetVariable into a variable:
+    // the variable holds exactly one text more.
+    {"GetMember charges the text it copies", 8 * kMB,
+     [](const HostilePlayer& run) {
+       ASSERT_EQ(run.frames_played(), 4);
+       EXPECT_GE(Held(run, 1) - Held(run, 0), kTextHeld);  // o.t
+       EXPECT_EQ(Held(run, 2) - Held(run, 1), kTextHeld);  // v
+       EXPECT_EQ(Held(run, 3), Held(run, 1));
+     },
+     Clean{}},
+    // Arrays of 10,000 elements, four a frame: their member tables reach the bound.
+    {"arrays of 10,000 elements stored every frame", 96 * kMB,
+     [](const HostilePlayer& run) {
+       TheBoundStoppedEveryFrameFromTheFirstRefusal(run);
+       const int stored = static_cast<int>(Variable(run, "n"));
+       ASSERT_GT(stored, 0);
+       swf::script_object* last = Value(run, "a" + std::to_string(stored - 1)).to_object();
+       ASSERT_NE(last, nullptr);
+       script_value last_element;
+       EXPECT_TRUE(last->get_member(swf::string("9999"), &last_element));
+       EXPECT_TRUE(Value(run, "a" + std::to_string(stored)).is_undefined());
+     }},
+    // Scripts that free what they run on: each goes on safely, its removed clip reading as
+    // undefined and its goto and play acting on nothing, and closing a movie leaves nothing
+    // of it behind (the next movie reads no _global of the first).
+    {"a function whose clip a goto removes goes on", 2 * kMB, nullptr,
+     Clean{{"in s", "goes on", "local", "undefined", "called", "undefined", "after f", "3"}}},
+    {"a function whose clip RemoveSprite and a GotoFrame remove goes on", 2 * kMB, nullptr,
+     Clean{{"in s", "goes on", "local", "undefined", "called", "undefined", "after f", "3"}}},
+    {"SetTarget \"\" makes a removed starting target current again", 2 * kMB, nullptr,
+     Clean{{"in s", "s went on", "undefined", "g ends", "undefined", "3"}}},
+    {"a movie that loaded itself into _root leaves no _global behind", 2 * kMB, nullptr,
+     Clean{{"first movie", "undefined"}}},
+    {"a movie that loaded another into a clip leaves no _global behind", 2 * kMB, nullptr,
+     Clean{{"first movie", "undefined"}}},
+    {"a button action removes its clip and goes on", 2 * kMB, nullptr, Clean{{"in s", "undefined", "goes on", "2"}}},
+    {"a clip event removes its clip and goes on", 2 * kMB, nullptr, Clean{{"in s", "undefined", "goes on", "2"}}},
+    {"a method removes the clip it was called on and goes on", 2 * kMB, nullptr,
+     Clean{{"s", "undefined", "undefined", "after m", "undefined", "3"}}},
+    {"a with-block on a clip its body removes goes on", 2 * kMB, nullptr,
+     Clean{{"in s", "on root", "after with", "3"}}},
+    {"a function called after its clip is gone runs on the caller", 2 * kMB, nullptr,
+     Clean{{"on root", "f runs", "after f"}}},
+    // A script reads back the scales and the turn it set, and the clip is drawn with the
+    // matrix of what it reads.
+    {"_yscale -100 reads back", 2 * kMB, ReadsBack(100, -100, 0), Clean{}},
+    {"_yscale -50 reads back", 2 * kMB, ReadsBack(100, -50, 0), Clean{}},
+    {"_xscale -100 reads back", 2 * kMB, ReadsBack(-100, 100, 0), Clean{}},
+    {"y mirrored, then turned to 0, stays y mirrored", 2 * kMB, ReadsBack(100, -100, 0), Clean{}},
+    {"y mirrored, then x scaled", 2 * kMB, ReadsBack(50, -100, 0), Clean{}},
+    {"turned, then y mirrored", 2 * kMB, ReadsBack(100, -100, 90), Clean{}},
+    {"y mirrored, then sized", 2 * kMB, ReadsBack(100, -300, 0), Clean{}},
+    {"a turn past half is read within it", 2 * kMB, ReadsBack(100, 100, -90), Clean{}},
 };
 
 const CountedOutcome* OutcomeOf(const std::string& name) {
@@ -547,18 +732,37 @@ TEST_P(SwfHostileCost, CountedOutcome) {
   const swftest::HostileMovie& row = GetParam();
   const CountedOutcome* outcome = OutcomeOf(row.name);
   ASSERT_NE(outcome, nullptr) << "no counted outcome for " << row.name;
-  const Bytes bytes = row.movie();
+  const size_t held_before = swf::get_held_script_bytes();
   int64_t added_bytes = 0;
+  size_t most_held = 0;
+  int first_refusal = -1;
   {
     HostilePlayer run;
     const int64_t before = HeapInUse();
-    run.Play(bytes, row.frames, [&] { added_bytes = std::max(added_bytes, HeapInUse() - before); });
+    run.Play(row, [&] { added_bytes = std::max(added_bytes, HeapInUse() - before); });
     // The load, then every frame: the movie played on past its heaviest frame.
     ASSERT_EQ(run.steps().size(), static_cast<size_t>(run.root() ? row.frames + 1 : 1));
+    for (const HostileStep& step : run.steps()) {
+      EXPECT_LE(step.script_bytes, kBound);
+      most_held = std::max(most_held, step.script_bytes);
+    }
+    first_refusal = FirstRefusal(run);
     if (outcome->check) outcome->check(run);
+    run.Close();
+    EXPECT_EQ(run.live_movies_after_close(), 0) << "closing a movie releases what it loaded";
+    EXPECT_EQ(run.script_bytes_after_close(), 0u) << "closing a movie releases what its scripts held";
+    if (outcome->clean) {
+      for (const HostileStep& step : run.steps()) {
+        EXPECT_FALSE(step.counts.budget_spent || step.counts.clock_stopped || step.counts.memory_full);
+      }
+      EXPECT_EQ(run.Errors(), std::vector<std::string>());
+      EXPECT_EQ(run.Traces(), outcome->clean->traces);
+    }
   }
-  std::printf("| %-58s | %7.2f MB (bound %5.1f) |\n", row.name, static_cast<double>(added_bytes) / kMB,
-              static_cast<double>(outcome->max_added_bytes) / kMB);
+  EXPECT_EQ(swf::get_held_script_bytes(), held_before);
+  std::printf("| %-66s | %7.2f MB (bound %5.1f) | scripts held %6.2f MB | memory bound first in frame %3d |\n",
+              row.name, static_cast<double>(added_bytes) / kMB, static_cast<double>(outcome->max_added_bytes) / kMB,
+              static_cast<double>(most_held) / kMB, first_refusal);
   EXPECT_LE(added_bytes, outcome->max_added_bytes) << row.name;
 }
 

@@ -85,7 +85,7 @@ bool may_hold_script_bytes(size_t bytes);
 struct action_frame_counts {
   int units = 0;              // budget units spent
   int actions = 0;            // action records run
-  int commands_replayed = 0;  // placement and removal commands that gotos replayed
+  int commands_replayed = 0;  // frame commands (placements, removals, the rest) that gotos replayed
   bool budget_spent = false;  // the budget ended the frame's actions
   bool clock_stopped = false; // the script clock ended them
   bool memory_full = false;   // the movie's scripts reached what they may hold

@@ -90,7 +90,8 @@ constexpr int kTextBytesPerBudgetUnit = 256;
 constexpr int kLaidOutTextBytesPerBudgetUnit = 8;
 
 // Units one character costs when it is made (a placement, a clone and everything inside
-// it), and one placement or removal command that a goto replays.
+// it), and one command of a frame that a goto replays (a placement, a removal or any
+// other tag of the frames it walks).
 constexpr int kBudgetUnitsPerCharacterMade = 2;
 constexpr int kBudgetUnitsPerCommandReplayed = 1;
 

@@ -1,16 +1,9 @@
 #include "tests/swf/support/HostileMovies.h"
 
-#include <time.h>
-
-#include <chrono>
 #include <string>
 
-#include "engine/swf/render/render_handler_d3d.h"
-#include "engine/swf/shape/shape.h"
-#include "platform/d3d8/RecordingDirect3D.h"
 #include "tests/swf/PlayerFixture.h"
 #include "tools/swfwriter/SwfTextMovies.h"
-#include "tools/swfwriter/SwfWriter.h"
 
 namespace swftest {
 
@@ -226,12 +219,19 @@ Bytes GotoLoopOverPlacements() {
   return MovieOfFrames({first, {swfw::DoAction(a.Build())}, {}});
 }
 
+// name = new String(<the value of the variable from>).
+A NewStringOf(const std::string& name, const std::string& from) {
+  A a;
+  a.Push({A::Str(name), A::Str(from)}).Op("GetVariable").Push({A::Int(1), A::Str("String")}).Op("NewObject");
+  a.Op("SetVariable");
+  return a;
+}
+
 // o = new String(s), s a text of a megabyte.
 A MakeStringObject() {
   A a;
   SetDoubledText(a, "s", "x", 20);
-  a.Push({A::Str("o"), A::Str("s")}).Op("GetVariable").Push({A::Int(1), A::Str("String")}).Op("NewObject");
-  a.Op("SetVariable");
+  a.Raw(NewStringOf("o", "s").Build(false));
   return a;
 }
 
@@ -363,26 +363,369 @@ Bytes TextLengthLoop() {
   return LoopInThirdFrame({swfw::DoAction(setup.Build())}, a);
 }
 
-// An onEnterFrame that stores 100 copies of a String object of a megabyte (new String(S))
-// in new members of the root each frame.
-Bytes StringObjectsStoredEachFrame() {
-  A body;
-  body.Push({A::Str("i"), A::Int(0)}).Op("SetVariable");
-  body.Label("top").Push({A::Str("i")}).Op("GetVariable").Push({A::Int(100)}).Op("Less2").Op("Not").If("end");
-  body.Push({A::Str("_root")}).Op("GetVariable");
-  PushCountedName(body, "m", "k");
-  body.Push({A::Str("S")}).Op("GetVariable").Push({A::Int(1), A::Str("String")}).Op("NewObject").Op("SetMember");
-  Increment(body, "k");
-  Increment(body, "i");
-  body.Jump("top").Label("end");
+// ---- movies of what scripts hold
+
+// Runs body `times` times, counting in the timeline variable counter.
+void Repeat(A& a, const std::string& counter, int times, const A& body) {
+  a.Push({A::Str(counter), A::Int(0)}).Op("SetVariable");
+  a.Label(counter + "_top").Push({A::Str(counter)}).Op("GetVariable").Push({A::Int(times)}).Op("Less2").Op("Not");
+  a.If(counter + "_end").Raw(body.Build(false));
+  Increment(a, counter);
+  a.Jump(counter + "_top").Label(counter + "_end");
+}
+
+// name = a text of a megabyte: "x" doubled twenty times.
+A MegabyteText(const std::string& name) {
   A a;
-  SetDoubledText(a, "S", "x", 20);
-  a.Push({A::Str("k"), A::Int(0)}).Op("SetVariable");
+  SetDoubledText(a, name, "x", 20);
+  return a;
+}
+
+// name = <the value of from>.<member>
+A CopyMember(const std::string& name, const std::string& from, const std::string& member) {
+  A a;
+  a.Push({A::Str(name), A::Str(from)}).Op("GetVariable").Push({A::Str(member)}).Op("GetMember").Op("SetVariable");
+  return a;
+}
+
+// name = <the value of from>
+A CopyVariable(const std::string& name, const std::string& from) {
+  A a;
+  a.Push({A::Str(name), A::Str(from)}).Op("GetVariable").Op("SetVariable");
+  return a;
+}
+
+A SetNumber(const std::string& name, int value) {
+  A a;
+  a.Push({A::Str(name), A::Int(value)}).Op("SetVariable");
+  return a;
+}
+
+// The parts one after another.
+A Then(const std::vector<A>& parts) {
+  A all;
+  for (const A& part : parts) all.Raw(part.Build(false));
+  return all;
+}
+
+// Frames of actions, the last one stopping the movie.
+Bytes FramesOfActions(std::vector<A> frames) {
+  frames.back().Op("Stop");
+  std::vector<std::vector<Bytes>> timeline;
+  for (const A& frame : frames) timeline.push_back({swfw::DoAction(frame.Build())});
+  return MovieOfFrames(timeline);
+}
+
+// this[prefix + n] = <the value that the code pushes>, and n counts up.
+A StoreAsNextMember(const std::string& prefix, const A& value) {
+  A a;
+  a.Push({A::Str("this")}).Op("GetVariable");
+  PushCountedName(a, prefix, "n");
+  a.Raw(value.Build(false)).Op("SetMember");
+  Increment(a, "n");
+  return a;
+}
+
+// n = 0, and onEnterFrame = a function of the body.
+A OnEnterFrame(const A& body) {
+  A a = SetNumber("n", 0);
   a.Push({A::Str("onEnterFrame")}).DefineFunction("", {}, body).Op("SetVariable");
-  return ActionBlock(a);
+  return a;
+}
+
+// Frame 0 makes the text s; frame 1 copies it into t, makes the String object o of it
+// and puts o into p and q too; frame 2 sets all four to 0.
+Bytes CopiedTextsAndASharedObject() {
+  return FramesOfActions(
+      {MegabyteText("s"),
+       Then({CopyVariable("t", "s"), NewStringOf("o", "s"), CopyVariable("p", "o"), CopyVariable("q", "o")}),
+       Then({SetNumber("t", 0), SetNumber("o", 0), SetNumber("p", 0), SetNumber("q", 0)})});
+}
+
+// Frame 0 makes the text s; frame 1 stores it as the member t of a new object o; frame 2
+// reads o.t into v; frame 3 sets v to 0.
+Bytes MemberTextReadIntoAVariable() {
+  A object;
+  object.Push({A::Str("o"), A::Int(0), A::Str("Object")}).Op("NewObject").Op("SetVariable");
+  object.Push({A::Str("o")}).Op("GetVariable").Push({A::Str("t"), A::Str("s")}).Op("GetVariable").Op("SetMember");
+  return FramesOfActions({MegabyteText("s"), object, CopyMember("v", "o", "t"), SetNumber("v", 0)});
+}
+
+// An onEnterFrame that stores `copies` arrays of `elements` elements as members a0, a1 ...
+// of the root each frame, counting them in n.
+Bytes ArraysEveryFrame(int copies, int elements) {
+  A array;
+  array.Push(std::vector<A::PushItem>(static_cast<size_t>(elements), A::Undefined())).Push({A::Int(elements)});
+  array.Op("InitArray");
+  A body;
+  Repeat(body, "k", copies, StoreAsNextMember("a", array));
+  return FramesOfActions({OnEnterFrame(body)});
+}
+
+// ---- movies of scripts that free what they run on
+//
+// A clip removed, or a movie closed, while a script, a call or a block still works on it.
+// What the scripts trace as the movie plays shows how far they went.
+
+Bytes Script(const A& actions) { return swfw::DoAction(actions.Build()); }
+
+A& Get(A& a, const std::string& name) { return a.Push({A::Str(name)}).Op("GetVariable"); }
+A& TraceOf(A& a, const std::string& name) { return Get(a, name).Op("Trace"); }
+A& TraceText(A& a, const std::string& text) { return a.Push({A::Str(text)}).Op("Trace"); }
+A& SetVar(A& a, const std::string& name, const std::string& text) {
+  return a.Push({A::Str(name), A::Str(text)}).Op("SetVariable");
+}
+// Traces the member of the object a variable holds.
+A& TraceMember(A& a, const std::string& object, const std::string& member) {
+  return Get(a, object).Push({A::Str(member)}).Op("GetMember").Op("Trace");
+}
+// _global.name = function () { body }
+A& DefineGlobal(A& a, const std::string& name, const A& body) {
+  return Get(a, "_global").Push({A::Str(name)}).DefineFunction("", {}, body).Op("SetMember");
+}
+// name() with no arguments, its result dropped.
+A& Call(A& a, const std::string& name) { return a.Push({A::Int(0), A::Str(name)}).Op("CallFunction").Op("Pop"); }
+// A local variable "a" holding "local".
+A& DeclareLocal(A& a) { return a.Push({A::Str("a"), A::Str("local")}).Op("DefineLocal"); }
+// Removes the root's clip "s" with RemoveSprite, and sends the root to its frame index
+// `frame`, whose sweep lets the clip go; the target is the running block's first again.
+A& RemoveS(A& a, uint16_t frame) {
+  return a.Push({A::Str("_root")}).Op("SetTarget2").Push({A::Str("s")}).Op("RemoveSprite").GotoFrame(frame).SetTarget(
+      "");
+}
+// After its clip is gone, a script goes on: it pushes, reads its local and its clip's
+// variable, and calls.
+A& GoOn(A& a) {
+  TraceText(a, "goes on");
+  TraceOf(a, "a");
+  TraceOf(a, "x");
+  return a.Push({A::Str("called"), A::Int(1), A::Str("trace")}).Op("CallFunction").Op("Pop");
+}
+
+A Stop() {
+  A a;
+  a.Op("Stop");
+  return a;
+}
+A TraceFrame() {
+  A a;
+  TraceOf(a, "_currentframe");
+  return a;
+}
+
+// A 20 x 10 pixel rectangle (shape 1).
+Bytes BoxShape() { return swfw::DefineShape(swfw::kDefineShape, 1, swfw::RectangleShape(400, 200, {255, 0, 0, 255})); }
+
+// Sprite 10 stops on its first frame, which sets its variable x and runs the actions
+// given; its second frame places sprite 11, which traces "s went on" when placed.
+Bytes SpriteS(const A& more = A()) {
+  A frame;
+  SetVar(frame, "x", "in s").Op("Stop");
+  A went_on;
+  TraceText(went_on, "s went on");
+  return Concat({SpriteOfFrames(11, {{Script(went_on)}}),
+                 SpriteOfFrames(10, {{Script(frame), Script(more)}, {Place(11, 1)}})});
+}
+
+// Sprite 10 placed as "s" at depth 1.
+Bytes PlaceS() { return Place(10, 1, "s"); }
+
+// Clip "s" keeps a function as _global.f, which the root calls on its next frame. The
+// function ends "s" as `remove` does, sending the root to its third frame (whose tags
+// are `frame3`), and goes on.
+Bytes FunctionThatEndsItsClip(void (*remove)(A&), const Bytes& frame3) {
+  A body;
+  DeclareLocal(body);
+  TraceOf(body, "x");
+  remove(body);
+  GoOn(body);
+  // The removed clip's own goto and play act on nothing.
+  body.GotoFrame(1).Op("Play");
+  TraceOf(body, "_currentframe");
+  A define;
+  DefineGlobal(define, "f", body);
+  A call;
+  Call(call, "f");
+  TraceText(call, "after f");
+  return MovieOfFrames({{SpriteS(define), PlaceS()}, {Script(call)}, {frame3, Script(TraceFrame())}});
+}
+
+// The function sends the root to a frame where "s" is gone.
+Bytes FunctionWhoseClipAGotoRemoves() {
+  return FunctionThatEndsItsClip(
+      [](A& body) {
+        body.Push({A::Int(3), A::Int(1)});
+        Get(body, "_root").Push({A::Str("gotoAndStop")}).Op("CallMethod").Op("Pop");
+      },
+      swfw::RemoveObject2(1));
+}
+
+// The function removes "s" itself with RemoveSprite and a GotoFrame.
+Bytes FunctionWhoseClipRemoveSpriteRemoves() {
+  return FunctionThatEndsItsClip([](A& body) { RemoveS(body, 2); }, {});
+}
+
+// The root aims at "s" (tellTarget) and calls _global.g, which removes "s"; g's closing
+// SetTarget "" makes its starting target, the removed "s", current again.
+Bytes SetTargetBackToARemovedClip() {
+  A body;
+  RemoveS(body, 2);
+  TraceOf(body, "_name");
+  TraceText(body, "g ends");
+  A define;
+  DefineGlobal(define, "g", body);
+  A call;
+  call.Push({A::Str("s")}).Op("SetTarget2");
+  TraceOf(call, "x");
+  call.GotoFrame(1);
+  Call(call, "g");
+  TraceOf(call, "x");
+  call.SetTarget("");
+  TraceOf(call, "_currentframe");
+  return MovieOfFrames({{SpriteS(), PlaceS(), Script(define)}, {Script(call)}, {}});
+}
+
+// _global.leak is set, and the movie loads itself ("movie.swf") into _root.
+Bytes LoadsItselfIntoTheRoot() {
+  A a;
+  Get(a, "_global").Push({A::Str("leak"), A::Str("first movie")}).Op("SetMember");
+  TraceMember(a, "_global", "leak");
+  a.Push({A::Str("movie.swf"), A::Str("_root")}).GetURL2(0);
+  return MovieOfFrames({{Script(a)}, {}});
+}
+
+// _global.leak is set, and "loaded.swf" is loaded in place of clip "s".
+Bytes LoadsAMovieIntoAClip() {
+  A a;
+  Get(a, "_global").Push({A::Str("leak"), A::Str("first movie")}).Op("SetMember");
+  TraceMember(a, "_global", "leak");
+  a.Push({A::Str("loaded.swf"), A::Str("s")}).GetURL2(0);
+  return MovieOfFrames({{SpriteS(), PlaceS(), Script(a)}, {}});
+}
+
+// What a movie opened next reads of the global object.
+Bytes ReadsTheLeak() {
+  A a;
+  TraceMember(a, "_global", "leak");
+  return MovieOfFrames({{Script(a)}});
+}
+
+// Button "b" in clip "s": its release sends the root on with "s" removed.
+Bytes ButtonActionRemovesItsClip() {
+  A release;
+  TraceOf(release, "x");
+  RemoveS(release, 1);
+  TraceOf(release, "x");
+  TraceText(release, "goes on");
+  swfw::ButtonRecord rec;
+  rec.hitTest = rec.up = rec.over = rec.down = true;
+  rec.characterId = 1;
+  A frame;
+  SetVar(frame, "x", "in s");
+  return MovieOfFrames(
+      {{BoxShape(), swfw::DefineButton2(2, false, {rec}, {{0x0008, release.Build()}}),  // over-down to over-up
+        SpriteOfFrames(10, {{Script(frame), Place(2, 1, "b")}}), PlaceS(), Script(Stop())},
+       {Script(TraceFrame())}});
+}
+
+// Clip "s" removes itself from its onClipEvent(enterFrame).
+Bytes ClipEventRemovesItsClip() {
+  A enter;
+  TraceOf(enter, "x");
+  RemoveS(enter, 1);
+  TraceOf(enter, "x");
+  TraceText(enter, "goes on");
+  swfw::PlaceObject2Record r;
+  r.depth = 1;
+  r.characterId = 10;
+  r.name = "s";
+  r.clipActions.push_back({0x0002, enter.Build(), {}});  // enter frame
+  r.hasClipActions = true;
+  return MovieOfFrames({{SpriteS(), swfw::PlaceObject2(r, 6), Script(Stop())}, {Script(TraceFrame())}});
+}
+
+// The root calls s.m(), a method that "s" defined, and m removes "s".
+Bytes MethodRemovesItsClip() {
+  A body;
+  TraceMember(body, "this", "_name");
+  RemoveS(body, 2);
+  TraceMember(body, "this", "_name");
+  TraceOf(body, "x");
+  A define;
+  define.DefineFunction("m", {}, body).Op("Pop");
+  A call;
+  call.Push({A::Int(0)});
+  Get(call, "s").Push({A::Str("m")}).Op("CallMethod").Op("Pop");
+  TraceText(call, "after m");
+  TraceOf(call, "s");
+  return MovieOfFrames({{SpriteS(define), PlaceS()}, {Script(call)}, {Script(TraceFrame())}});
+}
+
+// with (s) { ... } whose body removes "s": the names it reads then come from the root.
+Bytes WithBlockRemovesItsClip() {
+  A body;
+  TraceOf(body, "x");
+  body.Push({A::Str("s")}).Op("RemoveSprite").GotoFrame(2);
+  TraceOf(body, "x");
+  A with;
+  Get(with, "s").With(body);
+  TraceText(with, "after with");
+  A root;
+  SetVar(root, "x", "on root");
+  return MovieOfFrames({{SpriteS(), PlaceS(), Script(root)}, {Script(with)}, {Script(TraceFrame())}});
+}
+
+// _global.f, defined in clip "s", is called after "s" is gone: it runs on the caller.
+Bytes FunctionCalledAfterItsClipIsGone() {
+  A body;
+  TraceOf(body, "x");
+  TraceText(body, "f runs");
+  A define;
+  DefineGlobal(define, "f", body);
+  A root;
+  SetVar(root, "x", "on root");
+  A call;
+  Call(call, "f");
+  TraceText(call, "after f");
+  return MovieOfFrames(
+      {{SpriteS(define), PlaceS(), Script(root)}, {swfw::RemoveObject2(1)}, {Script(call), Script(Stop())}});
 }
 
 }  // namespace
+
+Bytes LoadedMovie() { return MovieOfFrames({{BoxShape(), Place(1, 1)}}); }
+
+Bytes StringObjectsStoredEachFrame() {
+  A new_string;
+  new_string.Push({A::Str("S")}).Op("GetVariable").Push({A::Int(1), A::Str("String")}).Op("NewObject");
+  A body;
+  Repeat(body, "i", 100, StoreAsNextMember("m", new_string));
+  return FramesOfActions({MegabyteText("s"), Then({NewStringOf("S", "s"), OnEnterFrame(body)})});
+}
+
+Bytes TextCopiesEveryFrame() {
+  A text;
+  text.Push({A::Str("s")}).Op("GetVariable");
+  return FramesOfActions({Then({MegabyteText("s"), OnEnterFrame(StoreAsNextMember("c", text))})});
+}
+
+Bytes ClipScaledByScript(const PropertySets& sets, const swfw::Matrix& placement) {
+  A a;
+  for (const auto& [property, value] : sets) {
+    a.Push({A::Str("c")}).Op("GetVariable").Push({A::Str(property), A::Double(value)}).Op("SetMember");
+  }
+  for (const auto& [variable, property] : {std::pair{"xs", "_xscale"}, {"ys", "_yscale"}, {"rot", "_rotation"}}) {
+    a.Push({A::Str(variable), A::Str("c")}).Op("GetVariable").Push({A::Str(property)}).Op("GetMember");
+    a.Op("SetVariable");
+  }
+  swfw::PlaceObject2Record c;
+  c.depth = 1;
+  c.characterId = 10;
+  c.name = "c";
+  c.matrix = placement;
+  return MovieOfFrames(
+      {{BoxShape(), SpriteOfFrames(10, {{Place(1, 1)}}), swfw::PlaceObject2(c, 6), swfw::DoAction(a.Build())}});
+}
 
 Bytes MovieWithLongActions(bool compressed) {
   A actions;
@@ -403,6 +746,7 @@ Bytes MovieWithLongActions(bool compressed) {
 
 const std::vector<HostileMovie>& HostileMovies() {
   static const std::vector<HostileMovie> movies = {
+      // Files and shapes: loads, timelines, outlines and draws.
       {"backward goto over 65,535 frames", LongTimelineWithGotos, 3},
       {"declared frame counts: 400 sprites of 65,535 frames", SpritesDeclaringLongTimelines, 3},
       {"2,000 glyph offsets sharing one 20,000-edge outline", GlyphsSharingOneOutline, 3},
@@ -413,6 +757,7 @@ const std::vector<HostileMovie>& HostileMovies() {
        4},
       {"a file that is not SWF", [] { return Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0}; },
        1},
+      // Loops of a few records that push, list or declare many values.
       {"push 10,000 booleans, pop, jump", [] { return PushLoop(std::vector<A::PushItem>(10000, A::Bool(true))); }, 4},
       {"push 30,000 undefined, pop, jump", [] { return PushLoop(std::vector<A::PushItem>(30000, A::Undefined())); },
        4},
@@ -424,121 +769,51 @@ const std::vector<HostileMovie>& HostileMovies() {
       {"push a text of 30,000 bytes, pop, jump", [] { return PushLoop({A::Str(std::string(30000, 't'))}); }, 4},
       {"enumerate an array of 30,000 elements, jump", EnumerateLoop, 4},
       {"define a function of 10,000 parameters, pop, jump", DefineFunctionLoop, 4},
+      // Work that one action starts and a script makes long. A loop in a third frame
+      // plays in the third frame played, then the movie goes on from its first.
       {"goto back over 10,000 placements, in a loop", GotoLoopOverPlacements, 3},
-      {"charCodeAt of a 1 MB String object, in a loop", CharCodeAtLoop, 3},
-      {"duplicateMovieClip of a clip of 5,000 children, in a loop", DuplicateLoop, 3},
-      {"_width of a clip of 10,000 children, in a loop", [] { return MemberOfClipLoop("_width"); }, 3},
-      {"a name looked for among 10,000 children, in a loop", [] { return MemberOfClipLoop("nothing"); }, 3},
+      {"charCodeAt of a 1 MB String object, in a loop", CharCodeAtLoop, 4},
+      {"duplicateMovieClip of a clip of 5,000 children, in a loop", DuplicateLoop, 4},
+      {"_width of a clip of 10,000 children, in a loop", [] { return MemberOfClipLoop("_width"); }, 4},
+      {"a name looked for among 10,000 children, in a loop", [] { return MemberOfClipLoop("nothing"); }, 4},
       {"locals declared without end", LocalsLoop, 3},
-      {"a path of 131,072 elements, in a loop", LongPathLoop, 3},
+      {"a path of 131,072 elements, in a loop", LongPathLoop, 4},
       {"Key listeners added without end", ListenerLoop, 3},
-      {"a text field set to texts of 512 KB, in a loop", TextFieldLoop, 3},
-      {"toUpperCase of a 1 MB text, in a loop", UpperCaseLoop, 3},
-      {"a 1 MB String object compared as text, in a loop", StringObjectAsTextLoop, 3},
-      {"the length of a 1 MB text, in a loop", TextLengthLoop, 3},
-      // Until scripts' memory has a bound of its own, each frame holds more: three frames.
-      {"100 String objects of 1 MB stored each frame", StringObjectsStoredEachFrame, 3},
+      {"a text field set to texts of 512 KB, in a loop", TextFieldLoop, 4},
+      {"toUpperCase of a 1 MB text, in a loop", UpperCaseLoop, 4},
+      {"a 1 MB String object compared as text, in a loop", StringObjectAsTextLoop, 4},
+      {"the length of a 1 MB text, in a loop", TextLengthLoop, 4},
+      // What scripts hold: texts, String objects, members and arrays, up to the movie's
+      // bound and past it.
+      {"100 String objects of 1 MB stored each frame", StringObjectsStoredEachFrame, 16},
+      {"a copied text is charged, a shared object once", CopiedTextsAndASharedObject, 3},
+      {"GetMember charges the text it copies", MemberTextReadIntoAVariable, 4},
+      {"arrays of 10,000 elements stored every frame", [] { return ArraysEveryFrame(4, 10000); }, 60},
+      // Scripts that free what they run on.
+      {"a function whose clip a goto removes goes on", FunctionWhoseClipAGotoRemoves, 3},
+      {"a function whose clip RemoveSprite and a GotoFrame remove goes on", FunctionWhoseClipRemoveSpriteRemoves, 3},
+      {"SetTarget \"\" makes a removed starting target current again", SetTargetBackToARemovedClip, 3},
+      {"a movie that loaded itself into _root leaves no _global behind", LoadsItselfIntoTheRoot, 2, {}, ReadsTheLeak},
+      {"a movie that loaded another into a clip leaves no _global behind", LoadsAMovieIntoAClip, 2, {}, ReadsTheLeak},
+      {"a button action removes its clip and goes on", ButtonActionRemovesItsClip, 3,
+       {{5, 5, 0}, {5, 5, 1}, {5, 5, 0}}},  // pressed on the button, then released
+      {"a clip event removes its clip and goes on", ClipEventRemovesItsClip, 2},
+      {"a method removes the clip it was called on and goes on", MethodRemovesItsClip, 3},
+      {"a with-block on a clip its body removes goes on", WithBlockRemovesItsClip, 3},
+      {"a function called after its clip is gone runs on the caller", FunctionCalledAfterItsClipIsGone, 3},
+      // Scales and turns that scripts set read back as set.
+      {"_yscale -100 reads back", [] { return ClipScaledByScript({{"_yscale", -100}}); }, 1},
+      {"_yscale -50 reads back", [] { return ClipScaledByScript({{"_yscale", -50}}); }, 1},
+      {"_xscale -100 reads back", [] { return ClipScaledByScript({{"_xscale", -100}}); }, 1},
+      {"y mirrored, then turned to 0, stays y mirrored",
+       [] { return ClipScaledByScript({{"_yscale", -100}, {"_rotation", 0}}); }, 1},
+      {"y mirrored, then x scaled", [] { return ClipScaledByScript({{"_yscale", -100}, {"_xscale", 50}}); }, 1},
+      {"turned, then y mirrored", [] { return ClipScaledByScript({{"_rotation", 90}, {"_yscale", -100}}); }, 1},
+      {"y mirrored, then sized", [] { return ClipScaledByScript({{"_yscale", -100}, {"_height", 30}}); }, 1},
+      {"a turn past half is read within it", [] { return ClipScaledByScript({{"_rotation", 270}}); }, 1},
   };
   return movies;
 }
 
-// ---- the player ------------------------------------------------------------------------
-
-namespace {
-
-double ThreadMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-}  // namespace
-
-// The recording Direct3D device and the player's handler on it.
-struct HostilePlayer::Device {
-  Device() {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.hDeviceWindow = &window;
-    pp.Windowed = 1;
-    pp.EnableAutoDepthStencil = 1;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    IDirect3DDevice8* made = nullptr;
-    direct3d->CreateDevice(0, D3DDEVTYPE_HAL, &window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &made);
-    device = static_cast<d3d8::RecordingDevice*>(made);
-    render = new swf::render_handler_d3d(device);
-    previous = swf::get_render_handler();
-    swf::set_render_handler(render);
-  }
-  ~Device() {
-    swf::set_render_handler(previous);
-    delete render;
-    if (device) device->Release();
-    direct3d->Release();
-  }
-  d3d8::RecordingDirect3D* direct3d = new d3d8::RecordingDirect3D();
-  HWND__ window{};
-  d3d8::RecordingDevice* device = nullptr;
-  swf::render_handler_d3d* render = nullptr;
-  swf::render_handler* previous = nullptr;
-};
-
-HostilePlayer::HostilePlayer() : device_(new Device) {}
-
-HostilePlayer::~HostilePlayer() {
-  root_ = nullptr;
-  def_ = nullptr;
-  swf::clear_library();
-  delete device_;
-}
-
-void HostilePlayer::Play(const Bytes& movie, int frames, const std::function<void()>& after_step) {
-  files_.Add("hostile.swf", movie);
-  swf::action_frame_counts counts;
-  double advance_ms = 0.0;
-  auto step = [&](const std::function<void()>& work) {
-    HostileStep s;
-    const int builds = swf::shape_mesh::get_build_count();
-    const double cpu_start = ThreadMilliseconds();
-    const auto wall_start = std::chrono::steady_clock::now();
-    work();
-    s.wall_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall_start).count();
-    s.cpu_ms = ThreadMilliseconds() - cpu_start;
-    s.counts = counts;
-    s.advance_ms = advance_ms;
-    s.meshes_built = swf::shape_mesh::get_build_count() - builds;
-    s.live_textures = device_->render->live_texture_count();
-    if (device_->device) {
-      for (const d3d8::RecordedCall& call : device_->device->Calls()) s.primitives_drawn += call.primitiveCount;
-      device_->device->ClearCalls();
-    }
-    steps_.push_back(s);
-    if (after_step) after_step();
-  };
-  step([&] {
-    def_ = Adopt(static_cast<swf::movie_def_impl*>(swf::create_movie("hostile.swf")));
-    if (def_) root_ = Adopt(static_cast<swf::movie_root*>(def_->create_instance()));
-    if (root_) root_->set_display_viewport(0, 0, 800, 600);
-  });
-  for (int frame = 0; frame < frames && root_; ++frame) {
-    step([&] {
-      const auto start = std::chrono::steady_clock::now();
-      root_->advance(1.0f / 12.0f + 1e-4f);
-      advance_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      counts = swf::get_action_frame_counts();
-      root_->display();
-    });
-  }
-}
-
-const HostileStep& HostilePlayer::HeaviestFrame() const {
-  size_t heaviest = steps_.size() > 1 ? 1 : 0;
-  for (size_t i = 1; i < steps_.size(); ++i) {
-    if (steps_[i].counts.units > steps_[heaviest].counts.units) heaviest = i;
-  }
-  return steps_[heaviest];
-}
 
 }  // namespace swftest
