@@ -11,6 +11,7 @@
 #include "engine/core/Timer.h"
 #include "engine/ui/PanelHandle.h"
 #include "engine/ui/WidgetHandle.h"
+#include "game/board/KivGameHud.h"
 
 class KivHanaWidget;
 class KivWell;
@@ -41,7 +42,7 @@ class KivGameState : public GameScreen, public input::KeyboardListener {
  public:
   static constexpr const char* kName = "game";
   static constexpr const char* kPanelFile = "ui/in_game.ui";
-  static constexpr const char* kDisplayPanel = "in_game";
+  static constexpr const char* kDisplayPanel = KivGameHud::kPanel;
   static constexpr const char* kEnterScript = "OnEnterGame()";
   static constexpr const char* kExitScript = "OnExitGame()";
   static constexpr float kMoveInterval = 0.05f;

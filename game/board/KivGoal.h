@@ -8,6 +8,7 @@
 #include "engine/ui/PanelHandle.h"
 #include "engine/ui/UISprite.h"
 #include "engine/ui/WidgetHandle.h"
+#include "game/board/KivGameHud.h"
 
 class KivWell;
 struct GoalData;
@@ -80,7 +81,7 @@ class KivGoal {
 class KivTimeGoal : public KivGoal {
  public:
   static constexpr int32_t kHalfTimeTip = 12;
-  static constexpr const char* kPanel = "in_game";
+  static constexpr const char* kPanel = KivGameHud::kPanel;
 
   KivTimeGoal(const GoalData* data, KivWell* board);
   void Render() override;

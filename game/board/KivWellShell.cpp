@@ -4,6 +4,7 @@
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIWidget.h"
 #include "game/board/KivBlock.h"
+#include "game/board/KivGameHud.h"
 #include "game/board/KivHelp.h"
 #include "game/board/KivWell.h"
 #include "game/shell/KivTrophyData.h"
@@ -81,7 +82,7 @@ void KivWell::RunLevelIntroTips() {
   KivVars& vars = KivVars::Instance();
   if (KivHelp::Instance().ShouldShowHint(KivHelp::kStudioTip) &&
       (vars.GetHeadPieceC() >= 2 || vars.GetUpperPieceC() >= 2 || vars.GetLowerPieceC() >= 2)) {
-    if (ui::UIWidget* panel = ui::GetUIMan().GetPanel("in_game")) {
+    if (ui::UIWidget* panel = ui::GetUIMan().GetPanel(KivGameHud::kPanel)) {
       if (ui::UIWidget* studio = panel->FindChild("btn_studio")) {
         KivHelp::Instance().TriggerHelpWidget(KivHelp::kStudioTip, studio, kStudioTipDelay);
       }

@@ -390,7 +390,7 @@ TEST_F(BGSceneTest, AHundredThousandEntryFileLoadsInOrder) {
   LogCapture log;
   const double start = ThreadSeconds();
   ASSERT_TRUE(scene.Load("scenes/big.lua"));
-  // A hang guard only: the load takes about a third of a second (bench_scene_load, in the
+  // A hang guard only: the load takes about half a second (bench_scene_load, in the
   // README), a few under the sanitizers; ordering the lists after every entry, or numbering
   // each waypoint by a search of the whole list (17 s for 32,000 waypoints), takes minutes.
   EXPECT_LT(ThreadSeconds() - start, 20.0);

@@ -286,6 +286,17 @@ class XDisplayTest : public ::testing::Test {
     if (left > Clock::duration::zero()) std::this_thread::sleep_for(left);
   }
 
+  // Gives the window the keyboard. After a switch between full screen and windowed the
+  // window is hidden and shown again, and the server refuses the focus until it shows.
+  void FocusWindow() {
+    bool focused = client_->Focus(window_);
+    for (const Clock::time_point until = Clock::now() + kStepGuard; !focused && Clock::now() < until;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      focused = client_->Focus(window_);
+    }
+    ASSERT_TRUE(focused) << "the window never took the keyboard";
+  }
+
   // A left click at a point of the window, as a person makes one: the pointer comes to
   // rest on the point, the button is held over a few frames and let go.
   void ClickAt(int clientX, int clientY) {
@@ -312,7 +323,7 @@ class XDisplayTest : public ::testing::Test {
   // the placement says, with black bars around it.
   void ExpectWindowShowsTheBackBuffer(GameProcess& game, const Placement& placement) {
     const std::vector<std::string> before = Screenshots(game);
-    client_->Focus(window_);
+    ASSERT_NO_FATAL_FAILURE(FocusWindow());
     client_->Key("F3", true);
     WaitForFrames(2);
     client_->Key("F3", false);
@@ -382,6 +393,20 @@ class XDisplayTest : public ::testing::Test {
   unsigned long window_ = 0;
 };
 
+// What the server refuses (a window that is gone or was never made, as the program's
+// windows come and go under the test) fails that request alone; the test goes on.
+TEST_F(XDisplayTest, RequestsTheServerRefusesFailOnTheirOwn) {
+  constexpr unsigned long kNoWindow = 0x3FFFFFF;
+  ScreenRect rect{1, 2, 3, 4};
+  EXPECT_FALSE(client_->Geometry(kNoWindow, &rect));
+  EXPECT_EQ(rect.width, 3) << "left as it was";
+  EXPECT_FALSE(client_->Focus(kNoWindow));
+  EXPECT_FALSE(client_->Place(kNoWindow, ScreenRect{0, 0, 10, 10}));
+  EXPECT_EQ(client_->FindWindow("Pellavo"), 0u);
+  // The connection still serves.
+  EXPECT_EQ(client_->Capture(ScreenRect{0, 0, 4, 4}).pixels.size(), 16u);
+}
+
 TEST_F(XDisplayTest, FullScreenShowsTheWholeMenuAndTakesClicksWhereItIsDrawnWhetherGrantedOrNot) {
   GameProcess game(server_->Display());
   ASSERT_TRUE(game.WaitForLog("Entering game state menu", 1, kStartGuard)) << game.Log();
@@ -424,7 +449,7 @@ TEST_F(XDisplayTest, FullScreenShowsTheWholeMenuAndTakesClicksWhereItIsDrawnWhet
     // The window made to cover the screen, as a window manager that grants the request
     // does: the play area is scaled to the screen between bars.
     Settle();
-    client_->Place(window_, ScreenRect{0, 0, kScreenWidth, kScreenHeight});
+    ASSERT_TRUE(client_->Place(window_, ScreenRect{0, 0, kScreenWidth, kScreenHeight}));
     rect = WindowRect();
     ASSERT_EQ(rect.width, kScreenWidth);
     ASSERT_EQ(rect.height, kScreenHeight);
@@ -437,7 +462,7 @@ TEST_F(XDisplayTest, FullScreenShowsTheWholeMenuAndTakesClicksWhereItIsDrawnWhet
 
   // Escape quits from any screen.
   Settle();
-  client_->Focus(window_);
+  ASSERT_NO_FATAL_FAILURE(FocusWindow());
   client_->Key("Escape", true);
   WaitForFrames(2);
   client_->Key("Escape", false);

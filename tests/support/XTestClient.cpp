@@ -12,6 +12,25 @@ namespace {
 
 Display* AsDisplay(void* display) { return static_cast<Display*>(display); }
 
+// Errors the server reported since the last look. Xlib's own handler ends the whole process
+// on the first error, and the program under test makes and drops windows of its own while
+// the test reads them (a window gone between listing and naming it, one not yet shown when
+// it is given the keyboard): each such request fails on its own instead.
+int g_errors = 0;
+
+int CountError(Display*, XErrorEvent*) {
+  ++g_errors;
+  return 0;
+}
+
+// Waits until the server has handled every request so far; true when none of them failed.
+bool SyncedWithoutError(Display* display) {
+  XSync(display, False);
+  const bool clean = g_errors == 0;
+  g_errors = 0;
+  return clean;
+}
+
 // The channel of a pixel under one of the visual's masks, scaled to 8 bits.
 uint32_t Channel(unsigned long pixel, unsigned long mask) {
   if (!mask) return 0;
@@ -27,6 +46,7 @@ XTestClient::XTestClient(const std::string& display) {
   Display* connection = XOpenDisplay(display.c_str());
   display_ = connection;
   if (!connection) return;
+  XSetErrorHandler(&CountError);
   int event = 0, error = 0, major = 0, minor = 0;
   xtest_ = XTestQueryExtension(connection, &event, &error, &major, &minor) == True;
 }
@@ -46,10 +66,10 @@ unsigned long XTestClient::FindWindow(const std::string& namePrefix) const {
   unsigned long found = 0;
   for (unsigned int i = 0; i < count && !found; ++i) {
     char* name = nullptr;
-    if (XFetchName(display, children[i], &name) && name) {
-      if (std::string(name).rfind(namePrefix, 0) == 0) found = children[i];
-      XFree(name);
-    }
+    // A window that went since the list was made has no name.
+    const bool named = XFetchName(display, children[i], &name) && name;
+    if (SyncedWithoutError(display) && named && std::string(name).rfind(namePrefix, 0) == 0) found = children[i];
+    if (name) XFree(name);
   }
   if (children) XFree(children);
   return found;
@@ -58,12 +78,11 @@ unsigned long XTestClient::FindWindow(const std::string& namePrefix) const {
 bool XTestClient::Geometry(unsigned long window, ScreenRect* rect) const {
   Display* display = AsDisplay(display_);
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes)) return false;
   ::Window child = 0;
   int x = 0, y = 0;
-  if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
-    return false;
-  }
+  const bool found = XGetWindowAttributes(display, window, &attributes) &&
+                     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+  if (!SyncedWithoutError(display) || !found) return false;
   *rect = ScreenRect{x, y, attributes.width, attributes.height};
   return true;
 }
@@ -80,6 +99,7 @@ ScreenImage XTestClient::Capture(const ScreenRect& rect) const {
   XImage* shot = XGetImage(display, DefaultRootWindow(display), left, top,
                            static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top),
                            AllPlanes, ZPixmap);
+  SyncedWithoutError(display);
   if (!shot) return image;
   image.width = right - left;
   image.height = bottom - top;
@@ -96,29 +116,29 @@ ScreenImage XTestClient::Capture(const ScreenRect& rect) const {
   return image;
 }
 
-void XTestClient::Place(unsigned long window, const ScreenRect& rect) {
+bool XTestClient::Place(unsigned long window, const ScreenRect& rect) {
   Display* display = AsDisplay(display_);
   XMoveResizeWindow(display, window, rect.x, rect.y, static_cast<unsigned>(rect.width),
                     static_cast<unsigned>(rect.height));
-  XSync(display, False);
+  return SyncedWithoutError(display);
 }
 
-void XTestClient::Focus(unsigned long window) {
+bool XTestClient::Focus(unsigned long window) {
   Display* display = AsDisplay(display_);
   XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
-  XSync(display, False);
+  return SyncedWithoutError(display);
 }
 
 void XTestClient::MovePointer(int x, int y) {
   Display* display = AsDisplay(display_);
   XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
-  XSync(display, False);
+  SyncedWithoutError(display);
 }
 
 void XTestClient::Button(int button, bool down) {
   Display* display = AsDisplay(display_);
   XTestFakeButtonEvent(display, static_cast<unsigned>(button), down ? True : False, CurrentTime);
-  XSync(display, False);
+  SyncedWithoutError(display);
 }
 
 void XTestClient::Key(const std::string& keysym, bool down) {
@@ -126,7 +146,7 @@ void XTestClient::Key(const std::string& keysym, bool down) {
   const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysym.c_str()));
   if (!code) return;
   XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
-  XSync(display, False);
+  SyncedWithoutError(display);
 }
 
 }  // namespace testenv

@@ -6,7 +6,9 @@
 
 // A test's own connection to an X display: it finds a program's window, reads what the
 // screen shows, and moves and clicks the pointer and presses keys through the XTEST
-// extension, as a person at the display would. Kept apart from the X headers, whose names
+// extension, as a person at the display would. A request the server refuses (a window that
+// has gone, or is not shown yet) fails on its own rather than ending the test's process,
+// as Xlib's default error handler would. Kept apart from the X headers, whose names
 // (Window, None, Bool) clash with other code.
 
 namespace testenv {
@@ -42,11 +44,13 @@ class XTestClient {
   bool Geometry(unsigned long window, ScreenRect* rect) const;
   // What the screen shows in the rectangle (clipped to the screen).
   ScreenImage Capture(const ScreenRect& rect) const;
-  // Places and sizes a window, as a window manager does when it grants a request.
-  void Place(unsigned long window, const ScreenRect& rect);
+  // Places and sizes a window, as a window manager does when it grants a request; false
+  // when the server refused.
+  bool Place(unsigned long window, const ScreenRect& rect);
   // Gives a window the keyboard, as a window manager does for the window in use (with
-  // none, a window that was hidden and shown again has lost it).
-  void Focus(unsigned long window);
+  // none, a window that was hidden and shown again has lost it); false when the server
+  // refused (the window is not shown).
+  bool Focus(unsigned long window);
 
   // Pointer and keys, in screen coordinates; each request reaches the server before the
   // call returns.

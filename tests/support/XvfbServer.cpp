@@ -1,5 +1,6 @@
 #include "tests/support/XvfbServer.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -54,7 +55,11 @@ XvfbServer::XvfbServer(int width, int height) {
   bool timedOut = false;
   pollfd wait{ready[0], POLLIN, 0};
   while (number.find('\n') == std::string::npos) {
-    if (poll(&wait, 1, kStartTimeoutMs) <= 0) {
+    int polled = 0;
+    do {
+      polled = poll(&wait, 1, kStartTimeoutMs);
+    } while (polled < 0 && errno == EINTR);  // a signal to the test is no answer
+    if (polled <= 0) {
       timedOut = true;
       break;
     }
