@@ -323,6 +323,7 @@ TEST_F(ContentRenderTest, TheCreditsBandOfLightRunsSmoothlyAcrossTheTop) {
   ASSERT_NE(band, nullptr);
   const float top = band->Pos.y;
   ASSERT_TRUE(scene.RemoveElement(band));
+  const std::unique_ptr<background::BGElement> removed(band);  // the scene hands it back
   const Bitmap without = Drawn([&] { scene.Render(); });
 
   // Along the band's middle row.
