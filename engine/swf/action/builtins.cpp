@@ -137,7 +137,9 @@ void sound_stop(const native_call& call) {
 
 void string_object_method(const native_call& call, const char* name) {
   string_object* object = this_as<string_object>(call);
-  if (object) charge_text_work(object->m_text.length());  // the text is copied for the method
+  // A method of a String object pays for its text once more than the same method on a
+  // plain text: the object's text is read out of the object for it.
+  if (object) charge_text_work(object->m_text.length());
   string_method(call, string(name), object ? object->m_text : string());
 }
 void string_to_string(const native_call& call) { string_object_method(call, "toString"); }

@@ -169,7 +169,7 @@ void string::resize(int n) {
     m_local[n + 1] = 0;
     return;
   }
-  uint32_t capacity = static_cast<uint32_t>((n + 16) & ~15);
+  const uint32_t capacity = static_cast<uint32_t>(heap_bytes(n));
   if (!is_long()) {
     char* buffer = static_cast<char*>(std::calloc(capacity, 1));
     if (!buffer) throw std::bad_alloc();
